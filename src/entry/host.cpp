@@ -1,0 +1,160 @@
+// host.cpp - our own stand-ins for the engine's host services: environment variables for the session
+// values, the C heap for memory blocks, glibc iconv for code pages, thread_local for the thread slot.
+// Everything that touches the platform outside ODBC lives here, so the rest of the library never does.
+#include "entry/host.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// Test-only failure injection, per thread so concurrent tests do not disturb each other.
+thread_local uint64_t failAtRequest = 0;
+thread_local uint64_t requestCount = 0;
+thread_local bool slotFails = false;
+thread_local void* slotValue = nullptr;
+
+char envChar(const char* name, char fallback) {
+  const char* value = std::getenv(name);
+  if (value == nullptr || value[0] == '\0' || value[1] != '\0') return fallback;
+  return value[0];
+}
+
+struct CodepageName {
+  uint16_t codePage;
+  const char* iconvName;
+};
+
+// Code page numbers the engine uses, with the glibc converter that reads them.
+constexpr CodepageName codepageNames[] = {
+    {1208, "UTF-8"},     {1252, "CP1252"},    {850, "CP850"},      {819, "ISO-8859-1"},
+    {437, "CP437"},      {37, "IBM037"},      {500, "IBM500"},     {273, "IBM273"},
+    {1047, "IBM1047"},   {1250, "CP1250"},    {1251, "CP1251"},    {1253, "CP1253"},
+    {1254, "CP1254"},    {1255, "CP1255"},    {1256, "CP1256"},    {1257, "CP1257"},
+    {912, "ISO-8859-2"}, {915, "ISO-8859-5"}, {813, "ISO-8859-7"}, {916, "ISO-8859-8"},
+    {920, "ISO-8859-9"}, {923, "ISO-8859-15"}, {932, "CP932"},     {943, "CP932"},
+    {954, "EUC-JP"},     {970, "EUC-KR"},     {1386, "GBK"},       {1363, "CP949"},
+    {1200, "UTF-16BE"},  {1381, "GB2312"},    {1383, "EUC-CN"},    {964, "EUC-TW"},
+    {950, "BIG5"},       {874, "CP874"},      {1258, "CP1258"},    {852, "CP852"},
+    {866, "CP866"},      {1051, "HP-ROMAN8"}, {5348, "CP1252"},    {1392, "GB18030"},
+};
+
+}  // namespace
+
+HostStaticData hostStaticData() {
+  HostStaticData data{1208, 'S', '0', '0'};
+  if (const char* cp = std::getenv("XCOMP_CODEPAGE")) {
+    char* end = nullptr;
+    const long value = std::strtol(cp, &end, 10);
+    if (end != cp && *end == '\0' && value > 0 && value <= 65535) data.codePage = static_cast<uint16_t>(value);
+  }
+  data.stringUnits = envChar("XCOMP_STRING_UNITS", 'S');
+  data.compatMode = envChar("XCOMP_COMPAT", '0');
+  data.ncharMapping = envChar("XCOMP_NCHAR_MAPPING", '0');
+  return data;
+}
+
+void* hostGetMemoryBlock(size_t size, uint32_t* returnCode, const char* /*sourceFile*/, int /*failurePoint*/) {
+  ++requestCount;
+  if (failAtRequest != 0 && requestCount == failAtRequest) {
+    *returnCode = 1;
+    return nullptr;
+  }
+  void* block = std::malloc(size == 0 ? 1 : size);
+  *returnCode = block == nullptr ? 1 : 0;
+  return block;
+}
+
+void hostFreeMemoryBlock(const char* /*sourceFile*/, int /*failurePoint*/, void* block) { std::free(block); }
+
+void hostFailNthBlock(uint64_t n) {
+  failAtRequest = n;
+  requestCount = 0;
+}
+
+uint64_t hostBlockRequestCount() { return requestCount; }
+
+const char* hostCodepageName(uint16_t codePage) {
+  for (const CodepageName& row : codepageNames) {
+    if (row.codePage == codePage) return row.iconvName;
+  }
+  return nullptr;
+}
+
+uint32_t hostConvertCodepage(const char* source, size_t length, uint16_t fromCodePage, uint16_t toCodePage,
+                             char* destination, size_t capacity, size_t* left) {
+  *left = capacity;
+  const char* fromName = hostCodepageName(fromCodePage);
+  const char* toName = hostCodepageName(toCodePage);
+  if (fromName == nullptr || toName == nullptr) return HOST_CONVERT_UNKNOWN_CODEPAGE;
+  iconv_t cd = iconv_open(toName, fromName);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return HOST_CONVERT_UNKNOWN_CODEPAGE;
+  char* in = const_cast<char*>(source);
+  size_t inLeft = length;
+  char* out = destination;
+  size_t outLeft = capacity;
+  uint32_t rc = 0;
+  while (inLeft > 0) {
+    if (iconv(cd, &in, &inLeft, &out, &outLeft) != static_cast<size_t>(-1)) continue;
+    rc = errno == E2BIG ? HOST_CONVERT_TRUNCATED : HOST_CONVERT_FAILED;
+    break;
+  }
+  if (rc == 0) {
+    // Stateful encodings may need a closing shift sequence.
+    if (iconv(cd, nullptr, nullptr, &out, &outLeft) == static_cast<size_t>(-1))
+      rc = errno == E2BIG ? HOST_CONVERT_TRUNCATED : HOST_CONVERT_FAILED;
+  }
+  iconv_close(cd);
+  *left = outLeft;
+  return rc;
+}
+
+char* hostInstancePath(char* buffer, size_t size) {
+  const char* path = std::getenv("XCOMP_INSTANCE_PATH");
+  if (path == nullptr || path[0] == '\0') path = ".";
+  const int written = hostSnprintf(buffer, size, "%s", path);
+  return buffer + written;
+}
+
+int hostSnprintf(char* buffer, size_t size, const char* format, ...) {
+  if (size == 0) return 0;
+  va_list args;
+  va_start(args, format);
+  const int wanted = std::vsnprintf(buffer, size, format, args);
+  va_end(args);
+  if (wanted < 0) {
+    buffer[0] = '\0';
+    return 0;
+  }
+  return static_cast<size_t>(wanted) >= size ? static_cast<int>(size - 1) : wanted;
+}
+
+int ThreadSlot::create() { return slotFails ? 1 : 0; }
+
+int ThreadSlot::set(void* value) {
+  if (slotFails) return 1;
+  slotValue = value;
+  return 0;
+}
+
+int ThreadSlot::get(void** value) const {
+  if (slotFails) return 1;
+  *value = slotValue;
+  return 0;
+}
+
+int ThreadSlot::destroy() {
+  slotValue = nullptr;
+  return 0;
+}
+
+void hostFailThreadSlot(bool fail) { slotFails = fail; }
+
+uint32_t componentTraceFlags() { return 0; }
+void hostTraceEntry(int /*functionNumber*/) {}
+void hostTraceExit(int /*functionNumber*/, int /*returnCode*/) {}

@@ -1,0 +1,71 @@
+// host.h - the services the library takes from its host: session values, memory blocks, code-page
+// conversion, the instance path, bounded formatting, the per-thread slot and trace hooks.
+// Outside an engine these are our own thin shims (environment, C heap, iconv, thread_local). Leaf header.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// The four values of the current database that shape a compilation.
+struct HostStaticData {
+  uint16_t codePage;  // database code page; 1208 is UTF-8
+  char stringUnits;   // 'S' SYSTEM, '4' CODEUNITS32
+  char compatMode;    // '0' NUV, '1' QPX, '2' ORA
+  char ncharMapping;  // '0' NOT_APPLICABLE, '1' GRAPHIC_CU16, '2' GRAPHIC_CU32, '3' CHAR_CU32
+};
+
+// The session values. Outside an engine: XCOMP_CODEPAGE (default 1208), XCOMP_STRING_UNITS ('S'),
+// XCOMP_COMPAT ('0'), XCOMP_NCHAR_MAPPING ('0'). A malformed code page falls back to 1208.
+HostStaticData hostStaticData();
+
+// A block of at least `size` bytes, not zeroed. *returnCode is 0 on success; on failure it is non-zero
+// and the block is null. `sourceFile` and `failurePoint` name the caller for diagnostics.
+void* hostGetMemoryBlock(size_t size, uint32_t* returnCode, const char* sourceFile, int failurePoint);
+
+// Returns a block from hostGetMemoryBlock. Null is ignored.
+void hostFreeMemoryBlock(const char* sourceFile, int failurePoint, void* block);
+
+// Test hook: the nth block request from now on this thread (1 = the next one) fails; 0 disarms.
+// Returns how many requests this thread has made since the last arming, so a test can find the end.
+void hostFailNthBlock(uint64_t n);
+uint64_t hostBlockRequestCount();
+
+// Output of the converter was cut short at the capacity (both mean truncation, never failure).
+constexpr uint32_t HOST_CONVERT_TRUNCATED = 0x870F00BC;
+constexpr uint32_t HOST_CONVERT_TRUNCATED_CHAR = 0x870F00C0;
+constexpr uint32_t HOST_CONVERT_FAILED = 0x870F0001;
+constexpr uint32_t HOST_CONVERT_UNKNOWN_CODEPAGE = 0x870F0002;
+
+// Converts `length` bytes of `source` from one code page to another into `destination` (capacity
+// bytes). Returns 0 on success, a truncation code when the output did not fit (what fitted is
+// written), any other code on failure. *left is the unused capacity. Conversion between the same
+// code page copies.
+uint32_t hostConvertCodepage(const char* source, size_t length, uint16_t fromCodePage, uint16_t toCodePage,
+                             char* destination, size_t capacity, size_t* left);
+
+// The iconv name of a code page, or null when the code page is not known.
+const char* hostCodepageName(uint16_t codePage);
+
+// Writes the instance directory (XCOMP_INSTANCE_PATH, default ".") into buffer and returns the position
+// after it (at its NUL). The path is cut to fit `size`.
+char* hostInstancePath(char* buffer, size_t size);
+
+// snprintf that always NUL-terminates (when size > 0) and returns the length written.
+int hostSnprintf(char* buffer, size_t size, const char* format, ...) __attribute__((format(printf, 3, 4)));
+
+// One process-wide slot with a value per thread. Each operation returns 0 on success.
+class ThreadSlot {
+ public:
+  int create();
+  int set(void* value);
+  int get(void** value) const;
+  int destroy();
+};
+
+// Test hook: makes the slot's operations on this thread fail (for the context-creation failure path).
+void hostFailThreadSlot(bool fail);
+
+// Trace gate; the hooks record nothing outside an engine.
+uint32_t componentTraceFlags();
+void hostTraceEntry(int functionNumber);
+void hostTraceExit(int functionNumber, int returnCode);

@@ -1,0 +1,55 @@
+// session.h - the session settings a compilation runs under, and the two read-only maps that tell the
+// translation how PL/SQL datatypes and Oracle errors meet the host dialect.
+// Leaf header: may use pool/ only.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+struct TypeMapRow {
+  const char* plsqlName;    // words separated by one blank; null ends the table
+  const char* hostName;
+  const char* declSuffix;   // appended for a variable or field declared without a length, or null
+  const char* paramSuffix;  // appended for a parameter or return type without a length, or null
+};
+
+struct OraErrorRow {
+  int32_t oraCode;            // 100 for no data found, otherwise negative; 0 ends the table
+  const char* exceptionName;  // the predefined exception name, or null
+  int32_t hostSqlcode;
+  char sqlstate[12];          // five characters and a NUL
+};
+
+extern const TypeMapRow unicodeTypeMap[];
+extern const TypeMapRow nonUnicodeTypeMap[];
+extern const OraErrorRow oraErrorMap[];
+
+struct SessionSettings {
+  uint64_t size;               // the record's own size
+  const char* emitText;        // handed to the emitter unchanged: the session terminator text
+  void* emitHandle;            // handed to the emitter unchanged
+  uint8_t trackLines;          // non-zero: the emitter writes line markers
+  const TypeMapRow* typeMap;   // null: the driver chooses the Unicode map
+  const OraErrorRow* errorMap; // null: the driver puts in the Oracle-error map
+  uint8_t parserTrace;         // non-zero switches the parser's debug trace on
+  uint16_t ncharMapping;       // '0'..'3'
+  uint16_t stringUnits;        // 'S' or '4'
+  uint16_t compatMode;         // '0'..'2'
+  uint8_t allowMultiplePrograms;
+  // Carried for the host's record layout; nothing reads them.
+  const char* decimalSuffix;
+  const char* varcharSuffix;
+  int32_t reserved[4];
+};
+
+// Defaults: Unicode, SYSTEM string units, no terminator, no line markers, no trace.
+SessionSettings defaultSessionSettings();
+
+// The driver's copy of the caller's settings (defaults when null), with typeMap and errorMap settled:
+// a given typeMap is kept; otherwise the Unicode map, copied into the pool and adjusted to "(63)" for
+// code-unit-32 sessions.
+void completeSettings(SessionSettings* settings, const SessionSettings* callerSettings);
+
+// Number of rows before the terminating row.
+size_t typeMapRowCount(const TypeMapRow* map);
+size_t oraErrorRowCount(const OraErrorRow* map);
