@@ -1,0 +1,44 @@
+# The two commands of the README, plus benchmarks and fuzzing. Each installs what is missing first.
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+JOBS       ?= 2
+FUZZ_SECONDS ?= 600
+
+.PHONY: run test deps build build-asan bench fuzz golden-update clean
+
+deps:
+	@sh scripts/install-deps.sh
+
+build: deps
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build $(BUILD) -j$(JOBS)
+
+build-asan: deps
+	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DXCOMP_SANITIZE=ON >/dev/null
+	@cmake --build $(ASAN_BUILD) -j$(JOBS)
+
+# Translates the shipped example script and prints the generated statements.
+run: build
+	./$(BUILD)/xcomp examples/example.sql
+
+# Every test, in the normal build and again under AddressSanitizer and UndefinedBehaviorSanitizer.
+test: build build-asan
+	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j$(JOBS)
+
+bench: build
+	./$(BUILD)/benchmarks --benchmark_min_time=0.5
+
+fuzz: deps
+	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DXCOMP_FUZZ=ON -DXCOMP_BENCH=OFF >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j$(JOBS) --target fuzz_compile
+	mkdir -p fuzz-corpus
+	./$(FUZZ_BUILD)/fuzz_compile -max_total_time=$(FUZZ_SECONDS) -max_len=4096 fuzz-corpus tests/golden
+
+# Rewrites the expected outputs of the golden tests (all features, or FEATURES="a b").
+golden-update: build
+	tests/update_golden.sh $(FEATURES)
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -1,0 +1,19 @@
+#!/bin/sh
+# Installs the Debian packages the build and the tests need. A no-op when all are present; without
+# root it prints the command to run instead.
+set -e
+PACKAGES="cmake make g++ flex bison libgtest-dev libgmock-dev libbenchmark-dev unixodbc-dev clang libclang-rt-14-dev python3"
+missing=""
+for p in $PACKAGES; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+[ -z "$missing" ] && exit 0
+if [ "$(id -u)" != "0" ]; then
+  echo "missing packages:$missing" >&2
+  echo "run as root: apt-get update && apt-get install -y$missing" >&2
+  exit 1
+fi
+echo "installing:$missing"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq $missing >/dev/null
