@@ -55,6 +55,7 @@ struct ScanState {
   const char* nearLineStart;
   const char* nearText;
   CompileError* lastError;
+  CompileError* ownErrors;  // the chain used when the parse context brings none
 };
 static_assert(std::is_trivially_destructible_v<ScanState>);
 

@@ -1,0 +1,73 @@
+// scan_state.cpp - the bookkeeping the scanner's rules share: the literal and comment accumulator, the
+// line counter with the start of the current line, and the records of lexical errors.
+// Everything here is pool memory; a failed allocation unwinds (PoolExhausted) with the state consistent.
+#include "lexer/scan_state.h"
+
+#include <cstring>
+
+#include "pool/pool.h"
+
+void appendText(ScanState* state, const char* text, size_t n) {
+  const size_t needed = state->textLength + n + 1;  // room for the NUL takeText adds
+  if (needed > state->textCapacity) {
+    size_t capacity = state->textCapacity == 0 ? 80 : state->textCapacity;
+    while (capacity < needed) capacity *= 2;
+    char* grown = static_cast<char*>(ctxAlloc(capacity));
+    if (state->textLength > 0) std::memcpy(grown, state->textBuffer, state->textLength);
+    ctxFree(state->textBuffer);
+    state->textBuffer = grown;
+    state->textCapacity = capacity;
+  }
+  std::memcpy(state->textBuffer + state->textLength, text, n);
+  state->textLength += n;
+}
+
+char* takeText(ScanState* state) {
+  char* copy = ctxStrndup(state->textBuffer == nullptr ? "" : state->textBuffer, state->textLength);
+  state->textLength = 0;
+  return copy;
+}
+
+void advanceLine(ScanState* state) {
+  ++state->line;
+  const char* next = std::strchr(state->lineStart, '\n');
+  // Past the last newline there is no further line: an empty one stands in.
+  state->lineStart = next == nullptr ? state->lineStart + std::strlen(state->lineStart) : next + 1;
+}
+
+void countNewlines(ScanState* state, const char* text, size_t n) {
+  const char* end = text + n;
+  for (const char* p = text; (p = static_cast<const char*>(std::memchr(p, '\n', end - p))) != nullptr; ++p)
+    advanceLine(state);
+}
+
+const char* copySourceLine(const ScanState* state) {
+  return ctxStrndup(state->lineStart, std::strcspn(state->lineStart, "\n\r"));
+}
+
+void recordScanError(ScanState* state, const char* message, uint32_t domain, int32_t line, const char* detail,
+                     const char* extra) {
+  if (state->nearText == nullptr || state->nearLineStart != state->lineStart) {
+    state->nearText = copySourceLine(state);
+    state->nearLineStart = state->lineStart;
+  }
+  auto* error = static_cast<CompileError*>(ctxAlloc(sizeof(CompileError)));
+  error->next = nullptr;
+  error->message = ctxStrdup(message);
+  error->domain = domain;
+  error->line = line;
+  error->nearText = state->nearText;
+  error->detail = detail == nullptr ? nullptr : ctxStrdup(detail);
+  error->extra = extra == nullptr ? nullptr : ctxStrdup(extra);
+  // Other stages append to the same chain, so the remembered tail may have moved on; walking forward
+  // from it keeps the total cost linear where appendError would rescan from the head each time.
+  CompileError** chain = state->errors;
+  if (*chain == nullptr) {
+    *chain = error;
+  } else {
+    CompileError* tail = state->lastError == nullptr ? *chain : state->lastError;
+    while (tail->next != nullptr) tail = tail->next;
+    tail->next = error;
+  }
+  state->lastError = error;
+}

@@ -1,0 +1,36 @@
+// scan_state.h - private to the lexer: the scanner's entry points as the token stream sees them, and
+// the ScanState operations the scanner's rules share (text accumulation, line counting, error records).
+// Nothing outside src/lexer/ includes this.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "lexer/lexer.h"
+
+// ---- the generated scanner, wrapped (defined in scanner.l) ----
+
+// The next token code; fills `value` as the rule that matched says. 0 at end of input, every time.
+int xxlex(TokenValue* value, void* scanner);
+ScanState* scannerState(void* scanner);
+// The text matched last, NUL-terminated inside the scanner's buffer.
+const char* scannerText(void* scanner);
+// Whether the scanner's debug flag (the trace switch) is on.
+bool scannerTracing(void* scanner);
+
+// ---- ScanState operations ----
+
+// Appends n bytes to the text buffer, doubling its pool block as often as needed.
+void appendText(ScanState* state, const char* text, size_t n);
+// A pool copy of the text buffer (NUL-terminated); the buffer is emptied.
+char* takeText(ScanState* state);
+// One newline consumed: the counter goes up and lineStart moves past the next newline of the line copy.
+void advanceLine(ScanState* state);
+// advanceLine once for every newline among the n bytes of text.
+void countNewlines(ScanState* state, const char* text, size_t n);
+// A pool copy of the current source line, up to the first newline or carriage return.
+const char* copySourceLine(const ScanState* state);
+// Appends a lexical or syntax record: `line` is 1-based, `detail` is copied, nearText is the current
+// source line (shared with the previous record when that was made on the same line), extra copied or null.
+void recordScanError(ScanState* state, const char* message, uint32_t domain, int32_t line, const char* detail,
+                     const char* extra);

@@ -1,0 +1,15 @@
+// token_codes.h - the token codes every stage shares (T_... from 258, single characters as their own
+// code, 0 for end of input) and their printable names. The codes are declared once, in the grammar;
+// this header brings them in for the lexer, the transformer and the emitter.
+#pragma once
+
+#include "grammar.hpp"
+
+// "T_WORD" for a named token, "';'" for a character token (printable characters in quotes, others as
+// '\xNN'), "end of input" for 0, "<error>" and "<undefined>" for the parser's two internal codes, and
+// "<unknown>" for anything else. A static string.
+const char* tokenCodeName(int code);
+
+// The first-token argument of a reader, from the parser's lookahead: no lookahead yet (a negative code)
+// and end of input both mean that nothing has been read ahead.
+inline int readerFirstToken(int lookahead) { return lookahead <= 0 ? T_no_lookahead : lookahead; }

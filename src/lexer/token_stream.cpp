@@ -1,0 +1,214 @@
+// token_stream.cpp - the parser's side of the scanner: fetch with one-token pushback and the end-of-input
+// checks, and the readers that swallow a run of tokens into a token list so SQL text travels verbatim.
+// The readers are called from the grammar's empty-rule actions; afterwards the parser has no lookahead.
+#include "lexer/lexer.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "lexer/scan_state.h"
+#include "lexer/token_codes.h"
+#include "pool/pool.h"
+
+namespace {
+
+ScanState* stateOf(const ParseContext* ctx) { return scannerState(ctx->scanner); }
+
+bool isCursorAttribute(int code) { return code >= T_CURSOR_NOTFOUND && code <= T_CURSOR_ISOPEN; }
+
+// The text a reader keeps for a token: the value text where the scanner's own text is not the token
+// (a string literal's closing quote, a cursor attribute's whole match), else what the scanner matched.
+const char* readerText(const ParseContext* ctx, const TokenValue* value, int code) {
+  if (code == T_COMPARISON || code == T_STRING) {
+    if (value->text != nullptr && value->text[0] != '\0') return value->text;
+    return scannerText(ctx->scanner);
+  }
+  if (isCursorAttribute(code)) return value->text;
+  return scannerText(ctx->scanner);
+}
+
+TokenNode* readerNode(const ParseContext* ctx, const TokenValue* value, int code) {
+  return newTokenNode(static_cast<uint32_t>(code), readerText(ctx, value, code), stateOf(ctx)->line);
+}
+
+bool isStop(int code, const int* stops) {
+  for (int i = 0; i < 6; ++i)
+    if (stops[i] != 0 && stops[i] == code) return true;
+  return false;
+}
+
+AstList* collect(ParseContext* ctx, TokenValue* value, int mode, int firstToken, int* endToken,
+                 const int* stops) {
+  AstList* list = nullptr;
+  int depth = 0;
+  int code = firstToken == T_no_lookahead ? fetchToken(value, ctx) : firstToken;
+  for (;; code = fetchToken(value, ctx)) {
+    if (code == 0 || code == T_TERMINATOR) break;
+    if (code == ';' || isStop(code, stops)) {
+      if (depth == 0) {
+        if (mode == 0) list = listAppend(list, readerNode(ctx, value, code));
+        if (mode == 2) pushBackToken(ctx, code);
+        break;
+      }
+      // A semicolon inside open parentheses is a statement the text never closed: the run ends there
+      // rather than swallowing the rest of the program.
+      if (code == ';') {
+        list = listAppend(list, readerNode(ctx, value, code));
+        break;
+      }
+    }
+    if (code == '(') {
+      ++depth;
+    } else if (code == ')') {
+      // A ')' at depth 0 is not ours: push it back so the rule that opened the parenthesis can close it.
+      if (depth == 0) {
+        pushBackToken(ctx, code);
+        break;
+      }
+      --depth;
+    }
+    if (code == T_WORD && value->list != nullptr) {
+      list = listConcat(list, value->list);
+      value->list = nullptr;  // its cells now belong to the result
+    } else {
+      list = listAppend(list, readerNode(ctx, value, code));
+    }
+  }
+  if (endToken != nullptr) *endToken = code;
+  return list;
+}
+
+bool endsDatatype(int code) {
+  switch (code) {
+    case T_COMPARISON:
+    case T_RANGE:
+    case ')':
+    case T_COMMA:
+    case T_AUTHID:
+    case T_DETERMINISTIC:
+    case T_PIPELINED:
+    case T_INDEX:
+    case T_IS:
+    case T_AS:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+int fetchToken(TokenValue* value, ParseContext* ctx) {
+  ScanState* state = stateOf(ctx);
+  const bool tracing = scannerTracing(ctx->scanner);
+  if (state->hasPushback) {
+    state->hasPushback = false;
+    if (tracing) debugPrint("** returning pushback %d\n", state->pushedToken);
+    return state->pushedToken;
+  }
+  const int code = xxlex(value, ctx->scanner);
+  if (tracing) debugPrint("** returning %d - %s\n", code, scannerText(ctx->scanner));
+  if (code == 0) {
+    // Both can be open at once only in theory (a quote inside a comment is comment text), but each is
+    // checked on its own: the comment first.
+    if (state->commentLine != -1)
+      recordScanError(state, "Unterminated comment", lexical, state->commentLine + 1, scannerText(ctx->scanner),
+                      nullptr);
+    if (state->stringLine != -1)
+      recordScanError(state, "Unterminated quoted string", lexical, state->stringLine + 1,
+                      scannerText(ctx->scanner), nullptr);
+  }
+  return code;
+}
+
+void pushBackToken(ParseContext* ctx, int code) {
+  ScanState* state = stateOf(ctx);
+  if (state->hasPushback) std::fputs("cannot push back multiple tokens\n", stderr);
+  state->pushedToken = code;
+  state->hasPushback = true;
+  if (scannerTracing(ctx->scanner)) debugPrint("** pushed back %d - %s\n", code, scannerText(ctx->scanner));
+}
+
+AstList* collectTokens(ParseContext* ctx, TokenValue* value, int mode, int firstToken, int stop1, int stop2,
+                       int stop3, int stop4, int stop5, int stop6) {
+  const int stops[6] = {stop1, stop2, stop3, stop4, stop5, stop6};
+  return collect(ctx, value, mode, firstToken, nullptr, stops);
+}
+
+AstList* collectTokensUntil(ParseContext* ctx, TokenValue* value, int mode, int firstToken, int* endToken,
+                            int stop1, int stop2, int stop3, int stop4, int stop5, int stop6) {
+  const int stops[6] = {stop1, stop2, stop3, stop4, stop5, stop6};
+  return collect(ctx, value, mode, firstToken, endToken, stops);
+}
+
+AstList* readDatatype(ParseContext* ctx, TokenValue* value, AstList* typeList) {
+  if (scannerTracing(ctx->scanner)) debugPrint("** read_datatype...\n");
+  int code = fetchToken(value, ctx);
+  if (code == T_DTYPE) return typeList;
+  if (code == ';') {
+    pushBackToken(ctx, code);
+    return typeList;
+  }
+  if (code == 0) return ctx->allowEofInDatatype ? typeList : nullptr;
+
+  AstList* list = typeList;
+  int depth = 0;
+  while (code != T_ASSIGN && code != T_NOT && code != T_DEFAULT) {
+    if (endsDatatype(code)) {
+      pushBackToken(ctx, code);
+      return list;
+    }
+    do {
+      list = listAppend(list, readerNode(ctx, value, code));
+      if (code == '(') ++depth;
+      if (code == ')') --depth;
+      code = fetchToken(value, ctx);
+      if (code == ';') {
+        pushBackToken(ctx, code);
+        return list;
+      }
+      if (code == 0) {
+        if (depth <= 0) return ctx->allowEofInDatatype ? list : nullptr;
+        const char* expected = ctx->expectedTokens != nullptr ? ctx->expectedTokens(ctx) : nullptr;
+        ScanState* state = stateOf(ctx);
+        recordScanError(state, "Mismatched parentheses in datatype", syntax, state->line + 1,
+                        scannerText(ctx->scanner), expected);
+        return nullptr;
+      }
+    } while (depth > 0);
+  }
+  pushBackToken(ctx, code);
+  return list;
+}
+
+const char* joinNameParts(const AstList* tokens) {
+  size_t length = 0;
+  for (AstListCell* cell = listHeadCell(tokens); cell != nullptr; cell = cell->next) {
+    const auto* token = static_cast<const TokenNode*>(cell->item);
+    length += (token->text != nullptr ? std::strlen(token->text) : 0) + 1;
+  }
+  char* joined = static_cast<char*>(ctxAlloc(length + 1));
+  char* out = joined;
+  for (AstListCell* cell = listHeadCell(tokens); cell != nullptr; cell = cell->next) {
+    const auto* token = static_cast<const TokenNode*>(cell->item);
+    if (cell != listHeadCell(tokens)) *out++ = '.';
+    if (token->text == nullptr) continue;
+    const size_t n = std::strlen(token->text);
+    std::memcpy(out, token->text, n);
+    out += n;
+  }
+  *out = '\0';
+  return joined;
+}
+
+void setCommentBeforeSemicolon(ParseContext* ctx, bool on) { stateOf(ctx)->commentBeforeSemicolon = on; }
+
+int currentLine(const ParseContext* ctx) { return ctx->scanner == nullptr ? 0 : stateOf(ctx)->line; }
+
+const char* currentTokenText(const ParseContext* ctx) {
+  return ctx->scanner == nullptr ? "" : scannerText(ctx->scanner);
+}
+
+const char* currentSourceLine(const ParseContext* ctx) {
+  return ctx->scanner == nullptr ? ctxStrdup("") : copySourceLine(stateOf(ctx));
+}
