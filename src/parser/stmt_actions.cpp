@@ -1,0 +1,541 @@
+// stmt_actions.cpp - what the grammar builds for procedural statements, and the reader rules that hand
+// SQL text, expressions and clauses over verbatim as token lists.
+// A reader takes the parser's lookahead as its first token and always leaves the parser without one.
+#include "parser/actions.h"
+
+#include <strings.h>
+
+#include <cstring>
+
+#include "lexer/token_codes.h"
+#include "pool/pool.h"
+
+namespace {
+
+template <typename T>
+T* makeStatement(uint32_t kind, int32_t line) {
+  return makeNode<T>(kind, line);
+}
+
+TokenNode* commentToken(const Value& comment) { return newTokenNode(T_STRING, comment.text, comment.line); }
+
+const char* labelText(const Value& label) {
+  AstList* parts = listOf(label);
+  return parts == nullptr ? nullptr : joinNameParts(parts);
+}
+
+// Readers run in mode 2: the stop that ended the run goes back to the stream for the grammar to read.
+constexpr int stopPushedBack = 2;
+constexpr int stopDropped = 1;
+
+AstList* runReader(ParseContext* ctx, TokenValue* slot, int* lookahead, int stop1, int stop2 = 0, int stop3 = 0,
+                   int stop4 = 0, int stop5 = 0, int stop6 = 0) {
+  AstList* tokens = collectTokens(ctx, slot, stopPushedBack, readerFirstToken(*lookahead), stop1, stop2, stop3,
+                                  stop4, stop5, stop6);
+  *lookahead = YYEMPTY;
+  return tokens;
+}
+
+Value checked(ParseContext* ctx, AstList* tokens, const char* messageWhenEmpty) {
+  if (tokens == nullptr) reportSyntaxError(ctx, messageWhenEmpty);
+  return listValue(tokens);
+}
+
+uint32_t tokenCode(const void* item) {
+  const auto* node = static_cast<const AstNode*>(item);
+  if (node == nullptr || node->kind != astNodeToken) return 0;
+  return static_cast<const TokenNode*>(node)->code;
+}
+
+// 1 numeric range (a `..` anywhere), 3 a query in parentheses, 2 a cursor (possibly with arguments).
+uint32_t forKindOf(ParseContext* ctx, AstList* range) {
+  AstListCell* dotdot = nullptr;
+  AstListCell* previous = nullptr;
+  AstListCell* beforeDotdot = nullptr;
+  for (AstListCell* cell = listHeadCell(range); cell != nullptr; cell = cell->next) {
+    if (tokenCode(cell->item) == T_DOTDOT) {
+      dotdot = cell;
+      beforeDotdot = previous;
+      break;
+    }
+    previous = cell;
+  }
+  if (dotdot != nullptr) {
+    if (beforeDotdot == nullptr || dotdot->next == nullptr) reportSyntaxError(ctx, "expected loop limits");
+    return 1;
+  }
+  if (tokenCode(listFirst(range)) == '(') return 3;
+  return 2;
+}
+
+}  // namespace
+
+// ---- statements ----
+
+Value emptyStatementPart(ParseContext*, const Value& line) {
+  return listValue(listNew(makeStatement<NullNode>(astNodeNull, line.line)));
+}
+
+Value labelStatement(ParseContext*, const Value& label, const Value& statement) {
+  auto* node = valueAs<AstNode>(statement);
+  if (node == nullptr) return statement;
+  // PRAGMA ALIAS is accepted among statements but is not one: it has no label field.
+  if (isStatementNode(node) && listOf(label) != nullptr) static_cast<StatementNode*>(node)->label = labelText(label);
+  if (yydebug != 0) debugPrint("Parsed %s\n", nodeKindName(node->kind));
+  return statement;
+}
+
+// The name keeps its quotes out: PRAGMA ALIAS t := 'DECFLOAT' maps t to DECFLOAT.
+Value buildAliasPragma(ParseContext*, const Value& pragma, const Value& datatype, const Value& name) {
+  const char* quoted = name.text == nullptr ? "''" : name.text;
+  size_t length = std::strlen(quoted);
+  const char* start = quoted;
+  if (length >= 2 && quoted[0] == '\'' && quoted[length - 1] == '\'') {
+    start += 1;
+    length -= 2;
+  }
+  auto* node = makeNode<PragmaNode>(astNodePragma, pragma.line);
+  node->pragmaCode = T_ALIAS;
+  node->first = listOf(datatype);
+  TokenNode* unquoted = newTokenNode(T_STRING, nullptr, name.line);
+  unquoted->text = ctxStrndup(start, length);
+  node->second = listNew(unquoted);
+  return nodeValue(node);
+}
+
+Value buildAssign(ParseContext*, const Value& target, const Value& line, const Value& value) {
+  auto* node = makeStatement<AssignNode>(astNodeAssign, line.line);
+  node->target = listOf(target);
+  node->value = listOf(value);
+  return nodeValue(node);
+}
+
+Value assignmentPart(ParseContext*, const Value& value) { return listValue(listOf(value), 1); }
+
+// The `:= value ;` part already took the statement's ';', which the enclosing rule still expects.
+Value buildIndexedStatement(ParseContext* ctx, const Value& name, const Value& line, const Value& arguments,
+                            const Value& field, const Value& assignment) {
+  if (assignment.code != 0) {
+    auto* node = makeStatement<AssignNode>(astNodeAssign, line.line);
+    node->target = listOf(name);
+    node->targetField = listOf(field);
+    node->targetIndex = listOf(arguments);
+    node->value = listOf(assignment);
+    pushBackToken(ctx, ';');
+    return nodeValue(node);
+  }
+  auto* call = makeStatement<CallNode>(astNodeCall, line.line);
+  call->name = listOf(name);
+  call->arguments = listOf(arguments);
+  return nodeValue(call);
+}
+
+Value buildSimpleCall(ParseContext*, const Value& name, const Value& line) {
+  auto* call = makeStatement<CallNode>(astNodeCall, line.line);
+  call->name = listOf(name);
+  return nodeValue(call);
+}
+
+Value buildIf(ParseContext*, const Value& keyword, const Value& condition, const Value& thenStatements,
+              const Value& elsifs, const Value& elseStatements) {
+  auto* node = makeStatement<IfNode>(astNodeIf, keyword.line);
+  node->condition = listOf(condition);
+  node->thenStatements = listOf(thenStatements);
+  node->elsifs = valueAs<ElseIfNode>(elsifs);
+  node->elseStatements = listOf(elseStatements);
+  return nodeValue(node);
+}
+
+Value buildElsif(ParseContext*, const Value& keyword, const Value& condition, const Value& statements,
+                 const Value& next) {
+  auto* node = makeNode<ElseIfNode>(astNodeElseIf, keyword.line);
+  node->condition = listOf(condition);
+  node->statements = listOf(statements);
+  node->next = valueAs<ElseIfNode>(next);
+  return nodeValue(node);
+}
+
+Value buildLoop(ParseContext*, const Value& keyword, const Value& statements) {
+  auto* node = makeStatement<LoopNode>(astNodeLoop, keyword.line);
+  node->statements = listOf(statements);
+  return nodeValue(node);
+}
+
+Value buildWhile(ParseContext*, const Value& keyword, const Value& condition, const Value& statements) {
+  auto* node = makeStatement<WhileNode>(astNodeWhile, keyword.line);
+  node->condition = listOf(condition);
+  node->statements = listOf(statements);
+  return nodeValue(node);
+}
+
+Value buildFor(ParseContext* ctx, const Value& keyword, const Value& variable, const Value& reverse,
+               const Value& range, const Value& body) {
+  auto* node = makeStatement<ForNode>(astNodeFor, keyword.line);
+  node->loopVariable = listOf(variable);
+  node->reverse = static_cast<uint8_t>(reverse.code);
+  node->range = listOf(range);
+  node->body = listOf(body);
+  node->forKind = forKindOf(ctx, node->range);
+  return nodeValue(node);
+}
+
+Value buildForallRange(ParseContext*, const Value& keyword, const Value& variable, const Value& low,
+                       const Value& dotdot, const Value& high, const Value& body) {
+  auto* node = makeStatement<ForNode>(astNodeFor, keyword.line);
+  node->loopVariable = listOf(variable);
+  AstList* range = listAppend(listOf(low), newTokenNode(T_DOTDOT, "..", dotdot.line));
+  node->range = listConcat(range, listOf(high));
+  node->body = listNew(pointerOf(body));
+  node->forKind = 4;
+  return nodeValue(node);
+}
+
+Value buildForallCollection(ParseContext*, const Value& keyword, const Value& variable, const Value& forKind,
+                            const Value& collection, const Value& body) {
+  auto* node = makeStatement<ForNode>(astNodeFor, keyword.line);
+  node->loopVariable = listOf(variable);
+  node->range = listOf(collection);
+  node->body = listNew(pointerOf(body));
+  node->forKind = static_cast<uint32_t>(forKind.code);
+  return nodeValue(node);
+}
+
+Value buildFetch(ParseContext*, const Value& keyword, const Value& cursor, const Value& bulkCollect,
+                 const Value& into, const Value& limit) {
+  auto* node = makeStatement<FetchNode>(astNodeFetch, keyword.line);
+  node->cursor = listOf(cursor);
+  node->bulkCollect = static_cast<uint8_t>(bulkCollect.code);
+  node->into = listOf(into);
+  node->limit = listOf(limit);
+  return nodeValue(node);
+}
+
+Value buildClose(ParseContext*, const Value& keyword, const Value& cursor) {
+  auto* node = makeStatement<CloseNode>(astNodeClose, keyword.line);
+  node->cursor = listOf(cursor);
+  return nodeValue(node);
+}
+
+Value buildPipe(ParseContext*, const Value& keyword, const Value& value) {
+  auto* node = makeStatement<PipeNode>(astNodePipe, keyword.line);
+  node->value = listOf(value);
+  return nodeValue(node);
+}
+
+Value beginCursorFor(ParseContext* ctx, const Value& cursor) {
+  setCommentBeforeSemicolon(ctx, true);
+  return cursor;
+}
+
+Value buildOpen(ParseContext*, const Value& keyword, const Value& cursor) {
+  auto* node = makeStatement<OpenNode>(astNodeOpen, keyword.line);
+  node->cursor = listOf(cursor);
+  return nodeValue(node);
+}
+
+Value buildOpenWithArgs(ParseContext*, const Value& keyword, const Value& cursor, const Value& arguments) {
+  auto* node = makeStatement<OpenNode>(astNodeOpen, keyword.line);
+  node->cursor = listOf(cursor);
+  node->arguments = listOf(arguments);
+  return nodeValue(node);
+}
+
+// OPEN c FOR SELECT ...: the operand is the astNodeSelect itself, not a token list; readers of `query`
+// tell the two apart by the node's kind.
+Value buildOpenForSelect(ParseContext*, const Value& keyword, const Value& cursor, const Value& select) {
+  auto* node = makeStatement<OpenNode>(astNodeOpen, keyword.line);
+  node->cursor = listOf(cursor);
+  node->query = valueAs<AstList>(select);
+  return nodeValue(node);
+}
+
+Value buildOpenForSelectWithComment(ParseContext*, const Value& keyword, const Value& cursor, const Value& select,
+                                    const Value& comment) {
+  auto* query = valueAs<SelectNode>(select);
+  query->fromClause = listAppend(query->fromClause, commentToken(comment));
+  auto* node = makeStatement<OpenNode>(astNodeOpen, keyword.line);
+  node->cursor = listOf(cursor);
+  node->query = valueAs<AstList>(select);
+  return nodeValue(node);
+}
+
+Value buildOpenForText(ParseContext*, const Value& keyword, const Value& cursor, const Value& query,
+                       const Value& usingText) {
+  auto* node = makeStatement<OpenNode>(astNodeOpen, keyword.line);
+  node->cursor = listOf(cursor);
+  node->query = listOf(query);
+  node->using_ = listOf(usingText);
+  return nodeValue(node);
+}
+
+Value buildOpenForTextWithComment(ParseContext*, const Value& keyword, const Value& cursor, const Value& query,
+                                  const Value& usingText, const Value& comment) {
+  auto* node = makeStatement<OpenNode>(astNodeOpen, keyword.line);
+  node->cursor = listOf(cursor);
+  node->query = listAppend(listOf(query), commentToken(comment));
+  node->using_ = listOf(usingText);
+  return nodeValue(node);
+}
+
+Value buildExit(ParseContext*, const Value& keyword, const Value& target, const Value& condition) {
+  auto* node = makeStatement<ExitNode>(astNodeExit, keyword.line);
+  node->target = labelText(target);
+  node->condition = listOf(condition);
+  return nodeValue(node);
+}
+
+Value buildContinue(ParseContext*, const Value& keyword, const Value& target, const Value& condition) {
+  auto* node = makeStatement<ContinueNode>(astNodeContinue, keyword.line);
+  node->target = labelText(target);
+  node->condition = listOf(condition);
+  return nodeValue(node);
+}
+
+Value buildGoto(ParseContext*, const Value& keyword, const Value& label) {
+  auto* node = makeStatement<GotoNode>(astNodeGoto, keyword.line);
+  node->target = listOf(label);
+  return nodeValue(node);
+}
+
+Value buildNull(ParseContext*, const Value& keyword) {
+  return nodeValue(makeStatement<NullNode>(astNodeNull, keyword.line));
+}
+
+Value buildReturn(ParseContext*, const Value& keyword, const Value& value) {
+  auto* node = makeStatement<ReturnNode>(astNodeReturn, keyword.line);
+  node->value = listOf(value);
+  return nodeValue(node);
+}
+
+Value buildCase(ParseContext*, const Value& keyword, const Value& selector, const Value& whenClauses,
+                const Value& elseClause) {
+  auto* node = makeStatement<CaseNode>(astNodeCase, keyword.line);
+  node->selector = listOf(selector);
+  node->whenClauses = listOf(whenClauses);
+  node->elseClause = valueAs<CaseExprNode>(elseClause);
+  return nodeValue(node);
+}
+
+Value buildSearchedCase(ParseContext*, const Value& keyword, const Value& whenClauses, const Value& elseClause) {
+  auto* node = makeStatement<CaseNode>(astNodeCase, keyword.line);
+  node->whenClauses = listOf(whenClauses);
+  node->elseClause = valueAs<CaseExprNode>(elseClause);
+  return nodeValue(node);
+}
+
+Value buildCaseWhen(ParseContext*, const Value& keyword, const Value& condition, const Value& statements) {
+  auto* node = makeNode<CaseExprNode>(astNodeCaseExpr, keyword.line);
+  node->condition = listOf(condition);
+  node->statements = listOf(statements);
+  return nodeValue(node);
+}
+
+Value buildCaseElse(ParseContext*, const Value& keyword, const Value& statements) {
+  auto* node = makeNode<CaseExprNode>(astNodeCaseExpr, keyword.line);
+  node->statements = listOf(statements);
+  return nodeValue(node);
+}
+
+Value buildDynamic(ParseContext*, const Value& keyword, const Value& statement, const Value& bulkCollect,
+                   const Value& into, const Value& usingParams, const Value& returning) {
+  auto* node = makeStatement<DynamicNode>(astNodeDynamic, keyword.line);
+  node->statement = listOf(statement);
+  node->bulkCollect = static_cast<uint8_t>(bulkCollect.code);
+  node->into = listOf(into);
+  node->using_ = listOf(usingParams);
+  node->returning = listOf(returning);
+  return nodeValue(node);
+}
+
+Value buildUsingParam(ParseContext*, const Value& mode, const Value& line, const Value& value) {
+  auto* node = makeNode<UsingParam>(astNodeUsingParam, line.line);
+  node->mode = static_cast<uint32_t>(mode.code);
+  node->value = listOf(value);
+  return nodeValue(node);
+}
+
+Value buildRaise(ParseContext*, const Value& keyword, const Value& name) {
+  auto* node = makeStatement<RaiseNode>(astNodeRaise, keyword.line);
+  node->exceptionName = listOf(name);
+  return nodeValue(node);
+}
+
+Value buildReraise(ParseContext*, const Value& keyword) {
+  return nodeValue(makeStatement<RaiseNode>(astNodeRaise, keyword.line));
+}
+
+Value buildSelect(ParseContext*, const Value& cte, const Value& keyword, const Value& selectList,
+                  const Value& bulkCollect, const Value& into, const Value& fromClause) {
+  auto* node = makeStatement<SelectNode>(astNodeSelect, keyword.line);
+  node->cte = listOf(cte);
+  node->selectList = listOf(selectList);
+  node->bulkCollect = static_cast<uint8_t>(bulkCollect.code);
+  node->into = listOf(into);
+  node->fromClause = listOf(fromClause);
+  return nodeValue(node);
+}
+
+Value beginSelectRest(ParseContext* ctx, const Value& into) {
+  setCommentBeforeSemicolon(ctx, true);
+  return into;
+}
+
+Value checkFromClause(ParseContext* ctx, const Value& rest) { return checked(ctx, listOf(rest), "Missing FROM clause"); }
+
+Value appendSelectComment(ParseContext*, const Value& select, const Value& comment) {
+  auto* node = valueAs<SelectNode>(select);
+  node->fromClause = listAppend(node->fromClause, commentToken(comment));
+  return select;
+}
+
+Value buildSqlStmt(ParseContext*, const Value& keyword, int code, const Value& rest) {
+  const char* verb = "INSERT";
+  int verbCode = code;
+  switch (code) {
+    case T_UPDATE:
+      verb = "UPDATE";
+      break;
+    case T_DELETE:
+      verb = "DELETE";
+      break;
+    case T_MERGE:
+      verb = "MERGE";
+      break;
+    case T_LOCK:
+      verb = "LOCK";
+      break;
+    // SAVEPOINT and TRUNCATE travel as LOCK does: text the host runs as written.
+    case T_SAVEPOINT:
+      verb = "SAVEPOINT";
+      verbCode = T_LOCK;
+      break;
+    case T_TRUNCATE:
+      verb = "TRUNCATE";
+      verbCode = T_LOCK;
+      break;
+    case T_ROLLBACK:
+      verb = "ROLLBACK";
+      break;
+    case T_COMMIT:
+      verb = "COMMIT";
+      break;
+    default:
+      break;
+  }
+  auto* node = makeStatement<SqlStmtNode>(astNodeSqlStmt, keyword.line);
+  node->verb = ctxStrdup(verb);
+  node->verbCode = static_cast<uint32_t>(verbCode);
+  node->rest = listOf(rest);
+  return nodeValue(node);
+}
+
+Value buildStartTransaction(ParseContext*, const Value& keyword) {
+  auto* node = makeStatement<SqlStmtNode>(astNodeSqlStmt, keyword.line);
+  node->verb = ctxStrdup("START TRANSACTION");
+  node->verbCode = T_START;
+  return nodeValue(node);
+}
+
+Value finishEmbeddedSql(ParseContext* ctx, const Value& statement) {
+  setCommentBeforeSemicolon(ctx, false);
+  return statement;
+}
+
+Value finishSqlStmtWithComment(ParseContext* ctx, const Value& statement, const Value& comment) {
+  setCommentBeforeSemicolon(ctx, false);
+  auto* node = valueAs<SqlStmtNode>(statement);
+  node->rest = listAppend(node->rest, commentToken(comment));
+  return statement;
+}
+
+Value buildHandler(ParseContext*, const Value& keyword, const Value& conditions, const Value& statements) {
+  auto* node = makeNode<HandlerNode>(astNodeHandler, keyword.line);
+  node->conditions = listOf(conditions);
+  node->statements = listOf(statements);
+  return nodeValue(node);
+}
+
+// ---- readers ----
+
+Value readUntilSemi(ParseContext* ctx, TokenValue* slot, int* lookahead) {
+  return checked(ctx, runReader(ctx, slot, lookahead, ';'), "Missing expression");
+}
+
+Value readUntilSemiOrComment(ParseContext* ctx, TokenValue* slot, int* lookahead) {
+  return checked(ctx, runReader(ctx, slot, lookahead, ';', T_COMMENT_SEMI), "Missing expression");
+}
+
+Value readOptionalUntilSemi(ParseContext* ctx, TokenValue* slot, int* lookahead) {
+  return listValue(runReader(ctx, slot, lookahead, ';'));
+}
+
+Value readUntilThen(ParseContext* ctx, TokenValue* slot, int* lookahead) {
+  return checked(ctx, runReader(ctx, slot, lookahead, T_THEN), "Missing expression");
+}
+
+Value readUntilSelect(ParseContext* ctx, TokenValue* slot, int* lookahead) {
+  return checked(ctx, runReader(ctx, slot, lookahead, T_SELECT), "Missing expression");
+}
+
+Value readUntilUsing(ParseContext* ctx, TokenValue* slot, int* lookahead) {
+  return checked(ctx, runReader(ctx, slot, lookahead, T_USING, T_COMMENT_SEMI, ';'), "Missing expression");
+}
+
+// LOOP is consumed here, so the loop body rule starts with the statements.
+Value readLoopRange(ParseContext* ctx, TokenValue* slot, int* lookahead) {
+  int endToken = 0;
+  AstList* range =
+      collectTokensUntil(ctx, slot, stopDropped, readerFirstToken(*lookahead), &endToken, T_LOOP);
+  *lookahead = YYEMPTY;
+  if (range == nullptr) reportSyntaxError(ctx, "Missing expression");
+  if (endToken != T_LOOP) reportSyntaxError(ctx, "Unexpected token");
+  return listValue(range);
+}
+
+Value readForallLowerBound(ParseContext* ctx, TokenValue* slot, int* lookahead) {
+  return checked(ctx, runReader(ctx, slot, lookahead, T_DOTDOT), "Missing expression");
+}
+
+Value readForallUpperBound(ParseContext* ctx, TokenValue* slot, int* lookahead) {
+  return checked(ctx, runReader(ctx, slot, lookahead, T_UPDATE, T_DELETE, T_INSERT, T_EXECUTE),
+                 "Missing expression");
+}
+
+Value readImmediateText(ParseContext* ctx, TokenValue* slot, int* lookahead) {
+  return checked(ctx, runReader(ctx, slot, lookahead, ';', T_USING, T_INTO, T_RETURNING, T_RETURN, T_BULK),
+                 "Missing statement");
+}
+
+Value readDynamicInto(ParseContext* ctx, TokenValue* slot, int* lookahead) {
+  return checked(ctx, runReader(ctx, slot, lookahead, ';', T_USING, T_RETURNING, T_RETURN), "Missing statement");
+}
+
+Value readFetchInto(ParseContext* ctx, TokenValue* slot, int* lookahead) {
+  return checked(ctx, runReader(ctx, slot, lookahead, ';', T_LIMIT), "Missing statement");
+}
+
+Value readUsingValue(ParseContext* ctx, TokenValue* slot, int* lookahead) {
+  return checked(ctx, runReader(ctx, slot, lookahead, ';', T_COMMA, T_RETURNING, T_RETURN), "Missing expression");
+}
+
+Value readReturnClause(ParseContext* ctx, TokenValue* slot, int* lookahead) {
+  return checked(ctx, runReader(ctx, slot, lookahead, ';'), "Missing expression");
+}
+
+Value readSelectList(ParseContext* ctx, TokenValue* slot, int* lookahead) {
+  return checked(ctx, runReader(ctx, slot, lookahead, T_INTO, T_FROM, T_BULK), "Missing SELECT expression");
+}
+
+Value readSelectInto(ParseContext* ctx, TokenValue* slot, int* lookahead) {
+  return checked(ctx, runReader(ctx, slot, lookahead, T_FROM), "Missing INTO clause");
+}
+
+Value readUntilRparen(ParseContext* ctx, TokenValue* slot, int* lookahead) {
+  return listValue(runReader(ctx, slot, lookahead, ')'));
+}
+
+// The scanner hands commas over as T_COMMA, so the ',' stop never fires: a comma at depth 0 stays in
+// the argument's text, which reads the same once written out.
+Value readArgumentRest(ParseContext* ctx, TokenValue* slot, int* lookahead) {
+  return listValue(runReader(ctx, slot, lookahead, ')', ','));
+}
