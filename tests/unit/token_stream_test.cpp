@@ -1,0 +1,260 @@
+// Token stream: pushback, the readers' depth rule, stops and modes, the first-token handshake with the
+// parser's lookahead, the datatype reader and its error record, and the debug traces.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "lexer/lexer.h"
+#include "lexer/token_codes.h"
+#include "pool/pool.h"
+
+namespace {
+
+class TokenStream : public ::testing::Test {
+ protected:
+  void SetUp() override { contextInit(&recovery_); }
+  void TearDown() override {
+    scannerDestroy(&ctx_);
+    contextRelease();
+  }
+
+  void open(const char* text, bool trace = false) {
+    settings_ = defaultSessionSettings();
+    settings_.parserTrace = trace ? 1 : 0;
+    ctx_ = ParseContext{};
+    ctx_.settings = &settings_;
+    ctx_.text = text;
+    ctx_.errors = &errors_;
+    scannerCreate(&ctx_);
+  }
+  int next() { return fetchToken(&value_, &ctx_); }
+
+  // A token list as "TEXT TEXT ..." for comparing whole runs at once.
+  static std::string texts(const AstList* list) {
+    std::string out;
+    for (AstListCell* c = listHeadCell(list); c != nullptr; c = c->next) {
+      if (!out.empty()) out += ' ';
+      out += static_cast<const TokenNode*>(c->item)->text;
+    }
+    return out;
+  }
+  static std::vector<uint32_t> codes(const AstList* list) {
+    std::vector<uint32_t> out;
+    for (AstListCell* c = listHeadCell(list); c != nullptr; c = c->next)
+      out.push_back(static_cast<const TokenNode*>(c->item)->code);
+    return out;
+  }
+
+  RecoveryPoint recovery_;
+  SessionSettings settings_{};
+  ParseContext ctx_{};
+  CompileError* errors_ = nullptr;
+  TokenValue value_{};
+};
+
+TEST_F(TokenStream, PushbackReturnsTheCodeOnceAndASecondOneReplacesTheFirst) {
+  open("a b");
+  ASSERT_EQ(next(), T_WORD);
+  pushBackToken(&ctx_, T_WORD);
+  EXPECT_EQ(next(), T_WORD);
+  EXPECT_EQ(next(), T_WORD);  // b, from the scanner
+
+  pushBackToken(&ctx_, T_IS);
+  testing::internal::CaptureStderr();
+  pushBackToken(&ctx_, T_AS);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "cannot push back multiple tokens\n");
+  EXPECT_EQ(next(), T_AS);
+  EXPECT_EQ(next(), 0);
+}
+
+struct ReaderCase {
+  const char* input;
+  int mode;
+  std::vector<int> stops;
+  const char* collected;  // texts joined by blanks
+  int end;                // the token that ended the run
+  int following;          // what fetchToken gives next
+};
+
+TEST_F(TokenStream, ReadersStopAtDepthZeroAndHonourTheirMode) {
+  const std::vector<ReaderCase> cases = {
+      // A ';' inside open parentheses ends the run and is kept.
+      {"x := f(a; b) ;", 2, {';'}, "x := f ( a ;", ';', T_WORD},
+      // A ')' at depth 0 ends every reader and is left for the parser, whatever the stops.
+      {"g(1, (2)) ) x", 2, {T_THEN}, "g ( 1 , ( 2 ) )", ')', ')'},
+      {"a) x", 0, {')'}, "a )", ')', T_WORD},
+      // The three modes: stop kept, stop dropped, stop pushed back.
+      {"a + b then c", 0, {T_THEN}, "a + b then", T_THEN, T_WORD},
+      {"a + b then c", 1, {T_THEN}, "a + b", T_THEN, T_WORD},
+      {"a + b then c", 2, {T_THEN}, "a + b", T_THEN, T_THEN},
+      // ';' stops at depth 0 even when it is not among the stops.
+      {"a b; c", 1, {T_THEN}, "a b", ';', T_WORD},
+      // A stop inside parentheses is an ordinary token.
+      {"f(a then b) then", 2, {T_THEN}, "f ( a then b )", T_THEN, T_THEN},
+      {"select a, b into x", 2, {T_INTO, T_FROM, T_BULK}, "select a , b", T_INTO, T_INTO},
+      {"x, y from t", 2, {0, 0, 0, 0, 0, T_FROM}, "x , y", T_FROM, T_FROM},
+      // A "/" line and end of input end the run; both are consumed.
+      {"a b\n/\nc", 2, {';'}, "a b", T_TERMINATOR, T_WORD},
+      {"a (b", 2, {';'}, "a ( b", 0, 0},
+      {"", 2, {';'}, "", 0, 0},
+  };
+  for (const ReaderCase& c : cases) {
+    scannerDestroy(&ctx_);
+    open(c.input);
+    int s[6] = {0, 0, 0, 0, 0, 0};
+    for (size_t i = 0; i < c.stops.size(); ++i) s[i] = c.stops[i];
+    int end = -1;
+    const AstList* list =
+        collectTokensUntil(&ctx_, &value_, c.mode, T_no_lookahead, &end, s[0], s[1], s[2], s[3], s[4], s[5]);
+    EXPECT_EQ(texts(list), c.collected) << c.input << " mode " << c.mode;
+    EXPECT_EQ(end, c.end) << c.input << " mode " << c.mode;
+    EXPECT_EQ(next(), c.following) << c.input << " mode " << c.mode;
+  }
+}
+
+TEST_F(TokenStream, ReadersStartFromTheParsersLookaheadAndKeepItsValue) {
+  EXPECT_EQ(readerFirstToken(-2), T_no_lookahead);  // the parser has no lookahead
+  EXPECT_EQ(readerFirstToken(0), T_no_lookahead);   // its lookahead is end of input
+  EXPECT_EQ(readerFirstToken(T_WORD), T_WORD);
+
+  open("e.sal > 10 loop");
+  const int lookahead = next();
+  ASSERT_EQ(lookahead, T_WORD);
+  int end = 0;
+  const AstList* list = collectTokensUntil(&ctx_, &value_, 1, readerFirstToken(lookahead), &end, T_LOOP);
+  EXPECT_EQ(texts(list), "e.sal > 10");
+  EXPECT_EQ(end, T_LOOP);
+  // The lookahead's own node travels into the list, qualified-name flag included.
+  const auto* first = static_cast<const TokenNode*>(listFirst(list));
+  EXPECT_EQ(first->dotted, 1);
+  EXPECT_EQ(codes(list), (std::vector<uint32_t>{T_WORD, T_COMPARISON, T_DIGITS}));
+}
+
+TEST_F(TokenStream, CollectedTokensKeepTheTextAsWritten) {
+  open("Select 'it''s', c%FOUND, :new.x, $1.t, sql%rowcount, x.y\n  <> 2 from dual;");
+  const AstList* list = collectTokens(&ctx_, &value_, 1, T_no_lookahead, ';');
+  EXPECT_EQ(texts(list), "Select 'it''s' , c , :new.x , $1.t , sql%rowcount , x.y <> 2 from dual");
+  EXPECT_EQ(codes(list), (std::vector<uint32_t>{T_SELECT, T_STRING, T_COMMA, T_CURSOR_FOUND, T_COMMA, T_TRIG_VAR,
+                                                T_COMMA, T_DTYPE, T_COMMA, T_SQL_ROWCOUNT, T_COMMA, T_WORD,
+                                                T_COMPARISON, T_DIGITS, T_FROM, T_WORD}));
+  const auto* last = static_cast<const TokenNode*>(listLast(list));
+  EXPECT_EQ(last->line, 1);
+}
+
+struct DatatypeCase {
+  const char* input;  // the first word is read as the parser would, the rest by readDatatype
+  const char* collected;
+  int following;
+};
+
+TEST_F(TokenStream, DatatypeReaderStopsBeforeWhatFollowsTheType) {
+  const std::vector<DatatypeCase> cases = {
+      {"VARCHAR2(10 CHAR) NOT NULL", "VARCHAR2 ( 10 CHAR )", T_NOT},
+      {"NUMBER(9,2) := 0", "NUMBER ( 9 , 2 )", T_ASSIGN},
+      {"NUMBER default 1", "NUMBER", T_DEFAULT},
+      {"NUMBER;", "NUMBER", ';'},
+      {"INTERVAL DAY TO SECOND(3) , b", "INTERVAL DAY TO SECOND ( 3 )", T_COMMA},
+      {"NUMBER)", "NUMBER", ')'},
+      {"NUMBER IS", "NUMBER", T_IS},
+      {"NUMBER index by", "NUMBER", T_INDEX},
+      {"NUMBER range 1..2", "NUMBER", T_RANGE},
+      {"NUMBER deterministic", "NUMBER", T_DETERMINISTIC},
+      {"long raw;", "long raw", ';'},
+      {"t(1;", "t ( 1", ';'},
+      // A T_DTYPE right after the first word is taken and dropped.
+      {"NUMBER $1.t;", "NUMBER", ';'},
+  };
+  for (const DatatypeCase& c : cases) {
+    scannerDestroy(&ctx_);
+    open(c.input);
+    ASSERT_EQ(next(), T_WORD) << c.input;
+    EXPECT_EQ(texts(readDatatype(&ctx_, &value_, value_.list)), c.collected) << c.input;
+    EXPECT_EQ(next(), c.following) << c.input;
+  }
+  EXPECT_EQ(errors_, nullptr);
+}
+
+const char* twoExpected(ParseContext*) { return ctxStrdup("IS, AS"); }
+
+TEST_F(TokenStream, DatatypeAtEndOfInput) {
+  open("NUMBER");
+  ASSERT_EQ(next(), T_WORD);
+  EXPECT_EQ(readDatatype(&ctx_, &value_, value_.list), nullptr);
+
+  scannerDestroy(&ctx_);
+  open("NUMBER(5)");
+  ctx_.allowEofInDatatype = true;
+  ASSERT_EQ(next(), T_WORD);
+  EXPECT_EQ(texts(readDatatype(&ctx_, &value_, value_.list)), "NUMBER ( 5 )");
+
+  scannerDestroy(&ctx_);
+  open("x\n  NUMBER(5, (2)");
+  ctx_.allowEofInDatatype = true;
+  ctx_.expectedTokens = twoExpected;
+  next();
+  ASSERT_EQ(next(), T_WORD);
+  EXPECT_EQ(readDatatype(&ctx_, &value_, value_.list), nullptr);
+  ASSERT_NE(errors_, nullptr);
+  EXPECT_STREQ(errors_->message, "Mismatched parentheses in datatype");
+  EXPECT_EQ(errors_->domain, syntax);
+  EXPECT_EQ(errors_->line, 3);  // the text's final newline has been read at end of input
+  EXPECT_STREQ(errors_->extra, "IS, AS");
+  EXPECT_EQ(errors_->next, nullptr);
+}
+
+TEST_F(TokenStream, EndOfInputReportsOpenCommentThenOpenString) {
+  open("a /* b\n");
+  EXPECT_EQ(next(), T_WORD);
+  EXPECT_EQ(next(), 0);
+  ASSERT_NE(errors_, nullptr);
+  EXPECT_STREQ(errors_->message, "Unterminated comment");
+  EXPECT_EQ(errors_->domain, lexical);
+  EXPECT_EQ(errors_->line, 1);
+  // A later end of input reports it again: the comment is still open.
+  EXPECT_EQ(next(), 0);
+  ASSERT_NE(errors_->next, nullptr);
+}
+
+TEST_F(TokenStream, TracesGoToStandardErrorOnlyWhenAsked) {
+  open("a;", false);
+  testing::internal::CaptureStderr();
+  next();
+  pushBackToken(&ctx_, T_WORD);
+  next();
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+
+  scannerDestroy(&ctx_);
+  open("x;", true);
+  testing::internal::CaptureStderr();
+  next();
+  pushBackToken(&ctx_, T_WORD);
+  next();
+  readDatatype(&ctx_, &value_, nullptr);
+  const std::string trace = testing::internal::GetCapturedStderr();
+  EXPECT_NE(trace.find("** returning 271 - x\n"), std::string::npos) << trace;
+  EXPECT_NE(trace.find("** pushed back 271 - x\n"), std::string::npos) << trace;
+  EXPECT_NE(trace.find("** returning pushback 271\n"), std::string::npos) << trace;
+  EXPECT_NE(trace.find("** read_datatype...\n"), std::string::npos) << trace;
+}
+
+TEST_F(TokenStream, JoinNamePartsPutsDotsBetweenTexts) {
+  open("");
+  AstList* parts = listNew(newTokenNode(T_WORD, "pkg", 0));
+  EXPECT_STREQ(joinNameParts(parts), "pkg");
+  listAppend(parts, newTokenNode(T_WORD, "inner", 0));
+  listAppend(parts, newTokenNode(T_WORD, "lbl", 0));
+  EXPECT_STREQ(joinNameParts(parts), "pkg.inner.lbl");
+  EXPECT_STREQ(joinNameParts(nullptr), "");
+}
+
+TEST_F(TokenStream, PositionForErrorRecords) {
+  open("a\n  bb cc\nd");
+  next();
+  next();
+  EXPECT_EQ(currentLine(&ctx_), 1);
+  EXPECT_STREQ(currentTokenText(&ctx_), "bb");
+  EXPECT_STREQ(currentSourceLine(&ctx_), "  bb cc");
+}
+
+}  // namespace
