@@ -334,3 +334,5 @@ int grammarRuleCount();
 const char* grammarRuleLhs(int rule);
 // The number of symbols on the rule's right-hand side, or -1 out of range.
 int grammarRuleLength(int rule);
+// Whether the parser may hold a lookahead when it reduces by `rule` (see grammar.y).
+int grammarRuleReadsAhead(int rule);

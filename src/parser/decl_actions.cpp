@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <strings.h>
+
 #include "lexer/token_codes.h"
 #include "pool/pool.h"
 
@@ -16,7 +18,41 @@ namespace {
 // Deeper BEGIN nesting than this is refused: the later stages recurse per block level.
 constexpr int maxBlockDepth = 512;
 
-const char* nameOfKeyword(const Value& keyword) { return keyword.text == nullptr ? "" : keyword.text; }
+bool isNamePart(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '$' ||
+         c == '#' || c == '@' || c >= 0x80;
+}
+
+bool isGap(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r'; }
+
+size_t namePartLength(const char* text) {
+  size_t length = 0;
+  while (isNamePart(static_cast<unsigned char>(text[length]))) length += 1;
+  return length;
+}
+
+// A keyword's text points into the scanner's buffer, where it is NUL-terminated only until the next
+// token is scanned; when the parser had to look ahead before deciding that the keyword is a name, the
+// text runs on into what follows. A keyword ends where its identifier characters end, except the two
+// two-word keywords a name may be (REF CURSOR, VARYING ARRAY), which end after their second word.
+char* keywordAsWritten(const Value& keyword) {
+  const char* text = keyword.text == nullptr ? "" : keyword.text;
+  size_t length = namePartLength(text);
+  const bool twoWords = (keyword.code == T_REFCURSOR && length == 3 && strncasecmp(text, "REF", 3) == 0) ||
+                        (keyword.code == T_VARRAY && length == 7 && strncasecmp(text, "VARYING", 7) == 0);
+  if (twoWords) {
+    size_t gap = length;
+    while (isGap(text[gap])) gap += 1;
+    length = gap + namePartLength(text + gap);
+  }
+  return ctxStrndup(text, length);
+}
+
+TokenNode* keywordToken(const Value& keyword, int32_t line) {
+  TokenNode* name = newTokenNode(T_STRING, nullptr, line);
+  name->text = keywordAsWritten(keyword);
+  return name;
+}
 
 void traceParsed(const char* what, const void* item) {
   if (yydebug == 0) return;
@@ -96,13 +132,10 @@ Value concatLists(ParseContext*, const Value& first, const Value& second) {
   return listValue(listConcat(listOf(first), listOf(second)));
 }
 
-// The keyword's text points into the scanner's buffer, which the next token overwrites: copy it now.
-Value keywordAsName(ParseContext*, const Value& keyword) {
-  return listValue(listNew(newTokenNode(T_STRING, nameOfKeyword(keyword), -1)));
-}
+Value keywordAsName(ParseContext*, const Value& keyword) { return listValue(listNew(keywordToken(keyword, -1))); }
 
 Value keywordAsLinedName(ParseContext*, const Value& keyword) {
-  return listValue(listNew(newTokenNode(T_STRING, nameOfKeyword(keyword), keyword.line)));
+  return listValue(listNew(keywordToken(keyword, keyword.line)));
 }
 
 Value negativeDigits(ParseContext*, const Value& digits) {

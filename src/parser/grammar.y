@@ -1456,18 +1456,34 @@ int expectedTerminalNames(int state, const char** names, int max)
   return count;
 }
 
-/* Rule numbers and the symbol each reduces to, for the tests that pin the production numbering. */
+/* Rule numbers as the grammar listing counts them (the augmented start rule is 0); the generated
+   tables index the same rules from 1. */
 int grammarRuleCount(void) { return YYNRULES; }
 
 const char* grammarRuleLhs(int rule)
 {
   if (rule < 0 || rule >= YYNRULES) return nullptr;
-  return yytname[yyr1[rule]];
+  return yytname[yyr1[rule + 1]];
 }
 
 int grammarRuleLength(int rule)
 {
   if (rule < 0 || rule >= YYNRULES) return -1;
-  return yyr2[rule];
+  return yyr2[rule + 1];
 }
 
+/* Whether the parser may hold a lookahead token when it reduces by `rule`: true when some state
+   reduces by it only for particular lookaheads. Rules whose actions read the scanner's current text
+   or hand the token stream over to a reader rely on this being false. */
+int grammarRuleReadsAhead(int rule)
+{
+  if (rule < 0 || rule >= YYNRULES) return 0;
+  const int internal = rule + 1;
+  for (int state = 0; state < YYNSTATES; ++state) {
+    if (yydefact[state] == internal && !yypact_value_is_default(yypact[state])) return 1;
+  }
+  for (int i = 0; i <= YYLAST; ++i) {
+    if (!yytable_value_is_error(yytable[i]) && yytable[i] == -internal) return 1;
+  }
+  return 0;
+}
