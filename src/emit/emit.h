@@ -1,0 +1,13 @@
+// emit.h - writes host-dialect text from the transformed tree and cuts it into result entries, one per
+// top-level statement, each with its statement domain. Output lives in the compilation's pool.
+// May use ast/, pool/, entry/errors.h, entry/session.h, lexer/token_codes.h and include/xcomp2.h.
+#pragma once
+
+#include "ast/ast.h"
+#include "entry/errors.h"
+#include "entry/session.h"
+#include "xcomp2.h"
+
+// The generated statements of the request in order, or null when nothing could be written. Uses the
+// settings' emitText (terminator), emitHandle and trackLines; problems are recorded on `errors`.
+XcompResult* emitTree(AstList* root, const SessionSettings* settings, CompileError** errors);

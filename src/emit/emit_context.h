@@ -1,0 +1,131 @@
+// emit_context.h - what every writer of the emitter shares: the run's context, the chunked text buffer
+// in which one statement is assembled, the three ways text is written and the cut into result entries.
+// Private to emit/; the driver sees only emit.h.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <type_traits>
+
+#include "ast/ast.h"
+#include "entry/errors.h"
+#include "xcomp2.h"
+
+// One piece of a statement's text. `data` is not NUL-terminated; chunks are pool memory and are kept
+// for reuse when the buffer is reset.
+struct TextChunk {
+  TextChunk* next;
+  char* data;
+  uint64_t capacity;
+  uint64_t used;
+};
+
+// Text appended so far, never moved once written. Later chunks are a tenth of the first one's size.
+struct TextBuffer {
+  TextChunk* first;  // null until something was appended
+  TextChunk* current;
+  uint64_t chunkSize;
+};
+
+struct EmitContext {
+  XcompResult* resultHead;
+  XcompResult* resultTail;
+  TextBuffer* buffer;
+  const char* terminator;  // written after the last END (or a DROP) of each top-level statement
+  bool trackLines;
+  AstNode* root;
+  int64_t indent;  // nesting counter; the output indents one level (two spaces) whenever it is not 0
+  CompileError** errors;
+  uint32_t outputLine;  // the source line (1-based) the next output line stands for
+};
+
+static_assert(std::is_trivially_destructible_v<TextChunk>, "TextChunk lives in the pool");
+static_assert(std::is_trivially_destructible_v<TextBuffer>, "TextBuffer lives in the pool");
+static_assert(std::is_trivially_destructible_v<EmitContext>, "EmitContext holds only pool pointers");
+
+// ---- text buffer (text_buffer.cpp) ----
+
+// An empty buffer; chunkSize 0 means 1024. Later chunks get chunkSize / 10 bytes, so it must be >= 10.
+TextBuffer* newTextBuffer(uint64_t chunkSize);
+// Appends the bytes of `text`; a null buffer, null or empty text appends nothing. Fills the current
+// chunk, then any chunk left over from before a reset, then new chunks of chunkSize / 10.
+void textAppend(TextBuffer* buffer, const char* text);
+uint64_t textLength(const TextBuffer* buffer);
+// Copies every chunk's used bytes in order into `destination` and NUL-terminates it; the destination
+// needs textLength + 1 bytes.
+void textCopyTo(char* destination, const TextBuffer* buffer);
+// Empties the buffer but keeps its chunks: `used` goes to 0 and writing restarts in the first chunk.
+void textReset(TextBuffer* buffer);
+
+// ---- writing (sqlexc_ast_emit.cpp) ----
+
+// Builds the context from the settings and writes every program of `root`; the first result or null.
+// `emitHandle` is accepted for the host's sake; nothing depends on it.
+XcompResult* emitProgram(AstNode* root, void* emitHandle, const char* terminator, bool trackLines,
+                         CompileError** errors);
+// Writes one node through the dispatch table; null writes nothing, and so do kinds without a writer.
+void emitNode(AstNode* node, EmitContext* ctx);
+// Appends each string in order, stopping at the first null, counting newlines into outputLine.
+void emitStrings(EmitContext* ctx, std::initializer_list<const char*> strings);
+// prefix, the token texts joined by single blanks (none before "(", ")" or ",", none after "("),
+// suffix. Null prefix or suffix is skipped; a null list writes prefix and suffix only. Nothing written
+// inside is indented.
+void emitTokens(AstList* list, EmitContext* ctx, const char* prefix, const char* suffix);
+// The "--#line" marker when the output has drifted from the node's source line (line markers only).
+void emitLineMarker(EmitContext* ctx, int32_t line);
+// The indentation: two spaces when indent is not 0, else nothing.
+void emitIndent(EmitContext* ctx);
+// Line marker, indentation, then "label: " for a labelled statement node.
+void beginStatement(EmitContext* ctx, AstNode* node);
+// Cuts the buffer into a new result entry with `domain`; nothing when the buffer is empty. Resets the
+// buffer and sets outputLine to 0 so the next entry opens with a line marker.
+void finishStatement(EmitContext* ctx, StatementDomain domain);
+// Indentation, "CREATE [OR REPLACE] ", objectWord, " ", the name tokens.
+void writeCreateHead(EmitContext* ctx, const char* objectWord, AstList* name, bool orReplace);
+
+// ---- writers reached from the dispatch table ----
+
+// Routines and blocks (routines.cpp).
+void emitBlock(AstNode* node, EmitContext* ctx);
+void emitProcedure(AstNode* node, EmitContext* ctx);
+void emitFunction(AstNode* node, EmitContext* ctx);
+void emitProcPrototype(AstNode* node, EmitContext* ctx);
+void emitFuncPrototype(AstNode* node, EmitContext* ctx);
+void emitFormalArg(AstNode* node, EmitContext* ctx);
+// "(", each parameter on its own line with ", " between them, ")"; nothing for a null list.
+void emitParamList(AstList* arguments, EmitContext* ctx);
+// A %TYPE / %ROWTYPE anchor as "ANCHOR TO [ROW] " and the anchored name, otherwise the tokens.
+void emitDatatype(AstList* tokens, EmitContext* ctx);
+// One declaration of a block: variables and cursors as DECLARE statements; kinds with no writer yet
+// write nothing.
+void emitDeclaration(AstNode* decl, EmitContext* ctx);
+
+// Procedural statements (statements.cpp).
+void emitAssign(AstNode* node, EmitContext* ctx);
+void emitIf(AstNode* node, EmitContext* ctx);
+void emitElseIf(AstNode* node, EmitContext* ctx);
+void emitCase(AstNode* node, EmitContext* ctx);
+void emitCaseExpr(AstNode* node, EmitContext* ctx);
+void emitLoop(AstNode* node, EmitContext* ctx);
+void emitWhile(AstNode* node, EmitContext* ctx);
+void emitFor(AstNode* node, EmitContext* ctx);
+void emitExit(AstNode* node, EmitContext* ctx);
+void emitContinue(AstNode* node, EmitContext* ctx);
+void emitGoto(AstNode* node, EmitContext* ctx);
+void emitNull(AstNode* node, EmitContext* ctx);
+void emitReturn(AstNode* node, EmitContext* ctx);
+void emitPipe(AstNode* node, EmitContext* ctx);
+void emitClose(AstNode* node, EmitContext* ctx);
+void emitSelect(AstNode* node, EmitContext* ctx);
+void emitFetch(AstNode* node, EmitContext* ctx);
+void emitOpen(AstNode* node, EmitContext* ctx);
+void emitDynamic(AstNode* node, EmitContext* ctx);
+void emitPrepare(AstNode* node, EmitContext* ctx);
+void emitExecute(AstNode* node, EmitContext* ctx);
+void emitCall(AstNode* node, EmitContext* ctx);
+void emitGetDiag(AstNode* node, EmitContext* ctx);
+void emitRaise(AstNode* node, EmitContext* ctx);
+void emitSignal(AstNode* node, EmitContext* ctx);
+void emitValues(AstNode* node, EmitContext* ctx);
+void emitHandler(AstNode* node, EmitContext* ctx);
+void emitSqlStmt(AstNode* node, EmitContext* ctx);

@@ -1,0 +1,287 @@
+// routines.cpp - procedures, functions, their package prototypes, formal parameters and blocks. A
+// routine's body block is always labelled by the transformer; whether a block ends a top-level statement
+// (terminator, cut) or a nested one ("END;") is decided from its parent link.
+#include "emit/emit_context.h"
+
+#include "lexer/token_codes.h"
+
+namespace {
+
+const char* modeWord(uint32_t mode) {
+  switch (mode) {
+    case 0: return "IN ";
+    case 1: return "OUT ";
+    case 2: return "INOUT ";
+    default: return "";
+  }
+}
+
+bool hasOption(const AstList* options, uint32_t code) {
+  for (AstListCell* cell = listHeadCell(options); cell != nullptr; cell = cell->next) {
+    const auto* token = static_cast<const AstNode*>(cell->item);
+    if (token != nullptr && token->kind == astNodeToken && static_cast<const TokenNode*>(token)->code == code) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// The head of a routine that belongs to a package: the module is altered member by member.
+void emitModuleMemberHead(EmitContext* ctx, const AstNode* module, const char* objectWord, AstList* name) {
+  AstList* moduleName = module->kind == astNodeCreatePkgHead ? static_cast<const CreatePkgHeadNode*>(module)->name
+                                                             : static_cast<const CreatePkgBodyNode*>(module)->name;
+  emitTokens(moduleName, ctx, "ALTER MODULE ", " ");
+  emitStrings(ctx, {module->kind == astNodeCreatePkgHead ? "PUBLISH " : "ADD ", objectWord, " "});
+  emitTokens(name, ctx, "", "");
+}
+
+// The options of a function or function prototype after LANGUAGE SQL: DETERMINISTIC is a line of its
+// own; the two the host cannot express are recorded, the rest have no text here.
+void emitFunctionOptions(EmitContext* ctx, const AstNode* routine, AstList* options) {
+  for (AstListCell* cell = listHeadCell(options); cell != nullptr; cell = cell->next) {
+    const auto* option = static_cast<const AstNode*>(cell->item);
+    if (option == nullptr || option->kind != astNodeToken) continue;
+    switch (static_cast<const TokenNode*>(option)->code) {
+      case T_DETERMINISTIC:
+        emitIndent(ctx);
+        emitStrings(ctx, {"DETERMINISTIC\n"});
+        break;
+      case T_CURRENT_USER:
+        raiseUnsupported("AUTHID CURRENT_USER not supported", "CREATE [OR REPLACE] FUNCTION...", routine,
+                         ctx->errors);
+        break;
+      case T_ORDER:
+        raiseUnsupported("ORDER ... BY ... not supported", "CREATE [OR REPLACE] FUNCTION...", routine, ctx->errors);
+        break;
+      default:
+        break;
+    }
+  }
+}
+
+AstList* prototypeModuleName(const AstNode* module) {
+  if (module == nullptr) return nullptr;
+  if (module->kind == astNodeCreatePkgHead) return static_cast<const CreatePkgHeadNode*>(module)->name;
+  if (module->kind == astNodeCreatePkgBody) return static_cast<const CreatePkgBodyNode*>(module)->name;
+  return nullptr;
+}
+
+// A prototype listed directly in a package body is a private member: ADD instead of PUBLISH.
+bool isInPackageBody(const AstNode* prototype) {
+  const AstNode* list = prototype->parent;
+  return list != nullptr && list->parent != nullptr && list->parent->kind == astNodeCreatePkgBody;
+}
+
+// Nested statement blocks and handler bodies end with "END;"; the bodies of top-level statements end
+// with the session's terminator instead.
+bool endsTopLevelStatement(const BlockNode* block) {
+  if (block->isAnonymous) return true;
+  const AstNode* parent = block->parent;
+  if (parent == nullptr) return false;
+  switch (parent->kind) {
+    case astNodeCreateProc: return static_cast<const CreateProcNode*>(parent)->isNested == 0;
+    case astNodeCreateFunc:
+    case astNodeCreateTrigger: return true;
+    default: return false;
+  }
+}
+
+bool isSingleCallBlock(const BlockNode* block) {
+  if (!block->isAnonymous || listCount(block->declarations) != 0 || listCount(block->handlers) != 0 ||
+      listCount(block->initStatements) != 0 || listCount(block->statements) != 1) {
+    return false;
+  }
+  const auto* only = static_cast<const AstNode*>(listFirst(block->statements));
+  return only != nullptr && only->kind == astNodeCall && static_cast<const CallNode*>(only)->replacement == nullptr;
+}
+
+void emitBlockDeclarations(BlockNode* block, EmitContext* ctx) {
+  for (AstListCell* cell = listHeadCell(block->declarations); cell != nullptr; cell = cell->next) {
+    auto* decl = static_cast<AstNode*>(cell->item);
+    if (decl == nullptr || decl->kind == astNodePragma) continue;
+    if (decl->kind == astNodeCreateProc) {
+      auto* procedure = static_cast<CreateProcNode*>(decl);
+      procedure->isNested = 1;
+      if (procedure->isAutonomous) {
+        // The host has no autonomous routine inside a compound statement; what follows it is not written.
+        raiseUnsupported("AUTONOMOUS_XACT not permitted", "AUTONOMOUS_XACT", decl, ctx->errors);
+        return;
+      }
+      emitProcedure(decl, ctx);
+      continue;
+    }
+    // An exception bound to an error code became SQLSTATE lists in the handlers; it declares nothing.
+    if (isDeclarationNode(decl) && static_cast<const DeclNode*>(decl)->declClass == 8) continue;
+    emitDeclaration(decl, ctx);
+  }
+}
+
+}  // namespace
+
+void emitParamList(AstList* arguments, EmitContext* ctx) {
+  if (arguments == nullptr) return;
+  emitStrings(ctx, {"("});
+  bool first = true;
+  for (AstListCell* cell = listHeadCell(arguments); cell != nullptr; cell = cell->next) {
+    if (!first) emitStrings(ctx, {", "});
+    first = false;
+    emitNode(static_cast<AstNode*>(cell->item), ctx);
+  }
+  emitStrings(ctx, {")"});
+}
+
+void emitDatatype(AstList* tokens, EmitContext* ctx) {
+  const auto* last = static_cast<const TokenNode*>(listLast(tokens));
+  if (last != nullptr && (last->code == T_PERCENT_TYPE || last->code == T_PERCENT_ROWTYPE)) {
+    emitStrings(ctx, {last->code == T_PERCENT_TYPE ? "ANCHOR TO " : "ANCHOR TO ROW "});
+    for (AstListCell* cell = listHeadCell(tokens); cell != nullptr && cell->item != last; cell = cell->next) {
+      emitStrings(ctx, {static_cast<const TokenNode*>(cell->item)->text});
+    }
+    return;
+  }
+  emitTokens(tokens, ctx, "", "");
+}
+
+void emitFormalArg(AstNode* node, EmitContext* ctx) {
+  auto* arg = static_cast<FormalArgNode*>(node);
+  emitStrings(ctx, {"\n"});
+  emitLineMarker(ctx, node->line);
+  // A cursor's parameters are inputs only; the host would reject a mode word there.
+  const AstNode* list = node->parent;
+  const AstNode* owner = list != nullptr ? list->parent : nullptr;
+  if (owner == nullptr || owner->kind != astNodeCursorDecl) emitStrings(ctx, {modeWord(arg->mode)});
+  emitTokens(arg->name, ctx, "", " ");
+  if (arg->datatype != nullptr) emitDatatype(arg->datatype, ctx);
+  if (arg->defaultValue != nullptr) emitTokens(arg->defaultValue, ctx, " DEFAULT ", "");
+}
+
+void emitProcedure(AstNode* node, EmitContext* ctx) {
+  auto* procedure = static_cast<CreateProcNode*>(node);
+  beginStatement(ctx, node);
+  if (procedure->module != nullptr) {
+    emitModuleMemberHead(ctx, procedure->module, "PROCEDURE", procedure->name);
+  } else if (procedure->isNested) {
+    emitTokens(procedure->name, ctx, "DECLARE PROCEDURE ", "");
+  } else {
+    writeCreateHead(ctx, "PROCEDURE", procedure->name, procedure->orReplace != 0);
+  }
+  emitParamList(procedure->arguments, ctx);
+  if (procedure->isNested) {
+    emitStrings(ctx, {"\n"});
+  } else {
+    if (procedure->module == nullptr) emitTokens(procedure->name, ctx, " SPECIFIC ", "");
+    if (procedure->readsSqlData) {
+      emitStrings(ctx, {"\n"});
+      emitIndent(ctx);
+      emitStrings(ctx, {"READS SQL DATA"});
+    }
+    if (procedure->isAutonomous) {
+      emitStrings(ctx, {"\n"});
+      emitIndent(ctx);
+      emitStrings(ctx, {"AUTONOMOUS"});
+    }
+    emitStrings(ctx, {"\n"});
+    emitIndent(ctx);
+    emitStrings(ctx, {"LANGUAGE SQL\n"});
+  }
+  ctx->indent += 2;
+  emitNode(procedure->body, ctx);
+  emitStrings(ctx, {"\n\n"});
+  ctx->indent -= 2;
+  if (!procedure->isNested) finishStatement(ctx, SQLEXC_PROCEDURE);
+  // Recorded after the cut: the statement is complete and the driver decides whether it is used.
+  if (procedure->authid == 0) {
+    raiseUnsupported("AUTHID CURRENT_USER not supported", "CREATE [OR REPLACE] PROCEDURE...", node, ctx->errors);
+  }
+}
+
+void emitFunction(AstNode* node, EmitContext* ctx) {
+  auto* function = static_cast<CreateFuncNode*>(node);
+  beginStatement(ctx, node);
+  if (function->module != nullptr) {
+    emitModuleMemberHead(ctx, function->module, "FUNCTION", function->name);
+  } else {
+    writeCreateHead(ctx, "FUNCTION", function->name, function->orReplace != 0);
+  }
+  if (function->arguments != nullptr) {
+    emitParamList(function->arguments, ctx);
+  } else {
+    emitStrings(ctx, {"()"});
+  }
+  if (function->module == nullptr) emitTokens(function->name, ctx, " SPECIFIC ", "");
+  emitStrings(ctx, {"\n"});
+  emitIndent(ctx);
+  emitStrings(ctx, {"RETURNS "});
+  if (hasOption(function->options, T_PIPELINED)) emitStrings(ctx, {"TABLE ELEMENT OF "});
+  emitDatatype(function->returnType, ctx);
+  emitStrings(ctx, {"\n"});
+  emitIndent(ctx);
+  emitStrings(ctx, {"LANGUAGE SQL NO EXTERNAL ACTION\n"});
+  emitFunctionOptions(ctx, node, function->options);
+  ctx->indent += 2;
+  emitNode(function->body, ctx);
+  emitStrings(ctx, {"\n\n"});
+  ctx->indent -= 2;
+  finishStatement(ctx, SQLEXC_FUNCTION);
+}
+
+void emitProcPrototype(AstNode* node, EmitContext* ctx) {
+  auto* prototype = static_cast<ProcProtoNode*>(node);
+  emitLineMarker(ctx, node->line);
+  emitIndent(ctx);
+  emitTokens(prototypeModuleName(prototype->module), ctx, "ALTER MODULE ", nullptr);
+  emitStrings(ctx, {isInPackageBody(node) ? " ADD PROCEDURE " : " PUBLISH PROCEDURE "});
+  emitTokens(prototype->name, ctx, "", "");
+  emitParamList(prototype->arguments, ctx);
+  emitStrings(ctx, {" LANGUAGE SQL", ctx->terminator, "\n"});
+  finishStatement(ctx, SQLEXC_PROCEDURE);
+}
+
+void emitFuncPrototype(AstNode* node, EmitContext* ctx) {
+  auto* prototype = static_cast<FuncProtoNode*>(node);
+  emitLineMarker(ctx, node->line);
+  emitIndent(ctx);
+  emitTokens(prototypeModuleName(prototype->module), ctx, "ALTER MODULE ", nullptr);
+  emitStrings(ctx, {isInPackageBody(node) ? " ADD FUNCTION " : " PUBLISH FUNCTION "});
+  emitTokens(prototype->name, ctx, "", "");
+  if (prototype->arguments != nullptr) {
+    emitParamList(prototype->arguments, ctx);
+  } else {
+    emitStrings(ctx, {"()"});
+  }
+  emitStrings(ctx, {" RETURNS "});
+  if (hasOption(prototype->options, T_PIPELINED)) emitStrings(ctx, {"TABLE ELEMENT OF "});
+  emitDatatype(prototype->returnType, ctx);
+  emitStrings(ctx, {" LANGUAGE SQL NO EXTERNAL ACTION "});
+  emitFunctionOptions(ctx, node, prototype->options);
+  emitStrings(ctx, {ctx->terminator, "\n"});
+  finishStatement(ctx, SQLEXC_FUNCTION);
+}
+
+void emitBlock(AstNode* node, EmitContext* ctx) {
+  auto* block = static_cast<BlockNode*>(node);
+  beginStatement(ctx, node);
+  if (isSingleCallBlock(block)) {
+    // A lone call needs no compound statement around it: the host runs the CALL as it is.
+    auto* call = static_cast<CallNode*>(listFirst(block->statements));
+    beginStatement(ctx, call);
+    emitTokens(call->name, ctx, "CALL ", "");
+    if (call->arguments != nullptr) emitTokens(call->arguments, ctx, "(", ")");
+    finishStatement(ctx, SQLEXC_ANONYMOUS_BLOCK);
+    return;
+  }
+  emitStrings(ctx, {"BEGIN\n"});
+  ctx->indent += 2;
+  emitBlockDeclarations(block, ctx);
+  emitNode(block->handlers, ctx);
+  emitNode(block->initStatements, ctx);
+  emitNode(block->statements, ctx);
+  ctx->indent -= 2;
+  emitIndent(ctx);
+  if (endsTopLevelStatement(block)) {
+    emitStrings(ctx, {"END", ctx->terminator, "\n"});
+  } else {
+    emitStrings(ctx, {"END;\n"});
+  }
+  if (block->isAnonymous) finishStatement(ctx, SQLEXC_ANONYMOUS_BLOCK);
+}

@@ -1,0 +1,245 @@
+// sqlexc_ast_emit.cpp - the emitter's core: the run's context, the three ways text is written (plain
+// strings, token lists, statement starts), the cut of a finished statement into a result entry, and the
+// dispatch of a node to its writer. Everything written goes through appendCounted so that line markers
+// stay in step with the text.
+#include "emit/emit_context.h"
+
+#include <cstdio>
+
+#include "emit/emit.h"
+#include "pool/pool.h"
+
+namespace {
+
+using EmitWriter = void (*)(AstNode* node, EmitContext* ctx);
+
+void appendCounted(EmitContext* ctx, const char* text) {
+  if (text == nullptr) return;
+  if (ctx->trackLines) {
+    for (const char* p = text; *p != '\0'; ++p) {
+      if (*p == '\n') ++ctx->outputLine;
+    }
+  }
+  textAppend(ctx->buffer, text);
+}
+
+void emitList(AstNode* node, EmitContext* ctx) {
+  for (AstListCell* cell = listHeadCell(static_cast<AstList*>(node)); cell != nullptr; cell = cell->next) {
+    emitNode(static_cast<AstNode*>(cell->item), ctx);
+  }
+}
+
+void emitToken(AstNode* node, EmitContext* ctx) { appendCounted(ctx, static_cast<TokenNode*>(node)->text); }
+
+// DROP PACKAGE p becomes the module's DROP; with a trailing clause the PL/SQL form is kept as written.
+void emitDropPkgHead(AstNode* node, EmitContext* ctx) {
+  auto* drop = static_cast<DropPkgHeadNode*>(node);
+  beginStatement(ctx, node);
+  if (drop->rest != nullptr) {
+    emitTokens(drop->name, ctx, "DROP PACKAGE ", nullptr);
+    emitTokens(drop->rest, ctx, " ", nullptr);
+  } else {
+    emitTokens(drop->name, ctx, "DROP MODULE ", nullptr);
+  }
+  emitStrings(ctx, {ctx->terminator, "\n"});
+  finishStatement(ctx, SQLEXC_DROP_PACKAGE);
+}
+
+void emitDropPkgBody(AstNode* node, EmitContext* ctx) {
+  beginStatement(ctx, node);
+  emitTokens(static_cast<DropPkgBodyNode*>(node)->name, ctx, "ALTER MODULE ", " DROP BODY");
+  emitStrings(ctx, {ctx->terminator, "\n"});
+  finishStatement(ctx, SQLEXC_DROP_PACKAGE_BODY);
+}
+
+// Every kind is listed so that a new one cannot slip past without a decision. Null means the kind is
+// written by its owner (declarations, arms reached through their statement) or has no text at all.
+constexpr EmitWriter writerFor(AstNodeKind kind) {
+  switch (kind) {
+    case astNodeAssign: return emitAssign;
+    case astNodeBlock: return emitBlock;
+    case astNodeCall: return emitCall;
+    case astNodeCase: return emitCase;
+    case astNodeCaseExpr: return emitCaseExpr;
+    case astNodeClose: return emitClose;
+    case astNodePipe: return emitPipe;
+    case astNodeContinue: return emitContinue;
+    case astNodeCreateFunc: return emitFunction;
+    case astNodeCreateProc: return emitProcedure;
+    case astNodeDropPkgBody: return emitDropPkgBody;
+    case astNodeDropPkgHead: return emitDropPkgHead;
+    case astNodeDynamic: return emitDynamic;
+    case astNodeExit: return emitExit;
+    case astNodeFetch: return emitFetch;
+    case astNodeFor: return emitFor;
+    case astNodeFormalArg: return emitFormalArg;
+    case astNodeFuncProto: return emitFuncPrototype;
+    case astNodeGoto: return emitGoto;
+    case astNodeHandler: return emitHandler;
+    case astNodeIf: return emitIf;
+    case astNodeElseIf: return emitElseIf;
+    case astNodeList: return emitList;
+    case astNodeLoop: return emitLoop;
+    case astNodeNull: return emitNull;
+    case astNodeOpen: return emitOpen;
+    case astNodeProcProto: return emitProcPrototype;
+    case astNodeRaise: return emitRaise;
+    case astNodeReturn: return emitReturn;
+    case astNodeSelect: return emitSelect;
+    case astNodeSqlStmt: return emitSqlStmt;
+    case astNodeToken: return emitToken;
+    case astNodeWhile: return emitWhile;
+    case astNodeValues: return emitValues;
+    case astNodeSignal: return emitSignal;
+    case astNodePrepare: return emitPrepare;
+    case astNodeExecute: return emitExecute;
+    case astNodeGetDiag: return emitGetDiag;
+    // TODO: packages (CREATE MODULE and its ALTER MODULE members), type declarations and triggers have
+    // no writer yet; until their writers exist these programs produce no result entry.
+    case astNodeCreatePkgBody:
+    case astNodeCreatePkgHead:
+    case astNodeCreateType:
+    case astNodeSubtype:
+    case astNodeCreateTrigger:
+      return nullptr;
+    // Pragmas have no text; declarations are written by their block, never dispatched.
+    case astNodePragma:
+    case astNodeGeneric:
+    case astNodeGenericStatement:
+    case astNodeGenericContainer:
+    case astNodeGenericLoop:
+    case astNodeUnused13:
+    case astNodeDecl:
+    case astNodeVarDecl:
+    case astNodeCursorDecl:
+    case astNodeRecordDecl:
+    case astNodeTableDecl:
+    case astNodeRefCursorDecl:
+    case astNodeVarrayDecl:
+    case astNodeExceptionDecl:
+    case astNodeTriggerArg:
+    case astNodeUsingParam:
+      return nullptr;
+  }
+  return nullptr;
+}
+
+constexpr EmitWriter emitWriters[astNodeKindCount] = {
+#define NODE_KIND(number, enumerator, name, isStatement) writerFor(enumerator),
+#include "ast/node_kinds.def"
+#undef NODE_KIND
+};
+
+// Guards the indentation across emitTokens, so that a pool exhaustion unwinding through it leaves the
+// context as it found it.
+class IndentSuspended {
+ public:
+  explicit IndentSuspended(EmitContext* ctx) : ctx_(ctx), saved_(ctx->indent) { ctx->indent = 0; }
+  ~IndentSuspended() { ctx_->indent = saved_; }
+  IndentSuspended(const IndentSuspended&) = delete;
+  IndentSuspended& operator=(const IndentSuspended&) = delete;
+
+ private:
+  EmitContext* ctx_;
+  int64_t saved_;
+};
+
+}  // namespace
+
+XcompResult* emitTree(AstList* root, const SessionSettings* settings, CompileError** errors) {
+  return emitProgram(root, settings->emitHandle, settings->emitText, settings->trackLines != 0, errors);
+}
+
+XcompResult* emitProgram(AstNode* root, void* /*emitHandle*/, const char* terminator, bool trackLines,
+                         CompileError** errors) {
+  EmitContext ctx{};
+  ctx.buffer = newTextBuffer(80);
+  ctx.terminator = terminator != nullptr ? terminator : "";
+  ctx.trackLines = trackLines;
+  ctx.root = root;
+  ctx.errors = errors;
+  ctx.outputLine = 1;
+  if (root != nullptr) emitNode(root, &ctx);
+  return ctx.resultHead;
+}
+
+void emitNode(AstNode* node, EmitContext* ctx) {
+  if (node == nullptr || node->kind >= astNodeKindCount) return;
+  const EmitWriter writer = emitWriters[node->kind];
+  if (writer != nullptr) writer(node, ctx);
+}
+
+void emitStrings(EmitContext* ctx, std::initializer_list<const char*> strings) {
+  for (const char* s : strings) {
+    if (s == nullptr) return;
+    appendCounted(ctx, s);
+  }
+}
+
+void emitTokens(AstList* list, EmitContext* ctx, const char* prefix, const char* suffix) {
+  IndentSuspended suspended(ctx);
+  appendCounted(ctx, prefix);
+  bool needSpace = false;
+  for (AstListCell* cell = listHeadCell(list); cell != nullptr; cell = cell->next) {
+    const auto* token = static_cast<const AstNode*>(cell->item);
+    if (token == nullptr || token->kind != astNodeToken) continue;
+    const char* text = static_cast<const TokenNode*>(token)->text;
+    const char first = text != nullptr ? text[0] : '\0';
+    if (needSpace && first != '(' && first != ')' && first != ',') {
+      appendCounted(ctx, " ");
+      needSpace = false;
+    }
+    appendCounted(ctx, text);
+    needSpace = first != '(';
+  }
+  appendCounted(ctx, suffix);
+}
+
+void emitLineMarker(EmitContext* ctx, int32_t line) {
+  if (!ctx->trackLines) return;
+  const int64_t wanted = static_cast<int64_t>(line) + 1;
+  const uint32_t old = ctx->outputLine;
+  ctx->outputLine = static_cast<uint32_t>(wanted);
+  if (static_cast<int64_t>(old) == wanted) return;
+  char marker[32];
+  std::snprintf(marker, sizeof marker, "--#line %03lld\n", static_cast<long long>(wanted));
+  // The marker's own newline does not move the output away from the line it announces.
+  textAppend(ctx->buffer, marker);
+}
+
+void emitIndent(EmitContext* ctx) {
+  if (ctx->indent != 0) appendCounted(ctx, "  ");
+}
+
+void beginStatement(EmitContext* ctx, AstNode* node) {
+  emitLineMarker(ctx, node->line);
+  emitIndent(ctx);
+  if (isStatementNode(node)) {
+    const char* label = static_cast<StatementNode*>(node)->label;
+    if (label != nullptr) emitStrings(ctx, {label, ": "});
+  }
+}
+
+void finishStatement(EmitContext* ctx, StatementDomain domain) {
+  const uint64_t n = textLength(ctx->buffer);
+  if (n == 0) return;
+  auto* result = static_cast<XcompResult*>(ctxAlloc(sizeof(XcompResult) + n));
+  textCopyTo(result->text, ctx->buffer);
+  result->length = static_cast<uint32_t>(n);
+  result->domain = domain;
+  result->next = nullptr;
+  if (ctx->resultTail == nullptr) {
+    ctx->resultHead = result;
+  } else {
+    ctx->resultTail->next = result;
+  }
+  ctx->resultTail = result;
+  textReset(ctx->buffer);
+  ctx->outputLine = 0;
+}
+
+void writeCreateHead(EmitContext* ctx, const char* objectWord, AstList* name, bool orReplace) {
+  emitIndent(ctx);
+  emitStrings(ctx, {orReplace ? "CREATE OR REPLACE " : "CREATE ", objectWord, " "});
+  emitTokens(name, ctx, "", "");
+}

@@ -1,0 +1,365 @@
+// statements.cpp - the text of every statement inside a routine, block or handler. The transformer has
+// already rewritten what the host lacks; a statement with a `replacement` is written as that instead.
+// Statements end with ";\n" themselves, so lists need no separators. Conditional and loop statements
+// open with a blank line to set them apart from the straight-line code around them.
+#include "emit/emit_context.h"
+
+#include "lexer/token_codes.h"
+
+namespace {
+
+// Writes `statements` one level in, whatever the current depth: the host text has a single indent.
+void emitNested(AstNode* statements, EmitContext* ctx) {
+  ctx->indent += 2;
+  emitNode(statements, ctx);
+  ctx->indent -= 2;
+}
+
+// Label texts come from the transformer; an unresolved one is written empty rather than cutting the
+// line short.
+const char* labelText(const char* label) { return label != nullptr ? label : ""; }
+
+const char* continueTargetLabel(const AstNode* loop) {
+  if (loop == nullptr) return nullptr;
+  const AstNode* inner = nullptr;
+  switch (loop->kind) {
+    case astNodeLoop: inner = static_cast<const LoopNode*>(loop)->continueTarget; break;
+    case astNodeWhile: inner = static_cast<const WhileNode*>(loop)->continueTarget; break;
+    case astNodeFor: inner = static_cast<const ForNode*>(loop)->continueTarget; break;
+    default: return nullptr;
+  }
+  if (inner == nullptr || !isStatementNode(inner)) return nullptr;
+  return static_cast<const StatementNode*>(inner)->label;
+}
+
+// The query of an assignment from a SELECT: a cursor value the host can open later.
+void emitCursorValue(SelectNode* select, EmitContext* ctx) {
+  emitStrings(ctx, {"CURSOR WITH HOLD FOR "});
+  if (select->cte != nullptr) emitTokens(select->cte, ctx, "WITH ", " ");
+  emitTokens(select->selectList, ctx, "SELECT ", "");
+  if (select->into != nullptr) emitTokens(select->into, ctx, " INTO ", "");
+  emitTokens(select->fromClause, ctx, " FROM ", "");
+}
+
+void emitTokenLists(AstList* lists, EmitContext* ctx) {
+  bool first = true;
+  for (AstListCell* cell = listHeadCell(lists); cell != nullptr; cell = cell->next) {
+    emitTokens(static_cast<AstList*>(cell->item), ctx, first ? "" : ", ", nullptr);
+    first = false;
+  }
+}
+
+}  // namespace
+
+void emitAssign(AstNode* node, EmitContext* ctx) {
+  auto* assign = static_cast<AssignNode*>(node);
+  if (assign->replacement != nullptr) {
+    emitNode(assign->replacement, ctx);
+    return;
+  }
+  beginStatement(ctx, node);
+  emitTokens(assign->target, ctx, "SET ", "");
+  if (assign->targetIndex != nullptr) emitTokens(assign->targetIndex, ctx, "[", "]");
+  if (assign->targetField != nullptr) emitTokens(assign->targetField, ctx, ".", "");
+  emitStrings(ctx, {" = "});
+  AstNode* value = assign->value;
+  if (value != nullptr && value->kind == astNodeSelect) {
+    emitCursorValue(static_cast<SelectNode*>(value), ctx);
+  } else {
+    emitTokens(assign->value, ctx, "", "");
+  }
+  emitStrings(ctx, {";\n"});
+}
+
+void emitIf(AstNode* node, EmitContext* ctx) {
+  auto* ifNode = static_cast<IfNode*>(node);
+  emitStrings(ctx, {"\n"});
+  beginStatement(ctx, node);
+  emitTokens(ifNode->condition, ctx, "IF ", " THEN\n");
+  emitNested(ifNode->thenStatements, ctx);
+  emitNode(ifNode->elsifs, ctx);
+  if (ifNode->elseStatements != nullptr) {
+    emitIndent(ctx);
+    emitStrings(ctx, {"ELSE\n"});
+    emitNested(ifNode->elseStatements, ctx);
+  }
+  emitIndent(ctx);
+  emitStrings(ctx, {"END IF;\n\n"});
+}
+
+void emitElseIf(AstNode* node, EmitContext* ctx) {
+  // The arms form a chain; walk it here rather than recursing once per ELSIF.
+  for (auto* arm = static_cast<ElseIfNode*>(node); arm != nullptr; arm = arm->next) {
+    emitIndent(ctx);
+    emitTokens(arm->condition, ctx, "ELSEIF ", " THEN\n");
+    emitNested(arm->statements, ctx);
+  }
+}
+
+void emitCase(AstNode* node, EmitContext* ctx) {
+  auto* caseNode = static_cast<CaseNode*>(node);
+  emitStrings(ctx, {"\n"});
+  beginStatement(ctx, node);
+  emitTokens(caseNode->selector, ctx, "CASE ", "\n");
+  ctx->indent += 2;
+  emitNode(caseNode->whenClauses, ctx);
+  emitNode(caseNode->elseClause, ctx);
+  ctx->indent -= 2;
+  emitIndent(ctx);
+  emitStrings(ctx, {"END CASE;\n\n"});
+}
+
+void emitCaseExpr(AstNode* node, EmitContext* ctx) {
+  auto* arm = static_cast<CaseExprNode*>(node);
+  emitIndent(ctx);
+  if (arm->condition != nullptr) {
+    emitTokens(arm->condition, ctx, "WHEN ", " THEN\n");
+  } else {
+    emitStrings(ctx, {"ELSE ", "\n"});
+  }
+  emitNested(arm->statements, ctx);
+}
+
+void emitLoop(AstNode* node, EmitContext* ctx) {
+  auto* loop = static_cast<LoopNode*>(node);
+  emitStrings(ctx, {"\n"});
+  beginStatement(ctx, node);
+  emitStrings(ctx, {"LOOP\n"});
+  emitNested(loop->statements, ctx);
+  emitIndent(ctx);
+  if (loop->label != nullptr) {
+    emitStrings(ctx, {"END LOOP ", loop->label, ";\n\n"});
+  } else {
+    emitStrings(ctx, {"END LOOP;\n\n"});
+  }
+}
+
+void emitWhile(AstNode* node, EmitContext* ctx) {
+  auto* loop = static_cast<WhileNode*>(node);
+  emitStrings(ctx, {"\n"});
+  beginStatement(ctx, node);
+  emitTokens(loop->condition, ctx, "WHILE ", " DO\n");
+  emitNested(loop->statements, ctx);
+  emitIndent(ctx);
+  emitStrings(ctx, {"END WHILE;\n", "\n"});
+}
+
+void emitFor(AstNode* node, EmitContext* ctx) { emitNode(static_cast<ForNode*>(node)->replacement, ctx); }
+
+void emitExit(AstNode* node, EmitContext* ctx) {
+  auto* exit = static_cast<ExitNode*>(node);
+  beginStatement(ctx, node);
+  if (exit->condition != nullptr) {
+    emitTokens(exit->condition, ctx, "IF ", " THEN ");
+    emitStrings(ctx, {"LEAVE ", labelText(exit->target), "; END IF;\n"});
+  } else {
+    emitStrings(ctx, {"LEAVE ", labelText(exit->target), ";\n"});
+  }
+}
+
+void emitContinue(AstNode* node, EmitContext* ctx) {
+  auto* next = static_cast<ContinueNode*>(node);
+  beginStatement(ctx, node);
+  if (next->condition != nullptr) emitTokens(next->condition, ctx, "IF ", " THEN ");
+  // A loop generated from a FOR keeps its increment as a labelled statement: ITERATE would skip it.
+  const char* inner = continueTargetLabel(next->loopTarget);
+  if (inner != nullptr) {
+    emitStrings(ctx, {"GOTO ", inner});
+  } else {
+    emitStrings(ctx, {"ITERATE ", labelText(next->target)});
+  }
+  emitStrings(ctx, {next->condition != nullptr ? "; END IF;\n" : ";\n"});
+}
+
+void emitGoto(AstNode* node, EmitContext* ctx) {
+  beginStatement(ctx, node);
+  emitTokens(static_cast<GotoNode*>(node)->target, ctx, "GOTO ", ";\n");
+}
+
+void emitNull(AstNode* node, EmitContext* ctx) {
+  auto* null = static_cast<NullNode*>(node);
+  beginStatement(ctx, node);
+  if (null->label != nullptr) {
+    // A label needs a statement to stand on; an empty compound statement is the host's no-op.
+    if (null->comment != nullptr) {
+      emitStrings(ctx, {"BEGIN /* ", null->comment, " */ END;\n"});
+    } else {
+      emitStrings(ctx, {"BEGIN /* NULL */ END;\n"});
+    }
+    return;
+  }
+  if (null->comment != nullptr) {
+    emitStrings(ctx, {"-- ", null->comment, "\n"});
+  } else {
+    emitStrings(ctx, {"-- NULL;\n"});
+  }
+}
+
+void emitReturn(AstNode* node, EmitContext* ctx) {
+  beginStatement(ctx, node);
+  emitTokens(static_cast<ReturnNode*>(node)->value, ctx, "RETURN ", ";\n");
+}
+
+void emitPipe(AstNode* node, EmitContext* ctx) {
+  beginStatement(ctx, node);
+  emitTokens(static_cast<PipeNode*>(node)->value, ctx, "PIPE ", ";\n");
+}
+
+void emitClose(AstNode* node, EmitContext* ctx) {
+  beginStatement(ctx, node);
+  emitTokens(static_cast<CloseNode*>(node)->cursor, ctx, "CLOSE ", ";\n");
+}
+
+void emitSelect(AstNode* node, EmitContext* ctx) {
+  auto* select = static_cast<SelectNode*>(node);
+  beginStatement(ctx, node);
+  if (select->bulkCollect) {
+    emitNode(select->generated, ctx);
+    return;
+  }
+  if (select->cte != nullptr) emitTokens(select->cte, ctx, "WITH ", " ");
+  emitTokens(select->selectList, ctx, "SELECT ", "");
+  if (select->into != nullptr) emitTokens(select->into, ctx, " INTO ", "");
+  emitTokens(select->fromClause, ctx, " FROM ", ";\n");
+}
+
+void emitFetch(AstNode* node, EmitContext* ctx) {
+  auto* fetch = static_cast<FetchNode*>(node);
+  beginStatement(ctx, node);
+  if (fetch->replacement != nullptr) {
+    emitNode(fetch->replacement, ctx);
+    return;
+  }
+  emitTokens(fetch->cursor, ctx, "FETCH ", "");
+  emitTokens(fetch->into, ctx, " INTO ", ";\n");
+}
+
+// TODO: the OPEN FOR forms are written from what the cursor rewrite leaves: its cursor assignment (the
+// replacement) and its PREPARE. Trailing tokens after the cursor name are not kept by the tree yet.
+void emitOpen(AstNode* node, EmitContext* ctx) {
+  auto* open = static_cast<OpenNode*>(node);
+  beginStatement(ctx, node);
+  if (open->replacement != nullptr && open->replacement->kind == astNodeAssign) emitAssign(open->replacement, ctx);
+  if (open->prepare != nullptr) emitPrepare(open->prepare, ctx);
+  emitTokens(open->cursor, ctx, "OPEN ", "");
+  if (open->using_ != nullptr) emitTokens(open->using_, ctx, " USING ", "");
+  if (open->arguments != nullptr) emitTokens(open->arguments, ctx, "(", ")");
+  emitStrings(ctx, {";\n"});
+}
+
+void emitDynamic(AstNode* node, EmitContext* ctx) {
+  auto* dynamic = static_cast<DynamicNode*>(node);
+  if (dynamic->replacement != nullptr) {
+    emitNode(dynamic->replacement, ctx);
+    return;
+  }
+  beginStatement(ctx, node);
+  emitTokens(dynamic->statement, ctx, "EXECUTE IMMEDIATE ", ";\n");
+}
+
+void emitPrepare(AstNode* node, EmitContext* ctx) {
+  auto* prepare = static_cast<PrepareNode*>(node);
+  beginStatement(ctx, node);
+  emitStrings(ctx, {"PREPARE ", prepare->statementName, " FROM "});
+  if (prepare->sourceText != nullptr) {
+    emitStrings(ctx, {prepare->sourceText, ";\n"});
+  } else {
+    emitTokens(prepare->source, ctx, "", ";\n");
+  }
+}
+
+void emitExecute(AstNode* node, EmitContext* ctx) {
+  auto* execute = static_cast<ExecuteNode*>(node);
+  beginStatement(ctx, node);
+  emitStrings(ctx, {"EXECUTE ", execute->statementName});
+  if (execute->into != nullptr) emitTokens(execute->into, ctx, " INTO ", "");
+  if (execute->using_ != nullptr) emitTokens(execute->using_, ctx, " USING ", "");
+  emitStrings(ctx, {";\n"});
+}
+
+void emitCall(AstNode* node, EmitContext* ctx) {
+  auto* call = static_cast<CallNode*>(node);
+  if (call->replacement != nullptr) {
+    emitNode(call->replacement, ctx);
+    return;
+  }
+  beginStatement(ctx, node);
+  emitTokens(call->name, ctx, "CALL ", "");
+  if (call->arguments != nullptr) emitTokens(call->arguments, ctx, "(", ")");
+  emitStrings(ctx, {";\n"});
+}
+
+void emitGetDiag(AstNode* node, EmitContext* ctx) {
+  auto* diag = static_cast<GetDiagNode*>(node);
+  beginStatement(ctx, node);
+  emitTokens(diag->target, ctx, diag->diagKind == 2 ? "GET DIAGNOSTICS EXCEPTION 1 " : "GET DIAGNOSTICS ", "");
+  emitTokens(diag->item, ctx, " = ", ";\n");
+}
+
+void emitRaise(AstNode* node, EmitContext* ctx) {
+  auto* raise = static_cast<RaiseNode*>(node);
+  beginStatement(ctx, node);
+  if (raise->sqlstate == nullptr) {
+    emitStrings(ctx, {"RESIGNAL;\n"});
+  } else if (raise->isPredefined) {
+    emitStrings(ctx, {"SIGNAL SQLSTATE '", raise->sqlstate, "';\n"});
+  } else {
+    emitStrings(ctx, {"SIGNAL ", raise->sqlstate, ";\n"});
+  }
+}
+
+void emitSignal(AstNode* node, EmitContext* ctx) {
+  auto* signal = static_cast<SignalNode*>(node);
+  beginStatement(ctx, node);
+  if (signal->isResignal) {
+    emitStrings(ctx, {"RESIGNAL"});
+  } else {
+    emitStrings(ctx, {"SIGNAL SQLSTATE '", labelText(signal->sqlstate), "'"});
+    if (signal->message != nullptr) emitTokens(signal->message, ctx, " SET MESSAGE_TEXT = ", "");
+  }
+  emitStrings(ctx, {";\n"});
+}
+
+void emitValues(AstNode* node, EmitContext* ctx) {
+  auto* values = static_cast<ValuesNode*>(node);
+  beginStatement(ctx, node);
+  emitStrings(ctx, {"VALUES("});
+  emitTokenLists(values->expressions, ctx);
+  emitStrings(ctx, {") INTO "});
+  emitTokenLists(values->into, ctx);
+  emitStrings(ctx, {";\n"});
+}
+
+void emitHandler(AstNode* node, EmitContext* ctx) {
+  auto* handler = static_cast<HandlerNode*>(node);
+  // WHEN a OR b THEN: the host takes one condition per handler, so each gets its own copy of the body.
+  for (AstListCell* cell = listHeadCell(handler->conditions); cell != nullptr; cell = cell->next) {
+    beginStatement(ctx, node);
+    emitStrings(ctx, {handler->handlerKind == 0 ? "DECLARE EXIT HANDLER FOR " : "DECLARE CONTINUE HANDLER FOR "});
+    emitNode(static_cast<AstNode*>(cell->item), ctx);
+    emitStrings(ctx, {"\n"});
+    emitNested(handler->statements, ctx);
+  }
+}
+
+void emitSqlStmt(AstNode* node, EmitContext* ctx) {
+  auto* sql = static_cast<SqlStmtNode*>(node);
+  beginStatement(ctx, node);
+  const bool isDml = sql->verbCode == T_INSERT || sql->verbCode == T_UPDATE || sql->verbCode == T_DELETE;
+  if (isDml && sql->returning != nullptr) {
+    // RETURNING becomes a query over the rows the statement changed.
+    emitTokens(sql->returning, ctx, "SELECT ", sql->verbCode == T_DELETE ? " FROM OLD TABLE (" : " FROM NEW TABLE (");
+    emitStrings(ctx, {sql->verb, " "});
+    emitTokens(sql->rest, ctx, "", "");
+    emitStrings(ctx, {")"});
+  } else {
+    emitStrings(ctx, {sql->verb, " "});
+    emitTokens(sql->rest, ctx, "", "");
+  }
+  if (sql->scope != nullptr) {
+    emitStrings(ctx, {";\n"});
+    return;
+  }
+  emitStrings(ctx, {ctx->terminator, "\n"});
+  finishStatement(ctx, SQLEXC_SQL_STMT);
+}

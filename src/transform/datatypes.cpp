@@ -1,0 +1,232 @@
+// datatypes.cpp - PL/SQL datatypes to host datatypes, through alias pragmas and the session's type map,
+// and the declarations the transformer adds or changes (implicit variables, hoisted defaults).
+// Generated tokens carry T_STRING and the line of the node they were made for.
+#include "transform/transform_context.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "lexer/token_codes.h"
+#include "pool/pool.h"
+
+namespace {
+
+char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+const char* tokenText(const void* item) {
+  const auto* node = static_cast<const AstNode*>(item);
+  if (node == nullptr || node->kind != astNodeToken) return nullptr;
+  return static_cast<const TokenNode*>(node)->text;
+}
+
+uint32_t tokenCode(const void* item) {
+  const auto* node = static_cast<const AstNode*>(item);
+  if (node == nullptr || node->kind != astNodeToken) return 0;
+  return static_cast<const TokenNode*>(node)->code;
+}
+
+// Same length, same texts token by token, ignoring ASCII case.
+bool tokenListsEqual(const AstList* a, const AstList* b) {
+  if (listCount(a) != listCount(b)) return false;
+  AstListCell* x = listHeadCell(a);
+  AstListCell* y = listHeadCell(b);
+  for (; x != nullptr && y != nullptr; x = x->next, y = y->next) {
+    if (!namesEqualIgnoringCase(tokenText(x->item), tokenText(y->item))) return false;
+  }
+  return true;
+}
+
+AstList* copyTokens(const AstList* tokens, int32_t line) {
+  AstList* copy = nullptr;
+  for (AstListCell* cell = listHeadCell(tokens); cell != nullptr; cell = cell->next) {
+    copy = listAppend(copy, newTokenNode(T_STRING, tokenText(cell->item), line));
+  }
+  return copy;
+}
+
+// The words of a map entry that start the type, or null when the entry does not apply; `rest` gets the
+// first cell after the matched words.
+bool matchesPrefix(const TypeMapEntry& entry, const AstList* type, AstListCell** rest) {
+  AstListCell* typeCell = listHeadCell(type);
+  for (AstListCell* word = listHeadCell(entry.plsqlWords); word != nullptr; word = word->next) {
+    if (typeCell == nullptr || !namesEqualIgnoringCase(tokenText(word->item), tokenText(typeCell->item))) return false;
+    typeCell = typeCell->next;
+  }
+  *rest = typeCell;
+  return true;
+}
+
+AstList* declarationsOf(const AstNode* scope) {
+  switch (scope->kind) {
+    case astNodeBlock: return static_cast<const BlockNode*>(scope)->declarations;
+    case astNodeCreatePkgBody: return static_cast<const CreatePkgBodyNode*>(scope)->declarations;
+    case astNodeCreatePkgHead: return static_cast<const CreatePkgHeadNode*>(scope)->declarations;
+    default: return nullptr;
+  }
+}
+
+// A weak REF CURSOR type of a block is the host's plain CURSOR; package types keep their names.
+AstList* resolveRefCursorType(AstList* type, const AstNode* from) {
+  for (const AstNode* scope = from; scope != nullptr; scope = scope->parent) {
+    for (AstListCell* cell = listHeadCell(declarationsOf(scope)); cell != nullptr; cell = cell->next) {
+      const auto* decl = static_cast<const AstNode*>(cell->item);
+      if (decl == nullptr || decl->kind != astNodeRefCursorDecl) continue;
+      const auto* cursorType = static_cast<const RefCursorDeclNode*>(decl);
+      if (cursorType->declClass != 4 || !tokenListsEqual(cursorType->name, type)) continue;
+      if (isPackageNode(scope) || cursorType->returnType != nullptr) return type;
+      return listNew(newTokenNode(T_STRING, "CURSOR", static_cast<const AstNode*>(listFirst(type))->line));
+    }
+  }
+  return type;
+}
+
+bool isLiteralToken(const void* item) {
+  switch (tokenCode(item)) {
+    case T_DIGITS:
+    case T_HEXLIT:
+    case T_NUMERICNO:
+    case T_STRING:
+    case T_NULL:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool isTypeDeclaration(const AstNode* node) {
+  switch (node->kind) {
+    case astNodeRecordDecl:
+    case astNodeTableDecl:
+    case astNodeRefCursorDecl:
+    case astNodeVarrayDecl:
+    case astNodeSubtype:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+bool namesEqualIgnoringCase(const char* a, const char* b) {
+  if (a == nullptr || b == nullptr) return a == b;
+  for (; *a != '\0' && *b != '\0'; ++a, ++b) {
+    if (asciiLower(*a) != asciiLower(*b)) return false;
+  }
+  return *a == *b;
+}
+
+const char* nextBlockLabel(TransformContext* ctx) {
+  char text[48];
+  std::snprintf(text, sizeof text, "SYSKELINTERNAL_BLOCK%u", ctx->nameCounter++);
+  return ctxStrdup(text);
+}
+
+const char* nextGeneratedName(TransformContext* ctx) {
+  char text[48];
+  std::snprintf(text, sizeof text, "SYSKELINTERNAL_%08x", ctx->nameCounter++);
+  return ctxStrdup(text);
+}
+
+// Called with the type of a node already linked into the tree, so the scope search can go outward.
+AstList* rewriteDatatype(AstList* typeTokens, TransformContext* ctx, bool forParameter) {
+  if (typeTokens == nullptr || listCount(typeTokens) == 0) return typeTokens;
+  const uint32_t lastCode = tokenCode(listLast(typeTokens));
+  const int32_t line = static_cast<const AstNode*>(listFirst(typeTokens))->line;
+  if (lastCode == T_PERCENT_TYPE || lastCode == T_PERCENT_ROWTYPE) {
+    for (AstListCell* cell = listHeadCell(ctx->aliasPragmas); cell != nullptr; cell = cell->next) {
+      const auto* pragma = static_cast<const PragmaNode*>(cell->item);
+      if (tokenListsEqual(pragma->first, typeTokens)) return copyTokens(pragma->second, line);
+    }
+    return typeTokens;
+  }
+  for (uint32_t i = 0; i < ctx->typeMapCount; ++i) {
+    const TypeMapEntry& entry = ctx->typeMap[i];
+    AstListCell* rest = nullptr;
+    if (!matchesPrefix(entry, typeTokens, &rest)) continue;
+    AstList* mapped = copyTokens(entry.hostWords, line);
+    for (; rest != nullptr; rest = rest->next) mapped = listAppend(mapped, rest->item);
+    const char* suffix = forParameter ? entry.paramSuffix : entry.declSuffix;
+    if (listCount(mapped) == listCount(entry.hostWords) && suffix != nullptr) {
+      mapped = listAppend(mapped, newTokenNode(T_STRING, suffix, line));
+    }
+    return mapped;
+  }
+  return resolveRefCursorType(typeTokens, typeTokens->parent);
+}
+
+void declareImplicitVariable(BlockNode* block, const char* name, const char* type, const char* defaultValue) {
+  for (AstListCell* cell = listHeadCell(block->declarations); cell != nullptr; cell = cell->next) {
+    const auto* decl = static_cast<const AstNode*>(cell->item);
+    if (decl == nullptr || decl->kind != astNodeVarDecl) continue;
+    const auto* variable = static_cast<const VarDeclNode*>(decl);
+    if (variable->declClass == 0 && listCount(variable->names) == 1 &&
+        namesEqualIgnoringCase(tokenText(listFirst(variable->names)), name)) {
+      return;
+    }
+  }
+  auto* variable = makeNode<VarDeclNode>(astNodeVarDecl, -1);
+  variable->declClass = 0;
+  variable->names = listNew(newTokenNode(T_STRING, name, -1));
+  variable->datatype = listNew(newTokenNode(T_STRING, type, -1));
+  if (defaultValue != nullptr) variable->defaultValue = listNew(newTokenNode(T_STRING, defaultValue, -1));
+  variable->nameLength = static_cast<uint32_t>(std::strlen(name));
+
+  // After the leading type declarations and the variables and cursors that follow them.
+  AstListCell* insertAfter = nullptr;
+  AstListCell* cell = listHeadCell(block->declarations);
+  for (; cell != nullptr && cell->item != nullptr && isTypeDeclaration(static_cast<AstNode*>(cell->item));
+       cell = cell->next) {
+    insertAfter = cell;
+  }
+  for (; cell != nullptr && cell->item != nullptr &&
+         (static_cast<AstNode*>(cell->item)->kind == astNodeVarDecl ||
+          static_cast<AstNode*>(cell->item)->kind == astNodeCursorDecl);
+       cell = cell->next) {
+    insertAfter = cell;
+  }
+  if (insertAfter != nullptr) {
+    listInsertAfter(variable, insertAfter->item, block->declarations);
+  } else if (block->declarations == nullptr) {
+    block->declarations = listNew(variable);
+  } else {
+    auto* front = static_cast<AstListCell*>(ctxAlloc(sizeof(AstListCell)));
+    front->item = variable;
+    front->next = block->declarations->head;
+    block->declarations->head = front;
+    ++block->declarations->count;
+  }
+  block->declarations->parent = block;
+  variable->parent = block->declarations;
+}
+
+void hoistDefault(VarDeclNode* variable, TransformContext* ctx) {
+  if (variable->defaultValue == nullptr) return;
+  const AstNode* list = variable->parent;
+  AstNode* owner = list != nullptr ? list->parent : nullptr;
+  if (owner == nullptr) return;
+  if (isPackageNode(owner)) {
+    // A module variable's default is an expression the host evaluates once; parentheses keep it whole.
+    const int32_t line = variable->line;
+    AstList* wrapped = listNew(newTokenNode(T_STRING, "(", line));
+    wrapped = listConcat(wrapped, variable->defaultValue);
+    variable->defaultValue = listAppend(wrapped, newTokenNode(T_STRING, ")", line));
+    return;
+  }
+  if (owner->kind == astNodeRecordDecl) {
+    raiseUnsupported("DEFAULT values not supported in RECORD types", "DEFAULT or :=",
+                     static_cast<const AstNode*>(listFirst(variable->defaultValue)), ctx->errors);
+    return;
+  }
+  if (listCount(variable->defaultValue) == 1 && isLiteralToken(listFirst(variable->defaultValue))) return;
+  if (owner->kind != astNodeBlock) return;
+  auto* block = static_cast<BlockNode*>(owner);
+  auto* assign = makeNode<AssignNode>(astNodeAssign, variable->line);
+  assign->target = variable->names;
+  assign->value = variable->defaultValue;
+  variable->defaultValue = nullptr;
+  variable->constant = 0;
+  block->initStatements = listAppend(block->initStatements, assign);
+  block->initStatements->parent = block;
+  transformNode(assign, block->initStatements, ctx);
+}

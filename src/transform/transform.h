@@ -1,0 +1,11 @@
+// transform.h - rewrites the parsed PL/SQL tree in place into constructs the host dialect has; writes
+// no text, only nodes (token nodes carry literal host text).
+// May use ast/, pool/, entry/errors.h, entry/session.h and lexer/token_codes.h.
+#pragma once
+
+#include "ast/ast.h"
+#include "entry/errors.h"
+#include "entry/session.h"
+
+// Transforms every program of the request. Problems are recorded on `errors`; the tree stays usable.
+void transformTree(AstList* root, const SessionSettings* settings, CompileError** errors);

@@ -1,0 +1,57 @@
+// transform_context.h - the walk's context and the operations every rewrite shares: the visit, the
+// one name counter behind every generated label, datatype mapping and implicit declarations.
+// Private to transform/; the driver sees only transform.h.
+#pragma once
+
+#include <cstdint>
+#include <type_traits>
+
+#include "ast/ast.h"
+#include "entry/errors.h"
+#include "entry/session.h"
+
+// One row of the session's datatype map, split into words so it can be matched against type tokens.
+struct TypeMapEntry {
+  AstList* plsqlWords;  // T_STRING tokens
+  AstList* hostWords;   // T_STRING tokens
+  const char* declSuffix;
+  const char* paramSuffix;
+};
+
+struct TransformContext {
+  AstNode* root;
+  uint32_t nameCounter;  // starts at 1; every generated label or name takes the next value
+  AstList* aliasPragmas;
+  TypeMapEntry* typeMap;
+  uint32_t typeMapCount;
+  uint8_t inHandler;  // 1 while inside a block's exception handlers
+  CompileError** errors;
+  const OraErrorRow* errorMap;
+};
+
+static_assert(std::is_trivially_destructible_v<TypeMapEntry>, "TypeMapEntry lives in the pool");
+static_assert(std::is_trivially_destructible_v<TransformContext>, "TransformContext holds only pool pointers");
+
+// Sets the parent link of `node` and rewrites it and its children. A null node does nothing.
+void transformNode(AstNode* node, AstNode* parent, TransformContext* ctx);
+
+// "SYSKELINTERNAL_BLOCK<n>" for a procedure body, n from the name counter (which then goes up by one).
+const char* nextBlockLabel(TransformContext* ctx);
+// "SYSKELINTERNAL_<n as 8 lower-case hex digits>" for loop labels and generated variables.
+const char* nextGeneratedName(TransformContext* ctx);
+
+// The host spelling of a datatype: an alias pragma's replacement for a %TYPE / %ROWTYPE it names, or
+// the first map entry whose PL/SQL words prefix the type (plus the declaration or parameter suffix when
+// nothing follows the words). Null stays null; a type nothing matches comes back unchanged.
+AstList* rewriteDatatype(AstList* typeTokens, TransformContext* ctx, bool forParameter);
+
+// Declares a generated plain variable at the head of `block`'s variables unless one of that name is
+// declared there already (names compared ignoring ASCII case). `defaultValue` may be null.
+void declareImplicitVariable(BlockNode* block, const char* name, const char* type, const char* defaultValue);
+
+// Moves a non-literal variable default into an assignment at the start of the owning block; in a
+// package wraps it in parentheses instead; in a record type it is recorded as unsupported.
+void hoistDefault(VarDeclNode* variable, TransformContext* ctx);
+
+// Token text comparison ignoring ASCII case; null equals only null.
+bool namesEqualIgnoringCase(const char* a, const char* b);
