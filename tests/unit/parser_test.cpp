@@ -1,0 +1,259 @@
+// Parser: the production numbering the later stages and the trace refer to, the grammar properties the
+// actions rely on (no lookahead before readers and keyword names), the syntax-error record and its
+// expected-token list, the BEGIN nesting limit, the stack limit, and the condition texts whose exact
+// token boundaries a tree dump cannot show.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "lexer/token_codes.h"
+#include "parser/actions.h"
+#include "parser/parser.h"
+#include "pool/pool.h"
+
+namespace {
+
+class Parser : public ::testing::Test {
+ protected:
+  void SetUp() override { contextInit(&recovery_); }
+  void TearDown() override { contextRelease(); }
+
+  int parse(const std::string& text, bool allowMultiple = false) {
+    text_ = text;
+    settings_ = defaultSessionSettings();
+    settings_.allowMultiplePrograms = allowMultiple ? 1 : 0;
+    ctx_ = ParseContext{};
+    ctx_.settings = &settings_;
+    ctx_.text = text_.c_str();
+    ctx_.errors = &errors_;
+    errors_ = nullptr;
+    return parseRequest(&ctx_);
+  }
+
+  std::vector<const CompileError*> errors() const {
+    std::vector<const CompileError*> out;
+    for (const CompileError* e = errors_; e != nullptr; e = e->next) out.push_back(e);
+    return out;
+  }
+
+  // The first statement of the first program, which the tests write as an anonymous block.
+  AstNode* firstStatement() const {
+    auto* block = static_cast<BlockNode*>(listFirst(ctx_.root));
+    return static_cast<AstNode*>(listFirst(block->statements));
+  }
+
+  static std::vector<std::string> texts(const AstList* list) {
+    std::vector<std::string> out;
+    for (AstListCell* c = listHeadCell(list); c != nullptr; c = c->next)
+      out.emplace_back(static_cast<const TokenNode*>(c->item)->text);
+    return out;
+  }
+
+  RecoveryPoint recovery_;
+  std::string text_;
+  SessionSettings settings_{};
+  ParseContext ctx_{};
+  CompileError* errors_ = nullptr;
+};
+
+std::string nested(int depth) {
+  std::string text;
+  for (int i = 0; i < depth; ++i) text += "BEGIN\n";
+  text += "NULL;\n";
+  for (int i = 0; i < depth; ++i) text += "END;\n";
+  return text;
+}
+
+TEST(Grammar, TokenCodesAndRuleNumbersAreTheOnesTheOtherStagesUse) {
+  EXPECT_EQ(T_no_lookahead, 258);
+  EXPECT_EQ(T_DCOLON, 298);
+  EXPECT_EQ(T_EXISTS, 338);
+  EXPECT_EQ(T_GOTO, 378);
+  EXPECT_EQ(T_XMLCAST, 417);
+  // 532 productions plus the augmented start rule.
+  EXPECT_EQ(grammarRuleCount(), 533);
+
+  struct Rule {
+    int number;
+    const char* lhs;
+    int length;
+  };
+  const Rule samples[] = {
+      {0, "$accept", 2},           {1, "program_list", 1},     {12, "program", 1},
+      {14, "procedure", 7},        {33, "tok_BEGIN", 1},       {34, "tok_END", 1},
+      {83, "$@1", 0},              {84, "cursor_decl_begin", 3}, {86, "cursor_decl_end", 4},
+      {132, "stmt_pragma", 5},     {188, "stmt_create_trigger", 15}, {217, "$@2", 0},
+      {218, "stmt_execsql_udi", 3}, {225, "$@5", 0},          {226, "stmt_execsql", 3},
+      {245, "lno", 0},             {337, "varKeyword", 1},     {422, "varKeyword", 1},
+      {423, "typeKeyword", 1},     {443, "schemaKeyword", 1},  {461, "labelName", 1},
+      {462, "bool_expr", 2},       {476, "value_or_comparison", 7}, {522, "sub_select", 5},
+      {532, "opt_escape", 2},
+  };
+  for (const Rule& rule : samples) {
+    ASSERT_NE(grammarRuleLhs(rule.number), nullptr) << rule.number;
+    EXPECT_STREQ(grammarRuleLhs(rule.number), rule.lhs) << "p" << rule.number;
+    EXPECT_EQ(grammarRuleLength(rule.number), rule.length) << "p" << rule.number;
+  }
+  EXPECT_EQ(grammarRuleLhs(533), nullptr);
+}
+
+// The datatype reader fetches its own first token and an indexed assignment pushes its ';' back: both
+// would lose a token if the parser had read one ahead before reducing these rules.
+TEST(Grammar, RulesThatHandTheStreamOverNeverHoldALookahead) {
+  const int rules[] = {90, 91, 252, 253, 449, 450, 451, 447, 448, 423, 433};
+  for (int rule : rules) EXPECT_EQ(grammarRuleReadsAhead(rule), 0) << "p" << rule;
+  // A statement keyword that may also name a variable (CLOSE) is only known to be a name after the
+  // next token: the name's text must not be taken from the scanner's buffer as it stands then.
+  EXPECT_EQ(grammarRuleReadsAhead(347), 1);
+}
+
+TEST_F(Parser, SyntaxErrorRecordsTokenLineSourceLineAndExpectedTokens) {
+  struct Case {
+    const char* text;
+    const char* message;
+    int line;
+    const char* detail;
+    const char* extra;
+  };
+  const Case cases[] = {
+      {"BEGIN\n  RAISE e END;\nEND;", "syntax error, unexpected T_END, expecting ';'", 2, "END", "';'"},
+      {"BEGIN NULL; END; ~", "syntax error, unexpected $undefined, expecting $end", 1, "~", "<$end>"},
+      // Five or more acceptable tokens: the message stops after the unexpected token, the list does not.
+      {"DECLARE TYPE end IS TABLE OF NUMBER; BEGIN NULL; END;", "syntax error, unexpected T_END", 1, "end",
+       "WORD, EXECUTE, AFTER, ALIAS, AUTHID, AUTONOMOUS_XACT, INDEX, BY, ORDER, PARTITION"},
+      // After a whole program only another program or the end may follow.
+      {"CREATE PROCEDURE p IS BEGIN NULL; END p q;", "syntax error, unexpected T_WORD, expecting $end", 1, "q",
+       "<$end>"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(parse(c.text), 1);
+    const auto recorded = errors();
+    ASSERT_EQ(recorded.size(), 1u);
+    EXPECT_STREQ(recorded[0]->message, c.message);
+    EXPECT_EQ(recorded[0]->domain, syntax);
+    EXPECT_EQ(recorded[0]->line, c.line);
+    EXPECT_STREQ(recorded[0]->detail, c.detail);
+    EXPECT_STREQ(recorded[0]->extra, c.extra);
+  }
+}
+
+TEST_F(Parser, NearTextIsTheWholeSourceLineOfTheError) {
+  EXPECT_EQ(parse("BEGIN\n  x := 1;\n  RAISE e END;\r\nEND;"), 1);
+  ASSERT_EQ(errors().size(), 1u);
+  EXPECT_STREQ(errors()[0]->nearText, "  RAISE e END;");
+}
+
+TEST_F(Parser, TheHookListsExpectedTokensOnlyWhileAParseRuns) {
+  EXPECT_EQ(parse("BEGIN NULL; END;"), 0);
+  EXPECT_EQ(ctx_.expectedTokens, &expectedTokenList);
+  EXPECT_EQ(ctx_.parserState, nullptr);
+  EXPECT_EQ(ctx_.expectedTokens(&ctx_), nullptr);
+}
+
+TEST_F(Parser, BeginNestingStopsAt512) {
+  EXPECT_EQ(parse(nested(512)), 0);
+  EXPECT_TRUE(errors().empty());
+
+  EXPECT_EQ(parse(nested(513)), 0);
+  const auto recorded = errors();
+  ASSERT_EQ(recorded.size(), 1u);
+  EXPECT_STREQ(recorded[0]->message, "Max nexting depth exceeded");
+  EXPECT_EQ(recorded[0]->domain, statementTooBig);
+  EXPECT_EQ(recorded[0]->line, 513);  // the BEGIN that went too deep
+  EXPECT_NE(recorded[0]->extra, nullptr);
+
+  // Deeper still: one record for the whole excursion, and the depth is back to 0 afterwards.
+  EXPECT_EQ(parse(nested(600)), 0);
+  EXPECT_EQ(errors().size(), 1u);
+  EXPECT_EQ(ctx_.blockDepth, 0);
+}
+
+TEST_F(Parser, StacksStopAt10000EntriesWithMemoryExhausted) {
+  // Each parenthesis level of a condition takes a few stack entries; 2 MB of them go far past the
+  // limit, and nothing may recurse per level on the C++ stack on the way.
+  std::string deep = "BEGIN IF " + std::string(2 * 1024 * 1024, '(');
+  EXPECT_EQ(parse(deep), 2);
+  const auto recorded = errors();
+  ASSERT_EQ(recorded.size(), 1u);
+  EXPECT_STREQ(recorded[0]->message, "memory exhausted");
+  EXPECT_EQ(recorded[0]->domain, syntax);
+
+  // 3000 levels fit: the stacks grow past their first 200 entries and come back.
+  const std::string fits =
+      "BEGIN IF " + std::string(3000, '(') + "x" + std::string(3000, ')') + " THEN NULL; END IF; END;";
+  EXPECT_EQ(parse(fits), 0);
+  EXPECT_TRUE(errors().empty());
+}
+
+TEST_F(Parser, SecondProgramNeedsPermission) {
+  const char* two = "BEGIN NULL; END;\n/\nBEGIN NULL; END;";
+  EXPECT_EQ(parse(two), 0);
+  ASSERT_EQ(errors().size(), 1u);
+  EXPECT_STREQ(errors()[0]->message, "syntax error");
+  EXPECT_STREQ(errors()[0]->extra, "<END-OF-STATEMENT>");
+  EXPECT_EQ(listCount(ctx_.root), 2u);
+
+  EXPECT_EQ(parse(two, true), 0);
+  EXPECT_TRUE(errors().empty());
+  EXPECT_EQ(listCount(ctx_.root), 2u);
+
+  // Programs without value never count: "/" lines and DROP FUNCTION.
+  EXPECT_EQ(parse("/\nDROP FUNCTION f\n/\n"), 0);
+  EXPECT_TRUE(errors().empty());
+  EXPECT_EQ(ctx_.root, nullptr);
+}
+
+TEST_F(Parser, ConditionTextKeepsTokenBoundaries) {
+  struct Case {
+    const char* condition;
+    std::vector<std::string> tokens;
+  };
+  const Case cases[] = {
+      {"done", {"done", " = TRUE"}},
+      {"x > 0", {"x", ">", "0"}},
+      {"x > -5", {"x", ">", "-5"}},
+      {"x > - y", {"x", ">", "-", "y"}},
+      {"a AND NOT b", {"(", "a", " = TRUE)", "AND", "NOT(", "b", " = TRUE)"}},
+      {"NOT (a OR b)", {"NOT", "(", "(", "a", " = TRUE)", "OR", "(", "b", " = TRUE)", ")"}},
+      {"x NOT BETWEEN 1 AND 2", {"x", "NOT BETWEEN", "1", "AND", "2"}},
+      {"x IS NOT NULL", {"x", "IS NOT NULL"}},
+      {"f(a, b) AND SQL%FOUND", {"(", "f", "(", "a", ",", "b", ")", " = TRUE)", "AND", "(", "SQL%FOUND", " = TRUE)"}},
+      {"EXISTS (SELECT 1 FROM t)", {"EXISTS", "(SELECT ", "1", "FROM", "t", ")"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.condition);
+    ASSERT_EQ(parse(std::string("BEGIN IF ") + c.condition + " THEN NULL; END IF; END;"), 0);
+    EXPECT_TRUE(errors().empty());
+    auto* statement = static_cast<IfNode*>(firstStatement());
+    ASSERT_EQ(statement->kind, astNodeIf);
+    EXPECT_EQ(texts(statement->condition), c.tokens);
+  }
+}
+
+TEST_F(Parser, DiagnosticNamesTakeTheirKeywordCode) {
+  ASSERT_EQ(parse("BEGIN IF sqlcode = 1 OR SqlState = '1' OR sqlerrm IS NULL THEN NULL; END IF; END;"), 0);
+  auto* statement = static_cast<IfNode*>(firstStatement());
+  std::vector<uint32_t> codes;
+  for (AstListCell* c = listHeadCell(statement->condition); c != nullptr; c = c->next) {
+    const auto* token = static_cast<const TokenNode*>(c->item);
+    if (token->code == T_SQLCODE || token->code == T_SQLSTATE || token->code == T_SQLERRM) codes.push_back(token->code);
+  }
+  EXPECT_EQ(codes, (std::vector<uint32_t>{T_SQLCODE, T_SQLSTATE, T_SQLERRM}));
+}
+
+// A keyword named as a variable keeps its own spelling even when the parser had read the next token
+// before it knew the keyword was a name.
+TEST_F(Parser, KeywordNamesKeepTheirTextAfterALookahead) {
+  ASSERT_EQ(parse("BEGIN close := 1; Commit:=2; ref  cursor := 3; END;"), 0);
+  EXPECT_TRUE(errors().empty());
+  auto* block = static_cast<BlockNode*>(listFirst(ctx_.root));
+  std::vector<std::string> targets;
+  for (AstListCell* c = listHeadCell(block->statements); c != nullptr; c = c->next)
+    targets.push_back(texts(static_cast<AssignNode*>(c->item)->target)[0]);
+  EXPECT_EQ(targets, (std::vector<std::string>{"close", "Commit", "ref  cursor"}));
+}
+
+}  // namespace
