@@ -1,0 +1,411 @@
+// Emitter: the text buffer's chunk rule, line markers, token joining, the cut into result entries, and
+// hand-built trees written to exact text (through the transformer where routines need their labels).
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "emit/emit.h"
+#include "emit/emit_context.h"
+#include "lexer/token_codes.h"
+#include "pool/pool.h"
+#include "transform/transform.h"
+
+namespace {
+
+class EmitTest : public ::testing::Test {
+ protected:
+  void SetUp() override { contextInit(&recovery); }
+  void TearDown() override { contextRelease(); }
+
+  // A context writing into a fresh buffer, as emitProgram builds it.
+  EmitContext newContext(bool trackLines = false, const char* terminator = "") {
+    EmitContext ctx{};
+    ctx.buffer = newTextBuffer(80);
+    ctx.terminator = terminator;
+    ctx.trackLines = trackLines;
+    ctx.errors = &errors;
+    ctx.outputLine = 1;
+    return ctx;
+  }
+
+  static std::string bufferText(const EmitContext& ctx) {
+    std::string text(textLength(ctx.buffer), '\0');
+    std::vector<char> copy(text.size() + 1);
+    textCopyTo(copy.data(), ctx.buffer);
+    return std::string(copy.data());
+  }
+
+  static std::vector<std::string> results(const XcompResult* head) {
+    std::vector<std::string> texts;
+    for (; head != nullptr; head = head->next) texts.emplace_back(head->text, head->length);
+    return texts;
+  }
+
+  // Transforms and emits a one-program request under the Unicode type map.
+  XcompResult* compileTree(AstNode* program, bool trackLines = false, const char* terminator = "") {
+    AstList* root = listNew(program);
+    SessionSettings settings = defaultSessionSettings();
+    settings.typeMap = unicodeTypeMap;
+    settings.trackLines = trackLines ? 1 : 0;
+    settings.emitText = terminator;
+    transformTree(root, &settings, &errors);
+    return emitTree(root, &settings, &errors);
+  }
+
+  RecoveryPoint recovery;
+  CompileError* errors = nullptr;
+};
+
+AstList* tokens(std::initializer_list<const char*> texts, int32_t line = 0) {
+  AstList* list = nullptr;
+  for (const char* text : texts) list = listAppend(list, newTokenNode(T_STRING, text, line));
+  return list;
+}
+
+AstList* tokenWithCode(AstList* list, uint32_t code, const char* text) {
+  return listAppend(list, newTokenNode(code, text, 0));
+}
+
+AssignNode* assign(const char* target, std::initializer_list<const char*> value, int32_t line = 0) {
+  auto* node = makeNode<AssignNode>(astNodeAssign, line);
+  node->target = tokens({target}, line);
+  node->value = tokens(value, line);
+  return node;
+}
+
+FormalArgNode* formalArg(const char* name, uint32_t mode, AstList* datatype, int32_t line = 0) {
+  auto* arg = makeNode<FormalArgNode>(astNodeFormalArg, line);
+  arg->name = tokens({name}, line);
+  arg->mode = mode;
+  arg->datatype = datatype;
+  return arg;
+}
+
+BlockNode* block(AstList* statements, int32_t line = 0) {
+  auto* node = makeNode<BlockNode>(astNodeBlock, line);
+  node->statements = statements;
+  return node;
+}
+
+CreateProcNode* procedure(const char* name, AstList* arguments, BlockNode* body) {
+  auto* node = makeNode<CreateProcNode>(astNodeCreateProc, 0);
+  node->name = tokens({name});
+  node->arguments = arguments;
+  node->body = body;
+  node->authid = 1;
+  return node;
+}
+
+TEST_F(EmitTest, FirstChunkHoldsChunkSizeAndLaterOnesATenth) {
+  TextBuffer* buffer = newTextBuffer(80);
+  const std::string text(100, 'x');
+  textAppend(buffer, text.c_str());
+  std::vector<uint64_t> used, capacity;
+  for (const TextChunk* c = buffer->first; c != nullptr; c = c->next) {
+    used.push_back(c->used);
+    capacity.push_back(c->capacity);
+  }
+  EXPECT_EQ(used, (std::vector<uint64_t>{80, 8, 8, 4}));
+  EXPECT_EQ(capacity, (std::vector<uint64_t>{80, 8, 8, 8}));
+  EXPECT_EQ(textLength(buffer), 100u);
+  std::vector<char> copy(101);
+  textCopyTo(copy.data(), buffer);
+  EXPECT_EQ(std::string(copy.data()), text);
+
+  // A reset keeps the chunks: the next text goes into the first one again, and nothing new is taken.
+  const TextChunk* first = buffer->first;
+  textReset(buffer);
+  textAppend(buffer, "01234567890123456789");
+  EXPECT_EQ(buffer->first, first);
+  EXPECT_EQ(buffer->current, first);
+  EXPECT_EQ(first->used, 20u);
+  EXPECT_EQ(textLength(buffer), 20u);
+  textAppend(buffer, std::string(70, 'y').c_str());
+  EXPECT_EQ(buffer->current, first->next->next);
+  EXPECT_EQ(first->next->used, 8u);
+  EXPECT_EQ(first->next->next->used, 2u);
+  EXPECT_EQ(first->next->next->next->used, 0u);
+}
+
+TEST_F(EmitTest, NullAndEmptyTextsAppendNothing) {
+  TextBuffer* buffer = newTextBuffer(0);
+  EXPECT_EQ(buffer->chunkSize, 1024u);
+  textAppend(buffer, nullptr);
+  textAppend(buffer, "");
+  textAppend(nullptr, "x");
+  EXPECT_EQ(buffer->first, nullptr);
+  EXPECT_EQ(textLength(buffer), 0u);
+}
+
+TEST_F(EmitTest, LineMarkerOnlyWhenOutputDrifted) {
+  struct Case {
+    bool trackLines;
+    uint32_t outputLine;
+    int32_t line;
+    const char* text;
+    uint32_t after;
+  };
+  const Case cases[] = {
+      {true, 5, 4, "", 5},                       // in step: no marker
+      {true, 5, 6, "--#line 007\n", 7},          // drifted
+      {true, 1, 1233, "--#line 1234\n", 1234},   // four digits are not padded
+      {true, 0, 0, "--#line 001\n", 1},          // first statement after a cut
+      {true, 7, -1, "--#line 000\n", 0},         // a generated statement without a line
+      {true, 0, -1, "", 0},                      // ... unless the count is already 0
+      {false, 5, 6, "", 5},                      // markers off: nothing, count untouched
+  };
+  for (const Case& c : cases) {
+    EmitContext ctx = newContext(c.trackLines);
+    ctx.outputLine = c.outputLine;
+    emitLineMarker(&ctx, c.line);
+    EXPECT_EQ(bufferText(ctx), c.text) << "line " << c.line << " at " << c.outputLine;
+    EXPECT_EQ(ctx.outputLine, c.after) << "line " << c.line << " at " << c.outputLine;
+  }
+}
+
+TEST_F(EmitTest, WrittenNewlinesAdvanceTheCountButMarkerNewlinesDoNot) {
+  EmitContext ctx = newContext(true);
+  ctx.outputLine = 0;
+  auto* first = makeNode<NullNode>(astNodeNull, 2);
+  beginStatement(&ctx, first);
+  EXPECT_EQ(ctx.outputLine, 3u);
+  emitStrings(&ctx, {"a\n", "b\nc\n"});
+  EXPECT_EQ(ctx.outputLine, 6u);
+  // The statement on source line index 5 is where the output is: no marker.
+  auto* second = makeNode<NullNode>(astNodeNull, 5);
+  beginStatement(&ctx, second);
+  EXPECT_EQ(bufferText(ctx), "--#line 003\na\nb\nc\n");
+}
+
+TEST_F(EmitTest, BeginStatementIndentsOneLevelAndWritesTheLabel) {
+  EmitContext ctx = newContext();
+  ctx.indent = 4;
+  auto* labelled = makeNode<NullNode>(astNodeNull, 0);
+  labelled->label = "L1";
+  beginStatement(&ctx, labelled);
+  // Declarations are not statements: no label even though the field layout would allow reading one.
+  ctx.indent = 0;
+  beginStatement(&ctx, makeNode<FormalArgNode>(astNodeFormalArg, 0));
+  EXPECT_EQ(bufferText(ctx), "  L1: ");
+}
+
+TEST_F(EmitTest, TokensJoinWithBlanksExceptAroundParenthesesAndCommas) {
+  struct Case {
+    AstList* list;
+    const char* prefix;
+    const char* suffix;
+    const char* text;
+  };
+  const Case cases[] = {
+      {tokens({"SELECT", "COUNT", "(", "*", ")", "INTO", "n"}), "", "", "SELECT COUNT(*) INTO n"},
+      {tokens({"f", "(", "a", ",", "b", ")"}), "CALL ", ";", "CALL f(a, b);"},
+      {tokens({"(", "(", "x", ")", ")"}), nullptr, nullptr, "((x))"},
+      {nullptr, "[", "]", "[]"},
+      {tokens({"a"}), nullptr, "!", "a!"},
+  };
+  for (const Case& c : cases) {
+    EmitContext ctx = newContext();
+    ctx.indent = 2;
+    emitTokens(c.list, &ctx, c.prefix, c.suffix);
+    EXPECT_EQ(bufferText(ctx), c.text);
+    EXPECT_EQ(ctx.indent, 2);
+  }
+}
+
+TEST_F(EmitTest, FinishStatementCutsOnlyNonEmptyText) {
+  EmitContext ctx = newContext(true);
+  finishStatement(&ctx, SQLEXC_PROCEDURE);
+  EXPECT_EQ(ctx.resultHead, nullptr);
+  emitStrings(&ctx, {"one\n"});
+  finishStatement(&ctx, SQLEXC_SQL_STMT);
+  emitStrings(&ctx, {"two", nullptr, "never"});
+  finishStatement(&ctx, SQLEXC_FUNCTION);
+  ASSERT_NE(ctx.resultHead, nullptr);
+  EXPECT_EQ(results(ctx.resultHead), (std::vector<std::string>{"one\n", "two"}));
+  EXPECT_EQ(ctx.resultHead->domain, static_cast<uint32_t>(SQLEXC_SQL_STMT));
+  EXPECT_EQ(ctx.resultTail->domain, static_cast<uint32_t>(SQLEXC_FUNCTION));
+  EXPECT_EQ(ctx.resultTail->length, 3u);
+  EXPECT_EQ(ctx.resultTail->next, nullptr);
+  EXPECT_EQ(ctx.outputLine, 0u);
+  EXPECT_EQ(textLength(ctx.buffer), 0u);
+}
+
+TEST_F(EmitTest, DropStatementsEndWithTheTerminator) {
+  auto* dropHead = makeNode<DropPkgHeadNode>(astNodeDropPkgHead, 0);
+  dropHead->name = tokens({"pkg"});
+  auto* dropWithRest = makeNode<DropPkgHeadNode>(astNodeDropPkgHead, 0);
+  dropWithRest->name = tokens({"pkg"});
+  dropWithRest->rest = tokens({"CASCADE"});
+  auto* dropBody = makeNode<DropPkgBodyNode>(astNodeDropPkgBody, 0);
+  dropBody->name = tokens({"pkg"});
+  AstList* root = listAppend(listAppend(listNew(dropHead), dropWithRest), dropBody);
+  const XcompResult* head = emitProgram(root, nullptr, "@", false, &errors);
+  EXPECT_EQ(results(head),
+            (std::vector<std::string>{"DROP MODULE pkg@\n", "DROP PACKAGE pkg CASCADE@\n", "ALTER MODULE pkg DROP BODY@\n"}));
+  ASSERT_NE(head, nullptr);
+  EXPECT_EQ(head->domain, static_cast<uint32_t>(SQLEXC_DROP_PACKAGE));
+  EXPECT_EQ(head->next->next->domain, static_cast<uint32_t>(SQLEXC_DROP_PACKAGE_BODY));
+}
+
+TEST_F(EmitTest, KindsWithoutWriterWriteNothing) {
+  auto* pragma = makeNode<PragmaNode>(astNodePragma, 0);
+  auto* unknown = makeNode<NullNode>(astNodeNull, 0);
+  unknown->kind = 200;
+  auto* generic = makeNode<AstNode>(astNodeGeneric, 0);
+  EmitContext ctx = newContext(true);
+  for (AstNode* node : {static_cast<AstNode*>(pragma), static_cast<AstNode*>(unknown), generic}) emitNode(node, &ctx);
+  emitNode(nullptr, &ctx);
+  EXPECT_EQ(textLength(ctx.buffer), 0u);
+}
+
+TEST_F(EmitTest, ProcedureLayout) {
+  AstList* args = listAppend(listNew(formalArg("a", 0, tokens({"INTEGER"}))), formalArg("b", 1, tokens({"VARCHAR2"})));
+  CreateProcNode* proc = procedure("p", args, block(listNew(assign("b", {"'x'"}))));
+  proc->orReplace = 1;
+  const XcompResult* head = compileTree(proc);
+  ASSERT_NE(head, nullptr);
+  EXPECT_EQ(std::string(head->text),
+            "CREATE OR REPLACE PROCEDURE p(\n"
+            "IN a INTEGER, \n"
+            "OUT b VARCHAR2(4096)) SPECIFIC p\n"
+            "LANGUAGE SQL\n"
+            "  SYSKELINTERNAL_BLOCK1: BEGIN\n"
+            "  SET b = 'x';\n"
+            "  END\n\n\n");
+  EXPECT_EQ(head->domain, static_cast<uint32_t>(SQLEXC_PROCEDURE));
+  EXPECT_EQ(head->next, nullptr);
+  EXPECT_EQ(errors, nullptr);
+}
+
+TEST_F(EmitTest, ProcedureWithoutParametersHasNoParenthesesAndAuthidIsRecorded) {
+  CreateProcNode* proc = procedure("p", nullptr, block(listNew(makeNode<NullNode>(astNodeNull, 0))));
+  proc->authid = 0;
+  const XcompResult* head = compileTree(proc, false, ";");
+  ASSERT_NE(head, nullptr);
+  EXPECT_EQ(std::string(head->text),
+            "CREATE PROCEDURE p SPECIFIC p\nLANGUAGE SQL\n  SYSKELINTERNAL_BLOCK1: BEGIN\n  -- NULL;\n  END;\n\n\n");
+  ASSERT_NE(errors, nullptr);
+  EXPECT_STREQ(errors->message, "AUTHID CURRENT_USER not supported");
+  EXPECT_STREQ(errors->detail, "CREATE [OR REPLACE] PROCEDURE...");
+  EXPECT_EQ(errors->domain, static_cast<uint32_t>(unsupportedFeature));
+  EXPECT_EQ(errors->line, 1);
+}
+
+TEST_F(EmitTest, FunctionOptionsAndAnchoredTypes) {
+  auto* function = makeNode<CreateFuncNode>(astNodeCreateFunc, 0);
+  function->name = tokens({"f"});
+  function->returnType = tokenWithCode(tokens({"emp", ".", "sal"}), T_PERCENT_TYPE, "%TYPE");
+  function->options = tokenWithCode(tokenWithCode(nullptr, T_DETERMINISTIC, "DETERMINISTIC"), T_PIPELINED, "PIPELINED");
+  auto* ret = makeNode<ReturnNode>(astNodeReturn, 0);
+  ret->value = tokens({"1"});
+  function->body = block(listNew(ret));
+  const XcompResult* head = compileTree(function);
+  ASSERT_NE(head, nullptr);
+  EXPECT_EQ(std::string(head->text),
+            "CREATE FUNCTION f() SPECIFIC f\n"
+            "RETURNS TABLE ELEMENT OF ANCHOR TO emp.sal\n"
+            "LANGUAGE SQL NO EXTERNAL ACTION\n"
+            "DETERMINISTIC\n"
+            "  SYSKELINTERNAL_BLOCK: BEGIN\n"
+            "  RETURN 1;\n"
+            "  END\n\n\n");
+  EXPECT_EQ(head->domain, static_cast<uint32_t>(SQLEXC_FUNCTION));
+}
+
+TEST_F(EmitTest, AnonymousBlockWithOnlyACallIsTheCallAlone) {
+  auto* call = makeNode<CallNode>(astNodeCall, 2);
+  call->name = tokens({"p"}, 2);
+  call->arguments = tokens({"1", ",", "2"}, 2);
+  BlockNode* anonymous = block(listNew(call));
+  anonymous->isAnonymous = 1;
+  // The block's own line is where the output starts (no marker); the call's line is not.
+  const XcompResult* head = compileTree(anonymous, true, "@");
+  EXPECT_EQ(results(head), (std::vector<std::string>{"--#line 003\nCALL p(1, 2)"}));
+  ASSERT_NE(head, nullptr);
+  EXPECT_EQ(head->domain, static_cast<uint32_t>(SQLEXC_ANONYMOUS_BLOCK));
+}
+
+TEST_F(EmitTest, ControlStatementsStayOneLevelIn) {
+  auto* ifNode = makeNode<IfNode>(astNodeIf, 0);
+  ifNode->condition = tokens({"x", ">", "0"});
+  ifNode->thenStatements = listNew(assign("y", {"1"}));
+  ifNode->elseStatements = listNew(assign("y", {"2"}));
+  auto* exit = makeNode<ExitNode>(astNodeExit, 0);
+  exit->condition = tokens({"done"});
+  auto* loop = makeNode<LoopNode>(astNodeLoop, 0);
+  loop->label = "L";
+  loop->statements = listAppend(listNew(ifNode), exit);
+  auto* bareExit = makeNode<ExitNode>(astNodeExit, 0);
+  auto* labelledNull = makeNode<NullNode>(astNodeNull, 0);
+  labelledNull->label = "here";
+  const XcompResult* head = compileTree(procedure("p", nullptr, block(listAppend(listAppend(listNew(loop), bareExit), labelledNull))));
+  ASSERT_NE(head, nullptr);
+  EXPECT_EQ(std::string(head->text),
+            "CREATE PROCEDURE p SPECIFIC p\n"
+            "LANGUAGE SQL\n"
+            "  SYSKELINTERNAL_BLOCK1: BEGIN\n"
+            "\n"
+            "  L: LOOP\n"
+            "\n"
+            "  IF x > 0 THEN\n"
+            "  SET y = 1;\n"
+            "  ELSE\n"
+            "  SET y = 2;\n"
+            "  END IF;\n"
+            "\n"
+            "  IF done THEN LEAVE L; END IF;\n"
+            "  END LOOP L;\n"
+            "\n"
+            "  LEAVE NULL;\n"
+            "  here: BEGIN /* NULL */ END;\n"
+            "  END\n\n\n");
+}
+
+TEST_F(EmitTest, SqlStatementsInsideAndOutsideRoutines) {
+  auto* insert = makeNode<SqlStmtNode>(astNodeSqlStmt, 0);
+  insert->verb = "INSERT";
+  insert->verbCode = T_INSERT;
+  insert->rest = tokens({"INTO", "t", "VALUES", "(", "1", ")"});
+  insert->returning = tokens({"id"});
+  auto* select = makeNode<SelectNode>(astNodeSelect, 0);
+  select->selectList = tokens({"a", ",", "b"});
+  select->into = tokens({"x", ",", "y"});
+  select->fromClause = tokens({"t", "WHERE", "k", "=", "1"});
+  const XcompResult* proc = compileTree(procedure("p", nullptr, block(listAppend(listNew(insert), select))));
+  ASSERT_NE(proc, nullptr);
+  EXPECT_EQ(proc->next, nullptr);
+  EXPECT_NE(std::string(proc->text).find("  SELECT id FROM NEW TABLE (INSERT INTO t VALUES(1));\n"
+                                         "  SELECT a, b INTO x, y FROM t WHERE k = 1;\n"),
+            std::string::npos)
+      << proc->text;
+
+  auto* update = makeNode<SqlStmtNode>(astNodeSqlStmt, 0);
+  update->verb = "UPDATE";
+  update->verbCode = T_UPDATE;
+  update->rest = tokens({"t", "SET", "a", "=", "1"});
+  const XcompResult* alone = compileTree(update, false, "@");
+  EXPECT_EQ(results(alone), (std::vector<std::string>{"UPDATE t SET a = 1@\n"}));
+  ASSERT_NE(alone, nullptr);
+  EXPECT_EQ(alone->domain, static_cast<uint32_t>(SQLEXC_SQL_STMT));
+}
+
+TEST_F(EmitTest, NestedProcedureIsPartOfTheEnclosingStatement) {
+  CreateProcNode* inner = procedure("q", nullptr, block(listNew(makeNode<NullNode>(astNodeNull, 0))));
+  BlockNode* outerBody = block(listNew(makeNode<NullNode>(astNodeNull, 0)));
+  outerBody->declarations = listNew(inner);
+  const XcompResult* head = compileTree(procedure("p", nullptr, outerBody));
+  EXPECT_EQ(results(head), (std::vector<std::string>{"CREATE PROCEDURE p SPECIFIC p\n"
+                                                     "LANGUAGE SQL\n"
+                                                     "  SYSKELINTERNAL_BLOCK1: BEGIN\n"
+                                                     "  DECLARE PROCEDURE q\n"
+                                                     "  SYSKELINTERNAL_BLOCK2: BEGIN\n"
+                                                     "  -- NULL;\n"
+                                                     "  END;\n"
+                                                     "\n\n"
+                                                     "  -- NULL;\n"
+                                                     "  END\n\n\n"}));
+}
+
+}  // namespace
