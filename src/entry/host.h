@@ -46,6 +46,9 @@ uint32_t hostConvertCodepage(const char* source, size_t length, uint16_t fromCod
 // The iconv name of a code page, or null when the code page is not known.
 const char* hostCodepageName(uint16_t codePage);
 
+// Separates the parts of the dump file's path on this platform.
+constexpr char HOST_PATH_SEPARATOR = '/';
+
 // Writes the instance directory (XCOMP_INSTANCE_PATH, default ".") into buffer and returns the position
 // after it (at its NUL). The path is cut to fit `size`.
 char* hostInstancePath(char* buffer, size_t size);

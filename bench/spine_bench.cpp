@@ -1,0 +1,57 @@
+// The compile spine's own costs: pool allocation rate, and a whole xcomp2 call on a 100 KB request
+// (the share of a call that is not scanning, parsing or writing shows up against the stage benchmarks).
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "entry/entry.h"
+#include "pool/pool.h"
+#include "workload.h"
+
+namespace {
+
+void BM_PoolAllocate(benchmark::State& state) {
+  const auto size = static_cast<uint64_t>(state.range(0));
+  const RecoveryPoint recovery;
+  for (auto _ : state) {
+    Pool* pool = poolCreate(&recovery);
+    for (int i = 0; i < 1000; ++i) benchmark::DoNotOptimize(poolAlloc(pool, size));
+    poolDestroy(pool);
+  }
+  state.SetItemsProcessed(state.iterations() * 1000);
+}
+BENCHMARK(BM_PoolAllocate)->Arg(16)->Arg(48)->Arg(512);
+
+// Reference point measured in the same run: plain malloc/free of the same sizes.
+void BM_MallocBaseline(benchmark::State& state) {
+  const auto size = static_cast<size_t>(state.range(0));
+  std::vector<void*> blocks(1000);
+  for (auto _ : state) {
+    for (void*& b : blocks) benchmark::DoNotOptimize(b = std::malloc(size + 32));
+    for (void* b : blocks) std::free(b);
+  }
+  state.SetItemsProcessed(state.iterations() * 1000);
+}
+BENCHMARK(BM_MallocBaseline)->Arg(16)->Arg(48)->Arg(512);
+
+void BM_Xcomp2Call(benchmark::State& state) {
+  const std::string text = generatePlsql(100 * 1024);
+  std::vector<char> storage(sizeof(uint32_t) + XCOMP_MAX_STATEMENT + 1);
+  auto* statement = reinterpret_cast<XcompStatement*>(storage.data());
+  const XcompOptions options{XCOMP_MODE_COMPILE_ONLY};
+  for (auto _ : state) {
+    statement->length = static_cast<uint32_t>(text.size());
+    std::memcpy(statement->text, text.data(), text.size());
+    SQLCA sqlca;
+    clearSqlca(&sqlca);
+    xcomp2(statement, &options, &sqlca);
+    benchmark::DoNotOptimize(sqlca.sqlcode);
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size()));
+}
+BENCHMARK(BM_Xcomp2Call)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,73 @@
+// driver.cpp - the compile driver. Pool exhaustion is the one failure that unwinds: it is thrown by the
+// pool and caught only here, so every stage can allocate without checking. Errors in the text are
+// records on the chain; a parse with any of them skips transformation and emission.
+#include "entry/driver.h"
+
+#include "ast/ast.h"
+#include "emit/emit.h"
+#include "lexer/lexer.h"
+#include "parser/parser.h"
+#include "pool/pool.h"
+#include "transform/transform.h"
+
+namespace {
+
+void runStages(const char* text, XcompResult** results, CompileError** errors, const SessionSettings* callerSettings,
+               const DebugViews* views) {
+  SessionSettings settings;
+  completeSettings(&settings, callerSettings);
+
+  ParseContext parse{};
+  parse.settings = &settings;
+  parse.text = text;
+  parse.errors = errors;
+
+  if (views != nullptr && views->tokens) {
+    const char* listing = formatTokenListing(&parse);
+    if (views->sink != nullptr) views->sink(views->arg, listing);
+    return;
+  }
+
+  if (settings.parserTrace != 0) setParserTrace(true);
+  const int parseResult = parseRequest(&parse);
+  if (views != nullptr && views->tree) {
+    // The tree view shows what the parser built and goes no further.
+    if (views->sink != nullptr && parse.root != nullptr) views->sink(views->arg, printTree(parse.root));
+    return;
+  }
+  if (parseResult != 0 || *errors != nullptr || parse.root == nullptr) return;
+
+  transformTree(parse.root, &settings, errors);
+  *results = emitTree(parse.root, &settings, errors);
+}
+
+}  // namespace
+
+void compileStatementWithViews(const char* text, XcompResult** results, CompileError** errors,
+                               const SessionSettings* settings, const DebugViews* views) {
+  *results = nullptr;
+  *errors = nullptr;
+  const RecoveryPoint recovery;
+  try {
+    contextInit(&recovery);
+    runStages(text, results, errors, settings, views);
+  } catch (const PoolExhausted& exhausted) {
+    // Whatever the stages produced is discarded with the pool; only the static record comes back.
+    *results = nullptr;
+    *errors = const_cast<CompileError*>(exhausted.code == 3 ? &internalErrorRecord : &oomError);
+  } catch (...) {
+    *results = nullptr;
+    *errors = const_cast<CompileError*>(&internalErrorRecord);
+  }
+}
+
+void compileStatement(const char* text, XcompResult** results, CompileError** errors,
+                      const SessionSettings* settings) {
+  compileStatementWithViews(text, results, errors, settings, nullptr);
+}
+
+void releaseCompilation(XcompResult** results, CompileError** errors) {
+  *results = nullptr;
+  *errors = nullptr;
+  contextRelease();
+}

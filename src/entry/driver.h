@@ -1,0 +1,28 @@
+// driver.h - one compilation from text to generated statements: the recovery point, the pool bound to
+// the thread, the completed session settings, then parse, transform and emit in that order.
+// Top side of entry/: may use every subsystem.
+#pragma once
+
+#include "entry/errors.h"
+#include "entry/session.h"
+#include "xcomp2.h"
+
+// Debugging views a tool can ask for; xcomp2 never does. The sink receives pool texts that die with
+// the compilation, so it must copy them.
+struct DebugViews {
+  bool tokens = false;  // list the request's tokens and stop before parsing
+  bool tree = false;    // the text form of the tree after parsing, and stop there
+  void (*sink)(void* arg, const char* text) = nullptr;
+  void* arg = nullptr;
+};
+
+// Compiles the NUL-terminated `text`. *results and *errors are set first to null; afterwards they hold
+// the result list and the head of the error chain (both may be set; errors come first). Pool exhaustion
+// gives oomError, an internal inconsistency internalErrorRecord. Never throws.
+void compileStatement(const char* text, XcompResult** results, CompileError** errors,
+                      const SessionSettings* settings);
+void compileStatementWithViews(const char* text, XcompResult** results, CompileError** errors,
+                               const SessionSettings* settings, const DebugViews* views);
+
+// Clears both pointers and releases everything the compilation allocated, results and errors included.
+void releaseCompilation(XcompResult** results, CompileError** errors);

@@ -1,0 +1,423 @@
+// The entry point's contract: failure rows, the SQLCA mapping of every error domain, code-page
+// conversion, out-of-memory at every allocation, and concurrent calls.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "entry/entry.h"
+#include "entry/host.h"
+
+extern "C" size_t headerCheckSqlcaSize(void);
+extern "C" size_t headerCheckSqlstateOffset(void);
+extern "C" size_t headerCheckResultTextOffset(void);
+extern "C" size_t headerCheckStatementTextOffset(void);
+
+namespace {
+
+// A caller's statement record: the length word and the full text area, plus a guard byte behind it.
+class CallerStatement {
+ public:
+  explicit CallerStatement(const std::string& text) : storage_(sizeof(uint32_t) + XCOMP_MAX_STATEMENT + 1, '\x5A') {
+    set(text);
+  }
+  void set(const std::string& text) {
+    statement()->length = static_cast<uint32_t>(text.size());
+    std::memcpy(statement()->text, text.data(), text.size());
+  }
+  XcompStatement* statement() { return reinterpret_cast<XcompStatement*>(storage_.data()); }
+  char guard() const { return storage_.back(); }
+  std::string text() { return std::string(statement()->text, statement()->length); }
+
+ private:
+  std::vector<char> storage_;
+};
+
+SQLCA freshSqlca() {
+  SQLCA sqlca;
+  clearSqlca(&sqlca);
+  return sqlca;
+}
+
+SQLCA call(CallerStatement& caller, uint32_t mode) {
+  SQLCA sqlca = freshSqlca();
+  const XcompOptions options{mode};
+  EXPECT_EQ(xcomp2(caller.statement(), &options, &sqlca), 1);
+  return sqlca;
+}
+
+std::string message(const SQLCA& sqlca) { return std::string(sqlca.sqlerrmc, sqlca.sqlerrml); }
+std::string state(const SQLCA& sqlca) { return std::string(sqlca.sqlstate, 5); }
+
+void expectFailure(const SQLCA& sqlca, int code, const char* sqlstate, const char* text, int point) {
+  EXPECT_EQ(sqlca.sqlcode, code);
+  EXPECT_EQ(state(sqlca), sqlstate);
+  EXPECT_EQ(message(sqlca), text);
+  EXPECT_EQ(sqlca.sqlerrd[4], point);
+  EXPECT_EQ(std::string(sqlca.sqlerrp, 8), "SQLEXC02");
+  EXPECT_EQ(sqlca.sqlerrmc[sqlca.sqlerrml], '\0');
+}
+
+// Restores an environment variable when the test ends.
+class EnvOverride {
+ public:
+  EnvOverride(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    setenv(name, value, 1);
+  }
+  ~EnvOverride() {
+    if (old_.empty()) {
+      unsetenv(name_);
+    } else {
+      setenv(name_, old_.c_str(), 1);
+    }
+  }
+
+ private:
+  const char* name_;
+  std::string old_;
+};
+
+TEST(PublicHeader, LayoutSeenFromCMatchesCpp) {
+  EXPECT_EQ(headerCheckSqlcaSize(), 136u);
+  EXPECT_EQ(sizeof(SQLCA), 136u);
+  EXPECT_EQ(headerCheckSqlstateOffset(), offsetof(SQLCA, sqlstate));
+  EXPECT_EQ(headerCheckResultTextOffset(), headerCheckStatementTextOffset())
+      << "a result's length and text must read like a statement record";
+}
+
+TEST(EntryFailures, ModeWithoutExecuteOrCompileIsRejected) {
+  CallerStatement caller("BEGIN NULL; END;");
+  expectFailure(call(caller, XCOMP_MODE_DUMP), -901, "58004", "XCOMP2: Bad xcompMode value", 202);
+  expectFailure(call(caller, 0), -901, "58004", "XCOMP2: Bad xcompMode value", 202);
+  EXPECT_EQ(caller.text(), "BEGIN NULL; END;");
+}
+
+TEST(EntryFailures, ExecuteModeRunsNothingWithoutAConnection) {
+  CallerStatement caller("BEGIN NULL; END;");
+  expectFailure(call(caller, XCOMP_MODE_EXECUTE), -901, "58004", "SQLCA not set in CLI", 229);
+  expectFailure(call(caller, XCOMP_MODE_EXECUTE | XCOMP_MODE_COMPILE_ONLY), -901, "58004", "SQLCA not set in CLI",
+                229);
+  EXPECT_EQ(caller.text(), "BEGIN NULL; END;");
+}
+
+TEST(EntryFailures, PrivateBlockRefused) {
+  CallerStatement caller("BEGIN NULL; END;");
+  hostFailNthBlock(1);
+  const SQLCA sqlca = call(caller, XCOMP_MODE_COMPILE_ONLY);
+  hostFailNthBlock(0);
+  expectFailure(sqlca, -101, "54001", "couldn't get memory", 244);
+}
+
+TEST(EntryFailures, InputThatCannotBeConverted) {
+  EnvOverride codePage("XCOMP_CODEPAGE", "1386");
+  CallerStatement caller("BEGIN \x81\x20 END;");  // 0x81 0x20 is no GBK character
+  expectFailure(call(caller, XCOMP_MODE_COMPILE_ONLY), -901, "58004", "failed cpcv", 268);
+}
+
+TEST(EntryFailures, UnknownDatabaseCodePageFailsConversion) {
+  EnvOverride codePage("XCOMP_CODEPAGE", "4242");
+  CallerStatement caller("BEGIN NULL; END;");
+  expectFailure(call(caller, XCOMP_MODE_COMPILE_ONLY), -901, "58004", "failed cpcv", 268);
+}
+
+TEST(EntryFailures, DumpFileThatCannotBeOpened) {
+  EnvOverride path("XCOMP_INSTANCE_PATH", "/nonexistent-xcomp-instance");
+  CallerStatement caller("BEGIN NULL; END;");
+  expectFailure(call(caller, XCOMP_MODE_COMPILE_ONLY | XCOMP_MODE_DUMP), -999, "99999", "Failed to open XCdump.txt",
+                320);
+}
+
+TEST(EntryFailures, RequestThatParsesToNothingYieldsNothing) {
+  // A lone terminator line is a whole program that produces no statement.
+  CallerStatement caller("/\n");
+  expectFailure(call(caller, XCOMP_MODE_COMPILE_ONLY), -901, "58004", "Unexpected PL/SQL", 788);
+}
+
+TEST(EntryFailures, EmptyRequestIsASyntaxErrorAtEndOfInput) {
+  CallerStatement caller("   \n  ");
+  const SQLCA sqlca = call(caller, XCOMP_MODE_COMPILE_ONLY);
+  EXPECT_EQ(sqlca.sqlcode, -104);
+  EXPECT_EQ(sqlca.sqlcaid[5], 'L');
+  EXPECT_EQ(sqlca.sqlerrd[4], 488);
+}
+
+TEST(EntryInput, ShortStatementGetsANulInTheCallersBuffer) {
+  CallerStatement caller("   ");
+  caller.statement()->text[3] = 'x';
+  call(caller, XCOMP_MODE_COMPILE_ONLY);
+  EXPECT_EQ(caller.statement()->text[3], '\0');
+}
+
+TEST(EntryInput, FullSizeStatementIsCompiledFromACopy) {
+  std::string text = "BEGIN NULL; END;";
+  text.resize(XCOMP_MAX_STATEMENT, ' ');
+  CallerStatement caller(text);
+  const SQLCA sqlca = call(caller, XCOMP_MODE_COMPILE_ONLY);
+  EXPECT_EQ(caller.guard(), '\x5A') << "nothing is written beyond the caller's text area";
+  EXPECT_EQ(sqlca.sqlcode, 0);
+  // The compiled statement came back in place of the input.
+  EXPECT_LT(caller.statement()->length, XCOMP_MAX_STATEMENT);
+  EXPECT_EQ(caller.text().rfind("BEGIN", 0), 0u);
+}
+
+TEST(EntryDump, RecordHasHeaderAndInputAndOutcome) {
+  char dir[] = "/tmp/xcomp-dump-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  const std::string dumpDir = std::string(dir) + "/nuvdump";
+  ASSERT_EQ(mkdir(dumpDir.c_str(), 0700), 0);
+  {
+    EnvOverride path("XCOMP_INSTANCE_PATH", dir);
+    EnvOverride units("XCOMP_STRING_UNITS", "4");
+    EnvOverride compat("XCOMP_COMPAT", "7");
+    CallerStatement caller("   ");
+    call(caller, XCOMP_MODE_COMPILE_ONLY | XCOMP_MODE_DUMP);
+  }
+  const std::string file = dumpDir + "/XCdump.txt";
+  FILE* f = std::fopen(file.c_str(), "r");
+  ASSERT_NE(f, nullptr);
+  std::string content(4096, '\0');
+  content.resize(std::fread(content.data(), 1, content.size(), f));
+  std::fclose(f);
+  const std::string header =
+      "\n##########################################\n"
+      "DB Code Page 1208\n"
+      "Default string units value for this session: CODEUNITS32\n"
+      "Default SQL Compatibility mode for this session: ERROR\n"
+      "NCHAR_MAPPING NOT_APPLICABLE\n\n"
+      "##########################################\n## INPUT STATEMENT:\n   \n\n";
+  EXPECT_EQ(content.substr(0, header.size()), header);
+  EXPECT_EQ(content.substr(header.size()).rfind("## ERROR REPORTED BY XCOMPILER:\nSQLCODE:-104\nLINE NUMBER:", 0), 0u)
+      << content;
+  std::remove(file.c_str());
+  rmdir(dumpDir.c_str());
+  rmdir(dir);
+}
+
+// ---- SQLCA mapping ----
+
+CompileError record(uint32_t domain, int line, const char* detail, const char* nearText, const char* extra) {
+  return CompileError{nullptr, "message", domain, line, nearText, detail, extra};
+}
+
+TEST(SqlcaMapping, EveryDomain) {
+  struct Row {
+    uint32_t domain;
+    int code;
+    const char* state;
+    const char* text;
+    int point;
+  };
+  const Row rows[] = {
+      {unsupportedFeature, -142, "42601", "Unsupported PL/SQL statement", 499},
+      {outOfMemory, -10003, "57011", "Out of memory", 504},
+      {statementTooBig, -101, "54001", "Statement too big", 509},
+      {internalError, -901, "58004", "Unexpected system error", 514},
+      {77, -901, "58004", "Unexpected system error", 514},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.domain);
+    const CompileError error = record(row.domain, 7, "d", "n", "e");
+    SQLCA sqlca = freshSqlca();
+    mapErrorToSqlca(&error, &sqlca, false, 1208);
+    expectFailure(sqlca, row.code, row.state, row.text, row.point);
+    EXPECT_EQ(sqlca.sqlcaid[5], 'L');
+    EXPECT_EQ(sqlca.sqlerrd[2], 7);
+  }
+}
+
+TEST(SqlcaMapping, LexicalCarriesItsDetail) {
+  const CompileError error = record(lexical, 3, "@@", "x := @@;", nullptr);
+  SQLCA sqlca = freshSqlca();
+  mapErrorToSqlca(&error, &sqlca, false, 1208);
+  expectFailure(sqlca, -103, "42604", "@@", 494);
+  const CompileError noDetail = record(lexical, 3, nullptr, nullptr, nullptr);
+  sqlca = freshSqlca();
+  mapErrorToSqlca(&noDetail, &sqlca, false, 1208);
+  EXPECT_EQ(message(sqlca), "");
+}
+
+TEST(SqlcaMapping, SyntaxTokensJoinedBy0xFF) {
+  const CompileError error = record(syntax, 2, "END", "  x := 1 END", "';'");
+  SQLCA sqlca = freshSqlca();
+  mapErrorToSqlca(&error, &sqlca, false, 1208);
+  expectFailure(sqlca, -104, "42601", "END\xFF  x := 1 END\xFF';'", 488);
+  // An empty near text still has both separators around its place.
+  const CompileError empty = record(syntax, 2, "END", "", "';'");
+  sqlca = freshSqlca();
+  mapErrorToSqlca(&empty, &sqlca, false, 1208);
+  EXPECT_EQ(message(sqlca), "END\xFF\xFF';'");
+  const CompileError none = record(syntax, 2, nullptr, nullptr, nullptr);
+  sqlca = freshSqlca();
+  mapErrorToSqlca(&none, &sqlca, false, 1208);
+  EXPECT_EQ(message(sqlca), "\xFF\xFF");
+}
+
+TEST(SqlcaMapping, LongSyntaxTokensAreCutAt69Bytes) {
+  const std::string longLine(100, 'x');
+  const CompileError error = record(syntax, 1, "tok", longLine.c_str(), "e");
+  SQLCA sqlca = freshSqlca();
+  mapErrorToSqlca(&error, &sqlca, false, 1208);
+  EXPECT_EQ(sqlca.sqlerrml, 69);
+  EXPECT_EQ(message(sqlca), "tok\xFF" + std::string(65, 'x'));
+}
+
+TEST(SqlcaMapping, ConvertedSyntaxTokensAreCutAt22BytesAndSkipEmptyTexts) {
+  const std::string longLine = "caf\xC3\xA9 " + std::string(40, 'y');
+  const CompileError error = record(syntax, 1, "\xC3\xA9t\xC3\xA9", longLine.c_str(), nullptr);
+  SQLCA sqlca = freshSqlca();
+  mapErrorToSqlca(&error, &sqlca, true, 37);
+  // EBCDIC 037: e-acute is 0x51, 't' is 0xA3; "caf" is 0x83 0x81 0x86, blank 0x40, 'y' 0xA8.
+  const std::string expected = std::string("\x51\xA3\x51\xFF\x83\x81\x86\x51\x40", 9) + std::string(17, '\xA8');
+  EXPECT_EQ(message(sqlca), expected);
+  EXPECT_EQ(sqlca.sqlerrd[4], 488);
+}
+
+TEST(SqlcaMapping, FailedTokenConversionFallsBackToPlainText) {
+  // Bytes that are not UTF-8 cannot be converted; the unconverted form is used instead.
+  const CompileError error = record(syntax, 1, "\xFE\xFE", "x", "y");
+  SQLCA sqlca = freshSqlca();
+  mapErrorToSqlca(&error, &sqlca, true, 1252);
+  EXPECT_EQ(message(sqlca), "\xFE\xFE\xFFx\xFFy");
+}
+
+TEST(SqlcaMapping, DomainNames) {
+  EXPECT_STREQ(statementDomainName(SQLEXC_PROCEDURE), "SQLEXC_PROCEDURE");
+  EXPECT_STREQ(statementDomainName(SQLEXC_SQL_STMT), "SQLEXC_SQL_STMT");
+  EXPECT_STREQ(statementDomainName(13), "UNEXPECTED DOMAIN");
+  EXPECT_TRUE(statementDomainWrapsBeforeRun(SQLEXC_TRIGGER));
+  EXPECT_FALSE(statementDomainWrapsBeforeRun(SQLEXC_CREATE_MODULE));
+  EXPECT_FALSE(statementDomainWrapsBeforeRun(200));
+  EXPECT_STREQ(errorDomainName(outOfMemory), "unknown error domain");
+  EXPECT_STREQ(errorDomainKey(outOfMemory), "outOfMemory");
+  EXPECT_STREQ(errorDomainName(lexical), "lexical");
+}
+
+// ---- code pages ----
+
+std::string convert(const std::string& in, uint16_t from, uint16_t to, uint32_t* rc, size_t capacity = 256) {
+  std::string out(capacity, '\0');
+  size_t left = 0;
+  *rc = convertCodepage(in.data(), in.size(), from, to, out.data(), capacity, &left);
+  out.resize(capacity - left);
+  return out;
+}
+
+TEST(CodePages, RoundTripsThroughUtf8) {
+  const std::string utf8 = "SELECT 'caf\xC3\xA9' FROM dual";
+  for (uint16_t cp : {1252, 850, 819, 437, 37, 500, 273, 1047, 1250, 912, 923}) {
+    SCOPED_TRACE(cp);
+    uint32_t rc = 1;
+    const std::string native = convert(utf8, 1208, cp, &rc);
+    ASSERT_EQ(rc, 0u);
+    EXPECT_NE(native, utf8);
+    const std::string back = convert(native, cp, 1208, &rc);
+    ASSERT_EQ(rc, 0u);
+    EXPECT_EQ(back, utf8);
+  }
+  const std::string japanese = "\xE6\x97\xA5\xE6\x9C\xAC";  // two CJK ideographs
+  for (uint16_t cp : {932, 943, 954, 1386, 970}) {
+    SCOPED_TRACE(cp);
+    uint32_t rc = 1;
+    const std::string native = convert(japanese, 1208, cp, &rc);
+    ASSERT_EQ(rc, 0u);
+    EXPECT_EQ(convert(native, cp, 1208, &rc), japanese);
+  }
+}
+
+TEST(CodePages, TruncationAndFailureAreTold) {
+  uint32_t rc = 0;
+  const std::string cut = convert("abcdef", 1208, 1252, &rc, 4);
+  EXPECT_TRUE(isTruncation(rc));
+  EXPECT_EQ(cut, "abcd");
+  convert("x", 1208, 4242, &rc);
+  EXPECT_NE(rc, 0u);
+  EXPECT_FALSE(isTruncation(rc));
+  convert("\xC3", 1208, 1252, &rc);  // a cut UTF-8 sequence
+  EXPECT_NE(rc, 0u);
+  convert("\xE6\x97\xA5", 1208, 1252, &rc);  // not representable
+  EXPECT_NE(rc, 0u);
+  EXPECT_FALSE(isTruncation(rc));
+}
+
+TEST(CodePages, WhichCodePagesAreCompiledAsTheyCome) {
+  for (uint16_t cp : {1208, 1252, 850, 819}) EXPECT_FALSE(needsConversion(cp)) << cp;
+  for (uint16_t cp : {37, 437, 932, 1386}) EXPECT_TRUE(needsConversion(cp)) << cp;
+}
+
+// ---- exhaustion and threads ----
+
+TEST(OutOfMemory, EveryAllocationOfARequestFailsCleanly) {
+  const std::string text = "CREATE OR REPLACE PROCEDURE p(a IN NUMBER) IS\n  x VARCHAR2(10) := 'a';\nBEGIN\n"
+                           "  IF a > 1 THEN x := 'b'; END IF;\n  NULL;\nEND;";
+  // The first request is the private block; every later one belongs to the compilation.
+  CallerStatement baseline(text);
+  const SQLCA expected = call(baseline, XCOMP_MODE_COMPILE_ONLY);
+  hostFailNthBlock(1'000'000'000);
+  {
+    CallerStatement counting(text);
+    call(counting, XCOMP_MODE_COMPILE_ONLY);
+  }
+  const uint64_t requests = hostBlockRequestCount();
+  hostFailNthBlock(0);
+  ASSERT_GT(requests, 2u);
+  for (uint64_t n = 2; n <= requests; ++n) {
+    SCOPED_TRACE(n);
+    CallerStatement caller(text);
+    hostFailNthBlock(n);
+    const SQLCA sqlca = call(caller, XCOMP_MODE_COMPILE_ONLY);
+    hostFailNthBlock(0);
+    expectFailure(sqlca, -10003, "57011", "Out of memory", 504);
+    EXPECT_EQ(caller.text(), text) << "a failed request leaves the caller's text alone";
+  }
+  CallerStatement again(text);
+  const SQLCA after = call(again, XCOMP_MODE_COMPILE_ONLY);
+  EXPECT_EQ(std::memcmp(&after, &expected, sizeof after), 0) << "nothing of the failures lingers";
+}
+
+TEST(Threads, ConcurrentCallsGiveTheSameResultsAsOneThread) {
+  const std::vector<std::string> inputs = {
+      "BEGIN NULL; END;",
+      "CREATE PROCEDURE p IS BEGIN x := ; END;",
+      "CREATE OR REPLACE FUNCTION f RETURN NUMBER IS BEGIN RETURN 1; END;",
+      "DROP PACKAGE pk;",
+      "BEGIN 'unterminated",
+      "",
+  };
+  std::vector<std::pair<SQLCA, std::string>> expected;
+  for (const std::string& input : inputs) {
+    CallerStatement caller(input);
+    const SQLCA sqlca = call(caller, XCOMP_MODE_COMPILE_ONLY);
+    expected.emplace_back(sqlca, caller.text());
+  }
+  constexpr int threadCount = 8;
+  constexpr int callsPerThread = 1000;
+  std::vector<int> mismatches(threadCount, 0);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < threadCount; ++t) {
+    threads.emplace_back([&, t] {
+      auto caller = std::make_unique<CallerStatement>("");
+      for (int i = 0; i < callsPerThread; ++i) {
+        const size_t which = static_cast<size_t>(i + t) % inputs.size();
+        caller->set(inputs[which]);
+        SQLCA sqlca;
+        clearSqlca(&sqlca);
+        const XcompOptions options{XCOMP_MODE_COMPILE_ONLY};
+        xcomp2(caller->statement(), &options, &sqlca);
+        if (std::memcmp(&sqlca, &expected[which].first, sizeof sqlca) != 0 ||
+            caller->text() != expected[which].second)
+          ++mismatches[t];
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  for (int t = 0; t < threadCount; ++t) EXPECT_EQ(mismatches[t], 0) << "thread " << t;
+}
+
+}  // namespace
