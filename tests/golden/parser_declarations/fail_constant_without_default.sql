@@ -1,0 +1,6 @@
+-- A CONSTANT needs a default value.
+DECLARE
+  x CONSTANT NUMBER;
+BEGIN
+  NULL;
+END;

@@ -1,0 +1,6 @@
+-- END can name a type but not a variable.
+DECLARE
+  end NUMBER;
+BEGIN
+  NULL;
+END;

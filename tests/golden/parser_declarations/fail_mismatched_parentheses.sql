@@ -1,0 +1,3 @@
+-- A datatype whose parentheses are still open at the end of the request.
+DECLARE
+  x NUMBER(5,

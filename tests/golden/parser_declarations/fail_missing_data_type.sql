@@ -1,0 +1,3 @@
+-- A datatype that runs into the end of the request is missing.
+DECLARE
+  x NUMBER

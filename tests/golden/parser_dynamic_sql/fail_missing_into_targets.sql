@@ -1,0 +1,4 @@
+-- INTO with no targets after it.
+BEGIN
+  EXECUTE IMMEDIATE 'SELECT 1 FROM dual' INTO USING x;
+END;

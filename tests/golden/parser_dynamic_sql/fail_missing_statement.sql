@@ -1,0 +1,4 @@
+-- EXECUTE IMMEDIATE without a statement.
+BEGIN
+  EXECUTE IMMEDIATE;
+END;

@@ -1,0 +1,4 @@
+-- A USING list with an empty parameter.
+BEGIN
+  EXECUTE IMMEDIATE 'UPDATE t SET a = :1' USING , x;
+END;

@@ -1,0 +1,6 @@
+-- xcomp: --print-tree
+-- An empty statement part stands for one NULL statement at the line that follows.
+BEGIN
+EXCEPTION
+  WHEN OTHERS THEN
+END;

@@ -1,0 +1,10 @@
+-- xcomp: --print-tree
+-- Function options: AUTHID, DETERMINISTIC, PIPELINED and ORDER BY are kept, in source order;
+-- PARALLEL_ENABLE and CLUSTER after another option are dropped.
+CREATE FUNCTION f (x NUMBER) RETURN NUMBER
+  DETERMINISTIC PARALLEL_ENABLE (PARTITION x BY HASH (a, b)) PIPELINED AUTHID DEFINER
+  PARALLEL_ENABLE (PARTITION x BY RANGE (c)) CLUSTER x BY (a) ORDER x BY (b)
+IS
+BEGIN
+  RETURN x * 2;
+END f;

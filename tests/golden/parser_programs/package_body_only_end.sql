@@ -1,0 +1,3 @@
+-- xcomp: --print-tree
+-- A body holding only END has no members.
+CREATE PACKAGE BODY nothing AS END nothing;

@@ -1,0 +1,4 @@
+-- SELECT ... FROM with nothing after FROM.
+BEGIN
+  SELECT a INTO x FROM;
+END;

@@ -1,0 +1,4 @@
+-- SELECT INTO with no targets.
+BEGIN
+  SELECT a INTO FROM t;
+END;

@@ -1,0 +1,4 @@
+-- SELECT with nothing before INTO.
+BEGIN
+  SELECT INTO x FROM t;
+END;

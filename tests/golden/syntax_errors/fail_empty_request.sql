@@ -1,0 +1,2 @@
+-- A request without any program: the end comes where a program must start; six tokens could
+-- start one, so the message names none of them and the list names all six.

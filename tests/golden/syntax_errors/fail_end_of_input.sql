@@ -1,0 +1,3 @@
+-- The request ends inside a block.
+BEGIN
+  NULL;

@@ -1,0 +1,4 @@
+-- A character the grammar does not know reaches the parser as $undefined.
+BEGIN
+  NULL;
+END; ~
