@@ -95,7 +95,8 @@ void transformBlock(BlockNode* block, TransformContext* ctx) {
   if (!block->prescanned) {
     PrescanState state{outermost, true};
     walkTree(block->handlers, prescanToken, &state);
-    state.inHandler = false;
+    // A block inside a handler (a handler body among them) is still in the handler.
+    state.inHandler = ctx->inHandler != 0;
     walkTree(block->statements, prescanToken, &state);
     block->prescanned = 1;
   }

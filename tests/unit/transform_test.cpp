@@ -1,0 +1,254 @@
+// Transformer: the shared name counter, datatype mapping, default hoisting, implicit variables, loop
+// targets and the nested-routine limit, on hand-built trees.
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <string>
+
+#include "lexer/token_codes.h"
+#include "pool/pool.h"
+#include "transform/transform.h"
+#include "transform/transform_context.h"
+
+namespace {
+
+class TransformTest : public ::testing::Test {
+ protected:
+  void SetUp() override { contextInit(&recovery); }
+  void TearDown() override { contextRelease(); }
+
+  void transform(AstNode* program) {
+    SessionSettings settings = defaultSessionSettings();
+    settings.typeMap = unicodeTypeMap;
+    transformTree(listNew(program), &settings, &errors);
+  }
+
+  RecoveryPoint recovery;
+  CompileError* errors = nullptr;
+};
+
+AstList* tokens(std::initializer_list<const char*> texts, uint32_t code = T_STRING) {
+  AstList* list = nullptr;
+  for (const char* text : texts) list = listAppend(list, newTokenNode(code, text, 0));
+  return list;
+}
+
+std::string joined(const AstList* list) {
+  std::string text;
+  for (AstListCell* cell = listHeadCell(list); cell != nullptr; cell = cell->next) {
+    if (!text.empty()) text += ' ';
+    text += static_cast<const TokenNode*>(cell->item)->text;
+  }
+  return text;
+}
+
+BlockNode* block(AstList* statements, AstList* declarations = nullptr) {
+  auto* node = makeNode<BlockNode>(astNodeBlock, 0);
+  node->statements = statements;
+  node->declarations = declarations;
+  return node;
+}
+
+CreateProcNode* procedure(BlockNode* body) {
+  auto* node = makeNode<CreateProcNode>(astNodeCreateProc, 0);
+  node->name = tokens({"p"});
+  node->body = body;
+  node->authid = 1;
+  return node;
+}
+
+VarDeclNode* variable(const char* name, AstList* datatype, AstList* defaultValue = nullptr) {
+  auto* node = makeNode<VarDeclNode>(astNodeVarDecl, 3);
+  node->names = tokens({name});
+  node->datatype = datatype;
+  node->defaultValue = defaultValue;
+  return node;
+}
+
+TEST_F(TransformTest, OneCounterNumbersBodiesAndLoopLabels) {
+  auto* exit = makeNode<ExitNode>(astNodeExit, 0);
+  auto* loop = makeNode<LoopNode>(astNodeLoop, 0);
+  loop->statements = listNew(exit);
+  CreateProcNode* inner = procedure(block(listNew(makeNode<NullNode>(astNodeNull, 0))));
+  CreateProcNode* outer = procedure(block(listNew(loop), listNew(inner)));
+  // A body that already has a label keeps it but still spends its number.
+  auto* labelled = block(listNew(makeNode<NullNode>(astNodeNull, 0)));
+  labelled->label = "mine";
+  CreateProcNode* third = procedure(labelled);
+  SessionSettings settings = defaultSessionSettings();
+  transformTree(listAppend(listNew(outer), third), &settings, &errors);
+
+  EXPECT_STREQ(static_cast<BlockNode*>(outer->body)->label, "SYSKELINTERNAL_BLOCK1");
+  EXPECT_STREQ(static_cast<BlockNode*>(inner->body)->label, "SYSKELINTERNAL_BLOCK2");
+  EXPECT_STREQ(loop->label, "SYSKELINTERNAL_00000003");
+  EXPECT_STREQ(exit->target, "SYSKELINTERNAL_00000003");
+  EXPECT_EQ(exit->loopTarget, loop);
+  EXPECT_STREQ(labelled->label, "mine");
+
+  // A function's body label carries no number and takes none.
+  auto* function = makeNode<CreateFuncNode>(astNodeCreateFunc, 0);
+  function->name = tokens({"f"});
+  function->body = block(listNew(makeNode<NullNode>(astNodeNull, 0)));
+  transform(function);
+  EXPECT_STREQ(static_cast<BlockNode*>(function->body)->label, "SYSKELINTERNAL_BLOCK");
+  EXPECT_EQ(errors, nullptr);
+}
+
+TEST_F(TransformTest, ExitFindsTheNamedLoopOrNone) {
+  auto* exitOuter = makeNode<ExitNode>(astNodeExit, 0);
+  exitOuter->target = "OUTER";
+  auto* inner = makeNode<WhileNode>(astNodeWhile, 0);
+  inner->statements = listNew(exitOuter);
+  auto* outer = makeNode<LoopNode>(astNodeLoop, 0);
+  outer->label = "outer";
+  outer->statements = listNew(inner);
+  auto* stray = makeNode<ExitNode>(astNodeExit, 0);
+  auto* strayNamed = makeNode<ExitNode>(astNodeExit, 0);
+  strayNamed->target = "nowhere";
+  auto* next = makeNode<ContinueNode>(astNodeContinue, 0);
+  inner->statements = listAppend(inner->statements, next);
+  transform(procedure(block(listAppend(listAppend(listNew(outer), stray), strayNamed))));
+
+  EXPECT_STREQ(exitOuter->target, "outer");
+  EXPECT_EQ(exitOuter->loopTarget, outer);
+  EXPECT_EQ(inner->label, next->target);  // CONTINUE without a label targets the nearest loop
+  EXPECT_EQ(next->loopTarget, inner);
+  EXPECT_STREQ(stray->target, "NULL");
+  EXPECT_STREQ(strayNamed->target, "nowhere");
+}
+
+TEST_F(TransformTest, DatatypesMapByWordPrefix) {
+  struct Case {
+    std::initializer_list<const char*> type;
+    bool forParameter;
+    const char* mapped;
+  };
+  const Case cases[] = {
+      {{"VARCHAR2"}, true, "VARCHAR2 (4096)"},
+      {{"VARCHAR2"}, false, "VARCHAR2"},
+      {{"varchar2", "(", "10", ")"}, true, "VARCHAR2 ( 10 )"},
+      {{"LONG"}, false, "CLOB (32760)"},
+      {{"LONG", "RAW"}, true, "BLOB (32760)"},
+      {{"PLS_INTEGER"}, true, "INTEGER"},
+      {{"NUMBER"}, true, "NUMBER"},
+  };
+  for (const Case& c : cases) {
+    auto* arg = makeNode<FormalArgNode>(astNodeFormalArg, 0);
+    arg->name = tokens({"a"});
+    arg->datatype = tokens(c.type);
+    auto* decl = variable("v", tokens(c.type));
+    CreateProcNode* proc = procedure(block(listNew(makeNode<NullNode>(astNodeNull, 0)), listNew(decl)));
+    proc->arguments = listNew(arg);
+    transform(proc);
+    EXPECT_EQ(joined(c.forParameter ? arg->datatype : decl->datatype), c.mapped) << *c.type.begin();
+  }
+}
+
+TEST_F(TransformTest, AliasPragmaReplacesAnchoredTypeVisitedAfterIt) {
+  auto* pragma = makeNode<PragmaNode>(astNodePragma, 0);
+  pragma->pragmaCode = T_ALIAS;
+  pragma->first = listAppend(tokens({"emp", ".", "sal"}), newTokenNode(T_PERCENT_TYPE, "%TYPE", 0));
+  pragma->second = tokens({"DECIMAL(9,2)"});
+  auto* anchored = variable("v", listAppend(tokens({"EMP", ".", "SAL"}), newTokenNode(T_PERCENT_TYPE, "%TYPE", 0)));
+  auto* other = variable("w", listAppend(tokens({"emp", ".", "id"}), newTokenNode(T_PERCENT_TYPE, "%TYPE", 0)));
+  transform(procedure(block(listNew(makeNode<NullNode>(astNodeNull, 0)), listAppend(listAppend(listNew(pragma), anchored), other))));
+  EXPECT_EQ(joined(anchored->datatype), "DECIMAL(9,2)");
+  EXPECT_EQ(joined(other->datatype), "emp . id %TYPE");
+}
+
+TEST_F(TransformTest, NonLiteralDefaultsMoveToTheBlockStart) {
+  auto* literal = variable("x", tokens({"NUMBER"}), listNew(newTokenNode(T_DIGITS, "5", 3)));
+  auto* expression = variable("y", tokens({"NUMBER"}), tokens({"y0", "+", "1"}));
+  expression->constant = 1;
+  BlockNode* body = block(listNew(makeNode<NullNode>(astNodeNull, 0)), listAppend(listNew(literal), expression));
+  transform(procedure(body));
+  EXPECT_EQ(joined(literal->defaultValue), "5");
+  EXPECT_EQ(expression->defaultValue, nullptr);
+  EXPECT_EQ(expression->constant, 0);
+  ASSERT_EQ(listCount(body->initStatements), 1u);
+  auto* hoisted = static_cast<AssignNode*>(listFirst(body->initStatements));
+  EXPECT_EQ(hoisted->kind, static_cast<uint32_t>(astNodeAssign));
+  EXPECT_EQ(joined(hoisted->target), "y");
+  EXPECT_EQ(joined(hoisted->value), "y0 + 1");
+  EXPECT_EQ(hoisted->parent, body->initStatements);
+}
+
+TEST_F(TransformTest, SqlAttributesDeclareTheirVariablesOnceAfterVariables) {
+  auto* record = makeNode<RecordDeclNode>(astNodeRecordDecl, 0);
+  record->declClass = 2;
+  record->name = tokens({"r"});
+  auto* existing = variable("n", tokens({"INTEGER"}));
+  auto* inHandler = makeNode<AssignNode>(astNodeAssign, 0);
+  inHandler->target = tokens({"m"});
+  inHandler->value = listNew(newTokenNode(T_SQLERRM, "SQLERRM", 0));
+  auto* handler = makeNode<HandlerNode>(astNodeHandler, 0);
+  handler->conditions = tokens({"OTHERS"});
+  handler->statements = listNew(inHandler);
+  auto* outside = makeNode<AssignNode>(astNodeAssign, 0);
+  outside->target = tokens({"m"});
+  outside->value = listAppend(listNew(newTokenNode(T_SQLERRM, "SQLERRM", 0)), newTokenNode(T_SQL_FOUND, "SQL%FOUND", 0));
+  BlockNode* body = block(listNew(outside), listAppend(listNew(record), existing));
+  body->handlers = listNew(handler);
+  transform(procedure(body));
+
+  EXPECT_STREQ(static_cast<TokenNode*>(listFirst(inHandler->value))->text, "SYSKELINTERNAL_SQLERRM");
+  EXPECT_STREQ(static_cast<TokenNode*>(listFirst(outside->value))->text, "SYSKELINTERNAL_SQLERRM_0");
+  std::string names;
+  for (AstListCell* cell = listHeadCell(body->declarations); cell != nullptr; cell = cell->next) {
+    const auto* decl = static_cast<const AstNode*>(cell->item);
+    names += decl->kind == astNodeVarDecl ? joined(static_cast<const VarDeclNode*>(decl)->names) : "<type>";
+    names += ';';
+  }
+  // Each is inserted right after the leading types and the variables that follow them.
+  EXPECT_EQ(names, "<type>;n;SYSKELINTERNAL_ROWCOUNT;SYSKELINTERNAL_FOUND;SYSKELINTERNAL_SQLERRM_0;");
+  // The handler's statements now form one block of their own.
+  ASSERT_EQ(listCount(handler->statements), 1u);
+  EXPECT_EQ(static_cast<AstNode*>(listFirst(handler->statements))->kind, static_cast<uint32_t>(astNodeBlock));
+}
+
+TEST_F(TransformTest, MoreThan512NestedRoutinesIsTooBig) {
+  for (const uint32_t count : {512u, 513u}) {
+    AstList* declarations = nullptr;
+    for (uint32_t i = 0; i < count; ++i) {
+      declarations = listAppend(declarations, procedure(block(listNew(makeNode<NullNode>(astNodeNull, 0)))));
+    }
+    errors = nullptr;
+    transform(procedure(block(listNew(makeNode<NullNode>(astNodeNull, 0)), declarations)));
+    if (count == 512) {
+      EXPECT_EQ(errors, nullptr);
+    } else {
+      ASSERT_NE(errors, nullptr);
+      EXPECT_STREQ(errors->message, "Too many declared routines");
+      EXPECT_EQ(errors->domain, static_cast<uint32_t>(statementTooBig));
+    }
+  }
+}
+
+TEST_F(TransformTest, PlacementRulesAreRecorded) {
+  auto* strong = makeNode<RefCursorDeclNode>(astNodeRefCursorDecl, 0);
+  strong->declClass = 4;
+  strong->name = tokens({"rc"});
+  strong->returnType = tokens({"emp%ROWTYPE"});
+  auto* weak = makeNode<RefCursorDeclNode>(astNodeRefCursorDecl, 0);
+  weak->declClass = 4;
+  weak->name = tokens({"wc"});
+  auto* autonomous = makeNode<PragmaNode>(astNodePragma, 0);
+  autonomous->pragmaCode = T_AUTONOMOUS_XACT;
+  auto* function = makeNode<CreateFuncNode>(astNodeCreateFunc, 0);
+  function->name = tokens({"f"});
+  function->body = block(listNew(makeNode<NullNode>(astNodeNull, 0)), listAppend(listAppend(listNew(strong), weak), autonomous));
+  transform(function);
+  EXPECT_EQ(weak->isLocalWeakCursorType, 1);
+  ASSERT_NE(errors, nullptr);
+  EXPECT_STREQ(errors->message, "Strong REFCURSOR types can only be declared within a package");
+  ASSERT_NE(errors->next, nullptr);
+  EXPECT_STREQ(errors->next->message, "AUTONOMOUS_XACT not permitted in this context");
+
+  auto* allowed = makeNode<PragmaNode>(astNodePragma, 0);
+  allowed->pragmaCode = T_AUTONOMOUS_XACT;
+  CreateProcNode* proc = procedure(block(listNew(makeNode<NullNode>(astNodeNull, 0)), listNew(allowed)));
+  transform(proc);
+  EXPECT_EQ(proc->isAutonomous, 1);
+}
+
+}  // namespace
