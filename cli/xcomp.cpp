@@ -448,7 +448,11 @@ int main(int argc, char** argv) {
         std::fwrite(line.data(), 1, line.size(), out);
       } else {
         std::fwrite(outcome.view.data(), 1, outcome.view.size(), out);
-        for (const auto& result : outcome.results) std::fwrite(result.second.data(), 1, result.second.size(), out);
+        for (const auto& result : outcome.results) {
+          std::fwrite(result.second.data(), 1, result.second.size(), out);
+          // A statement that ends without a newline (the single CALL form) must not run into the next.
+          if (!result.second.empty() && result.second.back() != '\n') std::fputc('\n', out);
+        }
         if (!outcome.ok) reportErrors(shownName, request, outcome);
       }
       if (!outcome.ok && status == 0) status = 1;
