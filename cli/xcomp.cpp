@@ -4,11 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iostream>
-#include <iterator>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -340,14 +336,15 @@ void reportErrors(const std::string& file, const Request& request, const Outcome
 }
 
 bool readAll(const std::string& file, std::string* text) {
-  if (file == "-") {
-    text->assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-    return true;
-  }
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return false;
-  text->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
+  std::FILE* in = file == "-" ? stdin : std::fopen(file.c_str(), "rb");
+  if (in == nullptr) return false;
+  text->clear();
+  char buffer[65536];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0) text->append(buffer, n);
+  const bool ok = !std::ferror(in);
+  if (in != stdin) std::fclose(in);
+  return ok;
 }
 
 char oneOf(const std::string& option, const std::string& value, const char* allowed) {
