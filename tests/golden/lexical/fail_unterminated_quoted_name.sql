@@ -1,0 +1,4 @@
+-- A quoted identifier that never closes.
+BEGIN
+  "abc := 1;
+END;

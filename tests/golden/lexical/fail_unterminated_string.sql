@@ -1,0 +1,4 @@
+-- A string literal still open at the end of the request.
+BEGIN
+  x := 'open
+END;
