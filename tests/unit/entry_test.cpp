@@ -351,35 +351,7 @@ TEST(CodePages, WhichCodePagesAreCompiledAsTheyCome) {
   for (uint16_t cp : {37, 437, 932, 1386}) EXPECT_TRUE(needsConversion(cp)) << cp;
 }
 
-// ---- exhaustion and threads ----
-
-TEST(OutOfMemory, EveryAllocationOfARequestFailsCleanly) {
-  const std::string text = "CREATE OR REPLACE PROCEDURE p(a IN NUMBER) IS\n  x VARCHAR2(10) := 'a';\nBEGIN\n"
-                           "  IF a > 1 THEN x := 'b'; END IF;\n  NULL;\nEND;";
-  // The first request is the private block; every later one belongs to the compilation.
-  CallerStatement baseline(text);
-  const SQLCA expected = call(baseline, XCOMP_MODE_COMPILE_ONLY);
-  hostFailNthBlock(1'000'000'000);
-  {
-    CallerStatement counting(text);
-    call(counting, XCOMP_MODE_COMPILE_ONLY);
-  }
-  const uint64_t requests = hostBlockRequestCount();
-  hostFailNthBlock(0);
-  ASSERT_GT(requests, 2u);
-  for (uint64_t n = 2; n <= requests; ++n) {
-    SCOPED_TRACE(n);
-    CallerStatement caller(text);
-    hostFailNthBlock(n);
-    const SQLCA sqlca = call(caller, XCOMP_MODE_COMPILE_ONLY);
-    hostFailNthBlock(0);
-    expectFailure(sqlca, -10003, "57011", "Out of memory", 504);
-    EXPECT_EQ(caller.text(), text) << "a failed request leaves the caller's text alone";
-  }
-  CallerStatement again(text);
-  const SQLCA after = call(again, XCOMP_MODE_COMPILE_ONLY);
-  EXPECT_EQ(std::memcmp(&after, &expected, sizeof after), 0) << "nothing of the failures lingers";
-}
+// ---- threads ----
 
 TEST(Threads, ConcurrentCallsGiveTheSameResultsAsOneThread) {
   const std::vector<std::string> inputs = {
