@@ -172,7 +172,7 @@ struct NullNode : StatementNode {
 
 struct OpenNode : StatementNode {
   AstList* cursor;
-  AstList* query;  // the OPEN ... FOR operand
+  AstNode* query;  // the OPEN ... FOR operand: an astNodeSelect, or a token list for a text operand
   AstList* arguments;
   AstNode* prepare;  // generated PREPARE
   AstList* using_;

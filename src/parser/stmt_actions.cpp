@@ -245,7 +245,7 @@ Value buildOpenWithArgs(ParseContext*, const Value& keyword, const Value& cursor
 Value buildOpenForSelect(ParseContext*, const Value& keyword, const Value& cursor, const Value& select) {
   auto* node = makeStatement<OpenNode>(astNodeOpen, keyword.line);
   node->cursor = listOf(cursor);
-  node->query = valueAs<AstList>(select);
+  node->query = valueAs<AstNode>(select);
   return nodeValue(node);
 }
 
@@ -255,7 +255,7 @@ Value buildOpenForSelectWithComment(ParseContext*, const Value& keyword, const V
   query->fromClause = listAppend(query->fromClause, commentToken(comment));
   auto* node = makeStatement<OpenNode>(astNodeOpen, keyword.line);
   node->cursor = listOf(cursor);
-  node->query = valueAs<AstList>(select);
+  node->query = valueAs<AstNode>(select);
   return nodeValue(node);
 }
 

@@ -256,4 +256,22 @@ TEST_F(Parser, KeywordNamesKeepTheirTextAfterALookahead) {
   EXPECT_EQ(targets, (std::vector<std::string>{"close", "Commit", "ref  cursor"}));
 }
 
+// OPEN ... FOR holds either a parsed query or the text of a statement expression; readers of the
+// operand tell them apart by the node's kind.
+TEST_F(Parser, OpenForKeepsAQueryNodeOrATokenList) {
+  ASSERT_EQ(parse("BEGIN OPEN c FOR SELECT a FROM t; END;"), 0);
+  auto* open = static_cast<OpenNode*>(firstStatement());
+  ASSERT_EQ(open->kind, astNodeOpen);
+  ASSERT_NE(open->query, nullptr);
+  ASSERT_EQ(open->query->kind, astNodeSelect);
+  EXPECT_EQ(texts(static_cast<SelectNode*>(open->query)->fromClause), (std::vector<std::string>{"t"}));
+
+  ASSERT_EQ(parse("BEGIN OPEN c FOR stmt USING x; END;"), 0);
+  open = static_cast<OpenNode*>(firstStatement());
+  ASSERT_NE(open->query, nullptr);
+  ASSERT_EQ(open->query->kind, astNodeList);
+  EXPECT_EQ(texts(static_cast<AstList*>(open->query)), (std::vector<std::string>{"stmt"}));
+  EXPECT_EQ(texts(open->using_), (std::vector<std::string>{"x"}));
+}
+
 }  // namespace
