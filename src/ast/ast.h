@@ -177,6 +177,7 @@ struct OpenNode : StatementNode {
   AstNode* prepare;  // generated PREPARE
   AstList* using_;
   AstNode* replacement;
+  AstList* tail;  // what follows the cursor name and its arguments, written after them as it stands
 };
 
 struct RaiseNode : StatementNode {
@@ -259,7 +260,8 @@ struct CreatePkgBodyNode : AstNode {
   AstList* memberList2;
   uint32_t maxNameLength;
   AstList* routines;
-  AstNode* initBlock;
+  AstNode* initBlock;  // a one-item list holding the generated initialization procedure, or null
+  AstList* pendingInit;  // statements a rewrite wants run when the module is initialized
 };
 
 struct CreatePkgHeadNode : AstNode {

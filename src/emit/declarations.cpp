@@ -1,8 +1,8 @@
 // declarations.cpp - declarations inside a block, written as DECLARE statements at the head of the
 // compound statement. The owner is the declaration's grandparent (its list's owner), set by the
 // transformer's walk.
-// TODO: package-level declarations (ALTER MODULE ... VARIABLE / TYPE / CONDITION), REF CURSOR types,
-// conditions and the record, table, varray and subtype forms have no writer yet and write nothing.
+// TODO: package-level declarations (ALTER MODULE ... VARIABLE / TYPE / CONDITION), conditions and the
+// record, table, varray and subtype forms have no writer yet; the last four are recorded as unsupported.
 #include "emit/emit_context.h"
 
 #include "lexer/token_codes.h"
@@ -56,6 +56,12 @@ void emitDeclaration(AstNode* decl, EmitContext* ctx) {
       return;
     case 1:
       if (decl->kind == astNodeCursorDecl) emitCursor(static_cast<CursorDeclNode*>(decl), ctx);
+      return;
+    case 2:
+    case 3:
+    case 5:
+    case 6:
+      recordUnwritten(decl, ctx);
       return;
     default:
       return;

@@ -83,6 +83,10 @@ void finishStatement(EmitContext* ctx, StatementDomain domain);
 // Indentation, "CREATE [OR REPLACE] ", objectWord, " ", the name tokens.
 void writeCreateHead(EmitContext* ctx, const char* objectWord, AstList* name, bool orReplace);
 
+// Records a construct that has no writer yet (a package, type or trigger program, a type declaration
+// in a block) as an unsupported feature at the node's line; writes nothing.
+void recordUnwritten(const AstNode* node, EmitContext* ctx);
+
 // ---- writers reached from the dispatch table ----
 
 // Routines and blocks (routines.cpp).
@@ -96,8 +100,9 @@ void emitFormalArg(AstNode* node, EmitContext* ctx);
 void emitParamList(AstList* arguments, EmitContext* ctx);
 // A %TYPE / %ROWTYPE anchor as "ANCHOR TO [ROW] " and the anchored name, otherwise the tokens.
 void emitDatatype(AstList* tokens, EmitContext* ctx);
-// One declaration of a block: variables and cursors as DECLARE statements; kinds with no writer yet
-// write nothing.
+// One declaration of a block: variables and cursors as DECLARE statements; a REF CURSOR type (its uses
+// became CURSOR) and an exception (recorded by the transformer) write nothing; record, table, varray
+// and subtype declarations are recorded as unsupported.
 void emitDeclaration(AstNode* decl, EmitContext* ctx);
 
 // Procedural statements (statements.cpp).

@@ -234,8 +234,8 @@ void emitFetch(AstNode* node, EmitContext* ctx) {
   emitTokens(fetch->into, ctx, " INTO ", ";\n");
 }
 
-// TODO: the OPEN FOR forms are written from what the cursor rewrite leaves: its cursor assignment (the
-// replacement) and its PREPARE. Trailing tokens after the cursor name are not kept by the tree yet.
+// The OPEN FOR forms are written from what the cursor rewrite leaves: its cursor assignment (the
+// replacement) and its PREPARE, then the OPEN itself.
 void emitOpen(AstNode* node, EmitContext* ctx) {
   auto* open = static_cast<OpenNode*>(node);
   beginStatement(ctx, node);
@@ -244,6 +244,7 @@ void emitOpen(AstNode* node, EmitContext* ctx) {
   emitTokens(open->cursor, ctx, "OPEN ", "");
   if (open->using_ != nullptr) emitTokens(open->using_, ctx, " USING ", "");
   if (open->arguments != nullptr) emitTokens(open->arguments, ctx, "(", ")");
+  if (open->tail != nullptr) emitTokens(open->tail, ctx, "", "");
   emitStrings(ctx, {";\n"});
 }
 

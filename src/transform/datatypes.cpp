@@ -228,5 +228,7 @@ void hoistDefault(VarDeclNode* variable, TransformContext* ctx) {
   variable->constant = 0;
   block->initStatements = listAppend(block->initStatements, assign);
   block->initStatements->parent = block;
-  transformNode(assign, block->initStatements, ctx);
+  // The name and the value were visited with the declaration; visiting them again would run the token
+  // rewrites twice.
+  assign->parent = block->initStatements;
 }

@@ -53,5 +53,12 @@ void declareImplicitVariable(BlockNode* block, const char* name, const char* typ
 // package wraps it in parentheses instead; in a record type it is recorded as unsupported.
 void hoistDefault(VarDeclNode* variable, TransformContext* ctx);
 
+// The longest summed name length among the declarations of a list (routines and pragmas left out).
+uint32_t maxDeclaredNameLength(const AstList* declarations);
+
+// Package specifications and bodies: member sorting, each member's owner, and SYS_INIT for a body.
+void transformPackageHead(AstNode* node, TransformContext* ctx);
+void transformPackageBody(AstNode* node, TransformContext* ctx);
+
 // Token text comparison ignoring ASCII case; null equals only null.
 bool namesEqualIgnoringCase(const char* a, const char* b);

@@ -1,15 +1,16 @@
 // walk.cpp - the transformation walk: links every node to its parent, labels routine bodies and loops
 // from the one name counter, maps datatypes, hoists defaults, resolves EXIT and CONTINUE targets and
-// wraps handler bodies into blocks. It writes no text; errors are recorded and the walk goes on.
-// TODO: package member sorting and SYS_INIT, trigger REFERENCING names, and the exception, cursor,
-// collection and dynamic-SQL rewrites (handlers' SQLSTATE lists, FOR loops, OPEN, bulk operations) are
-// still to be built; until then those constructs reach the emitter as parsed.
+// wraps handler bodies into blocks. Each node kind has one visitor in a table built from the kind list;
+// the constructs a later rewrite turns into host forms go through the hand-off points of rewrites.h.
+// It writes no text; errors are recorded and the walk goes on.
 #include "transform/transform.h"
 
+#include <cassert>
 #include <cstring>
 
 #include "lexer/token_codes.h"
 #include "pool/pool.h"
+#include "transform/rewrites.h"
 #include "transform/transform_context.h"
 
 namespace {
@@ -117,19 +118,15 @@ void transformBlock(BlockNode* block, TransformContext* ctx) {
   uint32_t routines = 0;
   for (AstListCell* cell = listHeadCell(block->declarations); cell != nullptr; cell = cell->next) {
     const auto* decl = static_cast<const AstNode*>(cell->item);
-    if (decl == nullptr || decl->kind == astNodePragma) continue;
-    if (decl->kind == astNodeCreateFunc || decl->kind == astNodeCreateProc) {
-      ++routines;
-      if (decl->kind == astNodeCreateProc) continue;
-    }
-    if (isDeclarationNode(decl)) {
-      const uint32_t length = static_cast<const DeclNode*>(decl)->nameLength;
-      if (length > block->maxNameLength) block->maxNameLength = length;
-    }
+    if (decl != nullptr && (decl->kind == astNodeCreateFunc || decl->kind == astNodeCreateProc)) ++routines;
   }
   if (routines > maxDeclaredRoutines) {
     raiseStatementTooBig("Too many declared routines", block->line + 1, ctx->errors);
   }
+  const uint32_t longest = maxDeclaredNameLength(block->declarations);
+  if (longest > block->maxNameLength) block->maxNameLength = longest;
+  // Routines capture their body's diagnostics themselves; a top-level block has no routine to do it.
+  if (block->isAnonymous) captureDiagnostics(block, ctx);
 }
 
 // ---- routines ----
@@ -146,6 +143,9 @@ void transformProcedure(CreateProcNode* procedure, TransformContext* ctx) {
   visit(procedure->name, procedure, ctx);
   visit(procedure->arguments, procedure, ctx);
   visit(procedure->body, procedure, ctx);
+  if (procedure->body != nullptr && procedure->body->kind == astNodeBlock) {
+    captureDiagnostics(static_cast<BlockNode*>(procedure->body), ctx);
+  }
 }
 
 void transformFunction(CreateFuncNode* function, TransformContext* ctx) {
@@ -156,11 +156,34 @@ void transformFunction(CreateFuncNode* function, TransformContext* ctx) {
   visit(function->arguments, function, ctx);
   visit(function->body, function, ctx);
   visit(function->returnType, function, ctx);
+  if (function->body != nullptr && function->body->kind == astNodeBlock) {
+    captureDiagnostics(static_cast<BlockNode*>(function->body), ctx);
+  }
   function->returnType = rewriteDatatype(function->returnType, ctx, true);
+}
+
+// The REFERENCING names become generated names, so that a trigger's own variables can never clash
+// with them; the trigger keeps each under its NEW, OLD or PARENT slot for the writer.
+void renameReferencing(CreateTriggerNode* trigger) {
+  for (AstListCell* cell = listHeadCell(trigger->referencing); cell != nullptr; cell = cell->next) {
+    auto* arg = static_cast<TriggerArgNode*>(cell->item);
+    if (arg == nullptr || arg->kind != astNodeTriggerArg) continue;
+    for (AstListCell* name = listHeadCell(arg->alias); name != nullptr; name = name->next) {
+      auto* token = static_cast<TokenNode*>(name->item);
+      if (token == nullptr || token->kind != astNodeToken || token->text == nullptr) continue;
+      const size_t length = std::strlen(token->text);
+      char* renamed = static_cast<char*>(ctxAlloc(length + sizeof "SYSKELINTERNAL_"));
+      std::memcpy(renamed, "SYSKELINTERNAL_", sizeof "SYSKELINTERNAL_" - 1);
+      std::memcpy(renamed + sizeof "SYSKELINTERNAL_" - 1, token->text, length + 1);
+      token->text = renamed;
+    }
+    if (arg->which < 3) trigger->referencingNames[arg->which] = arg->alias;
+  }
 }
 
 void transformTrigger(CreateTriggerNode* trigger, TransformContext* ctx) {
   labelBody(trigger->body, "SYSKELINTERNAL_BLOCK");
+  renameReferencing(trigger);
   visit(trigger->name, trigger, ctx);
   visit(trigger->updateColumns, trigger, ctx);
   visit(trigger->table, trigger, ctx);
@@ -168,6 +191,9 @@ void transformTrigger(CreateTriggerNode* trigger, TransformContext* ctx) {
   visit(trigger->condition, trigger, ctx);
   visit(trigger->referencing, trigger, ctx);
   visit(trigger->body, trigger, ctx);
+  if (trigger->body != nullptr && trigger->body->kind == astNodeBlock) {
+    captureDiagnostics(static_cast<BlockNode*>(trigger->body), ctx);
+  }
 }
 
 // ---- declarations ----
@@ -335,6 +361,7 @@ void transformContinue(ContinueNode* next, TransformContext* ctx) {
 // the handler's action.
 void transformHandler(HandlerNode* handler, TransformContext* ctx) {
   visit(handler->conditions, handler, ctx);
+  rewriteHandler(handler, ctx);
   if (listCount(handler->statements) == 0) return;
   const auto* first = static_cast<const AstNode*>(listFirst(handler->statements));
   auto* block = makeNode<BlockNode>(astNodeBlock, first != nullptr ? first->line : handler->line);
@@ -367,6 +394,303 @@ void buildTypeMap(TransformContext* ctx, const TypeMapRow* rows) {
   }
 }
 
+// ---- one visitor per node kind ----
+
+using TransformVisitor = void (*)(AstNode* node, TransformContext* ctx);
+
+void visitList(AstNode* node, TransformContext* ctx) {
+  for (AstListCell* cell = listHeadCell(static_cast<AstList*>(node)); cell != nullptr; cell = cell->next) {
+    visit(static_cast<AstNode*>(cell->item), node, ctx);
+  }
+}
+
+// A rewrite's result is written instead of the node, so it is transformed in the node's place.
+void adoptReplacement(AstNode** slot, AstNode* replacement, AstNode* owner, TransformContext* ctx) {
+  if (replacement == nullptr) return;
+  *slot = replacement;
+  visit(replacement, owner, ctx);
+}
+
+void visitAssign(AstNode* node, TransformContext* ctx) {
+  auto* assign = static_cast<AssignNode*>(node);
+  visit(assign->target, node, ctx);
+  visit(assign->targetField, node, ctx);
+  visit(assign->targetIndex, node, ctx);
+  visit(assign->value, node, ctx);
+  adoptReplacement(&assign->replacement, rewriteRestrictedCall(assign, ctx), node, ctx);
+}
+
+void visitBlock(AstNode* node, TransformContext* ctx) { transformBlock(static_cast<BlockNode*>(node), ctx); }
+
+void visitCall(AstNode* node, TransformContext* ctx) {
+  auto* call = static_cast<CallNode*>(node);
+  visit(call->name, node, ctx);
+  visit(call->arguments, node, ctx);
+  adoptReplacement(&call->replacement, rewriteCollectionCall(call, ctx), node, ctx);
+}
+
+void visitCase(AstNode* node, TransformContext* ctx) {
+  auto* caseNode = static_cast<CaseNode*>(node);
+  visit(caseNode->selector, node, ctx);
+  visit(caseNode->whenClauses, node, ctx);
+  visit(caseNode->elseClause, node, ctx);
+}
+
+void visitCaseExpr(AstNode* node, TransformContext* ctx) {
+  auto* arm = static_cast<CaseExprNode*>(node);
+  visit(arm->condition, node, ctx);
+  visit(arm->statements, node, ctx);
+}
+
+void visitElseIf(AstNode* node, TransformContext* ctx) {
+  // The chain is walked here so that a long ELSIF ladder does not deepen the stack.
+  for (auto* arm = static_cast<ElseIfNode*>(node); arm != nullptr; arm = arm->next) {
+    if (arm != node) arm->parent = node->parent;
+    visit(arm->condition, arm, ctx);
+    visit(arm->statements, arm, ctx);
+  }
+}
+
+void visitIf(AstNode* node, TransformContext* ctx) {
+  auto* ifNode = static_cast<IfNode*>(node);
+  visit(ifNode->condition, node, ctx);
+  visit(ifNode->thenStatements, node, ctx);
+  visit(ifNode->elsifs, node, ctx);
+  visit(ifNode->elseStatements, node, ctx);
+}
+
+void visitClose(AstNode* node, TransformContext* ctx) { visit(static_cast<CloseNode*>(node)->cursor, node, ctx); }
+void visitReturn(AstNode* node, TransformContext* ctx) { visit(static_cast<ReturnNode*>(node)->value, node, ctx); }
+void visitPipe(AstNode* node, TransformContext* ctx) { visit(static_cast<PipeNode*>(node)->value, node, ctx); }
+void visitGoto(AstNode* node, TransformContext* ctx) { visit(static_cast<GotoNode*>(node)->target, node, ctx); }
+
+void visitTriggerArg(AstNode* node, TransformContext* ctx) {
+  visit(static_cast<TriggerArgNode*>(node)->alias, node, ctx);
+}
+
+void visitLoop(AstNode* node, TransformContext* ctx) { visit(static_cast<LoopNode*>(node)->statements, node, ctx); }
+
+void visitWhile(AstNode* node, TransformContext* ctx) {
+  auto* loop = static_cast<WhileNode*>(node);
+  visit(loop->condition, node, ctx);
+  visit(loop->statements, node, ctx);
+}
+
+void visitProcProto(AstNode* node, TransformContext* ctx) {
+  auto* prototype = static_cast<ProcProtoNode*>(node);
+  visit(prototype->name, node, ctx);
+  visit(prototype->arguments, node, ctx);
+}
+
+void visitFuncProto(AstNode* node, TransformContext* ctx) {
+  auto* prototype = static_cast<FuncProtoNode*>(node);
+  visit(prototype->name, node, ctx);
+  visit(prototype->arguments, node, ctx);
+  visit(prototype->returnType, node, ctx);
+  prototype->returnType = rewriteDatatype(prototype->returnType, ctx, true);
+}
+
+void visitExecute(AstNode* node, TransformContext* ctx) {
+  auto* execute = static_cast<ExecuteNode*>(node);
+  visit(execute->into, node, ctx);
+  visit(execute->using_, node, ctx);
+}
+
+void visitGetDiag(AstNode* node, TransformContext* ctx) {
+  auto* diag = static_cast<GetDiagNode*>(node);
+  visit(diag->target, node, ctx);
+  visit(diag->item, node, ctx);
+}
+
+void visitDropPkgBody(AstNode* node, TransformContext* ctx) {
+  visit(static_cast<DropPkgBodyNode*>(node)->name, node, ctx);
+}
+
+void visitDropPkgHead(AstNode* node, TransformContext* ctx) {
+  auto* drop = static_cast<DropPkgHeadNode*>(node);
+  visit(drop->name, node, ctx);
+  visit(drop->rest, node, ctx);
+}
+
+void visitValues(AstNode* node, TransformContext* ctx) {
+  auto* values = static_cast<ValuesNode*>(node);
+  visit(values->expressions, node, ctx);
+  visit(values->into, node, ctx);
+}
+
+void visitSignal(AstNode* node, TransformContext* ctx) { visit(static_cast<SignalNode*>(node)->message, node, ctx); }
+
+void visitCreateType(AstNode* node, TransformContext* ctx) {
+  visit(static_cast<CreateTypeNode*>(node)->declaration, node, ctx);
+}
+
+void visitContinue(AstNode* node, TransformContext* ctx) { transformContinue(static_cast<ContinueNode*>(node), ctx); }
+void visitExit(AstNode* node, TransformContext* ctx) { transformExit(static_cast<ExitNode*>(node), ctx); }
+
+void visitCreateFunc(AstNode* node, TransformContext* ctx) {
+  transformFunction(static_cast<CreateFuncNode*>(node), ctx);
+}
+
+void visitCreateProc(AstNode* node, TransformContext* ctx) {
+  transformProcedure(static_cast<CreateProcNode*>(node), ctx);
+}
+
+void visitCreateTrigger(AstNode* node, TransformContext* ctx) {
+  transformTrigger(static_cast<CreateTriggerNode*>(node), ctx);
+}
+
+void visitExceptionDecl(AstNode* node, TransformContext* ctx) {
+  auto* exception = static_cast<ExceptionDeclNode*>(node);
+  rewriteExceptionDecl(exception, ctx);
+  exception->nameLength = summedNameLength(exception->name);
+}
+
+void visitDynamic(AstNode* node, TransformContext* ctx) {
+  auto* dynamic = static_cast<DynamicNode*>(node);
+  adoptReplacement(&dynamic->replacement, rewriteDynamic(dynamic, ctx), node, ctx);
+}
+
+void visitFetch(AstNode* node, TransformContext* ctx) {
+  auto* fetch = static_cast<FetchNode*>(node);
+  if (fetch->bulkCollect) {
+    adoptReplacement(&fetch->replacement, rewriteBulkFetch(fetch, ctx), node, ctx);
+    return;
+  }
+  visit(fetch->cursor, node, ctx);
+  visit(fetch->into, node, ctx);
+}
+
+AstNode* rewriteFor(ForNode* loop, TransformContext* ctx) {
+  switch (loop->forKind) {
+    case 1:
+    case 4:
+      return rewriteNumericFor(loop, ctx);
+    case 2:
+    case 3:
+      return rewriteCursorFor(loop, ctx);
+    case 5:
+    case 6:
+      return rewriteForallOverCollection(loop, ctx);
+    default:
+      assert(false && "the parser sets forKind 1 to 6");
+      return nullptr;
+  }
+}
+
+void visitFor(AstNode* node, TransformContext* ctx) {
+  auto* loop = static_cast<ForNode*>(node);
+  visit(loop->loopVariable, node, ctx);
+  adoptReplacement(&loop->replacement, rewriteFor(loop, ctx), node, ctx);
+  // A numeric loop's bounds now live in its replacement, where they were visited.
+  if (loop->replacement == nullptr) visit(loop->range, node, ctx);
+}
+
+void visitFormalArg(AstNode* node, TransformContext* ctx) {
+  auto* arg = static_cast<FormalArgNode*>(node);
+  visit(arg->name, node, ctx);
+  visit(arg->datatype, node, ctx);
+  arg->datatype = rewriteDatatype(arg->datatype, ctx, true);
+}
+
+void visitHandler(AstNode* node, TransformContext* ctx) { transformHandler(static_cast<HandlerNode*>(node), ctx); }
+void visitPragma(AstNode* node, TransformContext* ctx) { transformPragma(static_cast<PragmaNode*>(node), ctx); }
+void visitOpen(AstNode* node, TransformContext* ctx) { rewriteOpen(static_cast<OpenNode*>(node), ctx); }
+void visitRaise(AstNode* node, TransformContext* ctx) { rewriteRaise(static_cast<RaiseNode*>(node), ctx); }
+
+void visitSelect(AstNode* node, TransformContext* ctx) {
+  auto* select = static_cast<SelectNode*>(node);
+  adoptReplacement(&select->generated, rewriteSelect(select, ctx), node, ctx);
+}
+
+void visitSqlStmt(AstNode* node, TransformContext* ctx) {
+  // Inside a routine or block the statement ends with ";"; on its own it is a result entry.
+  auto* sql = static_cast<SqlStmtNode*>(node);
+  for (AstNode* scope = node->parent; scope != nullptr; scope = scope->parent) {
+    if (scope->kind == astNodeBlock || isRoutineNode(scope)) {
+      sql->scope = scope;
+      break;
+    }
+  }
+  rewriteSqlStmt(sql, ctx);
+}
+
+void visitToken(AstNode* node, TransformContext* ctx) { rewriteToken(static_cast<TokenNode*>(node), ctx); }
+
+// Every kind is listed, so a new kind cannot slip past without a decision. Null: only the parent link.
+constexpr TransformVisitor visitorFor(AstNodeKind kind) {
+  switch (kind) {
+    case astNodeList: return visitList;
+    case astNodeAssign: return visitAssign;
+    case astNodeBlock: return visitBlock;
+    case astNodeCall: return visitCall;
+    case astNodeCase: return visitCase;
+    case astNodeCaseExpr: return visitCaseExpr;
+    case astNodeElseIf: return visitElseIf;
+    case astNodeIf: return visitIf;
+    case astNodeClose: return visitClose;
+    case astNodeReturn: return visitReturn;
+    case astNodePipe: return visitPipe;
+    case astNodeGoto: return visitGoto;
+    case astNodeTriggerArg: return visitTriggerArg;
+    case astNodeLoop: return visitLoop;
+    case astNodeWhile: return visitWhile;
+    case astNodeProcProto: return visitProcProto;
+    case astNodeFuncProto: return visitFuncProto;
+    case astNodeExecute: return visitExecute;
+    case astNodeGetDiag: return visitGetDiag;
+    case astNodeDropPkgBody: return visitDropPkgBody;
+    case astNodeDropPkgHead: return visitDropPkgHead;
+    case astNodeValues: return visitValues;
+    case astNodeSignal: return visitSignal;
+    case astNodeCreateType: return visitCreateType;
+    case astNodeContinue: return visitContinue;
+    case astNodeExit: return visitExit;
+    case astNodeCreateFunc: return visitCreateFunc;
+    case astNodeCreateProc: return visitCreateProc;
+    case astNodeCreateTrigger: return visitCreateTrigger;
+    case astNodeCreatePkgHead: return transformPackageHead;
+    case astNodeCreatePkgBody: return transformPackageBody;
+    case astNodeVarDecl:
+    case astNodeCursorDecl:
+    case astNodeRecordDecl:
+    case astNodeTableDecl:
+    case astNodeRefCursorDecl:
+    case astNodeVarrayDecl:
+    case astNodeSubtype:
+      return transformDeclaration;
+    case astNodeExceptionDecl: return visitExceptionDecl;
+    case astNodeDynamic: return visitDynamic;
+    case astNodeFetch: return visitFetch;
+    case astNodeFor: return visitFor;
+    case astNodeFormalArg: return visitFormalArg;
+    case astNodeHandler: return visitHandler;
+    case astNodePragma: return visitPragma;
+    case astNodeOpen: return visitOpen;
+    case astNodeRaise: return visitRaise;
+    case astNodeSelect: return visitSelect;
+    case astNodeSqlStmt: return visitSqlStmt;
+    case astNodeToken: return visitToken;
+    // Nothing below them needs rewriting.
+    case astNodeGeneric:
+    case astNodeGenericStatement:
+    case astNodeGenericContainer:
+    case astNodeGenericLoop:
+    case astNodeUnused13:
+    case astNodeDecl:
+    case astNodeNull:
+    case astNodePrepare:
+    case astNodeUsingParam:
+      return nullptr;
+  }
+  return nullptr;
+}
+
+constexpr TransformVisitor transformVisitors[astNodeKindCount] = {
+#define NODE_KIND(number, enumerator, name, isStatement) visitorFor(enumerator),
+#include "ast/node_kinds.def"
+#undef NODE_KIND
+};
+
 }  // namespace
 
 void transformTree(AstList* root, const SessionSettings* settings, CompileError** errors) {
@@ -382,186 +706,17 @@ void transformTree(AstList* root, const SessionSettings* settings, CompileError*
 void transformNode(AstNode* node, AstNode* parent, TransformContext* ctx) {
   if (node == nullptr || node->kind >= astNodeKindCount) return;
   node->parent = parent;
-  switch (static_cast<AstNodeKind>(node->kind)) {
-    case astNodeList:
-      for (AstListCell* cell = listHeadCell(static_cast<AstList*>(node)); cell != nullptr; cell = cell->next) {
-        visit(static_cast<AstNode*>(cell->item), node, ctx);
-      }
-      return;
-    case astNodeAssign: {
-      auto* assign = static_cast<AssignNode*>(node);
-      visit(assign->target, node, ctx);
-      visit(assign->targetField, node, ctx);
-      visit(assign->targetIndex, node, ctx);
-      visit(assign->value, node, ctx);
-      return;
-    }
-    case astNodeBlock: transformBlock(static_cast<BlockNode*>(node), ctx); return;
-    case astNodeCall: {
-      auto* call = static_cast<CallNode*>(node);
-      visit(call->name, node, ctx);
-      visit(call->arguments, node, ctx);
-      return;
-    }
-    case astNodeCase: {
-      auto* caseNode = static_cast<CaseNode*>(node);
-      visit(caseNode->selector, node, ctx);
-      visit(caseNode->whenClauses, node, ctx);
-      visit(caseNode->elseClause, node, ctx);
-      return;
-    }
-    case astNodeCaseExpr: {
-      auto* arm = static_cast<CaseExprNode*>(node);
-      visit(arm->condition, node, ctx);
-      visit(arm->statements, node, ctx);
-      return;
-    }
-    case astNodeElseIf: {
-      // The chain is walked here so that a long ELSIF ladder does not deepen the stack.
-      for (auto* arm = static_cast<ElseIfNode*>(node); arm != nullptr; arm = arm->next) {
-        if (arm != node) arm->parent = parent;
-        visit(arm->condition, arm, ctx);
-        visit(arm->statements, arm, ctx);
-      }
-      return;
-    }
-    case astNodeIf: {
-      auto* ifNode = static_cast<IfNode*>(node);
-      visit(ifNode->condition, node, ctx);
-      visit(ifNode->thenStatements, node, ctx);
-      visit(ifNode->elsifs, node, ctx);
-      visit(ifNode->elseStatements, node, ctx);
-      return;
-    }
-    case astNodeClose: visit(static_cast<CloseNode*>(node)->cursor, node, ctx); return;
-    case astNodeReturn: visit(static_cast<ReturnNode*>(node)->value, node, ctx); return;
-    case astNodeTriggerArg: visit(static_cast<TriggerArgNode*>(node)->alias, node, ctx); return;
-    case astNodeLoop: visit(static_cast<LoopNode*>(node)->statements, node, ctx); return;
-    case astNodeWhile: {
-      auto* loop = static_cast<WhileNode*>(node);
-      visit(loop->condition, node, ctx);
-      visit(loop->statements, node, ctx);
-      return;
-    }
-    case astNodeProcProto: {
-      auto* prototype = static_cast<ProcProtoNode*>(node);
-      visit(prototype->name, node, ctx);
-      visit(prototype->arguments, node, ctx);
-      return;
-    }
-    case astNodeFuncProto: {
-      auto* prototype = static_cast<FuncProtoNode*>(node);
-      visit(prototype->name, node, ctx);
-      visit(prototype->arguments, node, ctx);
-      visit(prototype->returnType, node, ctx);
-      prototype->returnType = rewriteDatatype(prototype->returnType, ctx, true);
-      return;
-    }
-    case astNodeExecute: {
-      auto* execute = static_cast<ExecuteNode*>(node);
-      visit(execute->into, node, ctx);
-      visit(execute->using_, node, ctx);
-      return;
-    }
-    case astNodeGetDiag: {
-      auto* diag = static_cast<GetDiagNode*>(node);
-      visit(diag->target, node, ctx);
-      visit(diag->item, node, ctx);
-      return;
-    }
-    case astNodeDropPkgBody: visit(static_cast<DropPkgBodyNode*>(node)->name, node, ctx); return;
-    case astNodeDropPkgHead: {
-      auto* drop = static_cast<DropPkgHeadNode*>(node);
-      visit(drop->name, node, ctx);
-      visit(drop->rest, node, ctx);
-      return;
-    }
-    case astNodeValues: {
-      auto* values = static_cast<ValuesNode*>(node);
-      visit(values->expressions, node, ctx);
-      visit(values->into, node, ctx);
-      return;
-    }
-    case astNodeCreateType: visit(static_cast<CreateTypeNode*>(node)->declaration, node, ctx); return;
-    case astNodeContinue: transformContinue(static_cast<ContinueNode*>(node), ctx); return;
-    case astNodeExit: transformExit(static_cast<ExitNode*>(node), ctx); return;
-    case astNodeCreateFunc: transformFunction(static_cast<CreateFuncNode*>(node), ctx); return;
-    case astNodeCreateProc: transformProcedure(static_cast<CreateProcNode*>(node), ctx); return;
-    case astNodeCreateTrigger: transformTrigger(static_cast<CreateTriggerNode*>(node), ctx); return;
-    case astNodeCreatePkgHead: {
-      auto* package = static_cast<CreatePkgHeadNode*>(node);
-      visit(package->name, node, ctx);
-      visit(package->members, node, ctx);
-      return;
-    }
-    case astNodeCreatePkgBody: {
-      auto* package = static_cast<CreatePkgBodyNode*>(node);
-      visit(package->name, node, ctx);
-      visit(package->members, node, ctx);
-      return;
-    }
-    case astNodeVarDecl:
-    case astNodeCursorDecl:
-    case astNodeRecordDecl:
-    case astNodeTableDecl:
-    case astNodeRefCursorDecl:
-    case astNodeVarrayDecl:
-    case astNodeSubtype:
-      transformDeclaration(node, ctx);
-      return;
-    case astNodeFetch: {
-      auto* fetch = static_cast<FetchNode*>(node);
-      visit(fetch->cursor, node, ctx);
-      visit(fetch->into, node, ctx);
-      return;
-    }
-    case astNodeFor: {
-      auto* loop = static_cast<ForNode*>(node);
-      visit(loop->loopVariable, node, ctx);
-      visit(loop->body, node, ctx);
-      visit(loop->range, node, ctx);
-      return;
-    }
-    case astNodeFormalArg: {
-      auto* arg = static_cast<FormalArgNode*>(node);
-      visit(arg->name, node, ctx);
-      visit(arg->datatype, node, ctx);
-      arg->datatype = rewriteDatatype(arg->datatype, ctx, true);
-      return;
-    }
-    case astNodeSqlStmt: {
-      // Inside a routine or block the statement ends with ";"; on its own it is a result entry.
-      auto* sql = static_cast<SqlStmtNode*>(node);
-      for (AstNode* scope = parent; scope != nullptr; scope = scope->parent) {
-        if (scope->kind == astNodeBlock || isRoutineNode(scope)) {
-          sql->scope = scope;
-          break;
-        }
-      }
-      return;
-    }
-    case astNodeHandler: transformHandler(static_cast<HandlerNode*>(node), ctx); return;
-    case astNodePragma: transformPragma(static_cast<PragmaNode*>(node), ctx); return;
-    // Reached later by the exception, cursor and dynamic-SQL rewrites; only the parent link for now.
-    case astNodeExceptionDecl:
-    case astNodeDynamic:
-    case astNodeOpen:
-    case astNodeRaise:
-    case astNodeSelect:
-    case astNodeToken:
-    // No rewriting and nothing below them that needs any.
-    case astNodeGeneric:
-    case astNodeGenericStatement:
-    case astNodeGenericContainer:
-    case astNodeGenericLoop:
-    case astNodeUnused13:
-    case astNodeDecl:
-    case astNodeGoto:
-    case astNodeNull:
-    case astNodePipe:
-    case astNodeSignal:
-    case astNodePrepare:
-    case astNodeUsingParam:
-      return;
+  const TransformVisitor visitor = transformVisitors[node->kind];
+  if (visitor != nullptr) visitor(node, ctx);
+}
+
+uint32_t maxDeclaredNameLength(const AstList* declarations) {
+  uint32_t longest = 0;
+  for (AstListCell* cell = listHeadCell(declarations); cell != nullptr; cell = cell->next) {
+    const auto* decl = static_cast<const AstNode*>(cell->item);
+    if (decl == nullptr || !isDeclarationNode(decl)) continue;
+    const uint32_t length = static_cast<const DeclNode*>(decl)->nameLength;
+    if (length > longest) longest = length;
   }
+  return longest;
 }

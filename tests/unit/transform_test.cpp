@@ -251,4 +251,185 @@ TEST_F(TransformTest, PlacementRulesAreRecorded) {
   EXPECT_EQ(proc->isAutonomous, 1);
 }
 
+CreatePkgBodyNode* packageBody(AstList* members) {
+  auto* node = makeNode<CreatePkgBodyNode>(astNodeCreatePkgBody, 0);
+  node->name = tokens({"pk"});
+  node->members = members;
+  return node;
+}
+
+TEST_F(TransformTest, PackageBodyMembersAreSortedAndOwned) {
+  VarDeclNode* counter = variable("counter", tokens({"NUMBER"}), tokens({"f", "(", "1", ")"}));
+  CreateProcNode* member = procedure(block(listNew(makeNode<NullNode>(astNodeNull, 0))));
+  auto* prototype = makeNode<ProcProtoNode>(astNodeProcProto, 0);
+  prototype->name = tokens({"q"});
+  auto* pragma = makeNode<PragmaNode>(astNodePragma, 0);
+  pragma->pragmaCode = T_ALIAS;
+  auto* init = block(listNew(makeNode<NullNode>(astNodeNull, 0)));
+  auto* pending = makeNode<AssignNode>(astNodeAssign, 0);
+  pending->target = tokens({"counter"});
+  pending->value = tokens({"0"});
+  CreatePkgBodyNode* body =
+      packageBody(listAppend(listAppend(listAppend(listAppend(listNew(counter), member), prototype), pragma), init));
+  body->pendingInit = listNew(pending);
+  transform(body);
+
+  EXPECT_EQ(body->members, nullptr);
+  EXPECT_EQ(listCount(body->declarations), 1u);
+  EXPECT_EQ(counter->module, body);
+  EXPECT_EQ(joined(counter->defaultValue), "( f ( 1 ) )");  // a module default stays, parenthesized
+  EXPECT_EQ(listFirst(body->routines), member);
+  EXPECT_EQ(member->module, body);
+  EXPECT_EQ(listFirst(body->prototypes), prototype);
+  EXPECT_EQ(prototype->module, body);
+  EXPECT_EQ(body->maxNameLength, 7u);
+  ASSERT_EQ(listCount(static_cast<AstList*>(body->initBlock)), 1u);
+  auto* sysInit = static_cast<CreateProcNode*>(listFirst(static_cast<AstList*>(body->initBlock)));
+  EXPECT_EQ(joined(sysInit->name), "SYS_INIT");
+  EXPECT_EQ(sysInit->module, body);
+  EXPECT_EQ(sysInit->orReplace, 0);
+  EXPECT_EQ(sysInit->authid, 1);
+  EXPECT_EQ(sysInit->body, init);
+  // Numbered after the member procedure: the initialization is transformed last.
+  EXPECT_STREQ(init->label, "SYSKELINTERNAL_BLOCK2");
+  EXPECT_EQ(listFirst(init->statements), pending);
+  EXPECT_EQ(errors, nullptr);
+}
+
+TEST_F(TransformTest, SysInitOnlyForEmptyBodiesOrInitializationSections) {
+  CreatePkgBodyNode* empty = packageBody(nullptr);
+  CreatePkgBodyNode* routinesOnly = packageBody(listNew(procedure(block(listNew(makeNode<NullNode>(astNodeNull, 0))))));
+  transform(empty);
+  transform(routinesOnly);
+  ASSERT_NE(empty->initBlock, nullptr);
+  auto* sysInit = static_cast<CreateProcNode*>(listFirst(static_cast<AstList*>(empty->initBlock)));
+  ASSERT_NE(sysInit->body, nullptr);
+  EXPECT_EQ(listCount(static_cast<BlockNode*>(sysInit->body)->statements), 0u);
+  EXPECT_EQ(routinesOnly->initBlock, nullptr);
+}
+
+TEST_F(TransformTest, PackageHeadKeepsDeclarationsAndPrototypesOnly) {
+  auto* head = makeNode<CreatePkgHeadNode>(astNodeCreatePkgHead, 0);
+  head->name = tokens({"pk"});
+  auto* prototype = makeNode<FuncProtoNode>(astNodeFuncProto, 0);
+  prototype->name = tokens({"f"});
+  prototype->returnType = tokens({"VARCHAR2"});
+  auto* strong = makeNode<RefCursorDeclNode>(astNodeRefCursorDecl, 0);
+  strong->declClass = 4;
+  strong->name = tokens({"rc"});
+  strong->returnType = tokens({"emp%ROWTYPE"});
+  head->members = listAppend(listNew(prototype), strong);
+  transform(head);
+  EXPECT_EQ(head->members, nullptr);
+  EXPECT_EQ(listFirst(head->prototypes), prototype);
+  EXPECT_EQ(listFirst(head->declarations), strong);
+  EXPECT_EQ(joined(prototype->returnType), "VARCHAR2 (4096)");
+  EXPECT_EQ(errors, nullptr);  // a strong REF CURSOR type is at home in a package
+}
+
+ForNode* forLoop(uint32_t forKind, AstList* range, AstList* body) {
+  auto* loop = makeNode<ForNode>(astNodeFor, 2);
+  loop->forKind = forKind;
+  loop->loopVariable = tokens({"i"});
+  loop->range = range;
+  loop->body = body;
+  return loop;
+}
+
+AstList* range(const char* low, const char* high) {
+  AstList* list = listNew(newTokenNode(T_DIGITS, low, 2));
+  list = listAppend(list, newTokenNode(T_DOTDOT, "..", 2));
+  return listAppend(list, newTokenNode(T_DIGITS, high, 2));
+}
+
+TEST_F(TransformTest, NumericForBecomesABlockAroundACountingWhile) {
+  auto* exitNamed = makeNode<ExitNode>(astNodeExit, 3);
+  exitNamed->target = "outer";
+  auto* next = makeNode<ContinueNode>(astNodeContinue, 3);
+  ForNode* loop = forLoop(1, range("1", "3"), listAppend(listNew(exitNamed), next));
+  loop->label = "outer";
+  loop->reverse = 1;
+  transform(procedure(block(listNew(loop))));
+
+  ASSERT_NE(loop->replacement, nullptr);
+  ASSERT_EQ(loop->replacement->kind, astNodeBlock);
+  auto* generated = static_cast<BlockNode*>(loop->replacement);
+  EXPECT_STREQ(generated->label, "outer");
+  EXPECT_EQ(generated->parent, loop);
+  ASSERT_EQ(listCount(generated->declarations), 2u);
+  auto* variableDecl = static_cast<VarDeclNode*>(listNth(generated->declarations, 1));
+  auto* limitDecl = static_cast<VarDeclNode*>(listNth(generated->declarations, 2));
+  // REVERSE counts down from the upper bound to the lower one.
+  EXPECT_EQ(joined(variableDecl->names) + " " + joined(variableDecl->datatype) + " " + joined(variableDecl->defaultValue),
+            "i INTEGER 3");
+  EXPECT_EQ(joined(limitDecl->names) + " " + joined(limitDecl->defaultValue), "SYSKELINTERNAL_LOOP_LIMIT 1");
+  auto* whileLoop = static_cast<WhileNode*>(listFirst(generated->statements));
+  ASSERT_EQ(whileLoop->kind, astNodeWhile);
+  EXPECT_EQ(joined(whileLoop->condition), "i >= SYSKELINTERNAL_LOOP_LIMIT");
+  EXPECT_EQ(whileLoop->sourceLoop, loop);
+  auto* increment = static_cast<AssignNode*>(listLast(whileLoop->statements));
+  EXPECT_EQ(whileLoop->continueTarget, increment);
+  EXPECT_EQ(increment->line, -1);
+  EXPECT_EQ(joined(increment->target) + " := " + joined(increment->value), "i := i - 1");
+  // EXIT names the FOR's label and leaves the WHILE that stands for it; CONTINUE jumps to the increment.
+  ASSERT_NE(whileLoop->label, nullptr);
+  EXPECT_STREQ(exitNamed->target, whileLoop->label);
+  ASSERT_NE(increment->label, nullptr);
+  EXPECT_STREQ(next->target, increment->label);
+  EXPECT_EQ(next->loopTarget, whileLoop);
+  EXPECT_EQ(errors, nullptr);
+}
+
+TEST_F(TransformTest, LoopRewritesRecordWhatTheyCannotTranslate) {
+  struct Case {
+    uint32_t forKind;
+    const char* low;
+    const char* high;
+    const char* message;
+    const char* text;  // nearText for the syntax error, detail otherwise
+  };
+  const Case cases[] = {
+      {1, "1", "2147483648", "syntax error", "INTEGER value out of range"},
+      {4, "-1", "2147483647", nullptr, nullptr},
+      {2, "1", "2", "Cursor FOR loops not supported", "FOR ... IN"},
+      {3, "1", "2", "Cursor FOR loops not supported", "FOR ... IN"},
+      {5, "1", "2", "FORALL over INDICES OF or VALUES OF not supported", "FORALL"},
+      {6, "1", "2", "FORALL over INDICES OF or VALUES OF not supported", "FORALL"},
+  };
+  for (const Case& c : cases) {
+    errors = nullptr;
+    ForNode* loop = forLoop(c.forKind, range(c.low, c.high), listNew(makeNode<NullNode>(astNodeNull, 3)));
+    transform(procedure(block(listNew(loop))));
+    SCOPED_TRACE(c.forKind);
+    EXPECT_EQ(loop->replacement != nullptr, c.forKind == 1 || c.forKind == 4);
+    if (c.message == nullptr) {
+      EXPECT_EQ(errors, nullptr);
+      continue;
+    }
+    ASSERT_NE(errors, nullptr);
+    EXPECT_STREQ(errors->message, c.message);
+    EXPECT_EQ(errors->line, 3);
+    EXPECT_STREQ(c.forKind == 1 ? errors->nearText : errors->detail, c.text);
+    EXPECT_EQ(errors->next, nullptr);
+  }
+}
+
+TEST_F(TransformTest, TriggerReferencingNamesBecomeGeneratedNames) {
+  auto* newRow = makeNode<TriggerArgNode>(astNodeTriggerArg, 0);
+  newRow->which = 0;
+  newRow->alias = tokens({"nr"});
+  auto* oldRow = makeNode<TriggerArgNode>(astNodeTriggerArg, 0);
+  oldRow->which = 1;
+  oldRow->alias = tokens({"o"});
+  auto* trigger = makeNode<CreateTriggerNode>(astNodeCreateTrigger, 0);
+  trigger->name = tokens({"tr"});
+  trigger->referencing = listAppend(listNew(newRow), oldRow);
+  trigger->body = block(listNew(makeNode<NullNode>(astNodeNull, 0)));
+  transform(trigger);
+  EXPECT_EQ(joined(trigger->referencingNames[0]), "SYSKELINTERNAL_nr");
+  EXPECT_EQ(joined(trigger->referencingNames[1]), "SYSKELINTERNAL_o");
+  EXPECT_EQ(trigger->referencingNames[2], nullptr);
+  EXPECT_STREQ(static_cast<BlockNode*>(trigger->body)->label, "SYSKELINTERNAL_BLOCK");
+}
+
 }  // namespace
