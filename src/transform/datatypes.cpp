@@ -152,6 +152,7 @@ AstList* rewriteDatatype(AstList* typeTokens, TransformContext* ctx, bool forPar
     }
     return mapped;
   }
+  if (ctx->refCursorTypesSeen == 0) return typeTokens;
   return resolveRefCursorType(typeTokens, typeTokens->parent);
 }
 

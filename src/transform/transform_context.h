@@ -27,6 +27,9 @@ struct TransformContext {
   uint8_t inHandler;  // 1 while inside a block's exception handlers
   CompileError** errors;
   const OraErrorRow* errorMap;
+  // REF CURSOR type declarations visited so far. A type is declared before its uses, so while this is
+  // 0 no scope needs searching for one, which keeps large declaration sections linear.
+  uint32_t refCursorTypesSeen;
 };
 
 static_assert(std::is_trivially_destructible_v<TypeMapEntry>, "TypeMapEntry lives in the pool");

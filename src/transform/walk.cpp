@@ -243,6 +243,7 @@ void transformDeclaration(AstNode* node, TransformContext* ctx) {
     }
     case astNodeRefCursorDecl: {
       auto* cursorType = static_cast<RefCursorDeclNode*>(node);
+      ++ctx->refCursorTypesSeen;
       visit(cursorType->name, node, ctx);
       decl->nameLength = summedNameLength(cursorType->name);
       visit(cursorType->returnType, node, ctx);
