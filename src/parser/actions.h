@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 #include "ast/ast.h"
 #include "lexer/lexer.h"
@@ -308,6 +309,11 @@ Value subSelectText(ParseContext* ctx, const Value& keyword, const Value& tokens
 // A syntax-domain record at the scanner's position: its line, last token text and source line, with
 // the expected-token list of the parser's current state in `extra` (null without a parser state).
 void reportSyntaxError(ParseContext* ctx, const char* message);
+// The parser's own syntax error: "syntax error, unexpected X" with X the lookahead's grammar name, then
+// ", expecting A or B ..." when the state in which the lookahead was read accepts one to four tokens
+// (nothing more with five or more); just "syntax error" without a lookahead. `extra` lists the tokens
+// of that same state.
+void reportParserSyntaxError(ParseContext* ctx, const char* unexpectedName);
 // The same with `extra` = a copy of extraText when given.
 void reportSyntaxErrorWithText(ParseContext* ctx, const char* message, const char* extraText);
 // The same at an explicit zero-based line.
@@ -325,6 +331,22 @@ int expectedTerminalNames(int state, const char** names, int max);
 // The generator's message name of a grammar symbol: $end and $undefined for the two internal ones.
 // Writes it to `out` when not null; returns its length either way.
 std::ptrdiff_t grammarNameForMessage(char* out, const char* name);
+
+// ---- the parser's position (syntax_errors.cpp, grammar.y) ----
+
+// What ParseContext::parserState points at while a parse runs: yyparse's current state, and the
+// state it was in when it read its lookahead token. After reading it the parser may take default
+// reductions before it finds that no action exists; the error belongs to the state it read it in.
+struct ParserPosition {
+  const int* state;
+  int lookaheadState;
+};
+static_assert(std::is_trivially_destructible_v<ParserPosition>);
+
+// A pool record tracking `state` (yyparse's own), with no lookahead read yet.
+ParserPosition* newParserPosition(const int* state);
+// The token stream's next token, noting the parser's state first. The generated parser's yylex.
+int readLookahead(TokenValue* value, ParseContext* ctx);
 
 // ---- the grammar's tables (grammar.y), for tests and tools ----
 

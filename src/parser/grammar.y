@@ -6,7 +6,9 @@
 
 %define api.pure full
 %define api.value.type {TokenValue}
-%define parse.error verbose
+/* The message is built by yyreport_syntax_error below, from the state in which the unexpected token
+   was read rather than the one the parser reached by default reductions after reading it. */
+%define parse.error custom
 %define parse.trace
 %parse-param {ParseContext* ctx}
 %lex-param {ParseContext* ctx}
@@ -24,16 +26,14 @@
 #define YYMAXDEPTH 10000
 #define YYMALLOC parserStackAlloc
 #define YYFREE parserStackFree
-/* The generator's table names "end of file" and "invalid token" for the two internal symbols; our
-   messages call them $end and $undefined. */
-#define yytnamerr grammarNameForMessage
-/* Tokens come only through the token stream, which puts its one-token pushback first. */
-#define yylex fetchToken
+/* Tokens come only through the token stream, which puts its one-token pushback first; the parser's
+   state at that moment is kept for the syntax-error message. */
+#define yylex readLookahead
 
 static void yyerror(ParseContext* ctx, const char* message);
 }
 
-%initial-action { ctx->parserState = &yystate; }
+%initial-action { ctx->parserState = newParserPosition(&yystate); }
 
 /* The grammar is conflict-free; a change that adds a shift/reduce conflict fails the build here, and
    the build treats any reduce/reduce conflict as an error (%expect-rr is for GLR parsers only). */
@@ -1435,8 +1435,16 @@ opt_escape
 
 %%
 
-/* Every syntax error the parser finds, "memory exhausted" included, is one record on the chain. */
+/* "memory exhausted" from the stack limit; syntax errors come through yyreport_syntax_error. */
 static void yyerror(ParseContext* ctx, const char* message) { reportSyntaxError(ctx, message); }
+
+/* Every syntax error is one record on the chain. */
+static int yyreport_syntax_error(const yypcontext_t* yyctx, ParseContext* ctx)
+{
+  const yysymbol_kind_t token = yypcontext_token(yyctx);
+  reportParserSyntaxError(ctx, token == YYSYMBOL_YYEMPTY ? nullptr : yysymbol_name(token));
+  return 0;
+}
 
 /* The terminals with an explicit action in `state`, the way the verbose message lists them. */
 int expectedTerminalNames(int state, const char** names, int max)
@@ -1451,7 +1459,7 @@ int expectedTerminalNames(int state, const char** names, int max)
   for (int symbol = first; symbol < end && count < max; ++symbol) {
     if (yycheck[symbol + base] == symbol && symbol != YYSYMBOL_YYerror
         && !yytable_value_is_error(yytable[symbol + base]))
-      names[count++] = yytname[symbol];
+      names[count++] = yysymbol_name(static_cast<yysymbol_kind_t>(symbol));
   }
   return count;
 }
@@ -1463,7 +1471,7 @@ int grammarRuleCount(void) { return YYNRULES; }
 const char* grammarRuleLhs(int rule)
 {
   if (rule < 0 || rule >= YYNRULES) return nullptr;
-  return yytname[yyr1[rule + 1]];
+  return yysymbol_name(static_cast<yysymbol_kind_t>(yyr1[rule + 1]));
 }
 
 int grammarRuleLength(int rule)

@@ -13,8 +13,8 @@ namespace {
 // The list names at most this many tokens; longer ones are cut without a marker.
 constexpr int maxExpectedTokens = 10;
 
-constexpr const char* endOfFileName = "\"end of file\"";
-constexpr const char* invalidTokenName = "\"invalid token\"";
+constexpr const char* endOfFileName = "end of file";
+constexpr const char* invalidTokenName = "invalid token";
 
 // T_IS is written IS, ';' keeps its quotes, anything else goes in angle brackets: <$end>.
 size_t writeListName(char* out, const char* name) {
@@ -41,20 +41,9 @@ void record(ParseContext* ctx, const char* message, int32_t line, uint32_t domai
   recordError(ctx->errors, message, domain, line + 1, currentSourceLine(ctx), currentTokenText(ctx), extra);
 }
 
-}  // namespace
-
-std::ptrdiff_t grammarNameForMessage(char* out, const char* name) {
-  const char* shown = name;
-  if (std::strcmp(name, endOfFileName) == 0) shown = "$end";
-  if (std::strcmp(name, invalidTokenName) == 0) shown = "$undefined";
-  const size_t length = std::strlen(shown);
-  if (out != nullptr) std::memcpy(out, shown, length + 1);
-  return static_cast<std::ptrdiff_t>(length);
-}
-
-const char* expectedTokenList(ParseContext* ctx) {
-  if (ctx->parserState == nullptr) return nullptr;
-  const int state = *static_cast<const int*>(ctx->parserState);
+// The list for one state, or null when there is no state (-1).
+const char* expectedTokensOf(int state) {
+  if (state < 0) return nullptr;
   const char* names[maxExpectedTokens];
   const int count = expectedTerminalNames(state, names, maxExpectedTokens);
   size_t length = 1;
@@ -72,8 +61,84 @@ const char* expectedTokenList(ParseContext* ctx) {
   return list;
 }
 
+// The state the parser read its lookahead in; its current state when it has read none yet.
+int lookaheadState(const ParseContext* ctx) {
+  if (ctx->parserState == nullptr) return -1;
+  const auto* position = static_cast<const ParserPosition*>(ctx->parserState);
+  return position->lookaheadState >= 0 ? position->lookaheadState : *position->state;
+}
+
+}  // namespace
+
+std::ptrdiff_t grammarNameForMessage(char* out, const char* name) {
+  const char* shown = name;
+  if (std::strcmp(name, endOfFileName) == 0) shown = "$end";
+  if (std::strcmp(name, invalidTokenName) == 0) shown = "$undefined";
+  const size_t length = std::strlen(shown);
+  if (out != nullptr) std::memcpy(out, shown, length + 1);
+  return static_cast<std::ptrdiff_t>(length);
+}
+
+const char* expectedTokenList(ParseContext* ctx) {
+  if (ctx->parserState == nullptr) return nullptr;
+  return expectedTokensOf(*static_cast<const ParserPosition*>(ctx->parserState)->state);
+}
+
 void reportSyntaxError(ParseContext* ctx, const char* message) {
   record(ctx, message, currentLine(ctx), syntax, expectedTokenList(ctx));
+}
+
+ParserPosition* newParserPosition(const int* state) {
+  auto* position = static_cast<ParserPosition*>(ctxAlloc(sizeof(ParserPosition)));
+  position->state = state;
+  position->lookaheadState = -1;
+  return position;
+}
+
+int readLookahead(TokenValue* value, ParseContext* ctx) {
+  if (ctx->parserState != nullptr) {
+    // The record is the pool's, made writable by newParserPosition; the context only hands it on.
+    auto* position = static_cast<ParserPosition*>(const_cast<void*>(ctx->parserState));
+    position->lookaheadState = *position->state;
+  }
+  return fetchToken(value, ctx);
+}
+
+void reportParserSyntaxError(ParseContext* ctx, const char* unexpectedName) {
+  const int state = lookaheadState(ctx);
+  if (unexpectedName == nullptr) {
+    record(ctx, "syntax error", currentLine(ctx), syntax, expectedTokensOf(state));
+    return;
+  }
+  // Asking for one more name than the message may hold tells a state with five or more apart.
+  constexpr int maxNamedInMessage = 4;
+  const char* expected[maxNamedInMessage + 1];
+  int count = expectedTerminalNames(state, expected, maxNamedInMessage + 1);
+  if (count > maxNamedInMessage) count = 0;
+  const char* const unexpectedPart = "syntax error, unexpected ";
+  const char* const expectingPart = ", expecting ";
+  const char* const orPart = " or ";
+  size_t length = std::strlen(unexpectedPart) + static_cast<size_t>(grammarNameForMessage(nullptr, unexpectedName));
+  for (int i = 0; i < count; ++i) {
+    length += std::strlen(i == 0 ? expectingPart : orPart);
+    length += static_cast<size_t>(grammarNameForMessage(nullptr, expected[i]));
+  }
+  char* message = static_cast<char*>(ctxAlloc(length + 1));
+  size_t used = 0;
+  const auto append = [&](const char* text) {
+    const size_t n = std::strlen(text);
+    std::memcpy(message + used, text, n);
+    used += n;
+  };
+  append(unexpectedPart);
+  used += static_cast<size_t>(grammarNameForMessage(message + used, unexpectedName));
+  for (int i = 0; i < count; ++i) {
+    append(i == 0 ? expectingPart : orPart);
+    used += static_cast<size_t>(grammarNameForMessage(message + used, expected[i]));
+  }
+  message[used] = '\0';
+  record(ctx, message, currentLine(ctx), syntax, expectedTokensOf(state));
+  ctxFree(message);
 }
 
 void reportSyntaxErrorWithText(ParseContext* ctx, const char* message, const char* extraText) {

@@ -1,5 +1,5 @@
--- NULL may also name a variable, so a NULL statement without its ';' is reported where the
--- assignment's := was due.
+-- NULL may also name a variable, but the error is reported in the state that read END, right
+-- after NULL, where only the statement's ';' is listed.
 BEGIN
   NULL
 END;
