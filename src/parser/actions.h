@@ -269,8 +269,9 @@ Value escapeText(ParseContext* ctx, const Value& keyword, const Value& value);
 Value buildIsNull(ParseContext* ctx, const Value& left, const Value& keyword, const Value& negated);
 Value buildBetween(ParseContext* ctx, const Value& left, const Value& negated, const Value& keyword,
                    const Value& low, const Value& andKeyword, const Value& high);
+// "(" takes the line of IN (a character token carries no line of its own), ")" the line after ')'.
 Value buildInList(ParseContext* ctx, const Value& left, const Value& negated, const Value& keyword,
-                  const Value& arguments);
+                  const Value& arguments, const Value& closeLine);
 Value appendArgument(ParseContext* ctx, const Value& arguments, const Value& comma, const Value& argument);
 Value namedArgument(ParseContext* ctx, const Value& argName, const Value& expression);
 // The two texts one after the other; the first one's bareValue flag is kept.
@@ -286,8 +287,8 @@ Value parenthesize(ParseContext* ctx, const Value& open, const Value& expression
 Value nameValue(ParseContext* ctx, const Value& name);
 Value currentValue(ParseContext* ctx, const Value& keyword, int which);
 Value plainText(ParseContext* ctx, const Value& tokens);
-Value castText(ParseContext* ctx, const Value& keyword, const Value& expression, const Value& datatype,
-               const Value& line);
+Value castText(ParseContext* ctx, const Value& keyword, const Value& expression, const Value& asKeyword,
+               const Value& datatype, const Value& closeLine);
 Value fieldOfCall(ParseContext* ctx, const Value& call, const Value& line, const Value& field);
 Value caseText(ParseContext* ctx, const Value& keyword, const Value& selector, const Value& branches,
                const Value& elseValue, const Value& end);

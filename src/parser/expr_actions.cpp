@@ -125,11 +125,11 @@ Value buildBetween(ParseContext*, const Value& left, const Value& negated, const
 }
 
 Value buildInList(ParseContext*, const Value& left, const Value& negated, const Value& keyword,
-                  const Value& arguments) {
+                  const Value& arguments, const Value& closeLine) {
   AstList* list = add(listOf(left), token(negated.code != 0 ? "NOT IN" : "IN", T_IN, keyword.line));
   list = add(list, token("(", keyword.line));
   list = add(list, arguments);
-  return listValue(add(list, token(")", keyword.line)));
+  return listValue(add(list, token(")", closeLine.line)));
 }
 
 Value appendArgument(ParseContext*, const Value& arguments, const Value& comma, const Value& argument) {
@@ -198,13 +198,13 @@ Value currentValue(ParseContext*, const Value& keyword, int which) {
 
 Value plainText(ParseContext*, const Value& tokens) { return listValue(listOf(tokens)); }
 
-Value castText(ParseContext*, const Value& keyword, const Value& expression, const Value& datatype,
-               const Value& line) {
+Value castText(ParseContext*, const Value& keyword, const Value& expression, const Value& asKeyword,
+               const Value& datatype, const Value& closeLine) {
   AstList* list = add(nullptr, token("CAST(", keyword.line));
   list = add(list, expression);
-  list = add(list, token("AS", line.line));
+  list = add(list, token("AS", asKeyword.line));
   list = add(list, datatype);
-  return listValue(add(list, token(")", line.line)));
+  return listValue(add(list, token(")", closeLine.line)));
 }
 
 Value fieldOfCall(ParseContext*, const Value& call, const Value& line, const Value& field) {

@@ -1318,7 +1318,7 @@ value_or_comparison
     | value_expr opt_not T_BETWEEN value_expr T_AND value_expr
                                         { $$ = buildBetween(ctx, $1, $2, $3, $4, $5, $6); }
     | value_expr opt_not T_IN '(' arguments ')' lno
-                                        { $$ = buildInList(ctx, $1, $2, $3, $5); }
+                                        { $$ = buildInList(ctx, $1, $2, $3, $5, $7); }
     ;
 
 arguments
@@ -1364,7 +1364,7 @@ basic_expr
     | T_CURRENT T_TIMESTAMP             { $$ = currentValue(ctx, $1, T_TIMESTAMP); }
     | T_TRIG_VAR                        { $$ = plainText(ctx, $1); }
     | T_CAST '(' expression T_AS decl_datatype ')' lno
-                                        { $$ = castText(ctx, $1, $3, $5, $7); }
+                                        { $$ = castText(ctx, $1, $3, $4, $5, $7); }
     | func_call
     | func_call '.' lno varName         { $$ = fieldOfCall(ctx, $1, $3, $4); }
     | T_CASE bool_when_then_list opt_else_expr T_END

@@ -289,4 +289,22 @@ TEST_F(Parser, OpenForKeepsAQueryNodeOrATokenList) {
   EXPECT_EQ(texts(open->using_), (std::vector<std::string>{"x"}));
 }
 
+// Tokens the condition rules make up carry the line of the source token they stand for, so that a
+// condition spread over lines is written back with its line markers where the source had them.
+TEST_F(Parser, MadeUpConditionTokensTakeTheLineOfTheirSourceToken) {
+  ASSERT_EQ(parse("BEGIN IF x IN (\n1,\n2)\nAND CAST(y\nAS\nNUMBER) > 0 THEN NULL; END IF; END;"), 0);
+  EXPECT_TRUE(errors().empty());
+  auto* statement = static_cast<IfNode*>(firstStatement());
+  std::vector<std::pair<std::string, int>> lines;
+  for (AstListCell* c = listHeadCell(statement->condition); c != nullptr; c = c->next) {
+    const auto* token = static_cast<const TokenNode*>(c->item);
+    lines.emplace_back(token->text, token->line);
+  }
+  const std::vector<std::pair<std::string, int>> expected = {
+      {"x", 0}, {"IN", 0}, {"(", 0},    {"1", 1},      {",", 1}, {"2", 2}, {")", 2}, {"AND", 3},
+      {"CAST(", 3}, {"y", 3}, {"AS", 4}, {"NUMBER", 5}, {")", 5}, {">", 5}, {"0", 5},
+  };
+  EXPECT_EQ(lines, expected);
+}
+
 }  // namespace
