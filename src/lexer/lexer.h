@@ -46,6 +46,11 @@ struct ScanState {
   int32_t stringLine;   // line where the open string literal began, -1 when none
   int32_t line;         // zero-based line counter
   int32_t tokenLine;    // line of the first character of the token matched last
+  // The last token handed to the parser, inside the scanner's buffer, and its text as a pool string once
+  // end of input is reached: error records made there still name the token the scanner read last.
+  const char* lastToken;
+  size_t lastTokenLength;
+  const char* endText;  // null until end of input has been returned
   // Owned copies of the text: the one the scanner reads (it writes into it) and the one lineStart
   // walks, which stays intact for error records.
   char* scanCopy;
@@ -144,7 +149,9 @@ void setCommentBeforeSemicolon(ParseContext* ctx, bool on);
 
 // The scanner's zero-based line counter (0 without a scanner).
 int currentLine(const ParseContext* ctx);
-// The text the scanner matched last, inside its buffer: copy it to keep it ("" without a scanner).
+// The text of the token the scanner matched last, inside its buffer: copy it to keep it. At end of input
+// this is still the last token's text (the text's final token, "" for a text without one); "" without
+// a scanner.
 const char* currentTokenText(const ParseContext* ctx);
 // A pool copy of the current source line, up to the first newline or carriage return.
 const char* currentSourceLine(const ParseContext* ctx);

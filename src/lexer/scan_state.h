@@ -13,7 +13,7 @@
 // The next token code; fills `value` as the rule that matched says. 0 at end of input, every time.
 int xxlex(TokenValue* value, void* scanner);
 ScanState* scannerState(void* scanner);
-// The text matched last, NUL-terminated inside the scanner's buffer.
+// The text of the token matched last, NUL-terminated; at end of input the last real token's text.
 const char* scannerText(void* scanner);
 // Whether the scanner's debug flag (the trace switch) is on.
 bool scannerTracing(void* scanner);

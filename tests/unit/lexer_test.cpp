@@ -409,8 +409,13 @@ TEST_F(ScannerTest, LexicalErrorsAreRecordedAndScanningGoesOn) {
       {"a \"abc\nb", {{"T_WORD", "a", 1}, {"T_WORD", "abc", 1}, {"T_WORD", "b", 2}},
        {{"Unterminated quoted identifier", 1, "\"", "a \"abc"}}},
       {"x\n/* open\n /* nested */\n", {{"T_WORD", "x", 1}}, {}},
-      {"x\n/* never\nclosed", {{"T_WORD", "x", 1}}, {{"Unterminated comment", 2, "", ""}}},
-      {"x := 'no\nend;", {{"T_WORD", "x", 1}, {"T_ASSIGN", ":=", 1}}, {{"Unterminated quoted string", 1, "", "x := 'no"}}},
+      // At end of input the detail is the last token read, not the empty end-of-input text; the source
+      // line of an open comment is the empty one after the text, an open string keeps its own line.
+      {"x\n/* never\nclosed", {{"T_WORD", "x", 1}}, {{"Unterminated comment", 2, "x", ""}}},
+      {"x := 'no\nend;", {{"T_WORD", "x", 1}, {"T_ASSIGN", ":=", 1}}, {{"Unterminated quoted string", 1, ":=", "x := 'no"}}},
+      {"a 'b' 9z /* c", {{"T_WORD", "a", 1}, {"T_STRING", "'b'", 1}},
+       {{"Invalid token", 1, "9z", "a 'b' 9z /* c"}, {"Unterminated comment", 1, "'", ""}}},
+      {"/* nothing before", {}, {{"Unterminated comment", 1, "", ""}}},
   };
   for (const ErrorCase& c : cases) {
     errors_ = nullptr;

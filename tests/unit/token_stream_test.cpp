@@ -199,6 +199,7 @@ TEST_F(TokenStream, DatatypeAtEndOfInput) {
   EXPECT_STREQ(errors_->message, "Mismatched parentheses in datatype");
   EXPECT_EQ(errors_->domain, syntax);
   EXPECT_EQ(errors_->line, 3);  // the text's final newline has been read at end of input
+  EXPECT_STREQ(errors_->detail, ")");  // the last token read, not the empty end-of-input text
   EXPECT_STREQ(errors_->extra, "IS, AS");
   EXPECT_EQ(errors_->next, nullptr);
 }
@@ -211,9 +212,13 @@ TEST_F(TokenStream, EndOfInputReportsOpenCommentThenOpenString) {
   EXPECT_STREQ(errors_->message, "Unterminated comment");
   EXPECT_EQ(errors_->domain, lexical);
   EXPECT_EQ(errors_->line, 1);
+  EXPECT_STREQ(errors_->detail, "a");
   // A later end of input reports it again: the comment is still open.
   EXPECT_EQ(next(), 0);
   ASSERT_NE(errors_->next, nullptr);
+  EXPECT_STREQ(errors_->next->message, "Unterminated comment");
+  EXPECT_STREQ(errors_->next->detail, "a");
+  EXPECT_EQ(errors_->next->next, nullptr);
 }
 
 TEST_F(TokenStream, TracesGoToStandardErrorOnlyWhenAsked) {
@@ -236,6 +241,13 @@ TEST_F(TokenStream, TracesGoToStandardErrorOnlyWhenAsked) {
   EXPECT_NE(trace.find("** pushed back 271 - x\n"), std::string::npos) << trace;
   EXPECT_NE(trace.find("** returning pushback 271\n"), std::string::npos) << trace;
   EXPECT_NE(trace.find("** read_datatype...\n"), std::string::npos) << trace;
+  // readDatatype read ';', pushed it back; the end of input names the last token read.
+  testing::internal::CaptureStderr();
+  next();
+  next();
+  const std::string end = testing::internal::GetCapturedStderr();
+  EXPECT_NE(end.find("** returning pushback 59\n"), std::string::npos) << end;
+  EXPECT_NE(end.find("** returning 0 - ;\n"), std::string::npos) << end;
 }
 
 TEST_F(TokenStream, JoinNamePartsPutsDotsBetweenTexts) {
@@ -255,6 +267,16 @@ TEST_F(TokenStream, PositionForErrorRecords) {
   EXPECT_EQ(currentLine(&ctx_), 1);
   EXPECT_STREQ(currentTokenText(&ctx_), "bb");
   EXPECT_STREQ(currentSourceLine(&ctx_), "  bb cc");
+
+  // At end of input (asked for twice, as the parser does) the token is still the last one read; the
+  // line has moved past the text's end.
+  next();
+  next();
+  EXPECT_EQ(next(), 0);
+  EXPECT_EQ(next(), 0);
+  EXPECT_STREQ(currentTokenText(&ctx_), "d");
+  EXPECT_EQ(currentLine(&ctx_), 3);
+  EXPECT_STREQ(currentSourceLine(&ctx_), "");
 }
 
 }  // namespace
