@@ -316,6 +316,10 @@ class ScannerValues : public ScannerTest {
 TEST_F(ScannerValues, WordsAreOneTokenNodeListsWithTheDottedFlagForQualifiedNames) {
   open("emp\n  e.sal :new.x $1.t");
   ASSERT_EQ(next(), T_WORD);
+  // A one-element list the parser and the readers can extend like any other.
+  ASSERT_NE(value_.list, nullptr);
+  EXPECT_EQ(value_.list->kind, astNodeList);
+  EXPECT_EQ(value_.list->head, value_.list->tail);
   const TokenNode* plain = onlyNode();
   EXPECT_EQ(plain->kind, astNodeToken);
   EXPECT_EQ(plain->code, static_cast<uint32_t>(T_WORD));
@@ -343,6 +347,27 @@ TEST_F(ScannerValues, SqlAttributesAreSplitAtThePercentSignKeepingGaps) {
   EXPECT_EQ(static_cast<const TokenNode*>(listFirst(value_.list))->code, static_cast<uint32_t>(T_STRING));
   ASSERT_EQ(next(), T_SQL_ROWCOUNT);
   EXPECT_EQ(nodeTexts(), (std::vector<std::string>{"sql", "rowcount"}));
+}
+
+TEST_F(ScannerValues, AttributePiecesSurviveLongLiteralsAndLongGaps) {
+  // A literal longer than the accumulator's first block before the attribute, and a gap longer than
+  // it inside the attribute: each piece is exactly its own text, with nothing left over from the
+  // literal, and the literal is unchanged.
+  const std::string literal = "'" + std::string(100, 'q') + "'";
+  const std::string gap(100, ' ');
+  const std::string text = literal + " SQL %" + gap + "NotFound " + literal + " sql%found";
+  open(text.c_str());
+  ASSERT_EQ(next(), T_STRING);
+  const char* first = value_.text;
+  ASSERT_EQ(next(), T_SQL_NOTFOUND);
+  EXPECT_EQ(nodeTexts(), (std::vector<std::string>{"SQL ", gap + "NotFound"}));
+  ASSERT_EQ(next(), T_STRING);
+  EXPECT_EQ(value_.text, literal);
+  ASSERT_EQ(next(), T_SQL_FOUND);
+  EXPECT_EQ(nodeTexts(), (std::vector<std::string>{"sql", "found"}));
+  for (AstListCell* c = listHeadCell(value_.list); c != nullptr; c = c->next)
+    EXPECT_EQ(static_cast<const TokenNode*>(c->item)->line, 0);
+  EXPECT_EQ(first, literal);
 }
 
 TEST_F(ScannerValues, StringValuedTokensSetCodeAndLineAndArePoolCopies) {
@@ -497,6 +522,18 @@ TEST_F(ScannerTest, HugeTokensScanInOnePiece) {
 TEST_F(ScannerTest, ExhaustedMemoryUnwindsAndTheGuardReleasesTheScanner) {
   const char* text = "create procedure p is\n  /* c */ x varchar2(10) := 'a''b';\nbegin\n  x := a.b.c%rowcount;\nend;\n/";
   const size_t expected = scan(text).size();
+  // How many host blocks one whole scan asks for: every one of them is made to fail in turn below.
+  uint64_t blocks = 0;
+  {
+    ParseContext ctx = context(text);
+    hostFailNthBlock(0);
+    ScannerGuard guard(&ctx);
+    scannerCreate(&ctx);
+    TokenValue value{};
+    while (fetchToken(&value, &ctx) != 0) {
+    }
+    blocks = hostBlockRequestCount();
+  }
   bool completed = false;
   int failures = 0;
   for (uint64_t n = 1; !completed && n < 10000; ++n) {
@@ -518,7 +555,7 @@ TEST_F(ScannerTest, ExhaustedMemoryUnwindsAndTheGuardReleasesTheScanner) {
     EXPECT_EQ(ctx.scanner, nullptr) << "after failing allocation " << n;
   }
   EXPECT_TRUE(completed);
-  EXPECT_GT(failures, 20);  // creation and many rules in the middle of the scan were made to fail
+  EXPECT_EQ(static_cast<uint64_t>(failures), blocks);  // creation and every allocating rule of the scan
 }
 
 }  // namespace
