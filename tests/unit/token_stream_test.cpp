@@ -142,6 +142,18 @@ TEST_F(TokenStream, CollectedTokensKeepTheTextAsWritten) {
   EXPECT_EQ(last->line, 1);
 }
 
+TEST_F(TokenStream, NodesMadeByAReaderTakeTheScannersLineWhenMade) {
+  // The scanner's word nodes keep the line of their first character; a node the reader makes takes
+  // the scanner's line at that moment, which is past any newline inside the token it stands for.
+  open("a := 'x\ny' ref\ncursor\n  b.\nc ;");
+  const AstList* list = collectTokens(&ctx_, &value_, 1, T_no_lookahead, ';');
+  EXPECT_EQ(texts(list), "a := 'x\ny' ref\ncursor b.\nc");
+  std::vector<int> lines;
+  for (AstListCell* c = listHeadCell(list); c != nullptr; c = c->next)
+    lines.push_back(static_cast<const TokenNode*>(c->item)->line);
+  EXPECT_EQ(lines, (std::vector<int>{0, 0, 1, 2, 3}));
+}
+
 struct DatatypeCase {
   const char* input;  // the first word is read as the parser would, the rest by readDatatype
   const char* collected;
