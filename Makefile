@@ -1,11 +1,12 @@
 # The two commands of the README, plus benchmarks and fuzzing. Each installs what is missing first.
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+TSAN_BUILD ?= build-tsan
 FUZZ_BUILD ?= build-fuzz
 JOBS       ?= 2
 FUZZ_SECONDS ?= 600
 
-.PHONY: run test deps build build-asan bench fuzz golden-update clean
+.PHONY: run test deps build build-asan build-tsan bench fuzz golden-update clean
 
 deps:
 	@sh scripts/install-deps.sh
@@ -18,12 +19,21 @@ build-asan: deps
 	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DXCOMP_SANITIZE=ON >/dev/null
 	@cmake --build $(ASAN_BUILD) -j$(JOBS)
 
+# ThreadSanitizer build of the unit tests, for the concurrent-call test.
+build-tsan: deps
+	@cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DXCOMP_BENCH=OFF \
+	  -DCMAKE_CXX_FLAGS=-fsanitize=thread -DCMAKE_C_FLAGS=-fsanitize=thread \
+	  -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread -DCMAKE_SHARED_LINKER_FLAGS=-fsanitize=thread >/dev/null
+	@cmake --build $(TSAN_BUILD) -j$(JOBS) --target unit_tests
+
 # Translates the shipped example script and prints the generated statements.
 run: build
 	./$(BUILD)/xcomp examples/example.sql
 
-# Every test, in the normal build and again under AddressSanitizer and UndefinedBehaviorSanitizer.
-test: build build-asan
+# Every test, in the normal build and again under AddressSanitizer and UndefinedBehaviorSanitizer;
+# the concurrent calls once more under ThreadSanitizer.
+test: build build-asan build-tsan
+	TSAN_OPTIONS=halt_on_error=1 ./$(TSAN_BUILD)/unit_tests --gtest_filter='Threads*:Context*'
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j$(JOBS)
 
@@ -41,4 +51,4 @@ golden-update: build
 	tests/update_golden.sh $(FEATURES)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)
