@@ -230,6 +230,12 @@ bool isDeclarationNode(const AstNode* node) {
          ((node->kind >= astNodeVarDecl && node->kind <= astNodeExceptionDecl) || node->kind == astNodeSubtype);
 }
 
+bool isTypeDeclarationNode(const AstNode* node) {
+  return node != nullptr &&
+         (node->kind == astNodeRecordDecl || node->kind == astNodeTableDecl || node->kind == astNodeRefCursorDecl ||
+          node->kind == astNodeVarrayDecl || node->kind == astNodeSubtype);
+}
+
 bool isLoopNode(const AstNode* node) {
   return node != nullptr && (node->kind == astNodeGenericLoop || node->kind == astNodeFor ||
                              node->kind == astNodeLoop || node->kind == astNodeWhile);

@@ -487,6 +487,8 @@ bool isRoutineNode(const AstNode* node);
 bool isPackageNode(const AstNode* node);
 bool isNotPackageNode(const AstNode* node);
 bool isDeclarationNode(const AstNode* node);
+// The declarations that name a type (RECORD, TABLE OF, REF CURSOR, VARRAY, SUBTYPE); false for null.
+bool isTypeDeclarationNode(const AstNode* node);
 bool isLoopNode(const AstNode* node);
 // The kind's name; "UNKNOWN" for 13, 16, 57 and above 58.
 const char* nodeKindName(uint32_t kind);

@@ -77,19 +77,6 @@ struct DeclGroups {
 };
 static_assert(std::is_trivially_destructible_v<DeclGroups>);
 
-bool isTypeDeclaration(const AstNode* node) {
-  switch (node->kind) {
-    case astNodeRecordDecl:
-    case astNodeTableDecl:
-    case astNodeRefCursorDecl:
-    case astNodeVarrayDecl:
-    case astNodeSubtype:
-      return true;
-    default:
-      return false;
-  }
-}
-
 bool isVariableDeclaration(const AstNode* node) {
   return node->kind == astNodeVarDecl || node->kind == astNodeCursorDecl;
 }
@@ -98,7 +85,7 @@ bool isVariableDeclaration(const AstNode* node) {
 // the end of the section gives the same list as inserting every declaration at its group's end.
 void addToGroup(DeclGroups* groups, AstNode* declaration) {
   if (declaration == nullptr) return;
-  if (isTypeDeclaration(declaration)) {
+  if (isTypeDeclarationNode(declaration)) {
     groups->types = listAppend(groups->types, declaration);
   } else if (isVariableDeclaration(declaration)) {
     groups->variables = listAppend(groups->variables, declaration);

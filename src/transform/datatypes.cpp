@@ -57,12 +57,10 @@ bool matchesPrefix(const TypeMapEntry& entry, const AstList* type, AstListCell**
 }
 
 AstList* declarationsOf(const AstNode* scope) {
-  switch (scope->kind) {
-    case astNodeBlock: return static_cast<const BlockNode*>(scope)->declarations;
-    case astNodeCreatePkgBody: return static_cast<const CreatePkgBodyNode*>(scope)->declarations;
-    case astNodeCreatePkgHead: return static_cast<const CreatePkgHeadNode*>(scope)->declarations;
-    default: return nullptr;
-  }
+  if (scope->kind == astNodeBlock) return static_cast<const BlockNode*>(scope)->declarations;
+  if (scope->kind == astNodeCreatePkgBody) return static_cast<const CreatePkgBodyNode*>(scope)->declarations;
+  if (scope->kind == astNodeCreatePkgHead) return static_cast<const CreatePkgHeadNode*>(scope)->declarations;
+  return nullptr;
 }
 
 // A weak REF CURSOR type of a block is the host's plain CURSOR; package types keep their names.
@@ -87,19 +85,6 @@ bool isLiteralToken(const void* item) {
     case T_NUMERICNO:
     case T_STRING:
     case T_NULL:
-      return true;
-    default:
-      return false;
-  }
-}
-
-bool isTypeDeclaration(const AstNode* node) {
-  switch (node->kind) {
-    case astNodeRecordDecl:
-    case astNodeTableDecl:
-    case astNodeRefCursorDecl:
-    case astNodeVarrayDecl:
-    case astNodeSubtype:
       return true;
     default:
       return false;
@@ -176,7 +161,7 @@ void declareImplicitVariable(BlockNode* block, const char* name, const char* typ
   // After the leading type declarations and the variables and cursors that follow them.
   AstListCell* insertAfter = nullptr;
   AstListCell* cell = listHeadCell(block->declarations);
-  for (; cell != nullptr && cell->item != nullptr && isTypeDeclaration(static_cast<AstNode*>(cell->item));
+  for (; cell != nullptr && cell->item != nullptr && isTypeDeclarationNode(static_cast<AstNode*>(cell->item));
        cell = cell->next) {
     insertAfter = cell;
   }

@@ -1,6 +1,7 @@
 // Lists and the tree walk: the invariants later stages rely on (count, tail, order of visits).
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -160,6 +161,25 @@ TEST_F(AstTest, KindNamesAndPredicates) {
   EXPECT_TRUE(isPackageNode(&head));
   EXPECT_FALSE(isNotPackageNode(&head));
   EXPECT_TRUE(isNotPackageNode(nullptr));
+}
+
+// Type declarations are the declarations sorted ahead of the variables in a section; every one of
+// them must also pass as a declaration, or the emitter and the name-length scan would skip it.
+TEST_F(AstTest, TypeDeclarationsAreTheTypeNamingDeclarations) {
+  const std::set<uint32_t> typeKinds = {astNodeRecordDecl, astNodeTableDecl, astNodeRefCursorDecl,
+                                        astNodeVarrayDecl, astNodeSubtype};
+  for (uint32_t kind = 0; kind <= astNodeKindCount; ++kind) {
+    AstNode node{kind, 0, nullptr};
+    EXPECT_EQ(isTypeDeclarationNode(&node), typeKinds.count(kind) == 1) << nodeKindName(kind);
+    if (isTypeDeclarationNode(&node)) {
+      EXPECT_TRUE(isDeclarationNode(&node)) << nodeKindName(kind);
+    }
+  }
+  AstNode variable{astNodeVarDecl, 0, nullptr};
+  AstNode exception{astNodeExceptionDecl, 0, nullptr};
+  EXPECT_TRUE(isDeclarationNode(&variable));
+  EXPECT_TRUE(isDeclarationNode(&exception));
+  EXPECT_FALSE(isTypeDeclarationNode(nullptr));
 }
 
 void record(AstNode* node, void* arg) {
