@@ -78,12 +78,8 @@ bool endsTopLevelStatement(const BlockNode* block) {
   if (block->isAnonymous) return true;
   const AstNode* parent = block->parent;
   if (parent == nullptr) return false;
-  switch (parent->kind) {
-    case astNodeCreateProc: return static_cast<const CreateProcNode*>(parent)->isNested == 0;
-    case astNodeCreateFunc:
-    case astNodeCreateTrigger: return true;
-    default: return false;
-  }
+  if (parent->kind == astNodeCreateProc) return static_cast<const CreateProcNode*>(parent)->isNested == 0;
+  return parent->kind == astNodeCreateFunc || parent->kind == astNodeCreateTrigger;
 }
 
 bool isSingleCallBlock(const BlockNode* block) {

@@ -22,11 +22,12 @@ const char* labelText(const char* label) { return label != nullptr ? label : "";
 const char* continueTargetLabel(const AstNode* loop) {
   if (loop == nullptr) return nullptr;
   const AstNode* inner = nullptr;
-  switch (loop->kind) {
-    case astNodeLoop: inner = static_cast<const LoopNode*>(loop)->continueTarget; break;
-    case astNodeWhile: inner = static_cast<const WhileNode*>(loop)->continueTarget; break;
-    case astNodeFor: inner = static_cast<const ForNode*>(loop)->continueTarget; break;
-    default: return nullptr;
+  if (loop->kind == astNodeLoop) {
+    inner = static_cast<const LoopNode*>(loop)->continueTarget;
+  } else if (loop->kind == astNodeWhile) {
+    inner = static_cast<const WhileNode*>(loop)->continueTarget;
+  } else if (loop->kind == astNodeFor) {
+    inner = static_cast<const ForNode*>(loop)->continueTarget;
   }
   if (inner == nullptr || !isStatementNode(inner)) return nullptr;
   return static_cast<const StatementNode*>(inner)->label;

@@ -3,6 +3,8 @@
 // TODO: the package, type and trigger writers replace these records as they are built.
 #include "emit/emit_context.h"
 
+#include <cassert>
+
 namespace {
 
 struct UnwrittenText {
@@ -11,14 +13,16 @@ struct UnwrittenText {
 };
 
 UnwrittenText unwrittenText(const AstNode* node) {
-  switch (node->kind) {
-    case astNodeCreatePkgHead: return {"CREATE PACKAGE not supported", "CREATE [OR REPLACE] PACKAGE..."};
-    case astNodeCreatePkgBody: return {"CREATE PACKAGE BODY not supported", "CREATE [OR REPLACE] PACKAGE BODY..."};
-    case astNodeCreateType: return {"CREATE TYPE not supported", "CREATE [OR REPLACE] TYPE..."};
-    case astNodeCreateTrigger: return {"CREATE TRIGGER not supported", "CREATE [OR REPLACE] TRIGGER..."};
-    case astNodeSubtype: return {"SUBTYPE declarations not supported", "SUBTYPE"};
-    default: return {"TYPE declarations not supported", "TYPE ... IS"};
-  }
+  const uint32_t kind = node->kind;
+  if (kind == astNodeCreatePkgHead) return {"CREATE PACKAGE not supported", "CREATE [OR REPLACE] PACKAGE..."};
+  if (kind == astNodeCreatePkgBody) return {"CREATE PACKAGE BODY not supported", "CREATE [OR REPLACE] PACKAGE BODY..."};
+  if (kind == astNodeCreateType) return {"CREATE TYPE not supported", "CREATE [OR REPLACE] TYPE..."};
+  if (kind == astNodeCreateTrigger) return {"CREATE TRIGGER not supported", "CREATE [OR REPLACE] TRIGGER..."};
+  if (kind == astNodeSubtype) return {"SUBTYPE declarations not supported", "SUBTYPE"};
+  // What is left comes from the declaration writer: the RECORD, TABLE OF and VARRAY forms of TYPE ... IS.
+  assert((kind == astNodeRecordDecl || kind == astNodeTableDecl || kind == astNodeVarrayDecl) &&
+         "a kind without an unsupported message reached the emitter's fallback");
+  return {"TYPE declarations not supported", "TYPE ... IS"};
 }
 
 }  // namespace

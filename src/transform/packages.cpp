@@ -20,7 +20,7 @@ SortedMembers sortMembers(AstList* members, AstNode* package, bool isBody) {
   for (AstListCell* cell = listHeadCell(members); cell != nullptr; cell = cell->next) {
     auto* member = static_cast<AstNode*>(cell->item);
     if (member == nullptr) continue;
-    switch (member->kind) {
+    switch (static_cast<AstNodeKind>(member->kind)) {
       case astNodeFuncProto:
         static_cast<FuncProtoNode*>(member)->module = package;
         sorted.prototypes = listAppend(sorted.prototypes, member);
@@ -42,10 +42,64 @@ SortedMembers sortMembers(AstList* members, AstNode* package, bool isBody) {
       case astNodeBlock:
         if (isBody) sorted.initBlock = member;
         continue;
-      default:
-        if (!isDeclarationNode(member)) continue;
+      case astNodeVarDecl:
+      case astNodeCursorDecl:
+      case astNodeRecordDecl:
+      case astNodeTableDecl:
+      case astNodeRefCursorDecl:
+      case astNodeVarrayDecl:
+      case astNodeExceptionDecl:
+      case astNodeSubtype:
         static_cast<DeclNode*>(member)->module = package;
         sorted.declarations = listAppend(sorted.declarations, member);
+        continue;
+      // Pragmas and anything else a module has no place for are dropped.
+      case astNodeGeneric:
+      case astNodeGenericStatement:
+      case astNodeGenericContainer:
+      case astNodeGenericLoop:
+      case astNodeAssign:
+      case astNodeCall:
+      case astNodeCase:
+      case astNodeCaseExpr:
+      case astNodeClose:
+      case astNodePipe:
+      case astNodeContinue:
+      case astNodeUnused13:
+      case astNodeCreatePkgBody:
+      case astNodeCreatePkgHead:
+      case astNodeCreateType:
+      case astNodeDropPkgBody:
+      case astNodeDropPkgHead:
+      case astNodeCreateTrigger:
+      case astNodeDecl:
+      case astNodeDynamic:
+      case astNodeExit:
+      case astNodeFetch:
+      case astNodeFor:
+      case astNodeFormalArg:
+      case astNodeGoto:
+      case astNodeHandler:
+      case astNodeIf:
+      case astNodeElseIf:
+      case astNodeList:
+      case astNodeLoop:
+      case astNodeNull:
+      case astNodeOpen:
+      case astNodePragma:
+      case astNodeRaise:
+      case astNodeReturn:
+      case astNodeSelect:
+      case astNodeSqlStmt:
+      case astNodeToken:
+      case astNodeTriggerArg:
+      case astNodeWhile:
+      case astNodeValues:
+      case astNodeSignal:
+      case astNodePrepare:
+      case astNodeExecute:
+      case astNodeGetDiag:
+      case astNodeUsingParam:
         continue;
     }
   }

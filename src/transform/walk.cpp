@@ -205,7 +205,7 @@ bool isInPackage(const AstNode* decl) {
 
 void transformDeclaration(AstNode* node, TransformContext* ctx) {
   auto* decl = static_cast<DeclNode*>(node);
-  switch (node->kind) {
+  switch (static_cast<AstNodeKind>(node->kind)) {
     case astNodeVarDecl: {
       auto* variable = static_cast<VarDeclNode*>(node);
       visit(variable->names, node, ctx);
@@ -273,7 +273,59 @@ void transformDeclaration(AstNode* node, TransformContext* ctx) {
       subtype->datatype = rewriteDatatype(subtype->datatype, ctx, false);
       return;
     }
-    default:
+    // The visitor table sends only the declarations above here; exceptions have their own visitor.
+    case astNodeGeneric:
+    case astNodeGenericStatement:
+    case astNodeGenericContainer:
+    case astNodeGenericLoop:
+    case astNodeAssign:
+    case astNodeBlock:
+    case astNodeCall:
+    case astNodeCase:
+    case astNodeCaseExpr:
+    case astNodeClose:
+    case astNodePipe:
+    case astNodeContinue:
+    case astNodeCreateFunc:
+    case astNodeUnused13:
+    case astNodeCreatePkgBody:
+    case astNodeCreatePkgHead:
+    case astNodeCreateType:
+    case astNodeDropPkgBody:
+    case astNodeDropPkgHead:
+    case astNodeCreateProc:
+    case astNodeCreateTrigger:
+    case astNodeDecl:
+    case astNodeExceptionDecl:
+    case astNodeDynamic:
+    case astNodeExit:
+    case astNodeFetch:
+    case astNodeFor:
+    case astNodeFormalArg:
+    case astNodeFuncProto:
+    case astNodeGoto:
+    case astNodeHandler:
+    case astNodeIf:
+    case astNodeElseIf:
+    case astNodeList:
+    case astNodeLoop:
+    case astNodeNull:
+    case astNodeOpen:
+    case astNodePragma:
+    case astNodeProcProto:
+    case astNodeRaise:
+    case astNodeReturn:
+    case astNodeSelect:
+    case astNodeSqlStmt:
+    case astNodeToken:
+    case astNodeTriggerArg:
+    case astNodeWhile:
+    case astNodeValues:
+    case astNodeSignal:
+    case astNodePrepare:
+    case astNodeExecute:
+    case astNodeGetDiag:
+    case astNodeUsingParam:
       return;
   }
 }
@@ -301,21 +353,17 @@ void transformPragma(PragmaNode* pragma, TransformContext* ctx) {
 const char* loopLabel(const AstNode* loop) { return static_cast<const StatementNode*>(loop)->label; }
 
 const AstNode* sourceLoopOf(const AstNode* loop) {
-  switch (loop->kind) {
-    case astNodeFor: return static_cast<const ForNode*>(loop)->sourceLoop;
-    case astNodeLoop: return static_cast<const LoopNode*>(loop)->sourceLoop;
-    case astNodeWhile: return static_cast<const WhileNode*>(loop)->sourceLoop;
-    default: return nullptr;
-  }
+  if (loop->kind == astNodeFor) return static_cast<const ForNode*>(loop)->sourceLoop;
+  if (loop->kind == astNodeLoop) return static_cast<const LoopNode*>(loop)->sourceLoop;
+  if (loop->kind == astNodeWhile) return static_cast<const WhileNode*>(loop)->sourceLoop;
+  return nullptr;
 }
 
 AstNode* continueTargetOf(const AstNode* loop) {
-  switch (loop->kind) {
-    case astNodeFor: return static_cast<const ForNode*>(loop)->continueTarget;
-    case astNodeLoop: return static_cast<const LoopNode*>(loop)->continueTarget;
-    case astNodeWhile: return static_cast<const WhileNode*>(loop)->continueTarget;
-    default: return nullptr;
-  }
+  if (loop->kind == astNodeFor) return static_cast<const ForNode*>(loop)->continueTarget;
+  if (loop->kind == astNodeLoop) return static_cast<const LoopNode*>(loop)->continueTarget;
+  if (loop->kind == astNodeWhile) return static_cast<const WhileNode*>(loop)->continueTarget;
+  return nullptr;
 }
 
 AstNode* findTargetLoop(AstNode* from, const char* label) {
