@@ -1,6 +1,7 @@
 // entry.h - what tools beside the engine (the command-line translator, tests, benchmarks) use of the
 // library: the compile driver, the SQLCA mapping, code-page conversion and the statement domain names.
-// Top side of entry/.
+// Owns a compilation's life (xcomp2, the recovery point, the pool's thread binding), the error records,
+// session maps, dump and host shims. Top side of entry/: may use every subsystem.
 #pragma once
 
 #include <cstddef>

@@ -1,6 +1,7 @@
 // transform.h - rewrites the parsed PL/SQL tree in place into constructs the host dialect has; writes
 // no text, only nodes (token nodes carry literal host text).
-// May use ast/, pool/, entry/errors.h, entry/session.h and lexer/token_codes.h.
+// Owns TransformContext and its name counter, on the caller's stack for one walk; every node it adds is
+// pool memory. May use ast/, pool/, entry/errors.h, entry/session.h and lexer/token_codes.h.
 #pragma once
 
 #include "ast/ast.h"
