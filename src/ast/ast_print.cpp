@@ -1,11 +1,12 @@
 // ast_print.cpp - the text form of a tree, for debugging views and golden tests of the parser. One
 // field per line, two spaces per level; a list of tokens prints on one line as its texts joined by
 // blanks, so a dump reads like the source it came from.
+#include "ast/ast.h"
+
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
 
-#include "ast/ast.h"
 #include "pool/pool.h"
 
 namespace {

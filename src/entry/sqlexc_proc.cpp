@@ -1,6 +1,8 @@
 // sqlexc_proc.cpp - xcomp2, the library's only exported function: prepares the caller's text, runs one
 // compilation and reports the outcome in the caller's SQLCA. It always returns 1 and lets nothing
 // escape: every path, failures included, ends in the same clean-up.
+#include "xcomp2.h"
+
 #include <cstring>
 #include <memory>
 

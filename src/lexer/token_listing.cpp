@@ -1,9 +1,10 @@
 // token_listing.cpp - the token listing behind `xcomp --print-tokens`: every token of a text with its
 // line, code name and text, scanned exactly as the parser would see it (lexical errors included).
+#include "lexer/lexer.h"
+
 #include <cstdio>
 #include <cstring>
 
-#include "lexer/lexer.h"
 #include "lexer/scan_state.h"
 #include "lexer/token_codes.h"
 #include "pool/pool.h"

@@ -2,11 +2,12 @@
 // block declaring i and SYSKELINTERNAL_LOOP_LIMIT around a WHILE. The increment is the WHILE's continue
 // target, so CONTINUE reaches it instead of skipping it, and the FOR is the WHILE's source loop, so an
 // EXIT naming the FOR's label finds the WHILE.
+#include "transform/rewrites.h"
+
 #include <cerrno>
 #include <cstdlib>
 
 #include "lexer/token_codes.h"
-#include "transform/rewrites.h"
 
 namespace {
 

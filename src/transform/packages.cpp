@@ -1,8 +1,9 @@
 // packages.cpp - package specifications and bodies: the parser's single member list is sorted into
 // declarations, prototypes and routines, each member recording its package, and a body gets its
 // initialization procedure SYS_INIT, which the writer adds to the module like any other procedure.
-#include "lexer/token_codes.h"
 #include "transform/transform_context.h"
+
+#include "lexer/token_codes.h"
 
 namespace {
 
