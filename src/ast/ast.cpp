@@ -3,8 +3,11 @@
 #include "ast/ast.h"
 
 #include <cstring>
+#include <type_traits>
 
 #include "pool/pool.h"
+
+static_assert(std::is_trivially_destructible_v<AstListCell>);
 
 namespace {
 

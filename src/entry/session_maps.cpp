@@ -9,6 +9,7 @@
 #include "pool/pool.h"
 
 static_assert(std::is_trivially_destructible_v<SessionSettings>);
+static_assert(std::is_trivially_destructible_v<TypeMapRow>);  // copied into the pool for code-unit-32 sessions
 
 const TypeMapRow unicodeTypeMap[] = {
     {"DOUBLE PRECISION", "DOUBLE", nullptr, nullptr},

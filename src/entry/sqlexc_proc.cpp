@@ -4,7 +4,6 @@
 #include "xcomp2.h"
 
 #include <cstring>
-#include <memory>
 
 #include "entry/driver.h"
 #include "entry/dump.h"
