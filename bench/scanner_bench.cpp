@@ -64,8 +64,8 @@ void appendProcedure(std::string& out, int index, Lcg& rng) {
                 "      ROLLBACK;\n"
                 "      RAISE_APPLICATION_ERROR(-20001, 'adjust_%d failed: ' || SQLERRM(SQLCODE));\n"
                 "  END adjust_%d;\n\n",
-                column, index, index, table, column, table, column, table, column, rng.next(100000), table,
-                column, column, index, index);
+                column, index, index, table, column, table, column, table, column, rng.next(100000), table, column,
+                column, index, index);
   out += buffer;
 }
 

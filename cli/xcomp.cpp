@@ -190,8 +190,8 @@ Outcome compileRequest(const Options& options, const std::string& utf8Text) {
     outcome.results.emplace_back(r->domain, text);
   }
   if (options.dump) {
-    appendDumpRecord(options.codePage, options.stringUnits, options.compatMode, options.ncharMapping,
-                     utf8Text.c_str(), results, errors, errors != nullptr ? &outcome.sqlca : nullptr);
+    appendDumpRecord(options.codePage, options.stringUnits, options.compatMode, options.ncharMapping, utf8Text.c_str(),
+                     results, errors, errors != nullptr ? &outcome.sqlca : nullptr);
   }
   releaseCompilation(&results, &errors);
   return outcome;
@@ -202,23 +202,12 @@ void jsonString(std::string& out, const char* s, size_t n) {
   for (size_t i = 0; i < n; ++i) {
     const auto c = static_cast<unsigned char>(s[i]);
     switch (c) {
-      case '"':
-        out += "\\\"";
-        continue;
-      case '\\':
-        out += "\\\\";
-        continue;
-      case '\n':
-        out += "\\n";
-        continue;
-      case '\t':
-        out += "\\t";
-        continue;
-      case '\r':
-        out += "\\r";
-        continue;
-      default:
-        break;
+      case '"': out += "\\\""; continue;
+      case '\\': out += "\\\\"; continue;
+      case '\n': out += "\\n"; continue;
+      case '\t': out += "\\t"; continue;
+      case '\r': out += "\\r"; continue;
+      default: break;
     }
     if (c < 0x20 || c == 0x7F) {
       char buf[8];

@@ -71,7 +71,8 @@ typedef struct XcompResult {
 #if defined(__GNUC__)
 __attribute__((visibility("default")))
 #endif
-int32_t xcomp2(XcompStatement* statement, const XcompOptions* options, SQLCA* sqlca);
+int32_t
+xcomp2(XcompStatement* statement, const XcompOptions* options, SQLCA* sqlca);
 
 #ifdef __cplusplus
 }

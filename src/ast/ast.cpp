@@ -270,44 +270,19 @@ Children childrenOf(AstNode* node) {
     case astNodeGenericLoop:
       // Abstract kinds are never built; their first field after the header would be a label.
       break;
-    case astNodeClose:
-      c.add(static_cast<CloseNode*>(node)->cursor);
-      break;
-    case astNodePipe:
-      c.add(static_cast<PipeNode*>(node)->value);
-      break;
-    case astNodeContinue:
-      c.add(static_cast<ContinueNode*>(node)->condition);
-      break;
-    case astNodeExit:
-      c.add(static_cast<ExitNode*>(node)->condition);
-      break;
-    case astNodeDropPkgBody:
-      c.add(static_cast<DropPkgBodyNode*>(node)->name);
-      break;
-    case astNodeDropPkgHead:
-      c.add(static_cast<DropPkgHeadNode*>(node)->name);
-      break;
-    case astNodeExceptionDecl:
-      c.add(static_cast<ExceptionDeclNode*>(node)->name);
-      break;
-    case astNodeGoto:
-      c.add(static_cast<GotoNode*>(node)->target);
-      break;
-    case astNodeLoop:
-      c.add(static_cast<LoopNode*>(node)->statements);
-      break;
-    case astNodeRaise:
-      c.add(static_cast<RaiseNode*>(node)->exceptionName);
-      break;
-    case astNodeReturn:
-      c.add(static_cast<ReturnNode*>(node)->value);
-      break;
-    case astNodeTriggerArg:
-      c.add(static_cast<TriggerArgNode*>(node)->alias);
-      break;
-    case astNodeCreateTrigger:
-      break;
+    case astNodeClose: c.add(static_cast<CloseNode*>(node)->cursor); break;
+    case astNodePipe: c.add(static_cast<PipeNode*>(node)->value); break;
+    case astNodeContinue: c.add(static_cast<ContinueNode*>(node)->condition); break;
+    case astNodeExit: c.add(static_cast<ExitNode*>(node)->condition); break;
+    case astNodeDropPkgBody: c.add(static_cast<DropPkgBodyNode*>(node)->name); break;
+    case astNodeDropPkgHead: c.add(static_cast<DropPkgHeadNode*>(node)->name); break;
+    case astNodeExceptionDecl: c.add(static_cast<ExceptionDeclNode*>(node)->name); break;
+    case astNodeGoto: c.add(static_cast<GotoNode*>(node)->target); break;
+    case astNodeLoop: c.add(static_cast<LoopNode*>(node)->statements); break;
+    case astNodeRaise: c.add(static_cast<RaiseNode*>(node)->exceptionName); break;
+    case astNodeReturn: c.add(static_cast<ReturnNode*>(node)->value); break;
+    case astNodeTriggerArg: c.add(static_cast<TriggerArgNode*>(node)->alias); break;
+    case astNodeCreateTrigger: break;
     case astNodeAssign: {
       auto* n = static_cast<AssignNode*>(node);
       c.add(n->target);
@@ -382,9 +357,7 @@ Children childrenOf(AstNode* node) {
       c.add(n->initBlock);
       break;
     }
-    case astNodeCreatePkgHead:
-      c.add(static_cast<CreatePkgHeadNode*>(node)->name);
-      break;
+    case astNodeCreatePkgHead: c.add(static_cast<CreatePkgHeadNode*>(node)->name); break;
     case astNodeCreateProc: {
       auto* n = static_cast<CreateProcNode*>(node);
       c.add(n->arguments);
@@ -498,12 +471,8 @@ Children childrenOf(AstNode* node) {
       c.add(n->item);
       break;
     }
-    case astNodeSelect:
-      c.add(static_cast<SelectNode*>(node)->fromClause);
-      break;
-    case astNodeSignal:
-      c.add(static_cast<SignalNode*>(node)->message);
-      break;
+    case astNodeSelect: c.add(static_cast<SelectNode*>(node)->fromClause); break;
+    case astNodeSignal: c.add(static_cast<SignalNode*>(node)->message); break;
     case astNodeSqlStmt: {
       auto* n = static_cast<SqlStmtNode*>(node);
       c.add(n->rest);
@@ -525,8 +494,7 @@ Children childrenOf(AstNode* node) {
     }
     case astNodeNull:
     case astNodeToken:
-    case astNodePrepare:
-      break;
+    case astNodePrepare: break;
     case astNodeList:
     case astNodeGenericStatement:
     case astNodeGenericContainer:

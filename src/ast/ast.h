@@ -260,7 +260,7 @@ struct CreatePkgBodyNode : AstNode {
   AstList* memberList2;
   uint32_t maxNameLength;
   AstList* routines;
-  AstNode* initBlock;  // a one-item list holding the generated initialization procedure, or null
+  AstNode* initBlock;    // a one-item list holding the generated initialization procedure, or null
   AstList* pendingInit;  // statements a rewrite wants run when the module is initialized
 };
 

@@ -238,9 +238,7 @@ class TreePrinter {
         child(d, "declaration", x->declaration);
         return;
       }
-      case astNodeDropPkgBody:
-        child(d, "name", static_cast<const DropPkgBodyNode*>(n)->name);
-        return;
+      case astNodeDropPkgBody: child(d, "name", static_cast<const DropPkgBodyNode*>(n)->name); return;
       case astNodeDropPkgHead: {
         auto* x = static_cast<const DropPkgHeadNode*>(n);
         child(d, "name", x->name);
@@ -555,8 +553,7 @@ class TreePrinter {
       case astNodeGenericContainer:
       case astNodeGenericLoop:
       case astNodeUnused13:
-      case astNodeDecl:
-        return;
+      case astNodeDecl: return;
     }
   }
 

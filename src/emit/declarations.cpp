@@ -60,10 +60,7 @@ void emitDeclaration(AstNode* decl, EmitContext* ctx) {
     case 2:
     case 3:
     case 5:
-    case 6:
-      recordUnwritten(decl, ctx);
-      return;
-    default:
-      return;
+    case 6: recordUnwritten(decl, ctx); return;
+    default: return;
   }
 }

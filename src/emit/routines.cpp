@@ -47,14 +47,12 @@ void emitFunctionOptions(EmitContext* ctx, const AstNode* routine, AstList* opti
         emitStrings(ctx, {"DETERMINISTIC\n"});
         break;
       case T_CURRENT_USER:
-        raiseUnsupported("AUTHID CURRENT_USER not supported", "CREATE [OR REPLACE] FUNCTION...", routine,
-                         ctx->errors);
+        raiseUnsupported("AUTHID CURRENT_USER not supported", "CREATE [OR REPLACE] FUNCTION...", routine, ctx->errors);
         break;
       case T_ORDER:
         raiseUnsupported("ORDER ... BY ... not supported", "CREATE [OR REPLACE] FUNCTION...", routine, ctx->errors);
         break;
-      default:
-        break;
+      default: break;
     }
   }
 }

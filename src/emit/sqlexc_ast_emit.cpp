@@ -103,10 +103,8 @@ constexpr EmitWriter writerFor(AstNodeKind kind) {
     case astNodeCreatePkgBody:
     case astNodeCreatePkgHead:
     case astNodeCreateType:
-    case astNodeCreateTrigger:
-      return emitUnwritten;
-    case astNodeSubtype:
-      return nullptr;
+    case astNodeCreateTrigger: return emitUnwritten;
+    case astNodeSubtype: return nullptr;
     // Pragmas have no text; declarations are written by their block, never dispatched.
     case astNodePragma:
     case astNodeGeneric:
@@ -123,8 +121,7 @@ constexpr EmitWriter writerFor(AstNodeKind kind) {
     case astNodeVarrayDecl:
     case astNodeExceptionDecl:
     case astNodeTriggerArg:
-    case astNodeUsingParam:
-      return nullptr;
+    case astNodeUsingParam: return nullptr;
   }
   return nullptr;
 }

@@ -61,8 +61,7 @@ void compileStatementWithViews(const char* text, XcompResult** results, CompileE
   }
 }
 
-void compileStatement(const char* text, XcompResult** results, CompileError** errors,
-                      const SessionSettings* settings) {
+void compileStatement(const char* text, XcompResult** results, CompileError** errors, const SessionSettings* settings) {
   compileStatementWithViews(text, results, errors, settings, nullptr);
 }
 

@@ -19,8 +19,7 @@ struct DebugViews {
 // Compiles the NUL-terminated `text`. *results and *errors are set first to null; afterwards they hold
 // the result list and the head of the error chain (both may be set; errors come first). Pool exhaustion
 // gives oomError, an internal inconsistency internalErrorRecord. Never throws.
-void compileStatement(const char* text, XcompResult** results, CompileError** errors,
-                      const SessionSettings* settings);
+void compileStatement(const char* text, XcompResult** results, CompileError** errors, const SessionSettings* settings);
 void compileStatementWithViews(const char* text, XcompResult** results, CompileError** errors,
                                const SessionSettings* settings, const DebugViews* views);
 

@@ -10,40 +10,28 @@ namespace {
 
 const char* stringUnitsName(char value) {
   switch (value) {
-    case 'S':
-      return "SYSTEM";
-    case '4':
-      return "CODEUNITS32";
-    default:
-      return "ERROR";
+    case 'S': return "SYSTEM";
+    case '4': return "CODEUNITS32";
+    default: return "ERROR";
   }
 }
 
 const char* compatModeName(char value) {
   switch (value) {
-    case '0':
-      return "NUV";
-    case '1':
-      return "QPX";
-    case '2':
-      return "ORA";
-    default:
-      return "ERROR";
+    case '0': return "NUV";
+    case '1': return "QPX";
+    case '2': return "ORA";
+    default: return "ERROR";
   }
 }
 
 const char* ncharMappingName(char value) {
   switch (value) {
-    case '0':
-      return "NOT_APPLICABLE";
-    case '1':
-      return "GRAPHIC_CU16";
-    case '2':
-      return "GRAPHIC_CU32";
-    case '3':
-      return "CHAR_CU32";
-    default:
-      return "ERROR";
+    case '0': return "NOT_APPLICABLE";
+    case '1': return "GRAPHIC_CU16";
+    case '2': return "GRAPHIC_CU32";
+    case '3': return "CHAR_CU32";
+    default: return "ERROR";
   }
 }
 

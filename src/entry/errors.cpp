@@ -15,27 +15,19 @@ const CompileError internalErrorRecord = {nullptr, "Internal error", internalErr
 const char* errorDomainName(uint32_t domain) {
   // The two exhaustion domains have no name here: their records are static and never formatted.
   switch (domain) {
-    case syntax:
-      return "syntax";
-    case lexical:
-      return "lexical";
-    case unsupportedFeature:
-      return "unsupportedFeature";
-    case internalError:
-      return "internalError";
-    default:
-      return "unknown error domain";
+    case syntax: return "syntax";
+    case lexical: return "lexical";
+    case unsupportedFeature: return "unsupportedFeature";
+    case internalError: return "internalError";
+    default: return "unknown error domain";
   }
 }
 
 const char* errorDomainKey(uint32_t domain) {
   switch (domain) {
-    case outOfMemory:
-      return "outOfMemory";
-    case statementTooBig:
-      return "statementTooBig";
-    default:
-      return errorDomainName(domain);
+    case outOfMemory: return "outOfMemory";
+    case statementTooBig: return "statementTooBig";
+    default: return errorDomainName(domain);
   }
 }
 
@@ -68,8 +60,7 @@ CompileError* recordError(CompileError** chain, const char* message, uint32_t do
   return error;
 }
 
-void raiseSyntaxError(int32_t line, const char* detail, const char* nearText, const char* extra,
-                      CompileError** chain) {
+void raiseSyntaxError(int32_t line, const char* detail, const char* nearText, const char* extra, CompileError** chain) {
   recordError(chain, "syntax error", syntax, line, nearText, detail, extra);
 }
 

@@ -43,8 +43,7 @@ CompileError* recordError(CompileError** chain, const char* message, uint32_t do
                           const char* nearText, const char* detail, const char* extra);
 
 // "syntax error" in the syntax domain with pool copies of the three texts.
-void raiseSyntaxError(int32_t line, const char* detail, const char* nearText, const char* extra,
-                      CompileError** chain);
+void raiseSyntaxError(int32_t line, const char* detail, const char* nearText, const char* extra, CompileError** chain);
 
 // An unsupported feature at `node`: line = node's line + 1, nearText = the node's text when it is a
 // token node. `node` may be null (line -1).

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 struct TypeMapRow {
-  const char* plsqlName;    // words separated by one blank; null ends the table
+  const char* plsqlName;  // words separated by one blank; null ends the table
   const char* hostName;
   const char* declSuffix;   // appended for a variable or field declared without a length, or null
   const char* paramSuffix;  // appended for a parameter or return type without a length, or null
@@ -17,7 +17,7 @@ struct OraErrorRow {
   int32_t oraCode;            // 100 for no data found, otherwise negative; 0 ends the table
   const char* exceptionName;  // the predefined exception name, or null
   int32_t hostSqlcode;
-  char sqlstate[12];          // five characters and a NUL
+  char sqlstate[12];  // five characters and a NUL
 };
 
 extern const TypeMapRow unicodeTypeMap[];
@@ -25,16 +25,16 @@ extern const TypeMapRow nonUnicodeTypeMap[];
 extern const OraErrorRow oraErrorMap[];
 
 struct SessionSettings {
-  uint64_t size;               // the record's own size
-  const char* emitText;        // handed to the emitter unchanged: the session terminator text
-  void* emitHandle;            // handed to the emitter unchanged
-  uint8_t trackLines;          // non-zero: the emitter writes line markers
-  const TypeMapRow* typeMap;   // null: the driver chooses the Unicode map
-  const OraErrorRow* errorMap; // null: the driver puts in the Oracle-error map
-  uint8_t parserTrace;         // non-zero switches the parser's debug trace on
-  uint16_t ncharMapping;       // '0'..'3'
-  uint16_t stringUnits;        // 'S' or '4'
-  uint16_t compatMode;         // '0'..'2'
+  uint64_t size;                // the record's own size
+  const char* emitText;         // handed to the emitter unchanged: the session terminator text
+  void* emitHandle;             // handed to the emitter unchanged
+  uint8_t trackLines;           // non-zero: the emitter writes line markers
+  const TypeMapRow* typeMap;    // null: the driver chooses the Unicode map
+  const OraErrorRow* errorMap;  // null: the driver puts in the Oracle-error map
+  uint8_t parserTrace;          // non-zero switches the parser's debug trace on
+  uint16_t ncharMapping;        // '0'..'3'
+  uint16_t stringUnits;         // 'S' or '4'
+  uint16_t compatMode;          // '0'..'2'
   uint8_t allowMultiplePrograms;
   // Carried for the host's record layout; nothing reads them.
   const char* decimalSuffix;

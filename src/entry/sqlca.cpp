@@ -15,10 +15,10 @@ struct DomainRow {
 };
 
 constexpr DomainRow domainRows[] = {
-    {"SQLEXC_UNKNOWN", false},         {"SQLEXC_PROCEDURE", true},      {"SQLEXC_FUNCTION", true},
-    {"SQLEXC_CREATE_MODULE", false},   {"SQLEXC_COMMENT_MODULE", false}, {"SQLEXC_ANONYMOUS_BLOCK", false},
-    {"SQLEXC_DROP_PACKAGE", false},    {"SQLEXC_DROP_PACKAGE_BODY", false}, {"SQLEXC_TRIGGER", true},
-    {"SQLEXC_TYPE", false},            {"SQLEXC_VARIABLE", false},      {"SQLEXC_CONDITION", false},
+    {"SQLEXC_UNKNOWN", false},       {"SQLEXC_PROCEDURE", true},          {"SQLEXC_FUNCTION", true},
+    {"SQLEXC_CREATE_MODULE", false}, {"SQLEXC_COMMENT_MODULE", false},    {"SQLEXC_ANONYMOUS_BLOCK", false},
+    {"SQLEXC_DROP_PACKAGE", false},  {"SQLEXC_DROP_PACKAGE_BODY", false}, {"SQLEXC_TRIGGER", true},
+    {"SQLEXC_TYPE", false},          {"SQLEXC_VARIABLE", false},          {"SQLEXC_CONDITION", false},
     {"SQLEXC_SQL_STMT", false},
 };
 constexpr uint32_t domainCount = sizeof(domainRows) / sizeof(domainRows[0]);
@@ -101,8 +101,7 @@ void clearSqlca(SQLCA* sqlca) {
   std::memcpy(sqlca->sqlstate, "00000", 5);
 }
 
-void setSqlcaFailure(SQLCA* sqlca, int32_t sqlcode, const char* sqlstate, const char* message,
-                     int32_t failurePoint) {
+void setSqlcaFailure(SQLCA* sqlca, int32_t sqlcode, const char* sqlstate, const char* message, int32_t failurePoint) {
   fixedState(sqlca, sqlcode, sqlstate, failurePoint);
   copyMessage(sqlca, message, std::strlen(message));
 }
@@ -121,18 +120,10 @@ void mapErrorToSqlca(const CompileError* error, SQLCA* sqlca, bool convert, uint
       copyMessage(sqlca, detail, std::strlen(detail));
       return;
     }
-    case unsupportedFeature:
-      setSqlcaFailure(sqlca, -142, "42601", "Unsupported PL/SQL statement", 499);
-      return;
-    case outOfMemory:
-      setSqlcaFailure(sqlca, -10003, "57011", "Out of memory", 504);
-      return;
-    case statementTooBig:
-      setSqlcaFailure(sqlca, -101, "54001", "Statement too big", 509);
-      return;
-    default:
-      setSqlcaFailure(sqlca, -901, "58004", "Unexpected system error", 514);
-      return;
+    case unsupportedFeature: setSqlcaFailure(sqlca, -142, "42601", "Unsupported PL/SQL statement", 499); return;
+    case outOfMemory: setSqlcaFailure(sqlca, -10003, "57011", "Out of memory", 504); return;
+    case statementTooBig: setSqlcaFailure(sqlca, -101, "54001", "Statement too big", 509); return;
+    default: setSqlcaFailure(sqlca, -901, "58004", "Unexpected system error", 514); return;
   }
 }
 

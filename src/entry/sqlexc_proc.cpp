@@ -146,8 +146,8 @@ void request(XcompStatement* statement, const XcompOptions* options, SQLCA* sqlc
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) int32_t xcomp2(XcompStatement* statement,
-                                                                 const XcompOptions* options, SQLCA* sqlca) {
+extern "C" __attribute__((visibility("default"))) int32_t xcomp2(XcompStatement* statement, const XcompOptions* options,
+                                                                 SQLCA* sqlca) {
   try {
     request(statement, options, sqlca);
   } catch (...) {

@@ -123,13 +123,12 @@ void pushBackToken(ParseContext* ctx, int code);
 // parser's lookahead, or T_no_lookahead when it has none (see readerFirstToken in token_codes.h); `value`
 // is the parser's token slot, which must still hold the lookahead's value. The parser must forget its
 // lookahead afterwards.
-AstList* collectTokens(ParseContext* ctx, TokenValue* value, int mode, int firstToken, int stop1,
-                       int stop2 = 0, int stop3 = 0, int stop4 = 0, int stop5 = 0, int stop6 = 0);
+AstList* collectTokens(ParseContext* ctx, TokenValue* value, int mode, int firstToken, int stop1, int stop2 = 0,
+                       int stop3 = 0, int stop4 = 0, int stop5 = 0, int stop6 = 0);
 // collectTokens that also writes the token that ended the run (a stop, 0 or T_TERMINATOR, or ')' or
 // ';' when those ended it) to *endToken when endToken is not null.
-AstList* collectTokensUntil(ParseContext* ctx, TokenValue* value, int mode, int firstToken, int* endToken,
-                            int stop1, int stop2 = 0, int stop3 = 0, int stop4 = 0, int stop5 = 0,
-                            int stop6 = 0);
+AstList* collectTokensUntil(ParseContext* ctx, TokenValue* value, int mode, int firstToken, int* endToken, int stop1,
+                            int stop2 = 0, int stop3 = 0, int stop4 = 0, int stop5 = 0, int stop6 = 0);
 
 // Extends a datatype whose first word is `typeList` with its parenthesised and trailing parts, stopping
 // before NOT, :=, DEFAULT, IS, AS, a comparison, RANGE, AUTHID, DETERMINISTIC, PIPELINED, INDEX, a comma,

@@ -15,7 +15,8 @@ struct NamedToken {
   const char* name;
 };
 
-#define TOKEN(name) NamedToken{name, #name}
+#define TOKEN(name) \
+  NamedToken { name, #name }
 constexpr NamedToken namedTokens[] = {
     TOKEN(T_no_lookahead),
     TOKEN(T_lexical_error),

@@ -28,8 +28,7 @@ const char* listingText(void* scanner, const TokenValue& value, int code) {
     case T_CURSOR_ISOPEN:
       if (value.text != nullptr) return value.text;
       break;
-    default:
-      break;
+    default: break;
   }
   return scannerText(scanner);
 }

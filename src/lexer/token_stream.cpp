@@ -37,8 +37,7 @@ bool isStop(int code, const int* stops) {
   return false;
 }
 
-AstList* collect(ParseContext* ctx, TokenValue* value, int mode, int firstToken, int* endToken,
-                 const int* stops) {
+AstList* collect(ParseContext* ctx, TokenValue* value, int mode, int firstToken, int* endToken, const int* stops) {
   AstList* list = nullptr;
   int depth = 0;
   int code = firstToken == T_no_lookahead ? fetchToken(value, ctx) : firstToken;
@@ -89,10 +88,8 @@ bool endsDatatype(int code) {
     case T_PIPELINED:
     case T_INDEX:
     case T_IS:
-    case T_AS:
-      return true;
-    default:
-      return false;
+    case T_AS: return true;
+    default: return false;
   }
 }
 
@@ -115,8 +112,8 @@ int fetchToken(TokenValue* value, ParseContext* ctx) {
       recordScanError(state, "Unterminated comment", lexical, state->commentLine + 1, scannerText(ctx->scanner),
                       nullptr);
     if (state->stringLine != -1)
-      recordScanError(state, "Unterminated quoted string", lexical, state->stringLine + 1,
-                      scannerText(ctx->scanner), nullptr);
+      recordScanError(state, "Unterminated quoted string", lexical, state->stringLine + 1, scannerText(ctx->scanner),
+                      nullptr);
   }
   return code;
 }
@@ -129,14 +126,14 @@ void pushBackToken(ParseContext* ctx, int code) {
   if (scannerTracing(ctx->scanner)) debugPrint("** pushed back %d - %s\n", code, scannerText(ctx->scanner));
 }
 
-AstList* collectTokens(ParseContext* ctx, TokenValue* value, int mode, int firstToken, int stop1, int stop2,
-                       int stop3, int stop4, int stop5, int stop6) {
+AstList* collectTokens(ParseContext* ctx, TokenValue* value, int mode, int firstToken, int stop1, int stop2, int stop3,
+                       int stop4, int stop5, int stop6) {
   const int stops[6] = {stop1, stop2, stop3, stop4, stop5, stop6};
   return collect(ctx, value, mode, firstToken, nullptr, stops);
 }
 
-AstList* collectTokensUntil(ParseContext* ctx, TokenValue* value, int mode, int firstToken, int* endToken,
-                            int stop1, int stop2, int stop3, int stop4, int stop5, int stop6) {
+AstList* collectTokensUntil(ParseContext* ctx, TokenValue* value, int mode, int firstToken, int* endToken, int stop1,
+                            int stop2, int stop3, int stop4, int stop5, int stop6) {
   const int stops[6] = {stop1, stop2, stop3, stop4, stop5, stop6};
   return collect(ctx, value, mode, firstToken, endToken, stops);
 }
@@ -171,8 +168,8 @@ AstList* readDatatype(ParseContext* ctx, TokenValue* value, AstList* typeList) {
         if (depth <= 0) return ctx->allowEofInDatatype ? list : nullptr;
         const char* expected = ctx->expectedTokens != nullptr ? ctx->expectedTokens(ctx) : nullptr;
         ScanState* state = stateOf(ctx);
-        recordScanError(state, "Mismatched parentheses in datatype", syntax, state->line + 1,
-                        scannerText(ctx->scanner), expected);
+        recordScanError(state, "Mismatched parentheses in datatype", syntax, state->line + 1, scannerText(ctx->scanner),
+                        expected);
         return nullptr;
       }
     } while (depth > 0);

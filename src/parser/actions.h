@@ -90,10 +90,10 @@ Value functionOption(ParseContext* ctx, const Value& keyword, int code);
 // excursion. Both pass on their token's line.
 Value enterBlock(ParseContext* ctx, const Value& begin);
 Value leaveBlock(ParseContext* ctx, const Value& end);
-Value buildProgramBody(ParseContext* ctx, const Value& declarations, const Value& begin,
-                       const Value& statements, const Value& handlers);
-Value buildDeclareBlock(ParseContext* ctx, const Value& declare, const Value& declarations,
-                        const Value& statements, const Value& handlers);
+Value buildProgramBody(ParseContext* ctx, const Value& declarations, const Value& begin, const Value& statements,
+                       const Value& handlers);
+Value buildDeclareBlock(ParseContext* ctx, const Value& declare, const Value& declarations, const Value& statements,
+                        const Value& handlers);
 Value buildBeginBlock(ParseContext* ctx, const Value& begin, const Value& statements, const Value& handlers);
 
 // ---- declarations (decl_actions.cpp) ----
@@ -114,8 +114,8 @@ Value buildCreateObjectType(ParseContext* ctx, const Value& orReplace, const Val
                             const Value& fields);
 Value buildCreateTableType(ParseContext* ctx, const Value& orReplace, const Value& line, const Value& name,
                            const Value& elementType);
-Value buildSubtype(ParseContext* ctx, const Value& line, const Value& name, const Value& datatype,
-                   const Value& range, const Value& notNull);
+Value buildSubtype(ParseContext* ctx, const Value& line, const Value& name, const Value& datatype, const Value& range,
+                   const Value& notNull);
 // RANGE low .. high as one text list: low, a T_DOTDOT token, high.
 Value buildRangeText(ParseContext* ctx, const Value& low, const Value& dotdot, const Value& high);
 Value buildCursorDecl(ParseContext* ctx, const Value& name, const Value& line, const Value& query);
@@ -133,8 +133,7 @@ Value buildStrongRefCursorType(ParseContext* ctx, const Value& type, const Value
 Value buildExceptionDecl(ParseContext* ctx, const Value& name, const Value& line);
 // The error number as a 32-bit integer; out of range records "Integer overflow" and saturates.
 Value buildExceptionInit(ParseContext* ctx, const Value& pragma, const Value& name, const Value& number);
-Value buildSqlstateExceptionInit(ParseContext* ctx, const Value& pragma, const Value& name,
-                                 const Value& sqlstate);
+Value buildSqlstateExceptionInit(ParseContext* ctx, const Value& pragma, const Value& name, const Value& sqlstate);
 Value buildAutonomousPragma(ParseContext* ctx, const Value& pragma);
 // readDatatype after the type's first word; records "Missing data type" for nothing, and for a second
 // %TYPE or %ROWTYPE "Syntax error - too many %TYPE or %ROWTYPE references" then "Invalid data type".
@@ -142,8 +141,8 @@ Value readDeclDatatype(ParseContext* ctx, TokenValue* slot, int* lookahead, cons
 Value readFormalArgType(ParseContext* ctx, TokenValue* slot, int* lookahead, const Value& typeName);
 // A formal argument's default up to ',' or ')'; nothing records "Missing default value".
 Value readArgDefault(ParseContext* ctx, TokenValue* slot, int* lookahead);
-Value buildFormalArg(ParseContext* ctx, const Value& name, const Value& line, const Value& mode,
-                     const Value& datatype, const Value& defaultValue);
+Value buildFormalArg(ParseContext* ctx, const Value& name, const Value& line, const Value& mode, const Value& datatype,
+                     const Value& defaultValue);
 
 // ---- triggers (decl_actions.cpp) ----
 
@@ -153,8 +152,8 @@ Value addTriggerEvent(ParseContext* ctx, const Value& events, const Value& event
 Value buildTriggerArg(ParseContext* ctx, uint32_t which, const Value& alias);
 Value buildTrigger(ParseContext* ctx, const Value& create, const Value& orReplace, const Value& name,
                    const Value& timing, const Value& events, const Value& table, const Value& referencing,
-                   const Value& forEachRow, const Value& follows, const Value& disabled,
-                   const Value& compound, const Value& condition, const Value& body);
+                   const Value& forEachRow, const Value& follows, const Value& disabled, const Value& compound,
+                   const Value& condition, const Value& body);
 
 // ---- statements (stmt_actions.cpp) ----
 
@@ -177,12 +176,12 @@ Value buildElsif(ParseContext* ctx, const Value& keyword, const Value& condition
 Value buildLoop(ParseContext* ctx, const Value& keyword, const Value& statements);
 Value buildWhile(ParseContext* ctx, const Value& keyword, const Value& condition, const Value& statements);
 // FOR: the loop kind from the range's tokens; a `..` with an empty side records "expected loop limits".
-Value buildFor(ParseContext* ctx, const Value& keyword, const Value& variable, const Value& reverse,
-               const Value& range, const Value& body);
+Value buildFor(ParseContext* ctx, const Value& keyword, const Value& variable, const Value& reverse, const Value& range,
+               const Value& body);
 Value buildForallRange(ParseContext* ctx, const Value& keyword, const Value& variable, const Value& low,
                        const Value& dotdot, const Value& high, const Value& body);
-Value buildForallCollection(ParseContext* ctx, const Value& keyword, const Value& variable,
-                            const Value& forKind, const Value& collection, const Value& body);
+Value buildForallCollection(ParseContext* ctx, const Value& keyword, const Value& variable, const Value& forKind,
+                            const Value& collection, const Value& body);
 Value buildFetch(ParseContext* ctx, const Value& keyword, const Value& cursor, const Value& bulkCollect,
                  const Value& into, const Value& limit);
 Value buildClose(ParseContext* ctx, const Value& keyword, const Value& cursor);
@@ -192,12 +191,12 @@ Value beginCursorFor(ParseContext* ctx, const Value& cursor);
 Value buildOpen(ParseContext* ctx, const Value& keyword, const Value& cursor);
 Value buildOpenWithArgs(ParseContext* ctx, const Value& keyword, const Value& cursor, const Value& arguments);
 Value buildOpenForSelect(ParseContext* ctx, const Value& keyword, const Value& cursor, const Value& select);
-Value buildOpenForSelectWithComment(ParseContext* ctx, const Value& keyword, const Value& cursor,
-                                    const Value& select, const Value& comment);
+Value buildOpenForSelectWithComment(ParseContext* ctx, const Value& keyword, const Value& cursor, const Value& select,
+                                    const Value& comment);
 Value buildOpenForText(ParseContext* ctx, const Value& keyword, const Value& cursor, const Value& query,
                        const Value& usingText);
-Value buildOpenForTextWithComment(ParseContext* ctx, const Value& keyword, const Value& cursor,
-                                  const Value& query, const Value& usingText, const Value& comment);
+Value buildOpenForTextWithComment(ParseContext* ctx, const Value& keyword, const Value& cursor, const Value& query,
+                                  const Value& usingText, const Value& comment);
 Value buildExit(ParseContext* ctx, const Value& keyword, const Value& target, const Value& condition);
 Value buildContinue(ParseContext* ctx, const Value& keyword, const Value& target, const Value& condition);
 Value buildGoto(ParseContext* ctx, const Value& keyword, const Value& label);
@@ -205,8 +204,7 @@ Value buildNull(ParseContext* ctx, const Value& keyword);
 Value buildReturn(ParseContext* ctx, const Value& keyword, const Value& value);
 Value buildCase(ParseContext* ctx, const Value& keyword, const Value& selector, const Value& whenClauses,
                 const Value& elseClause);
-Value buildSearchedCase(ParseContext* ctx, const Value& keyword, const Value& whenClauses,
-                        const Value& elseClause);
+Value buildSearchedCase(ParseContext* ctx, const Value& keyword, const Value& whenClauses, const Value& elseClause);
 Value buildCaseWhen(ParseContext* ctx, const Value& keyword, const Value& condition, const Value& statements);
 Value buildCaseElse(ParseContext* ctx, const Value& keyword, const Value& statements);
 Value buildDynamic(ParseContext* ctx, const Value& keyword, const Value& statement, const Value& bulkCollect,
@@ -248,8 +246,8 @@ Value readDynamicInto(ParseContext* ctx, TokenValue* slot, int* lookahead);     
 Value readFetchInto(ParseContext* ctx, TokenValue* slot, int* lookahead);         // Missing statement
 Value readUsingValue(ParseContext* ctx, TokenValue* slot, int* lookahead);        // Missing expression
 Value readReturnClause(ParseContext* ctx, TokenValue* slot, int* lookahead);      // Missing expression
-Value readSelectList(ParseContext* ctx, TokenValue* slot, int* lookahead);  // Missing SELECT expression
-Value readSelectInto(ParseContext* ctx, TokenValue* slot, int* lookahead);  // Missing INTO clause
+Value readSelectList(ParseContext* ctx, TokenValue* slot, int* lookahead);        // Missing SELECT expression
+Value readSelectInto(ParseContext* ctx, TokenValue* slot, int* lookahead);        // Missing INTO clause
 Value readUntilRparen(ParseContext* ctx, TokenValue* slot, int* lookahead);
 Value readArgumentRest(ParseContext* ctx, TokenValue* slot, int* lookahead);
 
@@ -263,12 +261,12 @@ Value logicalOperator(ParseContext* ctx, const Value& keyword, int code);
 Value joinLogical(ParseContext* ctx, const Value& left, const Value& op, const Value& right);
 Value negateCondition(ParseContext* ctx, const Value& keyword, const Value& operand);
 Value buildComparison(ParseContext* ctx, const Value& left, const Value& op, const Value& right);
-Value buildLike(ParseContext* ctx, const Value& left, const Value& negated, const Value& keyword,
-                const Value& pattern, const Value& escape);
+Value buildLike(ParseContext* ctx, const Value& left, const Value& negated, const Value& keyword, const Value& pattern,
+                const Value& escape);
 Value escapeText(ParseContext* ctx, const Value& keyword, const Value& value);
 Value buildIsNull(ParseContext* ctx, const Value& left, const Value& keyword, const Value& negated);
-Value buildBetween(ParseContext* ctx, const Value& left, const Value& negated, const Value& keyword,
-                   const Value& low, const Value& andKeyword, const Value& high);
+Value buildBetween(ParseContext* ctx, const Value& left, const Value& negated, const Value& keyword, const Value& low,
+                   const Value& andKeyword, const Value& high);
 // "(" takes the line of IN (a character token carries no line of its own), ")" the line after ')'.
 Value buildInList(ParseContext* ctx, const Value& left, const Value& negated, const Value& keyword,
                   const Value& arguments, const Value& closeLine);
@@ -292,8 +290,7 @@ Value castText(ParseContext* ctx, const Value& keyword, const Value& expression,
 Value fieldOfCall(ParseContext* ctx, const Value& call, const Value& line, const Value& field);
 Value caseText(ParseContext* ctx, const Value& keyword, const Value& selector, const Value& branches,
                const Value& elseValue, const Value& end);
-Value whenThenText(ParseContext* ctx, const Value& when, const Value& condition, const Value& then,
-                   const Value& value);
+Value whenThenText(ParseContext* ctx, const Value& when, const Value& condition, const Value& then, const Value& value);
 Value elseText(ParseContext* ctx, const Value& keyword, const Value& value);
 Value existsText(ParseContext* ctx, const Value& keyword, const Value& subSelect);
 Value literalText(ParseContext* ctx, const Value& literal, int code);
@@ -301,8 +298,8 @@ Value sqlAttributeText(ParseContext* ctx, const Value& pieces, int code);
 Value triggerPredicateText(ParseContext* ctx, const Value& keyword, int code);
 Value callText(ParseContext* ctx, const Value& name, const Value& openLine, const Value& arguments,
                const Value& closeLine);
-Value xmlCallText(ParseContext* ctx, const Value& keyword, int code, const Value& openLine,
-                  const Value& tokens, const Value& closeLine);
+Value xmlCallText(ParseContext* ctx, const Value& keyword, int code, const Value& openLine, const Value& tokens,
+                  const Value& closeLine);
 Value subSelectText(ParseContext* ctx, const Value& keyword, const Value& tokens, const Value& closeLine);
 
 // ---- syntax errors (syntax_errors.cpp) ----
@@ -320,8 +317,7 @@ void reportSyntaxErrorWithText(ParseContext* ctx, const char* message, const cha
 // The same at an explicit zero-based line.
 void reportSyntaxErrorAtLine(ParseContext* ctx, const char* message, int32_t line);
 // The same with explicit zero-based line and domain; extraText or else the expected-token list.
-void reportErrorInDomain(ParseContext* ctx, const char* message, int32_t line, uint32_t domain,
-                         const char* extraText);
+void reportErrorInDomain(ParseContext* ctx, const char* message, int32_t line, uint32_t domain, const char* extraText);
 // The expected-token list of the parser's current state: up to ten names in token-number order, T_
 // prefixes dropped, character tokens quoted, others in angle brackets; a pool string, "" when none,
 // null without a parser state. The ParseContext's expectedTokens hook.

@@ -229,8 +229,8 @@ Value buildDropPkgBody(ParseContext*, const Value& drop, const Value& name) {
   return nodeValue(node);
 }
 
-Value buildPkgHead(ParseContext*, const Value& create, const Value& orReplace, const Value& name,
-                   const Value& authid, const Value& members) {
+Value buildPkgHead(ParseContext*, const Value& create, const Value& orReplace, const Value& name, const Value& authid,
+                   const Value& members) {
   auto* node = makeNode<CreatePkgHeadNode>(astNodeCreatePkgHead, create.line);
   node->name = listOf(name);
   node->orReplace = static_cast<uint8_t>(orReplace.code);
@@ -381,8 +381,8 @@ Value buildCreateTableType(ParseContext*, const Value& orReplace, const Value& l
   return nodeValue(node);
 }
 
-Value buildSubtype(ParseContext*, const Value& line, const Value& name, const Value& datatype,
-                   const Value& range, const Value& notNull) {
+Value buildSubtype(ParseContext*, const Value& line, const Value& name, const Value& datatype, const Value& range,
+                   const Value& notNull) {
   auto* decl = makeDecl<SubtypeNode>(astNodeSubtype, 6, line.line);
   decl->names = listOf(name);
   decl->datatype = listOf(datatype);
@@ -537,8 +537,8 @@ Value readArgDefault(ParseContext* ctx, TokenValue* slot, int* lookahead) {
   return listValue(value);
 }
 
-Value buildFormalArg(ParseContext*, const Value& name, const Value& line, const Value& mode,
-                     const Value& datatype, const Value& defaultValue) {
+Value buildFormalArg(ParseContext*, const Value& name, const Value& line, const Value& mode, const Value& datatype,
+                     const Value& defaultValue) {
   auto* arg = makeNode<FormalArgNode>(astNodeFormalArg, line.line);
   arg->name = listOf(name);
   arg->mode = static_cast<uint32_t>(mode.code);
@@ -565,10 +565,10 @@ Value buildTriggerArg(ParseContext*, uint32_t which, const Value& alias) {
   return nodeValue(arg);
 }
 
-Value buildTrigger(ParseContext*, const Value& create, const Value& orReplace, const Value& name,
-                   const Value& timing, const Value& events, const Value& table, const Value& referencing,
-                   const Value& forEachRow, const Value& follows, const Value& disabled, const Value& compound,
-                   const Value& condition, const Value& body) {
+Value buildTrigger(ParseContext*, const Value& create, const Value& orReplace, const Value& name, const Value& timing,
+                   const Value& events, const Value& table, const Value& referencing, const Value& forEachRow,
+                   const Value& follows, const Value& disabled, const Value& compound, const Value& condition,
+                   const Value& body) {
   auto* node = makeNode<CreateTriggerNode>(astNodeCreateTrigger, create.line);
   node->name = listOf(name);
   node->orReplace = static_cast<uint8_t>(orReplace.code);

@@ -117,15 +117,14 @@ Value buildIsNull(ParseContext*, const Value& left, const Value& keyword, const 
 
 Value buildBetween(ParseContext*, const Value& left, const Value& negated, const Value& keyword, const Value& low,
                    const Value& andKeyword, const Value& high) {
-  AstList* list =
-      add(listOf(left), token(negated.code != 0 ? "NOT BETWEEN" : "BETWEEN", T_BETWEEN, keyword.line));
+  AstList* list = add(listOf(left), token(negated.code != 0 ? "NOT BETWEEN" : "BETWEEN", T_BETWEEN, keyword.line));
   list = add(list, low);
   list = add(list, token("AND", T_AND, andKeyword.line));
   return listValue(add(list, high));
 }
 
-Value buildInList(ParseContext*, const Value& left, const Value& negated, const Value& keyword,
-                  const Value& arguments, const Value& closeLine) {
+Value buildInList(ParseContext*, const Value& left, const Value& negated, const Value& keyword, const Value& arguments,
+                  const Value& closeLine) {
   AstList* list = add(listOf(left), token(negated.code != 0 ? "NOT IN" : "IN", T_IN, keyword.line));
   list = add(list, token("(", keyword.line));
   list = add(list, arguments);
@@ -221,8 +220,7 @@ Value caseText(ParseContext*, const Value& keyword, const Value& selector, const
   return listValue(add(list, token("END", end.line)));
 }
 
-Value whenThenText(ParseContext*, const Value& when, const Value& condition, const Value& then,
-                   const Value& value) {
+Value whenThenText(ParseContext*, const Value& when, const Value& condition, const Value& then, const Value& value) {
   AstList* list = add(nullptr, token("WHEN", T_WHEN, when.line));
   list = add(list, condition);
   list = add(list, token("THEN", T_THEN, then.line));

@@ -30,8 +30,8 @@ constexpr int stopDropped = 1;
 
 AstList* runReader(ParseContext* ctx, TokenValue* slot, int* lookahead, int stop1, int stop2 = 0, int stop3 = 0,
                    int stop4 = 0, int stop5 = 0, int stop6 = 0) {
-  AstList* tokens = collectTokens(ctx, slot, stopPushedBack, readerFirstToken(*lookahead), stop1, stop2, stop3,
-                                  stop4, stop5, stop6);
+  AstList* tokens =
+      collectTokens(ctx, slot, stopPushedBack, readerFirstToken(*lookahead), stop1, stop2, stop3, stop4, stop5, stop6);
   *lookahead = YYEMPTY;
   return tokens;
 }
@@ -168,8 +168,8 @@ Value buildWhile(ParseContext*, const Value& keyword, const Value& condition, co
   return nodeValue(node);
 }
 
-Value buildFor(ParseContext* ctx, const Value& keyword, const Value& variable, const Value& reverse,
-               const Value& range, const Value& body) {
+Value buildFor(ParseContext* ctx, const Value& keyword, const Value& variable, const Value& reverse, const Value& range,
+               const Value& body) {
   auto* node = makeStatement<ForNode>(astNodeFor, keyword.line);
   node->loopVariable = listOf(variable);
   node->reverse = static_cast<uint8_t>(reverse.code);
@@ -200,8 +200,8 @@ Value buildForallCollection(ParseContext*, const Value& keyword, const Value& va
   return nodeValue(node);
 }
 
-Value buildFetch(ParseContext*, const Value& keyword, const Value& cursor, const Value& bulkCollect,
-                 const Value& into, const Value& limit) {
+Value buildFetch(ParseContext*, const Value& keyword, const Value& cursor, const Value& bulkCollect, const Value& into,
+                 const Value& limit) {
   auto* node = makeStatement<FetchNode>(astNodeFetch, keyword.line);
   node->cursor = listOf(cursor);
   node->bulkCollect = static_cast<uint8_t>(bulkCollect.code);
@@ -380,7 +380,9 @@ Value beginSelectRest(ParseContext* ctx, const Value& into) {
   return into;
 }
 
-Value checkFromClause(ParseContext* ctx, const Value& rest) { return checked(ctx, listOf(rest), "Missing FROM clause"); }
+Value checkFromClause(ParseContext* ctx, const Value& rest) {
+  return checked(ctx, listOf(rest), "Missing FROM clause");
+}
 
 Value appendSelectComment(ParseContext*, const Value& select, const Value& comment) {
   auto* node = valueAs<SelectNode>(select);
@@ -392,18 +394,10 @@ Value buildSqlStmt(ParseContext*, const Value& keyword, int code, const Value& r
   const char* verb = "INSERT";
   int verbCode = code;
   switch (code) {
-    case T_UPDATE:
-      verb = "UPDATE";
-      break;
-    case T_DELETE:
-      verb = "DELETE";
-      break;
-    case T_MERGE:
-      verb = "MERGE";
-      break;
-    case T_LOCK:
-      verb = "LOCK";
-      break;
+    case T_UPDATE: verb = "UPDATE"; break;
+    case T_DELETE: verb = "DELETE"; break;
+    case T_MERGE: verb = "MERGE"; break;
+    case T_LOCK: verb = "LOCK"; break;
     // SAVEPOINT and TRUNCATE travel as LOCK does: text the host runs as written.
     case T_SAVEPOINT:
       verb = "SAVEPOINT";
@@ -413,14 +407,9 @@ Value buildSqlStmt(ParseContext*, const Value& keyword, int code, const Value& r
       verb = "TRUNCATE";
       verbCode = T_LOCK;
       break;
-    case T_ROLLBACK:
-      verb = "ROLLBACK";
-      break;
-    case T_COMMIT:
-      verb = "COMMIT";
-      break;
-    default:
-      break;
+    case T_ROLLBACK: verb = "ROLLBACK"; break;
+    case T_COMMIT: verb = "COMMIT"; break;
+    default: break;
   }
   auto* node = makeStatement<SqlStmtNode>(astNodeSqlStmt, keyword.line);
   node->verb = ctxStrdup(verb);
@@ -484,8 +473,7 @@ Value readUntilUsing(ParseContext* ctx, TokenValue* slot, int* lookahead) {
 // LOOP is consumed here, so the loop body rule starts with the statements.
 Value readLoopRange(ParseContext* ctx, TokenValue* slot, int* lookahead) {
   int endToken = 0;
-  AstList* range =
-      collectTokensUntil(ctx, slot, stopDropped, readerFirstToken(*lookahead), &endToken, T_LOOP);
+  AstList* range = collectTokensUntil(ctx, slot, stopDropped, readerFirstToken(*lookahead), &endToken, T_LOOP);
   *lookahead = YYEMPTY;
   if (range == nullptr) reportSyntaxError(ctx, "Missing expression");
   if (endToken != T_LOOP) reportSyntaxError(ctx, "Unexpected token");
@@ -497,8 +485,7 @@ Value readForallLowerBound(ParseContext* ctx, TokenValue* slot, int* lookahead) 
 }
 
 Value readForallUpperBound(ParseContext* ctx, TokenValue* slot, int* lookahead) {
-  return checked(ctx, runReader(ctx, slot, lookahead, T_UPDATE, T_DELETE, T_INSERT, T_EXECUTE),
-                 "Missing expression");
+  return checked(ctx, runReader(ctx, slot, lookahead, T_UPDATE, T_DELETE, T_INSERT, T_EXECUTE), "Missing expression");
 }
 
 Value readImmediateText(ParseContext* ctx, TokenValue* slot, int* lookahead) {

@@ -149,7 +149,6 @@ void reportSyntaxErrorAtLine(ParseContext* ctx, const char* message, int32_t lin
   record(ctx, message, line, syntax, expectedTokenList(ctx));
 }
 
-void reportErrorInDomain(ParseContext* ctx, const char* message, int32_t line, uint32_t domain,
-                         const char* extraText) {
+void reportErrorInDomain(ParseContext* ctx, const char* message, int32_t line, uint32_t domain, const char* extraText) {
   record(ctx, message, line, domain, extraText != nullptr ? extraText : expectedTokenList(ctx));
 }

@@ -84,10 +84,8 @@ bool isLiteralToken(const void* item) {
     case T_HEXLIT:
     case T_NUMERICNO:
     case T_STRING:
-    case T_NULL:
-      return true;
-    default:
-      return false;
+    case T_NULL: return true;
+    default: return false;
   }
 }
 
@@ -200,8 +198,8 @@ void hoistDefault(VarDeclNode* variable, TransformContext* ctx) {
     return;
   }
   if (owner->kind == astNodeRecordDecl) {
-    raiseUnsupported("DEFAULT values not supported in RECORD types", "DEFAULT or :=",
-                     static_cast<const AstNode*>(listFirst(variable->defaultValue)), ctx->errors);
+    raiseUnsupported("DEFAULT values not supported in RECORD types",
+                     "DEFAULT or :=", static_cast<const AstNode*>(listFirst(variable->defaultValue)), ctx->errors);
     return;
   }
   if (listCount(variable->defaultValue) == 1 && isLiteralToken(listFirst(variable->defaultValue))) return;

@@ -69,8 +69,8 @@ AstNode* rewriteNumericFor(ForNode* loop, TransformContext* ctx) {
   auto* block = makeNode<BlockNode>(astNodeBlock, line);
   block->label = loop->label;
   block->declarations = listNew(integerVariable(copyTokens(loop->loopVariable, line), first, line));
-  block->declarations = listAppend(block->declarations,
-                                   integerVariable(listNew(text("SYSKELINTERNAL_LOOP_LIMIT", line)), last, line));
+  block->declarations =
+      listAppend(block->declarations, integerVariable(listNew(text("SYSKELINTERNAL_LOOP_LIMIT", line)), last, line));
 
   // Generated without a source line: it stands for the END LOOP, which has none of its own.
   auto* increment = makeNode<AssignNode>(astNodeAssign, -1);

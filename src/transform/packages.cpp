@@ -100,8 +100,7 @@ SortedMembers sortMembers(AstList* members, AstNode* package, bool isBody) {
       case astNodePrepare:
       case astNodeExecute:
       case astNodeGetDiag:
-      case astNodeUsingParam:
-        continue;
+      case astNodeUsingParam: continue;
     }
   }
   return sorted;

@@ -77,8 +77,7 @@ void prescanToken(AstNode* node, void* arg) {
       block->needsNotFound = 1;
       block->needsRowCount = 1;
       break;
-    default:
-      break;
+    default: break;
   }
 }
 
@@ -325,8 +324,7 @@ void transformDeclaration(AstNode* node, TransformContext* ctx) {
     case astNodePrepare:
     case astNodeExecute:
     case astNodeGetDiag:
-    case astNodeUsingParam:
-      return;
+    case astNodeUsingParam: return;
   }
 }
 
@@ -401,7 +399,8 @@ void transformContinue(ContinueNode* next, TransformContext* ctx) {
   next->loopTarget = loop;
   if (loop == nullptr) return;
   AstNode* increment = continueTargetOf(loop);
-  next->target = increment != nullptr && isStatementNode(increment) ? ensureLabel(increment, ctx) : ensureLabel(loop, ctx);
+  next->target =
+      increment != nullptr && isStatementNode(increment) ? ensureLabel(increment, ctx) : ensureLabel(loop, ctx);
 }
 
 // ---- handlers ----
@@ -612,17 +611,12 @@ void visitFetch(AstNode* node, TransformContext* ctx) {
 AstNode* rewriteFor(ForNode* loop, TransformContext* ctx) {
   switch (loop->forKind) {
     case 1:
-    case 4:
-      return rewriteNumericFor(loop, ctx);
+    case 4: return rewriteNumericFor(loop, ctx);
     case 2:
-    case 3:
-      return rewriteCursorFor(loop, ctx);
+    case 3: return rewriteCursorFor(loop, ctx);
     case 5:
-    case 6:
-      return rewriteForallOverCollection(loop, ctx);
-    default:
-      assert(false && "the parser sets forKind 1 to 6");
-      return nullptr;
+    case 6: return rewriteForallOverCollection(loop, ctx);
+    default: assert(false && "the parser sets forKind 1 to 6"); return nullptr;
   }
 }
 
@@ -705,8 +699,7 @@ constexpr TransformVisitor visitorFor(AstNodeKind kind) {
     case astNodeTableDecl:
     case astNodeRefCursorDecl:
     case astNodeVarrayDecl:
-    case astNodeSubtype:
-      return transformDeclaration;
+    case astNodeSubtype: return transformDeclaration;
     case astNodeExceptionDecl: return visitExceptionDecl;
     case astNodeDynamic: return visitDynamic;
     case astNodeFetch: return visitFetch;
@@ -728,8 +721,7 @@ constexpr TransformVisitor visitorFor(AstNodeKind kind) {
     case astNodeDecl:
     case astNodeNull:
     case astNodePrepare:
-    case astNodeUsingParam:
-      return nullptr;
+    case astNodeUsingParam: return nullptr;
   }
   return nullptr;
 }

@@ -27,9 +27,9 @@ const char* const inputs[] = {
     "  FUNCTION r RETURN NUMBER IS BEGIN RETURN g; END;\nBEGIN\n  g := 3;\nEND;",
     "BEGIN p(1, 2); END;",
     "DROP PACKAGE pk",
-    "BEGIN IF x THEN NULL; END; END;",          // syntax error with an expected-token list
-    "BEGIN x := 'never closed; END;",          // lexical records at end of input
-    "BEGIN /* open comment\n x := 1; END;",    // unterminated comment
+    "BEGIN IF x THEN NULL; END; END;",       // syntax error with an expected-token list
+    "BEGIN x := 'never closed; END;",        // lexical records at end of input
+    "BEGIN /* open comment\n x := 1; END;",  // unterminated comment
 };
 
 struct Outcome {

@@ -166,8 +166,8 @@ TEST_F(AstTest, KindNamesAndPredicates) {
 // Type declarations are the declarations sorted ahead of the variables in a section; every one of
 // them must also pass as a declaration, or the emitter and the name-length scan would skip it.
 TEST_F(AstTest, TypeDeclarationsAreTheTypeNamingDeclarations) {
-  const std::set<uint32_t> typeKinds = {astNodeRecordDecl, astNodeTableDecl, astNodeRefCursorDecl,
-                                        astNodeVarrayDecl, astNodeSubtype};
+  const std::set<uint32_t> typeKinds = {astNodeRecordDecl, astNodeTableDecl, astNodeRefCursorDecl, astNodeVarrayDecl,
+                                        astNodeSubtype};
   for (uint32_t kind = 0; kind <= astNodeKindCount; ++kind) {
     AstNode node{kind, 0, nullptr};
     EXPECT_EQ(isTypeDeclarationNode(&node), typeKinds.count(kind) == 1) << nodeKindName(kind);
@@ -207,10 +207,25 @@ TEST_F(AstTest, WalkVisitsBlockChildrenInTheirOrder) {
   block->handlers = listNew(handler);
   std::vector<std::string> seen;
   walkTree(block, record, &seen);
-  const std::vector<std::string> expected = {
-      "astNodeBlock", "astNodeList", "astNodeAssign", "astNodeList", "v",      "astNodeList",
-      "1",            "astNodeList", "astNodeHandler", "astNodeList", "OTHERS", "astNodeList",
-      "astNodeVarDecl", "astNodeList", "v",          "astNodeList", "NUMBER", "astNodeList", "0"};
+  const std::vector<std::string> expected = {"astNodeBlock",
+                                             "astNodeList",
+                                             "astNodeAssign",
+                                             "astNodeList",
+                                             "v",
+                                             "astNodeList",
+                                             "1",
+                                             "astNodeList",
+                                             "astNodeHandler",
+                                             "astNodeList",
+                                             "OTHERS",
+                                             "astNodeList",
+                                             "astNodeVarDecl",
+                                             "astNodeList",
+                                             "v",
+                                             "astNodeList",
+                                             "NUMBER",
+                                             "astNodeList",
+                                             "0"};
   EXPECT_EQ(seen, expected);
 }
 
@@ -240,16 +255,16 @@ TEST_F(AstTest, WalkFollowsElsifChainsAndLongStatementLists) {
   ifNode->elseStatements = listNew(makeNode<NullNode>(astNodeNull, 3));
   std::vector<std::string> seen;
   walkTree(ifNode, record, &seen);
-  const std::vector<std::string> expected = {"astNodeIf", "astNodeList",  "a",           "astNodeElseIf", "astNodeList",
-                                             "b",         "astNodeElseIf", "astNodeList", "c",             "astNodeList",
-                                             "astNodeNull"};
+  const std::vector<std::string> expected = {"astNodeIf",     "astNodeList", "a", "astNodeElseIf", "astNodeList", "b",
+                                             "astNodeElseIf", "astNodeList", "c", "astNodeList",   "astNodeNull"};
   EXPECT_EQ(seen, expected);
 
   // A long chain of statements must not deepen the stack: walk a list of 200000 nested blocks' worth.
   AstList* many = nullptr;
   for (int i = 0; i < 200000; ++i) many = listAppend(many, makeNode<NullNode>(astNodeNull, i));
   int count = 0;
-  walkTree(many, [](AstNode*, void* arg) { ++*static_cast<int*>(arg); }, &count);
+  walkTree(
+      many, [](AstNode*, void* arg) { ++*static_cast<int*>(arg); }, &count);
   EXPECT_EQ(count, 200001);
 }
 

@@ -84,7 +84,8 @@ TEST(Cli, HelpVersionAndOutputFile) {
 TEST(Cli, CodePageInputIsConvertedAndOutputConvertedBack) {
   // 'caf\xE9' in code page 37 (EBCDIC): the request is converted to UTF-8 for compiling and the
   // statement converted back, so the output is EBCDIC too.
-  const std::string ebcdic = "\xC2\xC5\xC7\xC9\xD5\x40\xA7\x40\x7A\x7E\x40\x7D\x83\x81\x86\x51\x7D\x5E\x40\xC5\xD5\xC4\x5E\x25";
+  const std::string ebcdic =
+      "\xC2\xC5\xC7\xC9\xD5\x40\xA7\x40\x7A\x7E\x40\x7D\x83\x81\x86\x51\x7D\x5E\x40\xC5\xD5\xC4\x5E\x25";
   const CliRun run = xcomp("--no-line-markers --codepage 37", ebcdic);
   EXPECT_EQ(run.status, 0) << run.out;
   EXPECT_NE(run.out.find("\x7D\x83\x81\x86\x51\x7D"), std::string::npos) << "the literal comes back in EBCDIC";

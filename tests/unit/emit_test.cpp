@@ -148,13 +148,13 @@ TEST_F(EmitTest, LineMarkerOnlyWhenOutputDrifted) {
     uint32_t after;
   };
   const Case cases[] = {
-      {true, 5, 4, "", 5},                       // in step: no marker
-      {true, 5, 6, "--#line 007\n", 7},          // drifted
-      {true, 1, 1233, "--#line 1234\n", 1234},   // four digits are not padded
-      {true, 0, 0, "--#line 001\n", 1},          // first statement after a cut
-      {true, 7, -1, "--#line 000\n", 0},         // a generated statement without a line
-      {true, 0, -1, "", 0},                      // ... unless the count is already 0
-      {false, 5, 6, "", 5},                      // markers off: nothing, count untouched
+      {true, 5, 4, "", 5},                      // in step: no marker
+      {true, 5, 6, "--#line 007\n", 7},         // drifted
+      {true, 1, 1233, "--#line 1234\n", 1234},  // four digits are not padded
+      {true, 0, 0, "--#line 001\n", 1},         // first statement after a cut
+      {true, 7, -1, "--#line 000\n", 0},        // a generated statement without a line
+      {true, 0, -1, "", 0},                     // ... unless the count is already 0
+      {false, 5, 6, "", 5},                     // markers off: nothing, count untouched
   };
   for (const Case& c : cases) {
     EmitContext ctx = newContext(c.trackLines);
@@ -242,8 +242,8 @@ TEST_F(EmitTest, DropStatementsEndWithTheTerminator) {
   dropBody->name = tokens({"pkg"});
   AstList* root = listAppend(listAppend(listNew(dropHead), dropWithRest), dropBody);
   const XcompResult* head = emitProgram(root, nullptr, "@", false, &errors);
-  EXPECT_EQ(results(head),
-            (std::vector<std::string>{"DROP MODULE pkg@\n", "DROP PACKAGE pkg CASCADE@\n", "ALTER MODULE pkg DROP BODY@\n"}));
+  EXPECT_EQ(results(head), (std::vector<std::string>{"DROP MODULE pkg@\n", "DROP PACKAGE pkg CASCADE@\n",
+                                                     "ALTER MODULE pkg DROP BODY@\n"}));
   ASSERT_NE(head, nullptr);
   EXPECT_EQ(head->domain, static_cast<uint32_t>(SQLEXC_DROP_PACKAGE));
   EXPECT_EQ(head->next->next->domain, static_cast<uint32_t>(SQLEXC_DROP_PACKAGE_BODY));
@@ -340,7 +340,8 @@ TEST_F(EmitTest, ControlStatementsStayOneLevelIn) {
   auto* bareExit = makeNode<ExitNode>(astNodeExit, 0);
   auto* labelledNull = makeNode<NullNode>(astNodeNull, 0);
   labelledNull->label = "here";
-  const XcompResult* head = compileTree(procedure("p", nullptr, block(listAppend(listAppend(listNew(loop), bareExit), labelledNull))));
+  const XcompResult* head =
+      compileTree(procedure("p", nullptr, block(listAppend(listAppend(listNew(loop), bareExit), labelledNull))));
   ASSERT_NE(head, nullptr);
   EXPECT_EQ(std::string(head->text),
             "CREATE PROCEDURE p SPECIFIC p\n"
@@ -376,8 +377,9 @@ TEST_F(EmitTest, SqlStatementsInsideAndOutsideRoutines) {
   const XcompResult* proc = compileTree(procedure("p", nullptr, block(listAppend(listNew(insert), select))));
   ASSERT_NE(proc, nullptr);
   EXPECT_EQ(proc->next, nullptr);
-  EXPECT_NE(std::string(proc->text).find("  SELECT id FROM NEW TABLE (INSERT INTO t VALUES(1));\n"
-                                         "  SELECT a, b INTO x, y FROM t WHERE k = 1;\n"),
+  EXPECT_NE(std::string(proc->text)
+                .find("  SELECT id FROM NEW TABLE (INSERT INTO t VALUES(1));\n"
+                      "  SELECT a, b INTO x, y FROM t WHERE k = 1;\n"),
             std::string::npos)
       << proc->text;
 

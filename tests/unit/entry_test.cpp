@@ -2,10 +2,10 @@
 // conversion, out-of-memory at every allocation, and concurrent calls.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <thread>
@@ -102,8 +102,7 @@ TEST(EntryFailures, ModeWithoutExecuteOrCompileIsRejected) {
 TEST(EntryFailures, ExecuteModeRunsNothingWithoutAConnection) {
   CallerStatement caller("BEGIN NULL; END;");
   expectFailure(call(caller, XCOMP_MODE_EXECUTE), -901, "58004", "SQLCA not set in CLI", 229);
-  expectFailure(call(caller, XCOMP_MODE_EXECUTE | XCOMP_MODE_COMPILE_ONLY), -901, "58004", "SQLCA not set in CLI",
-                229);
+  expectFailure(call(caller, XCOMP_MODE_EXECUTE | XCOMP_MODE_COMPILE_ONLY), -901, "58004", "SQLCA not set in CLI", 229);
   EXPECT_EQ(caller.text(), "BEGIN NULL; END;");
 }
 
@@ -382,8 +381,7 @@ TEST(Threads, ConcurrentCallsGiveTheSameResultsAsOneThread) {
         clearSqlca(&sqlca);
         const XcompOptions options{XCOMP_MODE_COMPILE_ONLY};
         xcomp2(caller->statement(), &options, &sqlca);
-        if (std::memcmp(&sqlca, &expected[which].first, sizeof sqlca) != 0 ||
-            caller->text() != expected[which].second)
+        if (std::memcmp(&sqlca, &expected[which].first, sizeof sqlca) != 0 || caller->text() != expected[which].second)
           ++mismatches[t];
       }
     });

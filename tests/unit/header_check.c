@@ -17,4 +17,6 @@ _Static_assert(offsetof(SQLCA, sqlstate) == 131, "sqlstate");
 size_t headerCheckSqlcaSize(void) { return sizeof(SQLCA); }
 size_t headerCheckSqlstateOffset(void) { return offsetof(SQLCA, sqlstate); }
 size_t headerCheckResultTextOffset(void) { return offsetof(XcompResult, text) - offsetof(XcompResult, length); }
-size_t headerCheckStatementTextOffset(void) { return offsetof(XcompStatement, text) - offsetof(XcompStatement, length); }
+size_t headerCheckStatementTextOffset(void) {
+  return offsetof(XcompStatement, text) - offsetof(XcompStatement, length);
+}

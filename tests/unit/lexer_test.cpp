@@ -63,7 +63,8 @@ class ScannerTest : public ::testing::Test {
       const std::string line = listing.substr(pos, end - pos);
       const size_t tab1 = line.find('\t');
       const size_t tab2 = line.find('\t', tab1 + 1);
-      tokens.push_back({line.substr(tab1 + 1, tab2 - tab1 - 1), line.substr(tab2 + 1), std::stoi(line.substr(0, tab1))});
+      tokens.push_back(
+          {line.substr(tab1 + 1, tab2 - tab1 - 1), line.substr(tab2 + 1), std::stoi(line.substr(0, tab1))});
       pos = end + 1;
     }
     return tokens;
@@ -145,10 +146,22 @@ TEST_F(ScanTable, KeywordsMatchInAnyCaseButNotAsPartOfWords) {
 TEST_F(ScanTable, OperatorsAndPunctuation) {
   check({
       {", .. :: := << >> = <> < > <= >= != + - || **",
-       {{"T_COMMA", ",", 1},      {"T_DOTDOT", "..", 1},     {"T_DCOLON", "::", 1},     {"T_ASSIGN", ":=", 1},
-        {"T_LABEL_BEG", "<<", 1}, {"T_LABEL_END", ">>", 1},  {"T_COMPARISON", "=", 1},  {"T_COMPARISON", "<>", 1},
-        {"T_COMPARISON", "<", 1}, {"T_COMPARISON", ">", 1},  {"T_COMPARISON", "<=", 1}, {"T_COMPARISON", ">=", 1},
-        {"T_COMPARISON", "!=", 1}, {"T_PLUS", "+", 1},       {"T_MINUS", "-", 1},       {"T_CONCAT", "||", 1},
+       {{"T_COMMA", ",", 1},
+        {"T_DOTDOT", "..", 1},
+        {"T_DCOLON", "::", 1},
+        {"T_ASSIGN", ":=", 1},
+        {"T_LABEL_BEG", "<<", 1},
+        {"T_LABEL_END", ">>", 1},
+        {"T_COMPARISON", "=", 1},
+        {"T_COMPARISON", "<>", 1},
+        {"T_COMPARISON", "<", 1},
+        {"T_COMPARISON", ">", 1},
+        {"T_COMPARISON", "<=", 1},
+        {"T_COMPARISON", ">=", 1},
+        {"T_COMPARISON", "!=", 1},
+        {"T_PLUS", "+", 1},
+        {"T_MINUS", "-", 1},
+        {"T_CONCAT", "||", 1},
         {"T_EXPO", "**", 1}}},
       {"%()*./:;[]^",
        {{"'%'", "%", 1},
@@ -164,7 +177,11 @@ TEST_F(ScanTable, OperatorsAndPunctuation) {
         {"'^'", "^", 1}}},
       // Characters the grammar does not know still arrive, as their own codes.
       {"~ & \v $ @builddate@",
-       {{"'~'", "~", 1}, {"'&'", "&", 1}, {"'\\x0b'", "\v", 1}, {"'$'", "$", 1}, {"'@'", "@", 1},
+       {{"'~'", "~", 1},
+        {"'&'", "&", 1},
+        {"'\\x0b'", "\v", 1},
+        {"'$'", "$", 1},
+        {"'@'", "@", 1},
         {"T_WORD", "builddate@", 1}}},
   });
 }
@@ -176,7 +193,10 @@ TEST_F(ScanTable, Numbers) {
       {"1.5 .5 1. 007",
        {{"T_NUMERICNO", "1.5", 1}, {"T_NUMERICNO", ".5", 1}, {"T_NUMERICNO", "1.", 1}, {"T_DIGITS", "007", 1}}},
       {"1e5 2.5E-3 .5e+2 3.e7",
-       {{"T_NUMERICNO", "1e5", 1}, {"T_NUMERICNO", "2.5E-3", 1}, {"T_NUMERICNO", ".5e+2", 1}, {"T_NUMERICNO", "3.e7", 1}}},
+       {{"T_NUMERICNO", "1e5", 1},
+        {"T_NUMERICNO", "2.5E-3", 1},
+        {"T_NUMERICNO", ".5e+2", 1},
+        {"T_NUMERICNO", "3.e7", 1}}},
       {"x'0A' X'ff09'", {{"T_HEXLIT", "x'0A'", 1}, {"T_HEXLIT", "X'ff09'", 1}}},
       {"x'' X'0G'", {{"T_WORD", "x", 1}, {"T_STRING", "''", 1}, {"T_WORD", "X", 1}, {"T_STRING", "'0G'", 1}}},
       {"-1+2", {{"T_MINUS", "-", 1}, {"T_DIGITS", "1", 1}, {"T_PLUS", "+", 1}, {"T_DIGITS", "2", 1}}},
@@ -189,18 +209,37 @@ TEST_F(ScanTable, NamesQualifiedNamesAndParameters) {
       {"a . b\t.c", {{"T_WORD", "a . b\\t.c", 1}}},
       {"s.\"My Tab\" .x", {{"T_WORD", "s.\"My Tab\" .x", 1}}},
       {"a\n.\nb c", {{"T_WORD", "a\\n.\\nb", 1}, {"T_WORD", "c", 3}}},
-      {"t.* a..b", {{"T_WORD", "t", 1}, {"'.'", ".", 1}, {"'*'", "*", 1}, {"T_WORD", "a", 1}, {"T_DOTDOT", "..", 1}, {"T_WORD", "b", 1}}},
+      {"t.* a..b",
+       {{"T_WORD", "t", 1},
+        {"'.'", ".", 1},
+        {"'*'", "*", 1},
+        {"T_WORD", "a", 1},
+        {"T_DOTDOT", "..", 1},
+        {"T_WORD", "b", 1}}},
       {"\"My \"\"Col\"\"\" \"\" \"a\nb\" z",
        {{"T_WORD", "\"My \"\"Col\"\"\"", 1}, {"T_WORD", "\"\"", 1}, {"T_WORD", "\"a\\nb\"", 1}, {"T_WORD", "z", 2}}},
-      {"ab#c$d@e \xc3\xa9t\xc3\xa9 \x80\xff", {{"T_WORD", "ab#c$d@e", 1}, {"T_WORD", "\xc3\xa9t\xc3\xa9", 1}, {"T_WORD", "\x80\xff", 1}}},
+      {"ab#c$d@e \xc3\xa9t\xc3\xa9 \x80\xff",
+       {{"T_WORD", "ab#c$d@e", 1}, {"T_WORD", "\xc3\xa9t\xc3\xa9", 1}, {"T_WORD", "\x80\xff", 1}}},
       {"$1 $1.x $1 . x . y $$plsql_line",
        {{"T_WORD", "$1", 1}, {"T_DTYPE", "$1.x", 1}, {"T_DTYPE", "$1 . x . y", 1}, {"T_WORD", "$$plsql_line", 1}}},
       {"f(p => 1, \"Q\"\n=> 2)",
-       {{"T_WORD", "f", 1}, {"'('", "(", 1}, {"T_ARGNAME", "p =>", 1}, {"T_DIGITS", "1", 1}, {"T_COMMA", ",", 1},
-        {"T_ARGNAME", "\"Q\"\\n=>", 1}, {"T_DIGITS", "2", 2}, {"')'", ")", 2}}},
+       {{"T_WORD", "f", 1},
+        {"'('", "(", 1},
+        {"T_ARGNAME", "p =>", 1},
+        {"T_DIGITS", "1", 1},
+        {"T_COMMA", ",", 1},
+        {"T_ARGNAME", "\"Q\"\\n=>", 1},
+        {"T_DIGITS", "2", 2},
+        {"')'", ")", 2}}},
       {":new.col :1 :x ? :old . c x:=1",
-       {{"T_TRIG_VAR", ":new.col", 1}, {"T_TRIG_VAR", ":1", 1}, {"T_TRIG_VAR", ":x", 1}, {"T_TRIG_VAR", "?", 1},
-        {"T_TRIG_VAR", ":old . c", 1}, {"T_WORD", "x", 1}, {"T_ASSIGN", ":=", 1}, {"T_DIGITS", "1", 1}}},
+       {{"T_TRIG_VAR", ":new.col", 1},
+        {"T_TRIG_VAR", ":1", 1},
+        {"T_TRIG_VAR", ":x", 1},
+        {"T_TRIG_VAR", "?", 1},
+        {"T_TRIG_VAR", ":old . c", 1},
+        {"T_WORD", "x", 1},
+        {"T_ASSIGN", ":=", 1},
+        {"T_DIGITS", "1", 1}}},
       {"begin.x end =>", {{"T_WORD", "begin.x", 1}, {"T_ARGNAME", "end =>", 1}}},
   });
 }
@@ -212,7 +251,9 @@ TEST_F(ScanTable, CursorAndSqlAttributes) {
        {{"T_CURSOR_NOTFOUND", "c", 1}, {"T_CURSOR_ROWCOUNT", "c", 1}, {"T_CURSOR_ISOPEN", "c", 1}}},
       {"pkg.cur%found \"a%b\"%notfound", {{"T_CURSOR_FOUND", "pkg.cur", 1}, {"T_CURSOR_NOTFOUND", "\"a%b\"", 1}}},
       {"SQL%FOUND sql % NotFound SQL%rowcount",
-       {{"T_SQL_FOUND", "SQL%FOUND", 1}, {"T_SQL_NOTFOUND", "sql % NotFound", 1}, {"T_SQL_ROWCOUNT", "SQL%rowcount", 1}}},
+       {{"T_SQL_FOUND", "SQL%FOUND", 1},
+        {"T_SQL_NOTFOUND", "sql % NotFound", 1},
+        {"T_SQL_ROWCOUNT", "SQL%rowcount", 1}}},
       {"SQL%ISOPEN", {{"T_CURSOR_ISOPEN", "SQL", 1}}},
       {"c\n%\nfound x", {{"T_CURSOR_FOUND", "c\\n", 1}, {"T_WORD", "x", 3}}},
   });
@@ -223,7 +264,8 @@ TEST_F(ScanTable, StringLiterals) {
       {"'it''s' 'a'", {{"T_STRING", "'it''s'", 1}, {"T_STRING", "'a'", 1}}},
       {"'' ''''", {{"T_STRING", "''", 1}, {"T_STRING", "''''", 1}}},
       {"'one\ntwo\n' x", {{"T_STRING", "'one\\ntwo\\n'", 1}, {"T_WORD", "x", 3}}},
-      {"'/* not a comment */' '-- nor this'", {{"T_STRING", "'/* not a comment */'", 1}, {"T_STRING", "'-- nor this'", 1}}},
+      {"'/* not a comment */' '-- nor this'",
+       {{"T_STRING", "'/* not a comment */'", 1}, {"T_STRING", "'-- nor this'", 1}}},
   });
 }
 
@@ -422,8 +464,15 @@ TEST_F(ScannerTest, LexicalErrorsAreRecordedAndScanningGoesOn) {
   };
   const std::vector<ErrorCase> cases = {
       {"x := 1;\n  y := 12abc;\nz",
-       {{"T_WORD", "x", 1}, {"T_ASSIGN", ":=", 1}, {"T_DIGITS", "1", 1}, {"';'", ";", 1}, {"T_WORD", "y", 2},
-        {"T_ASSIGN", ":=", 2}, {"T_WORD", "bc", 2}, {"';'", ";", 2}, {"T_WORD", "z", 3}},
+       {{"T_WORD", "x", 1},
+        {"T_ASSIGN", ":=", 1},
+        {"T_DIGITS", "1", 1},
+        {"';'", ";", 1},
+        {"T_WORD", "y", 2},
+        {"T_ASSIGN", ":=", 2},
+        {"T_WORD", "bc", 2},
+        {"';'", ";", 2},
+        {"T_WORD", "z", 3}},
        {{"Invalid token", 2, "12a", "  y := 12abc;"}}},
       {"a 1e+ 2.5e- 1e5x .5_\r\nb",
        {{"T_WORD", "a", 1}, {"T_WORD", "b", 2}},
@@ -431,14 +480,18 @@ TEST_F(ScannerTest, LexicalErrorsAreRecordedAndScanningGoesOn) {
         {"Invalid token", 1, "2.5e-", "a 1e+ 2.5e- 1e5x .5_"},
         {"Invalid token", 1, "1e5x", "a 1e+ 2.5e- 1e5x .5_"},
         {"Invalid token", 1, ".5_", "a 1e+ 2.5e- 1e5x .5_"}}},
-      {"a \"abc\nb", {{"T_WORD", "a", 1}, {"T_WORD", "abc", 1}, {"T_WORD", "b", 2}},
+      {"a \"abc\nb",
+       {{"T_WORD", "a", 1}, {"T_WORD", "abc", 1}, {"T_WORD", "b", 2}},
        {{"Unterminated quoted identifier", 1, "\"", "a \"abc"}}},
       {"x\n/* open\n /* nested */\n", {{"T_WORD", "x", 1}}, {}},
       // At end of input the detail is the last token read, not the empty end-of-input text; the source
       // line of an open comment is the empty one after the text, an open string keeps its own line.
       {"x\n/* never\nclosed", {{"T_WORD", "x", 1}}, {{"Unterminated comment", 2, "x", ""}}},
-      {"x := 'no\nend;", {{"T_WORD", "x", 1}, {"T_ASSIGN", ":=", 1}}, {{"Unterminated quoted string", 1, ":=", "x := 'no"}}},
-      {"a 'b' 9z /* c", {{"T_WORD", "a", 1}, {"T_STRING", "'b'", 1}},
+      {"x := 'no\nend;",
+       {{"T_WORD", "x", 1}, {"T_ASSIGN", ":=", 1}},
+       {{"Unterminated quoted string", 1, ":=", "x := 'no"}}},
+      {"a 'b' 9z /* c",
+       {{"T_WORD", "a", 1}, {"T_STRING", "'b'", 1}},
        {{"Invalid token", 1, "9z", "a 'b' 9z /* c"}, {"Unterminated comment", 1, "'", ""}}},
       {"/* nothing before", {}, {{"Unterminated comment", 1, "", ""}}},
   };
@@ -520,7 +573,8 @@ TEST_F(ScannerTest, HugeTokensScanInOnePiece) {
 }
 
 TEST_F(ScannerTest, ExhaustedMemoryUnwindsAndTheGuardReleasesTheScanner) {
-  const char* text = "create procedure p is\n  /* c */ x varchar2(10) := 'a''b';\nbegin\n  x := a.b.c%rowcount;\nend;\n/";
+  const char* text =
+      "create procedure p is\n  /* c */ x varchar2(10) := 'a''b';\nbegin\n  x := a.b.c%rowcount;\nend;\n/";
   const size_t expected = scan(text).size();
   // How many host blocks one whole scan asks for: every one of them is made to fail in turn below.
   uint64_t blocks = 0;

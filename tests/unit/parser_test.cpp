@@ -81,14 +81,30 @@ TEST(Grammar, TokenCodesAndRuleNumbersAreTheOnesTheOtherStagesUse) {
     int length;
   };
   const Rule samples[] = {
-      {0, "$accept", 2},           {1, "program_list", 1},     {12, "program", 1},
-      {14, "procedure", 7},        {33, "tok_BEGIN", 1},       {34, "tok_END", 1},
-      {83, "$@1", 0},              {84, "cursor_decl_begin", 3}, {86, "cursor_decl_end", 4},
-      {132, "stmt_pragma", 5},     {188, "stmt_create_trigger", 15}, {217, "$@2", 0},
-      {218, "stmt_execsql_udi", 3}, {225, "$@5", 0},          {226, "stmt_execsql", 3},
-      {245, "lno", 0},             {337, "varKeyword", 1},     {422, "varKeyword", 1},
-      {423, "typeKeyword", 1},     {443, "schemaKeyword", 1},  {461, "labelName", 1},
-      {462, "bool_expr", 2},       {476, "value_or_comparison", 7}, {522, "sub_select", 5},
+      {0, "$accept", 2},
+      {1, "program_list", 1},
+      {12, "program", 1},
+      {14, "procedure", 7},
+      {33, "tok_BEGIN", 1},
+      {34, "tok_END", 1},
+      {83, "$@1", 0},
+      {84, "cursor_decl_begin", 3},
+      {86, "cursor_decl_end", 4},
+      {132, "stmt_pragma", 5},
+      {188, "stmt_create_trigger", 15},
+      {217, "$@2", 0},
+      {218, "stmt_execsql_udi", 3},
+      {225, "$@5", 0},
+      {226, "stmt_execsql", 3},
+      {245, "lno", 0},
+      {337, "varKeyword", 1},
+      {422, "varKeyword", 1},
+      {423, "typeKeyword", 1},
+      {443, "schemaKeyword", 1},
+      {461, "labelName", 1},
+      {462, "bool_expr", 2},
+      {476, "value_or_comparison", 7},
+      {522, "sub_select", 5},
       {532, "opt_escape", 2},
   };
   for (const Rule& rule : samples) {
@@ -121,8 +137,7 @@ TEST_F(Parser, SyntaxErrorRecordsTokenLineSourceLineAndExpectedTokens) {
   // the parser reaches by the default reductions it takes before finding that nothing accepts it:
   // after NULL a lone name could still become `NULL := ...`, but only ';' is written.
   const Case cases[] = {
-      {"CREATE PROCEDURE p IS BEGIN NULL END;", "syntax error, unexpected T_END, expecting ';'", 1, "END",
-       "';'"},
+      {"CREATE PROCEDURE p IS BEGIN NULL END;", "syntax error, unexpected T_END, expecting ';'", 1, "END", "';'"},
       {"BEGIN\n  RAISE e END;\nEND;", "syntax error, unexpected T_END, expecting ';'", 2, "END", "';'"},
       // Five or more acceptable tokens: the message stops after the unexpected token, the list does not.
       {"DECLARE TYPE end IS TABLE OF NUMBER; BEGIN NULL; END;", "syntax error, unexpected T_END", 1, "end",
@@ -132,11 +147,10 @@ TEST_F(Parser, SyntaxErrorRecordsTokenLineSourceLineAndExpectedTokens) {
       // After a whole program only another program (six tokens start one) or the end may follow.
       {"BEGIN NULL; END; ~", "syntax error, unexpected $undefined", 1, "~",
        "PRAGMA, DECLARE, BEGIN, CREATE, DROP, TERMINATOR"},
-      {"CREATE PROCEDURE p IS BEGIN NULL; END p q;", "syntax error, unexpected T_WORD, expecting ';'", 1, "q",
-       "';'"},
+      {"CREATE PROCEDURE p IS BEGIN NULL; END p q;", "syntax error, unexpected T_WORD, expecting ';'", 1, "q", "';'"},
       // Between one and four: each named, in token-number order.
-      {"BEGIN x := 1; END; BEGIN", "syntax error, unexpected $end, expecting T_LABEL_BEG or T_END or T_EXCEPTION",
-       -1, nullptr, "LABEL_BEG, END, EXCEPTION"},
+      {"BEGIN x := 1; END; BEGIN", "syntax error, unexpected $end, expecting T_LABEL_BEG or T_END or T_EXCEPTION", -1,
+       nullptr, "LABEL_BEG, END, EXCEPTION"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
@@ -301,8 +315,8 @@ TEST_F(Parser, MadeUpConditionTokensTakeTheLineOfTheirSourceToken) {
     lines.emplace_back(token->text, token->line);
   }
   const std::vector<std::pair<std::string, int>> expected = {
-      {"x", 0}, {"IN", 0}, {"(", 0},    {"1", 1},      {",", 1}, {"2", 2}, {")", 2}, {"AND", 3},
-      {"CAST(", 3}, {"y", 3}, {"AS", 4}, {"NUMBER", 5}, {")", 5}, {">", 5}, {"0", 5},
+      {"x", 0},     {"IN", 0}, {"(", 0},  {"1", 1},      {",", 1}, {"2", 2}, {")", 2}, {"AND", 3},
+      {"CAST(", 3}, {"y", 3},  {"AS", 4}, {"NUMBER", 5}, {")", 5}, {">", 5}, {"0", 5},
   };
   EXPECT_EQ(lines, expected);
 }

@@ -66,12 +66,9 @@ TEST_F(SessionTest, MapChoiceByCodePageStringUnitsAndNcharMapping) {
     const char* rawHost;
   };
   const Case cases[] = {
-      {1208, 'S', '0', "(255)", "(127)", "VARBINARY"},
-      {1208, '4', '0', "(63)", "(127)", "VARBINARY"},
-      {1208, 'S', '2', "(255)", "(63)", "VARBINARY"},
-      {1208, '4', '3', "(63)", "(63)", "VARBINARY"},
-      {1208, 'S', '1', "(255)", "(127)", "VARBINARY"},
-      {1252, '4', '3', "(255)", "<no row>", "BLOB"},
+      {1208, 'S', '0', "(255)", "(127)", "VARBINARY"}, {1208, '4', '0', "(63)", "(127)", "VARBINARY"},
+      {1208, 'S', '2', "(255)", "(63)", "VARBINARY"},  {1208, '4', '3', "(63)", "(63)", "VARBINARY"},
+      {1208, 'S', '1', "(255)", "(127)", "VARBINARY"}, {1252, '4', '3', "(255)", "<no row>", "BLOB"},
       {37, 'S', '0', "(255)", "<no row>", "BLOB"},
   };
   for (const Case& c : cases) {

@@ -135,9 +135,9 @@ TEST_F(TokenStream, CollectedTokensKeepTheTextAsWritten) {
   open("Select 'it''s', c%FOUND, :new.x, $1.t, sql%rowcount, x.y\n  <> 2 from dual;");
   const AstList* list = collectTokens(&ctx_, &value_, 1, T_no_lookahead, ';');
   EXPECT_EQ(texts(list), "Select 'it''s' , c , :new.x , $1.t , sql%rowcount , x.y <> 2 from dual");
-  EXPECT_EQ(codes(list), (std::vector<uint32_t>{T_SELECT, T_STRING, T_COMMA, T_CURSOR_FOUND, T_COMMA, T_TRIG_VAR,
-                                                T_COMMA, T_DTYPE, T_COMMA, T_SQL_ROWCOUNT, T_COMMA, T_WORD,
-                                                T_COMPARISON, T_DIGITS, T_FROM, T_WORD}));
+  EXPECT_EQ(codes(list),
+            (std::vector<uint32_t>{T_SELECT, T_STRING, T_COMMA, T_CURSOR_FOUND, T_COMMA, T_TRIG_VAR, T_COMMA, T_DTYPE,
+                                   T_COMMA, T_SQL_ROWCOUNT, T_COMMA, T_WORD, T_COMPARISON, T_DIGITS, T_FROM, T_WORD}));
   const auto* last = static_cast<const TokenNode*>(listLast(list));
   EXPECT_EQ(last->line, 1);
 }
@@ -210,7 +210,7 @@ TEST_F(TokenStream, DatatypeAtEndOfInput) {
   ASSERT_NE(errors_, nullptr);
   EXPECT_STREQ(errors_->message, "Mismatched parentheses in datatype");
   EXPECT_EQ(errors_->domain, syntax);
-  EXPECT_EQ(errors_->line, 3);  // the text's final newline has been read at end of input
+  EXPECT_EQ(errors_->line, 3);         // the text's final newline has been read at end of input
   EXPECT_STREQ(errors_->detail, ")");  // the last token read, not the empty end-of-input text
   EXPECT_STREQ(errors_->extra, "IS, AS");
   EXPECT_EQ(errors_->next, nullptr);

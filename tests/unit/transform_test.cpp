@@ -151,7 +151,8 @@ TEST_F(TransformTest, AliasPragmaReplacesAnchoredTypeVisitedAfterIt) {
   pragma->second = tokens({"DECIMAL(9,2)"});
   auto* anchored = variable("v", listAppend(tokens({"EMP", ".", "SAL"}), newTokenNode(T_PERCENT_TYPE, "%TYPE", 0)));
   auto* other = variable("w", listAppend(tokens({"emp", ".", "id"}), newTokenNode(T_PERCENT_TYPE, "%TYPE", 0)));
-  transform(procedure(block(listNew(makeNode<NullNode>(astNodeNull, 0)), listAppend(listAppend(listNew(pragma), anchored), other))));
+  transform(procedure(
+      block(listNew(makeNode<NullNode>(astNodeNull, 0)), listAppend(listAppend(listNew(pragma), anchored), other))));
   EXPECT_EQ(joined(anchored->datatype), "DECIMAL(9,2)");
   EXPECT_EQ(joined(other->datatype), "emp . id %TYPE");
 }
@@ -186,7 +187,8 @@ TEST_F(TransformTest, SqlAttributesDeclareTheirVariablesOnceAfterVariables) {
   handler->statements = listNew(inHandler);
   auto* outside = makeNode<AssignNode>(astNodeAssign, 0);
   outside->target = tokens({"m"});
-  outside->value = listAppend(listNew(newTokenNode(T_SQLERRM, "SQLERRM", 0)), newTokenNode(T_SQL_FOUND, "SQL%FOUND", 0));
+  outside->value =
+      listAppend(listNew(newTokenNode(T_SQLERRM, "SQLERRM", 0)), newTokenNode(T_SQL_FOUND, "SQL%FOUND", 0));
   BlockNode* body = block(listNew(outside), listAppend(listNew(record), existing));
   body->handlers = listNew(handler);
   transform(procedure(body));
@@ -236,7 +238,8 @@ TEST_F(TransformTest, PlacementRulesAreRecorded) {
   autonomous->pragmaCode = T_AUTONOMOUS_XACT;
   auto* function = makeNode<CreateFuncNode>(astNodeCreateFunc, 0);
   function->name = tokens({"f"});
-  function->body = block(listNew(makeNode<NullNode>(astNodeNull, 0)), listAppend(listAppend(listNew(strong), weak), autonomous));
+  function->body =
+      block(listNew(makeNode<NullNode>(astNodeNull, 0)), listAppend(listAppend(listNew(strong), weak), autonomous));
   transform(function);
   EXPECT_EQ(weak->isLocalWeakCursorType, 1);
   ASSERT_NE(errors, nullptr);
@@ -360,8 +363,9 @@ TEST_F(TransformTest, NumericForBecomesABlockAroundACountingWhile) {
   auto* variableDecl = static_cast<VarDeclNode*>(listNth(generated->declarations, 1));
   auto* limitDecl = static_cast<VarDeclNode*>(listNth(generated->declarations, 2));
   // REVERSE counts down from the upper bound to the lower one.
-  EXPECT_EQ(joined(variableDecl->names) + " " + joined(variableDecl->datatype) + " " + joined(variableDecl->defaultValue),
-            "i INTEGER 3");
+  EXPECT_EQ(
+      joined(variableDecl->names) + " " + joined(variableDecl->datatype) + " " + joined(variableDecl->defaultValue),
+      "i INTEGER 3");
   EXPECT_EQ(joined(limitDecl->names) + " " + joined(limitDecl->defaultValue), "SYSKELINTERNAL_LOOP_LIMIT 1");
   auto* whileLoop = static_cast<WhileNode*>(listFirst(generated->statements));
   ASSERT_EQ(whileLoop->kind, astNodeWhile);
