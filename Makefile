@@ -40,7 +40,8 @@ test: build build-asan build-tsan
 bench: build
 	./$(BUILD)/benchmarks --benchmark_min_time=0.5
 
-fuzz: deps
+fuzz:
+	@sh scripts/install-deps.sh clang libclang-rt-14-dev
 	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DXCOMP_FUZZ=ON -DXCOMP_BENCH=OFF >/dev/null
 	@cmake --build $(FUZZ_BUILD) -j$(JOBS) --target fuzz_compile
 	mkdir -p fuzz-corpus

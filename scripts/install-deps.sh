@@ -1,8 +1,9 @@
 #!/bin/sh
-# Installs the Debian packages the build and the tests need. A no-op when all are present; without
-# root it prints the command to run instead.
+# Installs the Debian packages the build and the tests need, plus any named on the command line
+# (the fuzzer asks for clang). A no-op when all are present; without root it prints the command to
+# run instead.
 set -e
-PACKAGES="cmake make g++ flex bison libgtest-dev libgmock-dev libbenchmark-dev unixodbc-dev clang libclang-rt-14-dev python3"
+PACKAGES="cmake make g++ flex bison libgtest-dev libbenchmark-dev unixodbc-dev $*"
 missing=""
 for p in $PACKAGES; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
