@@ -53,7 +53,9 @@ void request(XcompStatement* statement, const XcompOptions* options, SQLCA* sqlc
     }
   };
 
-  const uint32_t mode = options->xcompMode;
+  // A caller that breaks the record contract gets an answer, not a crash: no options is no mode, and a
+  // missing statement or one longer than the text area cannot be compiled.
+  const uint32_t mode = options == nullptr ? 0 : options->xcompMode;
   if ((mode & XCOMP_MODE_EXECUTE) != 0) {
     // No call-level-interface connection can be opened from this build: report the failed connect
     // rather than pretend that anything ran.
@@ -62,6 +64,15 @@ void request(XcompStatement* statement, const XcompOptions* options, SQLCA* sqlc
   }
   if ((mode & XCOMP_MODE_COMPILE_ONLY) == 0) {
     setSqlcaFailure(sqlca, -901, "58004", "XCOMP2: Bad xcompMode value", 202);
+    return finish();
+  }
+
+  if (statement == nullptr) {
+    setSqlcaFailure(sqlca, -901, "58004", "Unexpected PL/SQL", 788);
+    return finish();
+  }
+  if (statement->length > XCOMP_MAX_STATEMENT) {
+    setSqlcaFailure(sqlca, -101, "54001", "stmt too long", 598);
     return finish();
   }
 
@@ -148,6 +159,7 @@ void request(XcompStatement* statement, const XcompOptions* options, SQLCA* sqlc
 
 extern "C" __attribute__((visibility("default"))) int32_t xcomp2(XcompStatement* statement, const XcompOptions* options,
                                                                  SQLCA* sqlca) {
+  if (sqlca == nullptr) return 1;  // nowhere to report anything
   try {
     request(statement, options, sqlca);
   } catch (...) {

@@ -106,6 +106,23 @@ TEST(EntryFailures, ExecuteModeRunsNothingWithoutAConnection) {
   EXPECT_EQ(caller.text(), "BEGIN NULL; END;");
 }
 
+TEST(EntryFailures, BrokenRecordsAreReportedNotFollowed) {
+  CallerStatement caller("BEGIN NULL; END;");
+  SQLCA sqlca = freshSqlca();
+  EXPECT_EQ(xcomp2(caller.statement(), nullptr, &sqlca), 1);
+  expectFailure(sqlca, -901, "58004", "XCOMP2: Bad xcompMode value", 202);
+  const XcompOptions options{XCOMP_MODE_COMPILE_ONLY};
+  sqlca = freshSqlca();
+  EXPECT_EQ(xcomp2(nullptr, &options, &sqlca), 1);
+  expectFailure(sqlca, -901, "58004", "Unexpected PL/SQL", 788);
+  EXPECT_EQ(xcomp2(caller.statement(), &options, nullptr), 1);
+  caller.statement()->length = XCOMP_MAX_STATEMENT + 1;
+  sqlca = freshSqlca();
+  EXPECT_EQ(xcomp2(caller.statement(), &options, &sqlca), 1);
+  expectFailure(sqlca, -101, "54001", "stmt too long", 598);
+  EXPECT_EQ(caller.guard(), '\x5A');
+}
+
 TEST(EntryFailures, PrivateBlockRefused) {
   CallerStatement caller("BEGIN NULL; END;");
   hostFailNthBlock(1);
