@@ -63,14 +63,16 @@ AstList* declarationsOf(const AstNode* scope) {
   return nullptr;
 }
 
-// A weak REF CURSOR type of a block is the host's plain CURSOR; package types keep their names.
-AstList* resolveRefCursorType(AstList* type, const AstNode* from) {
-  for (const AstNode* scope = from; scope != nullptr; scope = scope->parent) {
-    for (AstListCell* cell = listHeadCell(declarationsOf(scope)); cell != nullptr; cell = cell->next) {
-      const auto* decl = static_cast<const AstNode*>(cell->item);
-      if (decl == nullptr || decl->kind != astNodeRefCursorDecl) continue;
-      const auto* cursorType = static_cast<const RefCursorDeclNode*>(decl);
-      if (cursorType->declClass != 4 || !tokenListsEqual(cursorType->name, type)) continue;
+// A weak REF CURSOR type of a block is the host's plain CURSOR; package types keep their names. The
+// innermost scope that declares the name decides, through the first such declaration it holds.
+AstList* resolveRefCursorType(AstList* type, const TransformContext* ctx) {
+  for (const AstNode* scope = type->parent; scope != nullptr; scope = scope->parent) {
+    const AstList* declarations = declarationsOf(scope);
+    if (declarations == nullptr) continue;
+    for (AstListCell* cell = listHeadCell(ctx->refCursorTypes); cell != nullptr; cell = cell->next) {
+      const auto* cursorType = static_cast<const RefCursorDeclNode*>(cell->item);
+      if (cursorType->parent != declarations || cursorType->declClass != 4) continue;
+      if (!tokenListsEqual(cursorType->name, type)) continue;
       if (isPackageNode(scope) || cursorType->returnType != nullptr) return type;
       return listNew(newTokenNode(T_STRING, "CURSOR", static_cast<const AstNode*>(listFirst(type))->line));
     }
@@ -135,8 +137,7 @@ AstList* rewriteDatatype(AstList* typeTokens, TransformContext* ctx, bool forPar
     }
     return mapped;
   }
-  if (ctx->refCursorTypesSeen == 0) return typeTokens;
-  return resolveRefCursorType(typeTokens, typeTokens->parent);
+  return resolveRefCursorType(typeTokens, ctx);
 }
 
 void declareImplicitVariable(BlockNode* block, const char* name, const char* type, const char* defaultValue) {

@@ -27,9 +27,11 @@ struct TransformContext {
   uint8_t inHandler;  // 1 while inside a block's exception handlers
   CompileError** errors;
   const OraErrorRow* errorMap;
-  // REF CURSOR type declarations visited so far. A type is declared before its uses, so while this is
-  // 0 no scope needs searching for one, which keeps large declaration sections linear.
-  uint32_t refCursorTypesSeen;
+  // The REF CURSOR type declarations visited so far, in visiting order. A type is declared before its
+  // uses (types lead each declaration section, and a package's declarations are visited before its
+  // routines), so a type name is resolved against these instead of rescanning every declaration of the
+  // enclosing scopes, which made a long declaration section quadratic once one such type existed.
+  AstList* refCursorTypes;
 };
 
 static_assert(std::is_trivially_destructible_v<TypeMapEntry>, "TypeMapEntry lives in the pool");

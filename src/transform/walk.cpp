@@ -242,7 +242,7 @@ void transformDeclaration(AstNode* node, TransformContext* ctx) {
     }
     case astNodeRefCursorDecl: {
       auto* cursorType = static_cast<RefCursorDeclNode*>(node);
-      ++ctx->refCursorTypesSeen;
+      ctx->refCursorTypes = listAppend(ctx->refCursorTypes, cursorType);
       visit(cursorType->name, node, ctx);
       decl->nameLength = summedNameLength(cursorType->name);
       visit(cursorType->returnType, node, ctx);

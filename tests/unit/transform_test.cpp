@@ -330,6 +330,41 @@ TEST_F(TransformTest, PackageHeadKeepsDeclarationsAndPrototypesOnly) {
   EXPECT_EQ(errors, nullptr);  // a strong REF CURSOR type is at home in a package
 }
 
+RefCursorDeclNode* weakCursorType(const char* name) {
+  auto* node = makeNode<RefCursorDeclNode>(astNodeRefCursorDecl, 0);
+  node->declClass = 4;
+  node->name = tokens({name});
+  return node;
+}
+
+TEST_F(TransformTest, WeakCursorTypeOfTheInnermostDeclaringScopeDecides) {
+  // The package's rc keeps its name; a routine body declaring its own rc makes it the host's CURSOR,
+  // for the body's variables and for the parameters of a routine nested in it alike.
+  VarDeclNode* packageUse = variable("a", tokens({"RC"}));
+  VarDeclNode* memberUse = variable("b", tokens({"rc"}));
+  CreateProcNode* member = procedure(block(listNew(makeNode<NullNode>(astNodeNull, 0)), listNew(memberUse)));
+  VarDeclNode* shadowedUse = variable("c", tokens({"rc"}));
+  auto* nestedArg = makeNode<FormalArgNode>(astNodeFormalArg, 0);
+  nestedArg->name = tokens({"x"});
+  nestedArg->datatype = tokens({"rc"});
+  CreateProcNode* nested = procedure(block(listNew(makeNode<NullNode>(astNodeNull, 0))));
+  nested->arguments = listNew(nestedArg);
+  VarDeclNode* otherUse = variable("d", tokens({"rc2"}));
+  CreateProcNode* shadowing = procedure(block(
+      listNew(makeNode<NullNode>(astNodeNull, 0)),
+      listAppend(listAppend(listAppend(listNew(weakCursorType("rc")), shadowedUse), otherUse), nested)));
+  CreatePkgBodyNode* body =
+      packageBody(listAppend(listAppend(listAppend(listNew(weakCursorType("rc")), packageUse), member), shadowing));
+  transform(body);
+
+  EXPECT_EQ(joined(packageUse->datatype), "RC");
+  EXPECT_EQ(joined(memberUse->datatype), "rc");
+  EXPECT_EQ(joined(shadowedUse->datatype), "CURSOR");
+  EXPECT_EQ(joined(nestedArg->datatype), "CURSOR");
+  EXPECT_EQ(joined(otherUse->datatype), "rc2");
+  EXPECT_EQ(errors, nullptr);
+}
+
 ForNode* forLoop(uint32_t forKind, AstList* range, AstList* body) {
   auto* loop = makeNode<ForNode>(astNodeFor, 2);
   loop->forKind = forKind;
