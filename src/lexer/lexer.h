@@ -154,6 +154,11 @@ int currentLine(const ParseContext* ctx);
 const char* currentTokenText(const ParseContext* ctx);
 // A pool copy of the current source line, up to the first newline or carriage return.
 const char* currentSourceLine(const ParseContext* ctx);
+// Appends a record made at the scanner's position: `line` zero-based, detail = a copy of the current
+// token text, nearText = the current source line, extra copied or null. Records made on one line share
+// one copy of it, so many errors on a long line cost linear memory. Without a scanner detail and
+// nearText are "".
+void recordAtScanPosition(ParseContext* ctx, const char* message, uint32_t domain, int32_t line, const char* extra);
 
 // ---- debug view ----
 

@@ -209,3 +209,11 @@ const char* currentTokenText(const ParseContext* ctx) {
 const char* currentSourceLine(const ParseContext* ctx) {
   return ctx->scanner == nullptr ? ctxStrdup("") : copySourceLine(stateOf(ctx));
 }
+
+void recordAtScanPosition(ParseContext* ctx, const char* message, uint32_t domain, int32_t line, const char* extra) {
+  if (ctx->scanner == nullptr) {
+    recordError(ctx->errors, message, domain, line + 1, "", "", extra);
+    return;
+  }
+  recordScanError(stateOf(ctx), message, domain, line + 1, scannerText(ctx->scanner), extra);
+}

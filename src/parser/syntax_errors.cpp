@@ -38,7 +38,7 @@ size_t writeListName(char* out, const char* name) {
 }
 
 void record(ParseContext* ctx, const char* message, int32_t line, uint32_t domain, const char* extra) {
-  recordError(ctx->errors, message, domain, line + 1, currentSourceLine(ctx), currentTokenText(ctx), extra);
+  recordAtScanPosition(ctx, message, domain, line, extra);
 }
 
 // The list for one state, or null when there is no state (-1).

@@ -175,6 +175,21 @@ TEST_F(Parser, NearTextIsTheWholeSourceLineOfTheError) {
   EXPECT_STREQ(errors()[0]->nearText, "  RAISE e END;");
 }
 
+TEST_F(Parser, RecordsOnOneLongLineShareOneCopyOfIt) {
+  // A copy of the line per record would make this text cost memory in the square of its length.
+  std::string line = "BEGIN";
+  for (int i = 0; i < 10000; ++i) line += " x := ;";
+  line += " END;";
+  EXPECT_EQ(parse(line), 0);
+  const auto recorded = errors();
+  ASSERT_EQ(recorded.size(), 10000u);
+  EXPECT_EQ(recorded[0]->nearText, line);
+  for (const CompileError* e : recorded) {
+    ASSERT_STREQ(e->message, "Missing expression");
+    ASSERT_EQ(e->nearText, recorded[0]->nearText);
+  }
+}
+
 TEST_F(Parser, TheHookListsExpectedTokensOnlyWhileAParseRuns) {
   EXPECT_EQ(parse("BEGIN NULL; END;"), 0);
   EXPECT_EQ(ctx_.expectedTokens, &expectedTokenList);
