@@ -36,14 +36,6 @@ bool tokenListsEqual(const AstList* a, const AstList* b) {
   return true;
 }
 
-AstList* copyTokens(const AstList* tokens, int32_t line) {
-  AstList* copy = nullptr;
-  for (AstListCell* cell = listHeadCell(tokens); cell != nullptr; cell = cell->next) {
-    copy = listAppend(copy, newTokenNode(T_STRING, tokenText(cell->item), line));
-  }
-  return copy;
-}
-
 // The words of a map entry that start the type, or null when the entry does not apply; `rest` gets the
 // first cell after the matched words.
 bool matchesPrefix(const TypeMapEntry& entry, const AstList* type, AstListCell** rest) {
@@ -99,6 +91,14 @@ bool namesEqualIgnoringCase(const char* a, const char* b) {
     if (asciiLower(*a) != asciiLower(*b)) return false;
   }
   return *a == *b;
+}
+
+AstList* copyTokens(const AstList* tokens, int32_t line) {
+  AstList* copy = nullptr;
+  for (AstListCell* cell = listHeadCell(tokens); cell != nullptr; cell = cell->next) {
+    copy = listAppend(copy, newTokenNode(T_STRING, tokenText(cell->item), line));
+  }
+  return copy;
 }
 
 const char* nextBlockLabel(TransformContext* ctx) {

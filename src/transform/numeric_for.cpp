@@ -13,14 +13,6 @@ namespace {
 
 TokenNode* text(const char* value, int32_t line) { return newTokenNode(T_STRING, value, line); }
 
-AstList* copyTokens(const AstList* tokens, int32_t line) {
-  AstList* copy = nullptr;
-  for (AstListCell* cell = listHeadCell(tokens); cell != nullptr; cell = cell->next) {
-    copy = listAppend(copy, text(static_cast<const TokenNode*>(cell->item)->text, line));
-  }
-  return copy;
-}
-
 // A literal bound must fit the INTEGER the loop variable is declared as.
 void checkBound(const AstList* bound, TransformContext* ctx) {
   if (listCount(bound) != 1) return;

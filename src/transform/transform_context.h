@@ -50,6 +50,10 @@ const char* nextGeneratedName(TransformContext* ctx);
 // nothing follows the words). Null stays null; a type nothing matches comes back unchanged.
 AstList* rewriteDatatype(AstList* typeTokens, TransformContext* ctx, bool forParameter);
 
+// New T_STRING tokens with the texts of `tokens`, all on `line`, so that a generated node never shares
+// cells with the source; an item that is not a token copies as a null text. Null for a null or empty list.
+AstList* copyTokens(const AstList* tokens, int32_t line);
+
 // Declares a generated plain variable at the head of `block`'s variables unless one of that name is
 // declared there already (names compared ignoring ASCII case). `defaultValue` may be null.
 void declareImplicitVariable(BlockNode* block, const char* name, const char* type, const char* defaultValue);
