@@ -418,6 +418,17 @@ void transformHandler(HandlerNode* handler, TransformContext* ctx) {
   visit(handler->statements, handler, ctx);
 }
 
+// The blank-separated words of a map name as T_STRING tokens.
+AstList* splitWords(const char* name) {
+  AstList* words = nullptr;
+  char* state = nullptr;
+  for (char* word = splitTokens(ctxStrdup(name), " \t", &state); word != nullptr;
+       word = splitTokens(nullptr, " \t", &state)) {
+    words = listAppend(words, newTokenNode(T_STRING, word, -1));
+  }
+  return words;
+}
+
 void buildTypeMap(TransformContext* ctx, const TypeMapRow* rows) {
   const size_t count = rows != nullptr ? typeMapRowCount(rows) : 0;
   ctx->typeMapCount = static_cast<uint32_t>(count);
@@ -425,18 +436,8 @@ void buildTypeMap(TransformContext* ctx, const TypeMapRow* rows) {
   ctx->typeMap = static_cast<TypeMapEntry*>(ctxAlloc(count * sizeof(TypeMapEntry)));
   for (size_t i = 0; i < count; ++i) {
     TypeMapEntry& entry = ctx->typeMap[i];
-    entry.plsqlWords = nullptr;
-    entry.hostWords = nullptr;
-    char* state = nullptr;
-    for (char* word = splitTokens(ctxStrdup(rows[i].plsqlName), " \t", &state); word != nullptr;
-         word = splitTokens(nullptr, " \t", &state)) {
-      entry.plsqlWords = listAppend(entry.plsqlWords, newTokenNode(T_STRING, word, -1));
-    }
-    state = nullptr;
-    for (char* word = splitTokens(ctxStrdup(rows[i].hostName), " \t", &state); word != nullptr;
-         word = splitTokens(nullptr, " \t", &state)) {
-      entry.hostWords = listAppend(entry.hostWords, newTokenNode(T_STRING, word, -1));
-    }
+    entry.plsqlWords = splitWords(rows[i].plsqlName);
+    entry.hostWords = splitWords(rows[i].hostName);
     entry.declSuffix = rows[i].declSuffix;
     entry.paramSuffix = rows[i].paramSuffix;
   }
