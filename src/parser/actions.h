@@ -52,6 +52,8 @@ Value keywordAsName(ParseContext* ctx, const Value& keyword);
 Value keywordAsLinedName(ParseContext* ctx, const Value& keyword);
 // T_DIGITS text with a leading "-".
 Value negativeDigits(ParseContext* ctx, const Value& digits);
+// The comment a T_COMMENT_SEMI token carried, appended to a text list as a T_STRING token at its line.
+AstList* appendComment(AstList* list, const Value& comment);
 // The parser's stacks beyond their first 200 entries, in the compilation's pool.
 void* parserStackAlloc(size_t size);
 void parserStackFree(void* stack);

@@ -48,6 +48,14 @@ char* keywordAsWritten(const Value& keyword) {
   return ctxStrndup(text, length);
 }
 
+Value blockValue(int32_t line, const Value& declarations, const Value& statements, const Value& handlers) {
+  auto* block = makeNode<BlockNode>(astNodeBlock, line);
+  block->declarations = listOf(declarations);
+  block->statements = listOf(statements);
+  block->handlers = listOf(handlers);
+  return nodeValue(block);
+}
+
 TokenNode* keywordToken(const Value& keyword, int32_t line) {
   TokenNode* name = newTokenNode(T_STRING, nullptr, line);
   name->text = keywordAsWritten(keyword);
@@ -66,8 +74,6 @@ T* makeDecl(uint32_t kind, uint32_t declClass, int32_t line) {
   decl->declClass = declClass;
   return decl;
 }
-
-TokenNode* commentToken(const Value& comment) { return newTokenNode(T_STRING, comment.text, comment.line); }
 
 // The three declaration groups of one section while it is being parsed.
 struct DeclGroups {
@@ -134,6 +140,10 @@ Value negativeDigits(ParseContext*, const Value& digits) {
   Value value = digits;
   value.text = negative;
   return value;
+}
+
+AstList* appendComment(AstList* list, const Value& comment) {
+  return listAppend(list, newTokenNode(T_STRING, comment.text, comment.line));
 }
 
 void* parserStackAlloc(size_t size) { return ctxAlloc(size); }
@@ -280,27 +290,16 @@ Value leaveBlock(ParseContext* ctx, const Value& end) {
 
 Value buildProgramBody(ParseContext*, const Value& declarations, const Value& begin, const Value& statements,
                        const Value& handlers) {
-  auto* block = makeNode<BlockNode>(astNodeBlock, begin.line);
-  block->declarations = listOf(declarations);
-  block->statements = listOf(statements);
-  block->handlers = listOf(handlers);
-  return nodeValue(block);
+  return blockValue(begin.line, declarations, statements, handlers);
 }
 
 Value buildDeclareBlock(ParseContext*, const Value& declare, const Value& declarations, const Value& statements,
                         const Value& handlers) {
-  auto* block = makeNode<BlockNode>(astNodeBlock, declare.line);
-  block->declarations = listOf(declarations);
-  block->statements = listOf(statements);
-  block->handlers = listOf(handlers);
-  return nodeValue(block);
+  return blockValue(declare.line, declarations, statements, handlers);
 }
 
 Value buildBeginBlock(ParseContext*, const Value& begin, const Value& statements, const Value& handlers) {
-  auto* block = makeNode<BlockNode>(astNodeBlock, begin.line);
-  block->statements = listOf(statements);
-  block->handlers = listOf(handlers);
-  return nodeValue(block);
+  return blockValue(begin.line, Value{}, statements, handlers);
 }
 
 // ---- declarations ----
@@ -420,7 +419,7 @@ Value finishCursorQuery(ParseContext* ctx, const Value& query) {
 
 Value finishCursorQueryWithComment(ParseContext* ctx, const Value& query, const Value& comment) {
   setCommentBeforeSemicolon(ctx, false);
-  return listValue(listAppend(listOf(query), commentToken(comment)));
+  return listValue(appendComment(listOf(query), comment));
 }
 
 Value buildRecordType(ParseContext*, const Value& type, const Value& name, const Value& fields) {

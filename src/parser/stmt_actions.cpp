@@ -17,8 +17,6 @@ T* makeStatement(uint32_t kind, int32_t line) {
   return makeNode<T>(kind, line);
 }
 
-TokenNode* commentToken(const Value& comment) { return newTokenNode(T_STRING, comment.text, comment.line); }
-
 const char* labelText(const Value& label) {
   AstList* parts = listOf(label);
   return parts == nullptr ? nullptr : joinNameParts(parts);
@@ -179,12 +177,11 @@ Value buildFor(ParseContext* ctx, const Value& keyword, const Value& variable, c
   return nodeValue(node);
 }
 
-Value buildForallRange(ParseContext*, const Value& keyword, const Value& variable, const Value& low,
+Value buildForallRange(ParseContext* ctx, const Value& keyword, const Value& variable, const Value& low,
                        const Value& dotdot, const Value& high, const Value& body) {
   auto* node = makeStatement<ForNode>(astNodeFor, keyword.line);
   node->loopVariable = listOf(variable);
-  AstList* range = listAppend(listOf(low), newTokenNode(T_DOTDOT, "..", dotdot.line));
-  node->range = listConcat(range, listOf(high));
+  node->range = listOf(buildRangeText(ctx, low, dotdot, high));
   node->body = listNew(pointerOf(body));
   node->forKind = 4;
   return nodeValue(node);
@@ -249,14 +246,9 @@ Value buildOpenForSelect(ParseContext*, const Value& keyword, const Value& curso
   return nodeValue(node);
 }
 
-Value buildOpenForSelectWithComment(ParseContext*, const Value& keyword, const Value& cursor, const Value& select,
+Value buildOpenForSelectWithComment(ParseContext* ctx, const Value& keyword, const Value& cursor, const Value& select,
                                     const Value& comment) {
-  auto* query = valueAs<SelectNode>(select);
-  query->fromClause = listAppend(query->fromClause, commentToken(comment));
-  auto* node = makeStatement<OpenNode>(astNodeOpen, keyword.line);
-  node->cursor = listOf(cursor);
-  node->query = valueAs<AstNode>(select);
-  return nodeValue(node);
+  return buildOpenForSelect(ctx, keyword, cursor, appendSelectComment(ctx, select, comment));
 }
 
 Value buildOpenForText(ParseContext*, const Value& keyword, const Value& cursor, const Value& query,
@@ -268,13 +260,9 @@ Value buildOpenForText(ParseContext*, const Value& keyword, const Value& cursor,
   return nodeValue(node);
 }
 
-Value buildOpenForTextWithComment(ParseContext*, const Value& keyword, const Value& cursor, const Value& query,
+Value buildOpenForTextWithComment(ParseContext* ctx, const Value& keyword, const Value& cursor, const Value& query,
                                   const Value& usingText, const Value& comment) {
-  auto* node = makeStatement<OpenNode>(astNodeOpen, keyword.line);
-  node->cursor = listOf(cursor);
-  node->query = listAppend(listOf(query), commentToken(comment));
-  node->using_ = listOf(usingText);
-  return nodeValue(node);
+  return buildOpenForText(ctx, keyword, cursor, listValue(appendComment(listOf(query), comment)), usingText);
 }
 
 Value buildExit(ParseContext*, const Value& keyword, const Value& target, const Value& condition) {
@@ -386,7 +374,7 @@ Value checkFromClause(ParseContext* ctx, const Value& rest) {
 
 Value appendSelectComment(ParseContext*, const Value& select, const Value& comment) {
   auto* node = valueAs<SelectNode>(select);
-  node->fromClause = listAppend(node->fromClause, commentToken(comment));
+  node->fromClause = appendComment(node->fromClause, comment);
   return select;
 }
 
@@ -433,7 +421,7 @@ Value finishEmbeddedSql(ParseContext* ctx, const Value& statement) {
 Value finishSqlStmtWithComment(ParseContext* ctx, const Value& statement, const Value& comment) {
   setCommentBeforeSemicolon(ctx, false);
   auto* node = valueAs<SqlStmtNode>(statement);
-  node->rest = listAppend(node->rest, commentToken(comment));
+  node->rest = appendComment(node->rest, comment);
   return statement;
 }
 
