@@ -47,19 +47,9 @@ uint32_t tokenCode(const void* item) {
 
 // 1 numeric range (a `..` anywhere), 3 a query in parentheses, 2 a cursor (possibly with arguments).
 uint32_t forKindOf(ParseContext* ctx, AstList* range) {
-  AstListCell* dotdot = nullptr;
-  AstListCell* previous = nullptr;
-  AstListCell* beforeDotdot = nullptr;
   for (AstListCell* cell = listHeadCell(range); cell != nullptr; cell = cell->next) {
-    if (tokenCode(cell->item) == T_DOTDOT) {
-      dotdot = cell;
-      beforeDotdot = previous;
-      break;
-    }
-    previous = cell;
-  }
-  if (dotdot != nullptr) {
-    if (beforeDotdot == nullptr || dotdot->next == nullptr) reportSyntaxError(ctx, "expected loop limits");
+    if (tokenCode(cell->item) != T_DOTDOT) continue;
+    if (cell == listHeadCell(range) || cell->next == nullptr) reportSyntaxError(ctx, "expected loop limits");
     return 1;
   }
   if (tokenCode(listFirst(range)) == '(') return 3;
