@@ -44,28 +44,15 @@ TokenNode* firstToken(const Value& text) {
   return static_cast<TokenNode*>(node);
 }
 
-// SQLCODE, SQLSTATE and SQLERRM as the first part of a name, in any letter case.
-uint32_t diagnosticCode(const char* text) {
-  if (text == nullptr) return 0;
-  size_t length = 0;
-  while (text[length] != '\0' && text[length] != '.' && text[length] != ' ' && text[length] != '\t' &&
-         text[length] != '\n' && text[length] != '\r') {
-    length += 1;
-  }
-  if (length != 7) return 0;
-  if (strncasecmp(text, "SQLCODE", 7) == 0) return T_SQLCODE;
-  if (strncasecmp(text, "SQLERRM", 7) == 0) return T_SQLERRM;
-  return 0;
-}
-
+// SQLCODE, SQLSTATE and SQLERRM as the first part of a name, in any letter case. A qualified name's
+// text may hold gaps around its dots.
 uint32_t diagnosticCodeOf(const char* text) {
-  if (text != nullptr && strncasecmp(text, "SQLSTATE", 8) == 0) {
-    const char next = text[8];
-    if (next == '\0' || next == '.' || next == ' ' || next == '\t' || next == '\n' || next == '\r') {
-      return T_SQLSTATE;
-    }
-  }
-  return diagnosticCode(text);
+  if (text == nullptr) return 0;
+  const size_t length = std::strcspn(text, ". \t\n\r");
+  if (length == 7 && strncasecmp(text, "SQLCODE", 7) == 0) return T_SQLCODE;
+  if (length == 7 && strncasecmp(text, "SQLERRM", 7) == 0) return T_SQLERRM;
+  if (length == 8 && strncasecmp(text, "SQLSTATE", 8) == 0) return T_SQLSTATE;
+  return 0;
 }
 
 }  // namespace

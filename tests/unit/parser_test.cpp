@@ -278,7 +278,10 @@ TEST_F(Parser, ConditionTextKeepsTokenBoundaries) {
 }
 
 TEST_F(Parser, DiagnosticNamesTakeTheirKeywordCode) {
-  ASSERT_EQ(parse("BEGIN IF sqlcode = 1 OR SqlState = '1' OR sqlerrm IS NULL THEN NULL; END IF; END;"), 0);
+  // Only a whole first part counts: sqlcodes and sqlstate1 are plain names.
+  ASSERT_EQ(parse("BEGIN IF sqlcode = 1 OR SqlState = '1' OR sqlerrm IS NULL OR sqlcodes = 1 OR sqlstate1 = 1 "
+                  "THEN NULL; END IF; END;"),
+            0);
   auto* statement = static_cast<IfNode*>(firstStatement());
   std::vector<uint32_t> codes;
   for (AstListCell* c = listHeadCell(statement->condition); c != nullptr; c = c->next) {
