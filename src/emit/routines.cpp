@@ -26,12 +26,19 @@ bool hasOption(const AstList* options, uint32_t code) {
   return false;
 }
 
-// The head of a routine that belongs to a package: the module is altered member by member.
-void emitModuleMemberHead(EmitContext* ctx, const AstNode* module, const char* objectWord, AstList* name) {
-  AstList* moduleName = module->kind == astNodeCreatePkgHead ? static_cast<const CreatePkgHeadNode*>(module)->name
-                                                             : static_cast<const CreatePkgBodyNode*>(module)->name;
-  emitTokens(moduleName, ctx, "ALTER MODULE ", " ");
-  emitStrings(ctx, {module->kind == astNodeCreatePkgHead ? "PUBLISH " : "ADD ", objectWord, " "});
+AstList* moduleNameOf(const AstNode* module) {
+  if (module == nullptr) return nullptr;
+  if (module->kind == astNodeCreatePkgHead) return static_cast<const CreatePkgHeadNode*>(module)->name;
+  if (module->kind == astNodeCreatePkgBody) return static_cast<const CreatePkgBodyNode*>(module)->name;
+  return nullptr;
+}
+
+// The head of a package member, routine or prototype: the module is altered member by member, and a
+// private member (ADD) is told from a public one (PUBLISH) by the caller.
+void emitModuleMemberHead(EmitContext* ctx, const AstNode* module, bool isPrivate, const char* objectWord,
+                          AstList* name) {
+  emitTokens(moduleNameOf(module), ctx, "ALTER MODULE ", " ");
+  emitStrings(ctx, {isPrivate ? "ADD " : "PUBLISH ", objectWord, " "});
   emitTokens(name, ctx, "", "");
 }
 
@@ -55,13 +62,6 @@ void emitFunctionOptions(EmitContext* ctx, const AstNode* routine, AstList* opti
       default: break;
     }
   }
-}
-
-AstList* prototypeModuleName(const AstNode* module) {
-  if (module == nullptr) return nullptr;
-  if (module->kind == astNodeCreatePkgHead) return static_cast<const CreatePkgHeadNode*>(module)->name;
-  if (module->kind == astNodeCreatePkgBody) return static_cast<const CreatePkgBodyNode*>(module)->name;
-  return nullptr;
 }
 
 // A prototype listed directly in a package body is a private member: ADD instead of PUBLISH.
@@ -153,7 +153,8 @@ void emitProcedure(AstNode* node, EmitContext* ctx) {
   auto* procedure = static_cast<CreateProcNode*>(node);
   beginStatement(ctx, node);
   if (procedure->module != nullptr) {
-    emitModuleMemberHead(ctx, procedure->module, "PROCEDURE", procedure->name);
+    emitModuleMemberHead(ctx, procedure->module, procedure->module->kind != astNodeCreatePkgHead, "PROCEDURE",
+                         procedure->name);
   } else if (procedure->isNested) {
     emitTokens(procedure->name, ctx, "DECLARE PROCEDURE ", "");
   } else {
@@ -193,7 +194,8 @@ void emitFunction(AstNode* node, EmitContext* ctx) {
   auto* function = static_cast<CreateFuncNode*>(node);
   beginStatement(ctx, node);
   if (function->module != nullptr) {
-    emitModuleMemberHead(ctx, function->module, "FUNCTION", function->name);
+    emitModuleMemberHead(ctx, function->module, function->module->kind != astNodeCreatePkgHead, "FUNCTION",
+                         function->name);
   } else {
     writeCreateHead(ctx, "FUNCTION", function->name, function->orReplace != 0);
   }
@@ -223,9 +225,7 @@ void emitProcPrototype(AstNode* node, EmitContext* ctx) {
   auto* prototype = static_cast<ProcProtoNode*>(node);
   emitLineMarker(ctx, node->line);
   emitIndent(ctx);
-  emitTokens(prototypeModuleName(prototype->module), ctx, "ALTER MODULE ", nullptr);
-  emitStrings(ctx, {isInPackageBody(node) ? " ADD PROCEDURE " : " PUBLISH PROCEDURE "});
-  emitTokens(prototype->name, ctx, "", "");
+  emitModuleMemberHead(ctx, prototype->module, isInPackageBody(node), "PROCEDURE", prototype->name);
   emitParamList(prototype->arguments, ctx);
   emitStrings(ctx, {" LANGUAGE SQL", ctx->terminator, "\n"});
   finishStatement(ctx, SQLEXC_PROCEDURE);
@@ -235,9 +235,7 @@ void emitFuncPrototype(AstNode* node, EmitContext* ctx) {
   auto* prototype = static_cast<FuncProtoNode*>(node);
   emitLineMarker(ctx, node->line);
   emitIndent(ctx);
-  emitTokens(prototypeModuleName(prototype->module), ctx, "ALTER MODULE ", nullptr);
-  emitStrings(ctx, {isInPackageBody(node) ? " ADD FUNCTION " : " PUBLISH FUNCTION "});
-  emitTokens(prototype->name, ctx, "", "");
+  emitModuleMemberHead(ctx, prototype->module, isInPackageBody(node), "FUNCTION", prototype->name);
   if (prototype->arguments != nullptr) {
     emitParamList(prototype->arguments, ctx);
   } else {

@@ -314,6 +314,36 @@ TEST_F(EmitTest, FunctionOptionsAndAnchoredTypes) {
   EXPECT_EQ(head->domain, static_cast<uint32_t>(SQLEXC_FUNCTION));
 }
 
+TEST_F(EmitTest, PrototypesArePublishedFromTheSpecificationAndAddedFromTheBody) {
+  auto* function = makeNode<FuncProtoNode>(astNodeFuncProto, 0);
+  function->name = tokens({"f"});
+  function->returnType = tokens({"VARCHAR2"});
+  auto* head = makeNode<CreatePkgHeadNode>(astNodeCreatePkgHead, 0);
+  head->name = tokens({"pk"});
+  head->members = listNew(function);
+  auto* procedure = makeNode<ProcProtoNode>(astNodeProcProto, 0);
+  procedure->name = tokens({"q"});
+  procedure->arguments = listNew(formalArg("a", 0, tokens({"INTEGER"})));
+  auto* body = makeNode<CreatePkgBodyNode>(astNodeCreatePkgBody, 0);
+  body->name = tokens({"pk"});
+  body->members = listNew(procedure);
+  SessionSettings settings = defaultSessionSettings();
+  settings.typeMap = unicodeTypeMap;
+  transformTree(listAppend(listNew(head), body), &settings, &errors);
+
+  EmitContext ctx = newContext(false, "@");
+  emitNode(head->prototypes, &ctx);
+  emitNode(body->prototypes, &ctx);
+  EXPECT_EQ(results(ctx.resultHead),
+            (std::vector<std::string>{
+                "ALTER MODULE pk PUBLISH FUNCTION f() RETURNS VARCHAR2(4096) LANGUAGE SQL NO EXTERNAL ACTION @\n",
+                "ALTER MODULE pk ADD PROCEDURE q(\nIN a INTEGER) LANGUAGE SQL@\n"}));
+  ASSERT_NE(ctx.resultHead, nullptr);
+  EXPECT_EQ(ctx.resultHead->domain, static_cast<uint32_t>(SQLEXC_FUNCTION));
+  EXPECT_EQ(ctx.resultTail->domain, static_cast<uint32_t>(SQLEXC_PROCEDURE));
+  EXPECT_EQ(errors, nullptr);
+}
+
 TEST_F(EmitTest, AnonymousBlockWithOnlyACallIsTheCallAlone) {
   auto* call = makeNode<CallNode>(astNodeCall, 2);
   call->name = tokens({"p"}, 2);
