@@ -33,14 +33,8 @@ void emitCursor(CursorDeclNode* cursor, EmitContext* ctx) {
   beginStatement(ctx, cursor);
   emitTokens(cursor->name, ctx, "DECLARE ", " CURSOR CONSTANT (CURSOR ");
   if (cursor->parameters != nullptr) {
-    emitStrings(ctx, {"("});
-    bool first = true;
-    for (AstListCell* cell = listHeadCell(cursor->parameters); cell != nullptr; cell = cell->next) {
-      if (!first) emitStrings(ctx, {", "});
-      first = false;
-      emitNode(static_cast<AstNode*>(cell->item), ctx);
-    }
-    emitStrings(ctx, {") "});
+    emitParamList(cursor->parameters, ctx);
+    emitStrings(ctx, {" "});
   }
   emitTokens(cursor->query, ctx, "WITH HOLD FOR ", "");
   emitStrings(ctx, {");\n"});
