@@ -33,9 +33,8 @@ const char* continueTargetLabel(const AstNode* loop) {
   return static_cast<const StatementNode*>(inner)->label;
 }
 
-// The query of an assignment from a SELECT: a cursor value the host can open later.
-void emitCursorValue(SelectNode* select, EmitContext* ctx) {
-  emitStrings(ctx, {"CURSOR WITH HOLD FOR "});
+// A query as written, WITH to FROM, with nothing after it.
+void emitQuery(SelectNode* select, EmitContext* ctx) {
   if (select->cte != nullptr) emitTokens(select->cte, ctx, "WITH ", " ");
   emitTokens(select->selectList, ctx, "SELECT ", "");
   if (select->into != nullptr) emitTokens(select->into, ctx, " INTO ", "");
@@ -65,7 +64,9 @@ void emitAssign(AstNode* node, EmitContext* ctx) {
   emitStrings(ctx, {" = "});
   AstNode* value = assign->value;
   if (value != nullptr && value->kind == astNodeSelect) {
-    emitCursorValue(static_cast<SelectNode*>(value), ctx);
+    // A query assigned is a cursor value the host can open later.
+    emitStrings(ctx, {"CURSOR WITH HOLD FOR "});
+    emitQuery(static_cast<SelectNode*>(value), ctx);
   } else {
     emitTokens(assign->value, ctx, "", "");
   }
@@ -218,10 +219,8 @@ void emitSelect(AstNode* node, EmitContext* ctx) {
     emitNode(select->generated, ctx);
     return;
   }
-  if (select->cte != nullptr) emitTokens(select->cte, ctx, "WITH ", " ");
-  emitTokens(select->selectList, ctx, "SELECT ", "");
-  if (select->into != nullptr) emitTokens(select->into, ctx, " INTO ", "");
-  emitTokens(select->fromClause, ctx, " FROM ", ";\n");
+  emitQuery(select, ctx);
+  emitStrings(ctx, {";\n"});
 }
 
 void emitFetch(AstNode* node, EmitContext* ctx) {
