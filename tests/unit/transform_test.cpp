@@ -350,9 +350,9 @@ TEST_F(TransformTest, WeakCursorTypeOfTheInnermostDeclaringScopeDecides) {
   CreateProcNode* nested = procedure(block(listNew(makeNode<NullNode>(astNodeNull, 0))));
   nested->arguments = listNew(nestedArg);
   VarDeclNode* otherUse = variable("d", tokens({"rc2"}));
-  CreateProcNode* shadowing = procedure(block(
-      listNew(makeNode<NullNode>(astNodeNull, 0)),
-      listAppend(listAppend(listAppend(listNew(weakCursorType("rc")), shadowedUse), otherUse), nested)));
+  CreateProcNode* shadowing = procedure(
+      block(listNew(makeNode<NullNode>(astNodeNull, 0)),
+            listAppend(listAppend(listAppend(listNew(weakCursorType("rc")), shadowedUse), otherUse), nested)));
   CreatePkgBodyNode* body =
       packageBody(listAppend(listAppend(listAppend(listNew(weakCursorType("rc")), packageUse), member), shadowing));
   transform(body);
