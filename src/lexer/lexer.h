@@ -31,7 +31,8 @@ static_assert(std::is_trivially_copyable_v<TokenValue>);
 
 // The scanner's per-compilation record, reached through the scanner object. Pool memory.
 struct ScanState {
-  // Accumulates string literals and comments; grows by doubling, the old block released.
+  // Accumulates string literals and comments; made by the first of them, grows by doubling, the old
+  // block released.
   char* textBuffer;
   size_t textCapacity;
   size_t textLength;
