@@ -77,8 +77,12 @@ AstList* collect(ParseContext* ctx, TokenValue* value, int mode, int firstToken,
   return list;
 }
 
+// What may follow a datatype at parenthesis depth 0: a NOT NULL, a default, or the next clause.
 bool endsDatatype(int code) {
   switch (code) {
+    case T_NOT:
+    case T_ASSIGN:
+    case T_DEFAULT:
     case T_COMPARISON:
     case T_RANGE:
     case ')':
@@ -142,40 +146,26 @@ AstList* readDatatype(ParseContext* ctx, TokenValue* value, AstList* typeList) {
   if (scannerTracing(ctx->scanner)) debugPrint("** read_datatype...\n");
   int code = fetchToken(value, ctx);
   if (code == T_DTYPE) return typeList;
-  if (code == ';') {
-    pushBackToken(ctx, code);
-    return typeList;
-  }
-  if (code == 0) return ctx->allowEofInDatatype ? typeList : nullptr;
-
   AstList* list = typeList;
-  int depth = 0;
-  while (code != T_ASSIGN && code != T_NOT && code != T_DEFAULT) {
-    if (endsDatatype(code)) {
+  for (int depth = 0;; code = fetchToken(value, ctx)) {
+    if (code == 0) {
+      if (depth == 0) return ctx->allowEofInDatatype ? list : nullptr;
+      const char* expected = ctx->expectedTokens != nullptr ? ctx->expectedTokens(ctx) : nullptr;
+      ScanState* state = stateOf(ctx);
+      recordScanError(state, "Mismatched parentheses in datatype", syntax, state->line + 1, scannerText(ctx->scanner),
+                      expected);
+      return nullptr;
+    }
+    // Inside parentheses commas and words belong to the type (NUMBER(9, 2), VARCHAR2(10 CHAR)); a ';'
+    // never does, so an unclosed parenthesis cannot swallow the statements after it.
+    if (code == ';' || (depth == 0 && endsDatatype(code))) {
       pushBackToken(ctx, code);
       return list;
     }
-    do {
-      list = listAppend(list, readerNode(ctx, value, code));
-      if (code == '(') ++depth;
-      if (code == ')') --depth;
-      code = fetchToken(value, ctx);
-      if (code == ';') {
-        pushBackToken(ctx, code);
-        return list;
-      }
-      if (code == 0) {
-        if (depth <= 0) return ctx->allowEofInDatatype ? list : nullptr;
-        const char* expected = ctx->expectedTokens != nullptr ? ctx->expectedTokens(ctx) : nullptr;
-        ScanState* state = stateOf(ctx);
-        recordScanError(state, "Mismatched parentheses in datatype", syntax, state->line + 1, scannerText(ctx->scanner),
-                        expected);
-        return nullptr;
-      }
-    } while (depth > 0);
+    list = listAppend(list, readerNode(ctx, value, code));
+    if (code == '(') ++depth;
+    if (code == ')') --depth;
   }
-  pushBackToken(ctx, code);
-  return list;
 }
 
 const char* joinNameParts(const AstList* tokens) {
