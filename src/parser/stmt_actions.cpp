@@ -12,11 +12,6 @@
 
 namespace {
 
-template <typename T>
-T* makeStatement(uint32_t kind, int32_t line) {
-  return makeNode<T>(kind, line);
-}
-
 const char* labelText(const Value& label) {
   AstList* parts = listOf(label);
   return parts == nullptr ? nullptr : joinNameParts(parts);
@@ -61,7 +56,7 @@ uint32_t forKindOf(ParseContext* ctx, AstList* range) {
 // ---- statements ----
 
 Value emptyStatementPart(ParseContext*, const Value& line) {
-  return listValue(listNew(makeStatement<NullNode>(astNodeNull, line.line)));
+  return listValue(listNew(makeNode<NullNode>(astNodeNull, line.line)));
 }
 
 Value labelStatement(ParseContext*, const Value& label, const Value& statement) {
@@ -92,7 +87,7 @@ Value buildAliasPragma(ParseContext*, const Value& pragma, const Value& datatype
 }
 
 Value buildAssign(ParseContext*, const Value& target, const Value& line, const Value& value) {
-  auto* node = makeStatement<AssignNode>(astNodeAssign, line.line);
+  auto* node = makeNode<AssignNode>(astNodeAssign, line.line);
   node->target = listOf(target);
   node->value = listOf(value);
   return nodeValue(node);
@@ -104,7 +99,7 @@ Value assignmentPart(ParseContext*, const Value& value) { return listValue(listO
 Value buildIndexedStatement(ParseContext* ctx, const Value& name, const Value& line, const Value& arguments,
                             const Value& field, const Value& assignment) {
   if (assignment.code != 0) {
-    auto* node = makeStatement<AssignNode>(astNodeAssign, line.line);
+    auto* node = makeNode<AssignNode>(astNodeAssign, line.line);
     node->target = listOf(name);
     node->targetField = listOf(field);
     node->targetIndex = listOf(arguments);
@@ -112,21 +107,21 @@ Value buildIndexedStatement(ParseContext* ctx, const Value& name, const Value& l
     pushBackToken(ctx, ';');
     return nodeValue(node);
   }
-  auto* call = makeStatement<CallNode>(astNodeCall, line.line);
+  auto* call = makeNode<CallNode>(astNodeCall, line.line);
   call->name = listOf(name);
   call->arguments = listOf(arguments);
   return nodeValue(call);
 }
 
 Value buildSimpleCall(ParseContext*, const Value& name, const Value& line) {
-  auto* call = makeStatement<CallNode>(astNodeCall, line.line);
+  auto* call = makeNode<CallNode>(astNodeCall, line.line);
   call->name = listOf(name);
   return nodeValue(call);
 }
 
 Value buildIf(ParseContext*, const Value& keyword, const Value& condition, const Value& thenStatements,
               const Value& elsifs, const Value& elseStatements) {
-  auto* node = makeStatement<IfNode>(astNodeIf, keyword.line);
+  auto* node = makeNode<IfNode>(astNodeIf, keyword.line);
   node->condition = listOf(condition);
   node->thenStatements = listOf(thenStatements);
   node->elsifs = valueAs<ElseIfNode>(elsifs);
@@ -144,13 +139,13 @@ Value buildElsif(ParseContext*, const Value& keyword, const Value& condition, co
 }
 
 Value buildLoop(ParseContext*, const Value& keyword, const Value& statements) {
-  auto* node = makeStatement<LoopNode>(astNodeLoop, keyword.line);
+  auto* node = makeNode<LoopNode>(astNodeLoop, keyword.line);
   node->statements = listOf(statements);
   return nodeValue(node);
 }
 
 Value buildWhile(ParseContext*, const Value& keyword, const Value& condition, const Value& statements) {
-  auto* node = makeStatement<WhileNode>(astNodeWhile, keyword.line);
+  auto* node = makeNode<WhileNode>(astNodeWhile, keyword.line);
   node->condition = listOf(condition);
   node->statements = listOf(statements);
   return nodeValue(node);
@@ -158,7 +153,7 @@ Value buildWhile(ParseContext*, const Value& keyword, const Value& condition, co
 
 Value buildFor(ParseContext* ctx, const Value& keyword, const Value& variable, const Value& reverse, const Value& range,
                const Value& body) {
-  auto* node = makeStatement<ForNode>(astNodeFor, keyword.line);
+  auto* node = makeNode<ForNode>(astNodeFor, keyword.line);
   node->loopVariable = listOf(variable);
   node->reverse = static_cast<uint8_t>(reverse.code);
   node->range = listOf(range);
@@ -169,7 +164,7 @@ Value buildFor(ParseContext* ctx, const Value& keyword, const Value& variable, c
 
 Value buildForallRange(ParseContext* ctx, const Value& keyword, const Value& variable, const Value& low,
                        const Value& dotdot, const Value& high, const Value& body) {
-  auto* node = makeStatement<ForNode>(astNodeFor, keyword.line);
+  auto* node = makeNode<ForNode>(astNodeFor, keyword.line);
   node->loopVariable = listOf(variable);
   node->range = listOf(buildRangeText(ctx, low, dotdot, high));
   node->body = listNew(pointerOf(body));
@@ -179,7 +174,7 @@ Value buildForallRange(ParseContext* ctx, const Value& keyword, const Value& var
 
 Value buildForallCollection(ParseContext*, const Value& keyword, const Value& variable, const Value& forKind,
                             const Value& collection, const Value& body) {
-  auto* node = makeStatement<ForNode>(astNodeFor, keyword.line);
+  auto* node = makeNode<ForNode>(astNodeFor, keyword.line);
   node->loopVariable = listOf(variable);
   node->range = listOf(collection);
   node->body = listNew(pointerOf(body));
@@ -189,7 +184,7 @@ Value buildForallCollection(ParseContext*, const Value& keyword, const Value& va
 
 Value buildFetch(ParseContext*, const Value& keyword, const Value& cursor, const Value& bulkCollect, const Value& into,
                  const Value& limit) {
-  auto* node = makeStatement<FetchNode>(astNodeFetch, keyword.line);
+  auto* node = makeNode<FetchNode>(astNodeFetch, keyword.line);
   node->cursor = listOf(cursor);
   node->bulkCollect = static_cast<uint8_t>(bulkCollect.code);
   node->into = listOf(into);
@@ -198,13 +193,13 @@ Value buildFetch(ParseContext*, const Value& keyword, const Value& cursor, const
 }
 
 Value buildClose(ParseContext*, const Value& keyword, const Value& cursor) {
-  auto* node = makeStatement<CloseNode>(astNodeClose, keyword.line);
+  auto* node = makeNode<CloseNode>(astNodeClose, keyword.line);
   node->cursor = listOf(cursor);
   return nodeValue(node);
 }
 
 Value buildPipe(ParseContext*, const Value& keyword, const Value& value) {
-  auto* node = makeStatement<PipeNode>(astNodePipe, keyword.line);
+  auto* node = makeNode<PipeNode>(astNodePipe, keyword.line);
   node->value = listOf(value);
   return nodeValue(node);
 }
@@ -215,13 +210,13 @@ Value beginCursorFor(ParseContext* ctx, const Value& cursor) {
 }
 
 Value buildOpen(ParseContext*, const Value& keyword, const Value& cursor) {
-  auto* node = makeStatement<OpenNode>(astNodeOpen, keyword.line);
+  auto* node = makeNode<OpenNode>(astNodeOpen, keyword.line);
   node->cursor = listOf(cursor);
   return nodeValue(node);
 }
 
 Value buildOpenWithArgs(ParseContext*, const Value& keyword, const Value& cursor, const Value& arguments) {
-  auto* node = makeStatement<OpenNode>(astNodeOpen, keyword.line);
+  auto* node = makeNode<OpenNode>(astNodeOpen, keyword.line);
   node->cursor = listOf(cursor);
   node->arguments = listOf(arguments);
   return nodeValue(node);
@@ -230,7 +225,7 @@ Value buildOpenWithArgs(ParseContext*, const Value& keyword, const Value& cursor
 // OPEN c FOR SELECT ...: the operand is the astNodeSelect itself, not a token list; readers of `query`
 // tell the two apart by the node's kind.
 Value buildOpenForSelect(ParseContext*, const Value& keyword, const Value& cursor, const Value& select) {
-  auto* node = makeStatement<OpenNode>(astNodeOpen, keyword.line);
+  auto* node = makeNode<OpenNode>(astNodeOpen, keyword.line);
   node->cursor = listOf(cursor);
   node->query = valueAs<AstNode>(select);
   return nodeValue(node);
@@ -243,7 +238,7 @@ Value buildOpenForSelectWithComment(ParseContext* ctx, const Value& keyword, con
 
 Value buildOpenForText(ParseContext*, const Value& keyword, const Value& cursor, const Value& query,
                        const Value& usingText) {
-  auto* node = makeStatement<OpenNode>(astNodeOpen, keyword.line);
+  auto* node = makeNode<OpenNode>(astNodeOpen, keyword.line);
   node->cursor = listOf(cursor);
   node->query = listOf(query);
   node->using_ = listOf(usingText);
@@ -256,38 +251,38 @@ Value buildOpenForTextWithComment(ParseContext* ctx, const Value& keyword, const
 }
 
 Value buildExit(ParseContext*, const Value& keyword, const Value& target, const Value& condition) {
-  auto* node = makeStatement<ExitNode>(astNodeExit, keyword.line);
+  auto* node = makeNode<ExitNode>(astNodeExit, keyword.line);
   node->target = labelText(target);
   node->condition = listOf(condition);
   return nodeValue(node);
 }
 
 Value buildContinue(ParseContext*, const Value& keyword, const Value& target, const Value& condition) {
-  auto* node = makeStatement<ContinueNode>(astNodeContinue, keyword.line);
+  auto* node = makeNode<ContinueNode>(astNodeContinue, keyword.line);
   node->target = labelText(target);
   node->condition = listOf(condition);
   return nodeValue(node);
 }
 
 Value buildGoto(ParseContext*, const Value& keyword, const Value& label) {
-  auto* node = makeStatement<GotoNode>(astNodeGoto, keyword.line);
+  auto* node = makeNode<GotoNode>(astNodeGoto, keyword.line);
   node->target = listOf(label);
   return nodeValue(node);
 }
 
 Value buildNull(ParseContext*, const Value& keyword) {
-  return nodeValue(makeStatement<NullNode>(astNodeNull, keyword.line));
+  return nodeValue(makeNode<NullNode>(astNodeNull, keyword.line));
 }
 
 Value buildReturn(ParseContext*, const Value& keyword, const Value& value) {
-  auto* node = makeStatement<ReturnNode>(astNodeReturn, keyword.line);
+  auto* node = makeNode<ReturnNode>(astNodeReturn, keyword.line);
   node->value = listOf(value);
   return nodeValue(node);
 }
 
 Value buildCase(ParseContext*, const Value& keyword, const Value& selector, const Value& whenClauses,
                 const Value& elseClause) {
-  auto* node = makeStatement<CaseNode>(astNodeCase, keyword.line);
+  auto* node = makeNode<CaseNode>(astNodeCase, keyword.line);
   node->selector = listOf(selector);
   node->whenClauses = listOf(whenClauses);
   node->elseClause = valueAs<CaseExprNode>(elseClause);
@@ -295,7 +290,7 @@ Value buildCase(ParseContext*, const Value& keyword, const Value& selector, cons
 }
 
 Value buildSearchedCase(ParseContext*, const Value& keyword, const Value& whenClauses, const Value& elseClause) {
-  auto* node = makeStatement<CaseNode>(astNodeCase, keyword.line);
+  auto* node = makeNode<CaseNode>(astNodeCase, keyword.line);
   node->whenClauses = listOf(whenClauses);
   node->elseClause = valueAs<CaseExprNode>(elseClause);
   return nodeValue(node);
@@ -316,7 +311,7 @@ Value buildCaseElse(ParseContext*, const Value& keyword, const Value& statements
 
 Value buildDynamic(ParseContext*, const Value& keyword, const Value& statement, const Value& bulkCollect,
                    const Value& into, const Value& usingParams, const Value& returning) {
-  auto* node = makeStatement<DynamicNode>(astNodeDynamic, keyword.line);
+  auto* node = makeNode<DynamicNode>(astNodeDynamic, keyword.line);
   node->statement = listOf(statement);
   node->bulkCollect = static_cast<uint8_t>(bulkCollect.code);
   node->into = listOf(into);
@@ -333,18 +328,18 @@ Value buildUsingParam(ParseContext*, const Value& mode, const Value& line, const
 }
 
 Value buildRaise(ParseContext*, const Value& keyword, const Value& name) {
-  auto* node = makeStatement<RaiseNode>(astNodeRaise, keyword.line);
+  auto* node = makeNode<RaiseNode>(astNodeRaise, keyword.line);
   node->exceptionName = listOf(name);
   return nodeValue(node);
 }
 
 Value buildReraise(ParseContext*, const Value& keyword) {
-  return nodeValue(makeStatement<RaiseNode>(astNodeRaise, keyword.line));
+  return nodeValue(makeNode<RaiseNode>(astNodeRaise, keyword.line));
 }
 
 Value buildSelect(ParseContext*, const Value& cte, const Value& keyword, const Value& selectList,
                   const Value& bulkCollect, const Value& into, const Value& fromClause) {
-  auto* node = makeStatement<SelectNode>(astNodeSelect, keyword.line);
+  auto* node = makeNode<SelectNode>(astNodeSelect, keyword.line);
   node->cte = listOf(cte);
   node->selectList = listOf(selectList);
   node->bulkCollect = static_cast<uint8_t>(bulkCollect.code);
@@ -389,7 +384,7 @@ Value buildSqlStmt(ParseContext*, const Value& keyword, int code, const Value& r
     case T_COMMIT: verb = "COMMIT"; break;
     default: break;
   }
-  auto* node = makeStatement<SqlStmtNode>(astNodeSqlStmt, keyword.line);
+  auto* node = makeNode<SqlStmtNode>(astNodeSqlStmt, keyword.line);
   node->verb = ctxStrdup(verb);
   node->verbCode = static_cast<uint32_t>(verbCode);
   node->rest = listOf(rest);
@@ -397,7 +392,7 @@ Value buildSqlStmt(ParseContext*, const Value& keyword, int code, const Value& r
 }
 
 Value buildStartTransaction(ParseContext*, const Value& keyword) {
-  auto* node = makeStatement<SqlStmtNode>(astNodeSqlStmt, keyword.line);
+  auto* node = makeNode<SqlStmtNode>(astNodeSqlStmt, keyword.line);
   node->verb = ctxStrdup("START TRANSACTION");
   node->verbCode = T_START;
   return nodeValue(node);
