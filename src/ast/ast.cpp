@@ -89,6 +89,17 @@ AstList* listAppend(AstList* list, void* item) {
   return list;
 }
 
+AstList* listPrepend(AstList* list, void* item) {
+  if (item == nullptr) return list;
+  if (list == nullptr) return listNew(item);
+  AstListCell* cell = newCell(item);
+  cell->next = list->head;
+  list->head = cell;
+  if (list->tail == nullptr) list->tail = cell;
+  ++list->count;
+  return list;
+}
+
 AstList* listConcat(AstList* a, AstList* b) {
   if (a == nullptr) return b;
   if (b == nullptr) return a;

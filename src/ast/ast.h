@@ -457,6 +457,8 @@ using ListVisitor = void (*)(AstList* list, void* item, void* arg);
 AstList* listNew(void* item);
 // Appends at the tail. Null item: list unchanged. Null list: a new one-item list.
 AstList* listAppend(AstList* list, void* item);
+// Puts item in front of the head. Null item: list unchanged. Null list: a new one-item list.
+AstList* listPrepend(AstList* list, void* item);
 // Links b's cells after a's; b's header must not be used again. Null a gives b, null b gives a.
 AstList* listConcat(AstList* a, AstList* b);
 // Links a ready chain of cells after the tail (creating the list when null).

@@ -172,14 +172,8 @@ void declareImplicitVariable(BlockNode* block, const char* name, const char* typ
   }
   if (insertAfter != nullptr) {
     listInsertAfter(variable, insertAfter->item, block->declarations);
-  } else if (block->declarations == nullptr) {
-    block->declarations = listNew(variable);
   } else {
-    auto* front = static_cast<AstListCell*>(ctxAlloc(sizeof(AstListCell)));
-    front->item = variable;
-    front->next = block->declarations->head;
-    block->declarations->head = front;
-    ++block->declarations->count;
+    block->declarations = listPrepend(block->declarations, variable);
   }
   block->declarations->parent = block;
   variable->parent = block->declarations;

@@ -106,6 +106,24 @@ TEST_F(AstTest, RemovalsKeepHeadTailAndCount) {
   listRemoveFirst(list);  // empty: nothing happens
 }
 
+TEST_F(AstTest, PrependKeepsTailAndCount) {
+  EXPECT_EQ(listPrepend(nullptr, nullptr), nullptr);
+  AstList* list = listPrepend(nullptr, tok("b"));
+  EXPECT_EQ(list->count, 1u);
+  listPrepend(list, tok("a"));
+  EXPECT_STREQ(static_cast<TokenNode*>(listFirst(list))->text, "a");
+  EXPECT_STREQ(static_cast<TokenNode*>(listLast(list))->text, "b");
+  expectConsistent(list);
+  // An emptied list gets its tail back from the first prepend, so later appends are not lost.
+  listRemoveFirst(list);
+  listRemoveFirst(list);
+  listPrepend(list, tok("x"));
+  listAppend(list, tok("y"));
+  EXPECT_EQ(list->count, 2u);
+  expectConsistent(list);
+  EXPECT_STREQ(static_cast<TokenNode*>(listLast(list))->text, "y");
+}
+
 TEST_F(AstTest, AppendCellsCountsTheChain) {
   AstList* donor = tokens({"x", "y", "z"});
   AstList* list = listAppendCells(tokens({"a"}), donor->head);
