@@ -9,8 +9,9 @@
 
 static_assert(std::is_trivially_destructible_v<CompileError>);
 
-const CompileError oomError = {nullptr, "Out of memory", outOfMemory, -1, nullptr, nullptr, nullptr};
-const CompileError internalErrorRecord = {nullptr, "Internal error", internalError, -1, nullptr, nullptr, nullptr};
+const CompileError oomError = {nullptr, "Out of memory", outOfMemory, -1, nullptr, nullptr, nullptr, nullptr};
+const CompileError internalErrorRecord = {nullptr, "Internal error", internalError, -1,
+                                          nullptr, nullptr,          nullptr,       nullptr};
 
 const char* errorDomainName(uint32_t domain) {
   // The two exhaustion domains have no name here: their records are static and never formatted.
@@ -33,13 +34,17 @@ const char* errorDomainKey(uint32_t domain) {
 
 void appendError(CompileError** chain, CompileError* error) {
   error->next = nullptr;
-  if (*chain == nullptr) {
+  error->tailHint = nullptr;
+  CompileError* head = *chain;
+  if (head == nullptr) {
     *chain = error;
     return;
   }
-  CompileError* last = *chain;
+  // The chain only grows during a compilation, so the hint is always inside it.
+  CompileError* last = head->tailHint != nullptr ? head->tailHint : head;
   while (last->next != nullptr) last = last->next;
   last->next = error;
+  head->tailHint = error;
 }
 
 namespace {

@@ -24,6 +24,9 @@ struct CompileError {
   const char* nearText;  // the source line (scanner, parser) or the node's token text, or null
   const char* detail;    // the token text (scanner, parser) or the feature's text, or null
   const char* extra;     // the expected-token list or "<END-OF-STATEMENT>" (parser), or null
+  // Kept on the head only: a record at or before the chain's end, so that appending does not walk the
+  // whole chain each time (a long line of bad tokens makes thousands of records).
+  CompileError* tailHint;
 };
 
 // Static, never chained, never freed.

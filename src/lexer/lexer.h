@@ -57,10 +57,9 @@ struct ScanState {
   char* scanCopy;
   char* lineCopy;
   // Consecutive lexical errors on one line share one copy of that line, so a long line full of bad
-  // tokens costs linear memory; the tail pointer keeps appending linear too.
+  // tokens costs linear memory.
   const char* nearLineStart;
   const char* nearText;
-  CompileError* lastError;
   CompileError* ownErrors;  // the chain used when the parse context brings none
 };
 static_assert(std::is_trivially_destructible_v<ScanState>);

@@ -59,15 +59,5 @@ void recordScanError(ScanState* state, const char* message, uint32_t domain, int
   error->nearText = state->nearText;
   error->detail = detail == nullptr ? nullptr : ctxStrdup(detail);
   error->extra = extra == nullptr ? nullptr : ctxStrdup(extra);
-  // Other stages append to the same chain, so the remembered tail may have moved on; walking forward
-  // from it keeps the total cost linear where appendError would rescan from the head each time.
-  CompileError** chain = state->errors;
-  if (*chain == nullptr) {
-    *chain = error;
-  } else {
-    CompileError* tail = state->lastError == nullptr ? *chain : state->lastError;
-    while (tail->next != nullptr) tail = tail->next;
-    tail->next = error;
-  }
-  state->lastError = error;
+  appendError(state->errors, error);
 }

@@ -13,6 +13,7 @@
 
 #include "entry/entry.h"
 #include "entry/host.h"
+#include "pool/pool.h"
 
 extern "C" size_t headerCheckSqlcaSize(void);
 extern "C" size_t headerCheckSqlstateOffset(void);
@@ -219,7 +220,7 @@ TEST(EntryDump, RecordHasHeaderAndInputAndOutcome) {
 // ---- SQLCA mapping ----
 
 CompileError record(uint32_t domain, int line, const char* detail, const char* nearText, const char* extra) {
-  return CompileError{nullptr, "message", domain, line, nearText, detail, extra};
+  return CompileError{nullptr, "message", domain, line, nearText, detail, extra, nullptr};
 }
 
 TEST(SqlcaMapping, EveryDomain) {
@@ -301,6 +302,25 @@ TEST(SqlcaMapping, FailedTokenConversionFallsBackToPlainText) {
   SQLCA sqlca = freshSqlca();
   mapErrorToSqlca(&error, &sqlca, true, 1252);
   EXPECT_EQ(message(sqlca), "\xFE\xFE\xFFx\xFFy");
+}
+
+TEST(ErrorChain, AppendsKeepTheirOrderAndReachTheEndWhateverLinkedBefore) {
+  const RecoveryPoint recovery;
+  contextInit(&recovery);
+  CompileError* chain = nullptr;
+  recordError(&chain, "first", syntax, 1, nullptr, nullptr, nullptr);
+  recordError(&chain, "second", lexical, 2, nullptr, nullptr, nullptr);
+  // A record linked behind the chain's back: the next append must still land after it.
+  CompileError outside{nullptr, "outside", syntax, 3, nullptr, nullptr, nullptr, nullptr};
+  chain->next->next = &outside;
+  raiseSyntaxError(4, "d", "n", "e", &chain);
+  raiseStatementTooBig("Max nexting depth exceeded", 5, &chain);
+  std::string order;
+  for (const CompileError* e = chain; e != nullptr; e = e->next) order += std::to_string(e->line);
+  EXPECT_EQ(order, "12345");
+  EXPECT_STREQ(outside.next->message, "syntax error");
+  EXPECT_EQ(outside.next->next->domain, statementTooBig);
+  contextRelease();
 }
 
 TEST(SqlcaMapping, DomainNames) {
