@@ -21,6 +21,10 @@ class TreeText {
     buffer_[length_] = '\0';
   }
   void append(const char* s) { append(s, std::strlen(s)); }
+  // Drops a blank left at the end by a field label whose value goes on the next lines.
+  void trimTrailingBlank() {
+    if (length_ > 0 && buffer_[length_ - 1] == ' ') buffer_[--length_] = '\0';
+  }
   void indent(int depth) {
     for (int i = 0; i < depth; ++i) append("  ", 2);
   }
@@ -83,6 +87,7 @@ class TreePrinter {
       tokens(l);
       return;
     }
+    out_.trimTrailingBlank();
     out_.append("\n");
     for (const AstListCell* cell = l->head; cell != nullptr; cell = cell->next) {
       out_.indent(depth + 1);
@@ -564,6 +569,16 @@ class TreePrinter {
 
 const char* printTree(const AstNode* node) {
   TreeText out;
-  TreePrinter(out).node(node, 0);
+  TreePrinter printer(out);
+  // A request's program list opens the dump with its items, not with an empty line.
+  const auto* list = node != nullptr && node->kind == astNodeList ? static_cast<const AstList*>(node) : nullptr;
+  if (list == nullptr || list->head == nullptr || isTokenList(list)) {
+    printer.node(node, 0);
+    return out.text();
+  }
+  for (const AstListCell* cell = list->head; cell != nullptr; cell = cell->next) {
+    out.append("- ");
+    printer.node(static_cast<const AstNode*>(cell->item), 0);
+  }
   return out.text();
 }

@@ -301,7 +301,7 @@ TEST_F(AstTest, PrintTreeShowsFieldsAndTokenTexts) {
                "  name: p   @1\n"
                "  orReplace: 1\n"
                "  body: astNodeBlock line 2\n"
-               "    statements: \n"
+               "    statements:\n"
                "      - astNodeAssign line 3\n"
                "        target: x   @1\n"
                "        value: x + 1   @1\n");
