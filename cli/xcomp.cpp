@@ -434,12 +434,17 @@ int main(int argc, char** argv) {
         std::fwrite(line.data(), 1, line.size(), out);
       } else {
         std::fwrite(outcome.view.data(), 1, outcome.view.size(), out);
-        for (const auto& result : outcome.results) {
-          std::fwrite(result.second.data(), 1, result.second.size(), out);
-          // A statement that ends without a newline (the single CALL form) must not run into the next.
-          if (!result.second.empty() && result.second.back() != '\n') std::fputc('\n', out);
+        // When a request has errors as well as statements, the errors win: a statement that lost part
+        // of its source must not reach a script that feeds the engine. --json still shows both.
+        if (outcome.ok) {
+          for (const auto& result : outcome.results) {
+            std::fwrite(result.second.data(), 1, result.second.size(), out);
+            // A statement that ends without a newline (the single CALL form) must not run into the next.
+            if (!result.second.empty() && result.second.back() != '\n') std::fputc('\n', out);
+          }
+        } else {
+          reportErrors(shownName, request, outcome);
         }
-        if (!outcome.ok) reportErrors(shownName, request, outcome);
       }
       if (!outcome.ok && status == 0) status = 1;
     }
