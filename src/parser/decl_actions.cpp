@@ -403,13 +403,11 @@ Value buildCursorDecl(ParseContext*, const Value& name, const Value& line, const
   return nodeValue(decl);
 }
 
-Value buildCursorDeclWithArgs(ParseContext*, const Value& name, const Value& line, const Value& arguments,
+Value buildCursorDeclWithArgs(ParseContext* ctx, const Value& name, const Value& line, const Value& arguments,
                               const Value& query) {
-  auto* decl = makeDecl<CursorDeclNode>(astNodeCursorDecl, 1, line.line);
-  decl->name = listOf(name);
-  decl->query = listOf(query);
-  decl->parameters = listOf(arguments);
-  return nodeValue(decl);
+  const Value value = buildCursorDecl(ctx, name, line, query);
+  valueAs<CursorDeclNode>(value)->parameters = listOf(arguments);
+  return value;
 }
 
 Value finishCursorQuery(ParseContext* ctx, const Value& query) {
