@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "entry/host.h"
+#include "host/host.h"
 #include "lexer/lexer.h"
 #include "pool/pool.h"
 

@@ -1,6 +1,6 @@
 // ast.h - the syntax tree: one record per node kind behind a common header, the list that holds every
 // sequence (statements, declarations, token lists), the list operations and the generic pre-order walk.
-// Owns nothing: all nodes and cells are pool memory. May use pool/ only.
+// Owns nothing: all nodes and cells are pool memory. May use pool/ and host/.
 #pragma once
 
 #include <cstdint>

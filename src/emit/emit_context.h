@@ -8,7 +8,7 @@
 #include <type_traits>
 
 #include "ast/ast.h"
-#include "entry/errors.h"
+#include "diag/errors.h"
 #include "xcomp2.h"
 
 // One piece of a statement's text. `data` is not NUL-terminated; chunks are pool memory and are kept

@@ -1,10 +1,10 @@
 // driver.h - one compilation from text to generated statements: the recovery point, the pool bound to
 // the thread, the completed session settings, then parse, transform and emit in that order.
-// Top side of entry/: may use every subsystem.
+// Part of the roof (entry/): may use every subsystem.
 #pragma once
 
-#include "entry/errors.h"
-#include "entry/session.h"
+#include "diag/errors.h"
+#include "diag/session.h"
 #include "xcomp2.h"
 
 // Debugging views a tool can ask for; xcomp2 never does. The sink receives pool texts that die with

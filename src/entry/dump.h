@@ -4,8 +4,8 @@
 
 #include <cstdio>
 
-#include "entry/errors.h"
-#include "entry/host.h"
+#include "diag/errors.h"
+#include "host/host.h"
 #include "xcomp2.h"
 
 // Owns the dump file for one request; closes it on every path out of xcomp2.

@@ -8,7 +8,7 @@
 #include "entry/driver.h"
 #include "entry/dump.h"
 #include "entry/entry.h"
-#include "entry/host.h"
+#include "host/host.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // lexer.h - PL/SQL text to tokens: the parser's only source of tokens, with one-token pushback and the
 // readers that hand SQL over verbatim as token lists.
-// Owns ScanState and the scanner object. May use pool/, ast/ and entry/'s leaf headers (errors.h,
-// session.h); knows nothing of the grammar's productions (token codes come from lexer/token_codes.h).
+// Owns ScanState and the scanner object. May use diag/, ast/, pool/ and host/; knows nothing of the
+// grammar's productions (token codes come from lexer/token_codes.h).
 #pragma once
 
 #include <cstddef>
@@ -9,8 +9,8 @@
 #include <type_traits>
 
 #include "ast/ast.h"
-#include "entry/errors.h"
-#include "entry/session.h"
+#include "diag/errors.h"
+#include "diag/session.h"
 
 // The value of one token, filled by the scanner in a slot the parser owns (the parser's semantic value).
 // Which pointer is meaningful depends on the token: keywords, operators, literals and T_ARGNAME carry a

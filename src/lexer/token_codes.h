@@ -1,9 +1,10 @@
 // token_codes.h - the token codes every stage shares (T_... from 258, single characters as their own
-// code, 0 for end of input) and their printable names. The codes are declared once, in the grammar;
-// this header brings them in for the lexer, the transformer and the emitter.
+// code, 0 for end of input) and their printable names. The codes are declared once, in the grammar; the
+// build copies bison's token enumeration alone into token_enum.h, so this header brings the codes to the
+// lexer, the transformer and the emitter without the parser's value type or the scanner's state.
 #pragma once
 
-#include "grammar.hpp"
+#include "token_enum.h"
 
 // "T_WORD" for a named token, "';'" for a character token (printable characters in quotes, others as
 // '\xNN'), "end of input" for 0, "<error>" and "<undefined>" for the parser's two internal codes, and

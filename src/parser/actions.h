@@ -9,6 +9,7 @@
 #include <type_traits>
 
 #include "ast/ast.h"
+#include "grammar.hpp"
 #include "lexer/lexer.h"
 
 using Value = TokenValue;

@@ -1,6 +1,6 @@
 // parser.h - PL/SQL tokens to a syntax tree: the grammar, its actions and the syntax-error records.
 // Owns nothing past a parse: the tree is pool memory, left in ParseContext::root.
-// May use lexer/, ast/, pool/ and entry/'s leaf headers (errors.h, session.h).
+// May use lexer/, diag/, ast/, pool/ and host/.
 #pragma once
 
 #include "lexer/lexer.h"

@@ -1,6 +1,6 @@
 // pool.h - the memory of one compilation: every node, list, string, error record and output text comes
 // from the current thread's pool and goes in one sweep when the compilation is released.
-// Owns Pool and compileSlot. May use entry/host.h only.
+// Owns Pool and compileSlot. May use host/ only.
 #pragma once
 
 #include <cstddef>

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <type_traits>
 
-#include "entry/host.h"
+#include "host/host.h"
 
 static_assert(std::is_trivially_destructible_v<Pool>);
 static_assert(std::is_trivially_destructible_v<PoolBlock>);

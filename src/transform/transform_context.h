@@ -7,8 +7,8 @@
 #include <type_traits>
 
 #include "ast/ast.h"
-#include "entry/errors.h"
-#include "entry/session.h"
+#include "diag/errors.h"
+#include "diag/session.h"
 
 // One row of the session's datatype map, split into words so it can be matched against type tokens.
 struct TypeMapEntry {

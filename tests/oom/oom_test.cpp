@@ -9,7 +9,7 @@
 
 #include "entry/driver.h"
 #include "entry/entry.h"
-#include "entry/host.h"
+#include "host/host.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "entry/entry.h"
-#include "entry/host.h"
+#include "host/host.h"
 #include "pool/pool.h"
 
 extern "C" size_t headerCheckSqlcaSize(void);

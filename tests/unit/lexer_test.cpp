@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "entry/host.h"
+#include "host/host.h"
 #include "lexer/lexer.h"
 #include "lexer/token_codes.h"
 #include "pool/pool.h"

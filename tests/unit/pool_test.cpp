@@ -3,7 +3,7 @@
 
 #include <thread>
 
-#include "entry/host.h"
+#include "host/host.h"
 #include "pool/pool.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <string>
 
+#include "diag/session.h"
 #include "entry/entry.h"
-#include "entry/session.h"
 #include "pool/pool.h"
 
 namespace {

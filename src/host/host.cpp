@@ -1,7 +1,7 @@
 // host.cpp - our own stand-ins for the engine's host services: environment variables for the session
 // values, the C heap for memory blocks, glibc iconv for code pages, thread_local for the thread slot.
 // Everything that touches the platform outside ODBC lives here, so the rest of the library never does.
-#include "entry/host.h"
+#include "host/host.h"
 
 #include <iconv.h>
 

@@ -1,6 +1,6 @@
 // errors.h - the error record every stage appends to when the input has a problem, and the two static
 // records that stand for failures with no memory left. Records live in the compilation's pool.
-// Leaf header: may use pool/ and ast/ only.
+// Part of diag/ (see diag.h); may use pool/ and ast/.
 #pragma once
 
 #include <cstdint>

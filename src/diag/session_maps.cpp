@@ -1,7 +1,7 @@
 // session_maps.cpp - the datatype maps and the Oracle-error map, and how a compilation's settings pick
 // them. Row order is meaning: the first row whose words prefix a declared type wins, so longer names
 // ("LONG RAW") stand before their prefixes ("LONG").
-#include "entry/session.h"
+#include "diag/session.h"
 
 #include <cstring>
 #include <type_traits>

@@ -1,6 +1,6 @@
 // errors.cpp - building and chaining error records. Each builder copies its texts into the pool, so a
 // record never points into a scanner buffer or a caller's string that dies before the SQLCA is written.
-#include "entry/errors.h"
+#include "diag/errors.h"
 
 #include <type_traits>
 

@@ -1,6 +1,6 @@
 // session.h - the session settings a compilation runs under, and the two read-only maps that tell the
 // translation how PL/SQL datatypes and Oracle errors meet the host dialect.
-// Leaf header: may use pool/ only.
+// Part of diag/ (see diag.h); may use pool/.
 #pragma once
 
 #include <cstddef>

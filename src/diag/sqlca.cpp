@@ -1,11 +1,11 @@
 // sqlca.cpp - how an outcome reaches the caller's SQL communication area. Compile errors carry the
 // source line and an 'L' marker; syntax errors carry their three token texts joined by 0xFF bytes, which
 // the engine splits to build its message.
-#include "entry/entry.h"
+#include "diag/diag.h"
 
 #include <cstring>
 
-#include "entry/host.h"
+#include "host/host.h"
 
 namespace {
 

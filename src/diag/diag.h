@@ -1,0 +1,42 @@
+// diag.h - what every stage and the driver share to describe an outcome: the error records, the
+// session settings with the datatype and Oracle-error maps, and how a record becomes the caller's SQLCA.
+// Owns the static maps and the two static error records. May use ast/, pool/, host/ and include/xcomp2.h;
+// knows nothing of the stages or the driver.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "diag/errors.h"
+#include "diag/session.h"
+#include "xcomp2.h"
+
+// Code pages whose text is compiled as it comes: 1208, 1252, 850 and 819.
+bool needsConversion(uint16_t codePage);
+
+// The settings xcomp2 builds for a session: terminator "", line markers on, the non-Unicode type map
+// unless the code page is 1208.
+SessionSettings sessionSettingsFor(uint16_t codePage, char stringUnits, char compatMode, char ncharMapping);
+
+// Fills the SQLCA for a compile error record: code, state, tokens or message, line and failure point.
+// With conversion, syntax-error tokens are converted to `codePage`, at most 22 bytes each.
+void mapErrorToSqlca(const CompileError* error, SQLCA* sqlca, bool convert, uint16_t codePage);
+
+// Writes one of xcomp2's own failures: code, state, message (at most 69 bytes), "SQLEXC02", point.
+void setSqlcaFailure(SQLCA* sqlca, int32_t sqlcode, const char* sqlstate, const char* message, int32_t failurePoint);
+
+// A clean SQLCA: "SQLCA   ", 136 bytes, state "00000", all else zero.
+void clearSqlca(SQLCA* sqlca);
+
+// The StatementDomain name ("SQLEXC_PROCEDURE"), or "UNEXPECTED DOMAIN" for 13 and above.
+const char* statementDomainName(uint32_t domain);
+// Whether execute mode passes statements of this domain through the wrap routine; false past the table.
+bool statementDomainWrapsBeforeRun(uint32_t domain);
+
+// Code-page conversion as the host offers it (0 on success; a truncation code; other codes fail).
+uint32_t convertCodepage(const char* source, size_t length, uint16_t fromCodePage, uint16_t toCodePage,
+                         char* destination, size_t capacity, size_t* left);
+bool isTruncation(uint32_t code);
+
+// Whether the host converter knows the code page.
+bool hostKnowsCodepage(uint16_t codePage);
