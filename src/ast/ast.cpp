@@ -5,6 +5,7 @@
 #include <cstring>
 #include <type_traits>
 
+#include "host/host.h"
 #include "pool/pool.h"
 
 static_assert(std::is_trivially_destructible_v<AstListCell>);
@@ -23,17 +24,6 @@ constexpr KindInfo kindInfo[astNodeKindCount] = {
 #undef NODE_KIND
 };
 
-int asciiCaseCompare(const char* a, const char* b) {
-  if (a == nullptr || b == nullptr) return a == b ? 0 : 1;
-  return strcasecmp(a, b);
-}
-
-const char* tokenText(const void* item) {
-  const auto* node = static_cast<const AstNode*>(item);
-  if (node == nullptr || node->kind != astNodeToken) return nullptr;
-  return static_cast<const TokenNode*>(node)->text;
-}
-
 AstListCell* newCell(void* item) {
   auto* cell = static_cast<AstListCell*>(ctxAlloc(sizeof(AstListCell)));
   cell->item = item;
@@ -42,6 +32,18 @@ AstListCell* newCell(void* item) {
 }
 
 }  // namespace
+
+const char* tokenText(const void* item) {
+  const auto* node = static_cast<const AstNode*>(item);
+  if (node == nullptr || node->kind != astNodeToken) return nullptr;
+  return static_cast<const TokenNode*>(node)->text;
+}
+
+uint32_t tokenCode(const void* item) {
+  const auto* node = static_cast<const AstNode*>(item);
+  if (node == nullptr || node->kind != astNodeToken) return 0;
+  return static_cast<const TokenNode*>(node)->code;
+}
 
 AstNode* newNode(uint64_t size, uint32_t kind, int32_t line) {
   auto* node = static_cast<AstNode*>(ctxAlloc(size));
@@ -207,7 +209,7 @@ int listNamesEqual(const AstList* a, const AstList* b) {
   const AstListCell* right = listHeadCell(b);
   for (; left != nullptr; left = left->next, right = right->next) {
     if (right == nullptr) return 0;
-    if (asciiCaseCompare(tokenText(left->item), tokenText(right->item)) != 0) return 0;
+    if (!asciiEqualIgnoringCase(tokenText(left->item), tokenText(right->item))) return 0;
   }
   return 1;
 }
@@ -218,7 +220,7 @@ int listNamesMatch(const AstList* a, const AstList* b, int mode) {
   const AstListCell* left = a->head;
   const AstListCell* right = b->head;
   for (; left != nullptr && right != nullptr; left = left->next, right = right->next) {
-    if (asciiCaseCompare(tokenText(left->item), tokenText(right->item)) != 0) return 0;
+    if (!asciiEqualIgnoringCase(tokenText(left->item), tokenText(right->item))) return 0;
   }
   if (mode == 1) return 1;
   return listCount(a) == listCount(b) ? 1 : 0;

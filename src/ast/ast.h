@@ -447,6 +447,10 @@ T* makeNode(uint32_t kind, int32_t line) {
 
 // A token node with a pool copy of `text` (null text stays null).
 TokenNode* newTokenNode(uint32_t code, const char* text, int32_t line);
+// The text of a token node (a list item, typically); null for null, for another kind or no text.
+const char* tokenText(const void* item);
+// The code of a token node; 0 for null or another kind.
+uint32_t tokenCode(const void* item);
 
 // ---- lists ----
 

@@ -71,9 +71,7 @@ void raiseSyntaxError(int32_t line, const char* detail, const char* nearText, co
 
 void raiseUnsupported(const char* message, const char* detail, const AstNode* node, CompileError** chain) {
   const int32_t line = node == nullptr ? -1 : node->line + 1;
-  const char* nearText = nullptr;
-  if (node != nullptr && node->kind == astNodeToken) nearText = static_cast<const TokenNode*>(node)->text;
-  recordError(chain, message, unsupportedFeature, line, nearText, detail, nullptr);
+  recordError(chain, message, unsupportedFeature, line, tokenText(node), detail, nullptr);
 }
 
 void raiseStatementTooBig(const char* message, int32_t line, CompileError** chain) {

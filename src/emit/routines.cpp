@@ -129,7 +129,7 @@ void emitDatatype(AstList* tokens, EmitContext* ctx) {
   if (last != nullptr && (last->code == T_PERCENT_TYPE || last->code == T_PERCENT_ROWTYPE)) {
     emitStrings(ctx, {last->code == T_PERCENT_TYPE ? "ANCHOR TO " : "ANCHOR TO ROW "});
     for (AstListCell* cell = listHeadCell(tokens); cell != nullptr && cell->item != last; cell = cell->next) {
-      emitStrings(ctx, {static_cast<const TokenNode*>(cell->item)->text});
+      emitStrings(ctx, {tokenText(cell->item)});
     }
     return;
   }

@@ -30,16 +30,16 @@ struct CodepageName {
   const char* iconvName;
 };
 
-// Code page numbers the engine uses, with the glibc converter that reads them.
+// Code page numbers the engine uses, with the glibc converter that reads them: glibc's "CP" alias of the
+// number wherever it has one, its own name for the rest (Unicode and the multi-byte Asian encodings).
 constexpr CodepageName codepageNames[] = {
-    {1208, "UTF-8"},     {1252, "CP1252"},     {850, "CP850"},      {819, "ISO-8859-1"}, {437, "CP437"},
-    {37, "IBM037"},      {500, "IBM500"},      {273, "IBM273"},     {1047, "IBM1047"},   {1250, "CP1250"},
-    {1251, "CP1251"},    {1253, "CP1253"},     {1254, "CP1254"},    {1255, "CP1255"},    {1256, "CP1256"},
-    {1257, "CP1257"},    {912, "ISO-8859-2"},  {915, "ISO-8859-5"}, {813, "ISO-8859-7"}, {916, "ISO-8859-8"},
-    {920, "ISO-8859-9"}, {923, "ISO-8859-15"}, {932, "CP932"},      {943, "CP932"},      {954, "EUC-JP"},
-    {970, "EUC-KR"},     {1386, "GBK"},        {1363, "CP949"},     {1200, "UTF-16BE"},  {1381, "GB2312"},
-    {1383, "EUC-CN"},    {964, "EUC-TW"},      {950, "BIG5"},       {874, "CP874"},      {1258, "CP1258"},
-    {852, "CP852"},      {866, "CP866"},       {1051, "HP-ROMAN8"}, {5348, "CP1252"},    {1392, "GB18030"},
+    {1208, "UTF-8"},  {1252, "CP1252"},    {850, "CP850"},   {819, "CP819"},       {437, "CP437"},     {37, "CP037"},
+    {500, "CP500"},   {273, "CP273"},      {1047, "CP1047"}, {1250, "CP1250"},     {1251, "CP1251"},   {1253, "CP1253"},
+    {1254, "CP1254"}, {1255, "CP1255"},    {1256, "CP1256"}, {1257, "CP1257"},     {912, "CP912"},     {915, "CP915"},
+    {813, "CP813"},   {916, "CP916"},      {920, "CP920"},   {923, "ISO-8859-15"}, {932, "CP932"},     {943, "CP932"},
+    {954, "EUC-JP"},  {970, "EUC-KR"},     {1386, "GBK"},    {1363, "CP949"},      {1200, "UTF-16BE"}, {1381, "GB2312"},
+    {1383, "EUC-CN"}, {964, "EUC-TW"},     {950, "BIG5"},    {874, "CP874"},       {1258, "CP1258"},   {852, "CP852"},
+    {866, "CP866"},   {1051, "HP-ROMAN8"}, {5348, "CP1252"}, {1392, "GB18030"},
 };
 
 }  // namespace
@@ -111,6 +111,21 @@ uint32_t hostConvertCodepage(const char* source, size_t length, uint16_t fromCod
   *left = outLeft;
   return rc;
 }
+
+namespace {
+char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+}  // namespace
+
+bool asciiEqualIgnoringCaseN(const char* a, const char* b, size_t n) {
+  if (a == nullptr || b == nullptr) return a == b;
+  for (size_t i = 0; i < n; ++i) {
+    if (asciiLower(a[i]) != asciiLower(b[i])) return false;
+    if (a[i] == '\0') return true;
+  }
+  return true;
+}
+
+bool asciiEqualIgnoringCase(const char* a, const char* b) { return asciiEqualIgnoringCaseN(a, b, SIZE_MAX); }
 
 char* hostInstancePath(char* buffer, size_t size) {
   const char* path = std::getenv("XCOMP_INSTANCE_PATH");

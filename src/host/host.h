@@ -54,6 +54,12 @@ constexpr char HOST_PATH_SEPARATOR = '/';
 // after it (at its NUL). The path is cut to fit `size`.
 char* hostInstancePath(char* buffer, size_t size);
 
+// Name comparisons ignoring ASCII case only, whatever the process locale (an engine may run under one
+// where 'i' and 'I' do not fold, as strcasecmp would make them). Null equals only null.
+bool asciiEqualIgnoringCase(const char* a, const char* b);
+// The same over the first n bytes of each (shorter strings compare up to their NUL).
+bool asciiEqualIgnoringCaseN(const char* a, const char* b, size_t n);
+
 // snprintf that always NUL-terminates (when size > 0) and returns the length written.
 int hostSnprintf(char* buffer, size_t size, const char* format, ...) __attribute__((format(printf, 3, 4)));
 

@@ -17,7 +17,7 @@ const char* listingText(void* scanner, const TokenValue& value, int code) {
     case T_WORD:
     case T_TRIG_VAR:
     case T_DTYPE:
-      if (value.list != nullptr) return static_cast<const TokenNode*>(listFirst(value.list))->text;
+      if (value.list != nullptr) return tokenText(listFirst(value.list));
       break;
     case T_STRING:
     case T_COMPARISON:

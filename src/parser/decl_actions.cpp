@@ -8,8 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include <strings.h>
-
+#include "host/host.h"
 #include "lexer/token_codes.h"
 #include "pool/pool.h"
 
@@ -38,8 +37,8 @@ size_t namePartLength(const char* text) {
 char* keywordAsWritten(const Value& keyword) {
   const char* text = keyword.text == nullptr ? "" : keyword.text;
   size_t length = namePartLength(text);
-  const bool twoWords = (keyword.code == T_REFCURSOR && length == 3 && strncasecmp(text, "REF", 3) == 0) ||
-                        (keyword.code == T_VARRAY && length == 7 && strncasecmp(text, "VARYING", 7) == 0);
+  const bool twoWords = (keyword.code == T_REFCURSOR && length == 3 && asciiEqualIgnoringCaseN(text, "REF", 3)) ||
+                        (keyword.code == T_VARRAY && length == 7 && asciiEqualIgnoringCaseN(text, "VARYING", 7));
   if (twoWords) {
     size_t gap = length;
     while (isGap(text[gap])) gap += 1;

@@ -4,10 +4,9 @@
 // Everything here appends to lists: nothing recurses per nesting level of the expression.
 #include "parser/actions.h"
 
-#include <strings.h>
-
 #include <cstring>
 
+#include "host/host.h"
 #include "lexer/token_codes.h"
 #include "pool/pool.h"
 
@@ -49,9 +48,9 @@ TokenNode* firstToken(const Value& text) {
 uint32_t diagnosticCodeOf(const char* text) {
   if (text == nullptr) return 0;
   const size_t length = std::strcspn(text, ". \t\n\r");
-  if (length == 7 && strncasecmp(text, "SQLCODE", 7) == 0) return T_SQLCODE;
-  if (length == 7 && strncasecmp(text, "SQLERRM", 7) == 0) return T_SQLERRM;
-  if (length == 8 && strncasecmp(text, "SQLSTATE", 8) == 0) return T_SQLSTATE;
+  if (length == 7 && asciiEqualIgnoringCaseN(text, "SQLCODE", 7)) return T_SQLCODE;
+  if (length == 7 && asciiEqualIgnoringCaseN(text, "SQLERRM", 7)) return T_SQLERRM;
+  if (length == 8 && asciiEqualIgnoringCaseN(text, "SQLSTATE", 8)) return T_SQLSTATE;
   return 0;
 }
 
@@ -231,13 +230,13 @@ Value sqlAttributeText(ParseContext*, const Value& pieces, int code) {
   AstList* parts = listOf(pieces);
   size_t length = 1;
   for (AstListCell* cell = listHeadCell(parts); cell != nullptr; cell = cell->next) {
-    const char* text = static_cast<const TokenNode*>(cell->item)->text;
+    const char* text = tokenText(cell->item);
     length += std::strlen(text == nullptr ? "" : text) + 1;
   }
   char* joined = static_cast<char*>(ctxAlloc(length));
   size_t used = 0;
   for (AstListCell* cell = listHeadCell(parts); cell != nullptr; cell = cell->next) {
-    const char* text = static_cast<const TokenNode*>(cell->item)->text;
+    const char* text = tokenText(cell->item);
     if (text == nullptr) text = "";
     if (cell != listHeadCell(parts)) joined[used++] = '%';
     const size_t pieceLength = std::strlen(text);

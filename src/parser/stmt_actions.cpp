@@ -3,8 +3,6 @@
 // A reader takes the parser's lookahead as its first token and always leaves the parser without one.
 #include "parser/actions.h"
 
-#include <strings.h>
-
 #include <cstring>
 
 #include "lexer/token_codes.h"

@@ -6,24 +6,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "host/host.h"
 #include "lexer/token_codes.h"
 #include "pool/pool.h"
 
 namespace {
-
-char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-const char* tokenText(const void* item) {
-  const auto* node = static_cast<const AstNode*>(item);
-  if (node == nullptr || node->kind != astNodeToken) return nullptr;
-  return static_cast<const TokenNode*>(node)->text;
-}
-
-uint32_t tokenCode(const void* item) {
-  const auto* node = static_cast<const AstNode*>(item);
-  if (node == nullptr || node->kind != astNodeToken) return 0;
-  return static_cast<const TokenNode*>(node)->code;
-}
 
 // Same length, same texts token by token, ignoring ASCII case.
 bool tokenListsEqual(const AstList* a, const AstList* b) {
@@ -31,7 +18,7 @@ bool tokenListsEqual(const AstList* a, const AstList* b) {
   AstListCell* x = listHeadCell(a);
   AstListCell* y = listHeadCell(b);
   for (; x != nullptr && y != nullptr; x = x->next, y = y->next) {
-    if (!namesEqualIgnoringCase(tokenText(x->item), tokenText(y->item))) return false;
+    if (!asciiEqualIgnoringCase(tokenText(x->item), tokenText(y->item))) return false;
   }
   return true;
 }
@@ -41,7 +28,7 @@ bool tokenListsEqual(const AstList* a, const AstList* b) {
 bool matchesPrefix(const TypeMapEntry& entry, const AstList* type, AstListCell** rest) {
   AstListCell* typeCell = listHeadCell(type);
   for (AstListCell* word = listHeadCell(entry.plsqlWords); word != nullptr; word = word->next) {
-    if (typeCell == nullptr || !namesEqualIgnoringCase(tokenText(word->item), tokenText(typeCell->item))) return false;
+    if (typeCell == nullptr || !asciiEqualIgnoringCase(tokenText(word->item), tokenText(typeCell->item))) return false;
     typeCell = typeCell->next;
   }
   *rest = typeCell;
@@ -84,14 +71,6 @@ bool isLiteralToken(const void* item) {
 }
 
 }  // namespace
-
-bool namesEqualIgnoringCase(const char* a, const char* b) {
-  if (a == nullptr || b == nullptr) return a == b;
-  for (; *a != '\0' && *b != '\0'; ++a, ++b) {
-    if (asciiLower(*a) != asciiLower(*b)) return false;
-  }
-  return *a == *b;
-}
 
 AstList* copyTokens(const AstList* tokens, int32_t line) {
   AstList* copy = nullptr;
@@ -146,7 +125,7 @@ void declareImplicitVariable(BlockNode* block, const char* name, const char* typ
     if (decl == nullptr || decl->kind != astNodeVarDecl) continue;
     const auto* variable = static_cast<const VarDeclNode*>(decl);
     if (variable->declClass == 0 && listCount(variable->names) == 1 &&
-        namesEqualIgnoringCase(tokenText(listFirst(variable->names)), name)) {
+        asciiEqualIgnoringCase(tokenText(listFirst(variable->names)), name)) {
       return;
     }
   }

@@ -68,6 +68,3 @@ uint32_t maxDeclaredNameLength(const AstList* declarations);
 // Package specifications and bodies: member sorting, each member's owner, and SYS_INIT for a body.
 void transformPackageHead(AstNode* node, TransformContext* ctx);
 void transformPackageBody(AstNode* node, TransformContext* ctx);
-
-// Token text comparison ignoring ASCII case; null equals only null.
-bool namesEqualIgnoringCase(const char* a, const char* b);

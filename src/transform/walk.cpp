@@ -8,6 +8,7 @@
 #include <cassert>
 #include <cstring>
 
+#include "host/host.h"
 #include "lexer/token_codes.h"
 #include "pool/pool.h"
 #include "transform/rewrites.h"
@@ -23,10 +24,8 @@ void visit(AstNode* child, AstNode* parent, TransformContext* ctx) { transformNo
 uint32_t summedNameLength(const AstList* names) {
   uint32_t length = 0;
   for (AstListCell* cell = listHeadCell(names); cell != nullptr; cell = cell->next) {
-    const auto* node = static_cast<const AstNode*>(cell->item);
-    if (node != nullptr && node->kind == astNodeToken && static_cast<const TokenNode*>(node)->text != nullptr) {
-      length += static_cast<uint32_t>(std::strlen(static_cast<const TokenNode*>(node)->text));
-    }
+    const char* text = tokenText(cell->item);
+    if (text != nullptr) length += static_cast<uint32_t>(std::strlen(text));
   }
   return length;
 }
@@ -368,9 +367,9 @@ AstNode* findTargetLoop(AstNode* from, const char* label) {
   for (AstNode* node = from->parent; node != nullptr; node = node->parent) {
     if (!isLoopNode(node)) continue;
     if (label == nullptr) return node;
-    if (namesEqualIgnoringCase(loopLabel(node), label)) return node;
+    if (asciiEqualIgnoringCase(loopLabel(node), label)) return node;
     const AstNode* source = sourceLoopOf(node);
-    if (source != nullptr && namesEqualIgnoringCase(loopLabel(source), label)) return node;
+    if (source != nullptr && asciiEqualIgnoringCase(loopLabel(source), label)) return node;
   }
   return nullptr;
 }
