@@ -13,16 +13,30 @@ static_assert(std::is_trivially_destructible_v<AstListCell>);
 namespace {
 
 struct KindInfo {
+  uint32_t number;
   const char* name;
   const char* enumName;
   bool isStatement;
+  uint32_t families;
 };
 
 constexpr KindInfo kindInfo[astNodeKindCount] = {
-#define NODE_KIND(number, enumerator, name, isStatement) {name, #enumerator, isStatement},
+#define NODE_KIND(number, enumerator, name, isStatement, families) {number, name, #enumerator, isStatement, families},
 #include "ast/node_kinds.def"
 #undef NODE_KIND
 };
+
+// Every table indexed by kind is built from the list in this order, so the list must run 0, 1, 2, ...
+constexpr bool kindsNumberedInOrder() {
+  for (uint32_t i = 0; i < astNodeKindCount; ++i)
+    if (kindInfo[i].number != i) return false;
+  return true;
+}
+static_assert(kindsNumberedInOrder(), "node_kinds.def lists every kind once, numbered in order from 0");
+
+bool inFamily(const AstNode* node, KindFamily family) {
+  return node != nullptr && node->kind < astNodeKindCount && (kindInfo[node->kind].families & family) != 0;
+}
 
 AstListCell* newCell(void* item) {
   auto* cell = static_cast<AstListCell*>(ctxAlloc(sizeof(AstListCell)));
@@ -230,32 +244,17 @@ bool isStatementNode(const AstNode* node) {
   return node != nullptr && node->kind < astNodeKindCount && kindInfo[node->kind].isStatement;
 }
 
-bool isRoutineNode(const AstNode* node) {
-  return node != nullptr &&
-         (node->kind == astNodeCreateFunc || node->kind == astNodeCreateProc || node->kind == astNodeCreateTrigger);
-}
+bool isRoutineNode(const AstNode* node) { return inFamily(node, kindRoutine); }
 
-bool isPackageNode(const AstNode* node) {
-  return node != nullptr && (node->kind == astNodeCreatePkgBody || node->kind == astNodeCreatePkgHead);
-}
+bool isPackageNode(const AstNode* node) { return inFamily(node, kindPackage); }
 
 bool isNotPackageNode(const AstNode* node) { return !isPackageNode(node); }
 
-bool isDeclarationNode(const AstNode* node) {
-  return node != nullptr &&
-         ((node->kind >= astNodeVarDecl && node->kind <= astNodeExceptionDecl) || node->kind == astNodeSubtype);
-}
+bool isDeclarationNode(const AstNode* node) { return inFamily(node, kindDeclaration); }
 
-bool isTypeDeclarationNode(const AstNode* node) {
-  return node != nullptr &&
-         (node->kind == astNodeRecordDecl || node->kind == astNodeTableDecl || node->kind == astNodeRefCursorDecl ||
-          node->kind == astNodeVarrayDecl || node->kind == astNodeSubtype);
-}
+bool isTypeDeclarationNode(const AstNode* node) { return inFamily(node, kindTypeDeclaration); }
 
-bool isLoopNode(const AstNode* node) {
-  return node != nullptr && (node->kind == astNodeGenericLoop || node->kind == astNodeFor ||
-                             node->kind == astNodeLoop || node->kind == astNodeWhile);
-}
+bool isLoopNode(const AstNode* node) { return inFamily(node, kindLoop); }
 
 const char* nodeKindName(uint32_t kind) {
   if (kind >= astNodeKindCount || kindInfo[kind].name == nullptr) return "UNKNOWN";

@@ -7,12 +7,67 @@
 #include <type_traits>
 
 enum AstNodeKind : uint32_t {
-#define NODE_KIND(number, enumerator, name, isStatement) enumerator = number,
+#define NODE_KIND(number, enumerator, name, isStatement, families) enumerator = number,
 #include "ast/node_kinds.def"
 #undef NODE_KIND
 };
 
-constexpr uint32_t astNodeKindCount = 59;
+constexpr uint32_t astNodeKindCount = 0
+#define NODE_KIND(number, enumerator, name, isStatement, families) +1
+#include "ast/node_kinds.def"
+#undef NODE_KIND
+    ;
+
+// The groups of kinds the stages test by (the last column of node_kinds.def); a kind may be in several.
+enum KindFamily : uint32_t {
+  kindNoFamily = 0,
+  kindLoop = 1,             // EXIT and CONTINUE look for these
+  kindRoutine = 2,          // CREATE FUNCTION, PROCEDURE, TRIGGER
+  kindPackage = 4,          // package head and body
+  kindDeclaration = 8,      // what a declaration section holds (declClass is their first own field)
+  kindTypeDeclaration = 16  // the declarations that name a type
+};
+
+// ---- the small code sets the tree carries ----
+
+// What a declaration node declares; also tells the declaration kinds apart.
+enum DeclClass : uint32_t {
+  declVariable = 0,
+  declCursor = 1,
+  declRecord = 2,
+  declTable = 3,
+  declRefCursor = 4,
+  declVarray = 5,
+  declSubtype = 6,
+  declException = 7,
+  declExceptionInit = 8,  // PRAGMA EXCEPTION_INIT binding an exception to an error code or SQLSTATEs
+};
+
+// The shapes of FOR and FORALL, set by the parser.
+enum ForKind : uint32_t {
+  forNumeric = 1,       // FOR i IN lo .. hi
+  forCursor = 2,        // FOR r IN cur(args)
+  forQuery = 3,         // FOR r IN (SELECT ...)
+  forallRange = 4,      // FORALL i IN lo .. hi
+  forallIndicesOf = 5,  // FORALL i IN INDICES OF c
+  forallValuesOf = 6,   // FORALL i IN VALUES OF c
+};
+
+// A formal argument's or USING argument's direction.
+enum ArgMode : uint32_t { argIn = 0, argOut = 1, argInOut = 2 };
+
+enum TriggerTiming : uint32_t { timingBefore = 0, timingAfter = 1, timingFor = 2, timingInsteadOf = 3 };
+
+// Bits of a trigger's `events`.
+enum TriggerEvent : uint32_t { eventInsert = 1, eventUpdate = 2, eventDelete = 4 };
+
+// A REFERENCING entry's row image; also the index of the trigger's slot for it.
+enum TriggerRow : uint32_t { rowNew = 0, rowOld = 1, rowParent = 2, triggerRowCount = 3 };
+
+// GET DIAGNOSTICS forms: statement information, or condition information (EXCEPTION 1).
+enum DiagKind : uint32_t { diagStatement = 1, diagCondition = 2 };
+
+enum HandlerKind : uint32_t { handlerExit = 0, handlerContinue = 1 };
 
 // The common header. `line` is zero-based; -1 for nodes made without a source position.
 struct AstNode {
@@ -128,7 +183,7 @@ struct ForNode : StatementNode {
   AstList* loopVariable;
   AstNode* continueTarget;
   AstNode* sourceLoop;
-  uint32_t forKind;  // 1 numeric, 2 declared cursor, 3 query, 4 FORALL range, 5 INDICES OF, 6 VALUES OF
+  ForKind forKind;
   AstList* range;
   AstList* body;
   uint8_t reverse;
@@ -231,7 +286,7 @@ struct ExecuteNode : StatementNode {
 };
 
 struct GetDiagNode : StatementNode {
-  uint32_t diagKind;  // 2: condition information
+  DiagKind diagKind;
   AstList* target;
   AstList* item;
 };
@@ -304,8 +359,8 @@ struct CreateTriggerNode : AstNode {
   AstList* name;
   uint8_t orReplace;
   AstNode* body;
-  uint32_t timing;  // 0 BEFORE, 1 AFTER, 2 FOR, 3 INSTEAD OF
-  uint32_t events;  // 1 INSERT, 2 UPDATE, 4 DELETE
+  TriggerTiming timing;
+  uint32_t events;  // TriggerEvent bits
   AstList* updateColumns;
   AstList* table;
   AstList* referencing;  // TriggerArgNode items
@@ -314,13 +369,13 @@ struct CreateTriggerNode : AstNode {
   uint8_t disabled;
   uint8_t compound;
   AstList* condition;
-  AstList* referencingNames[3];  // by `which`
+  AstList* referencingNames[triggerRowCount];  // by `which`
 };
 
 // ---- declarations: declClass first ----
 
 struct DeclNode : AstNode {
-  uint32_t declClass;  // 0 variable .. 8 exception with an error code
+  DeclClass declClass;
   uint32_t nameLength;
   AstNode* module;
 };
@@ -379,7 +434,7 @@ struct SubtypeNode : DeclNode {
 
 struct FormalArgNode : AstNode {
   AstList* name;
-  uint32_t mode;  // 0 IN, 1 OUT, 2 IN OUT
+  ArgMode mode;
   AstList* datatype;
   AstList* defaultValue;
   uint8_t noCopy;
@@ -402,7 +457,7 @@ struct ProcProtoNode : AstNode {
 struct HandlerNode : AstNode {
   AstList* conditions;
   AstList* statements;
-  uint32_t handlerKind;
+  HandlerKind handlerKind;
 };
 
 struct PragmaNode : AstNode {
@@ -418,12 +473,12 @@ struct TokenNode : AstNode {
 };
 
 struct TriggerArgNode : AstNode {
-  uint32_t which;  // 0 NEW, 1 OLD, 2 PARENT
+  TriggerRow which;
   AstList* alias;
 };
 
 struct UsingParam : AstNode {
-  uint32_t mode;
+  ArgMode mode;
   AstList* value;
 };
 

@@ -45,16 +45,18 @@ void emitCursor(CursorDeclNode* cursor, EmitContext* ctx) {
 void emitDeclaration(AstNode* decl, EmitContext* ctx) {
   if (decl == nullptr || !isDeclarationNode(decl) || !isOwnedByBlock(decl)) return;
   switch (static_cast<const DeclNode*>(decl)->declClass) {
-    case 0:
+    case declVariable:
       if (decl->kind == astNodeVarDecl) emitVariable(static_cast<VarDeclNode*>(decl), ctx);
       return;
-    case 1:
+    case declCursor:
       if (decl->kind == astNodeCursorDecl) emitCursor(static_cast<CursorDeclNode*>(decl), ctx);
       return;
-    case 2:
-    case 3:
-    case 5:
-    case 6: recordUnwritten(decl, ctx); return;
-    default: return;
+    case declRecord:
+    case declTable:
+    case declVarray:
+    case declSubtype: recordUnwritten(decl, ctx); return;
+    case declRefCursor:
+    case declException:
+    case declExceptionInit: return;
   }
 }

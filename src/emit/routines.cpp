@@ -7,13 +7,13 @@
 
 namespace {
 
-const char* modeWord(uint32_t mode) {
+const char* modeWord(ArgMode mode) {
   switch (mode) {
-    case 0: return "IN ";
-    case 1: return "OUT ";
-    case 2: return "INOUT ";
-    default: return "";
+    case argIn: return "IN ";
+    case argOut: return "OUT ";
+    case argInOut: return "INOUT ";
   }
+  return "";
 }
 
 bool hasOption(const AstList* options, uint32_t code) {
@@ -105,7 +105,7 @@ void emitBlockDeclarations(BlockNode* block, EmitContext* ctx) {
       continue;
     }
     // An exception bound to an error code became SQLSTATE lists in the handlers; it declares nothing.
-    if (isDeclarationNode(decl) && static_cast<const DeclNode*>(decl)->declClass == 8) continue;
+    if (isDeclarationNode(decl) && static_cast<const DeclNode*>(decl)->declClass == declExceptionInit) continue;
     emitDeclaration(decl, ctx);
   }
 }

@@ -127,7 +127,7 @@ constexpr EmitWriter writerFor(AstNodeKind kind) {
 }
 
 constexpr EmitWriter emitWriters[astNodeKindCount] = {
-#define NODE_KIND(number, enumerator, name, isStatement) writerFor(enumerator),
+#define NODE_KIND(number, enumerator, name, isStatement, families) writerFor(enumerator),
 #include "ast/node_kinds.def"
 #undef NODE_KIND
 };

@@ -293,7 +293,8 @@ void emitCall(AstNode* node, EmitContext* ctx) {
 void emitGetDiag(AstNode* node, EmitContext* ctx) {
   auto* diag = static_cast<GetDiagNode*>(node);
   beginStatement(ctx, node);
-  emitTokens(diag->target, ctx, diag->diagKind == 2 ? "GET DIAGNOSTICS EXCEPTION 1 " : "GET DIAGNOSTICS ", "");
+  emitTokens(diag->target, ctx, diag->diagKind == diagCondition ? "GET DIAGNOSTICS EXCEPTION 1 " : "GET DIAGNOSTICS ",
+             "");
   emitTokens(diag->item, ctx, " = ", ";\n");
 }
 
@@ -336,7 +337,8 @@ void emitHandler(AstNode* node, EmitContext* ctx) {
   // WHEN a OR b THEN: the host takes one condition per handler, so each gets its own copy of the body.
   for (AstListCell* cell = listHeadCell(handler->conditions); cell != nullptr; cell = cell->next) {
     beginStatement(ctx, node);
-    emitStrings(ctx, {handler->handlerKind == 0 ? "DECLARE EXIT HANDLER FOR " : "DECLARE CONTINUE HANDLER FOR "});
+    emitStrings(ctx,
+                {handler->handlerKind == handlerExit ? "DECLARE EXIT HANDLER FOR " : "DECLARE CONTINUE HANDLER FOR "});
     emitNode(static_cast<AstNode*>(cell->item), ctx);
     emitStrings(ctx, {"\n"});
     emitNested(handler->statements, ctx);

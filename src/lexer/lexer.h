@@ -116,19 +116,26 @@ int fetchToken(TokenValue* value, ParseContext* ctx);
 // is pending writes "cannot push back multiple tokens" and replaces the first.
 void pushBackToken(ParseContext* ctx, int code);
 
+// What a reader does with the stop token that ended its run.
+enum ReaderStop : int {
+  stopIncluded = 0,    // appended to the list and consumed
+  stopDropped = 1,     // consumed and left out
+  stopPushedBack = 2,  // given back to the stream for the grammar to read
+};
+
 // The general reader: collects tokens verbatim into a token list (null when none) until end of input,
 // a "/" line, a closing parenthesis at depth 0 (pushed back), one of the stops (0 marks an unused stop)
-// or ';' at depth 0, or a ';' inside parentheses (which is included). A stop at depth 0 is included and
-// consumed in mode 0, pushed back in mode 2, consumed and dropped in any other mode. `firstToken` is the
+// or ';' at depth 0, or a ';' inside parentheses (which is included). A stop at depth 0 is handled as
+// `mode` says. `firstToken` is the
 // parser's lookahead, or T_no_lookahead when it has none (see readerFirstToken in token_codes.h); `value`
 // is the parser's token slot, which must still hold the lookahead's value. The parser must forget its
 // lookahead afterwards.
-AstList* collectTokens(ParseContext* ctx, TokenValue* value, int mode, int firstToken, int stop1, int stop2 = 0,
+AstList* collectTokens(ParseContext* ctx, TokenValue* value, ReaderStop mode, int firstToken, int stop1, int stop2 = 0,
                        int stop3 = 0, int stop4 = 0, int stop5 = 0, int stop6 = 0);
 // collectTokens that also writes the token that ended the run (a stop, 0 or T_TERMINATOR, or ')' or
 // ';' when those ended it) to *endToken when endToken is not null.
-AstList* collectTokensUntil(ParseContext* ctx, TokenValue* value, int mode, int firstToken, int* endToken, int stop1,
-                            int stop2 = 0, int stop3 = 0, int stop4 = 0, int stop5 = 0, int stop6 = 0);
+AstList* collectTokensUntil(ParseContext* ctx, TokenValue* value, ReaderStop mode, int firstToken, int* endToken,
+                            int stop1, int stop2 = 0, int stop3 = 0, int stop4 = 0, int stop5 = 0, int stop6 = 0);
 
 // Extends a datatype whose first word is `typeList` with its parenthesised and trailing parts, stopping
 // before NOT, :=, DEFAULT, IS, AS, a comparison, RANGE, AUTHID, DETERMINISTIC, PIPELINED, INDEX, a comma,

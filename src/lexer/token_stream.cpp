@@ -37,7 +37,8 @@ bool isStop(int code, const int* stops) {
   return false;
 }
 
-AstList* collect(ParseContext* ctx, TokenValue* value, int mode, int firstToken, int* endToken, const int* stops) {
+AstList* collect(ParseContext* ctx, TokenValue* value, ReaderStop mode, int firstToken, int* endToken,
+                 const int* stops) {
   AstList* list = nullptr;
   int depth = 0;
   int code = firstToken == T_no_lookahead ? fetchToken(value, ctx) : firstToken;
@@ -45,8 +46,8 @@ AstList* collect(ParseContext* ctx, TokenValue* value, int mode, int firstToken,
     if (code == 0 || code == T_TERMINATOR) break;
     if (code == ';' || isStop(code, stops)) {
       if (depth == 0) {
-        if (mode == 0) list = listAppend(list, readerNode(ctx, value, code));
-        if (mode == 2) pushBackToken(ctx, code);
+        if (mode == stopIncluded) list = listAppend(list, readerNode(ctx, value, code));
+        if (mode == stopPushedBack) pushBackToken(ctx, code);
         break;
       }
       // A semicolon inside open parentheses is a statement the text never closed: the run ends there
@@ -130,14 +131,14 @@ void pushBackToken(ParseContext* ctx, int code) {
   if (scannerTracing(ctx->scanner)) debugPrint("** pushed back %d - %s\n", code, scannerText(ctx->scanner));
 }
 
-AstList* collectTokens(ParseContext* ctx, TokenValue* value, int mode, int firstToken, int stop1, int stop2, int stop3,
-                       int stop4, int stop5, int stop6) {
+AstList* collectTokens(ParseContext* ctx, TokenValue* value, ReaderStop mode, int firstToken, int stop1, int stop2,
+                       int stop3, int stop4, int stop5, int stop6) {
   const int stops[6] = {stop1, stop2, stop3, stop4, stop5, stop6};
   return collect(ctx, value, mode, firstToken, nullptr, stops);
 }
 
-AstList* collectTokensUntil(ParseContext* ctx, TokenValue* value, int mode, int firstToken, int* endToken, int stop1,
-                            int stop2, int stop3, int stop4, int stop5, int stop6) {
+AstList* collectTokensUntil(ParseContext* ctx, TokenValue* value, ReaderStop mode, int firstToken, int* endToken,
+                            int stop1, int stop2, int stop3, int stop4, int stop5, int stop6) {
   const int stops[6] = {stop1, stop2, stop3, stop4, stop5, stop6};
   return collect(ctx, value, mode, firstToken, endToken, stops);
 }

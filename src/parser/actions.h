@@ -152,7 +152,7 @@ Value buildFormalArg(ParseContext* ctx, const Value& name, const Value& line, co
 // Trigger events: the INSERT/UPDATE/DELETE bits in `code`, the last UPDATE OF column list in `list`.
 Value triggerEvent(ParseContext* ctx, int32_t bit, const Value& columns);
 Value addTriggerEvent(ParseContext* ctx, const Value& events, const Value& event);
-Value buildTriggerArg(ParseContext* ctx, uint32_t which, const Value& alias);
+Value buildTriggerArg(ParseContext* ctx, TriggerRow which, const Value& alias);
 Value buildTrigger(ParseContext* ctx, const Value& create, const Value& orReplace, const Value& name,
                    const Value& timing, const Value& events, const Value& table, const Value& referencing,
                    const Value& forEachRow, const Value& follows, const Value& disabled, const Value& compound,

@@ -68,7 +68,7 @@ void traceParsed(const char* what, const void* item) {
 }
 
 template <typename T>
-T* makeDecl(uint32_t kind, uint32_t declClass, int32_t line) {
+T* makeDecl(uint32_t kind, DeclClass declClass, int32_t line) {
   T* decl = makeNode<T>(kind, line);
   decl->declClass = declClass;
   return decl;
@@ -323,7 +323,7 @@ Value finishDeclarations(ParseContext*, const Value& groups) {
 
 Value buildVarDecl(ParseContext* ctx, const Value& name, const Value& line, const Value& constant,
                    const Value& datatype, const Value& notNull, const Value& defaultValue) {
-  auto* decl = makeDecl<VarDeclNode>(astNodeVarDecl, 0, line.line);
+  auto* decl = makeDecl<VarDeclNode>(astNodeVarDecl, declVariable, line.line);
   decl->names = listOf(name);
   decl->constant = static_cast<uint8_t>(constant.code);
   decl->notNull = static_cast<uint8_t>(notNull.code);
@@ -337,7 +337,7 @@ Value buildVarDecl(ParseContext* ctx, const Value& name, const Value& line, cons
 
 Value buildVarrayDecl(ParseContext*, const Value& name, const Value& varray, const Value& limit,
                       const Value& elementType) {
-  auto* decl = makeDecl<VarrayDeclNode>(astNodeVarrayDecl, 5, varray.line);
+  auto* decl = makeDecl<VarrayDeclNode>(astNodeVarrayDecl, declVarray, varray.line);
   decl->name = listOf(name);
   decl->limit = limit.text;
   decl->elementType = listOf(elementType);
@@ -359,7 +359,7 @@ Value buildCreateType(ParseContext*, const Value& orReplace, const Value& line, 
 
 Value buildCreateObjectType(ParseContext*, const Value& orReplace, const Value& line, const Value& name,
                             const Value& fields) {
-  auto* record = makeDecl<RecordDeclNode>(astNodeRecordDecl, 2, line.line);
+  auto* record = makeDecl<RecordDeclNode>(astNodeRecordDecl, declRecord, line.line);
   record->name = listOf(name);
   record->fields = listOf(fields);
   auto* node = makeNode<CreateTypeNode>(astNodeCreateType, line.line);
@@ -370,7 +370,7 @@ Value buildCreateObjectType(ParseContext*, const Value& orReplace, const Value& 
 
 Value buildCreateTableType(ParseContext*, const Value& orReplace, const Value& line, const Value& name,
                            const Value& elementType) {
-  auto* table = makeDecl<TableDeclNode>(astNodeTableDecl, 3, line.line);
+  auto* table = makeDecl<TableDeclNode>(astNodeTableDecl, declTable, line.line);
   table->name = listOf(name);
   table->elementType = listOf(elementType);
   auto* node = makeNode<CreateTypeNode>(astNodeCreateType, line.line);
@@ -381,7 +381,7 @@ Value buildCreateTableType(ParseContext*, const Value& orReplace, const Value& l
 
 Value buildSubtype(ParseContext*, const Value& line, const Value& name, const Value& datatype, const Value& range,
                    const Value& notNull) {
-  auto* decl = makeDecl<SubtypeNode>(astNodeSubtype, 6, line.line);
+  auto* decl = makeDecl<SubtypeNode>(astNodeSubtype, declSubtype, line.line);
   decl->names = listOf(name);
   decl->datatype = listOf(datatype);
   decl->range = listOf(range);
@@ -396,7 +396,7 @@ Value buildRangeText(ParseContext*, const Value& low, const Value& dotdot, const
 }
 
 Value buildCursorDecl(ParseContext*, const Value& name, const Value& line, const Value& query) {
-  auto* decl = makeDecl<CursorDeclNode>(astNodeCursorDecl, 1, line.line);
+  auto* decl = makeDecl<CursorDeclNode>(astNodeCursorDecl, declCursor, line.line);
   decl->name = listOf(name);
   decl->query = listOf(query);
   return nodeValue(decl);
@@ -420,7 +420,7 @@ Value finishCursorQueryWithComment(ParseContext* ctx, const Value& query, const 
 }
 
 Value buildRecordType(ParseContext*, const Value& type, const Value& name, const Value& fields) {
-  auto* decl = makeDecl<RecordDeclNode>(astNodeRecordDecl, 2, type.line);
+  auto* decl = makeDecl<RecordDeclNode>(astNodeRecordDecl, declRecord, type.line);
   decl->name = listOf(name);
   decl->fields = listOf(fields);
   return nodeValue(decl);
@@ -428,7 +428,7 @@ Value buildRecordType(ParseContext*, const Value& type, const Value& name, const
 
 Value buildTableType(ParseContext*, const Value& type, const Value& name, const Value& elementType,
                      const Value& indexType) {
-  auto* decl = makeDecl<TableDeclNode>(astNodeTableDecl, 3, type.line);
+  auto* decl = makeDecl<TableDeclNode>(astNodeTableDecl, declTable, type.line);
   decl->name = listOf(name);
   decl->elementType = listOf(elementType);
   decl->indexType = listOf(indexType);
@@ -437,26 +437,26 @@ Value buildTableType(ParseContext*, const Value& type, const Value& name, const 
 }
 
 Value buildRefCursorType(ParseContext*, const Value& type, const Value& name) {
-  auto* decl = makeDecl<RefCursorDeclNode>(astNodeRefCursorDecl, 4, type.line);
+  auto* decl = makeDecl<RefCursorDeclNode>(astNodeRefCursorDecl, declRefCursor, type.line);
   decl->name = listOf(name);
   return nodeValue(decl);
 }
 
 Value buildStrongRefCursorType(ParseContext*, const Value& type, const Value& name, const Value& returnType) {
-  auto* decl = makeDecl<RefCursorDeclNode>(astNodeRefCursorDecl, 4, type.line);
+  auto* decl = makeDecl<RefCursorDeclNode>(astNodeRefCursorDecl, declRefCursor, type.line);
   decl->name = listOf(name);
   decl->returnType = listOf(returnType);
   return nodeValue(decl);
 }
 
 Value buildExceptionDecl(ParseContext*, const Value& name, const Value& line) {
-  auto* decl = makeDecl<ExceptionDeclNode>(astNodeExceptionDecl, 7, line.line);
+  auto* decl = makeDecl<ExceptionDeclNode>(astNodeExceptionDecl, declException, line.line);
   decl->name = listOf(name);
   return nodeValue(decl);
 }
 
 Value buildExceptionInit(ParseContext* ctx, const Value& pragma, const Value& name, const Value& number) {
-  auto* decl = makeDecl<ExceptionDeclNode>(astNodeExceptionDecl, 8, pragma.line);
+  auto* decl = makeDecl<ExceptionDeclNode>(astNodeExceptionDecl, declExceptionInit, pragma.line);
   decl->name = listOf(name);
   errno = 0;
   const long long converted = std::strtoll(number.text == nullptr ? "" : number.text, nullptr, 10);
@@ -469,7 +469,7 @@ Value buildExceptionInit(ParseContext* ctx, const Value& pragma, const Value& na
 }
 
 Value buildSqlstateExceptionInit(ParseContext*, const Value& pragma, const Value& name, const Value& sqlstate) {
-  auto* decl = makeDecl<ExceptionDeclNode>(astNodeExceptionDecl, 8, pragma.line);
+  auto* decl = makeDecl<ExceptionDeclNode>(astNodeExceptionDecl, declExceptionInit, pragma.line);
   decl->name = listOf(name);
   decl->errorCode = -1;
   decl->sqlstates = listNew(newTokenNode(T_STRING, sqlstate.text, pragma.line));
@@ -527,7 +527,7 @@ Value readFormalArgType(ParseContext* ctx, TokenValue* slot, int* lookahead, con
 }
 
 Value readArgDefault(ParseContext* ctx, TokenValue* slot, int* lookahead) {
-  AstList* value = collectTokens(ctx, slot, 2, readerFirstToken(*lookahead), ')', T_COMMA);
+  AstList* value = collectTokens(ctx, slot, stopPushedBack, readerFirstToken(*lookahead), ')', T_COMMA);
   *lookahead = YYEMPTY;
   if (value == nullptr) reportSyntaxError(ctx, "Missing default value");
   return listValue(value);
@@ -537,7 +537,7 @@ Value buildFormalArg(ParseContext*, const Value& name, const Value& line, const 
                      const Value& defaultValue) {
   auto* arg = makeNode<FormalArgNode>(astNodeFormalArg, line.line);
   arg->name = listOf(name);
-  arg->mode = static_cast<uint32_t>(mode.code);
+  arg->mode = static_cast<ArgMode>(mode.code);
   arg->datatype = listOf(datatype);
   arg->defaultValue = listOf(defaultValue);
   return nodeValue(arg);
@@ -552,7 +552,7 @@ Value addTriggerEvent(ParseContext*, const Value& events, const Value& event) {
   return listValue(columns, events.code | event.code);
 }
 
-Value buildTriggerArg(ParseContext*, uint32_t which, const Value& alias) {
+Value buildTriggerArg(ParseContext*, TriggerRow which, const Value& alias) {
   AstList* names = listOf(alias);
   const auto* first = static_cast<const AstNode*>(listFirst(names));
   auto* arg = makeNode<TriggerArgNode>(astNodeTriggerArg, first == nullptr ? -1 : first->line);
@@ -568,7 +568,7 @@ Value buildTrigger(ParseContext*, const Value& create, const Value& orReplace, c
   auto* node = makeNode<CreateTriggerNode>(astNodeCreateTrigger, create.line);
   node->name = listOf(name);
   node->orReplace = static_cast<uint8_t>(orReplace.code);
-  node->timing = static_cast<uint32_t>(timing.code);
+  node->timing = static_cast<TriggerTiming>(timing.code);
   node->events = static_cast<uint32_t>(events.code);
   node->updateColumns = listOf(events);
   node->table = listOf(table);

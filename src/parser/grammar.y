@@ -623,8 +623,8 @@ stmt_forall
     ;
 
 indices_or_values
-    : T_INDICES                         { $$ = flagValue(ctx, 5); }
-    | T_VALUES                          { $$ = flagValue(ctx, 6); }
+    : T_INDICES                         { $$ = flagValue(ctx, forallIndicesOf); }
+    | T_VALUES                          { $$ = flagValue(ctx, forallValuesOf); }
     ;
 
 exp_until_dotdot
@@ -923,10 +923,10 @@ formal_arg
     ;
 
 opt_mode
-    : %empty                            { $$ = flagValue(ctx, 0); }
-    | T_IN                              { $$ = flagValue(ctx, 0); }
-    | T_OUT optNoCopy                   { $$ = flagValue(ctx, 1); }
-    | T_IN T_OUT optNoCopy              { $$ = flagValue(ctx, 2); }
+    : %empty                            { $$ = flagValue(ctx, argIn); }
+    | T_IN                              { $$ = flagValue(ctx, argIn); }
+    | T_OUT optNoCopy                   { $$ = flagValue(ctx, argOut); }
+    | T_IN T_OUT optNoCopy              { $$ = flagValue(ctx, argInOut); }
     ;
 
 optNoCopy
@@ -1027,10 +1027,10 @@ functionOpt
 /* ---- triggers ---- */
 
 triggerPoint
-    : T_BEFORE                          { $$ = flagValue(ctx, 0); }
-    | T_AFTER                           { $$ = flagValue(ctx, 1); }
-    | T_FOR                             { $$ = flagValue(ctx, 2); }
-    | T_INSTEAD T_OF                    { $$ = flagValue(ctx, 3); }
+    : T_BEFORE                          { $$ = flagValue(ctx, timingBefore); }
+    | T_AFTER                           { $$ = flagValue(ctx, timingAfter); }
+    | T_FOR                             { $$ = flagValue(ctx, timingFor); }
+    | T_INSTEAD T_OF                    { $$ = flagValue(ctx, timingInsteadOf); }
     ;
 
 triggerEvents
@@ -1039,9 +1039,9 @@ triggerEvents
     ;
 
 triggerEvent
-    : T_INSERT                          { $$ = triggerEvent(ctx, 1, noValue(ctx)); }
-    | T_UPDATE optColumnList            { $$ = triggerEvent(ctx, 2, $2); }
-    | T_DELETE                          { $$ = triggerEvent(ctx, 4, noValue(ctx)); }
+    : T_INSERT                          { $$ = triggerEvent(ctx, eventInsert, noValue(ctx)); }
+    | T_UPDATE optColumnList            { $$ = triggerEvent(ctx, eventUpdate, $2); }
+    | T_DELETE                          { $$ = triggerEvent(ctx, eventDelete, noValue(ctx)); }
     ;
 
 optColumnList
@@ -1071,9 +1071,9 @@ referencingList
     ;
 
 referenceClause
-    : T_OLD T_AS varName                { $$ = buildTriggerArg(ctx, 1, $3); }
-    | T_NEW T_AS varName                { $$ = buildTriggerArg(ctx, 0, $3); }
-    | T_PARENT T_AS varName             { $$ = buildTriggerArg(ctx, 2, $3); }
+    : T_OLD T_AS varName                { $$ = buildTriggerArg(ctx, rowOld, $3); }
+    | T_NEW T_AS varName                { $$ = buildTriggerArg(ctx, rowNew, $3); }
+    | T_PARENT T_AS varName             { $$ = buildTriggerArg(ctx, rowParent, $3); }
     ;
 
 optForEach

@@ -15,10 +15,7 @@ const char* labelText(const Value& label) {
   return parts == nullptr ? nullptr : joinNameParts(parts);
 }
 
-// Readers run in mode 2: the stop that ended the run goes back to the stream for the grammar to read.
-constexpr int stopPushedBack = 2;
-constexpr int stopDropped = 1;
-
+// Readers give the stop that ended the run back to the stream for the grammar to read.
 AstList* runReader(ParseContext* ctx, TokenValue* slot, int* lookahead, int stop1, int stop2 = 0, int stop3 = 0,
                    int stop4 = 0, int stop5 = 0, int stop6 = 0) {
   AstList* tokens =
@@ -32,21 +29,16 @@ Value checked(ParseContext* ctx, AstList* tokens, const char* messageWhenEmpty) 
   return listValue(tokens);
 }
 
-uint32_t tokenCode(const void* item) {
-  const auto* node = static_cast<const AstNode*>(item);
-  if (node == nullptr || node->kind != astNodeToken) return 0;
-  return static_cast<const TokenNode*>(node)->code;
-}
-
-// 1 numeric range (a `..` anywhere), 3 a query in parentheses, 2 a cursor (possibly with arguments).
-uint32_t forKindOf(ParseContext* ctx, AstList* range) {
+// A numeric range has a `..` anywhere; a query stands in parentheses; anything else names a cursor
+// (possibly with arguments).
+ForKind forKindOf(ParseContext* ctx, AstList* range) {
   for (AstListCell* cell = listHeadCell(range); cell != nullptr; cell = cell->next) {
     if (tokenCode(cell->item) != T_DOTDOT) continue;
     if (cell == listHeadCell(range) || cell->next == nullptr) reportSyntaxError(ctx, "expected loop limits");
-    return 1;
+    return forNumeric;
   }
-  if (tokenCode(listFirst(range)) == '(') return 3;
-  return 2;
+  if (tokenCode(listFirst(range)) == '(') return forQuery;
+  return forCursor;
 }
 
 }  // namespace
@@ -166,7 +158,7 @@ Value buildForallRange(ParseContext* ctx, const Value& keyword, const Value& var
   node->loopVariable = listOf(variable);
   node->range = listOf(buildRangeText(ctx, low, dotdot, high));
   node->body = listNew(pointerOf(body));
-  node->forKind = 4;
+  node->forKind = forallRange;
   return nodeValue(node);
 }
 
@@ -176,7 +168,7 @@ Value buildForallCollection(ParseContext*, const Value& keyword, const Value& va
   node->loopVariable = listOf(variable);
   node->range = listOf(collection);
   node->body = listNew(pointerOf(body));
-  node->forKind = static_cast<uint32_t>(forKind.code);
+  node->forKind = static_cast<ForKind>(forKind.code);
   return nodeValue(node);
 }
 
@@ -320,7 +312,7 @@ Value buildDynamic(ParseContext*, const Value& keyword, const Value& statement, 
 
 Value buildUsingParam(ParseContext*, const Value& mode, const Value& line, const Value& value) {
   auto* node = makeNode<UsingParam>(astNodeUsingParam, line.line);
-  node->mode = static_cast<uint32_t>(mode.code);
+  node->mode = static_cast<ArgMode>(mode.code);
   node->value = listOf(value);
   return nodeValue(node);
 }

@@ -50,7 +50,7 @@ AstList* resolveRefCursorType(AstList* type, const TransformContext* ctx) {
     if (declarations == nullptr) continue;
     for (AstListCell* cell = listHeadCell(ctx->refCursorTypes); cell != nullptr; cell = cell->next) {
       const auto* cursorType = static_cast<const RefCursorDeclNode*>(cell->item);
-      if (cursorType->parent != declarations || cursorType->declClass != 4) continue;
+      if (cursorType->parent != declarations || cursorType->declClass != declRefCursor) continue;
       if (!tokenListsEqual(cursorType->name, type)) continue;
       if (isPackageNode(scope) || cursorType->returnType != nullptr) return type;
       return listNew(newTokenNode(T_STRING, "CURSOR", static_cast<const AstNode*>(listFirst(type))->line));
@@ -124,13 +124,13 @@ void declareImplicitVariable(BlockNode* block, const char* name, const char* typ
     const auto* decl = static_cast<const AstNode*>(cell->item);
     if (decl == nullptr || decl->kind != astNodeVarDecl) continue;
     const auto* variable = static_cast<const VarDeclNode*>(decl);
-    if (variable->declClass == 0 && listCount(variable->names) == 1 &&
+    if (variable->declClass == declVariable && listCount(variable->names) == 1 &&
         asciiEqualIgnoringCase(tokenText(listFirst(variable->names)), name)) {
       return;
     }
   }
   auto* variable = makeNode<VarDeclNode>(astNodeVarDecl, -1);
-  variable->declClass = 0;
+  variable->declClass = declVariable;
   variable->names = listNew(newTokenNode(T_STRING, name, -1));
   variable->datatype = listNew(newTokenNode(T_STRING, type, -1));
   if (defaultValue != nullptr) variable->defaultValue = listNew(newTokenNode(T_STRING, defaultValue, -1));

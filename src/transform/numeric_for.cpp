@@ -27,7 +27,7 @@ void checkBound(const AstList* bound, TransformContext* ctx) {
 
 VarDeclNode* integerVariable(AstList* names, AstList* defaultValue, int32_t line) {
   auto* variable = makeNode<VarDeclNode>(astNodeVarDecl, line);
-  variable->declClass = 0;
+  variable->declClass = declVariable;
   variable->names = names;
   variable->datatype = listNew(text("INTEGER", line));
   variable->defaultValue = defaultValue;

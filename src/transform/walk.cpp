@@ -175,7 +175,7 @@ void renameReferencing(CreateTriggerNode* trigger) {
       std::memcpy(renamed + sizeof "SYSKELINTERNAL_" - 1, token->text, length + 1);
       token->text = renamed;
     }
-    if (arg->which < 3) trigger->referencingNames[arg->which] = arg->alias;
+    if (arg->which < triggerRowCount) trigger->referencingNames[arg->which] = arg->alias;
   }
 }
 
@@ -610,14 +610,15 @@ void visitFetch(AstNode* node, TransformContext* ctx) {
 
 AstNode* rewriteFor(ForNode* loop, TransformContext* ctx) {
   switch (loop->forKind) {
-    case 1:
-    case 4: return rewriteNumericFor(loop, ctx);
-    case 2:
-    case 3: return rewriteCursorFor(loop, ctx);
-    case 5:
-    case 6: return rewriteForallOverCollection(loop, ctx);
-    default: assert(false && "the parser sets forKind 1 to 6"); return nullptr;
+    case forNumeric:
+    case forallRange: return rewriteNumericFor(loop, ctx);
+    case forCursor:
+    case forQuery: return rewriteCursorFor(loop, ctx);
+    case forallIndicesOf:
+    case forallValuesOf: return rewriteForallOverCollection(loop, ctx);
   }
+  assert(false && "the parser sets every FOR's kind");
+  return nullptr;
 }
 
 void visitFor(AstNode* node, TransformContext* ctx) {
@@ -727,7 +728,7 @@ constexpr TransformVisitor visitorFor(AstNodeKind kind) {
 }
 
 constexpr TransformVisitor transformVisitors[astNodeKindCount] = {
-#define NODE_KIND(number, enumerator, name, isStatement) visitorFor(enumerator),
+#define NODE_KIND(number, enumerator, name, isStatement, families) visitorFor(enumerator),
 #include "ast/node_kinds.def"
 #undef NODE_KIND
 };

@@ -75,7 +75,7 @@ AssignNode* assign(const char* target, std::initializer_list<const char*> value,
   return node;
 }
 
-FormalArgNode* formalArg(const char* name, uint32_t mode, AstList* datatype, int32_t line = 0) {
+FormalArgNode* formalArg(const char* name, ArgMode mode, AstList* datatype, int32_t line = 0) {
   auto* arg = makeNode<FormalArgNode>(astNodeFormalArg, line);
   arg->name = tokens({name}, line);
   arg->mode = mode;
@@ -261,7 +261,8 @@ TEST_F(EmitTest, KindsWithoutWriterWriteNothing) {
 }
 
 TEST_F(EmitTest, ProcedureLayout) {
-  AstList* args = listAppend(listNew(formalArg("a", 0, tokens({"INTEGER"}))), formalArg("b", 1, tokens({"VARCHAR2"})));
+  AstList* args =
+      listAppend(listNew(formalArg("a", argIn, tokens({"INTEGER"}))), formalArg("b", argOut, tokens({"VARCHAR2"})));
   CreateProcNode* proc = procedure("p", args, block(listNew(assign("b", {"'x'"}))));
   proc->orReplace = 1;
   const XcompResult* head = compileTree(proc);
@@ -323,7 +324,7 @@ TEST_F(EmitTest, PrototypesArePublishedFromTheSpecificationAndAddedFromTheBody) 
   head->members = listNew(function);
   auto* procedure = makeNode<ProcProtoNode>(astNodeProcProto, 0);
   procedure->name = tokens({"q"});
-  procedure->arguments = listNew(formalArg("a", 0, tokens({"INTEGER"})));
+  procedure->arguments = listNew(formalArg("a", argIn, tokens({"INTEGER"})));
   auto* body = makeNode<CreatePkgBodyNode>(astNodeCreatePkgBody, 0);
   body->name = tokens({"pk"});
   body->members = listNew(procedure);

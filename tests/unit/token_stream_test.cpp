@@ -70,7 +70,7 @@ TEST_F(TokenStream, PushbackReturnsTheCodeOnceAndASecondOneReplacesTheFirst) {
 
 struct ReaderCase {
   const char* input;
-  int mode;
+  ReaderStop mode;
   std::vector<int> stops;
   const char* collected;  // texts joined by blanks
   int end;                // the token that ended the run
@@ -80,24 +80,24 @@ struct ReaderCase {
 TEST_F(TokenStream, ReadersStopAtDepthZeroAndHonourTheirMode) {
   const std::vector<ReaderCase> cases = {
       // A ';' inside open parentheses ends the run and is kept.
-      {"x := f(a; b) ;", 2, {';'}, "x := f ( a ;", ';', T_WORD},
+      {"x := f(a; b) ;", stopPushedBack, {';'}, "x := f ( a ;", ';', T_WORD},
       // A ')' at depth 0 ends every reader and is left for the parser, whatever the stops.
-      {"g(1, (2)) ) x", 2, {T_THEN}, "g ( 1 , ( 2 ) )", ')', ')'},
-      {"a) x", 0, {')'}, "a )", ')', T_WORD},
+      {"g(1, (2)) ) x", stopPushedBack, {T_THEN}, "g ( 1 , ( 2 ) )", ')', ')'},
+      {"a) x", stopIncluded, {')'}, "a )", ')', T_WORD},
       // The three modes: stop kept, stop dropped, stop pushed back.
-      {"a + b then c", 0, {T_THEN}, "a + b then", T_THEN, T_WORD},
-      {"a + b then c", 1, {T_THEN}, "a + b", T_THEN, T_WORD},
-      {"a + b then c", 2, {T_THEN}, "a + b", T_THEN, T_THEN},
+      {"a + b then c", stopIncluded, {T_THEN}, "a + b then", T_THEN, T_WORD},
+      {"a + b then c", stopDropped, {T_THEN}, "a + b", T_THEN, T_WORD},
+      {"a + b then c", stopPushedBack, {T_THEN}, "a + b", T_THEN, T_THEN},
       // ';' stops at depth 0 even when it is not among the stops.
-      {"a b; c", 1, {T_THEN}, "a b", ';', T_WORD},
+      {"a b; c", stopDropped, {T_THEN}, "a b", ';', T_WORD},
       // A stop inside parentheses is an ordinary token.
-      {"f(a then b) then", 2, {T_THEN}, "f ( a then b )", T_THEN, T_THEN},
-      {"select a, b into x", 2, {T_INTO, T_FROM, T_BULK}, "select a , b", T_INTO, T_INTO},
-      {"x, y from t", 2, {0, 0, 0, 0, 0, T_FROM}, "x , y", T_FROM, T_FROM},
+      {"f(a then b) then", stopPushedBack, {T_THEN}, "f ( a then b )", T_THEN, T_THEN},
+      {"select a, b into x", stopPushedBack, {T_INTO, T_FROM, T_BULK}, "select a , b", T_INTO, T_INTO},
+      {"x, y from t", stopPushedBack, {0, 0, 0, 0, 0, T_FROM}, "x , y", T_FROM, T_FROM},
       // A "/" line and end of input end the run; both are consumed.
-      {"a b\n/\nc", 2, {';'}, "a b", T_TERMINATOR, T_WORD},
-      {"a (b", 2, {';'}, "a ( b", 0, 0},
-      {"", 2, {';'}, "", 0, 0},
+      {"a b\n/\nc", stopPushedBack, {';'}, "a b", T_TERMINATOR, T_WORD},
+      {"a (b", stopPushedBack, {';'}, "a ( b", 0, 0},
+      {"", stopPushedBack, {';'}, "", 0, 0},
   };
   for (const ReaderCase& c : cases) {
     scannerDestroy(&ctx_);
@@ -122,7 +122,7 @@ TEST_F(TokenStream, ReadersStartFromTheParsersLookaheadAndKeepItsValue) {
   const int lookahead = next();
   ASSERT_EQ(lookahead, T_WORD);
   int end = 0;
-  const AstList* list = collectTokensUntil(&ctx_, &value_, 1, readerFirstToken(lookahead), &end, T_LOOP);
+  const AstList* list = collectTokensUntil(&ctx_, &value_, stopDropped, readerFirstToken(lookahead), &end, T_LOOP);
   EXPECT_EQ(texts(list), "e.sal > 10");
   EXPECT_EQ(end, T_LOOP);
   // The lookahead's own node travels into the list, qualified-name flag included.
@@ -133,7 +133,7 @@ TEST_F(TokenStream, ReadersStartFromTheParsersLookaheadAndKeepItsValue) {
 
 TEST_F(TokenStream, CollectedTokensKeepTheTextAsWritten) {
   open("Select 'it''s', c%FOUND, :new.x, $1.t, sql%rowcount, x.y\n  <> 2 from dual;");
-  const AstList* list = collectTokens(&ctx_, &value_, 1, T_no_lookahead, ';');
+  const AstList* list = collectTokens(&ctx_, &value_, stopDropped, T_no_lookahead, ';');
   EXPECT_EQ(texts(list), "Select 'it''s' , c , :new.x , $1.t , sql%rowcount , x.y <> 2 from dual");
   EXPECT_EQ(codes(list),
             (std::vector<uint32_t>{T_SELECT, T_STRING, T_COMMA, T_CURSOR_FOUND, T_COMMA, T_TRIG_VAR, T_COMMA, T_DTYPE,
@@ -146,7 +146,7 @@ TEST_F(TokenStream, NodesMadeByAReaderTakeTheScannersLineWhenMade) {
   // The scanner's word nodes keep the line of their first character; a node the reader makes takes
   // the scanner's line at that moment, which is past any newline inside the token it stands for.
   open("a := 'x\ny' ref\ncursor\n  b.\nc ;");
-  const AstList* list = collectTokens(&ctx_, &value_, 1, T_no_lookahead, ';');
+  const AstList* list = collectTokens(&ctx_, &value_, stopDropped, T_no_lookahead, ';');
   EXPECT_EQ(texts(list), "a := 'x\ny' ref\ncursor b.\nc");
   std::vector<int> lines;
   for (AstListCell* c = listHeadCell(list); c != nullptr; c = c->next)

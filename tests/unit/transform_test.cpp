@@ -176,7 +176,7 @@ TEST_F(TransformTest, NonLiteralDefaultsMoveToTheBlockStart) {
 
 TEST_F(TransformTest, SqlAttributesDeclareTheirVariablesOnceAfterVariables) {
   auto* record = makeNode<RecordDeclNode>(astNodeRecordDecl, 0);
-  record->declClass = 2;
+  record->declClass = declRecord;
   record->name = tokens({"r"});
   auto* existing = variable("n", tokens({"INTEGER"}));
   auto* inHandler = makeNode<AssignNode>(astNodeAssign, 0);
@@ -228,11 +228,11 @@ TEST_F(TransformTest, MoreThan512NestedRoutinesIsTooBig) {
 
 TEST_F(TransformTest, PlacementRulesAreRecorded) {
   auto* strong = makeNode<RefCursorDeclNode>(astNodeRefCursorDecl, 0);
-  strong->declClass = 4;
+  strong->declClass = declRefCursor;
   strong->name = tokens({"rc"});
   strong->returnType = tokens({"emp%ROWTYPE"});
   auto* weak = makeNode<RefCursorDeclNode>(astNodeRefCursorDecl, 0);
-  weak->declClass = 4;
+  weak->declClass = declRefCursor;
   weak->name = tokens({"wc"});
   auto* autonomous = makeNode<PragmaNode>(astNodePragma, 0);
   autonomous->pragmaCode = T_AUTONOMOUS_XACT;
@@ -318,7 +318,7 @@ TEST_F(TransformTest, PackageHeadKeepsDeclarationsAndPrototypesOnly) {
   prototype->name = tokens({"f"});
   prototype->returnType = tokens({"VARCHAR2"});
   auto* strong = makeNode<RefCursorDeclNode>(astNodeRefCursorDecl, 0);
-  strong->declClass = 4;
+  strong->declClass = declRefCursor;
   strong->name = tokens({"rc"});
   strong->returnType = tokens({"emp%ROWTYPE"});
   head->members = listAppend(listNew(prototype), strong);
@@ -332,7 +332,7 @@ TEST_F(TransformTest, PackageHeadKeepsDeclarationsAndPrototypesOnly) {
 
 RefCursorDeclNode* weakCursorType(const char* name) {
   auto* node = makeNode<RefCursorDeclNode>(astNodeRefCursorDecl, 0);
-  node->declClass = 4;
+  node->declClass = declRefCursor;
   node->name = tokens({name});
   return node;
 }
@@ -365,7 +365,7 @@ TEST_F(TransformTest, WeakCursorTypeOfTheInnermostDeclaringScopeDecides) {
   EXPECT_EQ(errors, nullptr);
 }
 
-ForNode* forLoop(uint32_t forKind, AstList* range, AstList* body) {
+ForNode* forLoop(ForKind forKind, AstList* range, AstList* body) {
   auto* loop = makeNode<ForNode>(astNodeFor, 2);
   loop->forKind = forKind;
   loop->loopVariable = tokens({"i"});
@@ -384,7 +384,7 @@ TEST_F(TransformTest, NumericForBecomesABlockAroundACountingWhile) {
   auto* exitNamed = makeNode<ExitNode>(astNodeExit, 3);
   exitNamed->target = "outer";
   auto* next = makeNode<ContinueNode>(astNodeContinue, 3);
-  ForNode* loop = forLoop(1, range("1", "3"), listAppend(listNew(exitNamed), next));
+  ForNode* loop = forLoop(forNumeric, range("1", "3"), listAppend(listNew(exitNamed), next));
   loop->label = "outer";
   loop->reverse = 1;
   transform(procedure(block(listNew(loop))));
@@ -421,26 +421,26 @@ TEST_F(TransformTest, NumericForBecomesABlockAroundACountingWhile) {
 
 TEST_F(TransformTest, LoopRewritesRecordWhatTheyCannotTranslate) {
   struct Case {
-    uint32_t forKind;
+    ForKind forKind;
     const char* low;
     const char* high;
     const char* message;
     const char* text;  // nearText for the syntax error, detail otherwise
   };
   const Case cases[] = {
-      {1, "1", "2147483648", "syntax error", "INTEGER value out of range"},
-      {4, "-1", "2147483647", nullptr, nullptr},
-      {2, "1", "2", "Cursor FOR loops not supported", "FOR ... IN"},
-      {3, "1", "2", "Cursor FOR loops not supported", "FOR ... IN"},
-      {5, "1", "2", "FORALL over INDICES OF or VALUES OF not supported", "FORALL"},
-      {6, "1", "2", "FORALL over INDICES OF or VALUES OF not supported", "FORALL"},
+      {forNumeric, "1", "2147483648", "syntax error", "INTEGER value out of range"},
+      {forallRange, "-1", "2147483647", nullptr, nullptr},
+      {forCursor, "1", "2", "Cursor FOR loops not supported", "FOR ... IN"},
+      {forQuery, "1", "2", "Cursor FOR loops not supported", "FOR ... IN"},
+      {forallIndicesOf, "1", "2", "FORALL over INDICES OF or VALUES OF not supported", "FORALL"},
+      {forallValuesOf, "1", "2", "FORALL over INDICES OF or VALUES OF not supported", "FORALL"},
   };
   for (const Case& c : cases) {
     errors = nullptr;
     ForNode* loop = forLoop(c.forKind, range(c.low, c.high), listNew(makeNode<NullNode>(astNodeNull, 3)));
     transform(procedure(block(listNew(loop))));
     SCOPED_TRACE(c.forKind);
-    EXPECT_EQ(loop->replacement != nullptr, c.forKind == 1 || c.forKind == 4);
+    EXPECT_EQ(loop->replacement != nullptr, c.forKind == forNumeric || c.forKind == forallRange);
     if (c.message == nullptr) {
       EXPECT_EQ(errors, nullptr);
       continue;
@@ -448,17 +448,17 @@ TEST_F(TransformTest, LoopRewritesRecordWhatTheyCannotTranslate) {
     ASSERT_NE(errors, nullptr);
     EXPECT_STREQ(errors->message, c.message);
     EXPECT_EQ(errors->line, 3);
-    EXPECT_STREQ(c.forKind == 1 ? errors->nearText : errors->detail, c.text);
+    EXPECT_STREQ(c.forKind == forNumeric ? errors->nearText : errors->detail, c.text);
     EXPECT_EQ(errors->next, nullptr);
   }
 }
 
 TEST_F(TransformTest, TriggerReferencingNamesBecomeGeneratedNames) {
   auto* newRow = makeNode<TriggerArgNode>(astNodeTriggerArg, 0);
-  newRow->which = 0;
+  newRow->which = rowNew;
   newRow->alias = tokens({"nr"});
   auto* oldRow = makeNode<TriggerArgNode>(astNodeTriggerArg, 0);
-  oldRow->which = 1;
+  oldRow->which = rowOld;
   oldRow->alias = tokens({"o"});
   auto* trigger = makeNode<CreateTriggerNode>(astNodeCreateTrigger, 0);
   trigger->name = tokens({"tr"});
