@@ -66,7 +66,7 @@ CompileError* recordError(CompileError** chain, const char* message, uint32_t do
 }
 
 void raiseSyntaxError(int32_t line, const char* detail, const char* nearText, const char* extra, CompileError** chain) {
-  recordError(chain, "syntax error", syntax, line, nearText, detail, extra);
+  recordError(chain, syntaxErrorMessage, syntax, line, nearText, detail, extra);
 }
 
 void raiseUnsupported(const char* message, const char* detail, const AstNode* node, CompileError** chain) {

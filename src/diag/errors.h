@@ -45,7 +45,10 @@ void appendError(CompileError** chain, CompileError* error);
 CompileError* recordError(CompileError** chain, const char* message, uint32_t domain, int32_t line,
                           const char* nearText, const char* detail, const char* extra);
 
-// "syntax error" in the syntax domain with pool copies of the three texts.
+// The message of every syntax-domain record, the parser's and the transformer's alike.
+inline constexpr char syntaxErrorMessage[] = "syntax error";
+
+// syntaxErrorMessage in the syntax domain with pool copies of the three texts.
 void raiseSyntaxError(int32_t line, const char* detail, const char* nearText, const char* extra, CompileError** chain);
 
 // An unsupported feature at `node`: line = node's line + 1, nearText = the node's text when it is a

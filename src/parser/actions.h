@@ -307,6 +307,11 @@ Value subSelectText(ParseContext* ctx, const Value& keyword, const Value& tokens
 
 // ---- syntax errors (syntax_errors.cpp) ----
 
+// The messages the readers record when a clause they must read is empty; each text is spelled here once.
+inline constexpr char missingExpression[] = "Missing expression";
+inline constexpr char missingStatement[] = "Missing statement";
+inline constexpr char missingDatatype[] = "Missing data type";
+
 // A syntax-domain record at the scanner's position: its line, last token text and source line, with
 // the expected-token list of the parser's current state in `extra` (null without a parser state).
 void reportSyntaxError(ParseContext* ctx, const char* message);

@@ -162,7 +162,7 @@ Value appendProgram(ParseContext* ctx, const Value& programs, const Value& progr
   if (pointerOf(program) == nullptr) return programs;
   const bool allowed = ctx->settings != nullptr && ctx->settings->allowMultiplePrograms != 0;
   if (listCount(listOf(programs)) > 0 && !allowed) {
-    reportSyntaxErrorWithText(ctx, "syntax error", "<END-OF-STATEMENT>");
+    reportSyntaxErrorWithText(ctx, syntaxErrorMessage, "<END-OF-STATEMENT>");
   }
   return listValue(listAppend(listOf(programs), pointerOf(program)));
 }
@@ -506,7 +506,7 @@ bool isPercentReference(const void* item) {
 Value readDeclDatatype(ParseContext* ctx, TokenValue* slot, int* lookahead, const Value& typeName) {
   AstList* datatype = readTypeAfterName(ctx, slot, lookahead, typeName);
   if (datatype == nullptr) {
-    reportSyntaxError(ctx, "Missing data type");
+    reportSyntaxError(ctx, missingDatatype);
     return listValue(nullptr);
   }
   int references = 0;
@@ -522,7 +522,7 @@ Value readDeclDatatype(ParseContext* ctx, TokenValue* slot, int* lookahead, cons
 
 Value readFormalArgType(ParseContext* ctx, TokenValue* slot, int* lookahead, const Value& typeName) {
   AstList* datatype = readTypeAfterName(ctx, slot, lookahead, typeName);
-  if (datatype == nullptr) reportSyntaxError(ctx, "Missing data type");
+  if (datatype == nullptr) reportSyntaxError(ctx, missingDatatype);
   return listValue(datatype);
 }
 

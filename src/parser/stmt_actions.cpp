@@ -410,11 +410,11 @@ Value buildHandler(ParseContext*, const Value& keyword, const Value& conditions,
 // ---- readers ----
 
 Value readUntilSemi(ParseContext* ctx, TokenValue* slot, int* lookahead) {
-  return checked(ctx, runReader(ctx, slot, lookahead, ';'), "Missing expression");
+  return checked(ctx, runReader(ctx, slot, lookahead, ';'), missingExpression);
 }
 
 Value readUntilSemiOrComment(ParseContext* ctx, TokenValue* slot, int* lookahead) {
-  return checked(ctx, runReader(ctx, slot, lookahead, ';', T_COMMENT_SEMI), "Missing expression");
+  return checked(ctx, runReader(ctx, slot, lookahead, ';', T_COMMENT_SEMI), missingExpression);
 }
 
 Value readOptionalUntilSemi(ParseContext* ctx, TokenValue* slot, int* lookahead) {
@@ -422,15 +422,15 @@ Value readOptionalUntilSemi(ParseContext* ctx, TokenValue* slot, int* lookahead)
 }
 
 Value readUntilThen(ParseContext* ctx, TokenValue* slot, int* lookahead) {
-  return checked(ctx, runReader(ctx, slot, lookahead, T_THEN), "Missing expression");
+  return checked(ctx, runReader(ctx, slot, lookahead, T_THEN), missingExpression);
 }
 
 Value readUntilSelect(ParseContext* ctx, TokenValue* slot, int* lookahead) {
-  return checked(ctx, runReader(ctx, slot, lookahead, T_SELECT), "Missing expression");
+  return checked(ctx, runReader(ctx, slot, lookahead, T_SELECT), missingExpression);
 }
 
 Value readUntilUsing(ParseContext* ctx, TokenValue* slot, int* lookahead) {
-  return checked(ctx, runReader(ctx, slot, lookahead, T_USING, T_COMMENT_SEMI, ';'), "Missing expression");
+  return checked(ctx, runReader(ctx, slot, lookahead, T_USING, T_COMMENT_SEMI, ';'), missingExpression);
 }
 
 // LOOP is consumed here, so the loop body rule starts with the statements.
@@ -438,38 +438,38 @@ Value readLoopRange(ParseContext* ctx, TokenValue* slot, int* lookahead) {
   int endToken = 0;
   AstList* range = collectTokensUntil(ctx, slot, stopDropped, readerFirstToken(*lookahead), &endToken, T_LOOP);
   *lookahead = YYEMPTY;
-  if (range == nullptr) reportSyntaxError(ctx, "Missing expression");
+  if (range == nullptr) reportSyntaxError(ctx, missingExpression);
   if (endToken != T_LOOP) reportSyntaxError(ctx, "Unexpected token");
   return listValue(range);
 }
 
 Value readForallLowerBound(ParseContext* ctx, TokenValue* slot, int* lookahead) {
-  return checked(ctx, runReader(ctx, slot, lookahead, T_DOTDOT), "Missing expression");
+  return checked(ctx, runReader(ctx, slot, lookahead, T_DOTDOT), missingExpression);
 }
 
 Value readForallUpperBound(ParseContext* ctx, TokenValue* slot, int* lookahead) {
-  return checked(ctx, runReader(ctx, slot, lookahead, T_UPDATE, T_DELETE, T_INSERT, T_EXECUTE), "Missing expression");
+  return checked(ctx, runReader(ctx, slot, lookahead, T_UPDATE, T_DELETE, T_INSERT, T_EXECUTE), missingExpression);
 }
 
 Value readImmediateText(ParseContext* ctx, TokenValue* slot, int* lookahead) {
   return checked(ctx, runReader(ctx, slot, lookahead, ';', T_USING, T_INTO, T_RETURNING, T_RETURN, T_BULK),
-                 "Missing statement");
+                 missingStatement);
 }
 
 Value readDynamicInto(ParseContext* ctx, TokenValue* slot, int* lookahead) {
-  return checked(ctx, runReader(ctx, slot, lookahead, ';', T_USING, T_RETURNING, T_RETURN), "Missing statement");
+  return checked(ctx, runReader(ctx, slot, lookahead, ';', T_USING, T_RETURNING, T_RETURN), missingStatement);
 }
 
 Value readFetchInto(ParseContext* ctx, TokenValue* slot, int* lookahead) {
-  return checked(ctx, runReader(ctx, slot, lookahead, ';', T_LIMIT), "Missing statement");
+  return checked(ctx, runReader(ctx, slot, lookahead, ';', T_LIMIT), missingStatement);
 }
 
 Value readUsingValue(ParseContext* ctx, TokenValue* slot, int* lookahead) {
-  return checked(ctx, runReader(ctx, slot, lookahead, ';', T_COMMA, T_RETURNING, T_RETURN), "Missing expression");
+  return checked(ctx, runReader(ctx, slot, lookahead, ';', T_COMMA, T_RETURNING, T_RETURN), missingExpression);
 }
 
 Value readReturnClause(ParseContext* ctx, TokenValue* slot, int* lookahead) {
-  return checked(ctx, runReader(ctx, slot, lookahead, ';'), "Missing expression");
+  return checked(ctx, runReader(ctx, slot, lookahead, ';'), missingExpression);
 }
 
 Value readSelectList(ParseContext* ctx, TokenValue* slot, int* lookahead) {

@@ -107,7 +107,7 @@ int readLookahead(TokenValue* value, ParseContext* ctx) {
 void reportParserSyntaxError(ParseContext* ctx, const char* unexpectedName) {
   const int state = lookaheadState(ctx);
   if (unexpectedName == nullptr) {
-    record(ctx, "syntax error", currentLine(ctx), syntax, expectedTokensOf(state));
+    record(ctx, syntaxErrorMessage, currentLine(ctx), syntax, expectedTokensOf(state));
     return;
   }
   // Asking for one more name than the message may hold tells a state with five or more apart.

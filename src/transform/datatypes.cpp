@@ -119,6 +119,35 @@ AstList* rewriteDatatype(AstList* typeTokens, TransformContext* ctx, bool forPar
   return resolveRefCursorType(typeTokens, ctx);
 }
 
+namespace {
+
+constexpr ImplicitVariableRow implicitVariableRows[] = {
+    {"SQLCODE", "INTEGER", "0"},
+    {"SQLSTATE", "CHAR(5)", "'00000'"},
+    {"SYSKELINTERNAL_SQLCODE", "INTEGER", "0"},
+    {"SYSKELINTERNAL_SQLSTATE", "CHAR(5)", "'00000'"},
+    {"SYSKELINTERNAL_SQLERRM", "VARCHAR(500)", nullptr},
+    {"SYSKELINTERNAL_SQLERRM_0", "VARCHAR(500)", "'SQL0000W'"},
+    {"SYSKELINTERNAL_ROWCOUNT", "INTEGER", nullptr},
+    {"SYSKELINTERNAL_FOUND", "BOOLEAN", nullptr},
+    {"SYSKELINTERNAL_NOTFOUND", "BOOLEAN", nullptr},
+    {"SYSKELINTERNAL_EXTEND_IDX", "INTEGER", nullptr},
+    {"SYSKELINTERNAL_EXTEND_LAST", "INTEGER", nullptr},
+    {"SYSKELINTERNAL_BULKCOLLECT_INDEX", "INTEGER", "0"},
+    {"SYSKELINTERNAL_BULKCOLLECT_LIMIT", "INTEGER", "0"},
+};
+static_assert(sizeof implicitVariableRows / sizeof implicitVariableRows[0] == implicitVariableCount,
+              "one row per implicit variable");
+
+}  // namespace
+
+const ImplicitVariableRow& implicitVariable(ImplicitVariable which) { return implicitVariableRows[which]; }
+
+void declareImplicit(BlockNode* block, ImplicitVariable which) {
+  const ImplicitVariableRow& row = implicitVariableRows[which];
+  declareImplicitVariable(block, row.name, row.type, row.defaultValue);
+}
+
 void declareImplicitVariable(BlockNode* block, const char* name, const char* type, const char* defaultValue) {
   for (AstListCell* cell = listHeadCell(block->declarations); cell != nullptr; cell = cell->next) {
     const auto* decl = static_cast<const AstNode*>(cell->item);

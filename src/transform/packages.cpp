@@ -1,4 +1,4 @@
-// packages.cpp - package specifications and bodies: the parser's single member list is sorted into
+// packages.cpp - package heads and bodies: the parser's single member list is sorted into
 // declarations, prototypes and routines, each member recording its package, and a body gets its
 // initialization procedure SYS_INIT, which the writer adds to the module like any other procedure.
 #include "transform/transform_context.h"
@@ -14,7 +14,7 @@ struct SortedMembers {
   AstNode* initBlock;
 };
 
-// Members of a kind the module has no place for (pragmas among them) are dropped; a specification
+// Members of a kind the module has no place for (pragmas among them) are dropped; a package head
 // has neither routines nor an initialization block, so those are dropped there too.
 SortedMembers sortMembers(AstList* members, AstNode* package, bool isBody) {
   SortedMembers sorted{};

@@ -58,6 +58,37 @@ AstList* copyTokens(const AstList* tokens, int32_t line);
 // declared there already (names compared ignoring ASCII case). `defaultValue` may be null.
 void declareImplicitVariable(BlockNode* block, const char* name, const char* type, const char* defaultValue);
 
+// The variables the rewrites declare under fixed names: the host's own SQLCODE and SQLSTATE, which a
+// handler or a test after a statement reads, and the generated ones that stand for PL/SQL's SQLCODE,
+// SQLSTATE, SQLERRM and SQL% attributes or serve a rewritten loop.
+enum ImplicitVariable : uint32_t {
+  implicitSqlcode,         // SQLCODE INTEGER 0
+  implicitSqlstate,        // SQLSTATE CHAR(5) '00000'
+  implicitSqlcodeCopy,     // the SQLCODE a handler or a statement's capture saved
+  implicitSqlstateCopy,    // the SQLSTATE a handler saved
+  implicitSqlerrm,         // the message a handler read on entry
+  implicitSqlerrmOutside,  // SQLERRM outside any handler: the text of success
+  implicitRowCount,        // SQL%ROWCOUNT
+  implicitFound,           // SQL%FOUND
+  implicitNotFound,        // SQL%NOTFOUND
+  implicitExtendIndex,     // EXTEND(n): the next index to fill
+  implicitExtendLast,      // EXTEND(n): one past the last index to fill
+  implicitBulkIndex,       // BULK COLLECT: the next element to fetch into
+  implicitBulkLimit,       // BULK COLLECT ... LIMIT: the most rows to fetch
+  implicitVariableCount
+};
+
+struct ImplicitVariableRow {
+  const char* name;
+  const char* type;
+  const char* defaultValue;  // or null
+};
+
+// The name, type and default of each ImplicitVariable, in enumeration order.
+const ImplicitVariableRow& implicitVariable(ImplicitVariable which);
+// declareImplicitVariable with the row of `which`.
+void declareImplicit(BlockNode* block, ImplicitVariable which);
+
 // Moves a non-literal variable default into an assignment at the start of the owning block; in a
 // package wraps it in parentheses instead; in a record type it is recorded as unsupported.
 void hoistDefault(VarDeclNode* variable, TransformContext* ctx);
@@ -65,6 +96,6 @@ void hoistDefault(VarDeclNode* variable, TransformContext* ctx);
 // The longest summed name length among the declarations of a list (routines and pragmas left out).
 uint32_t maxDeclaredNameLength(const AstList* declarations);
 
-// Package specifications and bodies: member sorting, each member's owner, and SYS_INIT for a body.
+// Package heads and bodies: member sorting, each member's owner, and SYS_INIT for a body.
 void transformPackageHead(AstNode* node, TransformContext* ctx);
 void transformPackageBody(AstNode* node, TransformContext* ctx);

@@ -37,46 +37,38 @@ struct PrescanState {
   bool inHandler;
 };
 
-// SQLCODE, SQLERRM and the SQL% attributes become generated variables the outermost block declares.
+// What the prescan does with each diagnostics token: the variable whose name replaces the token's text,
+// and the flags it sets on the outermost block, which declares or captures what the flags ask for.
+struct PrescanRow {
+  uint32_t tokenCode;
+  bool inHandler;  // for SQLERRM only: inside a handler it reads the condition, outside it reads success
+  ImplicitVariable variable;
+  uint8_t BlockNode::*flag;
+  uint8_t BlockNode::*alsoFlag;  // or null
+};
+
+constexpr PrescanRow prescanRows[] = {
+    {T_SQLCODE, false, implicitSqlcodeCopy, &BlockNode::usesSqlcode, nullptr},
+    {T_SQLSTATE, false, implicitSqlstateCopy, &BlockNode::usesSqlstate, nullptr},
+    {T_SQLERRM, true, implicitSqlerrm, &BlockNode::usesSqlerrm, nullptr},
+    {T_SQLERRM, false, implicitSqlerrmOutside, &BlockNode::usesSqlerrmOutside, nullptr},
+    {T_SQL_ROWCOUNT, false, implicitRowCount, &BlockNode::needsRowCount, nullptr},
+    {T_SQL_FOUND, false, implicitFound, &BlockNode::needsFound, &BlockNode::needsRowCount},
+    {T_SQL_NOTFOUND, false, implicitNotFound, &BlockNode::needsNotFound, &BlockNode::needsRowCount},
+};
+
+// SQLCODE, SQLSTATE, SQLERRM and the SQL% attributes become generated variables.
 void prescanToken(AstNode* node, void* arg) {
   if (node->kind != astNodeToken) return;
   auto* token = static_cast<TokenNode*>(node);
-  auto* state = static_cast<PrescanState*>(arg);
-  BlockNode* block = state->outermost;
-  switch (token->code) {
-    case T_SQLCODE:
-      token->text = "SYSKELINTERNAL_SQLCODE";
-      block->usesSqlcode = 1;
-      break;
-    case T_SQLSTATE:
-      token->text = "SYSKELINTERNAL_SQLSTATE";
-      block->usesSqlstate = 1;
-      break;
-    case T_SQLERRM:
-      // Outside a handler there is no condition to ask: the text is that of success.
-      if (state->inHandler) {
-        token->text = "SYSKELINTERNAL_SQLERRM";
-        block->usesSqlerrm = 1;
-      } else {
-        token->text = "SYSKELINTERNAL_SQLERRM_0";
-        block->usesSqlerrmOutside = 1;
-      }
-      break;
-    case T_SQL_ROWCOUNT:
-      token->text = "SYSKELINTERNAL_ROWCOUNT";
-      block->needsRowCount = 1;
-      break;
-    case T_SQL_FOUND:
-      token->text = "SYSKELINTERNAL_FOUND";
-      block->needsFound = 1;
-      block->needsRowCount = 1;
-      break;
-    case T_SQL_NOTFOUND:
-      token->text = "SYSKELINTERNAL_NOTFOUND";
-      block->needsNotFound = 1;
-      block->needsRowCount = 1;
-      break;
-    default: break;
+  const auto* state = static_cast<const PrescanState*>(arg);
+  for (const PrescanRow& row : prescanRows) {
+    if (row.tokenCode != token->code) continue;
+    if (row.tokenCode == T_SQLERRM && row.inHandler != state->inHandler) continue;
+    token->text = implicitVariable(row.variable).name;
+    state->outermost->*row.flag = 1;
+    if (row.alsoFlag != nullptr) state->outermost->*row.alsoFlag = 1;
+    return;
   }
 }
 
@@ -106,12 +98,10 @@ void transformBlock(BlockNode* block, TransformContext* ctx) {
   ctx->inHandler = savedInHandler;
   visit(block->statements, block, ctx);
 
-  if (block->needsRowCount) declareImplicitVariable(block, "SYSKELINTERNAL_ROWCOUNT", "INTEGER", nullptr);
-  if (block->needsFound) declareImplicitVariable(block, "SYSKELINTERNAL_FOUND", "BOOLEAN", nullptr);
-  if (block->needsNotFound) declareImplicitVariable(block, "SYSKELINTERNAL_NOTFOUND", "BOOLEAN", nullptr);
-  if (block->usesSqlerrmOutside) {
-    declareImplicitVariable(block, "SYSKELINTERNAL_SQLERRM_0", "VARCHAR(500)", "'SQL0000W'");
-  }
+  if (block->needsRowCount) declareImplicit(block, implicitRowCount);
+  if (block->needsFound) declareImplicit(block, implicitFound);
+  if (block->needsNotFound) declareImplicit(block, implicitNotFound);
+  if (block->usesSqlerrmOutside) declareImplicit(block, implicitSqlerrmOutside);
 
   uint32_t routines = 0;
   for (AstListCell* cell = listHeadCell(block->declarations); cell != nullptr; cell = cell->next) {
@@ -201,130 +191,74 @@ bool isInPackage(const AstNode* decl) {
   return list != nullptr && list->parent != nullptr && isPackageNode(list->parent);
 }
 
-void transformDeclaration(AstNode* node, TransformContext* ctx) {
-  auto* decl = static_cast<DeclNode*>(node);
-  switch (static_cast<AstNodeKind>(node->kind)) {
-    case astNodeVarDecl: {
-      auto* variable = static_cast<VarDeclNode*>(node);
-      visit(variable->names, node, ctx);
-      decl->nameLength = summedNameLength(variable->names);
-      visit(variable->datatype, node, ctx);
-      visit(variable->defaultValue, node, ctx);
-      variable->datatype = rewriteDatatype(variable->datatype, ctx, false);
-      hoistDefault(variable, ctx);
-      return;
-    }
-    case astNodeCursorDecl: {
-      auto* cursor = static_cast<CursorDeclNode*>(node);
-      visit(cursor->name, node, ctx);
-      decl->nameLength = summedNameLength(cursor->name);
-      visit(cursor->parameters, node, ctx);
-      visit(cursor->query, node, ctx);
-      return;
-    }
-    case astNodeRecordDecl: {
-      auto* record = static_cast<RecordDeclNode*>(node);
-      visit(record->name, node, ctx);
-      decl->nameLength = summedNameLength(record->name);
-      visit(record->fields, node, ctx);
-      return;
-    }
-    case astNodeTableDecl: {
-      auto* table = static_cast<TableDeclNode*>(node);
-      visit(table->name, node, ctx);
-      decl->nameLength = summedNameLength(table->name);
-      visit(table->elementType, node, ctx);
-      visit(table->indexType, node, ctx);
-      table->elementType = rewriteDatatype(table->elementType, ctx, false);
-      table->indexType = rewriteDatatype(table->indexType, ctx, false);
-      return;
-    }
-    case astNodeRefCursorDecl: {
-      auto* cursorType = static_cast<RefCursorDeclNode*>(node);
-      ctx->refCursorTypes = listAppend(ctx->refCursorTypes, cursorType);
-      visit(cursorType->name, node, ctx);
-      decl->nameLength = summedNameLength(cursorType->name);
-      visit(cursorType->returnType, node, ctx);
-      if (isInPackage(node)) return;
-      if (cursorType->returnType != nullptr) {
-        raiseUnsupported("Strong REFCURSOR types can only be declared within a package", "REFCURSOR", node,
-                         ctx->errors);
-      } else {
-        cursorType->isLocalWeakCursorType = 1;
-      }
-      return;
-    }
-    case astNodeVarrayDecl: {
-      auto* varray = static_cast<VarrayDeclNode*>(node);
-      visit(varray->name, node, ctx);
-      decl->nameLength = summedNameLength(varray->name);
-      visit(varray->elementType, node, ctx);
-      varray->elementType = rewriteDatatype(varray->elementType, ctx, false);
-      return;
-    }
-    case astNodeSubtype: {
-      auto* subtype = static_cast<SubtypeNode*>(node);
-      visit(subtype->names, node, ctx);
-      decl->nameLength = summedNameLength(subtype->names);
-      visit(subtype->datatype, node, ctx);
-      visit(subtype->range, node, ctx);
-      subtype->datatype = rewriteDatatype(subtype->datatype, ctx, false);
-      return;
-    }
-    // The visitor table sends only the declarations above here; exceptions have their own visitor.
-    case astNodeGeneric:
-    case astNodeGenericStatement:
-    case astNodeGenericContainer:
-    case astNodeGenericLoop:
-    case astNodeAssign:
-    case astNodeBlock:
-    case astNodeCall:
-    case astNodeCase:
-    case astNodeCaseExpr:
-    case astNodeClose:
-    case astNodePipe:
-    case astNodeContinue:
-    case astNodeCreateFunc:
-    case astNodeUnused13:
-    case astNodeCreatePkgBody:
-    case astNodeCreatePkgHead:
-    case astNodeCreateType:
-    case astNodeDropPkgBody:
-    case astNodeDropPkgHead:
-    case astNodeCreateProc:
-    case astNodeCreateTrigger:
-    case astNodeDecl:
-    case astNodeExceptionDecl:
-    case astNodeDynamic:
-    case astNodeExit:
-    case astNodeFetch:
-    case astNodeFor:
-    case astNodeFormalArg:
-    case astNodeFuncProto:
-    case astNodeGoto:
-    case astNodeHandler:
-    case astNodeIf:
-    case astNodeElseIf:
-    case astNodeList:
-    case astNodeLoop:
-    case astNodeNull:
-    case astNodeOpen:
-    case astNodePragma:
-    case astNodeProcProto:
-    case astNodeRaise:
-    case astNodeReturn:
-    case astNodeSelect:
-    case astNodeSqlStmt:
-    case astNodeToken:
-    case astNodeTriggerArg:
-    case astNodeWhile:
-    case astNodeValues:
-    case astNodeSignal:
-    case astNodePrepare:
-    case astNodeExecute:
-    case astNodeGetDiag:
-    case astNodeUsingParam: return;
+// Each declaration kind visits its name first, so that its summed name length is known before the
+// rest of it is transformed, then maps its datatypes.
+void visitVarDecl(AstNode* node, TransformContext* ctx) {
+  auto* variable = static_cast<VarDeclNode*>(node);
+  visit(variable->names, node, ctx);
+  variable->nameLength = summedNameLength(variable->names);
+  visit(variable->datatype, node, ctx);
+  visit(variable->defaultValue, node, ctx);
+  variable->datatype = rewriteDatatype(variable->datatype, ctx, false);
+  hoistDefault(variable, ctx);
+}
+
+void visitCursorDecl(AstNode* node, TransformContext* ctx) {
+  auto* cursor = static_cast<CursorDeclNode*>(node);
+  visit(cursor->name, node, ctx);
+  cursor->nameLength = summedNameLength(cursor->name);
+  visit(cursor->parameters, node, ctx);
+  visit(cursor->query, node, ctx);
+}
+
+void visitRecordDecl(AstNode* node, TransformContext* ctx) {
+  auto* record = static_cast<RecordDeclNode*>(node);
+  visit(record->name, node, ctx);
+  record->nameLength = summedNameLength(record->name);
+  visit(record->fields, node, ctx);
+}
+
+void visitTableDecl(AstNode* node, TransformContext* ctx) {
+  auto* table = static_cast<TableDeclNode*>(node);
+  visit(table->name, node, ctx);
+  table->nameLength = summedNameLength(table->name);
+  visit(table->elementType, node, ctx);
+  visit(table->indexType, node, ctx);
+  table->elementType = rewriteDatatype(table->elementType, ctx, false);
+  table->indexType = rewriteDatatype(table->indexType, ctx, false);
+}
+
+// A strong REF CURSOR type needs a module to hold it; a weak one outside a package is the host's CURSOR,
+// which its uses are rewritten to.
+void visitRefCursorDecl(AstNode* node, TransformContext* ctx) {
+  auto* cursorType = static_cast<RefCursorDeclNode*>(node);
+  ctx->refCursorTypes = listAppend(ctx->refCursorTypes, cursorType);
+  visit(cursorType->name, node, ctx);
+  cursorType->nameLength = summedNameLength(cursorType->name);
+  visit(cursorType->returnType, node, ctx);
+  if (isInPackage(node)) return;
+  if (cursorType->returnType != nullptr) {
+    raiseUnsupported("Strong REFCURSOR types can only be declared within a package", "REFCURSOR", node, ctx->errors);
+  } else {
+    cursorType->isLocalWeakCursorType = 1;
   }
+}
+
+void visitVarrayDecl(AstNode* node, TransformContext* ctx) {
+  auto* varray = static_cast<VarrayDeclNode*>(node);
+  visit(varray->name, node, ctx);
+  varray->nameLength = summedNameLength(varray->name);
+  visit(varray->elementType, node, ctx);
+  varray->elementType = rewriteDatatype(varray->elementType, ctx, false);
+}
+
+void visitSubtype(AstNode* node, TransformContext* ctx) {
+  auto* subtype = static_cast<SubtypeNode*>(node);
+  visit(subtype->names, node, ctx);
+  subtype->nameLength = summedNameLength(subtype->names);
+  visit(subtype->datatype, node, ctx);
+  visit(subtype->range, node, ctx);
+  subtype->datatype = rewriteDatatype(subtype->datatype, ctx, false);
 }
 
 void transformPragma(PragmaNode* pragma, TransformContext* ctx) {
@@ -694,13 +628,13 @@ constexpr TransformVisitor visitorFor(AstNodeKind kind) {
     case astNodeCreateTrigger: return visitCreateTrigger;
     case astNodeCreatePkgHead: return transformPackageHead;
     case astNodeCreatePkgBody: return transformPackageBody;
-    case astNodeVarDecl:
-    case astNodeCursorDecl:
-    case astNodeRecordDecl:
-    case astNodeTableDecl:
-    case astNodeRefCursorDecl:
-    case astNodeVarrayDecl:
-    case astNodeSubtype: return transformDeclaration;
+    case astNodeVarDecl: return visitVarDecl;
+    case astNodeCursorDecl: return visitCursorDecl;
+    case astNodeRecordDecl: return visitRecordDecl;
+    case astNodeTableDecl: return visitTableDecl;
+    case astNodeRefCursorDecl: return visitRefCursorDecl;
+    case astNodeVarrayDecl: return visitVarrayDecl;
+    case astNodeSubtype: return visitSubtype;
     case astNodeExceptionDecl: return visitExceptionDecl;
     case astNodeDynamic: return visitDynamic;
     case astNodeFetch: return visitFetch;

@@ -315,7 +315,7 @@ TEST_F(EmitTest, FunctionOptionsAndAnchoredTypes) {
   EXPECT_EQ(head->domain, static_cast<uint32_t>(SQLEXC_FUNCTION));
 }
 
-TEST_F(EmitTest, PrototypesArePublishedFromTheSpecificationAndAddedFromTheBody) {
+TEST_F(EmitTest, PrototypesArePublishedFromThePackageHeadAndAddedFromTheBody) {
   auto* function = makeNode<FuncProtoNode>(astNodeFuncProto, 0);
   function->name = tokens({"f"});
   function->returnType = tokens({"VARCHAR2"});

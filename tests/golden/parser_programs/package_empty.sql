@@ -1,4 +1,4 @@
 -- xcomp: --print-tree
--- An empty specification has no member list.
+-- An empty package head has no member list.
 CREATE PACKAGE empty_pkg IS
 END;

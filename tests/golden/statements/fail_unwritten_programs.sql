@@ -1,5 +1,5 @@
 -- Programs and declarations without a writer yet say so instead of producing nothing: a package
--- specification, a package body, a trigger, a type, and record and table types in a block.
+-- head, a package body, a trigger, a type, and record and table types in a block.
 CREATE PACKAGE billing AS
   PROCEDURE charge (p_id IN NUMBER);
 END;
