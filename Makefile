@@ -6,7 +6,7 @@ FUZZ_BUILD ?= build-fuzz
 JOBS       ?= 2
 FUZZ_SECONDS ?= 600
 
-.PHONY: run test deps build build-asan build-tsan bench fuzz golden-update clean
+.PHONY: run test deps build build-asan build-tsan bench fuzz golden-update format-check clean
 
 deps:
 	@sh scripts/install-deps.sh
@@ -46,6 +46,12 @@ fuzz:
 	@cmake --build $(FUZZ_BUILD) -j$(JOBS) --target fuzz_compile
 	mkdir -p fuzz-corpus
 	./$(FUZZ_BUILD)/fuzz_compile -max_total_time=$(FUZZ_SECONDS) -max_len=4096 fuzz-corpus tests/golden
+
+# Fails when a C or C++ source is not laid out as .clang-format says (CI runs it before the tests).
+format-check:
+	@sh scripts/install-deps.sh clang-format
+	@git ls-files '*.c' '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
+	@echo "clang-format: every source is laid out"
 
 # Rewrites the expected outputs of the golden tests (all features, or FEATURES="a b").
 golden-update: build

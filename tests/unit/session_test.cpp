@@ -1,6 +1,7 @@
 // How a compilation's settings pick and adjust the datatype map and the Oracle-error map.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
 #include <string>
 
@@ -31,29 +32,68 @@ class SessionTest : public ::testing::Test {
   RecoveryPoint recovery_;
 };
 
-TEST_F(SessionTest, TablesHaveTheirRowsInOrder) {
-  EXPECT_EQ(typeMapRowCount(unicodeTypeMap), 22u);
-  EXPECT_EQ(typeMapRowCount(nonUnicodeTypeMap), 19u);
-  EXPECT_EQ(oraErrorRowCount(oraErrorMap), 67u);
-  EXPECT_STREQ(unicodeTypeMap[0].plsqlName, "DOUBLE PRECISION");
-  // Longer names must come before their prefixes for the first-prefix match to work.
-  auto index = [](const char* name) {
-    for (size_t i = 0; unicodeTypeMap[i].plsqlName != nullptr; ++i)
-      if (std::strcmp(unicodeTypeMap[i].plsqlName, name) == 0) return i;
-    return size_t{999};
-  };
-  EXPECT_LT(index("LONG RAW"), index("LONG"));
-  EXPECT_LT(index("LONG VARCHAR"), index("LONG"));
-  EXPECT_EQ(row(nonUnicodeTypeMap, "NCHAR"), nullptr);
-  EXPECT_STREQ(row(nonUnicodeTypeMap, "RAW")->hostName, "BLOB");
-  EXPECT_STREQ(row(nonUnicodeTypeMap, "RAW")->declSuffix, "(32767)");
+// Whether the words of `prefix` (blank-separated) begin the words of `name`.
+bool wordsPrefix(const std::string& prefix, const std::string& name) {
+  return name == prefix || name.rfind(prefix + " ", 0) == 0;
+}
+
+// The type of a declaration takes the first row whose words begin it, so a row behind one of its own
+// prefixes could never be chosen ("LONG" before "LONG RAW" would map LONG RAW as LONG).
+TEST_F(SessionTest, EveryTypeMapRowIsReachable) {
+  for (const TypeMapRow* map : {unicodeTypeMap, nonUnicodeTypeMap}) {
+    for (size_t i = 0; map[i].plsqlName != nullptr; ++i) {
+      for (size_t k = 0; k < i; ++k) {
+        EXPECT_FALSE(wordsPrefix(map[k].plsqlName, map[i].plsqlName))
+            << map[k].plsqlName << " hides " << map[i].plsqlName;
+      }
+    }
+  }
+}
+
+// The non-Unicode map is the Unicode one without the national character types, with RAW as a BLOB.
+TEST_F(SessionTest, NonUnicodeMapIsTheUnicodeMapWithoutNationalTypesAndWithRawAsBlob) {
+  const TypeMapRow* other = nonUnicodeTypeMap;
+  for (const TypeMapRow* unicode = unicodeTypeMap; unicode->plsqlName != nullptr; ++unicode) {
+    const std::string name = unicode->plsqlName;
+    if (name == "NCHAR" || name == "NCLOB" || name == "NVARCHAR2") continue;
+    ASSERT_NE(other->plsqlName, nullptr) << name;
+    EXPECT_EQ(name, other->plsqlName);
+    if (name == "RAW") {
+      EXPECT_STREQ(other->hostName, "BLOB");
+      EXPECT_STREQ(other->declSuffix, "(32767)");
+      EXPECT_STREQ(other->paramSuffix, "(32767)");
+    } else {
+      EXPECT_STREQ(other->hostName, unicode->hostName) << name;
+      EXPECT_EQ(paramSuffix(nonUnicodeTypeMap, name.c_str()), paramSuffix(unicodeTypeMap, name.c_str()));
+    }
+    ++other;
+  }
+  EXPECT_EQ(other->plsqlName, nullptr);
   EXPECT_STREQ(row(unicodeTypeMap, "RAW")->hostName, "VARBINARY");
-  // The named rows lead the error map, and the no-data-found pair comes first.
+}
+
+// The look-up by error number scans with an early exit, which relies on the named rows coming first and
+// on each run descending, 100 counting as the highest; the look-up by name stops at the first unnamed row.
+TEST_F(SessionTest, ErrorMapRunsAreNamedFirstAndEachDescends) {
+  auto rank = [](int32_t code) { return code == 100 ? INT32_MAX : code; };
+  size_t i = 0;
+  for (; oraErrorMap[i].exceptionName != nullptr; ++i) {
+    if (i > 0) {
+      EXPECT_LE(rank(oraErrorMap[i].oraCode), rank(oraErrorMap[i - 1].oraCode)) << i;
+    }
+  }
+  const size_t firstUnnamed = i;
+  EXPECT_GT(firstUnnamed, 0u);
+  for (; oraErrorMap[i].oraCode != 0; ++i) {
+    EXPECT_EQ(oraErrorMap[i].exceptionName, nullptr) << i;
+    if (i > firstUnnamed) {
+      EXPECT_LE(rank(oraErrorMap[i].oraCode), rank(oraErrorMap[i - 1].oraCode)) << i;
+    }
+    EXPECT_EQ(std::strlen(oraErrorMap[i].sqlstate), 5u) << i;
+  }
+  EXPECT_GT(i, firstUnnamed);
   EXPECT_STREQ(oraErrorMap[0].exceptionName, "NO_DATA_FOUND");
   EXPECT_STREQ(oraErrorMap[0].sqlstate, "ORANF");
-  EXPECT_STREQ(oraErrorMap[13].exceptionName, "CASE_NOT_FOUND");
-  EXPECT_EQ(oraErrorMap[14].exceptionName, nullptr);
-  EXPECT_EQ(oraErrorMap[66].oraCode, -30006);
 }
 
 TEST_F(SessionTest, MapChoiceByCodePageStringUnitsAndNcharMapping) {
