@@ -6,8 +6,61 @@
 // Private to transform/.
 #pragma once
 
+#include <initializer_list>
+
 #include "ast/ast.h"
 #include "transform/transform_context.h"
+
+// ---- building blocks every rewrite uses (tree_building.cpp) ----
+
+// A T_STRING token (literal host text, written as it stands) with a pool copy of `text`.
+TokenNode* hostText(const char* text, int32_t line);
+// One T_STRING token per text, in order.
+AstList* hostTexts(std::initializer_list<const char*> texts, int32_t line);
+
+// A name split at the dots that stand outside double quotes (a backslash takes the next character as it
+// is). `parts` are pool copies; `afterFirstDot` points into the text after the first such dot (null with
+// one part). A null text gives no parts.
+struct QualifiedName {
+  uint32_t count;
+  const char** parts;
+  const char* afterFirstDot;
+};
+QualifiedName splitQualifiedName(const char* text);
+// The offset of the last dot outside double quotes, or -1.
+int64_t lastSeparatingDot(const char* text);
+
+// The last block met going up from `node` (itself included): the block that holds the flags of the
+// attribute prescan and declares the implicit variables. Null outside every block.
+BlockNode* outermostBlockOf(AstNode* node);
+
+// A reference qualified by the name of an enclosing procedure, function or trigger (`p.x` inside p)
+// names something of that routine's body: the routine name becomes the body's label. A reference whose
+// second part is one of the routine's parameters, or that no enclosing routine's name begins, is returned
+// as it is.
+const char* requalifyByRoutine(const AstNode* from, const char* text);
+
+// Puts `items` (null ones skipped) in order directly after `statement` in the statement list that holds
+// it, and links them to it. Nothing happens when the statement is not in a list.
+void insertStatementsAfter(TransformContext* ctx, AstNode* statement, std::initializer_list<AstNode*> items);
+
+// Generated statements; token lists are used as given.
+AssignNode* makeAssign(AstList* target, AstList* value, int32_t line);
+SignalNode* makeSignal(const char* sqlstate, AstList* message, int32_t line);
+SignalNode* makeResignal(int32_t line);
+// IF condition THEN statement END IF.
+IfNode* makeIf(AstList* condition, AstNode* statement, int32_t line);
+// EXIT WHEN condition, its target resolved when the walk visits it.
+ExitNode* makeExitWhen(AstList* condition, int32_t line);
+// GET DIAGNOSTICS [EXCEPTION 1] target = item.
+GetDiagNode* makeGetDiag(DiagKind kind, const char* target, const char* item, int32_t line);
+
+// After a statement that changes rows (or a SELECT INTO, an OPEN, a dynamic statement), when the
+// outermost block reads SQL% attributes: GET DIAGNOSTICS into SYSKELINTERNAL_ROWCOUNT, then, when
+// `saveSqlcode`, SYSKELINTERNAL_SQLCODE := SQLCODE (as a one-statement list; the variable is declared on
+// the statement's outermost block), then SYSKELINTERNAL_NOTFOUND and SYSKELINTERNAL_FOUND from the count
+// when `outer` reads them.
+void captureRowCount(TransformContext* ctx, AstNode* statement, BlockNode* outer, bool saveSqlcode);
 
 // ---- exceptions and condition handling (pending_rewrites.cpp) ----
 

@@ -32,6 +32,10 @@ struct TransformContext {
   // routines), so a type name is resolved against these instead of rescanning every declaration of the
   // enclosing scopes, which made a long declaration section quadratic once one such type existed.
   AstList* refCursorTypes;
+  // The list the walk is visiting and the cell of the item being visited, so that a rewrite can put
+  // statements after the current one without searching its list (see insertStatementsAfter).
+  AstList* visitingList;
+  AstListCell* visitingCell;
 };
 
 static_assert(std::is_trivially_destructible_v<TypeMapEntry>, "TypeMapEntry lives in the pool");

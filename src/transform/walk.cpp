@@ -72,17 +72,9 @@ void prescanToken(AstNode* node, void* arg) {
   }
 }
 
-// The last block met going up: a nested routine shares its enclosing routine's outermost block.
-BlockNode* outermostBlock(BlockNode* block) {
-  BlockNode* outermost = block;
-  for (AstNode* node = block->parent; node != nullptr; node = node->parent) {
-    if (node->kind == astNodeBlock) outermost = static_cast<BlockNode*>(node);
-  }
-  return outermost;
-}
-
 void transformBlock(BlockNode* block, TransformContext* ctx) {
-  BlockNode* outermost = outermostBlock(block);
+  // A nested routine shares its enclosing routine's outermost block.
+  BlockNode* outermost = outermostBlockOf(block);
   if (!block->prescanned) {
     PrescanState state{outermost, true};
     walkTree(block->handlers, prescanToken, &state);
@@ -381,9 +373,17 @@ void buildTypeMap(TransformContext* ctx, const TypeMapRow* rows) {
 using TransformVisitor = void (*)(AstNode* node, TransformContext* ctx);
 
 void visitList(AstNode* node, TransformContext* ctx) {
-  for (AstListCell* cell = listHeadCell(static_cast<AstList*>(node)); cell != nullptr; cell = cell->next) {
+  auto* list = static_cast<AstList*>(node);
+  AstList* const savedList = ctx->visitingList;
+  AstListCell* const savedCell = ctx->visitingCell;
+  // Statements a rewrite puts after the current one are visited in their turn.
+  for (AstListCell* cell = listHeadCell(list); cell != nullptr; cell = cell->next) {
+    ctx->visitingList = list;
+    ctx->visitingCell = cell;
     visit(static_cast<AstNode*>(cell->item), node, ctx);
   }
+  ctx->visitingList = savedList;
+  ctx->visitingCell = savedCell;
 }
 
 // A rewrite's result is written instead of the node, so it is transformed in the node's place.

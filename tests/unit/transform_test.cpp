@@ -4,10 +4,12 @@
 
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "lexer/token_codes.h"
 #include "pool/pool.h"
 #include "transform/transform.h"
+#include "transform/rewrites.h"
 #include "transform/transform_context.h"
 
 namespace {
@@ -469,6 +471,77 @@ TEST_F(TransformTest, TriggerReferencingNamesBecomeGeneratedNames) {
   EXPECT_EQ(joined(trigger->referencingNames[1]), "SYSKELINTERNAL_o");
   EXPECT_EQ(trigger->referencingNames[2], nullptr);
   EXPECT_STREQ(static_cast<BlockNode*>(trigger->body)->label, "SYSKELINTERNAL_BLOCK");
+}
+
+}  // namespace
+
+namespace {
+
+// Qualified names split only at dots outside double quotes; a backslash takes the next character.
+TEST_F(TransformTest, QualifiedNamesSplitAtDotsOutsideQuotes) {
+  struct Case {
+    const char* text;
+    std::vector<std::string> parts;
+    const char* afterFirstDot;
+    int64_t lastDot;
+  };
+  const Case cases[] = {
+      {"a", {"a"}, nullptr, -1},
+      {"a.b.c", {"a", "b", "c"}, "b.c", 3},
+      {"\"x.y\".z", {"\"x.y\"", "z"}, "z", 5},
+      {"\"x.y\"", {"\"x.y\""}, nullptr, -1},
+      {"a\\.b.c", {"a\\.b", "c"}, "c", 4},
+      {"pkg.\"a.b\"", {"pkg", "\"a.b\""}, "\"a.b\"", 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    const QualifiedName name = splitQualifiedName(c.text);
+    ASSERT_EQ(name.count, c.parts.size());
+    for (uint32_t i = 0; i < name.count; ++i) EXPECT_EQ(name.parts[i], c.parts[i]);
+    if (c.afterFirstDot == nullptr) {
+      EXPECT_EQ(name.afterFirstDot, nullptr);
+    } else {
+      EXPECT_STREQ(name.afterFirstDot, c.afterFirstDot);
+    }
+    EXPECT_EQ(lastSeparatingDot(c.text), c.lastDot);
+  }
+}
+
+// Statements put after one that is not the walk's current item are found by searching its list.
+TEST_F(TransformTest, InsertedStatementsFollowTheirStatementInOrder) {
+  TransformContext ctx{};
+  auto* first = makeNode<NullNode>(astNodeNull, 1);
+  auto* last = makeNode<NullNode>(astNodeNull, 2);
+  AstList* list = listAppend(listNew(first), last);
+  first->parent = list;
+  last->parent = list;
+  AssignNode* a = makeAssign(tokens({"a"}), tokens({"1"}), 1);
+  AssignNode* b = makeAssign(tokens({"b"}), tokens({"2"}), 1);
+  insertStatementsAfter(&ctx, first, {a, nullptr, b});
+  ASSERT_EQ(listCount(list), 4u);
+  EXPECT_EQ(listNth(list, 2), a);
+  EXPECT_EQ(listNth(list, 3), b);
+  EXPECT_EQ(listNth(list, 4), last);
+  insertStatementsAfter(&ctx, last, {makeAssign(tokens({"c"}), tokens({"3"}), 2)});
+  EXPECT_EQ(listCount(list), 5u);
+  EXPECT_EQ(static_cast<AstNode*>(list->tail->item)->kind, astNodeAssign);
+  EXPECT_EQ(b->parent, list);
+}
+
+// p.x inside procedure p names the body's x; a parameter keeps its routine's name.
+TEST_F(TransformTest, NamesQualifiedByAnEnclosingRoutineTakeItsBodyLabel) {
+  auto* arg = makeNode<FormalArgNode>(astNodeFormalArg, 0);
+  arg->name = tokens({"amount"});
+  auto* use = makeNode<NullNode>(astNodeNull, 1);
+  BlockNode* body = block(listNew(use));
+  CreateProcNode* proc = procedure(body);
+  proc->arguments = listNew(arg);
+  transform(proc);
+  ASSERT_NE(body->label, nullptr);
+  EXPECT_EQ(std::string(requalifyByRoutine(use, "P.total")), std::string(body->label) + ".total");
+  EXPECT_STREQ(requalifyByRoutine(use, "p.amount"), "p.amount");
+  EXPECT_STREQ(requalifyByRoutine(use, "q.total"), "q.total");
+  EXPECT_STREQ(requalifyByRoutine(use, "total"), "total");
 }
 
 }  // namespace
