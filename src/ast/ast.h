@@ -390,7 +390,7 @@ struct VarDeclNode : DeclNode {
 
 struct CursorDeclNode : DeclNode {
   AstList* name;
-  AstList* query;
+  AstNode* query;       // the query's tokens, or a select node the bulk rewrite copied
   AstList* parameters;  // FormalArgNode items
 };
 

@@ -1,24 +1,46 @@
-// declarations.cpp - declarations inside a block, written as DECLARE statements at the head of the
-// compound statement. The owner is the declaration's grandparent (its list's owner), set by the
-// transformer's walk.
-// TODO: package-level declarations (ALTER MODULE ... VARIABLE / TYPE / CONDITION), conditions and the
-// record, table, varray and subtype forms have no writer yet; the last four are recorded as unsupported.
+// declarations.cpp - one declaration, written where it stands: inside a block as a DECLARE at the head
+// of the compound statement (ending ";\n", part of the block's text), in a package as an ALTER MODULE
+// statement of its own (cut with its domain). The owner is the declaration's grandparent (the owner
+// of its list), set by the transformer's walk.
 #include "emit/emit_context.h"
 
 #include "lexer/token_codes.h"
 
 namespace {
 
-bool isOwnedByBlock(const AstNode* decl) {
+const AstNode* ownerOf(const AstNode* decl) {
   const AstNode* list = decl->parent;
-  const AstNode* owner = list != nullptr ? list->parent : nullptr;
-  // A declaration not yet linked into a tree is taken as a block's: that is where most of them live.
-  return owner == nullptr || owner->kind == astNodeBlock;
+  return list != nullptr ? list->parent : nullptr;
 }
 
-void emitVariable(VarDeclNode* variable, EmitContext* ctx) {
-  beginStatement(ctx, variable);
-  emitTokens(variable->names, ctx, "DECLARE ", " ");
+AstList* packageName(const AstNode* package) {
+  if (package->kind == astNodeCreatePkgHead) return static_cast<const CreatePkgHeadNode*>(package)->name;
+  return static_cast<const CreatePkgBodyNode*>(package)->name;
+}
+
+// A module member is a statement of its own; a declaration in a block is one line of the block.
+void endDeclaration(const AstNode* owner, StatementDomain domain, EmitContext* ctx) {
+  if (owner != nullptr && (isPackageNode(owner) || owner->kind == astNodeCreateType)) {
+    emitStrings(ctx, {ctx->terminator, "\n"});
+    finishStatement(ctx, domain);
+    return;
+  }
+  emitStrings(ctx, {";\n"});
+}
+
+// "ALTER MODULE p PUBLISH <what> " in a package head, "... ADD <what> " in a body.
+void emitModuleHead(const AstNode* package, const char* what, EmitContext* ctx) {
+  emitTokens(packageName(package), ctx, "ALTER MODULE ", "");
+  emitStrings(ctx, {package->kind == astNodeCreatePkgHead ? " PUBLISH " : " ADD ", what, " "});
+}
+
+void emitVariable(VarDeclNode* variable, const AstNode* owner, EmitContext* ctx) {
+  if (owner != nullptr && isPackageNode(owner)) {
+    emitModuleHead(owner, "VARIABLE", ctx);
+  } else {
+    emitStrings(ctx, {"DECLARE "});
+  }
+  emitTokens(variable->names, ctx, "", " ");
   emitDatatype(variable->datatype, ctx);
   if (variable->constant) {
     // The prefix stands even without a value: the host then reports the missing constant value itself.
@@ -26,37 +48,98 @@ void emitVariable(VarDeclNode* variable, EmitContext* ctx) {
   } else if (variable->defaultValue != nullptr) {
     emitTokens(variable->defaultValue, ctx, " DEFAULT ", "");
   }
-  emitStrings(ctx, {";\n"});
+  endDeclaration(owner, SQLEXC_VARIABLE, ctx);
 }
 
-void emitCursor(CursorDeclNode* cursor, EmitContext* ctx) {
-  beginStatement(ctx, cursor);
-  emitTokens(cursor->name, ctx, "DECLARE ", " CURSOR CONSTANT (CURSOR ");
+void emitCursorQuery(AstNode* query, EmitContext* ctx) {
+  if (query != nullptr && query->kind == astNodeSelect) {
+    auto* select = static_cast<SelectNode*>(query);
+    emitStrings(ctx, {"WITH HOLD FOR "});
+    if (select->cte != nullptr) emitTokens(select->cte, ctx, "WITH ", " ");
+    emitTokens(select->selectList, ctx, "SELECT ", "");
+    if (select->into != nullptr) emitTokens(select->into, ctx, " INTO ", "");
+    emitTokens(select->fromClause, ctx, " FROM ", "");
+    return;
+  }
+  emitTokens(static_cast<AstList*>(query), ctx, "WITH HOLD FOR ", "");
+}
+
+void emitCursor(CursorDeclNode* cursor, const AstNode* owner, EmitContext* ctx) {
+  if (owner != nullptr && isPackageNode(owner)) {
+    emitModuleHead(owner, "VARIABLE", ctx);
+    emitTokens(cursor->name, ctx, "", "");
+  } else {
+    emitTokens(cursor->name, ctx, "DECLARE ", "");
+  }
+  emitStrings(ctx, {" CURSOR CONSTANT (CURSOR "});
   if (cursor->parameters != nullptr) {
     emitParamList(cursor->parameters, ctx);
     emitStrings(ctx, {" "});
   }
-  emitTokens(cursor->query, ctx, "WITH HOLD FOR ", "");
-  emitStrings(ctx, {");\n"});
+  emitCursorQuery(cursor->query, ctx);
+  emitStrings(ctx, {")"});
+  endDeclaration(owner, SQLEXC_VARIABLE, ctx);
+}
+
+// A REF CURSOR type outside a package was replaced by CURSOR wherever it is used.
+void emitRefCursorType(RefCursorDeclNode* cursorType, const AstNode* owner, EmitContext* ctx) {
+  if (cursorType->isLocalWeakCursorType || owner == nullptr || !isPackageNode(owner)) return;
+  emitModuleHead(owner, "TYPE", ctx);
+  emitTokens(cursorType->name, ctx, "", " AS ");
+  if (cursorType->returnType != nullptr) emitDatatype(cursorType->returnType, ctx);
+  emitStrings(ctx, {" CURSOR"});
+  endDeclaration(owner, SQLEXC_TYPE, ctx);
+}
+
+// A PL/SQL exception is a host condition; one bound to SQLSTATEs names the first of them here, while
+// handlers name all of them.
+void emitCondition(ExceptionDeclNode* exception, const AstNode* owner, EmitContext* ctx) {
+  if (owner != nullptr && isPackageNode(owner)) {
+    writeMemberHead(ctx, "CONDITION", owner, exception->name);
+  } else {
+    emitTokens(exception->name, ctx, "DECLARE ", " CONDITION");
+  }
+  if (listCount(exception->sqlstates) != 0) {
+    emitStrings(ctx, {" FOR SQLSTATE ", "'", tokenText(listFirst(exception->sqlstates)), "'"});
+  }
+  endDeclaration(owner, SQLEXC_CONDITION, ctx);
 }
 
 }  // namespace
 
+void writeMemberHead(EmitContext* ctx, const char* objectWord, const AstNode* owner, AstList* name) {
+  if (owner != nullptr && isPackageNode(owner) && packageName(owner) != nullptr) {
+    emitTokens(packageName(owner), ctx, "ALTER MODULE ", " ");
+    emitStrings(ctx, {owner->kind == astNodeCreatePkgHead ? "PUBLISH " : "ADD ", objectWord});
+    emitTokens(name, ctx, " ", "");
+    return;
+  }
+  emitIndent(ctx);
+  emitStrings(ctx, {"CREATE ", objectWord, " "});
+  emitTokens(name, ctx, "", "");
+}
+
 void emitDeclaration(AstNode* decl, EmitContext* ctx) {
-  if (decl == nullptr || !isDeclarationNode(decl) || !isOwnedByBlock(decl)) return;
-  switch (static_cast<const DeclNode*>(decl)->declClass) {
-    case declVariable:
-      if (decl->kind == astNodeVarDecl) emitVariable(static_cast<VarDeclNode*>(decl), ctx);
-      return;
-    case declCursor:
-      if (decl->kind == astNodeCursorDecl) emitCursor(static_cast<CursorDeclNode*>(decl), ctx);
-      return;
+  if (decl == nullptr || !isDeclarationNode(decl)) return;
+  const AstNode* owner = ownerOf(decl);
+  const DeclClass declClass = static_cast<const DeclNode*>(decl)->declClass;
+  // A REF CURSOR type that writes nothing must not leave a line marker or indentation behind.
+  if (declClass == declRefCursor && decl->kind == astNodeRefCursorDecl &&
+      (static_cast<const RefCursorDeclNode*>(decl)->isLocalWeakCursorType || owner == nullptr ||
+       !isPackageNode(owner))) {
+    return;
+  }
+  if (declClass == declExceptionInit) return;
+  beginStatement(ctx, decl);
+  switch (declClass) {
+    case declVariable: emitVariable(static_cast<VarDeclNode*>(decl), owner, ctx); return;
+    case declCursor: emitCursor(static_cast<CursorDeclNode*>(decl), owner, ctx); return;
     case declRecord:
     case declTable:
     case declVarray:
-    case declSubtype: recordUnwritten(decl, ctx); return;
-    case declRefCursor:
-    case declException:
+    case declSubtype: emitTypeDeclaration(decl, owner, ctx); return;
+    case declRefCursor: emitRefCursorType(static_cast<RefCursorDeclNode*>(decl), owner, ctx); return;
+    case declException: emitCondition(static_cast<ExceptionDeclNode*>(decl), owner, ctx); return;
     case declExceptionInit: return;
   }
 }

@@ -100,10 +100,19 @@ void emitFormalArg(AstNode* node, EmitContext* ctx);
 void emitParamList(AstList* arguments, EmitContext* ctx);
 // A %TYPE / %ROWTYPE anchor as "ANCHOR TO [ROW] " and the anchored name, otherwise the tokens.
 void emitDatatype(AstList* tokens, EmitContext* ctx);
-// One declaration of a block: variables and cursors as DECLARE statements; a REF CURSOR type (its uses
-// became CURSOR) and an exception (recorded by the transformer) write nothing; record, table, varray
-// and subtype declarations are recorded as unsupported.
+// One declaration where it stands (declarations.cpp). In a block: DECLARE ... ending ";\n". In a
+// package: an ALTER MODULE ... PUBLISH (head) or ADD (body) statement cut with its domain (VARIABLE for
+// variables and cursors, TYPE, CONDITION). A REF CURSOR type outside a package and an exception bound by
+// EXCEPTION_INIT write nothing; record, table, varray and subtype declarations go to
+// emitTypeDeclaration.
 void emitDeclaration(AstNode* decl, EmitContext* ctx);
+// The head of a module member: "ALTER MODULE p PUBLISH|ADD <objectWord> <name>" for a package owner,
+// otherwise the indentation and "CREATE <objectWord> <name>".
+void writeMemberHead(EmitContext* ctx, const char* objectWord, const AstNode* owner, AstList* name);
+
+// Type declarations (types.cpp): a record, table, varray or subtype declaration of `owner` (a block, a
+// package or the CREATE TYPE wrapper), after its statement start was written.
+void emitTypeDeclaration(AstNode* decl, const AstNode* owner, EmitContext* ctx);
 
 // Procedural statements (statements.cpp).
 void emitAssign(AstNode* node, EmitContext* ctx);

@@ -62,7 +62,7 @@ GetDiagNode* makeGetDiag(DiagKind kind, const char* target, const char* item, in
 // when `outer` reads them.
 void captureRowCount(TransformContext* ctx, AstNode* statement, BlockNode* outer, bool saveSqlcode);
 
-// ---- exceptions and condition handling (pending_rewrites.cpp) ----
+// ---- exceptions and condition handling (exceptions.cpp) ----
 
 // A declared exception or an EXCEPTION_INIT binding: its name list is visited.
 void rewriteExceptionDecl(ExceptionDeclNode* exception, TransformContext* ctx);
@@ -75,7 +75,7 @@ AstNode* rewriteSelect(SelectNode* select, TransformContext* ctx);
 // Runs over a routine body or an anonymous block once everything in it has been transformed.
 void captureDiagnostics(BlockNode* body, TransformContext* ctx);
 
-// ---- cursors and cursor attributes (pending_rewrites.cpp) ----
+// ---- cursors and cursor attributes (cursors.cpp) ----
 
 void rewriteOpen(OpenNode* open, TransformContext* ctx);
 void rewriteSqlStmt(SqlStmtNode* sql, TransformContext* ctx);
@@ -83,20 +83,22 @@ void rewriteToken(TokenNode* token, TransformContext* ctx);
 // FOR over a declared cursor or over a query.
 AstNode* rewriteCursorFor(ForNode* loop, TransformContext* ctx);
 
-// ---- collections and bulk operations ----
+// ---- collections and bulk operations (numeric_for.cpp, collections.cpp) ----
 
 // Numeric FOR and FORALL lo .. hi (numeric_for.cpp): a block that declares the loop variable and the
 // limit, both bounds evaluated once, around a WHILE whose continue target is the increment. A bound
 // that is a number too large for INTEGER is recorded as a syntax error; the rewrite goes on.
 AstNode* rewriteNumericFor(ForNode* loop, TransformContext* ctx);
-// FORALL ... INDICES OF / VALUES OF (pending_rewrites.cpp).
+// FORALL ... INDICES OF / VALUES OF (collections.cpp).
 AstNode* rewriteForallOverCollection(ForNode* loop, TransformContext* ctx);
 // Collection methods called as statements (c.DELETE, c.TRIM, c.EXTEND).
 AstNode* rewriteCollectionCall(CallNode* call, TransformContext* ctx);
 // FETCH ... BULK COLLECT INTO.
 AstNode* rewriteBulkFetch(FetchNode* fetch, TransformContext* ctx);
+// SELECT ... BULK COLLECT INTO, its children already visited by the SELECT rewrite.
+AstNode* rewriteBulkSelect(SelectNode* select, TransformContext* ctx);
 
-// ---- dynamic SQL and restricted calls (pending_rewrites.cpp) ----
+// ---- dynamic SQL and restricted calls (dynamic_sql.cpp) ----
 
 // EXECUTE IMMEDIATE, its children visited here.
 AstNode* rewriteDynamic(DynamicNode* dynamic, TransformContext* ctx);
