@@ -40,12 +40,17 @@ test: build build-asan build-tsan
 bench: build
 	./$(BUILD)/benchmarks --benchmark_min_time=0.5
 
+# Two libFuzzer targets, each for FUZZ_SECONDS: the compile driver, and xcomp2 with the session and
+# mode taken from the input's first bytes. Both start from the golden inputs and the PL/SQL dictionary.
 fuzz:
 	@sh scripts/install-deps.sh clang libclang-rt-14-dev
 	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DXCOMP_FUZZ=ON -DXCOMP_BENCH=OFF >/dev/null
-	@cmake --build $(FUZZ_BUILD) -j$(JOBS) --target fuzz_compile
-	mkdir -p fuzz-corpus
-	./$(FUZZ_BUILD)/fuzz_compile -max_total_time=$(FUZZ_SECONDS) -max_len=4096 fuzz-corpus tests/golden
+	@cmake --build $(FUZZ_BUILD) -j$(JOBS) --target fuzz_compile fuzz_xcomp2
+	mkdir -p fuzz-corpus/compile fuzz-corpus/xcomp2
+	./$(FUZZ_BUILD)/fuzz_compile -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -dict=tests/fuzz/plsql.dict \
+	  fuzz-corpus/compile tests/golden
+	./$(FUZZ_BUILD)/fuzz_xcomp2 -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -dict=tests/fuzz/plsql.dict \
+	  fuzz-corpus/xcomp2 tests/golden
 
 # Fails when a C or C++ source is not laid out as .clang-format says (CI runs it before the tests).
 format-check:
