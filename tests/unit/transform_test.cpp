@@ -8,8 +8,8 @@
 
 #include "lexer/token_codes.h"
 #include "pool/pool.h"
-#include "transform/transform.h"
 #include "transform/rewrites.h"
+#include "transform/transform.h"
 #include "transform/transform_context.h"
 
 namespace {
