@@ -18,16 +18,6 @@ AstList* packageName(const AstNode* package) {
   return static_cast<const CreatePkgBodyNode*>(package)->name;
 }
 
-// A module member is a statement of its own; a declaration in a block is one line of the block.
-void endDeclaration(const AstNode* owner, StatementDomain domain, EmitContext* ctx) {
-  if (owner != nullptr && (isPackageNode(owner) || owner->kind == astNodeCreateType)) {
-    emitStrings(ctx, {ctx->terminator, "\n"});
-    finishStatement(ctx, domain);
-    return;
-  }
-  emitStrings(ctx, {";\n"});
-}
-
 // "ALTER MODULE p PUBLISH <what> " in a package head, "... ADD <what> " in a body.
 void emitModuleHead(const AstNode* package, const char* what, EmitContext* ctx) {
   emitTokens(packageName(package), ctx, "ALTER MODULE ", "");
@@ -106,6 +96,15 @@ void emitCondition(ExceptionDeclNode* exception, const AstNode* owner, EmitConte
 }
 
 }  // namespace
+
+void endDeclaration(const AstNode* owner, StatementDomain domain, EmitContext* ctx) {
+  if (owner != nullptr && (isPackageNode(owner) || owner->kind == astNodeCreateType)) {
+    emitStrings(ctx, {ctx->terminator, "\n"});
+    finishStatement(ctx, domain);
+    return;
+  }
+  emitStrings(ctx, {";\n"});
+}
 
 void writeMemberHead(EmitContext* ctx, const char* objectWord, const AstNode* owner, AstList* name) {
   if (owner != nullptr && isPackageNode(owner) && packageName(owner) != nullptr) {

@@ -83,10 +83,6 @@ void finishStatement(EmitContext* ctx, StatementDomain domain);
 // Indentation, "CREATE [OR REPLACE] ", objectWord, " ", the name tokens.
 void writeCreateHead(EmitContext* ctx, const char* objectWord, AstList* name, bool orReplace);
 
-// Records a construct that has no writer yet (a package, type or trigger program, a type declaration
-// in a block) as an unsupported feature at the node's line; writes nothing.
-void recordUnwritten(const AstNode* node, EmitContext* ctx);
-
 // ---- writers reached from the dispatch table ----
 
 // Routines and blocks (routines.cpp).
@@ -110,9 +106,42 @@ void emitDeclaration(AstNode* decl, EmitContext* ctx);
 // otherwise the indentation and "CREATE <objectWord> <name>".
 void writeMemberHead(EmitContext* ctx, const char* objectWord, const AstNode* owner, AstList* name);
 
-// Type declarations (types.cpp): a record, table, varray or subtype declaration of `owner` (a block, a
-// package or the CREATE TYPE wrapper), after its statement start was written.
+// The end of a declaration: in a package or CREATE TYPE it is a statement of its own (terminator,
+// newline, cut with `domain`); in a block (or with no owner) ";\n" and the block's text goes on.
+void endDeclaration(const AstNode* owner, StatementDomain domain, EmitContext* ctx);
+
+// Type declarations (types.cpp). Each writer starts after the statement start (line marker,
+// indentation) and writes the head for its container: "DECLARE TYPE t" in a block, "ALTER MODULE p
+// PUBLISH|ADD TYPE t" in a package head or body, nothing in CREATE TYPE (whose writer wrote
+// "CREATE [OR REPLACE] TYPE t"); then the definition and the end of the declaration.
+// RECORD: AS ROW and one field per line between parentheses (field defaults were refused earlier).
+void emitRecordType(AstNode* decl, EmitContext* ctx, const AstNode* container);
+// TABLE OF: AS <element> ARRAY[<index>]; without INDEX BY the index type is INTEGER.
+void emitTableType(AstNode* decl, EmitContext* ctx, const AstNode* container);
+// VARRAY(n): AS <element> ARRAY[n].
+void emitVarrayType(AstNode* decl, EmitContext* ctx, const AstNode* container);
+// SUBTYPE: AS <base> WITH WEAK TYPE RULES [NOT NULL] [CHECK (VALUE >= lo AND VALUE <= hi) ].
+void emitSubtype(AstNode* decl, EmitContext* ctx, const AstNode* container);
+// One of the four above by the declaration's class; `owner` is the declaration's container.
 void emitTypeDeclaration(AstNode* decl, const AstNode* owner, EmitContext* ctx);
+// CREATE [OR REPLACE] TYPE for AS OBJECT (a row type), AS TABLE OF (ARRAY[INTEGER]) and VARRAY: one
+// result entry of domain SQLEXC_TYPE.
+void emitCreateType(AstNode* node, EmitContext* ctx);
+// A subtype reached through the dispatch: its container is found through the parent links.
+void emitSubtypeNode(AstNode* node, EmitContext* ctx);
+
+// Packages (packages.cpp). A package head: CREATE [OR REPLACE] MODULE, then one ALTER MODULE ...
+// PUBLISH per declaration and prototype, each its own result entry; AUTHID CURRENT_USER is recorded
+// after they are written. A package body: ALTER MODULE ... DROP BODY (OR REPLACE only), COMMENT ON
+// MODULE, one ALTER MODULE ... ADD per declaration, prototype and routine, and SYS_INIT last, every
+// member indented one level.
+void emitPackageHead(AstNode* node, EmitContext* ctx);
+void emitPackageBody(AstNode* node, EmitContext* ctx);
+
+// Triggers (triggers.cpp): CREATE [OR REPLACE] TRIGGER with its clauses in the host's order, blank
+// lines that bring the body towards its source line, and the body; one SQLEXC_TRIGGER entry. A
+// compound trigger (or FOR timing) is recorded as unsupported and written anyway.
+void emitTrigger(AstNode* node, EmitContext* ctx);
 
 // Procedural statements (statements.cpp).
 void emitAssign(AstNode* node, EmitContext* ctx);

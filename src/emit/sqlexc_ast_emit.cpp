@@ -52,10 +52,6 @@ void emitDropPkgBody(AstNode* node, EmitContext* ctx) {
   finishStatement(ctx, SQLEXC_DROP_PACKAGE_BODY);
 }
 
-// Programs whose writer does not exist yet: recorded, so that a request never succeeds with a
-// statement missing from its results.
-void emitUnwritten(AstNode* node, EmitContext* ctx) { recordUnwritten(node, ctx); }
-
 // Every kind is listed so that a new one cannot slip past without a decision. Null means the kind is
 // written by its owner (declarations, arms reached through their statement) or has no text at all.
 constexpr EmitWriter writerFor(AstNodeKind kind) {
@@ -98,13 +94,11 @@ constexpr EmitWriter writerFor(AstNodeKind kind) {
     case astNodePrepare: return emitPrepare;
     case astNodeExecute: return emitExecute;
     case astNodeGetDiag: return emitGetDiag;
-    // TODO: packages (CREATE MODULE and its ALTER MODULE members), type declarations and triggers have
-    // no writer yet; until their writers exist these programs produce no result entry and say so.
-    case astNodeCreatePkgBody:
-    case astNodeCreatePkgHead:
-    case astNodeCreateType:
-    case astNodeCreateTrigger: return emitUnwritten;
-    case astNodeSubtype: return nullptr;
+    case astNodeCreatePkgBody: return emitPackageBody;
+    case astNodeCreatePkgHead: return emitPackageHead;
+    case astNodeCreateType: return emitCreateType;
+    case astNodeCreateTrigger: return emitTrigger;
+    case astNodeSubtype: return emitSubtypeNode;
     // Pragmas have no text; declarations are written by their block, never dispatched.
     case astNodePragma:
     case astNodeGeneric:

@@ -25,6 +25,15 @@ const char* const inputs[] = {
     "CREATE FUNCTION f(a NUMBER) RETURN NUMBER DETERMINISTIC IS BEGIN RETURN a * 2; END;",
     "CREATE OR REPLACE PACKAGE BODY pk IS\n  g NUMBER := 1;\n  PROCEDURE q IS BEGIN g := 2; END;\n"
     "  FUNCTION r RETURN NUMBER IS BEGIN RETURN g; END;\nBEGIN\n  g := 3;\nEND;",
+    "CREATE OR REPLACE PACKAGE pk AUTHID CURRENT_USER AS\n  TYPE r IS RECORD (a NUMBER, b t.c%TYPE);\n"
+    "  TYPE tt IS TABLE OF r INDEX BY VARCHAR2(10);\n  TYPE va IS VARRAY(3) OF NUMBER;\n"
+    "  SUBTYPE s IS NUMBER RANGE 1 .. 9 NOT NULL;\n  TYPE rc IS REF CURSOR;\n"
+    "  CURSOR c(p NUMBER) IS SELECT a FROM t WHERE b = p;\n  v NUMBER := 1;\n"
+    "  PROCEDURE q(a IN NUMBER);\n  FUNCTION f RETURN NUMBER;\nEND;",
+    "CREATE OR REPLACE TRIGGER trg BEFORE DELETE OR UPDATE OF a, b ON t REFERENCING NEW AS n OLD AS o\n"
+    "FOR EACH ROW WHEN (n.a > 0)\nDECLARE x NUMBER;\nBEGIN\n  :n.b := :o.b + 1;\nEND;",
+    "CREATE OR REPLACE TYPE pt AS OBJECT (x NUMBER, y NUMBER := 0)",  // a record default is refused
+    "CREATE TYPE ids AS TABLE OF NUMBER",
     "BEGIN p(1, 2); END;",
     "DROP PACKAGE pk",
     "BEGIN IF x THEN NULL; END; END;",       // syntax error with an expected-token list

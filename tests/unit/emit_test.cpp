@@ -441,4 +441,122 @@ TEST_F(EmitTest, NestedProcedureIsPartOfTheEnclosingStatement) {
                                                      "  END\n\n\n"}));
 }
 
+// Links a declaration list under its owner the way the transformer's walk does.
+AstList* ownedBy(AstNode* owner, AstList* declarations) {
+  declarations->parent = owner;
+  for (AstListCell* cell = listHeadCell(declarations); cell != nullptr; cell = cell->next) {
+    static_cast<AstNode*>(cell->item)->parent = declarations;
+  }
+  return declarations;
+}
+
+ExceptionDeclNode* exceptionDecl(const char* name, DeclClass declClass, const char* sqlstate = nullptr) {
+  auto* decl = makeNode<ExceptionDeclNode>(astNodeExceptionDecl, 0);
+  decl->declClass = declClass;
+  decl->name = tokens({name});
+  if (sqlstate != nullptr) decl->sqlstates = tokens({sqlstate});
+  return decl;
+}
+
+std::vector<uint32_t> domains(const XcompResult* head) {
+  std::vector<uint32_t> list;
+  for (; head != nullptr; head = head->next) list.push_back(head->domain);
+  return list;
+}
+
+TEST_F(EmitTest, ExceptionsAreModuleConditionsOrBlockConditions) {
+  // A head publishes, a body adds; an exception bound by EXCEPTION_INIT declares nothing of its own.
+  auto* head = makeNode<CreatePkgHeadNode>(astNodeCreatePkgHead, 0);
+  head->name = tokens({"pk"});
+  head->authid = 1;
+  head->declarations = ownedBy(head, listAppend(listAppend(listNew(exceptionDecl("dup", declException, "23505")),
+                                                           exceptionDecl("dup", declExceptionInit)),
+                                                exceptionDecl("plain", declException)));
+  auto* body = makeNode<CreatePkgBodyNode>(astNodeCreatePkgBody, 0);
+  body->name = tokens({"pk"});
+  body->declarations = ownedBy(body, listNew(exceptionDecl("late", declException, "UD001")));
+  const XcompResult* written = emitProgram(listAppend(listNew(head), body), nullptr, "@", false, &errors);
+  EXPECT_EQ(results(written),
+            (std::vector<std::string>{
+                "CREATE MODULE pk@\n", "ALTER MODULE pk PUBLISH CONDITION dup FOR SQLSTATE '23505'@\n",
+                "ALTER MODULE pk PUBLISH CONDITION plain@\n", "COMMENT ON MODULE pk IS 'PL/SQL Package Body'@\n",
+                "  ALTER MODULE pk ADD CONDITION late FOR SQLSTATE 'UD001'@\n"}));
+  EXPECT_EQ(domains(written), (std::vector<uint32_t>{SQLEXC_CREATE_MODULE, SQLEXC_CONDITION, SQLEXC_CONDITION,
+                                                     SQLEXC_COMMENT_MODULE, SQLEXC_CONDITION}));
+  EXPECT_EQ(errors, nullptr);
+
+  // In a block the same declaration is one line of the block's text, and nothing is cut.
+  BlockNode* owner = block(nullptr);
+  AstList* declarations = ownedBy(owner, listNew(exceptionDecl("dup", declException, "23505")));
+  EmitContext ctx = newContext(false, "@");
+  ctx.indent = 2;
+  emitDeclaration(static_cast<AstNode*>(listFirst(declarations)), &ctx);
+  EXPECT_EQ(bufferText(ctx), "  DECLARE dup CONDITION FOR SQLSTATE '23505';\n");
+  EXPECT_EQ(ctx.resultHead, nullptr);
+}
+
+CreateTriggerNode* trigger(int32_t line, int32_t bodyLine) {
+  auto* node = makeNode<CreateTriggerNode>(astNodeCreateTrigger, line);
+  node->name = tokens({"trg"}, line);
+  node->timing = timingAfter;
+  node->events = eventDelete | eventUpdate | eventInsert;
+  node->updateColumns = tokens({"a", "b"}, line);
+  node->table = tokens({"tab"}, line);
+  node->body = block(listNew(makeNode<NullNode>(astNodeNull, bodyLine + 1)), bodyLine);
+  return node;
+}
+
+TEST_F(EmitTest, TriggerHeadIsPaddedDownToTheLineBeforeItsBody) {
+  // The head stands for line 3 and the body for line 10: six blank lines take the output to line 9,
+  // so the body still needs its marker...
+  const XcompResult* padded = compileTree(trigger(2, 9), true);
+  EXPECT_EQ(results(padded), (std::vector<std::string>{"--#line 003\n"
+                                                       "CREATE TRIGGER trg AFTER INSERT OR DELETE OR UPDATE OF a,b "
+                                                       "ON tab FOR EACH STATEMENT \n\n\n\n\n\n"
+                                                       "--#line 010\n"
+                                                       "  SYSKELINTERNAL_BLOCK: BEGIN\n"
+                                                       "  -- NULL;\n"
+                                                       "  END\n\n\n\n"}));
+  EXPECT_EQ(domains(padded), (std::vector<uint32_t>{SQLEXC_TRIGGER}));
+
+  // ... unless a WHEN line closes the gap.
+  CreateTriggerNode* withWhen = trigger(2, 9);
+  withWhen->condition = tokens({"x", ">", "0"}, 8);
+  withWhen->forEachRow = 1;
+  withWhen->events = eventUpdate;
+  withWhen->updateColumns = nullptr;
+  EXPECT_EQ(results(compileTree(withWhen, true)), (std::vector<std::string>{"--#line 003\n"
+                                                                            "CREATE TRIGGER trg AFTER UPDATE "
+                                                                            "ON tab FOR EACH ROW \n\n\n\n\n\n"
+                                                                            "WHEN(x > 0)\n"
+                                                                            "  SYSKELINTERNAL_BLOCK: BEGIN\n"
+                                                                            "  -- NULL;\n"
+                                                                            "  END\n\n\n\n"}));
+
+  // A head that is already at or past the body's line gets no padding.
+  const XcompResult* oneLine = compileTree(trigger(4, 4), true);
+  ASSERT_NE(oneLine, nullptr);
+  EXPECT_EQ(std::string(oneLine->text).find("STATEMENT \n"), std::string::npos) << oneLine->text;
+  EXPECT_EQ(errors, nullptr);
+}
+
+TEST_F(EmitTest, SubtypeReachedThroughTheDispatchFindsItsContainer) {
+  auto* subtype = makeNode<SubtypeNode>(astNodeSubtype, 0);
+  subtype->declClass = declSubtype;
+  subtype->names = tokens({"pct"});
+  subtype->datatype = tokens({"NUMBER"});
+  // A range whose first item is the ".." token writes it as it is; only a later ".." is the upper bound.
+  subtype->range = tokenWithCode(tokenWithCode(tokenWithCode(nullptr, T_DOTDOT, ".."), T_STRING, "0"), T_DOTDOT, "..");
+  subtype->range = listAppend(subtype->range, newTokenNode(T_STRING, "100", 0));
+  auto* head = makeNode<CreatePkgHeadNode>(astNodeCreatePkgHead, 0);
+  head->name = tokens({"pk"});
+  ownedBy(head, listNew(subtype));
+  EmitContext ctx = newContext(false, "@");
+  emitNode(subtype, &ctx);
+  EXPECT_EQ(results(ctx.resultHead),
+            (std::vector<std::string>{"ALTER MODULE pk PUBLISH TYPE pct AS NUMBER WITH WEAK TYPE RULES CHECK (VALUE >= "
+                                      "..0 AND VALUE <= 100) @\n"}));
+  EXPECT_EQ(domains(ctx.resultHead), (std::vector<uint32_t>{SQLEXC_TYPE}));
+}
+
 }  // namespace

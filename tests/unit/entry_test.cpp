@@ -217,6 +217,51 @@ TEST(EntryDump, RecordHasHeaderAndInputAndOutcome) {
   rmdir(dir);
 }
 
+TEST(EntryResults, CompileOnlyTakesExactlyOneStatement) {
+  // A package body is several statements: the caller gets the failure and keeps its own text.
+  const std::string body = "CREATE PACKAGE BODY pk AS\nEND;";
+  CallerStatement several(body);
+  expectFailure(call(several, XCOMP_MODE_COMPILE_ONLY), -901, "58004", "XCOMP2: result->next != NULL", 593);
+  EXPECT_EQ(several.text(), body);
+
+  // A type is one statement and comes back in place of the input.
+  CallerStatement single("CREATE TYPE id_list AS TABLE OF NUMBER");
+  EXPECT_EQ(call(single, XCOMP_MODE_COMPILE_ONLY).sqlcode, 0);
+  EXPECT_EQ(single.text(), "CREATE TYPE id_list AS NUMBER ARRAY[INTEGER]\n");
+}
+
+TEST(EntryDump, EveryStatementOfAPackageIsListedWithItsDomain) {
+  char dir[] = "/tmp/xcomp-dump-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  const std::string dumpDir = std::string(dir) + "/nuvdump";
+  ASSERT_EQ(mkdir(dumpDir.c_str(), 0700), 0);
+  SQLCA sqlca;
+  {
+    EnvOverride path("XCOMP_INSTANCE_PATH", dir);
+    CallerStatement caller("CREATE PACKAGE pk AS\n  n NUMBER;\n  PROCEDURE p;\nEND;");
+    sqlca = call(caller, XCOMP_MODE_COMPILE_ONLY | XCOMP_MODE_DUMP);
+  }
+  // The dump is written before the single-statement check fails the request.
+  EXPECT_EQ(message(sqlca), "XCOMP2: result->next != NULL");
+  const std::string file = dumpDir + "/XCdump.txt";
+  FILE* f = std::fopen(file.c_str(), "r");
+  ASSERT_NE(f, nullptr);
+  std::string content(8192, '\0');
+  content.resize(std::fread(content.data(), 1, content.size(), f));
+  std::fclose(f);
+  const std::string statements =
+      "## GENERATED STATEMENTS:\n"
+      "## STATEMENT DOMAIN: SQLEXC_CREATE_MODULE ##\nCREATE MODULE pk\n\n"
+      "## STATEMENT DOMAIN: SQLEXC_VARIABLE ##\n--#line 002\nALTER MODULE pk PUBLISH VARIABLE n NUMBER\n\n"
+      "## STATEMENT DOMAIN: SQLEXC_PROCEDURE ##\n--#line 003\nALTER MODULE pk PUBLISH PROCEDURE p LANGUAGE SQL\n\n";
+  const size_t at = content.find("## GENERATED STATEMENTS:\n");
+  ASSERT_NE(at, std::string::npos) << content;
+  EXPECT_EQ(content.substr(at), statements);
+  std::remove(file.c_str());
+  rmdir(dumpDir.c_str());
+  rmdir(dir);
+}
+
 // ---- SQLCA mapping ----
 
 CompileError record(uint32_t domain, int line, const char* detail, const char* nearText, const char* extra) {

@@ -1,0 +1,58 @@
+// packages.cpp - a package becomes a module: the host creates a module empty and then alters it one
+// member at a time, so a package head or body is written as several result entries, each cut with its
+// own domain. Declarations go through the declaration writer blocks use; routines and prototypes
+// through the routine writers, which see their package in `module`.
+#include "emit/emit_context.h"
+
+namespace {
+
+// "to cut with a domain": the statement's last line is the terminator.
+void cut(EmitContext* ctx, StatementDomain domain) {
+  emitStrings(ctx, {ctx->terminator, "\n"});
+  finishStatement(ctx, domain);
+}
+
+// Exceptions bound to an error code declare nothing (handlers name their SQLSTATEs); the declaration
+// writer skips them and anything that is not a declaration.
+void emitModuleDeclarations(AstList* declarations, EmitContext* ctx) {
+  for (AstListCell* cell = listHeadCell(declarations); cell != nullptr; cell = cell->next) {
+    emitDeclaration(static_cast<AstNode*>(cell->item), ctx);
+  }
+}
+
+}  // namespace
+
+void emitPackageHead(AstNode* node, EmitContext* ctx) {
+  auto* package = static_cast<CreatePkgHeadNode*>(node);
+  beginStatement(ctx, node);
+  emitTokens(package->name, ctx, package->orReplace ? "CREATE OR REPLACE MODULE " : "CREATE MODULE ", "");
+  cut(ctx, SQLEXC_CREATE_MODULE);
+  emitModuleDeclarations(package->declarations, ctx);
+  emitNode(package->prototypes, ctx);
+  // Recorded after the statements: they are complete, and the driver decides whether they are used.
+  if (package->authid == 0) {
+    raiseUnsupported("AUTHID CURRENT_USER not supported", "CREATE [OR REPLACE] PACKAGE...", node, ctx->errors);
+  }
+}
+
+void emitPackageBody(AstNode* node, EmitContext* ctx) {
+  auto* package = static_cast<CreatePkgBodyNode*>(node);
+  beginStatement(ctx, node);
+  // Replacing a body drops the old one first. Without OR REPLACE nothing is cut here, so the line
+  // marker just written opens the COMMENT statement.
+  if (package->orReplace) {
+    emitTokens(package->name, ctx, "ALTER MODULE ", " DROP BODY");
+    cut(ctx, SQLEXC_DROP_PACKAGE_BODY);
+  }
+  ctx->indent += 2;
+  // The comment marks the module as one that has a body; it is not indented, unlike the members.
+  emitLineMarker(ctx, node->line);
+  emitTokens(package->name, ctx, "COMMENT ON MODULE ", " IS 'PL/SQL Package Body'");
+  cut(ctx, SQLEXC_COMMENT_MODULE);
+  emitModuleDeclarations(package->declarations, ctx);
+  // Forward declarations first, so that the routines may call each other in any order.
+  emitNode(package->prototypes, ctx);
+  emitNode(package->routines, ctx);
+  emitNode(package->initBlock, ctx);
+  ctx->indent -= 2;
+}

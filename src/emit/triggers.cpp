@@ -1,0 +1,87 @@
+// triggers.cpp - CREATE TRIGGER. The transformer has labelled the body and given the REFERENCING
+// names (and the row images the body uses) their generated names; this writer lays out the clauses in
+// the host's order and pads the head with blank lines so that the body starts near its source line.
+#include "emit/emit_context.h"
+
+namespace {
+
+const char* timingWord(TriggerTiming timing) {
+  switch (timing) {
+    case timingBefore: return " BEFORE ";
+    case timingAfter: return " AFTER ";
+    case timingInsteadOf: return " INSTEAD OF ";
+    case timingFor: return "";  // a compound trigger's form: already refused
+  }
+  return "";
+}
+
+const char* rowWord(TriggerRow which) {
+  switch (which) {
+    case rowNew: return " NEW AS ";
+    case rowOld: return " OLD AS ";
+    case rowParent: return " PARENT AS ";
+    case triggerRowCount: break;
+  }
+  return " ";
+}
+
+// The host wants the events in one order, whatever order the source listed them in.
+void writeEvents(const CreateTriggerNode* trigger, EmitContext* ctx) {
+  const uint32_t events = trigger->events;
+  if ((events & eventInsert) != 0) emitStrings(ctx, {"INSERT "});
+  if ((events & eventDelete) != 0) emitStrings(ctx, {(events & eventInsert) != 0 ? "OR DELETE " : "DELETE "});
+  if ((events & eventUpdate) == 0) return;
+  emitStrings(ctx, {(events & (eventInsert | eventDelete)) != 0 ? "OR UPDATE " : "UPDATE "});
+  if (trigger->updateColumns == nullptr) return;
+  // Each column is its own name; the comma before a later one is written with no blank after it.
+  for (AstListCell* cell = listHeadCell(trigger->updateColumns); cell != nullptr; cell = cell->next) {
+    const char* separator = cell == listHeadCell(trigger->updateColumns) ? "OF " : ",";
+    auto* column = static_cast<AstNode*>(cell->item);
+    if (column != nullptr && column->kind == astNodeList) {
+      emitTokens(static_cast<AstList*>(column), ctx, separator, "");
+    } else {
+      emitStrings(ctx, {separator, tokenText(column) != nullptr ? tokenText(column) : ""});
+    }
+  }
+  emitStrings(ctx, {" "});
+}
+
+void writeReferencing(AstList* referencing, EmitContext* ctx) {
+  if (referencing == nullptr) return;
+  emitStrings(ctx, {"REFERENCING"});
+  for (AstListCell* cell = listHeadCell(referencing); cell != nullptr; cell = cell->next) {
+    const auto* arg = static_cast<const AstNode*>(cell->item);
+    if (arg == nullptr || arg->kind != astNodeTriggerArg) continue;
+    const auto* row = static_cast<const TriggerArgNode*>(arg);
+    emitTokens(row->alias, ctx, rowWord(row->which), "");
+  }
+  emitStrings(ctx, {" "});
+}
+
+}  // namespace
+
+void emitTrigger(AstNode* node, EmitContext* ctx) {
+  auto* trigger = static_cast<CreateTriggerNode*>(node);
+  // Written anyway, so that the request reports this together with any error of the body.
+  if (trigger->compound || trigger->timing == timingFor) {
+    raiseUnsupported("Compound triggers not supported", "CREATE [OR REPLACE] TRIGGER...", node, ctx->errors);
+  }
+  beginStatement(ctx, node);
+  writeCreateHead(ctx, "TRIGGER", trigger->name, trigger->orReplace != 0);
+  int64_t outputLine = ctx->outputLine;
+  const int64_t bodyLine = trigger->body != nullptr ? trigger->body->line : 0;
+  emitStrings(ctx, {timingWord(trigger->timing)});
+  writeEvents(trigger, ctx);
+  emitTokens(trigger->table, ctx, "ON ", " ");
+  writeReferencing(trigger->referencing, ctx);
+  emitStrings(ctx, {trigger->forEachRow ? "FOR EACH ROW " : "FOR EACH STATEMENT "});
+  // Blank lines instead of a line marker: the body then starts close to where it stood in the source.
+  for (; outputLine > 0 && outputLine < bodyLine; ++outputLine) emitStrings(ctx, {"\n"});
+  if (trigger->condition != nullptr) emitTokens(trigger->condition, ctx, "WHEN(", ")\n");
+  ctx->indent += 2;
+  emitNode(trigger->body, ctx);
+  emitStrings(ctx, {"\n\n"});
+  ctx->indent -= 2;
+  emitStrings(ctx, {"\n"});
+  finishStatement(ctx, SQLEXC_TRIGGER);
+}

@@ -1,0 +1,5 @@
+-- xcomp: --json
+-- Every trigger is one statement of domain SQLEXC_TRIGGER.
+CREATE TRIGGER t_ins AFTER INSERT ON t FOR EACH ROW BEGIN NULL; END;
+/
+CREATE OR REPLACE TRIGGER t_stmt BEFORE UPDATE OR DELETE ON t BEGIN NULL; END;
