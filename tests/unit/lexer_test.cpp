@@ -513,6 +513,14 @@ TEST_F(ScannerTest, AnErrorAtTheEndOfTheTextTakesTheLastLineAsNearText) {
   EXPECT_EQ(errorList(), (std::vector<Err>{{"Invalid token", 2, "9z", "  x := 9z"}}));
 }
 
+TEST_F(ScannerTest, LexicalErrorsKnowTheirColumnRecordsAtTheEndDoNot) {
+  scan("a\n\t1x \"b 2y\n'c\nd");
+  std::vector<int> columns;
+  for (const CompileError* e = errors_; e != nullptr; e = e->next) columns.push_back(e->column);
+  // The tab counts as one column; the open string is reported at the end, away from its line.
+  EXPECT_EQ(columns, (std::vector<int>{2, 5, 8, 0}));
+}
+
 // ---- hostile input ----
 
 TEST_F(ScannerTest, TextEndsAtItsFirstNul) {
