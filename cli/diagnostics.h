@@ -11,9 +11,9 @@ enum class Severity { error, warning, note };
 
 struct Diagnostic {
   Severity severity = Severity::error;
-  int line = 0;        // file line; 0 for a message about the whole file
-  int column = 0;      // 1-based byte column of the marked text; 0 marks nothing
-  int length = 1;      // bytes marked from `column`
+  int line = 0;    // file line; 0 for a message about the whole file
+  int column = 0;  // 1-based byte column of the marked text; 0 marks nothing
+  int length = 1;  // bytes marked from `column`
   std::string message;
   std::string source;  // the source line shown under the message; empty shows none
   std::vector<std::string> notes;

@@ -92,8 +92,8 @@ std::vector<Diagnostic> describeCompileErrors(const ScriptItem& item, const Outc
       d.line = item.firstLine + line - 1;
       const std::string_view source = lineOf(lines, line);
       d.source = std::string(source);
-      const bool openConstruct = e.message && (*e.message == "Unterminated comment" ||
-                                               *e.message == "Unterminated quoted string");
+      const bool openConstruct =
+          e.message && (*e.message == "Unterminated comment" || *e.message == "Unterminated quoted string");
       if (atEnd) {
         // Where more input was expected: just after the last thing written.
         d.column = static_cast<int>(source.find_last_not_of(" \t\r")) + 2;

@@ -18,17 +18,16 @@ struct CommandName {
 // The commands a script line may start with. Editing commands (LIST, CHANGE, INPUT, ...) are left out:
 // install scripts do not use them, and their one-letter forms would take lines that are SQL.
 constexpr CommandName commandNames[] = {
-    {"ACCEPT", 3},     {"BREAK", 3},   {"BTITLE", 3},   {"CLEAR", 2},     {"COLUMN", 3},    {"COMPUTE", 4},
-    {"CONNECT", 4},    {"DEFINE", 3},  {"DESCRIBE", 4}, {"DISCONNECT", 4}, {"EXECUTE", 4},  {"EXIT", 4},
-    {"HOST", 2},       {"PASSWORD", 5}, {"PAUSE", 3},   {"PRINT", 3},     {"PROMPT", 3},    {"QUIT", 4},
-    {"REPFOOTER", 4},  {"REPHEADER", 4}, {"SET", 3},    {"SHOW", 3},      {"SHUTDOWN", 8},  {"SPOOL", 3},
-    {"START", 3},      {"STARTUP", 7}, {"TIMING", 4},   {"TTITLE", 3},    {"UNDEFINE", 5},  {"VARIABLE", 3},
+    {"ACCEPT", 3},    {"BREAK", 3},     {"BTITLE", 3},   {"CLEAR", 2},      {"COLUMN", 3},   {"COMPUTE", 4},
+    {"CONNECT", 4},   {"DEFINE", 3},    {"DESCRIBE", 4}, {"DISCONNECT", 4}, {"EXECUTE", 4},  {"EXIT", 4},
+    {"HOST", 2},      {"PASSWORD", 5},  {"PAUSE", 3},    {"PRINT", 3},      {"PROMPT", 3},   {"QUIT", 4},
+    {"REPFOOTER", 4}, {"REPHEADER", 4}, {"SET", 3},      {"SHOW", 3},       {"SHUTDOWN", 8}, {"SPOOL", 3},
+    {"START", 3},     {"STARTUP", 7},   {"TIMING", 4},   {"TTITLE", 3},     {"UNDEFINE", 5}, {"VARIABLE", 3},
     {"WHENEVER", 8},
 };
 
 bool isNameChar(char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '$' ||
-         c == '#';
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '$' || c == '#';
 }
 
 bool isBlankChar(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f'; }
@@ -36,8 +35,7 @@ bool isBlankChar(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f
 // The leading run of letters of a trimmed line, when a blank, a ';' or the line end follows it.
 std::string_view firstWord(std::string_view line) {
   size_t end = 0;
-  while (end < line.size() && ((line[end] >= 'A' && line[end] <= 'Z') || (line[end] >= 'a' && line[end] <= 'z')))
-    ++end;
+  while (end < line.size() && ((line[end] >= 'A' && line[end] <= 'Z') || (line[end] >= 'a' && line[end] <= 'z'))) ++end;
   if (end < line.size() && !isBlankChar(line[end]) && line[end] != ';') return {};
   return line.substr(0, end);
 }
@@ -269,9 +267,14 @@ class Reader {
     for (; j < lines_.size(); ++j) {
       const std::string_view trimmed = trimBlanks(lines_[j]);
       if (j > line_ && (isLoneChar(trimmed, '/') || isLoneChar(trimmed, settings_.blockTerminator))) {
-        if (carry.isOpen()) item.diagnostics.push_back(terminatorInside(carry, j));
-        terminated = true;
-        break;
+        // SQL*Plus ends the unit here even inside a comment or literal. A comment that closes further
+        // on was meant to hold the line: it is read as comment text instead, and a warning says so.
+        const bool heldByComment = carry.commentDepth > 0 && commentClosesAfter(carry, j);
+        if (carry.isOpen()) item.diagnostics.push_back(terminatorInside(carry, j, heldByComment));
+        if (!heldByComment) {
+          terminated = true;
+          break;
+        }
       }
       scanLine(appendLine(item, j), static_cast<int>(j) + 1, Dialect::plsql, carry, nullptr);
     }
@@ -282,18 +285,36 @@ class Reader {
     gapStart_ = line_;
   }
 
-  // SQL*Plus ends a unit at such a line wherever it stands; the compiler will then find the comment or
-  // literal open, and this says why.
-  Diagnostic terminatorInside(const ScanCarry& carry, size_t j) const {
+  // Whether the comment open before line `j` closes at or after it, read as the compiler reads it.
+  // The answer holds for every later line of the same comment, so it is kept.
+  bool commentClosesAfter(const ScanCarry& carry, size_t j) {
+    if (commentOpenedAt_ == carry.openLine && commentColumn_ == carry.openColumn) return commentCloses_;
+    commentOpenedAt_ = carry.openLine;
+    commentColumn_ = carry.openColumn;
+    ScanCarry ahead = carry;
+    for (size_t k = j; k < lines_.size() && ahead.commentDepth > 0; ++k)
+      scanLine(lines_[k], static_cast<int>(k) + 1, Dialect::plsql, ahead, nullptr);
+    commentCloses_ = ahead.commentDepth == 0;
+    return commentCloses_;
+  }
+
+  // A line that would end the unit stands inside a comment or literal: say what became of it.
+  Diagnostic terminatorInside(const ScanCarry& carry, size_t j, bool heldByComment) const {
     Diagnostic d;
     d.severity = Severity::warning;
     d.line = static_cast<int>(j) + 1;
     const std::string_view line = lines_[j];
     d.column = static_cast<int>(line.find_first_not_of(" \t")) + 1;
     d.source = std::string(line);
-    const char* what = carry.commentDepth > 0 ? "comment" : "quoted string";
-    d.message = "this line ends the unit inside the " + std::string(what) + " opened on line " +
-                std::to_string(carry.openLine) + ", as SQL*Plus reads it";
+    const std::string opened = std::to_string(carry.openLine);
+    if (heldByComment) {
+      d.message = "this line is inside the comment opened on line " + opened +
+                  " and is read as comment text; SQL*Plus would end the unit here";
+    } else {
+      const char* what = carry.commentDepth > 0 ? "comment" : "quoted string";
+      d.message = "this line ends the unit inside the " + std::string(what) + " opened on line " + opened +
+                  ", as SQL*Plus reads it";
+    }
     return d;
   }
 
@@ -307,11 +328,11 @@ class Reader {
       item.name = name;
       item.firstLine = static_cast<int>(line_) + 1;
     }
-    const std::string terminator(1, settings_.sqlTerminator);
     ScanCarry carry;
     std::vector<SqlToken> tokens;
     size_t j = line_;
     bool consumedTerminatorLine = false;
+    size_t statementEnd = 0;  // in the text: the end of the statement's last token, its terminator left out
     while (j < lines_.size()) {
       if (j > line_) {
         const std::string_view trimmed = trimBlanks(lines_[j]);
@@ -324,15 +345,29 @@ class Reader {
       tokens.clear();
       scanLine(appendLine(item, j), static_cast<int>(j) + 1, Dialect::sql, carry, &tokens);
       ++j;
-      if (settings_.sqlTerminator != 0 && !carry.isOpen() && !tokens.empty() && isSymbol(tokens.back(), terminator))
-        break;
+      // The terminator may end a word ("COMMIT#" with SET SQLTERMINATOR #), never a literal.
+      const bool ends = settings_.sqlTerminator != 0 && !carry.isOpen() && !tokens.empty() &&
+                        tokens.back().kind != SqlToken::literal && tokens.back().kind != SqlToken::quotedName &&
+                        tokens.back().text.back() == settings_.sqlTerminator;
+      if (!tokens.empty()) {
+        const SqlToken& last = tokens.back();
+        statementEnd = static_cast<size_t>(last.text.data() + last.text.size() - item.text.data()) - (ends ? 1 : 0);
+      }
+      if (ends) break;
     }
     item.lastLine = static_cast<int>(j);
-    if (!item.text.empty() && item.text.back() != '\n') item.text += '\n';
-    reading_.items.push_back(std::move(item));
+    if (compiled) {
+      if (!item.text.empty() && item.text.back() != '\n') item.text += '\n';
+    } else {
+      // What SQL*Plus sends: no terminator, nor the comments after the statement's last token.
+      item.text.resize(statementEnd);
+      while (!item.text.empty() && (isBlankChar(item.text.back()) || item.text.back() == '\n')) item.text.pop_back();
+    }
     line_ = consumedTerminatorLine ? j + 1 : j;
     column_ = 0;
     gapStart_ = line_;
+    if (!compiled && item.text.empty() && item.diagnostics.empty()) return;  // a lone terminator
+    reading_.items.push_back(std::move(item));
   }
 
   // Replaces &name and &&name (a '.' right after the name ends it and goes) by the variable's value.
@@ -372,8 +407,8 @@ class Reader {
   }
 
   void reportUndefined(ScriptItem& item, std::string_view name, size_t j, size_t column, size_t length) {
-    const std::string message = "substitution variable '" + std::string(1, settings_.defineChar) + std::string(name) +
-                                "' has no value";
+    const std::string message =
+        "substitution variable '" + std::string(1, settings_.defineChar) + std::string(name) + "' has no value";
     for (const Diagnostic& d : item.diagnostics) {
       if (d.message == message) return;
     }
@@ -383,8 +418,9 @@ class Reader {
     d.length = static_cast<int>(length);
     d.message = message;
     d.source = std::string(lines_[j]);
-    d.notes.push_back("give it one with --define " + std::string(name) + "=VALUE, or put SET DEFINE OFF before it if '" +
-                      std::string(1, settings_.defineChar) + "' is meant as written");
+    d.notes.push_back("give it one with --define " + std::string(name) +
+                      "=VALUE, or put SET DEFINE OFF before it if '" + std::string(1, settings_.defineChar) +
+                      "' is meant as written");
     item.diagnostics.push_back(std::move(d));
   }
 
@@ -395,6 +431,10 @@ class Reader {
   size_t line_ = 0;    // the line being read
   size_t column_ = 0;  // where reading resumes on it (after a comment that closed mid-line)
   size_t gapStart_ = 0;
+  // Where the comment last looked ahead for began, and whether it closes.
+  int commentOpenedAt_ = 0;
+  int commentColumn_ = 0;
+  bool commentCloses_ = false;
 };
 
 }  // namespace

@@ -13,10 +13,10 @@
 // The SQL*Plus session state that decides how lines are read. Each file starts from the one the
 // command line gives.
 struct ScriptSettings {
-  bool blankLinesEndSql = true;  // SET SQLBLANKLINES OFF
-  char sqlTerminator = ';';      // SET SQLTERMINATOR; 0 when OFF
-  char blockTerminator = '.';    // SET BLOCKTERMINATOR; 0 when OFF
-  char defineChar = '&';         // SET DEFINE; 0 when substitution is off
+  bool blankLinesEndSql = true;                // SET SQLBLANKLINES OFF
+  char sqlTerminator = ';';                    // SET SQLTERMINATOR; 0 when OFF
+  char blockTerminator = '.';                  // SET BLOCKTERMINATOR; 0 when OFF
+  char defineChar = '&';                       // SET DEFINE; 0 when substitution is off
   std::map<std::string, std::string> defines;  // substitution variables, names in upper case
 };
 
@@ -30,7 +30,8 @@ struct ScriptItem {
   std::string name;
   // A unit: the request for the compiler, whose first line is `firstLine` (lines the script skipped
   // before the unit stay as empty lines, so the compiler's line numbers count from the same place as
-  // before). A statement: its text as written, up to its ';'. A command: its lines.
+  // before). A statement: its text as written, without the terminator that ended it (a ';' and what
+  // follows it on its line) or any comment after its last token. A command: its lines.
   std::string text;
   int firstLine = 0;
   int lastLine = 0;  // the last file line holding some of the item

@@ -3,6 +3,8 @@
 #include "translate.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <system_error>
 
 #include "json_output.h"
 #include "request_report.h"
@@ -48,6 +50,15 @@ std::string headline(const ScriptItem& item) {
     if (!trimmed.empty()) return std::string(trimmed);
   }
   return {};
+}
+
+// A note that lists an item left out of the output.
+Diagnostic leftOut(const ScriptItem& item, const std::string& what) {
+  Diagnostic d;
+  d.severity = Severity::note;
+  d.line = item.firstLine;
+  d.message = what + " left out: " + headline(item);
+  return d;
 }
 
 // A diagnostic at the item's first non-blank line, marking its first word.
@@ -96,9 +107,11 @@ FileReport translateFile(const InputFile& input, const TranslateOptions& options
     return report;
   }
   std::string bytes;
+  errno = 0;
   if (!readInput(input, &bytes)) {
     Diagnostic d;
     d.message = "cannot read this file";
+    if (errno != 0) d.message += ": " + std::error_code(errno, std::generic_category()).message();
     say.diagnose(d);
     report.status = 2;
     return report;
@@ -146,7 +159,7 @@ FileReport translateFile(const InputFile& input, const TranslateOptions& options
     Outcome outcome;
 
     if (item.kind == ItemKind::sqlplus) {
-      if (options.verbose) shown.push_back(atFirstWord(item, Severity::note, "SQL*Plus command left out: " + headline(item)));
+      if (options.verbose) shown.push_back(leftOut(item, "SQL*Plus command"));
     } else if (item.hasErrors()) {
       entry.ok = false;
     } else if (item.kind == ItemKind::sql) {
@@ -156,10 +169,11 @@ FileReport translateFile(const InputFile& input, const TranslateOptions& options
         shown.push_back(std::move(d));
         entry.ok = false;
       } else if (options.sql == SqlMode::pass) {
-        copied = item.text;
-        if (convertsInput(codePage) && !convertText(item.text, 1208, codePage, &copied)) {
-          Diagnostic d = atFirstWord(item, Severity::error, "the statement cannot be converted to code page " +
-                                                                std::to_string(codePage));
+        // The statement ends with the session's terminator, as the generated ones do.
+        copied = item.text + options.compile.terminator + "\n";
+        if (convertsInput(codePage) && !convertText(std::string(copied), 1208, codePage, &copied)) {
+          Diagnostic d = atFirstWord(item, Severity::error,
+                                     "the statement cannot be converted to code page " + std::to_string(codePage));
           entry.scriptErrors.push_back(d);
           shown.push_back(std::move(d));
           entry.ok = false;
@@ -168,7 +182,7 @@ FileReport translateFile(const InputFile& input, const TranslateOptions& options
           entry.passedText = &copied;
         }
       } else if (options.verbose) {
-        shown.push_back(atFirstWord(item, Severity::note, "plain SQL statement left out: " + headline(item)));
+        shown.push_back(leftOut(item, "plain SQL statement"));
       }
     } else {
       outcome = compileRequest(options.compile, item.text);
@@ -188,8 +202,8 @@ FileReport translateFile(const InputFile& input, const TranslateOptions& options
     if (!entry.ok) report.status = std::max(report.status, 1);
     if (options.json) {
       say.output(jsonItem(input.shownName, entry));
-      report.errors += static_cast<int>(std::count_if(
-          shown.begin(), shown.end(), [](const Diagnostic& d) { return d.severity == Severity::error; }));
+      report.errors += static_cast<int>(
+          std::count_if(shown.begin(), shown.end(), [](const Diagnostic& d) { return d.severity == Severity::error; }));
       continue;
     }
     say.output(outcome.view);
