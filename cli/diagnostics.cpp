@@ -149,15 +149,21 @@ std::string friendlyMessage(std::string_view message, const char* detail, const 
   std::string out = "syntax error, unexpected " + friendlyTokenName(token, detail);
   if (cut != std::string_view::npos) {
     std::vector<std::string> names;
-    for (std::string_view name : splitNames(rest.substr(cut + expecting.size()), " or "))
-      names.push_back(friendlyTokenName(name, nullptr));
+    for (std::string_view name : splitNames(rest.substr(cut + expecting.size()), " or ")) {
+      std::string shown = friendlyTokenName(name, nullptr);
+      if (std::find(names.begin(), names.end(), shown) == names.end()) names.push_back(std::move(shown));
+    }
     out += ", expecting " + joinAlternatives(names);
     return out;
   }
   if (extra == nullptr || extra[0] == '\0') return out;
   std::vector<std::string> names;
   const std::vector<std::string_view> listed = splitNames(extra, ", ");
-  for (std::string_view name : listed) names.push_back(friendlyTokenName(name, nullptr));
+  for (std::string_view name : listed) {
+    // Two grammar tokens may share a name (DIGITS and NUMERICNO are both numbers).
+    std::string shown = friendlyTokenName(name, nullptr);
+    if (std::find(names.begin(), names.end(), shown) == names.end()) names.push_back(std::move(shown));
+  }
   out += ", expecting one of ";
   for (size_t i = 0; i < names.size(); ++i) {
     if (i > 0) out += ", ";

@@ -270,7 +270,9 @@ class Reader {
         // SQL*Plus ends the unit here even inside a comment or literal. A comment that closes further
         // on was meant to hold the line: it is read as comment text instead, and a warning says so.
         const bool heldByComment = carry.commentDepth > 0 && commentClosesAfter(carry, j);
-        if (carry.isOpen()) item.diagnostics.push_back(terminatorInside(carry, j, heldByComment));
+        // An identifier quote left open is the compiler's own report; nothing more to explain.
+        if (carry.commentDepth > 0 || (carry.closeQuote != 0 && carry.openKind != SqlToken::quotedName))
+          item.diagnostics.push_back(terminatorInside(carry, j, heldByComment));
         if (!heldByComment) {
           terminated = true;
           break;
@@ -356,17 +358,15 @@ class Reader {
       if (ends) break;
     }
     item.lastLine = static_cast<int>(j);
-    if (compiled) {
-      if (!item.text.empty() && item.text.back() != '\n') item.text += '\n';
-    } else {
-      // What SQL*Plus sends: no terminator, nor the comments after the statement's last token.
-      item.text.resize(statementEnd);
-      while (!item.text.empty() && (isBlankChar(item.text.back()) || item.text.back() == '\n')) item.text.pop_back();
-    }
+    if (!item.text.empty() && item.text.back() != '\n') item.text += '\n';
+    // What SQL*Plus sends: no terminator, nor the comments after the statement's last token.
+    while (statementEnd > 0 && (isBlankChar(item.text[statementEnd - 1]) || item.text[statementEnd - 1] == '\n'))
+      --statementEnd;
+    item.statementLength = statementEnd;
     line_ = consumedTerminatorLine ? j + 1 : j;
     column_ = 0;
     gapStart_ = line_;
-    if (!compiled && item.text.empty() && item.diagnostics.empty()) return;  // a lone terminator
+    if (!compiled && statementEnd == 0 && item.diagnostics.empty()) return;  // a lone terminator
     reading_.items.push_back(std::move(item));
   }
 

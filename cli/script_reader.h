@@ -30,9 +30,11 @@ struct ScriptItem {
   std::string name;
   // A unit: the request for the compiler, whose first line is `firstLine` (lines the script skipped
   // before the unit stay as empty lines, so the compiler's line numbers count from the same place as
-  // before). A statement: its text as written, without the terminator that ended it (a ';' and what
-  // follows it on its line) or any comment after its last token. A command: its lines.
+  // before). A statement or command: its lines as written.
   std::string text;
+  // A statement: how much of `text` SQL*Plus would send, leaving out the terminator that ended it (a
+  // ';' and what follows it on its line) and any comment after its last token.
+  size_t statementLength = 0;
   int firstLine = 0;
   int lastLine = 0;  // the last file line holding some of the item
   // Problems met while reading the item. An error among them keeps it from being compiled or copied.

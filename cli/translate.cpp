@@ -170,7 +170,7 @@ FileReport translateFile(const InputFile& input, const TranslateOptions& options
         entry.ok = false;
       } else if (options.sql == SqlMode::pass) {
         // The statement ends with the session's terminator, as the generated ones do.
-        copied = item.text + options.compile.terminator + "\n";
+        copied = item.text.substr(0, item.statementLength) + options.compile.terminator + "\n";
         if (convertsInput(codePage) && !convertText(std::string(copied), 1208, codePage, &copied)) {
           Diagnostic d = atFirstWord(item, Severity::error,
                                      "the statement cannot be converted to code page " + std::to_string(codePage));

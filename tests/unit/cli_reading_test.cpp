@@ -28,6 +28,9 @@ std::vector<Seen> itemsOf(const ScriptReading& reading) {
   return seen;
 }
 
+// What SQL*Plus would send of a statement.
+std::string statement(const ScriptItem& item) { return item.text.substr(0, item.statementLength); }
+
 ScriptReading read(const std::string& text) {
   ScriptSettings settings;
   return readScript(text, settings);
@@ -66,10 +69,10 @@ TEST(ScriptReader, InstallScriptIsCutIntoUnitsStatementsAndCommands) {
   ASSERT_EQ(reading.items.size(), 9u);
   // The statement loses its terminator; the unit keeps the skipped comment lines as empty lines, so
   // the compiler counts from line 7.
-  EXPECT_EQ(reading.items[2].text, "CREATE TABLE t (a NUMBER, b VARCHAR2(10))");
+  EXPECT_EQ(statement(reading.items[2]), "CREATE TABLE t (a NUMBER, b VARCHAR2(10))");
   EXPECT_EQ(reading.items[3].text,
             "\n\nCREATE OR REPLACE PROCEDURE p IS\nBEGIN\n  INSERT INTO t VALUES (1, 'x;');\nEND;\n");
-  EXPECT_EQ(reading.items[7].text, "COMMIT");
+  EXPECT_EQ(statement(reading.items[7]), "COMMIT");
   EXPECT_TRUE(reading.diagnostics.empty());
 }
 
@@ -130,7 +133,7 @@ TEST(ScriptReader, StatementsEndAtALineEndingSemicolonOutsideQuotesAndComments) 
     std::vector<std::string> statements;
     for (const ScriptItem& item : reading.items) {
       EXPECT_EQ(item.kind, ItemKind::sql) << c.text;
-      statements.push_back(item.text);
+      statements.push_back(statement(item));
     }
     EXPECT_EQ(statements, c.statements) << "script: " << c.text;
   }
@@ -197,7 +200,7 @@ TEST(ScriptReader, SetCommandsChangeHowTheRestIsRead) {
                                                  {"sql", 8, 9},
                                                  {"sqlplus", 11, 11},
                                                  {"block", 12, 13}}));
-  EXPECT_EQ(reading.items[3].text, "COMMIT");
+  EXPECT_EQ(statement(reading.items[3]), "COMMIT");
   EXPECT_EQ(settings.sqlTerminator, 0);
   EXPECT_EQ(settings.blockTerminator, 0);
   EXPECT_TRUE(settings.blankLinesEndSql);
@@ -231,15 +234,15 @@ TEST(ScriptReader, SubstitutionVariables) {
   EXPECT_EQ(block.diagnostics[0].length, 8);
   EXPECT_EQ(block.diagnostics[1].message, "substitution variable '&other' has no value");
   EXPECT_TRUE(block.hasErrors());
-  EXPECT_EQ(reading.items[4].text, "SELECT '&suffix', 'HR' FROM dual");
-  EXPECT_EQ(reading.items[6].text, "SELECT '^schema' FROM dual");
+  EXPECT_EQ(statement(reading.items[4]), "SELECT '&suffix', 'HR' FROM dual");
+  EXPECT_EQ(statement(reading.items[6]), "SELECT '^schema' FROM dual");
 }
 
 TEST(ScriptReader, CommentsBetweenItemsAndSlashLinesInsideUnits) {
   // A comment ending mid-line lets an item start after it; one never closed ends the reading.
   ScriptReading reading = read("/* header\n */ COMMIT;\n/* never closed\nBEGIN NULL; END;\n");
   EXPECT_EQ(itemsOf(reading), (std::vector<Seen>{{"sql", 2, 2}}));
-  EXPECT_EQ(reading.items[0].text, " COMMIT");
+  EXPECT_EQ(statement(reading.items[0]), " COMMIT");
   ASSERT_EQ(reading.diagnostics.size(), 1u);
   EXPECT_EQ(reading.diagnostics[0].message, "Unterminated comment");
   EXPECT_EQ(reading.diagnostics[0].line, 3);
