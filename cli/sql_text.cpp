@@ -29,6 +29,11 @@ char qCloser(char open) {
   }
 }
 
+// Whether the two characters at `pos` are `a` then `b`.
+bool pairAt(std::string_view line, size_t pos, char a, char b) {
+  return pos + 1 < line.size() && line[pos] == a && line[pos + 1] == b;
+}
+
 void openConstruct(ScanCarry& carry, int line, size_t pos) {
   carry.openLine = line;
   carry.openColumn = static_cast<int>(pos) + 1;
@@ -45,10 +50,12 @@ void scanLine(std::string_view line, int lineNumber, Dialect dialect, ScanCarry&
   };
   while (pos < n) {
     if (carry.commentDepth > 0) {
-      if (line.compare(pos, 2, "*/") == 0) {
+      pos = line.find_first_of("*/", pos);
+      if (pos == std::string_view::npos) break;
+      if (pairAt(line, pos, '*', '/')) {
         pos += 2;
         if (--carry.commentDepth == 0) carry.openColumn = 0;
-      } else if (dialect == Dialect::plsql && line.compare(pos, 2, "/*") == 0) {
+      } else if (dialect == Dialect::plsql && pairAt(line, pos, '/', '*')) {
         pos += 2;
         ++carry.commentDepth;
       } else {
@@ -83,9 +90,9 @@ void scanLine(std::string_view line, int lineNumber, Dialect dialect, ScanCarry&
     const char c = line[pos];
     if (isBlank(c)) {
       ++pos;
-    } else if (line.compare(pos, 2, "--") == 0) {
+    } else if (pairAt(line, pos, '-', '-')) {
       break;
-    } else if (line.compare(pos, 2, "/*") == 0) {
+    } else if (pairAt(line, pos, '/', '*')) {
       carry.commentDepth = 1;
       openConstruct(carry, lineNumber, pos);
       pos += 2;
@@ -130,7 +137,7 @@ void scanLine(std::string_view line, int lineNumber, Dialect dialect, ScanCarry&
       static constexpr std::string_view pairs[] = {"<<", ">>", ":=", "..", "||", "=>", "!=", "<>", "<=", ">="};
       size_t length = 1;
       for (std::string_view pair : pairs) {
-        if (line.compare(pos, 2, pair) == 0) length = 2;
+        if (pairAt(line, pos, pair[0], pair[1])) length = 2;
       }
       emit(SqlToken::symbol, pos, pos + length, lineNumber, static_cast<int>(pos) + 1);
       pos += length;

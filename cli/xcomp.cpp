@@ -40,8 +40,12 @@ class Progress {
     shown_ = false;
   }
 
+  // Redraws at most ten times a second, so thousands of small files do not flood the terminal.
   void draw(FILE* out) {
     if (!enabled_) return;
+    const Clock::time_point now = Clock::now();
+    if (shown_ && now - drawn_ < std::chrono::milliseconds(100)) return;
+    drawn_ = now;
     std::fflush(out);
     const double seconds = std::chrono::duration<double>(Clock::now() - start_).count();
     const double rate = seconds > 0 ? static_cast<double>(bytes_) / 1e6 / seconds : 0.0;
@@ -60,6 +64,7 @@ class Progress {
   int errors_ = 0;
   size_t bytes_ = 0;
   bool shown_ = false;
+  Clock::time_point drawn_;
 };
 
 void print(const FileReport& report, FILE* out) {
@@ -119,8 +124,13 @@ int main(int argc, char** argv) {
   const std::vector<InputFile> inputs = expandInputs(options.paths);
   Progress progress(options.progress && inputs.size() > 1 && isatty(STDERR_FILENO) != 0, inputs.size());
   int status = 0;
+  // The progress line must go before anything is written to the terminal it is drawn on.
+  const bool outputOnTerminal = out == stdout && isatty(STDOUT_FILENO) != 0;
   auto finish = [&](const FileReport& report) {
-    progress.clear();
+    const bool writesToTerminal =
+        std::any_of(report.chunks.begin(), report.chunks.end(),
+                    [&](const FileReport::Chunk& chunk) { return chunk.diagnostics || outputOnTerminal; });
+    if (writesToTerminal) progress.clear();
     print(report, out);
     progress.count(report);
     progress.draw(out);
