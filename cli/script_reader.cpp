@@ -174,7 +174,10 @@ class Reader {
       gapStart_ = line_;
       return;
     }
-    if (column_ == 0 && !sqlPlusCommand(trimmed).empty()) return readCommand(sqlPlusCommand(trimmed));
+    if (column_ == 0) {
+      const std::string command = sqlPlusCommand(trimmed);
+      if (!command.empty()) return readCommand(command);
+    }
     const std::string name = classifyAt(lines_, line_, column_);
     if (readsAsUnit(name)) return readUnit(name);
     readStatement(name);

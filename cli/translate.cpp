@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <optional>
 #include <system_error>
 
 #include "json_output.h"
@@ -92,49 +93,120 @@ std::vector<Diagnostic> ofSeverity(const std::vector<Diagnostic>& all, Severity 
   return out;
 }
 
+// The input's text, checked and ready to be read as a script; nothing when there is none (said).
+std::optional<std::string> checkedText(const InputFile& input, const TranslateOptions& options, FileReport& report,
+                                       Report& say) {
+  Diagnostic d;
+  if (input.kind == InputFile::emptyDirectory) {
+    d.severity = Severity::warning;
+    d.message = "no PL/SQL source files in this directory";
+    say.diagnose(d);
+    return std::nullopt;
+  }
+  if (input.kind == InputFile::unreadableDirectory) {
+    d.message = "cannot read this directory";
+    say.diagnose(d);
+    report.status = 2;
+    return std::nullopt;
+  }
+  std::string bytes;
+  errno = 0;
+  if (!readInput(input, &bytes)) {
+    d.message = "cannot read this file";
+    if (errno != 0) d.message += ": " + std::error_code(errno, std::generic_category()).message();
+    say.diagnose(d);
+    report.status = 2;
+    return std::nullopt;
+  }
+  report.bytes = bytes.size();
+  if (bytes.empty()) {
+    d.severity = Severity::warning;
+    d.message = "empty file: nothing to translate";
+    say.diagnose(d);
+    return std::nullopt;
+  }
+  std::string text;
+  if (!prepareText(bytes, options.compile.codePage, &text, &d)) {
+    say.diagnose(d);
+    return std::nullopt;
+  }
+  return text;
+}
+
+// What became of one item. Built in place: the JSON entry points at the outcome and the copied text.
+struct ItemResult {
+  JsonItem entry;
+  Outcome outcome;
+  std::string copied;             // a statement copied to the output
+  std::vector<Diagnostic> shown;  // everything said about the item in text mode
+};
+
+void failWith(ItemResult& result, Diagnostic d) {
+  result.entry.scriptErrors.push_back(d);
+  result.shown.push_back(std::move(d));
+  result.entry.ok = false;
+}
+
+void translateStatement(const ScriptItem& item, const TranslateOptions& options, ItemResult& result) {
+  if (options.sql == SqlMode::error) {
+    failWith(result, atFirstWord(item, Severity::error, "plain SQL statement, not PL/SQL (--sql error)"));
+    return;
+  }
+  if (options.sql == SqlMode::skip) {
+    if (options.verbose) result.shown.push_back(leftOut(item, "plain SQL statement"));
+    return;
+  }
+  // The statement ends with the session's terminator, as the generated ones do.
+  const uint16_t codePage = options.compile.codePage;
+  const std::string statement = item.text.substr(0, item.statementLength) + options.compile.terminator + "\n";
+  if (!convertsInput(codePage)) {
+    result.copied = statement;
+  } else if (!convertText(statement, 1208, codePage, &result.copied)) {
+    failWith(result, atFirstWord(item, Severity::error,
+                                 "the statement cannot be converted to code page " + std::to_string(codePage)));
+    return;
+  }
+  result.entry.passedText = &result.copied;
+}
+
+void translateItem(const ScriptItem& item, const TranslateOptions& options, ItemResult& result, FileReport& report) {
+  result.entry.item = &item;
+  result.entry.warnings = ofSeverity(item.diagnostics, Severity::warning);
+  result.entry.scriptErrors = ofSeverity(item.diagnostics, Severity::error);
+  result.shown = item.diagnostics;
+  if (item.kind == ItemKind::sqlplus) {
+    if (options.verbose) result.shown.push_back(leftOut(item, "SQL*Plus command"));
+    return;
+  }
+  if (item.hasErrors()) {
+    result.entry.ok = false;
+    return;
+  }
+  if (item.kind == ItemKind::sql) return translateStatement(item, options, result);
+  result.outcome = compileRequest(options.compile, item.text);
+  ++report.units;
+  result.entry.outcome = &result.outcome;
+  result.entry.ok = result.outcome.ok;
+  if (!result.outcome.ok) {
+    for (Diagnostic& d : describeCompileErrors(item, result.outcome)) result.shown.push_back(std::move(d));
+    return;
+  }
+  for (Diagnostic& d : endNameCallWarnings(item, result.outcome)) {
+    result.entry.warnings.push_back(d);
+    result.shown.push_back(std::move(d));
+  }
+}
+
 }  // namespace
 
 FileReport translateFile(const InputFile& input, const TranslateOptions& options) {
   FileReport report;
   Report say(report, input, options);
-  if (input.kind == InputFile::emptyDirectory || input.kind == InputFile::unreadableDirectory) {
-    Diagnostic d;
-    d.severity = input.kind == InputFile::emptyDirectory ? Severity::warning : Severity::error;
-    d.message = input.kind == InputFile::emptyDirectory ? "no PL/SQL source files in this directory"
-                                                        : "cannot read this directory";
-    say.diagnose(d);
-    if (input.kind == InputFile::unreadableDirectory) report.status = 2;
-    return report;
-  }
-  std::string bytes;
-  errno = 0;
-  if (!readInput(input, &bytes)) {
-    Diagnostic d;
-    d.message = "cannot read this file";
-    if (errno != 0) d.message += ": " + std::error_code(errno, std::generic_category()).message();
-    say.diagnose(d);
-    report.status = 2;
-    return report;
-  }
-  report.bytes = bytes.size();
-  if (bytes.empty()) {
-    Diagnostic d;
-    d.severity = Severity::warning;
-    d.message = "empty file: nothing to translate";
-    say.diagnose(d);
-    return report;
-  }
-  std::string text;
-  Diagnostic problem;
-  if (!prepareText(bytes, options.compile.codePage, &text, &problem)) {
-    say.diagnose(problem);
-    return report;
-  }
-  bytes.clear();
-  bytes.shrink_to_fit();
+  const std::optional<std::string> text = checkedText(input, options, report, say);
+  if (!text) return report;
 
   ScriptSettings settings = options.script;
-  const ScriptReading reading = options.raw ? readRequestsRaw(text) : readScript(text, settings);
+  const ScriptReading reading = options.raw ? readRequestsRaw(*text) : readScript(*text, settings);
   for (const Diagnostic& d : reading.diagnostics) say.diagnose(d);
   const bool anything = std::any_of(reading.items.begin(), reading.items.end(),
                                     [](const ScriptItem& item) { return item.kind != ItemKind::sqlplus; });
@@ -146,78 +218,30 @@ FileReport translateFile(const InputFile& input, const TranslateOptions& options
     say.diagnose(d);
   }
 
-  const uint16_t codePage = options.compile.codePage;
   int number = 0;
   for (const ScriptItem& item : reading.items) {
-    JsonItem entry;
-    entry.item = &item;
-    entry.number = ++number;
-    entry.warnings = ofSeverity(item.diagnostics, Severity::warning);
-    entry.scriptErrors = ofSeverity(item.diagnostics, Severity::error);
-    std::vector<Diagnostic> shown = item.diagnostics;
-    std::string copied;
-    Outcome outcome;
-
-    if (item.kind == ItemKind::sqlplus) {
-      if (options.verbose) shown.push_back(leftOut(item, "SQL*Plus command"));
-    } else if (item.hasErrors()) {
-      entry.ok = false;
-    } else if (item.kind == ItemKind::sql) {
-      if (options.sql == SqlMode::error) {
-        Diagnostic d = atFirstWord(item, Severity::error, "plain SQL statement, not PL/SQL (--sql error)");
-        entry.scriptErrors.push_back(d);
-        shown.push_back(std::move(d));
-        entry.ok = false;
-      } else if (options.sql == SqlMode::pass) {
-        // The statement ends with the session's terminator, as the generated ones do.
-        copied = item.text.substr(0, item.statementLength) + options.compile.terminator + "\n";
-        if (convertsInput(codePage) && !convertText(std::string(copied), 1208, codePage, &copied)) {
-          Diagnostic d = atFirstWord(item, Severity::error,
-                                     "the statement cannot be converted to code page " + std::to_string(codePage));
-          entry.scriptErrors.push_back(d);
-          shown.push_back(std::move(d));
-          entry.ok = false;
-          copied.clear();
-        } else {
-          entry.passedText = &copied;
-        }
-      } else if (options.verbose) {
-        shown.push_back(leftOut(item, "plain SQL statement"));
-      }
-    } else {
-      outcome = compileRequest(options.compile, item.text);
-      ++report.units;
-      entry.outcome = &outcome;
-      entry.ok = outcome.ok;
-      if (outcome.ok) {
-        for (Diagnostic& d : endNameCallWarnings(item, outcome)) {
-          entry.warnings.push_back(d);
-          shown.push_back(std::move(d));
-        }
-      } else {
-        for (Diagnostic& d : describeCompileErrors(item, outcome)) shown.push_back(std::move(d));
-      }
-    }
-
-    if (!entry.ok) report.status = std::max(report.status, 1);
+    ItemResult result;
+    result.entry.number = ++number;
+    translateItem(item, options, result, report);
+    if (!result.entry.ok) report.status = std::max(report.status, 1);
     if (options.json) {
-      say.output(jsonItem(input.shownName, entry));
-      report.errors += static_cast<int>(
-          std::count_if(shown.begin(), shown.end(), [](const Diagnostic& d) { return d.severity == Severity::error; }));
+      say.output(jsonItem(input.shownName, result.entry));
+      report.errors += static_cast<int>(std::count_if(
+          result.shown.begin(), result.shown.end(), [](const Diagnostic& d) { return d.severity == Severity::error; }));
       continue;
     }
-    say.output(outcome.view);
+    say.output(result.outcome.view);
     // When a request has errors as well as statements, the errors win: a statement that lost part of
     // its source must not reach a script that feeds the engine. --json still shows both.
-    if (outcome.ok) {
-      for (const auto& result : outcome.results) {
-        say.output(result.second);
+    if (result.outcome.ok) {
+      for (const auto& statement : result.outcome.results) {
+        say.output(statement.second);
         // A statement that ends without a newline (the single CALL form) must not run into the next.
-        if (!result.second.empty() && result.second.back() != '\n') say.output("\n");
+        if (!statement.second.empty() && statement.second.back() != '\n') say.output("\n");
       }
     }
-    say.output(copied);
-    for (const Diagnostic& d : shown) say.diagnose(d);
+    say.output(result.copied);
+    for (const Diagnostic& d : result.shown) say.diagnose(d);
   }
   return report;
 }
