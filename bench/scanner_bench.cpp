@@ -1,7 +1,8 @@
 // Scanner throughput in MB/s over a few MB of package-body text, scanned the way the parser pulls it
 // (fetchToken until end of input, one compilation per pass). A second benchmark scans text of the same
 // size that needs no pool copies (keywords and punctuation only), so the gap between the two is what
-// the per-token allocations cost; the counters give host allocations per token.
+// the per-token allocations cost; the counters give host allocations per token. A third scans nothing
+// but nested comment openings at two sizes: its MB/s must not fall as the nesting gets deeper.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -120,5 +121,14 @@ void BM_ScanKeywordsOnly(benchmark::State& state) {
   scanAll(state, text);
 }
 BENCHMARK(BM_ScanKeywordsOnly)->Unit(benchmark::kMillisecond);
+
+// Text that only opens comments, each inside the one before: the nesting depth must cost constant time
+// per opening, so MB/s stays the same from the small size to the large one.
+void BM_ScanNestedCommentOpenings(benchmark::State& state) {
+  std::string text;
+  while (text.size() < static_cast<size_t>(state.range(0))) text += "/*";
+  scanAll(state, text);
+}
+BENCHMARK(BM_ScanNestedCommentOpenings)->Arg(256 * 1024)->Arg(2 * 1024 * 1024)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -6,7 +6,7 @@ run_case() {
   case_file=$2
   dir=$(dirname "$case_file")
   base=$(basename "$case_file")
-  opts=$(head -n 1 "$case_file" | sed -n 's/^-- xcomp: *//p')
+  opts=$(head -n 1 "$case_file" | sed -n 's/^-- xcomp: *//p' | tr -d '\r')
   tmp_err=$(mktemp)
   # shellcheck disable=SC2086
   (cd "$dir" && "$xcomp_bin" $opts "$base" 2>"$tmp_err")

@@ -9,9 +9,9 @@
 
 static_assert(std::is_trivially_destructible_v<CompileError>);
 
-const CompileError oomError = {nullptr, "Out of memory", outOfMemory, -1, nullptr, nullptr, nullptr, nullptr};
-const CompileError internalErrorRecord = {nullptr, "Internal error", internalError, -1,
-                                          nullptr, nullptr,          nullptr,       nullptr};
+const CompileError oomError = {nullptr, "Out of memory", outOfMemory, -1, nullptr, nullptr, nullptr, nullptr, 0};
+const CompileError internalErrorRecord = {nullptr, "Internal error", internalError, -1, nullptr,
+                                          nullptr, nullptr,          nullptr,       0};
 
 const char* errorDomainName(uint32_t domain) {
   // The two exhaustion domains have no name here: their records are static and never formatted.
@@ -61,6 +61,7 @@ CompileError* recordError(CompileError** chain, const char* message, uint32_t do
   error->nearText = copyOrNull(nearText);
   error->detail = copyOrNull(detail);
   error->extra = copyOrNull(extra);
+  error->column = 0;
   appendError(chain, error);
   return error;
 }

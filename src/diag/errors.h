@@ -27,6 +27,9 @@ struct CompileError {
   // Kept on the head only: a record at or before the chain's end, so that appending does not walk the
   // whole chain each time (a long line of bad tokens makes thousands of records).
   CompileError* tailHint;
+  // 1-based column on `line` where the token named by `detail` begins, 0 when unknown (records not
+  // made at the scanner's position, a token that began on an earlier line, the end of the input).
+  int32_t column;
 };
 
 // Static, never chained, never freed.

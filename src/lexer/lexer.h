@@ -43,10 +43,11 @@ struct ScanState {
   bool commentBeforeSemicolon;
   const char* lineStart;  // first character of the current line, inside lineCopy
   CompileError** errors;
-  int32_t commentLine;  // line of the outermost open comment, -1 when none
-  int32_t stringLine;   // line where the open string literal began, -1 when none
-  int32_t line;         // zero-based line counter
-  int32_t tokenLine;    // line of the first character of the token matched last
+  int32_t commentLine;   // line of the outermost open comment, -1 when none
+  int32_t commentDepth;  // how many comments are open: comments nest
+  int32_t stringLine;    // line where the open string literal began, -1 when none
+  int32_t line;          // zero-based line counter
+  int32_t tokenLine;     // line of the first character of the token matched last
   // The last token handed to the parser, inside the scanner's buffer, and its text as a pool string once
   // end of input is reached: error records made there still name the token the scanner read last.
   const char* lastToken;

@@ -45,8 +45,28 @@ const char* copySourceLine(const ScanState* state) {
   return ctxStrndup(state->lineStart, std::strcspn(state->lineStart, "\n\r"));
 }
 
+namespace {
+
+// Where `token` begins on the current line (1-based), when it is the scanner's text there. The scanner
+// reads scanCopy and lineStart walks lineCopy, a byte-for-byte twin, so offsets carry over. Addresses
+// are compared as integers: `token` may be a pool copy that lies anywhere.
+int32_t columnOf(const ScanState* state, const char* token, int32_t line) {
+  if (token == nullptr || line != state->line + 1) return 0;
+  if (token == state->endText) token = state->lastToken;
+  if (token == nullptr || state->scanCopy == nullptr) return 0;
+  const uintptr_t offset = reinterpret_cast<uintptr_t>(token) - reinterpret_cast<uintptr_t>(state->scanCopy);
+  const uintptr_t lineOffset =
+      reinterpret_cast<uintptr_t>(state->lineStart) - reinterpret_cast<uintptr_t>(state->lineCopy);
+  const size_t lineLength = std::strcspn(state->lineStart, "\n");
+  if (offset < lineOffset || offset >= lineOffset + lineLength) return 0;
+  return static_cast<int32_t>(offset - lineOffset + 1);
+}
+
+}  // namespace
+
 void recordScanError(ScanState* state, const char* message, uint32_t domain, int32_t line, const char* detail,
                      const char* extra) {
+  const int32_t column = columnOf(state, detail, line);
   if (state->nearText == nullptr || state->nearLineStart != state->lineStart) {
     state->nearText = copySourceLine(state);
     state->nearLineStart = state->lineStart;
@@ -59,5 +79,6 @@ void recordScanError(ScanState* state, const char* message, uint32_t domain, int
   error->nearText = state->nearText;
   error->detail = detail == nullptr ? nullptr : ctxStrdup(detail);
   error->extra = extra == nullptr ? nullptr : ctxStrdup(extra);
+  error->column = column;
   appendError(state->errors, error);
 }

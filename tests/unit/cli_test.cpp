@@ -1,9 +1,13 @@
-// The xcomp command as a user meets it: exit codes, standard input, -o, option errors and code pages.
+// The xcomp command as a user meets it: exit codes, standard input, -o, option errors, code pages,
+// directories and -j, bad files among good ones, colour.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -15,14 +19,16 @@ struct CliRun {
   std::string out;
 };
 
-// Runs xcomp through the shell with `args`, feeding `input` on standard input; stderr joins stdout.
-CliRun xcomp(const std::string& args, const std::string& input = "") {
+// Runs xcomp through the shell with `args`, feeding `input` on standard input; stderr joins stdout
+// unless `args` redirects it.
+CliRun xcomp(const std::string& args, const std::string& input = "", const std::string& environment = "") {
   char inputPath[] = "/tmp/xcomp-cli-in-XXXXXX";
   const int fd = mkstemp(inputPath);
   EXPECT_GE(fd, 0);
   EXPECT_EQ(write(fd, input.data(), input.size()), static_cast<ssize_t>(input.size()));
   close(fd);
-  const std::string command = std::string(XCOMP_BINARY_DIR) + "/xcomp " + args + " <" + inputPath + " 2>&1";
+  const std::string command =
+      environment + " " + std::string(XCOMP_BINARY_DIR) + "/xcomp " + args + " <" + inputPath + " 2>&1";
   FILE* pipe = popen(command.c_str(), "r");
   std::string out;
   char buffer[4096];
@@ -41,31 +47,59 @@ std::string tempFile(const std::string& content) {
   return path;
 }
 
+// A directory tree of files, removed at the end of the test.
+class SourceTree {
+ public:
+  SourceTree() {
+    char path[] = "/tmp/xcomp-tree-XXXXXX";
+    root_ = mkdtemp(path);
+  }
+  ~SourceTree() { std::filesystem::remove_all(root_); }
+  std::string add(const std::string& relative, const std::string& content) {
+    const std::filesystem::path path = root_ / relative;
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << content;
+    return path.string();
+  }
+  std::string root() const { return root_.string(); }
+
+ private:
+  std::filesystem::path root_;
+};
+
+size_t count(const std::string& text, const std::string& what) {
+  size_t n = 0;
+  for (size_t pos = text.find(what); pos != std::string::npos; pos = text.find(what, pos + 1)) ++n;
+  return n;
+}
+
 TEST(Cli, ExitStatusTellsWhetherEveryRequestCompiled) {
   EXPECT_EQ(xcomp("", "BEGIN NULL; END;\n").status, 0);
   const CliRun failed = xcomp("", "BEGIN NULL; END;\n/\nBEGIN IF x THEN NULL; END;\n/\nBEGIN NULL; END;\n");
   EXPECT_EQ(failed.status, 1);
-  EXPECT_NE(failed.out.find("<stdin>:3: error: "), std::string::npos) << failed.out;
+  EXPECT_NE(failed.out.find("<stdin>:3:"), std::string::npos) << failed.out;
+  EXPECT_EQ(count(failed.out, "BEGIN\n"), 2u) << "the requests around the failed one are still translated";
   EXPECT_EQ(xcomp("/nonexistent/file.sql").status, 2);
   EXPECT_EQ(xcomp("--no-such-option").status, 2);
   EXPECT_EQ(xcomp("--codepage 4242").status, 2);
   EXPECT_EQ(xcomp("--compat 9").status, 2);
   EXPECT_EQ(xcomp("-o").status, 2);
-}
-
-TEST(Cli, UnreadableFileDoesNotStopTheOthers) {
-  const std::string good = tempFile("BEGIN NULL; END;\n");
-  const CliRun run = xcomp("/nonexistent/a.sql " + good);
-  EXPECT_EQ(run.status, 2);
-  EXPECT_NE(run.out.find("cannot read '/nonexistent/a.sql'"), std::string::npos);
-  EXPECT_NE(run.out.find("BEGIN"), std::string::npos) << "the readable file is still translated";
-  std::remove(good.c_str());
+  EXPECT_EQ(xcomp("--sql maybe").status, 2);
+  EXPECT_EQ(xcomp("--define novalue").status, 2);
+  EXPECT_EQ(xcomp("-j 0").status, 2);
+  EXPECT_EQ(xcomp("--color sometimes").status, 2);
+  // Plain SQL is an error only when asked; warnings never fail a run.
+  EXPECT_EQ(xcomp("", "COMMIT;\n").status, 0);
+  EXPECT_EQ(xcomp("--sql error", "COMMIT;\n").status, 1);
+  EXPECT_EQ(xcomp("", "BEGIN\n  BEGIN NULL; END x;\nEND;\n").status, 0);
 }
 
 TEST(Cli, HelpVersionAndOutputFile) {
   const CliRun help = xcomp("--help");
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("usage: xcomp"), std::string::npos);
+  for (const char* option : {"--sql pass|skip|error", "--define NAME=VALUE", "--raw", "--verbose", "--color", "-j N"})
+    EXPECT_NE(help.out.find(option), std::string::npos) << option;
   const CliRun version = xcomp("--version");
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out.rfind("xcomp ", 0), 0u);
@@ -82,21 +116,108 @@ TEST(Cli, HelpVersionAndOutputFile) {
 }
 
 TEST(Cli, CodePageInputIsConvertedAndOutputConvertedBack) {
-  // 'caf\xE9' in code page 37 (EBCDIC): the request is converted to UTF-8 for compiling and the
-  // statement converted back, so the output is EBCDIC too.
+  // 'caf\xE9' in code page 37 (EBCDIC): the script is read in UTF-8, the statement converted back, so
+  // the output is EBCDIC too; so is a plain statement copied through.
   const std::string ebcdic =
-      "\xC2\xC5\xC7\xC9\xD5\x40\xA7\x40\x7A\x7E\x40\x7D\x83\x81\x86\x51\x7D\x5E\x40\xC5\xD5\xC4\x5E\x25";
+      "\xC2\xC5\xC7\xC9\xD5\x40\xA7\x40\x7A\x7E\x40\x7D\x83\x81\x86\x51\x7D\x5E\x40\xC5\xD5\xC4\x5E\x25"
+      "\x61\x25\xC3\xD6\xD4\xD4\xC9\xE3\x5E\x25";
   const CliRun run = xcomp("--no-line-markers --codepage 37", ebcdic);
   EXPECT_EQ(run.status, 0) << run.out;
   EXPECT_NE(run.out.find("\x7D\x83\x81\x86\x51\x7D"), std::string::npos) << "the literal comes back in EBCDIC";
+  EXPECT_NE(run.out.find("\xC3\xD6\xD4\xD4\xC9\xE3"), std::string::npos) << "COMMIT in EBCDIC";
   EXPECT_EQ(run.out.find("BEGIN"), std::string::npos) << "no ASCII text in the converted output";
 }
 
-TEST(Cli, JsonEscapesControlAndNonUtf8Bytes) {
-  const CliRun run = xcomp("--json", "BEGIN x := 'a\tb\xFF'; END;\n");
+TEST(Cli, JsonNamesKindsAndFileLines) {
+  // Code page 1252 is compiled as it comes, so the byte 0xFF reaches the output and JSON escapes it.
+  const CliRun run = xcomp("--json --codepage 1252", "SET ECHO OFF\nBEGIN x := 'a\tb\xFF';\n\nEND;\n/\nCOMMIT;\n");
   EXPECT_EQ(run.status, 0) << run.out;
   EXPECT_NE(run.out.find("a\\tb\\u00ff"), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("\"request\": 1, \"firstLine\": 1, \"ok\": true"), std::string::npos);
+  EXPECT_NE(run.out.find("\"request\": 1, \"kind\": \"sqlplus\""), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("\"request\": 2, \"kind\": \"block\", \"firstLine\": 2, \"lastLine\": 4"), std::string::npos);
+  EXPECT_NE(run.out.find("\"kind\": \"sql\", \"firstLine\": 6, \"lastLine\": 6, \"ok\": true"), std::string::npos);
+  EXPECT_NE(run.out.find("{\"domain\": null, \"text\": \"COMMIT\\n\"}"), std::string::npos);
+
+  // An error's request line and file line side by side.
+  const CliRun failed = xcomp("--json", "REM x\nPROMPT y\n\nBEGIN\n  x := ;\nEND;\n");
+  EXPECT_NE(failed.out.find("\"line\": 3, \"fileLine\": 5, \"column\": 8"), std::string::npos) << failed.out;
+}
+
+TEST(Cli, DirectoriesAreWalkedInOrderAndJobsKeepThatOrder) {
+  SourceTree tree;
+  // Enough files that parallel jobs finish out of order; names sort differently from their creation.
+  for (int i = 0; i < 24; ++i) {
+    const std::string name = "pkg" + std::to_string(i % 3) + "/unit_" + std::to_string(23 - i) + ".PRC";
+    tree.add(name, "CREATE PROCEDURE p" + std::to_string(i) + " IS BEGIN NULL; END;\n/\n");
+  }
+  tree.add("notes.txt", "not PL/SQL");
+  tree.add("pkg1/readme.md", "# not PL/SQL either");
+  tree.add("deep/er/still.sql", "COMMIT;\n");
+  const CliRun one = xcomp("--no-line-markers " + tree.root());
+  const CliRun four = xcomp("--no-line-markers -j 4 " + tree.root());
+  EXPECT_EQ(one.status, 0) << one.out;
+  EXPECT_EQ(four.status, 0) << four.out;
+  EXPECT_EQ(one.out, four.out);
+  EXPECT_EQ(count(one.out, "CREATE PROCEDURE"), 24u);
+  EXPECT_EQ(count(one.out, "COMMIT"), 1u);
+  EXPECT_EQ(one.out.find("PL/SQL"), std::string::npos) << "other extensions are not read";
+  // deep/ sorts before pkg0/.
+  EXPECT_LT(one.out.find("COMMIT"), one.out.find("CREATE PROCEDURE"));
+
+  SourceTree empty;
+  empty.add("docs/readme.txt", "nothing here");
+  const CliRun none = xcomp(empty.root());
+  EXPECT_EQ(none.status, 0);
+  EXPECT_NE(none.out.find("warning: no PL/SQL source files in this directory"), std::string::npos) << none.out;
+}
+
+TEST(Cli, BadFilesAreReportedAndTheOthersStillRead) {
+  SourceTree tree;
+  tree.add("a_binary.sql", std::string("BEGIN\n\0\x01\x02", 9));
+  tree.add("b_latin1.sql", "BEGIN\n  x := 'caf\xE9';\nEND;\n");
+  tree.add("c_empty.sql", "");
+  tree.add("d_comments.sql", "-- nothing but\n/* comments */\nREM and remarks\n");
+  tree.add("e_open_unit.sql", "CREATE PROCEDURE p IS\nBEGIN\n  NULL;\n");
+  tree.add("f_good.sql", "BEGIN NULL; END;\n");
+  const std::string unreadable = tree.add("g_unreadable.sql", "BEGIN NULL; END;\n");
+  chmod(unreadable.c_str(), 0);
+  const CliRun run = xcomp("--no-line-markers -j 3 " + tree.root());
+  EXPECT_EQ(run.status, getuid() == 0 ? 1 : 2) << run.out;
+  EXPECT_NE(run.out.find("a_binary.sql: error: binary file (a NUL byte on line 2); not read"), std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("b_latin1.sql:2:12: error: byte 0xE9 is not UTF-8"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("c_empty.sql: warning: empty file"), std::string::npos);
+  EXPECT_NE(run.out.find("d_comments.sql: warning: nothing to translate"), std::string::npos);
+  EXPECT_NE(run.out.find("e_open_unit.sql:3:8: error: syntax error, unexpected end of input"), std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("BEGIN\n  -- NULL;\nEND"), std::string::npos) << "the good file is translated";
+  if (getuid() != 0) {
+    EXPECT_NE(run.out.find("g_unreadable.sql: error: cannot read this file"), std::string::npos);
+  }
+}
+
+TEST(Cli, ColourOnlyWhenWantedAndNeverInAPipeByDefault) {
+  const std::string bad = "BEGIN x := ; END;\n";
+  EXPECT_EQ(xcomp("", bad).out.find('\033'), std::string::npos);
+  EXPECT_NE(xcomp("--color always", bad).out.find("\033[1;31merror:"), std::string::npos);
+  EXPECT_EQ(xcomp("--color never", bad).out.find('\033'), std::string::npos);
+  EXPECT_EQ(xcomp("--color auto", bad, "NO_COLOR=1").out.find('\033'), std::string::npos);
+}
+
+TEST(Cli, DefinedVariablesAndRawReading) {
+  const std::string script = "REM set up\nBEGIN\n  x := '&owner';\nEND;\n/\n";
+  const CliRun undefined = xcomp("", script);
+  EXPECT_EQ(undefined.status, 1);
+  EXPECT_NE(undefined.out.find("<stdin>:3:9: error: substitution variable '&owner' has no value"), std::string::npos)
+      << undefined.out;
+  const CliRun defined = xcomp("--no-line-markers --define owner=hr", script);
+  EXPECT_EQ(defined.status, 0) << defined.out;
+  EXPECT_NE(defined.out.find("SET x = 'hr';"), std::string::npos) << defined.out;
+  // Without the SQL*Plus reading the REM line reaches the compiler, as an engine would get it.
+  const CliRun raw = xcomp("--raw", script);
+  EXPECT_EQ(raw.status, 1);
+  EXPECT_NE(raw.out.find("<stdin>:1:1: error: syntax error, unexpected identifier 'REM'"), std::string::npos)
+      << raw.out;
 }
 
 }  // namespace

@@ -265,7 +265,7 @@ TEST(EntryDump, EveryStatementOfAPackageIsListedWithItsDomain) {
 // ---- SQLCA mapping ----
 
 CompileError record(uint32_t domain, int line, const char* detail, const char* nearText, const char* extra) {
-  return CompileError{nullptr, "message", domain, line, nearText, detail, extra, nullptr};
+  return CompileError{nullptr, "message", domain, line, nearText, detail, extra, nullptr, 0};
 }
 
 TEST(SqlcaMapping, EveryDomain) {
@@ -356,7 +356,7 @@ TEST(ErrorChain, AppendsKeepTheirOrderAndReachTheEndWhateverLinkedBefore) {
   recordError(&chain, "first", syntax, 1, nullptr, nullptr, nullptr);
   recordError(&chain, "second", lexical, 2, nullptr, nullptr, nullptr);
   // A record linked behind the chain's back: the next append must still land after it.
-  CompileError outside{nullptr, "outside", syntax, 3, nullptr, nullptr, nullptr, nullptr};
+  CompileError outside{nullptr, "outside", syntax, 3, nullptr, nullptr, nullptr, nullptr, 0};
   chain->next->next = &outside;
   raiseSyntaxError(4, "d", "n", "e", &chain);
   raiseStatementTooBig("Max nexting depth exceeded", 5, &chain);

@@ -478,7 +478,9 @@ TEST_F(ScannerTest, LexicalErrorsAreRecordedAndScanningGoesOn) {
       {"a \"abc\nb",
        {{"T_WORD", "a", 1}, {"T_WORD", "abc", 1}, {"T_WORD", "b", 2}},
        {{"Unterminated quoted identifier", 1, "\"", "a \"abc"}}},
-      {"x\n/* open\n /* nested */\n", {{"T_WORD", "x", 1}}, {}},
+      // A nested comment closing does not close the one around it: still reported where it opened.
+      {"x\n/* open\n /* nested */\n", {{"T_WORD", "x", 1}}, {{"Unterminated comment", 2, "x", ""}}},
+      {"/* a /* b */ c */ x /* d\n/* e */", {{"T_WORD", "x", 1}}, {{"Unterminated comment", 1, "x", ""}}},
       // At end of input the detail is the last token read, not the empty end-of-input text; the source
       // line of an open comment is the empty one after the text, an open string keeps its own line.
       {"x\n/* never\nclosed", {{"T_WORD", "x", 1}}, {{"Unterminated comment", 2, "x", ""}}},
@@ -504,6 +506,14 @@ TEST_F(ScannerTest, LexicalErrorsAreRecordedAndScanningGoesOn) {
 TEST_F(ScannerTest, AnErrorAtTheEndOfTheTextTakesTheLastLineAsNearText) {
   scan("begin\n  x := 9z");
   EXPECT_EQ(errorList(), (std::vector<Err>{{"Invalid token", 2, "9z", "  x := 9z"}}));
+}
+
+TEST_F(ScannerTest, LexicalErrorsKnowTheirColumnRecordsAtTheEndDoNot) {
+  scan("a\n\t1x \"b 2y\n'c\nd");
+  std::vector<int> columns;
+  for (const CompileError* e = errors_; e != nullptr; e = e->next) columns.push_back(e->column);
+  // The tab counts as one column; the open string is reported at the end, away from its line.
+  EXPECT_EQ(columns, (std::vector<int>{2, 5, 8, 0}));
 }
 
 // ---- hostile input ----
@@ -565,6 +575,28 @@ TEST_F(ScannerTest, HugeTokensScanInOnePiece) {
   size_t count = 0;
   for (const CompileError* e = errors_; e != nullptr; e = e->next, ++count) ASSERT_EQ(e->nearText, errors_->nearText);
   EXPECT_EQ(count, 100000u);
+}
+
+TEST_F(ScannerTest, DeeplyNestedCommentsCostAFewAllocationsNotOnePerNestingStep) {
+  // Every pool allocation is one host block. A nesting depth kept on a stack that grows a fixed step
+  // at a time costs an allocation (and a copy of the whole stack) per step, so doubling the depth
+  // would double the count; the comment text buffer doubles its block and adds one allocation.
+  auto blocksFor = [&](int depth) {
+    std::string text;
+    for (int i = 0; i < depth; ++i) text += "/*";
+    for (int i = 0; i < depth; ++i) text += "*/";
+    text += " x";
+    hostFailNthBlock(0);
+    const std::vector<Tok> tokens = scan(text);
+    const uint64_t blocks = hostBlockRequestCount();
+    EXPECT_EQ(tokens, (std::vector<Tok>{{"T_WORD", "x", 1}}));
+    return blocks;
+  };
+  const uint64_t deep = blocksFor(40000);
+  const uint64_t deeper = blocksFor(80000);
+  EXPECT_LT(deep, 64u);
+  EXPECT_LE(deeper, deep + 3);
+  EXPECT_EQ(errors_, nullptr);
 }
 
 TEST_F(ScannerTest, ExhaustedMemoryUnwindsAndTheGuardReleasesTheScanner) {

@@ -120,25 +120,27 @@ TEST_F(Parser, SyntaxErrorRecordsTokenLineSourceLineAndExpectedTokens) {
     int line;
     const char* detail;
     const char* extra;
+    int column;  // where the unexpected token begins on its line; 0 at the end of the input
   };
   // The message and the list describe the state in which the unexpected token was read, not the one
   // the parser reaches by the default reductions it takes before finding that nothing accepts it:
   // after NULL a lone name could still become `NULL := ...`, but only ';' is written.
   const Case cases[] = {
-      {"CREATE PROCEDURE p IS BEGIN NULL END;", "syntax error, unexpected T_END, expecting ';'", 1, "END", "';'"},
-      {"BEGIN\n  RAISE e END;\nEND;", "syntax error, unexpected T_END, expecting ';'", 2, "END", "';'"},
+      {"CREATE PROCEDURE p IS BEGIN NULL END;", "syntax error, unexpected T_END, expecting ';'", 1, "END", "';'", 34},
+      {"BEGIN\n  RAISE e END;\nEND;", "syntax error, unexpected T_END, expecting ';'", 2, "END", "';'", 11},
       // Five or more acceptable tokens: the message stops after the unexpected token, the list does not.
       {"DECLARE TYPE end IS TABLE OF NUMBER; BEGIN NULL; END;", "syntax error, unexpected T_END", 1, "end",
-       "WORD, EXECUTE, AFTER, ALIAS, AUTHID, AUTONOMOUS_XACT, INDEX, BY, ORDER, PARTITION"},
-      {"BEGIN\n  NULL;\n", "syntax error, unexpected $end", -1, nullptr,
-       "LABEL_BEG, END, ELSIF, ELSE, WHEN, EXCEPTION"},
+       "WORD, EXECUTE, AFTER, ALIAS, AUTHID, AUTONOMOUS_XACT, INDEX, BY, ORDER, PARTITION", 14},
+      {"BEGIN\n  NULL;\n", "syntax error, unexpected $end", -1, nullptr, "LABEL_BEG, END, ELSIF, ELSE, WHEN, EXCEPTION",
+       0},
       // After a whole program only another program (six tokens start one) or the end may follow.
       {"BEGIN NULL; END; ~", "syntax error, unexpected $undefined", 1, "~",
-       "PRAGMA, DECLARE, BEGIN, CREATE, DROP, TERMINATOR"},
-      {"CREATE PROCEDURE p IS BEGIN NULL; END p q;", "syntax error, unexpected T_WORD, expecting ';'", 1, "q", "';'"},
+       "PRAGMA, DECLARE, BEGIN, CREATE, DROP, TERMINATOR", 18},
+      {"CREATE PROCEDURE p IS BEGIN NULL; END p q;", "syntax error, unexpected T_WORD, expecting ';'", 1, "q", "';'",
+       41},
       // Between one and four: each named, in token-number order.
       {"BEGIN x := 1; END; BEGIN", "syntax error, unexpected $end, expecting T_LABEL_BEG or T_END or T_EXCEPTION", -1,
-       nullptr, "LABEL_BEG, END, EXCEPTION"},
+       nullptr, "LABEL_BEG, END, EXCEPTION", 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
@@ -154,6 +156,7 @@ TEST_F(Parser, SyntaxErrorRecordsTokenLineSourceLineAndExpectedTokens) {
       EXPECT_STREQ(recorded[0]->detail, c.detail);
     }
     EXPECT_STREQ(recorded[0]->extra, c.extra);
+    EXPECT_EQ(recorded[0]->column, c.column);
   }
 }
 

@@ -1,4 +1,4 @@
--- xcomp: --print-tree
+-- xcomp: --raw --print-tree
 -- DROP FUNCTION and DROP PROCEDURE are accepted and produce no program.
 DROP FUNCTION f
 /

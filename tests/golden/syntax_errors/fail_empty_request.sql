@@ -1,2 +1,3 @@
+-- xcomp: --raw
 -- A request without any program: the end comes where a program must start; six tokens could
 -- start one, so the message names none of them and the list names all six.

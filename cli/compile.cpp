@@ -1,0 +1,78 @@
+// compile.cpp - the one place xcomp calls the compile driver. Each call has its own compilation and
+// pool, so calls may run on several threads at once.
+#include "compile.h"
+
+#include "entry/entry.h"
+
+namespace {
+
+std::optional<std::string> copyText(const char* text) {
+  if (text == nullptr) return std::nullopt;
+  return std::string(text);
+}
+
+void collectView(void* arg, const char* text) { static_cast<std::string*>(arg)->append(text); }
+
+}  // namespace
+
+bool convertsInput(uint16_t codePage) { return needsConversion(codePage); }
+
+bool convertText(const std::string& in, uint16_t from, uint16_t to, std::string* out) {
+  std::string buffer(in.size() * 4 + 16, '\0');
+  size_t left = 0;
+  const uint32_t rc = convertCodepage(in.data(), in.size(), from, to, buffer.data(), buffer.size(), &left);
+  if (rc != 0) return false;
+  buffer.resize(buffer.size() - left);
+  *out = std::move(buffer);
+  return true;
+}
+
+Outcome compileRequest(const CompileSettings& options, const std::string& text) {
+  Outcome outcome;
+  clearSqlca(&outcome.sqlca);
+  SessionSettings settings =
+      sessionSettingsFor(options.codePage, options.stringUnits, options.compatMode, options.ncharMapping);
+  settings.emitText = options.terminator.c_str();
+  settings.trackLines = options.lineMarkers ? 1 : 0;
+  settings.allowMultiplePrograms = options.allowMultiple ? 1 : 0;
+  settings.parserTrace = options.traceParser ? 1 : 0;
+
+  DebugViews views;
+  views.tokens = options.printTokens;
+  views.tree = options.printTree;
+  views.sink = collectView;
+  views.arg = &outcome.view;
+  const bool viewing = views.tokens || views.tree;
+
+  XcompResult* results = nullptr;
+  CompileError* errors = nullptr;
+  compileStatementWithViews(text.c_str(), &results, &errors, &settings, viewing ? &views : nullptr);
+
+  const bool convert = needsConversion(options.codePage);
+  if (errors != nullptr) {
+    outcome.compileError = true;
+    mapErrorToSqlca(errors, &outcome.sqlca, convert, options.codePage);
+  } else if (results == nullptr && !viewing) {
+    setSqlcaFailure(&outcome.sqlca, -901, "58004", "Unexpected PL/SQL", 788);
+  } else {
+    outcome.ok = true;
+  }
+  for (const CompileError* e = errors; e != nullptr; e = e->next) {
+    outcome.errors.push_back({copyText(e->message), copyText(e->nearText), copyText(e->detail), copyText(e->extra),
+                              e->domain, e->line, e->column});
+  }
+  for (const XcompResult* r = results; r != nullptr; r = r->next) {
+    std::string statement(r->text, r->length);
+    if (convert && !convertText(statement, 1208, options.codePage, &statement)) {
+      outcome.ok = false;
+      setSqlcaFailure(&outcome.sqlca, -901, "58004", "failed cpcv", 579);
+    }
+    outcome.results.emplace_back(r->domain, std::move(statement));
+  }
+  if (options.dump) {
+    appendDumpRecord(options.codePage, options.stringUnits, options.compatMode, options.ncharMapping, text.c_str(),
+                     results, errors, errors != nullptr ? &outcome.sqlca : nullptr);
+  }
+  releaseCompilation(&results, &errors);
+  return outcome;
+}

@@ -1,0 +1,172 @@
+// json_output.cpp - JSON objects for --json. Keys keep their order, so the output can be compared.
+#include "json_output.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "entry/entry.h"
+#include "request_report.h"
+
+namespace {
+
+void appendJson(std::string& out, const char* text) {
+  if (text == nullptr) {
+    out += "null";
+    return;
+  }
+  appendJsonString(out, text, std::strlen(text));
+}
+
+void appendJson(std::string& out, const std::optional<std::string>& text) {
+  appendJson(out, text ? text->c_str() : nullptr);
+}
+
+std::string number(int value) { return std::to_string(value); }
+
+}  // namespace
+
+void appendJsonString(std::string& out, const char* s, size_t n) {
+  out += '"';
+  for (size_t i = 0; i < n; ++i) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    switch (c) {
+      case '"': out += "\\\""; continue;
+      case '\\': out += "\\\\"; continue;
+      case '\n': out += "\\n"; continue;
+      case '\t': out += "\\t"; continue;
+      case '\r': out += "\\r"; continue;
+      default: break;
+    }
+    if (c < 0x20 || c == 0x7F) {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\u%04x", c);
+      out += buf;
+      continue;
+    }
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+      continue;
+    }
+    size_t len = c >= 0xF0 && c <= 0xF4 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 && c <= 0xDF ? 2 : 0;
+    if (c >= 0xF5) len = 0;
+    bool valid = len > 0 && i + len <= n;
+    for (size_t k = 1; valid && k < len; ++k) valid = (static_cast<unsigned char>(s[i + k]) & 0xC0) == 0x80;
+    if (valid && len == 3) {
+      const auto c1 = static_cast<unsigned char>(s[i + 1]);
+      if ((c == 0xE0 && c1 < 0xA0) || (c == 0xED && c1 >= 0xA0)) valid = false;
+    }
+    if (valid && len == 4) {
+      const auto c1 = static_cast<unsigned char>(s[i + 1]);
+      if ((c == 0xF0 && c1 < 0x90) || (c == 0xF4 && c1 >= 0x90)) valid = false;
+    }
+    if (valid) {
+      out.append(s + i, len);
+      i += len - 1;
+      continue;
+    }
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "\\u%04x", c);
+    out += buf;
+  }
+  out += '"';
+}
+
+std::string jsonItem(const std::string& file, const JsonItem& entry) {
+  const ScriptItem& item = *entry.item;
+  const Outcome* outcome = entry.outcome;
+  std::string out = "{\"file\": ";
+  appendJson(out, file.c_str());
+  out += ", \"request\": " + number(entry.number);
+  out += ", \"kind\": ";
+  appendJson(out, item.name.c_str());
+  out += ", \"firstLine\": " + number(item.firstLine);
+  out += ", \"lastLine\": " + number(item.lastLine);
+  out += std::string(", \"ok\": ") + (entry.ok ? "true" : "false");
+  if (outcome == nullptr) {
+    out += ", \"sqlcode\": null, \"sqlstate\": null, \"sqlerrmc\": [], \"errorLine\": null";
+  } else {
+    out += ", \"sqlcode\": " + number(outcome->sqlca.sqlcode);
+    out += ", \"sqlstate\": ";
+    appendJsonString(out, outcome->sqlca.sqlstate, 5);
+    out += ", \"sqlerrmc\": [";
+    if (outcome->sqlca.sqlcode != 0) {
+      // The tokens of a syntax error are joined by 0xFF bytes.
+      const char* m = outcome->sqlca.sqlerrmc;
+      const size_t n = static_cast<size_t>(outcome->sqlca.sqlerrml);
+      size_t start = 0;
+      for (size_t i = 0; i <= n; ++i) {
+        if (i < n && m[i] != '\xFF') continue;
+        if (start > 0) out += ", ";
+        appendJsonString(out, m + start, i - start);
+        start = i + 1;
+      }
+    }
+    out += "], \"errorLine\": ";
+    out += outcome->compileError ? number(outcome->sqlca.sqlerrd[2]) : "null";
+  }
+  out += ", \"errors\": [";
+  bool first = true;
+  auto separate = [&] {
+    if (!first) out += ", ";
+    first = false;
+  };
+  if (outcome != nullptr) {
+    for (const ErrorCopy& e : outcome->errors) {
+      separate();
+      out += "{\"message\": ";
+      appendJson(out, e.message);
+      out += ", \"domain\": ";
+      appendJson(out, errorDomainKey(e.domain));
+      out += ", \"line\": " + number(e.line);
+      const int fileLine = fileLineOf(item, e.line);
+      out += ", \"fileLine\": " + (fileLine > 0 ? number(fileLine) : std::string("null"));
+      out += ", \"column\": " + number(e.column);
+      out += ", \"detail\": ";
+      appendJson(out, e.detail);
+      out += ", \"nearText\": ";
+      appendJson(out, e.nearText);
+      out += ", \"extra\": ";
+      appendJson(out, e.extra);
+      out += "}";
+    }
+  }
+  for (const Diagnostic& d : entry.scriptErrors) {
+    separate();
+    out += "{\"message\": ";
+    appendJson(out, d.message.c_str());
+    out += ", \"domain\": \"script\", \"line\": " + number(d.line > 0 ? d.line - item.firstLine + 1 : -1);
+    out += ", \"fileLine\": " + (d.line > 0 ? number(d.line) : std::string("null"));
+    out += ", \"column\": " + number(d.column);
+    out += ", \"detail\": null, \"nearText\": ";
+    appendJson(out, d.source.empty() ? nullptr : d.source.c_str());
+    out += ", \"extra\": null}";
+  }
+  out += "], \"warnings\": [";
+  first = true;
+  for (const Diagnostic& d : entry.warnings) {
+    separate();
+    out += "{\"message\": ";
+    appendJson(out, d.message.c_str());
+    out += ", \"fileLine\": " + number(d.line) + ", \"column\": " + number(d.column) + "}";
+  }
+  out += "], \"results\": [";
+  first = true;
+  if (outcome != nullptr) {
+    for (const auto& [domain, text] : outcome->results) {
+      separate();
+      out += "{\"domain\": ";
+      appendJson(out, statementDomainName(domain));
+      out += ", \"text\": ";
+      appendJsonString(out, text.data(), text.size());
+      out += "}";
+    }
+  }
+  if (entry.passedText != nullptr) {
+    separate();
+    out += "{\"domain\": null, \"text\": ";
+    appendJsonString(out, entry.passedText->data(), entry.passedText->size());
+    out += "}";
+  }
+  out += "]}\n";
+  return out;
+}

@@ -1,0 +1,28 @@
+// json_output.h - the one JSON object per item that --json prints: the library's raw records (the
+// SQLCA, the error records with their request lines) beside what xcomp adds (the item's kind, file
+// lines, warnings).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "compile.h"
+#include "diagnostics.h"
+#include "script_reader.h"
+
+struct JsonItem {
+  const ScriptItem* item = nullptr;
+  int number = 0;                    // from 1 within the file
+  const Outcome* outcome = nullptr;  // for a compiled unit
+  bool ok = true;
+  std::vector<Diagnostic> scriptErrors;  // errors of xcomp's own (reading, --sql error)
+  std::vector<Diagnostic> warnings;
+  const std::string* passedText = nullptr;  // a statement copied to the output
+};
+
+// One line: {"file", "request", "kind", "firstLine", "lastLine", "ok", "sqlcode", "sqlstate",
+// "sqlerrmc", "errorLine", "errors", "warnings", "results"}.
+std::string jsonItem(const std::string& file, const JsonItem& entry);
+
+// `text` as a JSON string; well-formed UTF-8 passes, any other byte becomes \u00XX of itself.
+void appendJsonString(std::string& out, const char* text, size_t length);

@@ -1,0 +1,170 @@
+// options.cpp - parsing xcomp's command line. A bad value is a usage error (exit 2) before any file
+// is read.
+#include "options.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "entry/entry.h"
+
+namespace {
+
+const char* const usageText =
+    "usage: xcomp [OPTIONS] [FILE|DIRECTORY ...]\n"
+    "Translates PL/SQL scripts as SQL*Plus reads them: PL/SQL units are compiled, plain SQL statements\n"
+    "are copied, SQL*Plus commands and comments are left out. A directory stands for the PL/SQL sources\n"
+    "under it (.sql .pks .pkb .pkg .pls .plb .prc .fnc .trg .tps .tpb .typ .bdy .spc, any case).\n"
+    "Reads standard input when no FILE is given or FILE is '-'.\n"
+    "\n"
+    "Reading scripts:\n"
+    "  --sql pass|skip|error  plain SQL statements: copied to the output in place (pass, the default),\n"
+    "                         left out (skip), or reported as errors (error)\n"
+    "  --define NAME=VALUE    value of the substitution variable &NAME (may be repeated)\n"
+    "  --raw                  no SQL*Plus reading: every text between lines holding only '/' is compiled\n"
+    "\n"
+    "Output:\n"
+    "  -o FILE                write the generated statements to FILE\n"
+    "  --terminator TEXT      session terminator written after each statement (default: none)\n"
+    "  --no-line-markers      do not write --#line markers\n"
+    "  --json                 one JSON object per item instead of statements\n"
+    "  --verbose              also list the SQL*Plus commands and statements that are left out\n"
+    "  --color auto|always|never  colour the diagnostics (auto: on a terminal, unless NO_COLOR is set)\n"
+    "\n"
+    "Whole code bases:\n"
+    "  -j N                   translate N files at a time (output stays in input order)\n"
+    "  --no-progress          no progress line on a terminal\n"
+    "\n"
+    "Session:\n"
+    "  --codepage N           input is in code page N; output is converted back to it\n"
+    "  --string-units S|4     SYSTEM or CODEUNITS32 string units\n"
+    "  --nchar-mapping 0..3   NCHAR mapping of the session\n"
+    "  --compat 0|1|2         SQL compatibility mode of the session\n"
+    "  --allow-multiple       accept several programs in one request\n"
+    "\n"
+    "Debugging:\n"
+    "  --dump                 append a record of each request to the diagnostic dump file\n"
+    "  --trace-parser         write the parser's trace to standard error\n"
+    "  --print-tokens         list the tokens of each request instead of compiling\n"
+    "  --print-tree           print the syntax tree of each request instead of compiling\n"
+    "\n"
+    "  --help                 show this text\n"
+    "  --version              show the version\n"
+    "\n"
+    "Exit status: 0 everything translated, 1 a request or file failed, 2 bad usage or an unreadable file.\n";
+
+[[noreturn]] void usageError(const std::string& message) {
+  std::fprintf(stderr, "xcomp: %s\n%s", message.c_str(), "Try 'xcomp --help'.\n");
+  std::exit(2);
+}
+
+char oneOf(const std::string& option, const std::string& value, const char* allowed) {
+  if (value.size() != 1 || std::strchr(allowed, value[0]) == nullptr)
+    usageError("invalid value '" + value + "' for " + option);
+  return value[0];
+}
+
+int jobCount(const std::string& value) {
+  char* end = nullptr;
+  const long n = std::strtol(value.c_str(), &end, 10);
+  if (value.empty() || *end != '\0' || n < 1 || n > 256) usageError("invalid value '" + value + "' for -j");
+  return static_cast<int>(n);
+}
+
+}  // namespace
+
+Options parseOptions(int argc, char** argv) {
+  Options options;
+  TranslateOptions& translate = options.translate;
+  CompileSettings& compile = translate.compile;
+  bool onlyFiles = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    auto value = [&]() -> std::string {
+      if (i + 1 >= argc) usageError("option " + arg + " needs a value");
+      return argv[++i];
+    };
+    if (onlyFiles || arg == "-" || arg.empty() || arg[0] != '-') {
+      options.paths.push_back(arg);
+    } else if (arg == "--") {
+      onlyFiles = true;
+    } else if (arg == "-o") {
+      options.output = value();
+    } else if (arg == "--terminator") {
+      compile.terminator = value();
+    } else if (arg == "--no-line-markers") {
+      compile.lineMarkers = false;
+    } else if (arg == "--codepage") {
+      const std::string v = value();
+      char* end = nullptr;
+      const long cp = std::strtol(v.c_str(), &end, 10);
+      if (end == v.c_str() || *end != '\0' || cp <= 0 || cp > 65535 || !hostKnowsCodepage(static_cast<uint16_t>(cp)))
+        usageError("unknown code page '" + v + "'");
+      compile.codePage = static_cast<uint16_t>(cp);
+    } else if (arg == "--string-units") {
+      compile.stringUnits = oneOf(arg, value(), "S4");
+    } else if (arg == "--nchar-mapping") {
+      compile.ncharMapping = oneOf(arg, value(), "0123");
+    } else if (arg == "--compat") {
+      compile.compatMode = oneOf(arg, value(), "012");
+    } else if (arg == "--allow-multiple") {
+      compile.allowMultiple = true;
+    } else if (arg == "--json") {
+      translate.json = true;
+    } else if (arg == "--dump") {
+      compile.dump = true;
+    } else if (arg == "--trace-parser") {
+      compile.traceParser = true;
+    } else if (arg == "--print-tokens") {
+      compile.printTokens = true;
+    } else if (arg == "--print-tree") {
+      compile.printTree = true;
+    } else if (arg == "--sql") {
+      const std::string v = value();
+      if (v == "pass") {
+        translate.sql = SqlMode::pass;
+      } else if (v == "skip") {
+        translate.sql = SqlMode::skip;
+      } else if (v == "error") {
+        translate.sql = SqlMode::error;
+      } else {
+        usageError("invalid value '" + v + "' for --sql (pass, skip or error)");
+      }
+    } else if (arg == "--define") {
+      const std::string v = value();
+      if (!defineVariable(v, translate.script) || v.find('=') == std::string::npos)
+        usageError("invalid value '" + v + "' for --define (NAME=VALUE)");
+    } else if (arg == "--raw") {
+      translate.raw = true;
+    } else if (arg == "--verbose") {
+      translate.verbose = true;
+    } else if (arg == "--color") {
+      const std::string v = value();
+      if (v == "auto") {
+        options.color = ColorChoice::automatic;
+      } else if (v == "always") {
+        options.color = ColorChoice::always;
+      } else if (v == "never") {
+        options.color = ColorChoice::never;
+      } else {
+        usageError("invalid value '" + v + "' for --color (auto, always or never)");
+      }
+    } else if (arg == "-j") {
+      options.jobs = jobCount(value());
+    } else if (arg.starts_with("-j")) {
+      options.jobs = jobCount(arg.substr(2));
+    } else if (arg == "--no-progress") {
+      options.progress = false;
+    } else if (arg == "--help") {
+      std::fputs(usageText, stdout);
+      std::exit(0);
+    } else if (arg == "--version") {
+      std::printf("xcomp %s\n", XCOMP_VERSION);
+      std::exit(0);
+    } else {
+      usageError("unknown option '" + arg + "'");
+    }
+  }
+  if (options.paths.empty()) options.paths.push_back("-");
+  return options;
+}

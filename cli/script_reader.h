@@ -1,0 +1,66 @@
+// script_reader.h - reads a script as SQL*Plus reads it and cuts it into items: PL/SQL units for the
+// compiler, plain SQL statements, and SQL*Plus commands, each with the file lines it spans. Follows the
+// SQL*Plus settings a script can change (blank lines, terminators, substitution) as it goes.
+#pragma once
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "diagnostics.h"
+
+// The SQL*Plus session state that decides how lines are read. Each file starts from the one the
+// command line gives.
+struct ScriptSettings {
+  bool blankLinesEndSql = true;                // SET SQLBLANKLINES OFF
+  char sqlTerminator = ';';                    // SET SQLTERMINATOR; 0 when OFF
+  char blockTerminator = '.';                  // SET BLOCKTERMINATOR; 0 when OFF
+  char defineChar = '&';                       // SET DEFINE; 0 when substitution is off
+  std::map<std::string, std::string> defines;  // substitution variables, names in upper case
+};
+
+enum class ItemKind { unit, sql, sqlplus };
+
+struct ScriptItem {
+  ItemKind kind = ItemKind::unit;
+  // What the item is, as JSON names it: "procedure", "function", "package head", "package body",
+  // "trigger", "type", "type body", "block", "pragma", "drop package", "drop package body", "sql",
+  // "sqlplus".
+  std::string name;
+  // A unit: the request for the compiler, whose first line is `firstLine` (lines the script skipped
+  // before the unit stay as empty lines, so the compiler's line numbers count from the same place as
+  // before). A statement or command: its lines as written.
+  std::string text;
+  // A statement: how much of `text` SQL*Plus would send, leaving out the terminator that ended it (a
+  // ';' and what follows it on its line) and any comment after its last token.
+  size_t statementLength = 0;
+  int firstLine = 0;
+  int lastLine = 0;  // the last file line holding some of the item
+  // Problems met while reading the item. An error among them keeps it from being compiled or copied.
+  std::vector<Diagnostic> diagnostics;
+  bool hasErrors() const;
+};
+
+struct ScriptReading {
+  std::vector<ScriptItem> items;
+  std::vector<Diagnostic> diagnostics;  // problems outside any item, e.g. a comment never closed
+};
+
+// Cuts `text` (the whole file, line ends LF or CRLF) into items. `settings` is changed by the SET,
+// DEFINE and UNDEFINE commands the script holds.
+ScriptReading readScript(std::string_view text, ScriptSettings& settings);
+
+// Every text between lines holding only "/" is one request for the compiler, as an engine would be
+// given it; nothing is skipped or substituted. Each item is a unit named by classifyRequest.
+ScriptReading readRequestsRaw(std::string_view text);
+
+// The item name of a request from its first words ("sql" when they start no PL/SQL unit).
+std::string classifyRequest(std::string_view text);
+
+// The SQL*Plus command a line starts ("SET", "PROMPT", "@@", ...), or empty when it starts none.
+// SET TRANSACTION, SET ROLE and SET CONSTRAINT(S) are SQL.
+std::string sqlPlusCommand(std::string_view line);
+
+// Applies the text of `--define NAME=VALUE` (or a DEFINE command's NAME = VALUE); false when malformed.
+bool defineVariable(std::string_view assignment, ScriptSettings& settings);

@@ -1,0 +1,38 @@
+// translate.h - one input file through xcomp: checked, read as a script, each unit compiled, each
+// item reported. The report is built whole before anything is printed, so files can be translated
+// on several threads and still be printed in input order.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "compile.h"
+#include "inputs.h"
+#include "script_reader.h"
+
+enum class SqlMode { pass, skip, error };
+
+struct TranslateOptions {
+  CompileSettings compile;
+  ScriptSettings script;  // each file starts from these (the --define values among them)
+  SqlMode sql = SqlMode::pass;
+  bool raw = false;
+  bool json = false;
+  bool verbose = false;
+  bool color = false;  // of the diagnostics
+};
+
+struct FileReport {
+  struct Chunk {
+    bool diagnostics;  // standard error rather than the output
+    std::string text;
+  };
+  std::vector<Chunk> chunks;  // in the order they were made
+  int status = 0;             // 0 all well, 1 a request failed or the file is bad, 2 the file cannot be read
+  size_t bytes = 0;
+  int units = 0;   // requests given to the compiler
+  int errors = 0;  // error diagnostics
+};
+
+FileReport translateFile(const InputFile& input, const TranslateOptions& options);

@@ -1,0 +1,13 @@
+-- xcomp: --verbose --sql skip --no-line-markers
+-- --verbose lists what is left out of the output: SQL*Plus commands (a continued one is one command)
+-- and, with --sql skip, plain SQL statements.
+SET ECHO OFF
+COLUMN grade_name FORMAT a30 -
+       HEADING 'Grade'
+@@pay_views.sql
+CREATE INDEX pay_grades_name ON pay_grades (grade_name);
+BEGIN
+  NULL;
+END;
+/
+EXIT
