@@ -22,3 +22,36 @@ inline std::string generatePlsql(size_t bytes) {
   }
   return text + "BEGIN\n" + body + "END bench_proc;\n";
 }
+
+// The same kind of procedure, heavy in exceptions and cursors: each step declares an exception bound by
+// EXCEPTION_INIT and a cursor with a parameter, and runs an inner block with both cursor FOR forms,
+// OPEN ... FOR, SELECT INTO, DML with RETURNING, cursor and SQL% attributes, RAISE and three handlers
+// that read SQLCODE and SQLERRM, repeated until the requested size.
+inline std::string generateExceptionCursorPlsql(size_t bytes) {
+  std::string text = "CREATE OR REPLACE PROCEDURE bench_exc(p_id IN NUMBER, p_name OUT VARCHAR2) IS\n";
+  text += "  v_rc SYS_REFCURSOR;\n";
+  int n = 0;
+  std::string body;
+  while (text.size() + body.size() < bytes) {
+    const std::string i = std::to_string(n++);
+    text +=
+        "  e_" + i + " EXCEPTION;\n  PRAGMA EXCEPTION_INIT(e_" + i + ", -" + std::to_string(20000 + n % 1000) + ");\n";
+    text +=
+        "  CURSOR c_" + i + " (p_min NUMBER) IS SELECT id, name FROM items WHERE grp = " + i + " AND id >= p_min;\n";
+    text += "  v_name_" + i + " VARCHAR2(100);\n";
+    body += "  BEGIN\n";
+    body += "    FOR r IN c_" + i + "(p_id) LOOP\n";
+    body += "      UPDATE items SET hits = hits + 1 WHERE id = r.id;\n";
+    body += "      EXIT WHEN c_" + i + "%ROWCOUNT > 10;\n    END LOOP;\n";
+    body += "    FOR q IN (SELECT id FROM items WHERE grp = " + i + ") LOOP\n";
+    body += "      CONTINUE WHEN q.id < 0;\n";
+    body += "      DELETE FROM items WHERE id = q.id RETURNING name INTO v_name_" + i + ";\n    END LOOP;\n";
+    body += "    SELECT name INTO v_name_" + i + " FROM items WHERE id = p_id + " + i + ";\n";
+    body += "    OPEN v_rc FOR SELECT name FROM items WHERE grp = " + i + ";\n    CLOSE v_rc;\n";
+    body += "    IF SQL%NOTFOUND THEN\n      RAISE e_" + i + ";\n    END IF;\n";
+    body += "  EXCEPTION\n    WHEN e_" + i + " THEN\n      p_name := SQLERRM;\n";
+    body += "    WHEN NO_DATA_FOUND OR TOO_MANY_ROWS THEN\n      NULL;\n";
+    body += "    WHEN OTHERS THEN\n      log_error(SQLCODE, SQLERRM);\n      RAISE;\n  END;\n";
+  }
+  return text + "BEGIN\n" + body + "END bench_exc;\n";
+}

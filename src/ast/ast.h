@@ -120,6 +120,7 @@ struct BlockNode : StatementNode {
   uint8_t isRoutineBody;
   uint8_t isOutermost;
   uint8_t hasDiagnostics;
+  uint32_t implicitDeclared;  // bit per ImplicitVariable the transformer made sure this block declares
 };
 
 struct CallNode : StatementNode {

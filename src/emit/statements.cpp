@@ -49,15 +49,8 @@ void emitTokenLists(AstList* lists, EmitContext* ctx) {
   }
 }
 
-}  // namespace
-
-void emitAssign(AstNode* node, EmitContext* ctx) {
-  auto* assign = static_cast<AssignNode*>(node);
-  if (assign->replacement != nullptr) {
-    emitNode(assign->replacement, ctx);
-    return;
-  }
-  beginStatement(ctx, node);
+// "SET target = value;" after the statement start was written.
+void emitAssignText(AssignNode* assign, EmitContext* ctx) {
   emitTokens(assign->target, ctx, "SET ", "");
   if (assign->targetIndex != nullptr) emitTokens(assign->targetIndex, ctx, "[", "]");
   if (assign->targetField != nullptr) emitTokens(assign->targetField, ctx, ".", "");
@@ -71,6 +64,18 @@ void emitAssign(AstNode* node, EmitContext* ctx) {
     emitTokens(assign->value, ctx, "", "");
   }
   emitStrings(ctx, {";\n"});
+}
+
+}  // namespace
+
+void emitAssign(AstNode* node, EmitContext* ctx) {
+  auto* assign = static_cast<AssignNode*>(node);
+  if (assign->replacement != nullptr) {
+    emitNode(assign->replacement, ctx);
+    return;
+  }
+  beginStatement(ctx, node);
+  emitAssignText(assign, ctx);
 }
 
 void emitIf(AstNode* node, EmitContext* ctx) {
@@ -235,12 +240,16 @@ void emitFetch(AstNode* node, EmitContext* ctx) {
 }
 
 // The OPEN FOR forms are written from what the cursor rewrite leaves: its cursor assignment (the
-// replacement) and its PREPARE, then the OPEN itself.
+// replacement), its PREPARE, then the OPEN itself, one line each. The OPEN's label names the whole
+// sequence, so it stands once, on the first line.
 void emitOpen(AstNode* node, EmitContext* ctx) {
   auto* open = static_cast<OpenNode*>(node);
   beginStatement(ctx, node);
-  if (open->replacement != nullptr && open->replacement->kind == astNodeAssign) emitAssign(open->replacement, ctx);
-  if (open->prepare != nullptr) emitPrepare(open->prepare, ctx);
+  if (open->replacement != nullptr && open->replacement->kind == astNodeAssign) {
+    emitAssignText(static_cast<AssignNode*>(open->replacement), ctx);
+    if (open->prepare != nullptr) emitPrepare(open->prepare, ctx);
+    emitIndent(ctx);
+  }
   emitTokens(open->cursor, ctx, "OPEN ", "");
   if (open->using_ != nullptr) emitTokens(open->using_, ctx, " USING ", "");
   if (open->arguments != nullptr) emitTokens(open->arguments, ctx, "(", ")");

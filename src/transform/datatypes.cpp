@@ -138,14 +138,20 @@ constexpr ImplicitVariableRow implicitVariableRows[] = {
 };
 static_assert(sizeof implicitVariableRows / sizeof implicitVariableRows[0] == implicitVariableCount,
               "one row per implicit variable");
+static_assert(implicitVariableCount <= 32, "BlockNode::implicitDeclared has a bit per implicit variable");
 
 }  // namespace
 
 const ImplicitVariableRow& implicitVariable(ImplicitVariable which) { return implicitVariableRows[which]; }
 
 void declareImplicit(BlockNode* block, ImplicitVariable which) {
+  // Rewrites ask for the same variables once per statement; searching a long declaration section each
+  // time would make a routine with many of them quadratic.
+  const uint32_t bit = 1u << which;
+  if ((block->implicitDeclared & bit) != 0) return;
   const ImplicitVariableRow& row = implicitVariableRows[which];
   declareImplicitVariable(block, row.name, row.type, row.defaultValue);
+  block->implicitDeclared |= bit;
 }
 
 void declareImplicitVariable(BlockNode* block, const char* name, const char* type, const char* defaultValue) {

@@ -76,6 +76,9 @@ AstNode* rewriteNumericFor(ForNode* loop, TransformContext* ctx) {
   whileLoop->condition = listAppend(whileLoop->condition, text(loop->reverse ? ">=" : "<=", line));
   whileLoop->condition = listAppend(whileLoop->condition, text("SYSKELINTERNAL_LOOP_LIMIT", line));
   whileLoop->statements = listAppend(loop->body, increment);
+  // The statements live in the WHILE now; a walk over the FOR meets them there only, so nested loops
+  // are not walked once per enclosing level.
+  loop->body = nullptr;
   whileLoop->continueTarget = increment;
   whileLoop->sourceLoop = loop;
   block->statements = listNew(whileLoop);

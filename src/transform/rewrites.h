@@ -64,23 +64,50 @@ void captureRowCount(TransformContext* ctx, AstNode* statement, BlockNode* outer
 
 // ---- exceptions and condition handling (exceptions.cpp) ----
 
-// A declared exception or an EXCEPTION_INIT binding: its name list is visited.
+// A declared exception, after its name list is visited, comes into scope for the handlers and
+// EXCEPTION_INIT bindings that follow it. An EXCEPTION_INIT binds the plain exception of the same name
+// in its own declaration section to SQLSTATEs: the SQLSTATE-string form to the five characters between
+// the quotes, the numeric form to ORANF (100), UD000..UD999 (-20000..-20999) or the SQLSTATEs of every
+// map row with that Oracle code. A missing exception, a malformed SQLSTATE string, a code outside
+// -1000000..0, -1403 or a code no row carries is recorded as a syntax error near
+// "pragma exception_init"; the exception then keeps no SQLSTATE.
 void rewriteExceptionDecl(ExceptionDeclNode* exception, TransformContext* ctx);
-// A handler after its conditions were visited and before its statements are wrapped into a block.
+// The exceptions of a declaration section go out of scope: called when the walk leaves the block or
+// package that owns `declarations`.
+void closeExceptionScope(const AstList* declarations, TransformContext* ctx);
+// A handler after its conditions were visited and before its statements are wrapped into a block: the
+// outermost block declares SQLSTATE and SQLCODE; OTHERS becomes SQLEXCEPTION, a predefined name (also
+// as STANDARD.name) its SQLSTATE, an exception bound to several SQLSTATEs the list of them. Any other
+// name stays, for a declared host condition or for the host to resolve.
 void rewriteHandler(HandlerNode* handler, TransformContext* ctx);
-// RAISE: a bare RAISE is the host's RESIGNAL as it stands; a named one needs its condition.
+// RAISE: a bare RAISE gets no SQLSTATE (RESIGNAL); a predefined name gets its SQLSTATE; a user
+// exception is signalled by its name.
 void rewriteRaise(RaiseNode* raise, TransformContext* ctx);
-// SELECT INTO, its children visited here; the result becomes the select's generated replacement.
+// SELECT INTO, its children visited here: followed by SIGNAL of NO_DATA_FOUND when SQLCODE is 100 (the
+// copy saved by the ROW_COUNT capture, which comes first, when the routine reads SQL% attributes).
+// BULK COLLECT selects go to rewriteBulkSelect, whose result is returned.
 AstNode* rewriteSelect(SelectNode* select, TransformContext* ctx);
-// Runs over a routine body or an anonymous block once everything in it has been transformed.
+// Runs over a routine body or an anonymous block once everything in it has been transformed: each
+// handler block without init statements gets, when the routine reads them, GET DIAGNOSTICS of the
+// message and then VALUES SQLCODE, SQLSTATE into the saved copies.
 void captureDiagnostics(BlockNode* body, TransformContext* ctx);
 
 // ---- cursors and cursor attributes (cursors.cpp) ----
 
+// OPEN: its operands visited; OPEN ... FOR a query gets the cursor assignment (cursor := the select) as
+// its replacement; OPEN ... FOR a statement text also a generated PREPARE that the assignment's
+// CURSOR WITH HOLD FOR names. The ROW_COUNT capture follows when the routine reads SQL% attributes.
 void rewriteOpen(OpenNode* open, TransformContext* ctx);
+// INSERT, UPDATE and DELETE lose their RETURNING clause to `returning`; row-changing statements are
+// followed by the ROW_COUNT capture when needed; the statement records its outermost scope (null at the
+// top level, where it is a program of its own).
 void rewriteSqlStmt(SqlStmtNode* sql, TransformContext* ctx);
+// Cursor attributes become host predicates or CURSOR_ROWCOUNT; :NEW, :OLD and REFERENCING aliases in a
+// trigger become the generated transition-row names (adding the REFERENCING entry a row trigger lacks);
+// SQLCODE and SQLSTATE declare the host's variables; other qualified names go to requalifyByRoutine.
 void rewriteToken(TokenNode* token, TransformContext* ctx);
-// FOR over a declared cursor or over a query.
+// FOR over a declared cursor or over a query: a block that opens the cursor and fetches in a LOOP whose
+// source loop is the FOR, so EXIT and CONTINUE, labelled or not, reach the generated loop.
 AstNode* rewriteCursorFor(ForNode* loop, TransformContext* ctx);
 
 // ---- collections and bulk operations (numeric_for.cpp, collections.cpp) ----

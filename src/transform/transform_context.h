@@ -18,6 +18,8 @@ struct TypeMapEntry {
   const char* paramSuffix;
 };
 
+struct ExceptionScopes;
+
 struct TransformContext {
   AstNode* root;
   uint32_t nameCounter;  // starts at 1; every generated label or name takes the next value
@@ -36,6 +38,9 @@ struct TransformContext {
   // statements after the current one without searching its list (see insertStatementsAfter).
   AstList* visitingList;
   AstListCell* visitingCell;
+  // The plain exceptions of the scopes the walk is inside, by name: what a handler or EXCEPTION_INIT
+  // names is found without rescanning declaration lists (exceptions.cpp).
+  ExceptionScopes* visibleExceptions;
 };
 
 static_assert(std::is_trivially_destructible_v<TypeMapEntry>, "TypeMapEntry lives in the pool");

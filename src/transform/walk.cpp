@@ -105,6 +105,7 @@ void transformBlock(BlockNode* block, TransformContext* ctx) {
   }
   const uint32_t longest = maxDeclaredNameLength(block->declarations);
   if (longest > block->maxNameLength) block->maxNameLength = longest;
+  closeExceptionScope(block->declarations, ctx);
   // Routines capture their body's diagnostics themselves; a top-level block has no routine to do it.
   if (block->isAnonymous) captureDiagnostics(block, ctx);
 }
@@ -537,6 +538,17 @@ void visitCreateTrigger(AstNode* node, TransformContext* ctx) {
   transformTrigger(static_cast<CreateTriggerNode*>(node), ctx);
 }
 
+// A package's exceptions are in scope for its routines only.
+void visitPackageHead(AstNode* node, TransformContext* ctx) {
+  transformPackageHead(node, ctx);
+  closeExceptionScope(static_cast<CreatePkgHeadNode*>(node)->declarations, ctx);
+}
+
+void visitPackageBody(AstNode* node, TransformContext* ctx) {
+  transformPackageBody(node, ctx);
+  closeExceptionScope(static_cast<CreatePkgBodyNode*>(node)->declarations, ctx);
+}
+
 void visitExceptionDecl(AstNode* node, TransformContext* ctx) {
   auto* exception = static_cast<ExceptionDeclNode*>(node);
   rewriteExceptionDecl(exception, ctx);
@@ -596,17 +608,7 @@ void visitSelect(AstNode* node, TransformContext* ctx) {
   adoptReplacement(&select->generated, rewriteSelect(select, ctx), node, ctx);
 }
 
-void visitSqlStmt(AstNode* node, TransformContext* ctx) {
-  // Inside a routine or block the statement ends with ";"; on its own it is a result entry.
-  auto* sql = static_cast<SqlStmtNode*>(node);
-  for (AstNode* scope = node->parent; scope != nullptr; scope = scope->parent) {
-    if (scope->kind == astNodeBlock || isRoutineNode(scope)) {
-      sql->scope = scope;
-      break;
-    }
-  }
-  rewriteSqlStmt(sql, ctx);
-}
+void visitSqlStmt(AstNode* node, TransformContext* ctx) { rewriteSqlStmt(static_cast<SqlStmtNode*>(node), ctx); }
 
 void visitToken(AstNode* node, TransformContext* ctx) { rewriteToken(static_cast<TokenNode*>(node), ctx); }
 
@@ -642,8 +644,8 @@ constexpr TransformVisitor visitorFor(AstNodeKind kind) {
     case astNodeCreateFunc: return visitCreateFunc;
     case astNodeCreateProc: return visitCreateProc;
     case astNodeCreateTrigger: return visitCreateTrigger;
-    case astNodeCreatePkgHead: return transformPackageHead;
-    case astNodeCreatePkgBody: return transformPackageBody;
+    case astNodeCreatePkgHead: return visitPackageHead;
+    case astNodeCreatePkgBody: return visitPackageBody;
     case astNodeVarDecl: return visitVarDecl;
     case astNodeCursorDecl: return visitCursorDecl;
     case astNodeRecordDecl: return visitRecordDecl;

@@ -39,6 +39,24 @@ const char* const inputs[] = {
     "BEGIN IF x THEN NULL; END; END;",       // syntax error with an expected-token list
     "BEGIN x := 'never closed; END;",        // lexical records at end of input
     "BEGIN /* open comment\n x := 1; END;",  // unterminated comment
+    // exceptions: declarations, both EXCEPTION_INIT forms and a rejected one, handlers of every kind
+    // with their diagnostics capture, RAISE, SELECT INTO with the ROW_COUNT capture
+    "CREATE PROCEDURE e(p NUMBER) IS\n  x EXCEPTION;\n  PRAGMA EXCEPTION_INIT(x, -2292);\n"
+    "  y EXCEPTION;\n  PRAGMA NUV_EXCEPTION_INIT(y, 'AB001');\n  z EXCEPTION;\n  PRAGMA EXCEPTION_INIT(z, -1403);\n"
+    "  v NUMBER;\nBEGIN\n  SELECT a INTO v FROM t WHERE k = p;\n  IF SQL%FOUND THEN RAISE x; END IF;\n"
+    "  BEGIN RAISE STANDARD.ZERO_DIVIDE; EXCEPTION WHEN y THEN RAISE; END;\n"
+    "EXCEPTION\n  WHEN x OR NO_DATA_FOUND THEN v := SQLCODE;\n  WHEN OTHERS THEN v := LENGTH(SQLERRM);\nEND;",
+    // cursors: attributes, both FOR loops with EXIT and CONTINUE, OPEN FOR a query and a text, RETURNING
+    "CREATE PROCEDURE c(p NUMBER) IS\n  CURSOR k(a NUMBER) IS SELECT id FROM t WHERE id > a;\n"
+    "  r SYS_REFCURSOR;\n  n NUMBER;\nBEGIN\n"
+    "  <<o>> FOR x IN k(p) LOOP CONTINUE WHEN x.id = 0; FOR y IN (SELECT 1 AS z FROM t) LOOP EXIT o; END LOOP;\n"
+    "  END LOOP;\n  OPEN r FOR SELECT id FROM t;\n  OPEN r FOR 'SELECT id FROM t WHERE id = ?' USING p;\n"
+    "  IF c.k%ISOPEN OR k%FOUND THEN n := k%ROWCOUNT; END IF;\n"
+    "  UPDATE t SET id = id + 1 WHERE id = p RETURNING id INTO n;\n  n := SQL%ROWCOUNT;\nEND;",
+    // trigger pseudo-records, REFERENCING aliases and the WHEN condition (the trigger writer may still
+    // record its own error; the rewrite runs either way)
+    "CREATE TRIGGER g BEFORE UPDATE ON t REFERENCING OLD AS o FOR EACH ROW WHEN (new.a > old.a)\n"
+    "BEGIN :NEW.b := :o.b + 1; END;",
 };
 
 struct Outcome {

@@ -165,6 +165,22 @@ TEST(EntryFailures, EmptyRequestIsASyntaxErrorAtEndOfInput) {
   EXPECT_EQ(sqlca.sqlerrd[4], 488);
 }
 
+// A rejected EXCEPTION_INIT reaches the caller as a syntax error: the number, the pragma's words and an
+// empty expectation joined by 0xFF, at the pragma's line; the compiled text is not handed back.
+TEST(EntryFailures, RejectedExceptionInitIsASyntaxErrorAtThePragma) {
+  const std::string text =
+      "CREATE PROCEDURE p IS\n  e EXCEPTION;\n  PRAGMA EXCEPTION_INIT(e, -1403);\nBEGIN\n  NULL;\nEND;";
+  CallerStatement caller(text);
+  const SQLCA sqlca = call(caller, XCOMP_MODE_COMPILE_ONLY);
+  expectFailure(sqlca, -104, "42601", "-1403\xFFpragma exception_init\xFF", 488);
+  EXPECT_EQ(sqlca.sqlcaid[5], 'L');
+  EXPECT_EQ(sqlca.sqlerrd[2], 3);
+  EXPECT_EQ(caller.text(), text);
+  // The SQLSTATE form names the text it could not take and what it expected instead.
+  caller.set("DECLARE\n  e EXCEPTION;\n  PRAGMA NUV_EXCEPTION_INIT(e, 'ABCD');\nBEGIN\n  NULL;\nEND;");
+  EXPECT_EQ(message(call(caller, XCOMP_MODE_COMPILE_ONLY)), "'ABCD'\xFFpragma exception_init\xFF<sqlstate>");
+}
+
 TEST(EntryInput, ShortStatementGetsANulInTheCallersBuffer) {
   CallerStatement caller("   ");
   caller.statement()->text[3] = 'x';

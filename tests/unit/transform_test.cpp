@@ -204,7 +204,11 @@ TEST_F(TransformTest, SqlAttributesDeclareTheirVariablesOnceAfterVariables) {
     names += ';';
   }
   // Each is inserted right after the leading types and the variables that follow them.
-  EXPECT_EQ(names, "<type>;n;SYSKELINTERNAL_ROWCOUNT;SYSKELINTERNAL_FOUND;SYSKELINTERNAL_SQLERRM_0;");
+  // The handler declares the host's SQLSTATE and SQLCODE as it is rewritten, the block the attribute
+  // variables when it is finished, and the diagnostics capture the message variable last.
+  EXPECT_EQ(names,
+            "<type>;n;SQLSTATE;SQLCODE;SYSKELINTERNAL_ROWCOUNT;SYSKELINTERNAL_FOUND;SYSKELINTERNAL_SQLERRM_0;"
+            "SYSKELINTERNAL_SQLERRM;");
   // The handler's statements now form one block of their own.
   ASSERT_EQ(listCount(handler->statements), 1u);
   EXPECT_EQ(static_cast<AstNode*>(listFirst(handler->statements))->kind, static_cast<uint32_t>(astNodeBlock));
@@ -432,8 +436,6 @@ TEST_F(TransformTest, LoopRewritesRecordWhatTheyCannotTranslate) {
   const Case cases[] = {
       {forNumeric, "1", "2147483648", "syntax error", "INTEGER value out of range"},
       {forallRange, "-1", "2147483647", nullptr, nullptr},
-      {forCursor, "1", "2", "Cursor FOR loops not supported", "FOR ... IN"},
-      {forQuery, "1", "2", "Cursor FOR loops not supported", "FOR ... IN"},
       {forallIndicesOf, "1", "2", "FORALL over INDICES OF or VALUES OF not supported", "FORALL"},
       {forallValuesOf, "1", "2", "FORALL over INDICES OF or VALUES OF not supported", "FORALL"},
   };
@@ -542,6 +544,258 @@ TEST_F(TransformTest, NamesQualifiedByAnEnclosingRoutineTakeItsBodyLabel) {
   EXPECT_STREQ(requalifyByRoutine(use, "p.amount"), "p.amount");
   EXPECT_STREQ(requalifyByRoutine(use, "q.total"), "q.total");
   EXPECT_STREQ(requalifyByRoutine(use, "total"), "total");
+}
+
+}  // namespace
+
+namespace {
+
+ExceptionDeclNode* exceptionDecl(const char* name, DeclClass declClass, int32_t line = 0) {
+  auto* node = makeNode<ExceptionDeclNode>(astNodeExceptionDecl, line);
+  node->declClass = declClass;
+  node->name = tokens({name});
+  return node;
+}
+
+std::string errorText(const CompileError* error) {
+  if (error == nullptr) return "";
+  return std::string(error->message) + "|" + std::to_string(error->line) + "|" + (error->detail ? error->detail : "") +
+         "|" + (error->nearText ? error->nearText : "") + "|" + (error->extra ? error->extra : "");
+}
+
+// Every map row with the code counts, in table order, once each, also past the end of the named rows;
+// what the host cannot express is rejected with the number itself.
+TEST_F(TransformTest, ExceptionInitBindsTheSqlstatesOfItsCode) {
+  struct Case {
+    int32_t code;
+    const char* states;  // blank-separated, or null for a rejection
+  };
+  const Case cases[] = {
+      {-1, "23505"},       {-2292, "23001 23504"}, {-6502, "22001 22003"}, {-1002, "02000"},  {-14028, "42830"},
+      {-30006, "57011"},   {100, "ORANF"},         {-20000, "UD000"},      {-20500, "UD500"}, {-20999, "UD999"},
+      {-1403, nullptr},    {5, nullptr},           {0, nullptr},           {-21000, nullptr}, {-19999, nullptr},
+      {-1000001, nullptr}, {-30007, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.code);
+    errors = nullptr;
+    ExceptionDeclNode* exception = exceptionDecl("e", declException);
+    ExceptionDeclNode* pragma = exceptionDecl("E", declExceptionInit, 4);
+    pragma->errorCode = c.code;
+    transform(procedure(block(listNew(makeNode<NullNode>(astNodeNull, 0)), listAppend(listNew(exception), pragma))));
+    EXPECT_EQ(exception->errorCode, c.code);
+    if (c.states != nullptr) {
+      EXPECT_EQ(errors, nullptr);
+      EXPECT_EQ(joined(exception->sqlstates), c.states);
+      continue;
+    }
+    EXPECT_EQ(exception->sqlstates, nullptr);
+    EXPECT_EQ(errorText(errors), "syntax error|5|" + std::to_string(c.code) + "|pragma exception_init|");
+    if (errors != nullptr) {
+      EXPECT_EQ(errors->next, nullptr);
+    }
+  }
+}
+
+TEST_F(TransformTest, ExceptionInitNeedsItsExceptionInTheSameSection) {
+  // The SQLSTATE form takes the characters between the quotes.
+  ExceptionDeclNode* exception = exceptionDecl("e", declException);
+  ExceptionDeclNode* pragma = exceptionDecl("e", declExceptionInit, 2);
+  pragma->errorCode = -1;
+  pragma->sqlstates = tokens({"'AB12Z'"});
+  // An inner section binding the outer exception finds none of its own.
+  ExceptionDeclNode* inner = exceptionDecl("e", declExceptionInit, 7);
+  inner->errorCode = -1;
+  BlockNode* nested = block(listNew(makeNode<NullNode>(astNodeNull, 8)), listNew(inner));
+  ExceptionDeclNode* bad = exceptionDecl("f", declException);
+  ExceptionDeclNode* badPragma = exceptionDecl("f", declExceptionInit, 3);
+  badPragma->errorCode = -1;
+  badPragma->sqlstates = tokens({"'AB12'"});
+  transform(procedure(
+      block(listNew(nested), listAppend(listAppend(listAppend(listNew(exception), pragma), bad), badPragma))));
+  EXPECT_EQ(joined(exception->sqlstates), "AB12Z");
+  EXPECT_EQ(bad->sqlstates, nullptr);
+  ASSERT_NE(errors, nullptr);
+  EXPECT_EQ(errorText(errors), "syntax error|4|'AB12'|pragma exception_init|<sqlstate>");
+  EXPECT_EQ(errorText(errors->next), "syntax error|8|e|pragma exception_init|");
+  EXPECT_EQ(joined(exception->sqlstates), "AB12Z") << "the failed inner binding leaves the outer one";
+}
+
+TriggerArgNode* referencingEntry(TriggerRow which, const char* alias) {
+  auto* arg = makeNode<TriggerArgNode>(astNodeTriggerArg, 0);
+  arg->which = which;
+  arg->alias = tokens({alias});
+  return arg;
+}
+
+CreateTriggerNode* trigger(BlockNode* body, bool forEachRow) {
+  auto* node = makeNode<CreateTriggerNode>(astNodeCreateTrigger, 0);
+  node->name = tokens({"tr"});
+  node->body = body;
+  node->forEachRow = forEachRow ? 1 : 0;
+  return node;
+}
+
+std::string referencingText(const CreateTriggerNode* node) {
+  std::string text;
+  for (AstListCell* cell = listHeadCell(node->referencing); cell != nullptr; cell = cell->next) {
+    const auto* arg = static_cast<const TriggerArgNode*>(cell->item);
+    text += std::to_string(arg->which) + "=" + joined(arg->alias) + ";";
+    EXPECT_EQ(arg->parent, node->referencing);
+  }
+  return text;
+}
+
+// :NEW and :OLD name generated transition rows; a row trigger gets the REFERENCING entries it lacks, a
+// statement trigger none; the entry for a row is made once, where it is first read.
+TEST_F(TransformTest, TriggerPseudoRecordsNameTheTransitionRows) {
+  for (const bool forEachRow : {true, false}) {
+    SCOPED_TRACE(forEachRow);
+    auto* assign = makeNode<AssignNode>(astNodeAssign, 1);
+    assign->target = tokens({":new.total"}, T_TRIG_VAR);
+    assign->value = listAppend(listAppend(tokens({":OLD.total"}, T_TRIG_VAR), newTokenNode(T_STRING, "+", 1)),
+                               newTokenNode(T_TRIG_VAR, ":NEW.delta", 1));
+    CreateTriggerNode* node = trigger(block(listNew(assign)), forEachRow);
+    transform(node);
+    EXPECT_EQ(joined(assign->target), "SYSKELINTERNAL_new.total");
+    EXPECT_EQ(joined(assign->value), "SYSKELINTERNAL_OLD.total + SYSKELINTERNAL_NEW.delta");
+    EXPECT_EQ(tokenCode(listFirst(assign->target)), static_cast<uint32_t>(T_WORD));
+    if (forEachRow) {
+      EXPECT_EQ(referencingText(node), "0=SYSKELINTERNAL_NEW;1=SYSKELINTERNAL_OLD;");
+      EXPECT_EQ(joined(node->referencingNames[rowNew]), "SYSKELINTERNAL_NEW");
+      EXPECT_EQ(joined(node->referencingNames[rowOld]), "SYSKELINTERNAL_OLD");
+    } else {
+      EXPECT_EQ(node->referencing, nullptr);
+      EXPECT_EQ(node->referencingNames[rowNew], nullptr);
+    }
+    EXPECT_EQ(errors, nullptr);
+  }
+}
+
+// In the WHEN condition new.col and old.col are written without a colon and name the transition rows,
+// the user's REFERENCING alias where there is one; a missing row is added even to a statement trigger.
+// Qualified names in the body and other first parts in the condition are not transition rows.
+TEST_F(TransformTest, TriggerWhenConditionNamesTheReferencingRows) {
+  auto* use = makeNode<AssignNode>(astNodeAssign, 1);
+  use->target = tokens({"v"});
+  use->value = listNew(newTokenNode(T_WORD, "old.sal", 1));
+  static_cast<TokenNode*>(listFirst(use->value))->dotted = 1;
+  CreateTriggerNode* node = trigger(block(listNew(use)), false);
+  node->referencing = listNew(referencingEntry(rowNew, "n"));
+  AstList* condition = nullptr;
+  for (const char* text : {"new.sal", ">", "OLD.sal", "AND", "emp.grade", ">", "old"}) {
+    auto* token = newTokenNode(T_WORD, text, 0);
+    token->dotted = std::string(text).find('.') != std::string::npos ? 1 : 0;
+    condition = listAppend(condition, token);
+  }
+  node->condition = condition;
+  transform(node);
+  EXPECT_EQ(joined(node->condition), "SYSKELINTERNAL_n.sal > SYSKELINTERNAL_OLD.sal AND emp.grade > old");
+  EXPECT_EQ(referencingText(node), "0=SYSKELINTERNAL_n;1=SYSKELINTERNAL_OLD;");
+  EXPECT_EQ(joined(use->value), "old.sal");
+  EXPECT_EQ(errors, nullptr);
+}
+
+TEST_F(TransformTest, BindVariablesOutsideTriggersStayAsWritten) {
+  auto* assign = makeNode<AssignNode>(astNodeAssign, 1);
+  assign->target = tokens({"v"});
+  assign->value = tokens({":new.x"}, T_TRIG_VAR);
+  transform(procedure(block(listNew(assign))));
+  EXPECT_EQ(joined(assign->value), ":new.x");
+  EXPECT_EQ(tokenCode(listFirst(assign->value)), static_cast<uint32_t>(T_TRIG_VAR));
+}
+
+void countVisits(AstNode* node, void* arg) {
+  if (node->kind == astNodeNull) ++*static_cast<int*>(arg);
+}
+
+// A FOR's statements move into the loop that replaces it, so a walk over the tree (the prescan, the
+// diagnostics capture) meets them once, not once per enclosing FOR.
+TEST_F(TransformTest, ForStatementsAreWalkedOnceWhateverTheNesting) {
+  AstList* body = listNew(makeNode<NullNode>(astNodeNull, 5));
+  ForNode* innermost = nullptr;
+  for (const ForKind kind : {forQuery, forCursor, forNumeric, forQuery}) {
+    AstList* range = kind == forNumeric ? ::range("1", "2")
+                     : kind == forCursor
+                         ? listAppend(listAppend(listAppend(tokens({"c"}), newTokenNode(T_STRING, "(", 2)),
+                                                 newTokenNode(T_DIGITS, "7", 2)),
+                                      newTokenNode(T_STRING, ")", 2))
+                         : tokens({"(", "SELECT", "1", "FROM", "t", ")"});
+    ForNode* loop = forLoop(kind, range, body);
+    if (innermost == nullptr) innermost = loop;
+    body = listNew(loop);
+  }
+  CreateProcNode* proc = procedure(block(body));
+  transform(proc);
+  int visits = 0;
+  walkTree(proc, countVisits, &visits);
+  EXPECT_EQ(visits, 1);
+  EXPECT_EQ(innermost->body, nullptr);
+  EXPECT_EQ(errors, nullptr);
+}
+
+// The cursor loop's block: the row declared from the cursor, OPEN with the arguments without their
+// parentheses, a LOOP of FETCH, EXIT WHEN SQLCODE = 100 and the body, whose source is the FOR; CLOSE
+// for a declared cursor only. SQLCODE is declared on the outermost block.
+TEST_F(TransformTest, CursorForLoopOpensFetchesAndClosesInItsOwnBlock) {
+  AstList* range =
+      listAppend(listAppend(listAppend(listAppend(listAppend(tokens({"c"}), newTokenNode(T_STRING, "(", 2)),
+                                                  newTokenNode(T_DIGITS, "7", 2)),
+                                       newTokenNode(T_STRING, ",", 2)),
+                            newTokenNode(T_STRING, "'x'", 2)),
+                 newTokenNode(T_STRING, ")", 2));
+  auto* statement = makeNode<NullNode>(astNodeNull, 3);
+  ForNode* loop = forLoop(forCursor, range, listNew(statement));
+  loop->label = "outer";
+  BlockNode* body = block(listNew(loop));
+  transform(procedure(body));
+  ASSERT_NE(loop->replacement, nullptr);
+  auto* generated = static_cast<BlockNode*>(loop->replacement);
+  EXPECT_STREQ(generated->label, "outer");
+  auto* row = static_cast<VarDeclNode*>(listFirst(generated->declarations));
+  EXPECT_EQ(joined(row->names) + " " + joined(row->datatype), "i c %ROWTYPE");
+  EXPECT_EQ(tokenCode(listLast(row->datatype)), static_cast<uint32_t>(T_PERCENT_ROWTYPE));
+  ASSERT_EQ(listCount(generated->statements), 3u);
+  auto* open = static_cast<OpenNode*>(listNth(generated->statements, 1));
+  EXPECT_EQ(joined(open->cursor) + "|" + joined(open->arguments), "c|7 , 'x'");
+  auto* fetchLoop = static_cast<LoopNode*>(listNth(generated->statements, 2));
+  ASSERT_EQ(fetchLoop->kind, static_cast<uint32_t>(astNodeLoop));
+  EXPECT_EQ(fetchLoop->sourceLoop, loop);
+  ASSERT_EQ(listCount(fetchLoop->statements), 3u);
+  auto* fetch = static_cast<FetchNode*>(listNth(fetchLoop->statements, 1));
+  EXPECT_EQ(joined(fetch->cursor) + " INTO " + joined(fetch->into), "c INTO i");
+  EXPECT_EQ(fetch->generated, 1);
+  auto* exit = static_cast<ExitNode*>(listNth(fetchLoop->statements, 2));
+  EXPECT_EQ(joined(exit->condition), "SQLCODE = 100");
+  EXPECT_STREQ(exit->target, fetchLoop->label);
+  EXPECT_EQ(listNth(fetchLoop->statements, 3), statement);
+  auto* close = static_cast<CloseNode*>(listNth(generated->statements, 3));
+  EXPECT_EQ(joined(close->cursor), "c");
+  const auto* declared = static_cast<const VarDeclNode*>(listFirst(body->declarations));
+  EXPECT_EQ(joined(declared->names) + " " + joined(declared->defaultValue), "SQLCODE 0");
+  EXPECT_EQ(errors, nullptr);
+}
+
+// A variable the routine declares itself is not declared again, whatever its case, and asking again for
+// one already declared adds nothing.
+TEST_F(TransformTest, ImplicitVariablesAreDeclaredOnce) {
+  auto* handler = makeNode<HandlerNode>(astNodeHandler, 0);
+  handler->conditions = listNew(tokens({"OTHERS"}));
+  handler->statements = listNew(makeNode<NullNode>(astNodeNull, 0));
+  auto* other = makeNode<HandlerNode>(astNodeHandler, 0);
+  other->conditions = listNew(tokens({"ZERO_DIVIDE"}));
+  other->statements = listNew(makeNode<NullNode>(astNodeNull, 0));
+  BlockNode* body =
+      block(listNew(makeNode<NullNode>(astNodeNull, 0)), listNew(variable("sqlcode", tokens({"INTEGER"}))));
+  body->handlers = listAppend(listNew(handler), other);
+  transform(procedure(body));
+  std::string names;
+  for (AstListCell* cell = listHeadCell(body->declarations); cell != nullptr; cell = cell->next) {
+    names += joined(static_cast<const VarDeclNode*>(cell->item)->names) + ";";
+  }
+  EXPECT_EQ(names, "sqlcode;SQLSTATE;");
+  EXPECT_EQ(joined(static_cast<AstList*>(listFirst(handler->conditions))), "SQLEXCEPTION");
+  EXPECT_EQ(joined(static_cast<AstList*>(listFirst(other->conditions))), "SQLSTATE '22012'");
 }
 
 }  // namespace
