@@ -8,8 +8,8 @@
 
 #include "lexer/token_codes.h"
 #include "pool/pool.h"
-#include "transform/transform.h"
 #include "transform/rewrites.h"
+#include "transform/transform.h"
 #include "transform/transform_context.h"
 
 namespace {
@@ -434,8 +434,6 @@ TEST_F(TransformTest, LoopRewritesRecordWhatTheyCannotTranslate) {
       {forallRange, "-1", "2147483647", nullptr, nullptr},
       {forCursor, "1", "2", "Cursor FOR loops not supported", "FOR ... IN"},
       {forQuery, "1", "2", "Cursor FOR loops not supported", "FOR ... IN"},
-      {forallIndicesOf, "1", "2", "FORALL over INDICES OF or VALUES OF not supported", "FORALL"},
-      {forallValuesOf, "1", "2", "FORALL over INDICES OF or VALUES OF not supported", "FORALL"},
   };
   for (const Case& c : cases) {
     errors = nullptr;

@@ -1,6 +1,6 @@
 -- Constructs whose host form needs a rewrite that is not built yet fail with a reason each, instead
 -- of being written short: exception declarations and handlers, a named RAISE, a cursor FOR loop,
--- OPEN ... FOR, cursor attributes, BULK COLLECT, FORALL over a collection and EXECUTE IMMEDIATE binds.
+-- OPEN ... FOR and cursor attributes.
 CREATE PROCEDURE pending (p_id IN NUMBER)
 IS
   oops EXCEPTION;
@@ -13,10 +13,6 @@ BEGIN
   FOR r IN (SELECT id FROM t) LOOP NULL; END LOOP;
   OPEN rc FOR SELECT id FROM t;
   IF c%NOTFOUND THEN RAISE oops; END IF;
-  SELECT id BULK COLLECT INTO ids FROM t;
-  FETCH c BULK COLLECT INTO ids LIMIT 10;
-  FORALL i IN INDICES OF ids DELETE FROM t WHERE id = ids(i);
-  EXECUTE IMMEDIATE 'SELECT 1 FROM t WHERE id = :1' INTO n USING p_id;
 EXCEPTION
   WHEN oops THEN NULL;
 END;
