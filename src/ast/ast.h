@@ -120,6 +120,7 @@ struct BlockNode : StatementNode {
   uint8_t isRoutineBody;
   uint8_t isOutermost;
   uint8_t hasDiagnostics;
+  uint32_t implicitDeclared;  // (T) bit n: the implicit variable n is declared here already
 };
 
 struct CallNode : StatementNode {

@@ -145,6 +145,12 @@ static_assert(sizeof implicitVariableRows / sizeof implicitVariableRows[0] == im
 const ImplicitVariableRow& implicitVariable(ImplicitVariable which) { return implicitVariableRows[which]; }
 
 void declareImplicit(BlockNode* block, ImplicitVariable which) {
+  // Rewrites declare the same variable once per statement they rewrite; searching the outermost
+  // block's declarations each time made a long routine quadratic.
+  static_assert(implicitVariableCount <= 32, "one bit per implicit variable");
+  const uint32_t bit = uint32_t{1} << which;
+  if ((block->implicitDeclared & bit) != 0) return;
+  block->implicitDeclared |= bit;
   const ImplicitVariableRow& row = implicitVariableRows[which];
   declareImplicitVariable(block, row.name, row.type, row.defaultValue);
 }
