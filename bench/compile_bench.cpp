@@ -192,3 +192,26 @@ void BM_CompileStagesExceptionsCursors(benchmark::State& state) {
 BENCHMARK(BM_CompileStagesExceptionsCursors)->Arg(100 * 1024)->Arg(benchBytes)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+namespace {
+
+// Collection- and dynamic-heavy text at two sizes: MB/s that holds from 100 KB to 2 MB means the
+// generated blocks and declarations cost the same per statement however many came before.
+void BM_CompileCollections(benchmark::State& state) {
+  const std::string text = generateCollectionPlsql(static_cast<size_t>(state.range(0)));
+  if (!compilesCleanly(text)) {
+    state.SkipWithError("the generated text does not compile cleanly");
+    return;
+  }
+  for (auto _ : state) {
+    XcompResult* results = nullptr;
+    CompileError* errors = nullptr;
+    compileStatement(text.c_str(), &results, &errors, nullptr);
+    benchmark::DoNotOptimize(results);
+    releaseCompilation(&results, &errors);
+  }
+  setThroughput(state, text);
+}
+BENCHMARK(BM_CompileCollections)->Arg(100 * 1024)->Arg(2 * 1024 * 1024)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -55,3 +55,28 @@ inline std::string generateExceptionCursorPlsql(size_t bytes) {
   }
   return text + "BEGIN\n" + body + "END bench_exc;\n";
 }
+
+// The same shape with the constructs that become generated blocks and variables: collection methods,
+// BULK COLLECT fetches and selects, FORALL over ranges and collections, EXECUTE IMMEDIATE with binds
+// and BULK COLLECT, and restricted package functions. Every step declares two collections and a count,
+// so the outermost block's declarations grow with the text.
+inline std::string generateCollectionPlsql(size_t bytes) {
+  std::string text = "CREATE OR REPLACE PROCEDURE bench_bulk(p_id IN NUMBER, p_sql IN VARCHAR2) IS\n";
+  text += "  CURSOR c_src IS SELECT id, name FROM items WHERE id > p_id;\n";
+  int n = 0;
+  std::string body;
+  while (text.size() + body.size() < bytes) {
+    const std::string i = std::to_string(n++);
+    text += "  l_ids_" + i + " id_list;\n  l_names_" + i + " name_list;\n  l_count_" + i + " PLS_INTEGER := 0;\n";
+    body += "  l_ids_" + i + ".EXTEND(2, 1);\n  l_ids_" + i + ".TRIM;\n  l_names_" + i + ".DELETE;\n";
+    body += "  FETCH c_src BULK COLLECT INTO l_ids_" + i + ", l_names_" + i + " LIMIT 1000;\n";
+    body += "  FORALL k IN INDICES OF l_ids_" + i + "\n    INSERT INTO copies (id) VALUES (l_ids_" + i + "(k));\n";
+    body += "  FORALL k IN 1 .. " + i + "\n    DELETE FROM copies WHERE id = k;\n";
+    body += "  SELECT id BULK COLLECT INTO l_ids_" + i + " FROM items WHERE grp = " + i + ";\n";
+    body += "  EXECUTE IMMEDIATE p_sql INTO l_count_" + i + " USING p_id, " + i + ";\n";
+    body += "  EXECUTE IMMEDIATE 'SELECT id FROM items WHERE grp = :g' BULK COLLECT INTO l_ids_" + i + " USING " + i +
+            ";\n";
+    body += "  l_count_" + i + " := DBMS_SQL.LAST_ROW_COUNT;\n";
+  }
+  return text + "BEGIN\n" + body + "END bench_bulk;\n";
+}

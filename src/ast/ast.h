@@ -166,9 +166,10 @@ struct DynamicNode : StatementNode {
   AstList* using_;  // UsingParam items
   AstList* returning;
   AstNode* replacement;
-  AstList* prepared;   // generated
-  AstList* extraList;  // generated
+  AstList* inputs;   // generated: the IN and IN OUT binds, comma-separated
+  AstList* outputs;  // generated: INTO targets, OUT and IN OUT binds, RETURNING targets
   uint8_t bulkCollect;
+  uint8_t hasBinds;  // generated: INTO, USING or RETURNING present
 };
 
 struct FetchNode : StatementNode {

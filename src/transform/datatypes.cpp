@@ -59,6 +59,8 @@ AstList* resolveRefCursorType(AstList* type, const TransformContext* ctx) {
   return type;
 }
 
+}  // namespace
+
 bool isLiteralToken(const void* item) {
   switch (tokenCode(item)) {
     case T_DIGITS:
@@ -69,8 +71,6 @@ bool isLiteralToken(const void* item) {
     default: return false;
   }
 }
-
-}  // namespace
 
 AstList* copyTokens(const AstList* tokens, int32_t line) {
   AstList* copy = nullptr;
@@ -135,6 +135,7 @@ constexpr ImplicitVariableRow implicitVariableRows[] = {
     {"SYSKELINTERNAL_EXTEND_LAST", "INTEGER", nullptr},
     {"SYSKELINTERNAL_BULKCOLLECT_INDEX", "INTEGER", "0"},
     {"SYSKELINTERNAL_BULKCOLLECT_LIMIT", "INTEGER", "0"},
+    {"SYSKELINTERNAL_STMT_TEXT", "CLOB(1M)", nullptr},
 };
 static_assert(sizeof implicitVariableRows / sizeof implicitVariableRows[0] == implicitVariableCount,
               "one row per implicit variable");

@@ -1,13 +1,192 @@
 // dynamic_sql.cpp - EXECUTE IMMEDIATE with bind lists, and assignments from the package functions the
-// host offers only as procedures.
-// TODO: these rewrites are not built yet: EXECUTE IMMEDIATE with binds records an unsupported feature.
+// host offers only as procedures. The host's EXECUTE IMMEDIATE takes neither INTO nor USING, so a
+// statement with binds is prepared from a generated text variable and run with EXECUTE (or opened as
+// a cursor for BULK COLLECT); a restricted function becomes a CALL whose last argument is the target.
 #include "transform/rewrites.h"
 
+#include <cstring>
+
+#include "host/host.h"
 #include "lexer/token_codes.h"
+#include "pool/pool.h"
 
 namespace {
 
 void visit(AstNode* child, AstNode* parent, TransformContext* ctx) { transformNode(child, parent, ctx); }
+
+// Package functions the host has only as procedures with an OUT argument for the result.
+constexpr const char* restrictedRoutines[] = {
+    "DBMS_SQL.EXECUTE",
+    "DBMS_SQL.EXECUTE_AND_FETCH",
+    "DBMS_SQL.FETCH_ROWS",
+    "DBMS_SQL.LAST_ERROR_POSITION",
+    "DBMS_SQL.LAST_ROW_COUNT",
+    "DBMS_SQL.OPEN_CURSOR",
+    "UTL_SMTP.CLOSE_DATA",
+    "UTL_SMTP.COMMAND",
+    "UTL_SMTP.COMMAND_REPLIES",
+    "UTL_SMTP.DATA",
+    "UTL_SMTP.EHLO",
+    "UTL_SMTP.HELO",
+    "UTL_SMTP.HELP",
+    "UTL_SMTP.MAIL",
+    "UTL_SMTP.NOOP",
+    "UTL_SMTP.OPEN_DATA",
+    "UTL_SMTP.QUIT",
+    "UTL_SMTP.RCPT",
+    "UTL_SMTP.RSET",
+    "UTL_SMTP.VRFY",
+};
+
+bool isRestrictedRoutine(const char* name) {
+  for (const char* routine : restrictedRoutines) {
+    if (asciiEqualIgnoringCase(name, routine)) return true;
+  }
+  return false;
+}
+
+bool beginsWith(const void* item, char c) {
+  const char* text = tokenText(item);
+  return text != nullptr && text[0] == c;
+}
+
+// ---- EXECUTE IMMEDIATE ----
+
+// One bind list: copies of each argument's tokens, a "," before every argument but the first this
+// list was given.
+struct BindList {
+  AstList* tokens;
+  bool hasArgument;
+};
+
+void addBind(BindList* list, const AstList* value, int32_t line) {
+  if (list->hasArgument) list->tokens = listAppend(list->tokens, newTokenNode(T_COMMA, ",", line));
+  list->tokens = listConcat(list->tokens, copyTokens(value, line));
+  list->hasArgument = true;
+}
+
+// Outputs: the INTO targets, then OUT and IN OUT arguments, then the RETURNING targets; inputs: IN and
+// IN OUT arguments. The tokens were visited with the statement, so the copies are final text.
+void deriveBindLists(DynamicNode* dynamic) {
+  const int32_t line = dynamic->line;
+  BindList inputs{nullptr, false};
+  BindList outputs{copyTokens(dynamic->into, line), false};
+  for (AstListCell* cell = listHeadCell(dynamic->using_); cell != nullptr; cell = cell->next) {
+    const auto* bind = static_cast<const UsingParam*>(cell->item);
+    if (bind == nullptr || bind->kind != astNodeUsingParam) continue;
+    if (bind->mode == argIn || bind->mode == argInOut) addBind(&inputs, bind->value, line);
+    if (bind->mode == argOut || bind->mode == argInOut) addBind(&outputs, bind->value, line);
+  }
+  dynamic->inputs = inputs.tokens;
+  dynamic->outputs = listConcat(outputs.tokens, copyTokens(dynamic->returning, line));
+}
+
+// SYSKELINTERNAL_STMT_TEXT holding the statement text: a literal fits the short string type, any
+// expression may be as long as a CLOB. The expression keeps its source tokens, so that a default the
+// host cannot take in a declaration moves to the block's start like any other.
+VarDeclNode* statementTextVariable(DynamicNode* dynamic) {
+  const ImplicitVariableRow& row = implicitVariable(implicitStatementText);
+  const bool isLiteral = listCount(dynamic->statement) == 1 && isLiteralToken(listFirst(dynamic->statement));
+  const int32_t line = dynamic->line;
+  return makeVariable(hostTexts({row.name}, line), hostTexts({isLiteral ? "VARCHAR(32672)" : row.type}, line),
+                      dynamic->statement, line);
+}
+
+PrepareNode* prepareStatementText(const char* statementName, int32_t line) {
+  auto* prepare = makeNode<PrepareNode>(astNodePrepare, line);
+  prepare->statementName = statementName;
+  prepare->sourceText = implicitVariable(implicitStatementText).name;
+  return prepare;
+}
+
+// EXECUTE IMMEDIATE with binds: PREPARE S FROM the text, EXECUTE S INTO the outputs USING the inputs.
+BlockNode* prepareAndExecute(DynamicNode* dynamic, TransformContext* ctx) {
+  const int32_t line = dynamic->line;
+  const char* statementName = nextGeneratedName(ctx);
+  auto* block = makeNode<BlockNode>(astNodeBlock, line);
+  block->label = dynamic->label;
+  block->declarations = listNew(statementTextVariable(dynamic));
+  auto* execute = makeNode<ExecuteNode>(astNodeExecute, line);
+  execute->statementName = statementName;
+  execute->into = dynamic->outputs;
+  execute->using_ = dynamic->inputs;
+  block->statements = listAppend(listNew(prepareStatementText(statementName, line)), execute);
+  visit(block, dynamic, ctx);
+  BlockNode* outer = outermostBlockOf(dynamic);
+  if (outer != nullptr && outer->needsRowCount) captureRowCount(ctx, execute, outer, false);
+  return block;
+}
+
+// EXECUTE IMMEDIATE ... BULK COLLECT INTO: a cursor K over the prepared statement S, opened with the
+// inputs, read by the bulk fetch loop, closed.
+BlockNode* prepareAndFetchAll(DynamicNode* dynamic, TransformContext* ctx) {
+  const int32_t line = dynamic->line;
+  const char* statementName = nextGeneratedName(ctx);
+  const char* cursorName = nextGeneratedName(ctx);
+  auto* fetch = makeNode<FetchNode>(astNodeFetch, line);
+  fetch->cursor = hostTexts({cursorName}, line);
+  fetch->into = dynamic->outputs;
+  fetch->bulkCollect = 1;
+  fetch->generated = 1;
+  fetch->parent = dynamic;
+  auto* block = static_cast<BlockNode*>(rewriteBulkFetch(fetch, ctx));
+
+  auto* cursor = makeNode<CursorDeclNode>(astNodeCursorDecl, line);
+  cursor->declClass = declCursor;
+  cursor->name = hostTexts({cursorName}, line);
+  cursor->query = hostTexts({statementName}, line);
+  block->declarations = listAppend(block->declarations, cursor);
+  block->declarations = listAppend(block->declarations, statementTextVariable(dynamic));
+  visit(block->declarations, block, ctx);
+  // The generated names are the longest the block declares.
+  if (block->maxNameLength < 25) block->maxNameLength = 25;
+
+  auto* open = makeNode<OpenNode>(astNodeOpen, line);
+  open->cursor = hostTexts({cursorName}, line);
+  open->using_ = dynamic->inputs;
+  auto* close = makeNode<CloseNode>(astNodeClose, line);
+  close->cursor = hostTexts({cursorName}, line);
+  AstList* statements = listAppend(listNew(prepareStatementText(statementName, line)), open);
+  statements = listAppend(listConcat(statements, block->statements), close);
+  for (AstListCell* cell = listHeadCell(statements); cell != nullptr; cell = cell->next) {
+    static_cast<AstNode*>(cell->item)->parent = statements;
+  }
+  statements->parent = block;
+  block->statements = statements;
+  block->label = dynamic->label;
+  return block;
+}
+
+// ---- restricted calls ----
+
+// The assignment's target as one argument, subscript and field included.
+AstList* targetArgument(const AssignNode* assign) {
+  const int32_t line = assign->line;
+  AstList* target = copyTokens(assign->target, line);
+  if (assign->targetIndex != nullptr) {
+    target = listAppend(target, hostText("[", line));
+    target = listConcat(target, copyTokens(assign->targetIndex, line));
+    target = listAppend(target, hostText("]", line));
+  }
+  if (assign->targetField != nullptr) {
+    target = listAppend(target, hostText(".", line));
+    target = listConcat(target, copyTokens(assign->targetField, line));
+  }
+  return target;
+}
+
+// True when the value is the name, "(", arguments and the ")" that closes it as the last token.
+bool isCallWithArguments(const AstList* value) {
+  AstListCell* open = listHeadCell(value)->next;
+  if (open == nullptr || !beginsWith(open->item, '(') || !beginsWith(listLast(value), ')')) return false;
+  int depth = 0;
+  for (AstListCell* cell = open; cell != nullptr; cell = cell->next) {
+    if (beginsWith(cell->item, '(')) ++depth;
+    if (beginsWith(cell->item, ')')) --depth;
+    if (depth == 0) return cell->next == nullptr;
+  }
+  return false;
+}
 
 }  // namespace
 
@@ -16,14 +195,43 @@ AstNode* rewriteDynamic(DynamicNode* dynamic, TransformContext* ctx) {
   visit(dynamic->into, dynamic, ctx);
   visit(dynamic->using_, dynamic, ctx);
   visit(dynamic->returning, dynamic, ctx);
-  // Without binds the statement is the host's EXECUTE IMMEDIATE as written.
-  const bool hasBinds = listCount(dynamic->into) != 0 || listCount(dynamic->using_) != 0 ||
-                        listCount(dynamic->returning) != 0 || dynamic->bulkCollect != 0;
-  if (hasBinds) {
-    raiseUnsupported("EXECUTE IMMEDIATE with INTO, USING or RETURNING not supported", "EXECUTE IMMEDIATE", dynamic,
-                     ctx->errors);
+  dynamic->hasBinds =
+      listCount(dynamic->into) != 0 || listCount(dynamic->using_) != 0 || listCount(dynamic->returning) != 0;
+  if (!dynamic->hasBinds) {
+    // The host's EXECUTE IMMEDIATE as written; SQL%ROWCOUNT reads what it changed.
+    BlockNode* outer = outermostBlockOf(dynamic);
+    if (outer != nullptr && outer->needsRowCount) captureRowCount(ctx, dynamic, outer, false);
+    return nullptr;
   }
-  return nullptr;
+  deriveBindLists(dynamic);
+  return dynamic->bulkCollect ? prepareAndFetchAll(dynamic, ctx) : prepareAndExecute(dynamic, ctx);
 }
 
-AstNode* rewriteRestrictedCall(AssignNode* /*assign*/, TransformContext* /*ctx*/) { return nullptr; }
+AstNode* rewriteRestrictedCall(AssignNode* assign, TransformContext* ctx) {
+  const AstList* value = assign->value;
+  if (value == nullptr || value->kind != astNodeList || listCount(value) == 0) return nullptr;
+  const auto* name = static_cast<const AstNode*>(listFirst(value));
+  if (!isRestrictedRoutine(tokenText(name))) return nullptr;
+  const int32_t line = assign->line;
+  auto* call = makeNode<CallNode>(astNodeCall, line);
+  call->label = assign->label;
+  call->name = listNew(hostText(tokenText(name), line));
+  if (listCount(value) == 1) {
+    call->arguments = targetArgument(assign);
+    return call;
+  }
+  if (!isCallWithArguments(value)) {
+    // Part of an expression: the procedure's result has nowhere to go.
+    raiseUnsupported("Call to package function not permitted in this context", tokenText(name), name, ctx->errors);
+    call->arguments = targetArgument(assign);
+    return call;
+  }
+  AstList* arguments = nullptr;
+  for (AstListCell* cell = listHeadCell(value)->next->next; cell != nullptr && cell->next != nullptr;
+       cell = cell->next) {
+    arguments = listAppend(arguments, hostText(tokenText(cell->item), line));
+  }
+  if (arguments != nullptr) arguments = listAppend(arguments, newTokenNode(T_COMMA, ",", line));
+  call->arguments = listConcat(arguments, targetArgument(assign));
+  return call;
+}

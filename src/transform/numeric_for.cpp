@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "host/host.h"
 #include "lexer/token_codes.h"
 
 namespace {
@@ -26,12 +27,14 @@ void checkBound(const AstList* bound, TransformContext* ctx) {
 }
 
 VarDeclNode* integerVariable(AstList* names, AstList* defaultValue, int32_t line) {
-  auto* variable = makeNode<VarDeclNode>(astNodeVarDecl, line);
-  variable->declClass = declVariable;
-  variable->names = names;
-  variable->datatype = listNew(text("INTEGER", line));
-  variable->defaultValue = defaultValue;
-  return variable;
+  return makeVariable(names, listNew(text("INTEGER", line)), defaultValue, line);
+}
+
+// FORALL i IN lo .. hi SAVE EXCEPTIONS: the option ends the upper bound's tokens.
+bool endsWithSaveExceptions(const AstList* bound) {
+  const uint32_t count = listCount(bound);
+  return count >= 3 && asciiEqualIgnoringCase(tokenText(listNth(bound, count - 1)), "SAVE") &&
+         asciiEqualIgnoringCase(tokenText(listLast(bound)), "EXCEPTIONS");
 }
 
 }  // namespace
@@ -54,6 +57,9 @@ AstNode* rewriteNumericFor(ForNode* loop, TransformContext* ctx) {
   }
   checkBound(low, ctx);
   checkBound(high, ctx);
+  if (loop->forKind == forallRange && endsWithSaveExceptions(high)) {
+    recordForallOption(loop, tokenText(listNth(high, listCount(high) - 1)), ctx);
+  }
 
   const int32_t line = loop->line;
   AstList* first = loop->reverse ? high : low;

@@ -44,6 +44,9 @@ const char* requalifyByRoutine(const AstNode* from, const char* text);
 // it, and links them to it. Nothing happens when the statement is not in a list.
 void insertStatementsAfter(TransformContext* ctx, AstNode* statement, std::initializer_list<AstNode*> items);
 
+// A generated plain variable declaration; token lists are used as given, the default may be null.
+VarDeclNode* makeVariable(AstList* names, AstList* datatype, AstList* defaultValue, int32_t line);
+
 // Generated statements; token lists are used as given.
 AssignNode* makeAssign(AstList* target, AstList* value, int32_t line);
 SignalNode* makeSignal(const char* sqlstate, AstList* message, int32_t line);
@@ -116,18 +119,27 @@ AstNode* rewriteCursorFor(ForNode* loop, TransformContext* ctx);
 // limit, both bounds evaluated once, around a WHILE whose continue target is the increment. A bound
 // that is a number too large for INTEGER is recorded as a syntax error; the rewrite goes on.
 AstNode* rewriteNumericFor(ForNode* loop, TransformContext* ctx);
-// FORALL ... INDICES OF / VALUES OF (collections.cpp).
+// FORALL ... INDICES OF / VALUES OF (collections.cpp): a block around a WHILE that steps through the
+// collection's existing indices; the collection is visited here, before its text is used.
 AstNode* rewriteForallOverCollection(ForNode* loop, TransformContext* ctx);
-// Collection methods called as statements (c.DELETE, c.TRIM, c.EXTEND).
+// Collection methods called as statements (c.DELETE, c.TRIM, c.EXTEND): host array built-ins and
+// subscripted assignments. Other calls get no replacement.
 AstNode* rewriteCollectionCall(CallNode* call, TransformContext* ctx);
-// FETCH ... BULK COLLECT INTO.
+// FETCH ... BULK COLLECT INTO: a block whose loop fetches row k into element k. The block is
+// transformed here, so the walk stores it without visiting it again.
 AstNode* rewriteBulkFetch(FetchNode* fetch, TransformContext* ctx);
-// SELECT ... BULK COLLECT INTO, its children already visited by the SELECT rewrite.
+// SELECT ... BULK COLLECT INTO, its children already visited by the SELECT rewrite: a generated cursor
+// over the query and the bulk fetch loop over it, transformed here.
 AstNode* rewriteBulkSelect(SelectNode* select, TransformContext* ctx);
+
+// FORALL ... SAVE EXCEPTIONS and INDICES OF c BETWEEN lo AND hi have no host form: recorded at the
+// loop, naming the first token it cannot take, instead of being written into its bounds.
+void recordForallOption(ForNode* loop, const char* tokenText, TransformContext* ctx);
 
 // ---- dynamic SQL and restricted calls (dynamic_sql.cpp) ----
 
-// EXECUTE IMMEDIATE, its children visited here.
+// EXECUTE IMMEDIATE, its children visited here. With binds: a block that prepares and executes the
+// text (or opens a cursor over it for BULK COLLECT), transformed here, so the walk does not visit it.
 AstNode* rewriteDynamic(DynamicNode* dynamic, TransformContext* ctx);
 // An assignment from a package function the host offers only as a procedure.
 AstNode* rewriteRestrictedCall(AssignNode* assign, TransformContext* ctx);

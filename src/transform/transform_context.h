@@ -84,6 +84,7 @@ enum ImplicitVariable : uint32_t {
   implicitExtendLast,      // EXTEND(n): one past the last index to fill
   implicitBulkIndex,       // BULK COLLECT: the next element to fetch into
   implicitBulkLimit,       // BULK COLLECT ... LIMIT: the most rows to fetch
+  implicitStatementText,   // EXECUTE IMMEDIATE with binds: the text prepared (long form of its type)
   implicitVariableCount
 };
 
@@ -97,6 +98,9 @@ struct ImplicitVariableRow {
 const ImplicitVariableRow& implicitVariable(ImplicitVariable which);
 // declareImplicitVariable with the row of `which`.
 void declareImplicit(BlockNode* block, ImplicitVariable which);
+
+// A number, a string or NULL: a default the host takes in the declaration itself.
+bool isLiteralToken(const void* item);
 
 // Moves a non-literal variable default into an assignment at the start of the owning block; in a
 // package wraps it in parentheses instead; in a record type it is recorded as unsupported.

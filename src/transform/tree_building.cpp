@@ -154,6 +154,15 @@ void insertStatementsAfter(TransformContext* ctx, AstNode* statement, std::initi
   }
 }
 
+VarDeclNode* makeVariable(AstList* names, AstList* datatype, AstList* defaultValue, int32_t line) {
+  auto* variable = makeNode<VarDeclNode>(astNodeVarDecl, line);
+  variable->declClass = declVariable;
+  variable->names = names;
+  variable->datatype = datatype;
+  variable->defaultValue = defaultValue;
+  return variable;
+}
+
 AssignNode* makeAssign(AstList* target, AstList* value, int32_t line) {
   auto* assign = makeNode<AssignNode>(astNodeAssign, line);
   assign->target = target;

@@ -555,15 +555,17 @@ void visitExceptionDecl(AstNode* node, TransformContext* ctx) {
   exception->nameLength = summedNameLength(exception->name);
 }
 
+// The dynamic-statement and bulk rewrites transform what they build themselves (some of it must change
+// after the transformation), so their results are stored without a second visit.
 void visitDynamic(AstNode* node, TransformContext* ctx) {
   auto* dynamic = static_cast<DynamicNode*>(node);
-  adoptReplacement(&dynamic->replacement, rewriteDynamic(dynamic, ctx), node, ctx);
+  dynamic->replacement = rewriteDynamic(dynamic, ctx);
 }
 
 void visitFetch(AstNode* node, TransformContext* ctx) {
   auto* fetch = static_cast<FetchNode*>(node);
   if (fetch->bulkCollect) {
-    adoptReplacement(&fetch->replacement, rewriteBulkFetch(fetch, ctx), node, ctx);
+    fetch->replacement = rewriteBulkFetch(fetch, ctx);
     return;
   }
   visit(fetch->cursor, node, ctx);
@@ -605,7 +607,8 @@ void visitRaise(AstNode* node, TransformContext* ctx) { rewriteRaise(static_cast
 
 void visitSelect(AstNode* node, TransformContext* ctx) {
   auto* select = static_cast<SelectNode*>(node);
-  adoptReplacement(&select->generated, rewriteSelect(select, ctx), node, ctx);
+  // Only a BULK COLLECT select has a replacement, transformed by its rewrite.
+  select->generated = rewriteSelect(select, ctx);
 }
 
 void visitSqlStmt(AstNode* node, TransformContext* ctx) { rewriteSqlStmt(static_cast<SqlStmtNode*>(node), ctx); }

@@ -35,6 +35,15 @@ const char* const inputs[] = {
     "CREATE OR REPLACE TYPE pt AS OBJECT (x NUMBER, y NUMBER := 0)",  // a record default is refused
     "CREATE TYPE ids AS TABLE OF NUMBER",
     "BEGIN p(1, 2); END;",
+    // Collection methods, FORALL over a collection, the bulk fetch with its row-count handler.
+    "CREATE PROCEDURE b(n OUT INTEGER) IS CURSOR c IS SELECT a FROM t; x xs;\n"
+    "BEGIN\n  x.EXTEND(2, 1); x.TRIM; x.DELETE(1, 2);\n  FETCH c BULK COLLECT INTO x LIMIT 10;\n"
+    "  FORALL i IN VALUES OF x DELETE FROM t WHERE a = i;\n  n := SQL%ROWCOUNT;\nEND;",
+    // Dynamic statements with binds, BULK COLLECT through a prepared cursor, a bulk select and the
+    // restricted calls, one of them rejected.
+    "CREATE PROCEDURE d(s IN VARCHAR2) IS x xs; n INTEGER;\n"
+    "BEGIN\n  EXECUTE IMMEDIATE s INTO n USING IN 1, OUT n;\n  EXECUTE IMMEDIATE 'q' BULK COLLECT INTO x USING n;\n"
+    "  SELECT a BULK COLLECT INTO x FROM t;\n  n := DBMS_SQL.EXECUTE(n);\n  n := DBMS_SQL.LAST_ROW_COUNT + 1;\nEND;",
     "DROP PACKAGE pk",
     "BEGIN IF x THEN NULL; END; END;",       // syntax error with an expected-token list
     "BEGIN x := 'never closed; END;",        // lexical records at end of input

@@ -1,0 +1,377 @@
+// Collections, bulk operations and dynamic SQL: the parts of their rewrites that the generated text
+// alone does not show (bind-list commas, the statement text's type, the row count a failed bulk fetch
+// leaves, restricted-call shapes, names qualified by enclosing routines), their error records as the
+// caller's SQLCA reports them, and deeply nested uses of them.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "entry/entry.h"
+#include "lexer/token_codes.h"
+#include "parser/parser.h"
+#include "pool/pool.h"
+#include "transform/rewrites.h"
+#include "transform/transform.h"
+
+namespace {
+
+// Parses and transforms one program, keeping the tree for inspection.
+class Rewritten : public ::testing::Test {
+ protected:
+  void SetUp() override { contextInit(&recovery); }
+  void TearDown() override { contextRelease(); }
+
+  AstNode* transform(const char* text) {
+    completeSettings(&settings, nullptr);
+    ParseContext parse{};
+    parse.settings = &settings;
+    parse.text = text;
+    parse.errors = &errors;
+    EXPECT_EQ(parseRequest(&parse), 0) << text;
+    EXPECT_EQ(errors, nullptr) << errors->message;
+    if (parse.root == nullptr) return nullptr;
+    transformTree(parse.root, &settings, &errors);
+    return static_cast<AstNode*>(listFirst(parse.root));
+  }
+
+  RecoveryPoint recovery;
+  SessionSettings settings{};
+  CompileError* errors = nullptr;
+};
+
+std::string joined(const AstList* list) {
+  std::string text;
+  for (AstListCell* cell = listHeadCell(list); cell != nullptr; cell = cell->next) {
+    if (!text.empty()) text += ' ';
+    const char* item = tokenText(cell->item);
+    text += item != nullptr ? item : "?";
+  }
+  return text;
+}
+
+// The first node of `kind` in the tree as the parser built it (replacements are not walked).
+AstNode* firstOfKind(AstNode* root, AstNodeKind kind) {
+  struct Search {
+    AstNodeKind kind;
+    AstNode* found;
+  } search{kind, nullptr};
+  walkTree(
+      root,
+      [](AstNode* node, void* arg) {
+        auto* s = static_cast<Search*>(arg);
+        if (s->found == nullptr && node->kind == s->kind) s->found = node;
+      },
+      &search);
+  return search.found;
+}
+
+std::vector<std::string> errorMessages(const CompileError* errors) {
+  std::vector<std::string> messages;
+  for (const CompileError* e = errors; e != nullptr; e = e->next) messages.emplace_back(e->message);
+  return messages;
+}
+
+template <typename T>
+T* nth(const AstList* list, uint32_t n) {
+  return static_cast<T*>(listNth(list, n));
+}
+
+// With SQL%ROWCOUNT read, the count of rows fetched is set after the loop and, through an OTHERS
+// handler that re-raises, also when a fetch fails; the handler body is wrapped into a block once.
+TEST_F(Rewritten, BulkFetchLeavesTheRowCountAlsoWhenItFails) {
+  for (const bool readsRowCount : {true, false}) {
+    SCOPED_TRACE(readsRowCount);
+    errors = nullptr;
+    AstNode* program = transform(readsRowCount ? "CREATE PROCEDURE p (n OUT INTEGER) IS CURSOR c IS SELECT a FROM t;\n"
+                                                 "  x xs;\nBEGIN\n  FETCH c BULK COLLECT INTO x LIMIT 5;\n"
+                                                 "  n := SQL%ROWCOUNT;\nEND;"
+                                               : "CREATE PROCEDURE p (n OUT INTEGER) IS CURSOR c IS SELECT a FROM t;\n"
+                                                 "  x xs;\nBEGIN\n  FETCH c BULK COLLECT INTO x LIMIT 5;\nEND;");
+    auto* fetch = static_cast<FetchNode*>(firstOfKind(program, astNodeFetch));
+    ASSERT_NE(fetch, nullptr);
+    ASSERT_NE(fetch->replacement, nullptr);
+    ASSERT_EQ(fetch->replacement->kind, astNodeBlock);
+    auto* block = static_cast<BlockNode*>(fetch->replacement);
+    // The emptying assignment keeps the bare name; the fetch in the loop stores row k into element k.
+    EXPECT_EQ(joined(nth<AssignNode>(block->statements, 1)->target), "x");
+    auto* loop = nth<LoopNode>(block->statements, 3);
+    ASSERT_EQ(loop->kind, astNodeLoop);
+    auto* row = nth<FetchNode>(loop->statements, 3);
+    ASSERT_EQ(row->kind, astNodeFetch);
+    EXPECT_EQ(joined(row->into), "x[SYSKELINTERNAL_BULKCOLLECT_INDEX]");
+    EXPECT_TRUE(row->generated);
+    if (!readsRowCount) {
+      EXPECT_EQ(listCount(block->statements), 3u);
+      EXPECT_EQ(block->handlers, nullptr);
+      continue;
+    }
+    auto* after = nth<AssignNode>(block->statements, 4);
+    ASSERT_EQ(after->kind, astNodeAssign);
+    EXPECT_EQ(joined(after->target) + " := " + joined(after->value),
+              "SYSKELINTERNAL_ROWCOUNT := SYSKELINTERNAL_BULKCOLLECT_INDEX - 1");
+    ASSERT_EQ(listCount(block->handlers), 1u);
+    auto* handler = nth<HandlerNode>(block->handlers, 1);
+    // OTHERS as written, or the host's SQLEXCEPTION once the handler rewrite has named it.
+    const std::string condition = joined(nth<AstList>(handler->conditions, 1));
+    EXPECT_TRUE(condition == "OTHERS" || condition == "SQLEXCEPTION") << condition;
+    ASSERT_EQ(listCount(handler->statements), 1u);
+    auto* body = nth<BlockNode>(handler->statements, 1);
+    ASSERT_EQ(body->kind, astNodeBlock);
+    ASSERT_EQ(listCount(body->statements), 2u);
+    auto* saved = nth<AssignNode>(body->statements, 1);
+    EXPECT_EQ(joined(saved->target) + " := " + joined(saved->value),
+              "SYSKELINTERNAL_ROWCOUNT := SYSKELINTERNAL_BULKCOLLECT_INDEX - 1");
+    auto* resignal = nth<SignalNode>(body->statements, 2);
+    ASSERT_EQ(resignal->kind, astNodeSignal);
+    EXPECT_TRUE(resignal->isResignal);
+  }
+}
+
+// FORALL over a collection keeps its label on the block that replaces it; the WHILE inside stands for
+// the FORALL (its source loop) and advances as its last statement, the target a CONTINUE must reach.
+TEST_F(Rewritten, ForallOverACollectionAdvancesAsItsLastStatement) {
+  for (const char* kind : {"INDICES", "VALUES"}) {
+    SCOPED_TRACE(kind);
+    errors = nullptr;
+    const std::string text =
+        std::string("BEGIN\n  <<apply>>\n  FORALL i IN ") + kind + " OF pkg.ids\n    DELETE FROM t WHERE id = i;\nEND;";
+    AstNode* program = transform(text.c_str());
+    auto* loop = static_cast<ForNode*>(firstOfKind(program, astNodeFor));
+    ASSERT_NE(loop, nullptr);
+    ASSERT_NE(loop->replacement, nullptr);
+    auto* block = static_cast<BlockNode*>(loop->replacement);
+    EXPECT_STREQ(block->label, "apply");
+    auto* whileLoop = nth<WhileNode>(block->statements, 1);
+    ASSERT_EQ(whileLoop->kind, astNodeWhile);
+    EXPECT_EQ(whileLoop->sourceLoop, loop);
+    auto* next = static_cast<AssignNode*>(listLast(whileLoop->statements));
+    EXPECT_EQ(whileLoop->continueTarget, next);
+    const bool values = std::strcmp(kind, "VALUES") == 0;
+    // VALUES OF steps a generated position and hands its element to the loop variable first.
+    const std::string position = values ? joined(nth<VarDeclNode>(block->declarations, 1)->names) : "i";
+    EXPECT_EQ(values, position != "i");
+    EXPECT_EQ(joined(next->target) + " := " + joined(next->value),
+              position + " := SYSKEL.ARRAY_NEXT( pkg.ids ,  " + position + " )");
+    EXPECT_EQ(joined(whileLoop->condition), position + "  IS NOT NULL");
+    EXPECT_EQ(listCount(whileLoop->statements), values ? 3u : 2u);
+    if (values) {
+      auto* element = nth<AssignNode>(whileLoop->statements, 1);
+      EXPECT_EQ(joined(element->target) + " := " + joined(element->value), "i := pkg.ids [ " + position + " ]");
+      EXPECT_EQ(joined(nth<VarDeclNode>(block->declarations, 2)->names), "i");
+    }
+    EXPECT_EQ(errors, nullptr);
+  }
+}
+
+// Each bind list gets a comma before every argument but the first it was given: an OUT argument
+// follows the INTO targets directly, and RETURNING targets are appended as they stand.
+TEST_F(Rewritten, BindListsTakeTheirCommasPerList) {
+  struct Case {
+    const char* statement;
+    const char* inputs;
+    const char* outputs;
+    const char* textType;
+  };
+  const Case cases[] = {
+      {"EXECUTE IMMEDIATE s USING IN a, OUT b, IN OUT c;", "a , c", "b , c", "CLOB(1M)"},
+      {"EXECUTE IMMEDIATE 'x' INTO v, w USING OUT b, d;", "d", "v , w b", "VARCHAR(32672)"},
+      {"EXECUTE IMMEDIATE 42 USING a RETURNING INTO r1, r2;", "a", "r1 , r2", "VARCHAR(32672)"},
+      {"EXECUTE IMMEDIATE NULL USING IN OUT a, IN OUT b;", "a , b", "a , b", "VARCHAR(32672)"},
+      {"EXECUTE IMMEDIATE 'a' || s INTO v;", "", "v", "CLOB(1M)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.statement);
+    errors = nullptr;
+    const std::string text = std::string("BEGIN\n  ") + c.statement + "\nEND;";
+    AstNode* program = transform(text.c_str());
+    auto* dynamic = static_cast<DynamicNode*>(firstOfKind(program, astNodeDynamic));
+    ASSERT_NE(dynamic, nullptr);
+    EXPECT_TRUE(dynamic->hasBinds);
+    EXPECT_EQ(joined(dynamic->inputs), c.inputs);
+    EXPECT_EQ(joined(dynamic->outputs), c.outputs);
+    ASSERT_NE(dynamic->replacement, nullptr);
+    auto* block = static_cast<BlockNode*>(dynamic->replacement);
+    auto* statementText = nth<VarDeclNode>(block->declarations, 1);
+    EXPECT_EQ(joined(statementText->names), "SYSKELINTERNAL_STMT_TEXT");
+    EXPECT_EQ(joined(statementText->datatype), c.textType);
+    auto* execute = nth<ExecuteNode>(block->statements, 2);
+    ASSERT_EQ(execute->kind, astNodeExecute);
+    EXPECT_EQ(joined(execute->into), c.outputs);
+    EXPECT_EQ(joined(execute->using_), c.inputs);
+    EXPECT_EQ(errors, nullptr);
+  }
+}
+
+// An assignment from a restricted function becomes a CALL with the target last; only a lone name or a
+// name with an argument list that closes at the end of the value has that form.
+TEST_F(Rewritten, RestrictedFunctionsBecomeCallsWithTheTargetLast) {
+  struct Case {
+    const char* assignment;
+    const char* call;  // name and arguments, or null for no replacement
+    bool rejected;
+  };
+  const Case cases[] = {
+      {"n := DBMS_SQL.EXECUTE(c);", "DBMS_SQL.EXECUTE ( c , n )", false},
+      {"c := dbms_sql.open_cursor;", "dbms_sql.open_cursor ( c )", false},
+      {"n := UTL_SMTP.NOOP();", "UTL_SMTP.NOOP ( n )", false},
+      {"r := UTL_SMTP.HELO(conn, f('a', 'b'));", "UTL_SMTP.HELO ( conn , f ( 'a' , 'b' ) , r )", false},
+      {"a(i) := DBMS_SQL.FETCH_ROWS(c);", "DBMS_SQL.FETCH_ROWS ( c , a [ i ] )", false},
+      {"n := DBMS_SQL.EXECUTE(c) + 1;", "DBMS_SQL.EXECUTE ( n )", true},
+      {"n := DBMS_SQL.EXECUTE(c) + g(1);", "DBMS_SQL.EXECUTE ( n )", true},
+      {"n := DBMS_SQL.LAST_ROW_COUNT * 2;", "DBMS_SQL.LAST_ROW_COUNT ( n )", true},
+      {"f := UTL_FILE.FOPEN('d', 'f', 'w');", nullptr, false},
+      {"n := DBMS_SQL.EXECUTE_AND_FETCHX(c);", nullptr, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.assignment);
+    errors = nullptr;
+    const std::string text = std::string("BEGIN\n  ") + c.assignment + "\nEND;";
+    AstNode* program = transform(text.c_str());
+    auto* assign = static_cast<AssignNode*>(firstOfKind(program, astNodeAssign));
+    ASSERT_NE(assign, nullptr);
+    if (c.call == nullptr) {
+      EXPECT_EQ(assign->replacement, nullptr);
+      EXPECT_EQ(errors, nullptr);
+      continue;
+    }
+    ASSERT_NE(assign->replacement, nullptr);
+    ASSERT_EQ(assign->replacement->kind, astNodeCall);
+    auto* call = static_cast<CallNode*>(assign->replacement);
+    EXPECT_EQ(joined(call->name) + " ( " + joined(call->arguments) + " )", c.call);
+    if (!c.rejected) {
+      EXPECT_EQ(errors, nullptr);
+      continue;
+    }
+    ASSERT_NE(errors, nullptr);
+    EXPECT_STREQ(errors->message, "Call to package function not permitted in this context");
+    EXPECT_EQ(errors->domain, unsupportedFeature);
+    EXPECT_EQ(errors->line, 2);
+    EXPECT_EQ(std::string(errors->detail), joined(call->name));
+    EXPECT_EQ(std::string(errors->nearText), joined(call->name));
+    EXPECT_EQ(errors->next, nullptr);
+  }
+}
+
+// p.x names the x of the nearest enclosing routine called p, its body's label standing for p, unless x
+// is a parameter of that routine; functions and triggers qualify the same way.
+TEST_F(Rewritten, NamesQualifiedByEnclosingRoutinesOfEveryKind) {
+  AstNode* program = transform(
+      "CREATE PROCEDURE outer_p (total IN NUMBER) IS\n"
+      "  PROCEDURE inner_p (n IN NUMBER) IS BEGIN NULL; END;\n"
+      "BEGIN\n  NULL;\nEND;");
+  auto* outer = static_cast<CreateProcNode*>(program);
+  auto* inner = nth<CreateProcNode>(static_cast<BlockNode*>(outer->body)->declarations, 1);
+  ASSERT_EQ(inner->kind, astNodeCreateProc);
+  const AstNode* innerUse = nth<AstNode>(static_cast<BlockNode*>(inner->body)->statements, 1);
+  const std::string outerLabel = static_cast<BlockNode*>(outer->body)->label;
+  const std::string innerLabel = static_cast<BlockNode*>(inner->body)->label;
+  ASSERT_NE(outerLabel, innerLabel);
+  EXPECT_EQ(requalifyByRoutine(innerUse, "inner_p.cnt"), innerLabel + ".cnt");
+  EXPECT_EQ(requalifyByRoutine(innerUse, "OUTER_P.cnt.x"), outerLabel + ".cnt.x");
+  EXPECT_STREQ(requalifyByRoutine(innerUse, "outer_p.total"), "outer_p.total");
+  EXPECT_STREQ(requalifyByRoutine(innerUse, "inner_p.n"), "inner_p.n");
+  EXPECT_STREQ(requalifyByRoutine(innerUse, "\"outer_p.cnt\""), "\"outer_p.cnt\"");
+
+  errors = nullptr;
+  auto* function =
+      static_cast<CreateFuncNode*>(transform("CREATE FUNCTION f (a IN NUMBER) RETURN NUMBER IS BEGIN RETURN a; END;"));
+  const AstNode* ret = nth<AstNode>(static_cast<BlockNode*>(function->body)->statements, 1);
+  EXPECT_STREQ(requalifyByRoutine(ret, "f.local"), "SYSKELINTERNAL_BLOCK.local");
+  EXPECT_STREQ(requalifyByRoutine(ret, "F.a"), "F.a");
+}
+
+// The three records a caller sees for the bad input of these rewrites, with the fields the SQLCA takes
+// from them.
+TEST(CollectionErrors, ReachTheCallerThroughTheSqlca) {
+  struct Case {
+    const char* text;
+    int sqlcode;
+    const char* message;
+    int line;
+    int point;
+  };
+  const Case cases[] = {
+      {"CREATE PROCEDURE p IS x xs; n INTEGER;\nBEGIN\n  x.EXTEND(n + 1);\nEND;", -142, "Unsupported PL/SQL statement",
+       3, 499},
+      {"CREATE PROCEDURE p IS n INTEGER;\nBEGIN\n\n  n := DBMS_SQL.FETCH_ROWS(1) - 1;\nEND;", -142,
+       "Unsupported PL/SQL statement", 4, 499},
+      {"BEGIN\n  FOR i IN 1 ..\n 2147483648 LOOP NULL; END LOOP;\nEND;", -104,
+       "2147483648\xFFINTEGER value out of range\xFF", 3, 488},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    std::vector<char> storage(sizeof(uint32_t) + XCOMP_MAX_STATEMENT + 1);
+    auto* statement = reinterpret_cast<XcompStatement*>(storage.data());
+    statement->length = static_cast<uint32_t>(std::strlen(c.text));
+    std::memcpy(statement->text, c.text, statement->length);
+    SQLCA sqlca;
+    clearSqlca(&sqlca);
+    const XcompOptions options{XCOMP_MODE_COMPILE_ONLY};
+    EXPECT_EQ(xcomp2(statement, &options, &sqlca), 1);
+    EXPECT_EQ(sqlca.sqlcode, c.sqlcode);
+    EXPECT_EQ(std::string(sqlca.sqlstate, 5), "42601");
+    EXPECT_EQ(std::string(sqlca.sqlerrmc, sqlca.sqlerrml), c.message);
+    EXPECT_EQ(sqlca.sqlerrd[2], c.line);
+    EXPECT_EQ(sqlca.sqlerrd[4], c.point);
+    EXPECT_EQ(sqlca.sqlcaid[5], 'L');
+  }
+  // Through the driver the records keep what the SQLCA leaves out: the feature named and the bound.
+  XcompResult* results = nullptr;
+  CompileError* errors = nullptr;
+  compileStatement("BEGIN\n  x.EXTEND(1, 2, 3);\n  FOR i IN REVERSE 99999999999 .. 1 LOOP NULL; END LOOP;\nEND;",
+                   &results, &errors, nullptr);
+  ASSERT_NE(errors, nullptr);
+  // In the order the walk meets them.
+  EXPECT_EQ(errorMessages(errors),
+            (std::vector<std::string>{"EXTEND argument is not a constant or a variable", "syntax error"}));
+  EXPECT_STREQ(errors->detail, "EXTEND");
+  EXPECT_EQ(errors->nearText, nullptr);
+  EXPECT_EQ(errors->line, 2);
+  ASSERT_NE(errors->next, nullptr);
+  EXPECT_STREQ(errors->next->detail, "99999999999");
+  EXPECT_STREQ(errors->next->nearText, "INTEGER value out of range");
+  EXPECT_STREQ(errors->next->extra, "");
+  EXPECT_EQ(errors->next->line, 3);
+  releaseCompilation(&results, &errors);
+}
+
+// Bulk fetches, FORALL over collections and dynamic statements nested hundreds deep translate without
+// a record, each at its own depth with names of its own.
+TEST(CollectionNesting, DeeplyNestedBulkAndDynamicConstructsTranslate) {
+  constexpr int depth = 150;
+  std::string text = "CREATE PROCEDURE deep IS CURSOR c IS SELECT a FROM t; x xs; BEGIN\n";
+  for (int i = 0; i < depth; ++i) {
+    text += "LOOP FETCH c BULK COLLECT INTO x LIMIT 10;\n";
+    text += "FORALL k IN VALUES OF x EXECUTE IMMEDIATE 'DELETE FROM t WHERE a = :1' USING k;\n";
+  }
+  for (int i = 0; i < depth; ++i) text += "EXIT; END LOOP;\n";
+  text += "END;";
+  XcompResult* results = nullptr;
+  CompileError* errors = nullptr;
+  compileStatement(text.c_str(), &results, &errors, nullptr);
+  EXPECT_EQ(errors, nullptr) << (errors != nullptr ? errors->message : "");
+  ASSERT_NE(results, nullptr);
+  const std::string out(results->text, results->length);
+  // One prepared statement per level, each under a name no other generated object has.
+  std::set<std::string> names;
+  size_t prepares = 0;
+  for (size_t at = out.find("PREPARE "); at != std::string::npos; at = out.find("PREPARE ", at + 1)) {
+    ++prepares;
+    names.insert(out.substr(at + 8, out.find(' ', at + 8) - at - 8));
+  }
+  EXPECT_EQ(prepares, static_cast<size_t>(depth));
+  EXPECT_EQ(names.size(), static_cast<size_t>(depth));
+  size_t labels = 0;
+  for (size_t at = out.find(": LOOP"); at != std::string::npos; at = out.find(": LOOP", at + 1)) {
+    const size_t start = out.find_first_not_of(' ', out.rfind('\n', at) + 1);
+    EXPECT_EQ(names.count(out.substr(start, at - start)), 0u) << "a loop label reuses a statement's name";
+    labels += out.compare(start, 15, "SYSKELINTERNAL_") == 0 ? 1 : 0;
+  }
+  EXPECT_EQ(labels, static_cast<size_t>(2 * depth));  // each level's own loop and its fetch loop
+  releaseCompilation(&results, &errors);
+}
+
+}  // namespace
