@@ -33,7 +33,7 @@ run: build
 # Every test, in the normal build and again under AddressSanitizer and UndefinedBehaviorSanitizer;
 # the concurrent calls once more under ThreadSanitizer.
 test: build build-asan build-tsan
-	TSAN_OPTIONS=halt_on_error=1 ./$(TSAN_BUILD)/unit_tests --gtest_filter='Threads*:Context*'
+	TSAN_OPTIONS=halt_on_error=1 ./$(TSAN_BUILD)/unit_tests --gtest_filter='Threads*:Context*:SmallStacks.Concurrent*'
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j$(JOBS)
 

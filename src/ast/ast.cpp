@@ -529,6 +529,7 @@ bool isSkippedByWalk(uint32_t kind) {
 
 void walkTree(AstNode* node, TreeVisitor fn, void* arg) {
   while (node != nullptr && node->kind < astNodeKindCount && !isSkippedByWalk(node->kind)) {
+    checkStackRoom(node->line);
     fn(node, arg);
     if (node->kind == astNodeList) {
       AstListCell* cell = static_cast<AstList*>(node)->head;

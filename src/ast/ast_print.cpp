@@ -65,6 +65,7 @@ class TreePrinter {
       out_.append("null\n");
       return;
     }
+    checkStackRoom(n->line);
     if (n->kind == astNodeList) {
       list(static_cast<const AstList*>(n), depth);
       return;

@@ -50,6 +50,9 @@ CompileError* recordError(CompileError** chain, const char* message, uint32_t do
 
 // The message of every syntax-domain record, the parser's and the transformer's alike.
 inline constexpr char syntaxErrorMessage[] = "syntax error";
+// The statement-too-big record of a program nested deeper than the compiler takes (the parser's BEGIN
+// limit) or than the calling thread's stack lets it walk.
+inline constexpr char maxNestingMessage[] = "Max nexting depth exceeded";
 
 // syntaxErrorMessage in the syntax domain with pool copies of the three texts.
 void raiseSyntaxError(int32_t line, const char* detail, const char* nearText, const char* extra, CompileError** chain);

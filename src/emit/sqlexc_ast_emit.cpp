@@ -161,6 +161,7 @@ XcompResult* emitProgram(AstNode* root, void* /*emitHandle*/, const char* termin
 
 void emitNode(AstNode* node, EmitContext* ctx) {
   if (node == nullptr || node->kind >= astNodeKindCount) return;
+  checkStackRoom(node->line);
   const EmitWriter writer = emitWriters[node->kind];
   if (writer != nullptr) writer(node, ctx);
 }

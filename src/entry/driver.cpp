@@ -52,9 +52,18 @@ void compileStatementWithViews(const char* text, XcompResult** results, CompileE
     contextInit(&recovery);
     runStages(text, results, errors, settings, views);
   } catch (const PoolExhausted& exhausted) {
-    // Whatever the stages produced is discarded with the pool; only the static record comes back.
     *results = nullptr;
-    *errors = const_cast<CompileError*>(exhausted.code == 3 ? &internalErrorRecord : &oomError);
+    if (exhausted.code == recoveryStackExhausted) {
+      // The pool is intact: the walk stopped before the stack ran out, so the report can be recorded
+      // like any other, after whatever the stages found before.
+      try {
+        raiseStatementTooBig(maxNestingMessage, exhausted.line < 0 ? -1 : exhausted.line + 1, errors);
+        return;
+      } catch (const PoolExhausted&) {
+      }
+    }
+    // Whatever the stages produced is discarded with the pool; only the static record comes back.
+    *errors = const_cast<CompileError*>(exhausted.code == recoveryInternal ? &internalErrorRecord : &oomError);
   } catch (...) {
     *results = nullptr;
     *errors = const_cast<CompileError*>(&internalErrorRecord);

@@ -60,6 +60,10 @@ bool asciiEqualIgnoringCase(const char* a, const char* b);
 // The same over the first n bytes of each (shorter strings compare up to their NUL).
 bool asciiEqualIgnoringCaseN(const char* a, const char* b, size_t n);
 
+// Bytes of the calling thread's stack left below the caller's frame; SIZE_MAX when the platform does
+// not tell the stack's bounds.
+size_t hostStackRemaining();
+
 // snprintf that always NUL-terminates (when size > 0) and returns the length written.
 int hostSnprintf(char* buffer, size_t size, const char* format, ...) __attribute__((format(printf, 3, 4)));
 

@@ -277,7 +277,7 @@ Value enterBlock(ParseContext* ctx, const Value& begin) {
   ctx->blockDepth += 1;
   // Recorded when the limit is first passed, not again for every deeper level of the same nesting.
   if (ctx->blockDepth == maxBlockDepth + 1) {
-    reportErrorInDomain(ctx, "Max nexting depth exceeded", begin.line, statementTooBig, nullptr);
+    reportErrorInDomain(ctx, maxNestingMessage, begin.line, statementTooBig, nullptr);
   }
   return pointerValue(nullptr, begin.line, begin.line);
 }

@@ -11,12 +11,28 @@ struct RecoveryPoint {
   int armed = 1;
 };
 
-// Unwinds from an allocation that cannot be met to the compile driver, the only place that catches it.
-// code: 1 the host refused memory or the thread slot failed, 2 a single request of 2^31 bytes or more,
-// 3 an internal inconsistency a stage detected.
+// Why a compilation unwound to the compile driver.
+enum RecoveryCode : int {
+  recoveryHostRefused = 1,     // the host refused memory, or the thread slot failed
+  recoveryTooLarge = 2,        // a single request of 2^31 bytes or more
+  recoveryInternal = 3,        // an internal inconsistency a stage detected
+  recoveryStackExhausted = 4,  // the tree nests deeper than the calling thread's stack can walk
+};
+
+// Unwinds from an allocation that cannot be met (or a walk that would overrun the thread's stack) to the
+// compile driver, the only place that catches it. `line` is the zero-based source line of the node the
+// walk had reached, or -1.
 struct PoolExhausted {
   int code;
+  int32_t line = -1;
 };
+
+// The recursive walks over the tree (the transformer, the emitter, walkTree) call this once per level:
+// with less than stackReserve bytes of the thread's stack left it unwinds with recoveryStackExhausted,
+// naming `line`, so that deep nesting on an engine thread with a small stack fails cleanly instead of
+// overrunning it. On a thread with room to spare it costs one comparison.
+void checkStackRoom(int32_t line);
+constexpr size_t stackReserve = 32 * 1024;
 
 struct Pool;
 

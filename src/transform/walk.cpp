@@ -702,6 +702,7 @@ void transformTree(AstList* root, const SessionSettings* settings, CompileError*
 
 void transformNode(AstNode* node, AstNode* parent, TransformContext* ctx) {
   if (node == nullptr || node->kind >= astNodeKindCount) return;
+  checkStackRoom(node->line);
   node->parent = parent;
   const TransformVisitor visitor = transformVisitors[node->kind];
   if (visitor != nullptr) visitor(node, ctx);
