@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "entry/entry.h"
+#include "execute.h"
 #include "xcomp2.h"
 
 namespace {
@@ -31,6 +32,7 @@ const char* const usageText =
     "  --trace-parser        write the parser's trace to standard error\n"
     "  --print-tokens        list the tokens of each request instead of compiling\n"
     "  --print-tree          print the syntax tree of each request instead of compiling\n"
+    "%s"
     "  --help                show this text\n"
     "  --version             show the version\n";
 
@@ -49,6 +51,7 @@ struct Options {
   bool traceParser = false;
   bool printTokens = false;
   bool printTree = false;
+  ExecuteOptions execute;
 };
 
 struct Request {
@@ -78,6 +81,7 @@ struct Outcome {
   std::vector<ErrorCopy> errors;
   std::vector<std::pair<uint32_t, std::string>> results;
   std::string view;
+  bool executed = false;  // the statements ran; sqlca is the run's outcome
 };
 
 [[noreturn]] void usageError(const std::string& message) {
@@ -146,7 +150,7 @@ bool convertText(const std::string& in, uint16_t from, uint16_t to, std::string*
   return true;
 }
 
-Outcome compileRequest(const Options& options, const std::string& utf8Text) {
+Outcome compileRequest(const Options& options, const std::string& utf8Text, const std::string& callerText) {
   Outcome outcome;
   clearSqlca(&outcome.sqlca);
   SessionSettings settings =
@@ -188,6 +192,11 @@ Outcome compileRequest(const Options& options, const std::string& utf8Text) {
       setSqlcaFailure(&outcome.sqlca, -901, "58004", "failed cpcv", 579);
     }
     outcome.results.emplace_back(r->domain, text);
+  }
+  if (options.execute.enabled && outcome.ok && !viewing) {
+    outcome.sqlca = executeRequest(options.execute, results, callerText, options.codePage);
+    outcome.executed = true;
+    outcome.ok = outcome.sqlca.sqlcode >= 0;
   }
   if (options.dump) {
     appendDumpRecord(options.codePage, options.stringUnits, options.compatMode, options.ncharMapping, utf8Text.c_str(),
@@ -386,8 +395,9 @@ Options parseOptions(int argc, char** argv) {
       options.printTokens = true;
     } else if (arg == "--print-tree") {
       options.printTree = true;
+    } else if (takeExecuteOption(arg, value, &options.execute)) {
     } else if (arg == "--help") {
-      std::fputs(usageText, stdout);
+      std::printf(usageText, executeUsage);
       std::exit(0);
     } else if (arg == "--version") {
       std::printf("xcomp %s\n", XCOMP_VERSION);
@@ -428,7 +438,7 @@ int main(int argc, char** argv) {
         if (status == 0) status = 1;
         continue;
       }
-      const Outcome outcome = compileRequest(options, text);
+      const Outcome outcome = compileRequest(options, text, request.text);
       if (options.json) {
         const std::string line = jsonOutcome(shownName, request, outcome);
         std::fwrite(line.data(), 1, line.size(), out);
@@ -442,9 +452,10 @@ int main(int argc, char** argv) {
             // A statement that ends without a newline (the single CALL form) must not run into the next.
             if (!result.second.empty() && result.second.back() != '\n') std::fputc('\n', out);
           }
-        } else {
+        } else if (!outcome.executed) {
           reportErrors(shownName, request, outcome);
         }
+        if (outcome.executed) reportExecution(shownName, request.firstLine, outcome.sqlca);
       }
       if (!outcome.ok && status == 0) status = 1;
     }
