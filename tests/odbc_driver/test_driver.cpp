@@ -355,7 +355,8 @@ DRIVER_API SQLRETURN SQLDisconnect(SQLHDBC handle) {
   if (faulted("SQLDisconnect", "", connection, connection, &rc) && rc < 0) return rc;
   connection->connected = false;
   // The unit of work is the caller's: closing this connection neither commits nor rolls it back.
-  driverState.work.insert(driverState.work.end(), connection->work.begin(), connection->work.end());
+  if (driverState.keepWork)
+    driverState.work.insert(driverState.work.end(), connection->work.begin(), connection->work.end());
   for (const auto& mark : connection->savepoints) driverState.savepoints.push_back(mark.first);
   connection->work.clear();
   connection->savepoints.clear();

@@ -46,6 +46,7 @@ struct TestDriver {
   bool wrapReturnsNull = false;
   bool wrapReturnsNoRow = false;
   bool logCalls = true;  // off for runs long enough that the log itself would grow the heap
+  bool keepWork = true;  // off: what connections leave in place is forgotten (benchmarks)
 
   void reset() {
     faults.clear();
@@ -58,6 +59,7 @@ struct TestDriver {
     wrapReturnsNull = false;
     wrapReturnsNoRow = false;
     logCalls = true;
+    keepWork = true;
   }
 };
 

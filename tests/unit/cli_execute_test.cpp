@@ -126,7 +126,9 @@ TEST(CliExecute, DataSourceByNameOrConnectionString) {
 
 TEST(CliExecute, AnotherDriversFailuresAreReportedPerRequest) {
   if (std::string(XCOMP_SQLITE_ODBC).empty()) GTEST_SKIP() << "libsqliteodbc is not installed";
-  const CliRun run = xcomp("sqlite.ini", "--execute", deployment);
+  // What SQLite's driver keeps of its connections is measured in execute_test.cpp; here it would only
+  // change the exit status of a sanitizer build.
+  const CliRun run = xcomp("sqlite.ini", "--execute", deployment, "LSAN_OPTIONS=detect_leaks=0");
   EXPECT_EQ(run.status, 1);
   const std::string refused = ": error: SQLCODE -901, SQLSTATE HY000: [SQLite]near \"UNIQUE\": syntax error (1)\n";
   EXPECT_EQ(run.err, "<stdin>:1" + refused + "<stdin>:6" + refused + "<stdin>:10" + refused);
