@@ -1,7 +1,8 @@
 // host.h - the services the library takes from its host: session values, memory blocks, code-page
 // conversion, the instance path, bounded formatting, the per-thread slot and trace hooks.
 // Outside an engine these are our own thin shims (environment, C heap, iconv, thread_local).
-// The ground floor: may use the C++ and C libraries only; every other subsystem may use it.
+// The ground floor: may use the C++ and C libraries, ODBC (call_interface.h) and the public header's
+// SQLCA record; every other subsystem may use it.
 #pragma once
 
 #include <cstddef>
