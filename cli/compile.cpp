@@ -69,6 +69,15 @@ Outcome compileRequest(const CompileSettings& options, const std::string& text) 
     }
     outcome.results.emplace_back(r->domain, std::move(statement));
   }
+  if (options.execute.enabled && outcome.ok && !viewing) {
+    // The DROP PACKAGE fallback runs the request as the caller wrote it, in the session's code page.
+    std::string callerText = text;
+    if (!convert || convertText(text, 1208, options.codePage, &callerText)) {
+      outcome.sqlca = executeRequest(options.execute, results, callerText, options.codePage);
+      outcome.executed = true;
+      outcome.ok = outcome.sqlca.sqlcode >= 0;
+    }
+  }
   if (options.dump) {
     appendDumpRecord(options.codePage, options.stringUnits, options.compatMode, options.ncharMapping, text.c_str(),
                      results, errors, errors != nullptr ? &outcome.sqlca : nullptr);

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "execute.h"
 #include "xcomp2.h"
 
 // The session and the debugging views a request is compiled with.
@@ -23,6 +24,7 @@ struct CompileSettings {
   bool printTokens = false;
   bool printTree = false;
   bool dump = false;
+  ExecuteOptions execute;  // --execute: run what compiled over ODBC
 };
 
 // A copy of an error record.
@@ -40,10 +42,12 @@ struct Outcome {
   std::vector<ErrorCopy> errors;
   std::vector<std::pair<uint32_t, std::string>> results;  // domain and text, in the session's code page
   std::string view;                                       // the token listing or tree, when asked for
+  bool executed = false;                                  // the statements ran; the SQLCA is the run's outcome
 };
 
 // Compiles `text` (UTF-8, or the session's code page when it needs no conversion) as xcomp2 would in
-// compile-only mode, and converts the statements back to the session's code page when it must.
+// compile-only mode, and converts the statements back to the session's code page when it must. With
+// --execute, a request that compiled is then run as execute mode runs it (its SQLCA the outcome).
 Outcome compileRequest(const CompileSettings& settings, const std::string& text);
 
 // Converts between code pages; false on failure (an invalid or unmappable byte).

@@ -42,6 +42,11 @@ const char* const usageText =
     "  --compat 0|1|2         SQL compatibility mode of the session\n"
     "  --allow-multiple       accept several programs in one request\n"
     "\n"
+    "Deploying:\n"
+    "  --execute              run each compiled request over ODBC (default data source) and commit it\n"
+    "  --dsn NAME             with --execute: the ODBC data source NAME\n"
+    "  --connect STRING       with --execute: a whole ODBC connection string\n"
+    "\n"
     "Debugging:\n"
     "  --dump                 append a record of each request to the diagnostic dump file\n"
     "  --trace-parser         write the parser's trace to standard error\n"
@@ -155,6 +160,7 @@ Options parseOptions(int argc, char** argv) {
       options.jobs = jobCount(arg.substr(2));
     } else if (arg == "--no-progress") {
       options.progress = false;
+    } else if (takeExecuteOption(arg, value, &compile.execute)) {
     } else if (arg == "--help") {
       std::fputs(usageText, stdout);
       std::exit(0);

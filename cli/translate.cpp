@@ -187,6 +187,16 @@ void translateItem(const ScriptItem& item, const TranslateOptions& options, Item
   ++report.units;
   result.entry.outcome = &result.outcome;
   result.entry.ok = result.outcome.ok;
+  if (result.outcome.executed && result.outcome.sqlca.sqlcode != 0) {
+    // What the database said of the run, at the unit's first line; a warning keeps the unit's statements.
+    Diagnostic d;
+    d.severity = result.outcome.sqlca.sqlcode < 0 ? Severity::error : Severity::warning;
+    d.line = item.firstLine;
+    d.message = executionMessage(result.outcome.sqlca);
+    if (d.severity == Severity::warning) result.entry.warnings.push_back(d);
+    result.shown.push_back(std::move(d));
+    if (!result.outcome.ok) return;
+  }
   if (!result.outcome.ok) {
     for (Diagnostic& d : describeCompileErrors(item, result.outcome)) result.shown.push_back(std::move(d));
     return;

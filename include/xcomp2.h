@@ -10,7 +10,7 @@
 extern "C" {
 #endif
 
-/* The statement text area of the caller holds at most this many bytes. */
+/* The caller's statement text area holds exactly this many bytes, and a statement may fill it. */
 #define XCOMP_MAX_STATEMENT 2097152u
 
 /* xcompMode bits. At least one of EXECUTE and COMPILE_ONLY must be set. */
@@ -18,11 +18,13 @@ extern "C" {
 #define XCOMP_MODE_COMPILE_ONLY 2u
 #define XCOMP_MODE_DUMP 4u
 
-/* One PL/SQL statement in the database code page, not NUL-terminated on entry. In compile-only mode
- * the generated statement replaces it. */
+/* One PL/SQL statement in the database code page, not NUL-terminated on entry. xcomp2 writes a NUL at
+ * text[length] only when length is below XCOMP_MAX_STATEMENT, so nothing is ever written past the
+ * caller's area. In compile-only mode the generated statement (at most XCOMP_MAX_STATEMENT bytes)
+ * replaces length and text, with a NUL after it on the same condition. */
 typedef struct XcompStatement {
   uint32_t length;
-  char text[1]; /* length bytes follow; the caller's area holds XCOMP_MAX_STATEMENT + 1 bytes */
+  char text[1]; /* the caller's area of XCOMP_MAX_STATEMENT bytes, of which length hold the statement */
 } XcompStatement;
 
 typedef struct XcompOptions {

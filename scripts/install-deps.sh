@@ -3,7 +3,7 @@
 # (the fuzzer asks for clang). A no-op when all are present; without root it prints the command to
 # run instead.
 set -e
-PACKAGES="cmake make g++ flex bison libgtest-dev libbenchmark-dev unixodbc-dev $*"
+PACKAGES="cmake make g++ flex bison libgtest-dev libbenchmark-dev unixodbc-dev libsqliteodbc $*"
 missing=""
 for p in $PACKAGES; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

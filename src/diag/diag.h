@@ -25,6 +25,9 @@ void mapErrorToSqlca(const CompileError* error, SQLCA* sqlca, bool convert, uint
 // Writes one of xcomp2's own failures: code, state, message (at most 69 bytes), "SQLEXC02", point.
 void setSqlcaFailure(SQLCA* sqlca, int32_t sqlcode, const char* sqlstate, const char* message, int32_t failurePoint);
 
+// "failed cpcv" at `failurePoint`; when the host has no converter for `codePage`, the message names it.
+void setConversionFailure(SQLCA* sqlca, uint16_t codePage, int32_t failurePoint);
+
 // A clean SQLCA: "SQLCA   ", 136 bytes, state "00000", all else zero.
 void clearSqlca(SQLCA* sqlca);
 

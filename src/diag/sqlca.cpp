@@ -106,6 +106,16 @@ void setSqlcaFailure(SQLCA* sqlca, int32_t sqlcode, const char* sqlstate, const 
   copyMessage(sqlca, message, std::strlen(message));
 }
 
+void setConversionFailure(SQLCA* sqlca, uint16_t codePage, int32_t failurePoint) {
+  if (hostKnowsCodepage(codePage)) {
+    setSqlcaFailure(sqlca, -901, "58004", "failed cpcv", failurePoint);
+    return;
+  }
+  char message[70];
+  hostSnprintf(message, sizeof message, "failed cpcv: no converter for code page %u", static_cast<unsigned>(codePage));
+  setSqlcaFailure(sqlca, -901, "58004", message, failurePoint);
+}
+
 void mapErrorToSqlca(const CompileError* error, SQLCA* sqlca, bool convert, uint16_t codePage) {
   sqlca->sqlcaid[5] = 'L';
   sqlca->sqlerrd[2] = error->line;

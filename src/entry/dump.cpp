@@ -37,15 +37,18 @@ const char* ncharMappingName(char value) {
 
 }  // namespace
 
-void dumpFilePath(char* buffer, size_t size) {
+bool dumpFilePath(char* buffer, size_t size) {
   char* end = hostInstancePath(buffer, size);
-  const size_t used = static_cast<size_t>(end - buffer);
-  hostSnprintf(end, size - used, "%cnuvdump%cXCdump.txt", HOST_PATH_SEPARATOR, HOST_PATH_SEPARATOR);
+  if (end == nullptr) return false;
+  const size_t left = size - static_cast<size_t>(end - buffer);
+  const int written = std::snprintf(end, left, "%cnuvdump%cXCdump.txt", HOST_PATH_SEPARATOR, HOST_PATH_SEPARATOR);
+  // A cut suffix would name whatever file the shorter path names, and the record would go there.
+  return written >= 0 && static_cast<size_t>(written) < left;
 }
 
 bool DumpFile::open() {
   char path[4096];
-  dumpFilePath(path, sizeof path);
+  if (!dumpFilePath(path, sizeof path)) return false;
   file_ = std::fopen(path, "a");
   return file_ != nullptr;
 }

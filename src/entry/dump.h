@@ -16,7 +16,7 @@ class DumpFile {
   DumpFile& operator=(const DumpFile&) = delete;
   ~DumpFile() { close(); }
 
-  // Opens for appending; false when the file cannot be opened.
+  // Opens for appending; false when the file cannot be opened or its path does not fit.
   bool open();
   bool isOpen() const { return file_ != nullptr; }
   void close();
@@ -29,5 +29,6 @@ class DumpFile {
   std::FILE* file_ = nullptr;
 };
 
-// The dump's path: the instance path, the nuvdump directory and XCdump.txt.
-void dumpFilePath(char* buffer, size_t size);
+// The dump's path: the instance path, the nuvdump directory and XCdump.txt. False when the whole path
+// does not fit `size`.
+bool dumpFilePath(char* buffer, size_t size);

@@ -1,7 +1,8 @@
 // entry.h - the roof: what tools beside the engine (the command-line translator, tests, benchmarks) use
-// of the library: the compile driver with its debugging views, the dump, and through diag/diag.h the
-// SQLCA mapping, code-page conversion and the statement domain names.
-// Owns a compilation's life (xcomp2, the recovery point, the pool's thread binding) and the dump file.
+// of the library: the compile driver with its debugging views, the dump, execution over the call-level
+// interface, and through diag/diag.h the SQLCA mapping, code-page conversion and the statement domain names.
+// Owns a compilation's life (xcomp2, the recovery point, the pool's thread binding), the dump file and
+// the interface handles of execute mode.
 // May use every subsystem; nothing below it may use entry/.
 #pragma once
 
@@ -16,3 +17,13 @@
 // does with its dump bit. False when the dump file cannot be opened.
 bool appendDumpRecord(uint16_t codePage, char stringUnits, char compatMode, char ncharMapping, const char* input,
                       const XcompResult* results, const CompileError* error, const SQLCA* sqlca);
+
+// Runs compiled statements as xcomp2's execute mode does, on a connection of their own opened with
+// `connectString` ("DSN=;" is the default data source): one savepoint, wrapping, the DROP PACKAGE
+// fallback, the kept warning, rollback to the savepoint on failure, every handle freed. `callerText`
+// is the request as it came, in `codePage` (the DROP PACKAGE fallback runs it); the results are UTF-8
+// and go back to `codePage` before they run. Only when `commit` is set, and the run succeeded, is the
+// connection's work committed before it closes; xcomp2 itself never commits. The outcome is in *sqlca,
+// which the caller provides clean.
+void executeStatements(const char* connectString, const XcompResult* results, const char* callerText,
+                       size_t callerLength, uint16_t codePage, bool commit, SQLCA* sqlca);

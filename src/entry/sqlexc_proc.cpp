@@ -1,6 +1,7 @@
 // sqlexc_proc.cpp - xcomp2, the library's only exported function: prepares the caller's text, runs one
-// compilation and reports the outcome in the caller's SQLCA. It always returns 1 and lets nothing
-// escape: every path, failures included, ends in the same clean-up.
+// compilation, then returns the statement in place or runs the statements, and reports the outcome in
+// the caller's SQLCA. It always returns 1 and lets nothing escape: every path, failures included, ends
+// in the same clean-up.
 #include "xcomp2.h"
 
 #include <cstring>
@@ -8,20 +9,10 @@
 #include "entry/driver.h"
 #include "entry/dump.h"
 #include "entry/entry.h"
+#include "entry/execute.h"
 #include "host/host.h"
 
 namespace {
-
-const char* const sourceFile = "sqlexc_proc";
-
-// Room for a full statement, its length word and a NUL.
-constexpr size_t privateBlockSize = 2097161;
-
-// The private block: converted input, converted output. Freed on every path.
-struct PrivateBlock {
-  XcompStatement* block = nullptr;
-  ~PrivateBlock() { hostFreeMemoryBlock(sourceFile, 1060, block); }
-};
 
 // Releases the compilation on every path once it has run.
 struct CompilationGuard {
@@ -33,36 +24,36 @@ struct CompilationGuard {
   }
 };
 
-void request(XcompStatement* statement, const XcompOptions* options, SQLCA* sqlca) {
-  const HostStaticData session = hostStaticData();
-  const bool convert = needsConversion(session.codePage);
-  SQLCA keptWarning;
-  clearSqlca(&keptWarning);
-  bool hasKeptWarning = false;
+// The default data source of the engine's own call-level interface.
+const char* const connectString = "DSN=;";
+// Session values outside an engine come from the environment, where anything can be written.
+constexpr int32_t pointSessionValues = 201;
 
-  // Objects whose destructors are the clean-up, declared in reverse order of release: the compilation
-  // goes last, after the dump is closed and the private block freed.
+void request(XcompStatement* statement, const XcompOptions* options, SQLCA* sqlca) {
+  // Objects whose destructors are the clean-up, declared in reverse order of release: the dump is
+  // closed first, then the private block freed, then the savepoint ended and the interface handles
+  // freed, and the compilation goes last.
   CompilationGuard compilation;
+  Execution execution(sqlca);
   PrivateBlock privateBlock;
   DumpFile dump;
 
-  auto finish = [&] {
-    if (sqlca->sqlcode >= 0 && hasKeptWarning) {
-      std::memcpy(sqlca, &keptWarning, sizeof *sqlca);
-      if (sqlca->sqlcaid[5] == 'L' && sqlca->sqlerrd[2] < 1) sqlca->sqlcaid[5] = ' ';
-    }
-  };
+  auto finish = [&] { execution.restoreKeptWarning(); };
+
+  char problem[70];
+  if (!hostSessionValuesValid(problem, sizeof problem)) {
+    setSqlcaFailure(sqlca, -901, "58004", problem, pointSessionValues);
+    return finish();
+  }
+  const HostStaticData session = hostStaticData();
+  const bool convert = needsConversion(session.codePage);
 
   // A caller that breaks the record contract gets an answer, not a crash: no options is no mode, and a
   // missing statement or one longer than the text area cannot be compiled.
   const uint32_t mode = options == nullptr ? 0 : options->xcompMode;
   if ((mode & XCOMP_MODE_EXECUTE) != 0) {
-    // No call-level-interface connection can be opened from this build: report the failed connect
-    // rather than pretend that anything ran.
-    setSqlcaFailure(sqlca, -901, "58004", "SQLCA not set in CLI", 229);
-    return finish();
-  }
-  if ((mode & XCOMP_MODE_COMPILE_ONLY) == 0) {
+    if (!execution.open(connectString)) return finish();
+  } else if ((mode & XCOMP_MODE_COMPILE_ONLY) == 0) {
     setSqlcaFailure(sqlca, -901, "58004", "XCOMP2: Bad xcompMode value", 202);
     return finish();
   }
@@ -76,10 +67,7 @@ void request(XcompStatement* statement, const XcompOptions* options, SQLCA* sqlc
     return finish();
   }
 
-  uint32_t rc = 0;
-  privateBlock.block = static_cast<XcompStatement*>(hostGetMemoryBlock(privateBlockSize, &rc, sourceFile, 244));
-  if (rc != 0 || privateBlock.block == nullptr) {
-    privateBlock.block = nullptr;
+  if (!privateBlock.allocate()) {
     setSqlcaFailure(sqlca, -101, "54001", "couldn't get memory", 244);
     return finish();
   }
@@ -87,10 +75,10 @@ void request(XcompStatement* statement, const XcompOptions* options, SQLCA* sqlc
   XcompStatement* input = statement;
   if (convert) {
     size_t left = 0;
-    rc = hostConvertCodepage(statement->text, statement->length, session.codePage, 1208, privateBlock.block->text,
-                             XCOMP_MAX_STATEMENT, &left);
+    const uint32_t rc = hostConvertCodepage(statement->text, statement->length, session.codePage, 1208,
+                                            privateBlock.block->text, XCOMP_MAX_STATEMENT, &left);
     if (rc != 0) {
-      setSqlcaFailure(sqlca, -901, "58004", "failed cpcv", 268);
+      setConversionFailure(sqlca, session.codePage, 268);
       return finish();
     }
     privateBlock.block->length = static_cast<uint32_t>(XCOMP_MAX_STATEMENT - left);
@@ -127,15 +115,21 @@ void request(XcompStatement* statement, const XcompOptions* options, SQLCA* sqlc
   }
   dump.writeResults(compilation.results);
 
+  if ((mode & XCOMP_MODE_COMPILE_ONLY) == 0) {
+    execution.run(ExecuteInput{compilation.results, convert, session.codePage, statement->text, statement->length,
+                               privateBlock.block});
+    return finish();
+  }
+
   const XcompResult* first = compilation.results;
   const char* text = first->text;
   size_t length = first->length;
   if (convert) {
     size_t left = 0;
-    rc = hostConvertCodepage(first->text, first->length, 1208, session.codePage, privateBlock.block->text,
-                             XCOMP_MAX_STATEMENT, &left);
+    const uint32_t rc = hostConvertCodepage(first->text, first->length, 1208, session.codePage,
+                                            privateBlock.block->text, XCOMP_MAX_STATEMENT, &left);
     if (rc != 0) {
-      setSqlcaFailure(sqlca, -901, "58004", "failed cpcv", 579);
+      setConversionFailure(sqlca, session.codePage, 579);
       return finish();
     }
     text = privateBlock.block->text;

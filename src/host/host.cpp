@@ -19,10 +19,53 @@ thread_local uint64_t requestCount = 0;
 thread_local bool slotFails = false;
 thread_local void* slotValue = nullptr;
 
-char envChar(const char* name, char fallback) {
-  const char* value = std::getenv(name);
-  if (value == nullptr || value[0] == '\0' || value[1] != '\0') return fallback;
-  return value[0];
+// A session variable whose value is one of the characters in `allowed`.
+struct CharVariable {
+  const char* name;
+  const char* allowed;
+  char fallback;
+};
+
+constexpr CharVariable stringUnitsVariable{"XCOMP_STRING_UNITS", "S4", 'S'};
+constexpr CharVariable compatVariable{"XCOMP_COMPAT", "012", '0'};
+constexpr CharVariable ncharVariable{"XCOMP_NCHAR_MAPPING", "0123", '0'};
+constexpr CharVariable charVariables[] = {stringUnitsVariable, compatVariable, ncharVariable};
+
+bool isCharValue(const CharVariable& variable, const char* value) {
+  return value[0] != '\0' && value[1] == '\0' && std::strchr(variable.allowed, value[0]) != nullptr;
+}
+
+char envChar(const CharVariable& variable) {
+  const char* value = std::getenv(variable.name);
+  return value != nullptr && isCharValue(variable, value) ? value[0] : variable.fallback;
+}
+
+// Decimal digits only, 1 to 65535: no sign, blank or suffix that strtol would pass over.
+bool parseCodePage(const char* text, uint16_t* codePage) {
+  uint32_t value = 0;
+  if (text[0] == '\0') return false;
+  for (const char* p = text; *p != '\0'; ++p) {
+    if (*p < '0' || *p > '9') return false;
+    value = value * 10 + static_cast<uint32_t>(*p - '0');
+    if (value > 65535) return false;
+  }
+  if (value == 0) return false;
+  *codePage = static_cast<uint16_t>(value);
+  return true;
+}
+
+bool reportInvalid(const char* name, const char* value, char* message, size_t size) {
+  // "invalid NAME value '...'" within the 69 bytes an SQLCA message holds.
+  const size_t fixed = std::strlen("invalid  value ''") + std::strlen(name);
+  const size_t room = fixed < 69 ? 69 - fixed : 0;
+  const size_t length = std::strlen(value);
+  if (length <= room) {
+    hostSnprintf(message, size, "invalid %s value '%s'", name, value);
+  } else {
+    const int shown = room > 3 ? static_cast<int>(room - 3) : 0;
+    hostSnprintf(message, size, "invalid %s value '%.*s...'", name, shown, value);
+  }
+  return false;
 }
 
 struct CodepageName {
@@ -46,15 +89,22 @@ constexpr CodepageName codepageNames[] = {
 
 HostStaticData hostStaticData() {
   HostStaticData data{1208, 'S', '0', '0'};
-  if (const char* cp = std::getenv("XCOMP_CODEPAGE")) {
-    char* end = nullptr;
-    const long value = std::strtol(cp, &end, 10);
-    if (end != cp && *end == '\0' && value > 0 && value <= 65535) data.codePage = static_cast<uint16_t>(value);
-  }
-  data.stringUnits = envChar("XCOMP_STRING_UNITS", 'S');
-  data.compatMode = envChar("XCOMP_COMPAT", '0');
-  data.ncharMapping = envChar("XCOMP_NCHAR_MAPPING", '0');
+  if (const char* cp = std::getenv("XCOMP_CODEPAGE")) parseCodePage(cp, &data.codePage);
+  data.stringUnits = envChar(stringUnitsVariable);
+  data.compatMode = envChar(compatVariable);
+  data.ncharMapping = envChar(ncharVariable);
   return data;
+}
+
+bool hostSessionValuesValid(char* message, size_t size) {
+  uint16_t codePage = 0;
+  if (const char* cp = std::getenv("XCOMP_CODEPAGE"); cp != nullptr && !parseCodePage(cp, &codePage))
+    return reportInvalid("XCOMP_CODEPAGE", cp, message, size);
+  for (const CharVariable& variable : charVariables) {
+    const char* value = std::getenv(variable.name);
+    if (value != nullptr && !isCharValue(variable, value)) return reportInvalid(variable.name, value, message, size);
+  }
+  return true;
 }
 
 void* hostGetMemoryBlock(size_t size, uint32_t* returnCode, const char* /*sourceFile*/, int /*failurePoint*/) {
@@ -130,8 +180,10 @@ bool asciiEqualIgnoringCase(const char* a, const char* b) { return asciiEqualIgn
 char* hostInstancePath(char* buffer, size_t size) {
   const char* path = std::getenv("XCOMP_INSTANCE_PATH");
   if (path == nullptr || path[0] == '\0') path = ".";
-  const int written = hostSnprintf(buffer, size, "%s", path);
-  return buffer + written;
+  const size_t length = std::strlen(path);
+  if (length >= size) return nullptr;
+  std::memcpy(buffer, path, length + 1);
+  return buffer + length;
 }
 
 int hostSnprintf(char* buffer, size_t size, const char* format, ...) {

@@ -1,7 +1,8 @@
 // host.h - the services the library takes from its host: session values, memory blocks, code-page
 // conversion, the instance path, bounded formatting, the per-thread slot and trace hooks.
 // Outside an engine these are our own thin shims (environment, C heap, iconv, thread_local).
-// The ground floor: may use the C++ and C libraries only; every other subsystem may use it.
+// The ground floor: may use the C++ and C libraries, ODBC (call_interface.h) and the public header's
+// SQLCA record; every other subsystem may use it.
 #pragma once
 
 #include <cstddef>
@@ -16,8 +17,15 @@ struct HostStaticData {
 };
 
 // The session values. Outside an engine: XCOMP_CODEPAGE (default 1208), XCOMP_STRING_UNITS ('S'),
-// XCOMP_COMPAT ('0'), XCOMP_NCHAR_MAPPING ('0'). A malformed code page falls back to 1208.
+// XCOMP_COMPAT ('0'), XCOMP_NCHAR_MAPPING ('0'). A value that hostSessionValuesValid rejects reads as
+// the default, so ask that first.
 HostStaticData hostStaticData();
+
+// Whether every session variable that is set holds a value a session can have: a code page of 1 to
+// 65535 in decimal digits, string units S or 4, compatibility mode 0 to 2, NCHAR mapping 0 to 3. Unset
+// means the default; set but empty is not a value. When one is not, writes a message naming the
+// variable and its value (the value cut to keep the message within 69 bytes) and returns false.
+bool hostSessionValuesValid(char* message, size_t size);
 
 // A block of at least `size` bytes, not zeroed. *returnCode is 0 on success; on failure it is non-zero
 // and the block is null. `sourceFile` and `failurePoint` name the caller for diagnostics.
@@ -51,7 +59,8 @@ const char* hostCodepageName(uint16_t codePage);
 constexpr char HOST_PATH_SEPARATOR = '/';
 
 // Writes the instance directory (XCOMP_INSTANCE_PATH, default ".") into buffer and returns the position
-// after it (at its NUL). The path is cut to fit `size`.
+// after it (at its NUL). Null when the path and its NUL do not fit `size`: a path cut short names some
+// other file.
 char* hostInstancePath(char* buffer, size_t size);
 
 // Name comparisons ignoring ASCII case only, whatever the process locale (an engine may run under one

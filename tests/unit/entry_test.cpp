@@ -14,6 +14,7 @@
 #include "entry/entry.h"
 #include "host/host.h"
 #include "pool/pool.h"
+#include "request_helpers.h"
 
 extern "C" size_t headerCheckSqlcaSize(void);
 extern "C" size_t headerCheckSqlstateOffset(void);
@@ -21,69 +22,6 @@ extern "C" size_t headerCheckResultTextOffset(void);
 extern "C" size_t headerCheckStatementTextOffset(void);
 
 namespace {
-
-// A caller's statement record: the length word and the full text area, plus a guard byte behind it.
-class CallerStatement {
- public:
-  explicit CallerStatement(const std::string& text) : storage_(sizeof(uint32_t) + XCOMP_MAX_STATEMENT + 1, '\x5A') {
-    set(text);
-  }
-  void set(const std::string& text) {
-    statement()->length = static_cast<uint32_t>(text.size());
-    std::memcpy(statement()->text, text.data(), text.size());
-  }
-  XcompStatement* statement() { return reinterpret_cast<XcompStatement*>(storage_.data()); }
-  char guard() const { return storage_.back(); }
-  std::string text() { return std::string(statement()->text, statement()->length); }
-
- private:
-  std::vector<char> storage_;
-};
-
-SQLCA freshSqlca() {
-  SQLCA sqlca;
-  clearSqlca(&sqlca);
-  return sqlca;
-}
-
-SQLCA call(CallerStatement& caller, uint32_t mode) {
-  SQLCA sqlca = freshSqlca();
-  const XcompOptions options{mode};
-  EXPECT_EQ(xcomp2(caller.statement(), &options, &sqlca), 1);
-  return sqlca;
-}
-
-std::string message(const SQLCA& sqlca) { return std::string(sqlca.sqlerrmc, sqlca.sqlerrml); }
-std::string state(const SQLCA& sqlca) { return std::string(sqlca.sqlstate, 5); }
-
-void expectFailure(const SQLCA& sqlca, int code, const char* sqlstate, const char* text, int point) {
-  EXPECT_EQ(sqlca.sqlcode, code);
-  EXPECT_EQ(state(sqlca), sqlstate);
-  EXPECT_EQ(message(sqlca), text);
-  EXPECT_EQ(sqlca.sqlerrd[4], point);
-  EXPECT_EQ(std::string(sqlca.sqlerrp, 8), "SQLEXC02");
-  EXPECT_EQ(sqlca.sqlerrmc[sqlca.sqlerrml], '\0');
-}
-
-// Restores an environment variable when the test ends.
-class EnvOverride {
- public:
-  EnvOverride(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    setenv(name, value, 1);
-  }
-  ~EnvOverride() {
-    if (old_.empty()) {
-      unsetenv(name_);
-    } else {
-      setenv(name_, old_.c_str(), 1);
-    }
-  }
-
- private:
-  const char* name_;
-  std::string old_;
-};
 
 TEST(PublicHeader, LayoutSeenFromCMatchesCpp) {
   EXPECT_EQ(headerCheckSqlcaSize(), 136u);
@@ -97,13 +35,6 @@ TEST(EntryFailures, ModeWithoutExecuteOrCompileIsRejected) {
   CallerStatement caller("BEGIN NULL; END;");
   expectFailure(call(caller, XCOMP_MODE_DUMP), -901, "58004", "XCOMP2: Bad xcompMode value", 202);
   expectFailure(call(caller, 0), -901, "58004", "XCOMP2: Bad xcompMode value", 202);
-  EXPECT_EQ(caller.text(), "BEGIN NULL; END;");
-}
-
-TEST(EntryFailures, ExecuteModeRunsNothingWithoutAConnection) {
-  CallerStatement caller("BEGIN NULL; END;");
-  expectFailure(call(caller, XCOMP_MODE_EXECUTE), -901, "58004", "SQLCA not set in CLI", 229);
-  expectFailure(call(caller, XCOMP_MODE_EXECUTE | XCOMP_MODE_COMPILE_ONLY), -901, "58004", "SQLCA not set in CLI", 229);
   EXPECT_EQ(caller.text(), "BEGIN NULL; END;");
 }
 
@@ -138,10 +69,67 @@ TEST(EntryFailures, InputThatCannotBeConverted) {
   expectFailure(call(caller, XCOMP_MODE_COMPILE_ONLY), -901, "58004", "failed cpcv", 268);
 }
 
-TEST(EntryFailures, UnknownDatabaseCodePageFailsConversion) {
+TEST(EntryFailures, UnknownDatabaseCodePageIsNamedWhenConversionFails) {
   EnvOverride codePage("XCOMP_CODEPAGE", "4242");
   CallerStatement caller("BEGIN NULL; END;");
-  expectFailure(call(caller, XCOMP_MODE_COMPILE_ONLY), -901, "58004", "failed cpcv", 268);
+  expectFailure(call(caller, XCOMP_MODE_COMPILE_ONLY), -901, "58004", "failed cpcv: no converter for code page 4242",
+                268);
+}
+
+TEST(EntryFailures, SessionValuesThatASessionCannotHaveFailTheRequest) {
+  const struct {
+    const char* variable;
+    const char* value;
+    const char* text;
+  } cases[] = {
+      {"XCOMP_CODEPAGE", "abc", "invalid XCOMP_CODEPAGE value 'abc'"},
+      {"XCOMP_CODEPAGE", "1208abc", "invalid XCOMP_CODEPAGE value '1208abc'"},
+      {"XCOMP_CODEPAGE", "1252x", "invalid XCOMP_CODEPAGE value '1252x'"},
+      {"XCOMP_CODEPAGE", "-1", "invalid XCOMP_CODEPAGE value '-1'"},
+      {"XCOMP_CODEPAGE", "0", "invalid XCOMP_CODEPAGE value '0'"},
+      {"XCOMP_CODEPAGE", "", "invalid XCOMP_CODEPAGE value ''"},
+      {"XCOMP_CODEPAGE", "99999", "invalid XCOMP_CODEPAGE value '99999'"},
+      {"XCOMP_CODEPAGE", " 1208", "invalid XCOMP_CODEPAGE value ' 1208'"},
+      {"XCOMP_STRING_UNITS", "s", "invalid XCOMP_STRING_UNITS value 's'"},
+      {"XCOMP_STRING_UNITS", "SYSTEM", "invalid XCOMP_STRING_UNITS value 'SYSTEM'"},
+      {"XCOMP_COMPAT", "7", "invalid XCOMP_COMPAT value '7'"},
+      {"XCOMP_NCHAR_MAPPING", "", "invalid XCOMP_NCHAR_MAPPING value ''"},
+      {"XCOMP_NCHAR_MAPPING", "4", "invalid XCOMP_NCHAR_MAPPING value '4'"},
+      // A long value is cut so that the message keeps within the 69 bytes of the SQLCA.
+      {"XCOMP_NCHAR_MAPPING", "GRAPHIC_CU16 because the application was ported from elsewhere",
+       "invalid XCOMP_NCHAR_MAPPING value 'GRAPHIC_CU16 because the appli...'"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.variable) + "=" + c.value);
+    const EnvOverride bad(c.variable, c.value);
+    CallerStatement caller("CREATE PROCEDURE p(x NVARCHAR2) IS BEGIN NULL; END;");
+    expectFailure(call(caller, XCOMP_MODE_COMPILE_ONLY), -901, "58004", c.text, 201);
+    EXPECT_LE(std::strlen(c.text), 69u);
+    EXPECT_EQ(caller.text(), "CREATE PROCEDURE p(x NVARCHAR2) IS BEGIN NULL; END;") << "nothing was compiled";
+  }
+}
+
+TEST(EntryInput, SessionValuesThatAreSetAreUsedAndUnsetMeansTheDefault) {
+  const std::string source = "CREATE PROCEDURE p(x NVARCHAR2) IS BEGIN NULL; END;";
+  std::string unicode;
+  {
+    const EnvOverride unset("XCOMP_CODEPAGE", nullptr);
+    CallerStatement caller(source);
+    ASSERT_EQ(call(caller, XCOMP_MODE_COMPILE_ONLY).sqlcode, 0);
+    unicode = caller.text();
+  }
+  EXPECT_NE(unicode.find("NVARCHAR"), std::string::npos) << unicode;
+  for (const char* cp : {"1252", "01252"}) {
+    const EnvOverride codePage("XCOMP_CODEPAGE", cp);
+    const EnvOverride units("XCOMP_STRING_UNITS", "4");
+    const EnvOverride compat("XCOMP_COMPAT", "2");
+    const EnvOverride nchar("XCOMP_NCHAR_MAPPING", "3");
+    CallerStatement caller(source);
+    const SQLCA sqlca = call(caller, XCOMP_MODE_COMPILE_ONLY);
+    EXPECT_EQ(sqlca.sqlcode, 0) << message(sqlca);
+    // Outside Unicode there is no national character type.
+    EXPECT_NE(caller.text(), unicode) << cp;
+  }
 }
 
 TEST(EntryFailures, DumpFileThatCannotBeOpened) {
@@ -149,6 +137,35 @@ TEST(EntryFailures, DumpFileThatCannotBeOpened) {
   CallerStatement caller("BEGIN NULL; END;");
   expectFailure(call(caller, XCOMP_MODE_COMPILE_ONLY | XCOMP_MODE_DUMP), -999, "99999", "Failed to open XCdump.txt",
                 320);
+}
+
+TEST(EntryFailures, DumpPathThatDoesNotFitFailsInsteadOfWritingElsewhere) {
+  // An instance directory whose path leaves no room for the dump's own part: cut short, the path would
+  // name "<instance>/nuvd", a file the request would create and append to.
+  char top[] = "/tmp/xcomp-longpath-XXXXXX";
+  ASSERT_NE(mkdtemp(top), nullptr);
+  std::string instance = top;
+  std::vector<std::string> made;
+  while (instance.size() < 4090 - 201) {
+    instance += "/" + std::string(200, 'd');
+    ASSERT_EQ(mkdir(instance.c_str(), 0700), 0) << instance.size();
+    made.push_back(instance);
+  }
+  instance += "/" + std::string(4090 - instance.size() - 1, 'i');
+  ASSERT_EQ(instance.size(), 4090u);
+  ASSERT_EQ(mkdir(instance.c_str(), 0700), 0);
+  made.push_back(instance);
+  {
+    EnvOverride path("XCOMP_INSTANCE_PATH", instance.c_str());
+    CallerStatement caller("BEGIN NULL; END;");
+    expectFailure(call(caller, XCOMP_MODE_COMPILE_ONLY | XCOMP_MODE_DUMP), -999, "99999", "Failed to open XCdump.txt",
+                  320);
+  }
+  const std::string cut = instance + "/nuvd";
+  EXPECT_NE(access(cut.c_str(), F_OK), 0) << "the record went to a file the truncated path names";
+  std::remove(cut.c_str());
+  for (auto dir = made.rbegin(); dir != made.rend(); ++dir) rmdir(dir->c_str());
+  rmdir(top);
 }
 
 TEST(EntryFailures, RequestThatParsesToNothingYieldsNothing) {
@@ -208,7 +225,7 @@ TEST(EntryDump, RecordHasHeaderAndInputAndOutcome) {
   {
     EnvOverride path("XCOMP_INSTANCE_PATH", dir);
     EnvOverride units("XCOMP_STRING_UNITS", "4");
-    EnvOverride compat("XCOMP_COMPAT", "7");
+    EnvOverride compat("XCOMP_COMPAT", "1");
     CallerStatement caller("   ");
     call(caller, XCOMP_MODE_COMPILE_ONLY | XCOMP_MODE_DUMP);
   }
@@ -222,7 +239,7 @@ TEST(EntryDump, RecordHasHeaderAndInputAndOutcome) {
       "\n##########################################\n"
       "DB Code Page 1208\n"
       "Default string units value for this session: CODEUNITS32\n"
-      "Default SQL Compatibility mode for this session: ERROR\n"
+      "Default SQL Compatibility mode for this session: QPX\n"
       "NCHAR_MAPPING NOT_APPLICABLE\n\n"
       "##########################################\n## INPUT STATEMENT:\n   \n\n";
   EXPECT_EQ(content.substr(0, header.size()), header);
@@ -273,6 +290,31 @@ TEST(EntryDump, EveryStatementOfAPackageIsListedWithItsDomain) {
   const size_t at = content.find("## GENERATED STATEMENTS:\n");
   ASSERT_NE(at, std::string::npos) << content;
   EXPECT_EQ(content.substr(at), statements);
+  std::remove(file.c_str());
+  rmdir(dumpDir.c_str());
+  rmdir(dir);
+}
+
+TEST(EntryDump, SessionValuesWithoutANameShowAsError) {
+  char dir[] = "/tmp/xcomp-dump-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  const std::string dumpDir = std::string(dir) + "/nuvdump";
+  ASSERT_EQ(mkdir(dumpDir.c_str(), 0700), 0);
+  {
+    EnvOverride path("XCOMP_INSTANCE_PATH", dir);
+    ASSERT_TRUE(appendDumpRecord(1208, 'x', '7', '9', "BEGIN NULL; END;", nullptr, nullptr, nullptr));
+  }
+  const std::string file = dumpDir + "/XCdump.txt";
+  FILE* f = std::fopen(file.c_str(), "r");
+  ASSERT_NE(f, nullptr);
+  std::string content(4096, '\0');
+  content.resize(std::fread(content.data(), 1, content.size(), f));
+  std::fclose(f);
+  EXPECT_NE(content.find("Default string units value for this session: ERROR\n"
+                         "Default SQL Compatibility mode for this session: ERROR\n"
+                         "NCHAR_MAPPING ERROR\n"),
+            std::string::npos)
+      << content;
   std::remove(file.c_str());
   rmdir(dumpDir.c_str());
   rmdir(dir);

@@ -1,0 +1,263 @@
+// execute.cpp - running the generated statements. The order of the calls is the contract: connect,
+// savepoint, each statement (wrapped first when its kind asks for it), then rollback on failure,
+// release, and the handles freed statement first, environment last. Nothing here ever commits on
+// xcomp2's behalf: what a successful request did belongs to the caller's unit of work.
+#include "entry/execute.h"
+
+#include <cstring>
+
+#include "diag/diag.h"
+#include "entry/entry.h"
+#include "host/host.h"
+
+namespace {
+
+const char* const savepointText = "SAVEPOINT SQLEXC_PROC_SAVEPOINT UNIQUE ON ROLLBACK RETAIN CURSORS";
+const char* const wrapText = "VALUES DBMS_DDL.WRAP(?)";
+const char* const rollbackText = "ROLLBACK TO SAVEPOINT SQLEXC_PROC_SAVEPOINT";
+const char* const releaseText = "RELEASE SAVEPOINT SQLEXC_PROC_SAVEPOINT";
+
+// The wrap routine does not exist on this system: statements run as they are.
+constexpr int32_t routineNotFound = -440;
+// The generated DROP found no module, and the engine's own DROP PACKAGE found no package either.
+constexpr int32_t objectNotFound = -204;
+constexpr int32_t packageNotFound = -805;
+constexpr int32_t preferredWarning = 20480;
+
+// Failure points: where in the sequence a report was written.
+constexpr int32_t pointConnect = 229;
+constexpr int32_t pointSavepoint = 614;
+constexpr int32_t pointConvert = 640;
+constexpr int32_t pointPrepareWrap = 669;
+constexpr int32_t pointPrepareWrapAgain = 681;
+constexpr int32_t pointBindParameter = 697;
+constexpr int32_t pointExecuteWrap = 701;
+constexpr int32_t pointBindColumn = 710;
+constexpr int32_t pointFetchWrapped = 714;
+constexpr int32_t pointCloseCursor = 718;
+constexpr int32_t pointRunStatement = 731;
+constexpr int32_t pointRunDropPackage = 752;
+// Two steps a standard ODBC connection adds: the release that fails without saying why, and the
+// commit the command-line tool asks for.
+constexpr int32_t pointRelease = 820;
+constexpr int32_t pointCommit = 825;
+
+void cliNotSet(SQLCA* sqlca, int32_t point) { setSqlcaFailure(sqlca, -901, "58004", "SQLCA not set in CLI", point); }
+
+}  // namespace
+
+// The call-failure rule: a failed call (negative) or one that succeeded with information (1) has the
+// interface's SQLCA copied over the caller's. A failure that leaves no failure there, or information
+// that leaves nothing, is reported as "SQLCA not set in CLI". The diagnostic records of standard ODBC
+// carry no position, so a failure's SQLCA gets the step's number.
+void Execution::reportCall(int returnCode, int32_t failurePoint) {
+  const bool fetched = cliFetchSqlca(&handles_, returnCode, sqlca_);
+  if (sqlca_->sqlcode == 0 || (returnCode < 0 && sqlca_->sqlcode >= 0)) {
+    cliNotSet(sqlca_, failurePoint);
+    return;
+  }
+  if (fetched && returnCode < 0) sqlca_->sqlerrd[4] = failurePoint;
+}
+
+bool Execution::callFailed(int returnCode, int32_t failurePoint) {
+  if (returnCode < 0 || returnCode == CLI_SUCCESS_WITH_INFO) reportCall(returnCode, failurePoint);
+  return returnCode < 0;
+}
+
+bool Execution::open(const char* connectString) {
+  // The allocation calls are stricter than the rest: anything but plain success ends the request.
+  if (cliAllocEnvironment(&handles_) != CLI_SUCCESS) {
+    setSqlcaFailure(sqlca_, -901, "58004", "XCOMP2: SQLAllocHandle", 215);
+    return false;
+  }
+  if (cliAllocConnection(&handles_) != CLI_SUCCESS) {
+    setSqlcaFailure(sqlca_, -901, "58004", "XCOMP2: SQLAllocHandle", 219);
+    return false;
+  }
+  if (cliAutocommitOff(&handles_) < 0) {
+    setSqlcaFailure(sqlca_, -901, "58004", "XCOMP2: SQLSetConnectAttr", 225);
+    return false;
+  }
+  const int rc = cliDriverConnect(&handles_, connectString);
+  if (callFailed(rc, pointConnect)) return false;
+  connected_ = true;
+  if (cliAllocStatement(&handles_) != CLI_SUCCESS) {
+    setSqlcaFailure(sqlca_, -901, "58004", "XCOMP2: SQLAllocHandle", 235);
+    return false;
+  }
+  return true;
+}
+
+void Execution::run(const ExecuteInput& input) {
+  if (callFailed(cliExecDirect(&handles_, savepointText, std::strlen(savepointText)), pointSavepoint)) return;
+  savepointSet_ = true;
+
+  const bool single = input.results != nullptr && input.results->next == nullptr;
+  for (const XcompResult* result = input.results; result != nullptr; result = result->next) {
+    const char* text = result->text;
+    size_t length = result->length;
+    if (input.convert) {
+      size_t left = 0;
+      const uint32_t rc = convertCodepage(result->text, result->length, 1208, input.codePage, input.privateBlock->text,
+                                          XCOMP_MAX_STATEMENT, &left);
+      if (rc != 0) {
+        setConversionFailure(sqlca_, input.codePage, pointConvert);
+        return;
+      }
+      text = input.privateBlock->text;
+      length = XCOMP_MAX_STATEMENT - left;
+    }
+    if (statementDomainWrapsBeforeRun(result->domain) && !wrap(input.privateBlock, &text, &length)) return;
+
+    callFailed(cliExecDirect(&handles_, text, length), pointRunStatement);
+    if (sqlca_->sqlcode == objectNotFound && single && result->domain == SQLEXC_DROP_PACKAGE) {
+      dropPackageFallback(input);
+      return;
+    }
+    if (sqlca_->sqlcode < 0) return;
+    if (sqlca_->sqlcode > 0) keepWarning();
+  }
+}
+
+// The statement goes through "VALUES DBMS_DDL.WRAP(?)" and what comes back runs in its place. A
+// system without the routine (-440 at prepare) runs the statement as it is, with a clean SQLCA.
+bool Execution::wrap(XcompStatement* privateBlock, const char** text, size_t* length) {
+  const int rc = cliPrepare(&handles_, wrapText);
+  if (rc == CLI_SUCCESS) {
+    if (callFailed(cliBindTextParameter(&handles_, *text, *length, XCOMP_MAX_STATEMENT), pointBindParameter))
+      return false;
+    if (callFailed(cliExecute(&handles_), pointExecuteWrap)) return false;
+    if (callFailed(cliBindTextColumn(&handles_, privateBlock->text, XCOMP_MAX_STATEMENT), pointBindColumn))
+      return false;
+    const int fetched = cliFetch(&handles_);
+    if (callFailed(fetched, pointFetchWrapped)) return false;
+    // A wrap routine that answers with no row, a NULL or a text the block cannot hold has not wrapped
+    // anything we could run. The cursor it leaves open is closed before the savepoint ends.
+    if (fetched == CLI_NO_DATA) {
+      setSqlcaFailure(sqlca_, -901, "58004", "XCOMP2: DBMS_DDL.WRAP returned no row", pointFetchWrapped);
+      return false;
+    }
+    if (handles_.columnLength == CLI_NULL_DATA) {
+      setSqlcaFailure(sqlca_, -901, "58004", "XCOMP2: DBMS_DDL.WRAP returned NULL", pointFetchWrapped);
+      return false;
+    }
+    if (handles_.columnLength < 0 || handles_.columnLength >= static_cast<int64_t>(XCOMP_MAX_STATEMENT)) {
+      setSqlcaFailure(sqlca_, -101, "54001", "stmt too long", pointFetchWrapped);
+      return false;
+    }
+    if (callFailed(cliCloseCursor(&handles_), pointCloseCursor)) return false;
+    cliResetStatement(&handles_);
+    *text = privateBlock->text;
+    *length = static_cast<size_t>(handles_.columnLength);
+    return true;
+  }
+  if (rc < 0 || rc == CLI_SUCCESS_WITH_INFO) {
+    reportCall(rc, pointPrepareWrap);
+    if (sqlca_->sqlcode == routineNotFound) {
+      clearSqlca(sqlca_);
+      return true;
+    }
+    reportCall(rc, pointPrepareWrapAgain);
+    return rc >= 0;
+  }
+  if (sqlca_->sqlcode == routineNotFound) clearSqlca(sqlca_);
+  return true;
+}
+
+// DROP PACKAGE p compiles to a DROP of module p. When there is no such module (-204), p may be one of
+// the engine's own packages: the caller's statement runs as it came. If there is no such package
+// either (-805), the first answer is the one that tells the caller what was missing.
+void Execution::dropPackageFallback(const ExecuteInput& input) {
+  const SQLCA moduleNotFound = *sqlca_;
+  clearSqlca(sqlca_);
+  callFailed(cliExecDirect(&handles_, input.callerText, input.callerLength), pointRunDropPackage);
+  if (sqlca_->sqlcode == packageNotFound) *sqlca_ = moduleNotFound;
+}
+
+void Execution::keepWarning() {
+  if (!hasKeptWarning_ || (sqlca_->sqlcode == preferredWarning && keptWarning_.sqlcode != preferredWarning)) {
+    keptWarning_ = *sqlca_;
+    hasKeptWarning_ = true;
+  }
+}
+
+void Execution::restoreKeptWarning() {
+  if (sqlca_->sqlcode < 0 || !hasKeptWarning_) return;
+  *sqlca_ = keptWarning_;
+  if (sqlca_->sqlcaid[5] == 'L' && sqlca_->sqlerrd[2] < 1) sqlca_->sqlcaid[5] = ' ';
+}
+
+void Execution::endSavepoint() {
+  if (!savepointSet_) return;
+  savepointSet_ = false;
+  // A wrap that failed half-way may have left its cursor open and its buffers bound; the savepoint's
+  // statements must meet neither.
+  cliResetStatement(&handles_);
+  if (sqlca_->sqlcode < 0) cliExecDirect(&handles_, rollbackText, std::strlen(rollbackText));
+  const int rc = cliExecDirect(&handles_, releaseText, std::strlen(releaseText));
+  const bool infoOnSuccess = rc == CLI_SUCCESS_WITH_INFO && sqlca_->sqlcode == 0;
+  const bool otherwise = rc != CLI_SUCCESS && rc != CLI_SUCCESS_WITH_INFO && sqlca_->sqlcode >= 0;
+  if (!infoOnSuccess && !otherwise) return;
+  cliFetchSqlca(&handles_, rc, sqlca_);
+  // A release that failed without a word still failed.
+  if (rc < 0 && sqlca_->sqlcode >= 0) cliNotSet(sqlca_, pointRelease);
+}
+
+// A connection that refuses to go because its unit of work is still open (some drivers do) has that
+// work rolled back and is asked once more: a handle that stays connected could never be freed.
+void Execution::disconnect() {
+  if (!connected_) return;
+  connected_ = false;
+  if (cliDisconnect(&handles_) >= 0) return;
+  cliEndTransaction(&handles_, false);
+  cliDisconnect(&handles_);
+}
+
+void Execution::close(bool commit) {
+  if (closed_) return;
+  closed_ = true;
+  endSavepoint();
+  if (commit && connected_ && sqlca_->sqlcode >= 0) {
+    const int rc = cliEndTransaction(&handles_, true);
+    if (rc < 0) reportCall(rc, pointCommit);
+  }
+  cliFreeStatement(&handles_);
+  disconnect();
+  cliFreeConnection(&handles_);
+  cliFreeEnvironment(&handles_);
+}
+
+namespace {
+
+const char* const sourceFile = "sqlexc_proc";
+// Room for a full statement, its length word and a NUL.
+constexpr size_t privateBlockSize = 2097161;
+
+}  // namespace
+
+PrivateBlock::~PrivateBlock() { hostFreeMemoryBlock(sourceFile, 1060, block); }
+
+bool PrivateBlock::allocate() {
+  uint32_t rc = 0;
+  block = static_cast<XcompStatement*>(hostGetMemoryBlock(privateBlockSize, &rc, sourceFile, 244));
+  if (rc == 0 && block != nullptr) return true;
+  block = nullptr;
+  return false;
+}
+
+void executeStatements(const char* connectString, const XcompResult* results, const char* callerText,
+                       size_t callerLength, uint16_t codePage, bool commit, SQLCA* sqlca) {
+  Execution execution(sqlca);
+  if (!execution.open(connectString)) return;
+  {
+    PrivateBlock privateBlock;
+    if (!privateBlock.allocate()) {
+      setSqlcaFailure(sqlca, -101, "54001", "couldn't get memory", 244);
+      return;
+    }
+    execution.run(
+        ExecuteInput{results, needsConversion(codePage), codePage, callerText, callerLength, privateBlock.block});
+    execution.restoreKeptWarning();
+  }
+  execution.close(commit);
+}

@@ -1,0 +1,75 @@
+// execute.h - execute mode: the generated statements run over the call-level interface on a connection
+// of the request's own, inside one savepoint, routines and triggers through the wrap routine first.
+// Owns the request's interface handles and the kept warning; frees every handle on every path.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "host/call_interface.h"
+#include "xcomp2.h"
+
+// The request's private block: the converted input or output and the wrapped text, laid out like a
+// statement record with room for a full statement and its NUL. Freed on every path.
+struct PrivateBlock {
+  XcompStatement* block = nullptr;
+  PrivateBlock() = default;
+  PrivateBlock(const PrivateBlock&) = delete;
+  PrivateBlock& operator=(const PrivateBlock&) = delete;
+  ~PrivateBlock();
+  // False when the host refuses the block.
+  bool allocate();
+};
+
+// What a run needs besides the connection.
+struct ExecuteInput {
+  const XcompResult* results;  // in list order, UTF-8
+  bool convert;                // results go back to `codePage` before they run
+  uint16_t codePage;           // the database code page
+  const char* callerText;      // the caller's own statement, unconverted: the DROP PACKAGE fallback runs it
+  size_t callerLength;
+  XcompStatement* privateBlock;  // room for one converted or wrapped statement
+};
+
+// One request's connection, savepoint and kept warning, reporting into the caller's SQLCA. Closing
+// (explicitly or by the destructor) ends the savepoint and frees the handles in the order they must go.
+class Execution {
+ public:
+  explicit Execution(SQLCA* sqlca) : sqlca_(sqlca) {}
+  Execution(const Execution&) = delete;
+  Execution& operator=(const Execution&) = delete;
+  ~Execution() { close(false); }
+
+  // Environment, connection, autocommit off, connect with `connectString`, statement handle. False
+  // when the request must end; the SQLCA says why.
+  bool open(const char* connectString);
+
+  // Sets the savepoint and runs every result in order until one fails; a warning is kept (+20480 wins
+  // over any other, otherwise the first). Only after a successful open.
+  void run(const ExecuteInput& input);
+
+  // Puts the kept warning over the SQLCA unless the request failed.
+  void restoreKeptWarning();
+
+  // Rolls back to the savepoint when the SQLCA reports a failure and releases it; then, only if
+  // `commit` is set and the request succeeded, commits the connection's work; then frees the
+  // statement, disconnects and frees the connection and the environment. Does nothing the second time.
+  void close(bool commit);
+
+ private:
+  bool callFailed(int returnCode, int32_t failurePoint);
+  void reportCall(int returnCode, int32_t failurePoint);
+  bool wrap(XcompStatement* privateBlock, const char** text, size_t* length);
+  void dropPackageFallback(const ExecuteInput& input);
+  void keepWarning();
+  void endSavepoint();
+  void disconnect();
+
+  SQLCA* sqlca_;
+  CliHandles handles_;
+  bool connected_ = false;
+  bool savepointSet_ = false;
+  bool closed_ = false;
+  bool hasKeptWarning_ = false;
+  SQLCA keptWarning_{};
+};
