@@ -143,17 +143,26 @@ const OraErrorRow* predefinedRow(const TransformContext* ctx, const char* text) 
   return nullptr;
 }
 
-// The SQLSTATEs of every row with Oracle code `code`, in table order. Both runs of the map (named rows,
-// then unnamed ones) descend, so the first row below `code` ends a run.
+// The SQLSTATEs of the rows with Oracle code `code`, in the order the map's scan meets them. Both runs
+// of the map (named rows, then unnamed ones) descend, so the scan has one early exit: the first row
+// below `code` sends it to the first unnamed row, and the next one ends it. A code that the scan passes
+// in the unnamed run before it first drops below (-14028, -19567) is therefore met twice, as the scan
+// has always met it.
 AstList* sqlstatesOfCode(const TransformContext* ctx, int32_t code, int32_t line) {
+  const OraErrorRow* map = errorMapOf(ctx);
+  const OraErrorRow* firstUnnamed = map;
+  while (firstUnnamed->oraCode != 0 && firstUnnamed->exceptionName != nullptr) ++firstUnnamed;
   AstList* states = nullptr;
-  const OraErrorRow* row = errorMapOf(ctx);
-  for (; row->oraCode != 0 && row->exceptionName != nullptr && row->oraCode >= code; ++row) {
+  bool jumped = false;
+  for (const OraErrorRow* row = map; row->oraCode != 0;) {
+    if (row->oraCode < code) {
+      if (jumped) break;
+      jumped = true;
+      row = firstUnnamed;
+      continue;
+    }
     if (row->oraCode == code) states = listAppend(states, hostText(row->sqlstate, line));
-  }
-  while (row->oraCode != 0 && row->exceptionName != nullptr) ++row;
-  for (; row->oraCode != 0 && row->oraCode >= code; ++row) {
-    if (row->oraCode == code) states = listAppend(states, hostText(row->sqlstate, line));
+    ++row;
   }
   return states;
 }
