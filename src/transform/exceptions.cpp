@@ -423,12 +423,4 @@ AstNode* rewriteSelect(SelectNode* select, TransformContext* ctx) {
   return nullptr;
 }
 
-void captureDiagnostics(BlockNode* body, TransformContext* /*ctx*/) {
-  walkTree(body, captureVisitor, nullptr);
-  // SQLCODE and SQLSTATE read where no handler saved them read the copies' defaults: no error.
-  BlockNode* outer = outermostBlockOf(body);
-  if (outer != nullptr && (outer->usesSqlcode || outer->usesSqlstate)) {
-    declareImplicit(outer, implicitSqlcodeCopy);
-    declareImplicit(outer, implicitSqlstateCopy);
-  }
-}
+void captureDiagnostics(BlockNode* body, TransformContext* /*ctx*/) { walkTree(body, captureVisitor, nullptr); }
