@@ -243,7 +243,7 @@ void rewriteOpen(OpenNode* open, TransformContext* ctx) {
       visit(prepare, open, ctx);
       operand->parent = prepare;
       assign =
-          makeAssign(copyTokens(open->cursor, line), hostTexts({"CURSOR WITH HOLD FOR", statementName}, line), line);
+          makeAssign(copyTokens(open->cursor, line), hostTexts({"CURSOR WITH HOLD FOR ", statementName}, line), line);
     }
     open->replacement = assign;
     // Its parts are visited rather than the assignment itself: its value is never a routine call, and a
