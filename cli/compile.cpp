@@ -53,7 +53,7 @@ Outcome compileRequest(const CompileSettings& options, const std::string& text) 
     outcome.compileError = true;
     mapErrorToSqlca(errors, &outcome.sqlca, convert, options.codePage);
   } else if (results == nullptr && !viewing) {
-    setSqlcaFailure(&outcome.sqlca, -901, "58004", "Unexpected PL/SQL", 788);
+    setSqlcaFailure(&outcome.sqlca, unexpectedPlsql, 788);
   } else {
     outcome.ok = true;
   }
@@ -65,7 +65,7 @@ Outcome compileRequest(const CompileSettings& options, const std::string& text) 
     std::string statement(r->text, r->length);
     if (convert && !convertText(statement, 1208, options.codePage, &statement)) {
       outcome.ok = false;
-      setSqlcaFailure(&outcome.sqlca, -901, "58004", "failed cpcv", 579);
+      setSqlcaFailure(&outcome.sqlca, conversionFailure, 579);
     }
     outcome.results.emplace_back(r->domain, std::move(statement));
   }

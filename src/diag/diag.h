@@ -25,6 +25,25 @@ void mapErrorToSqlca(const CompileError* error, SQLCA* sqlca, bool convert, uint
 // Writes one of xcomp2's own failures: code, state, message (at most 69 bytes), "SQLEXC02", point.
 void setSqlcaFailure(SQLCA* sqlca, int32_t sqlcode, const char* sqlstate, const char* message, int32_t failurePoint);
 
+// The rows of xcomp2's own failures, each spelled once; the failure point is the caller's.
+struct FailureRow {
+  int32_t sqlcode;
+  const char* sqlstate;
+  const char* message;
+};
+inline constexpr FailureRow badModeFailure{-901, "58004", "XCOMP2: Bad xcompMode value"};
+inline constexpr FailureRow allocHandleFailure{-901, "58004", "XCOMP2: SQLAllocHandle"};
+inline constexpr FailureRow setConnectAttrFailure{-901, "58004", "XCOMP2: SQLSetConnectAttr"};
+inline constexpr FailureRow cliSqlcaNotSet{-901, "58004", "SQLCA not set in CLI"};
+inline constexpr FailureRow noMemoryFailure{-101, "54001", "couldn't get memory"};
+inline constexpr FailureRow conversionFailure{-901, "58004", "failed cpcv"};
+inline constexpr FailureRow dumpOpenFailure{-999, "99999", "Failed to open XCdump.txt"};
+inline constexpr FailureRow unexpectedPlsql{-901, "58004", "Unexpected PL/SQL"};
+inline constexpr FailureRow severalResultsFailure{-901, "58004", "XCOMP2: result->next != NULL"};
+inline constexpr FailureRow tooLongFailure{-101, "54001", "stmt too long"};
+inline constexpr FailureRow systemFailure{-901, "58004", "Unexpected system error"};
+void setSqlcaFailure(SQLCA* sqlca, const FailureRow& row, int32_t failurePoint);
+
 // "failed cpcv" at `failurePoint`; when the host has no converter for `codePage`, the message names it.
 void setConversionFailure(SQLCA* sqlca, uint16_t codePage, int32_t failurePoint);
 

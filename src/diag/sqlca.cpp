@@ -108,12 +108,16 @@ void setSqlcaFailure(SQLCA* sqlca, int32_t sqlcode, const char* sqlstate, const 
 
 void setConversionFailure(SQLCA* sqlca, uint16_t codePage, int32_t failurePoint) {
   if (hostKnowsCodepage(codePage)) {
-    setSqlcaFailure(sqlca, -901, "58004", "failed cpcv", failurePoint);
+    setSqlcaFailure(sqlca, conversionFailure, failurePoint);
     return;
   }
   char message[70];
   hostSnprintf(message, sizeof message, "failed cpcv: no converter for code page %u", static_cast<unsigned>(codePage));
   setSqlcaFailure(sqlca, -901, "58004", message, failurePoint);
+}
+
+void setSqlcaFailure(SQLCA* sqlca, const FailureRow& row, int32_t failurePoint) {
+  setSqlcaFailure(sqlca, row.sqlcode, row.sqlstate, row.message, failurePoint);
 }
 
 void mapErrorToSqlca(const CompileError* error, SQLCA* sqlca, bool convert, uint16_t codePage) {
@@ -133,7 +137,7 @@ void mapErrorToSqlca(const CompileError* error, SQLCA* sqlca, bool convert, uint
     case unsupportedFeature: setSqlcaFailure(sqlca, -142, "42601", "Unsupported PL/SQL statement", 499); return;
     case outOfMemory: setSqlcaFailure(sqlca, -10003, "57011", "Out of memory", 504); return;
     case statementTooBig: setSqlcaFailure(sqlca, -101, "54001", "Statement too big", 509); return;
-    default: setSqlcaFailure(sqlca, -901, "58004", "Unexpected system error", 514); return;
+    default: setSqlcaFailure(sqlca, systemFailure, 514); return;
   }
 }
 

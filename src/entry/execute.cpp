@@ -42,7 +42,7 @@ constexpr int32_t pointRunDropPackage = 752;
 constexpr int32_t pointRelease = 820;
 constexpr int32_t pointCommit = 825;
 
-void cliNotSet(SQLCA* sqlca, int32_t point) { setSqlcaFailure(sqlca, -901, "58004", "SQLCA not set in CLI", point); }
+void cliNotSet(SQLCA* sqlca, int32_t point) { setSqlcaFailure(sqlca, cliSqlcaNotSet, point); }
 
 }  // namespace
 
@@ -67,22 +67,22 @@ bool Execution::callFailed(int returnCode, int32_t failurePoint) {
 bool Execution::open(const char* connectString) {
   // The allocation calls are stricter than the rest: anything but plain success ends the request.
   if (cliAllocEnvironment(&handles_) != CLI_SUCCESS) {
-    setSqlcaFailure(sqlca_, -901, "58004", "XCOMP2: SQLAllocHandle", 215);
+    setSqlcaFailure(sqlca_, allocHandleFailure, 215);
     return false;
   }
   if (cliAllocConnection(&handles_) != CLI_SUCCESS) {
-    setSqlcaFailure(sqlca_, -901, "58004", "XCOMP2: SQLAllocHandle", 219);
+    setSqlcaFailure(sqlca_, allocHandleFailure, 219);
     return false;
   }
   if (cliAutocommitOff(&handles_) < 0) {
-    setSqlcaFailure(sqlca_, -901, "58004", "XCOMP2: SQLSetConnectAttr", 225);
+    setSqlcaFailure(sqlca_, setConnectAttrFailure, 225);
     return false;
   }
   const int rc = cliDriverConnect(&handles_, connectString);
   if (callFailed(rc, pointConnect)) return false;
   connected_ = true;
   if (cliAllocStatement(&handles_) != CLI_SUCCESS) {
-    setSqlcaFailure(sqlca_, -901, "58004", "XCOMP2: SQLAllocHandle", 235);
+    setSqlcaFailure(sqlca_, allocHandleFailure, 235);
     return false;
   }
   return true;
@@ -142,7 +142,7 @@ bool Execution::wrap(XcompStatement* privateBlock, const char** text, size_t* le
       return false;
     }
     if (handles_.columnLength < 0 || handles_.columnLength >= static_cast<int64_t>(XCOMP_MAX_STATEMENT)) {
-      setSqlcaFailure(sqlca_, -101, "54001", "stmt too long", pointFetchWrapped);
+      setSqlcaFailure(sqlca_, tooLongFailure, pointFetchWrapped);
       return false;
     }
     if (callFailed(cliCloseCursor(&handles_), pointCloseCursor)) return false;
@@ -252,7 +252,7 @@ void executeStatements(const char* connectString, const XcompResult* results, co
   {
     PrivateBlock privateBlock;
     if (!privateBlock.allocate()) {
-      setSqlcaFailure(sqlca, -101, "54001", "couldn't get memory", 244);
+      setSqlcaFailure(sqlca, noMemoryFailure, 244);
       return;
     }
     execution.run(

@@ -54,21 +54,21 @@ void request(XcompStatement* statement, const XcompOptions* options, SQLCA* sqlc
   if ((mode & XCOMP_MODE_EXECUTE) != 0) {
     if (!execution.open(connectString)) return finish();
   } else if ((mode & XCOMP_MODE_COMPILE_ONLY) == 0) {
-    setSqlcaFailure(sqlca, -901, "58004", "XCOMP2: Bad xcompMode value", 202);
+    setSqlcaFailure(sqlca, badModeFailure, 202);
     return finish();
   }
 
   if (statement == nullptr) {
-    setSqlcaFailure(sqlca, -901, "58004", "Unexpected PL/SQL", 788);
+    setSqlcaFailure(sqlca, unexpectedPlsql, 788);
     return finish();
   }
   if (statement->length > XCOMP_MAX_STATEMENT) {
-    setSqlcaFailure(sqlca, -101, "54001", "stmt too long", 598);
+    setSqlcaFailure(sqlca, tooLongFailure, 598);
     return finish();
   }
 
   if (!privateBlock.allocate()) {
-    setSqlcaFailure(sqlca, -101, "54001", "couldn't get memory", 244);
+    setSqlcaFailure(sqlca, noMemoryFailure, 244);
     return finish();
   }
 
@@ -93,7 +93,7 @@ void request(XcompStatement* statement, const XcompOptions* options, SQLCA* sqlc
 
   if ((mode & XCOMP_MODE_DUMP) != 0) {
     if (!dump.open()) {
-      setSqlcaFailure(sqlca, -999, "99999", "Failed to open XCdump.txt", 320);
+      setSqlcaFailure(sqlca, dumpOpenFailure, 320);
       return finish();
     }
     dump.writeHeader(session, input->text);
@@ -110,7 +110,7 @@ void request(XcompStatement* statement, const XcompOptions* options, SQLCA* sqlc
     return finish();
   }
   if (compilation.results == nullptr) {
-    setSqlcaFailure(sqlca, -901, "58004", "Unexpected PL/SQL", 788);
+    setSqlcaFailure(sqlca, unexpectedPlsql, 788);
     return finish();
   }
   dump.writeResults(compilation.results);
@@ -136,11 +136,11 @@ void request(XcompStatement* statement, const XcompOptions* options, SQLCA* sqlc
     length = XCOMP_MAX_STATEMENT - left;
   }
   if (first->next != nullptr) {
-    setSqlcaFailure(sqlca, -901, "58004", "XCOMP2: result->next != NULL", 593);
+    setSqlcaFailure(sqlca, severalResultsFailure, 593);
     return finish();
   }
   if (length > XCOMP_MAX_STATEMENT) {
-    setSqlcaFailure(sqlca, -101, "54001", "stmt too long", 598);
+    setSqlcaFailure(sqlca, tooLongFailure, 598);
     return finish();
   }
   std::memmove(statement->text, text, length);
@@ -157,7 +157,7 @@ extern "C" __attribute__((visibility("default"))) int32_t xcomp2(XcompStatement*
   try {
     request(statement, options, sqlca);
   } catch (...) {
-    setSqlcaFailure(sqlca, -901, "58004", "Unexpected system error", 514);
+    setSqlcaFailure(sqlca, systemFailure, 514);
   }
   return 1;
 }
