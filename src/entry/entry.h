@@ -16,3 +16,6 @@
 // does with its dump bit. False when the dump file cannot be opened.
 bool appendDumpRecord(uint16_t codePage, char stringUnits, char compatMode, char ncharMapping, const char* input,
                       const XcompResult* results, const CompileError* error, const SQLCA* sqlca);
+
+// The library's release ("0.1.0"), the one the installed package files carry.
+const char* xcompVersion();
