@@ -189,8 +189,9 @@ std::string localTime() {
 // Writes each file's records, in input order, to the report's streams and keeps the totals.
 class ReportWriter {
  public:
-  ReportWriter(std::FILE* json, std::FILE* files, std::FILE* rows, std::FILE* rejected)
-      : json_(json), files_(files), rows_(rows), rejected_(rejected) {}
+  ReportWriter(std::FILE* json, std::FILE* files, std::FILE* rows, std::FILE* rejected,
+               std::vector<std::string> directories)
+      : json_(json), files_(files), rows_(rows), rejected_(rejected), directories_(std::move(directories)) {}
 
   bool add(const FileAnalysis& analysis) {
     bool ok = true;
@@ -202,7 +203,7 @@ class ReportWriter {
       ok = ok && put(rejected_, htmlRejectedUnit(analysis.file.path, unit, rejectedUnits_++));
     }
     ok = ok && put(files_, (files_written_ == 0 ? "\n" : ",\n") + fileJson(analysis));
-    ok = ok && put(rows_, htmlFileRow(analysis, files_written_++, firstRejected));
+    ok = ok && put(rows_, htmlFileRow(analysis, files_written_++, firstRejected, shownPath(analysis.file.path)));
     totals_.add(analysis);
     if (analysis.file.unreadable) anyUnreadable_ = true;
     return ok;
@@ -212,6 +213,14 @@ class ReportWriter {
   bool anyUnreadable() const { return anyUnreadable_; }
 
  private:
+  // The page names a file found under an input directory from that directory, which its header names.
+  std::string shownPath(const std::string& path) const {
+    for (const std::string& directory : directories_) {
+      if (path.size() > directory.size() && path.starts_with(directory)) return path.substr(directory.size());
+    }
+    return path;
+  }
+
   std::FILE* json_;
   std::FILE* files_;
   std::FILE* rows_;
@@ -219,6 +228,7 @@ class ReportWriter {
   long units_ = 0;
   long files_written_ = 0;
   long rejectedUnits_ = 0;
+  std::vector<std::string> directories_;  // the input directories, each ending in '/'
   ReportTotals totals_;
   bool anyUnreadable_ = false;
 };
@@ -321,7 +331,11 @@ int runReport(const Options& options) {
   const std::vector<InputFile> inputs = expandInputs(options.paths);
   Counters counters;
   ProgressLine progress(options.progress && isatty(STDERR_FILENO) != 0, inputs.size(), totalBytes(inputs), counters);
-  ReportWriter writer(json.get(), files.get(), rows.get(), rejected.get());
+  std::vector<std::string> directories;
+  for (const std::string& path : options.paths) {
+    if (path != "-" && fs::is_directory(path, error)) directories.push_back(path.ends_with('/') ? path : path + "/");
+  }
+  ReportWriter writer(json.get(), files.get(), rows.get(), rejected.get(), std::move(directories));
   size_t finished = 0;
   {
     InterruptWatch interrupt;

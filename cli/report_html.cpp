@@ -277,7 +277,7 @@ std::string htmlEscape(const std::string& text) {
   return out;
 }
 
-std::string htmlFileRow(const FileAnalysis& analysis, long index, long firstRejected) {
+std::string htmlFileRow(const FileAnalysis& analysis, long index, long firstRejected, const std::string& shown) {
   const ReportFile& f = analysis.file;
   int translated = 0;
   for (const ReportUnit& unit : analysis.units) translated += unit.translated ? 1 : 0;
@@ -295,7 +295,8 @@ std::string htmlFileRow(const FileAnalysis& analysis, long index, long firstReje
                     "\" data-translated=\"" + std::to_string(translated) + "\" data-rejected=\"" +
                     std::to_string(rejected) + "\" data-lines=\"" + std::to_string(f.lines) + "\" data-bytes=\"" +
                     std::to_string(f.bytes) + "\"><td>";
-  out += firstRejected >= 0 ? "<a href=\"#u" + std::to_string(firstRejected) + "\">" + path + "</a>" : path;
+  const std::string name = htmlEscape(shown);
+  out += firstRejected >= 0 ? "<a href=\"#u" + std::to_string(firstRejected) + "\">" + name + "</a>" : name;
   out += "</td><td class=\"num\">" + grouped(static_cast<size_t>(units)) + "</td><td class=\"num\">" +
          grouped(static_cast<size_t>(translated)) + "</td><td class=\"num\">" + grouped(static_cast<size_t>(rejected)) +
          "</td><td class=\"num\">" + grouped(static_cast<size_t>(f.lines)) + "</td><td class=\"num\">" +

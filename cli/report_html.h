@@ -21,9 +21,10 @@ bool copyScratch(std::FILE* from, std::FILE* to);
 // `text` with &, <, >, " and ' as character references.
 std::string htmlEscape(const std::string& text);
 
-// The file table's row of the file numbered `index` (input order). `firstRejected` is the page anchor number of the
-// file's first rejected unit, or -1 when it has none.
-std::string htmlFileRow(const FileAnalysis& analysis, long index, long firstRejected);
+// The file table's row of the file numbered `index` (input order), showing its path as `shown` (the
+// row keeps the whole path for sorting). `firstRejected` is the page anchor number of the file's first
+// rejected unit, or -1 when it has none.
+std::string htmlFileRow(const FileAnalysis& analysis, long index, long firstRejected, const std::string& shown);
 
 // A rejected unit's entry, with anchor "u<number>": where it is, its kind and name, the first error as
 // xcomp prints it, and how many more it has.
