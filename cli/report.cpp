@@ -8,6 +8,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -82,6 +83,7 @@ class InterruptWatch {
 struct Counters {
   std::atomic<long> unitsFound{0};
   std::atomic<size_t> filesCounted{0};  // files whose units are counted
+  std::atomic<size_t> bytesCounted{0};  // their size on disk
   std::atomic<long> unitsDone{0};
   std::atomic<long> unitsRejected{0};
   std::atomic<size_t> bytesDone{0};
@@ -89,9 +91,11 @@ struct Counters {
 
 class FileListener : public AnalysisListener {
  public:
-  FileListener(Counters& counters, const InterruptWatch& interrupt) : counters_(counters), interrupt_(interrupt) {}
+  FileListener(Counters& counters, const InterruptWatch& interrupt, size_t fileSize)
+      : counters_(counters), interrupt_(interrupt), fileSize_(fileSize) {}
   void unitsFound(int units) override {
     counters_.unitsFound += units;
+    counters_.bytesCounted += fileSize_;
     ++counters_.filesCounted;
   }
   void unitDone(const ReportUnit& unit) override {
@@ -109,6 +113,7 @@ class FileListener : public AnalysisListener {
  private:
   Counters& counters_;
   const InterruptWatch& interrupt_;
+  size_t fileSize_;
   size_t bytes_ = 0;
 };
 
@@ -124,7 +129,8 @@ std::string clock(double seconds) {
 }
 
 // "xcomp: 1234/5678 units, 45.6/300.0 MB, 12.3 MB/s, ETA 0:21, 56 rejected", redrawn in place at most
-// ten times a second. The unit total ends in '+' while some files are still to be read.
+// ten times a second. Until every file is read the unit total is estimated ("~5700") from the units per
+// byte of the files read so far.
 class ProgressLine {
  public:
   ProgressLine(bool enabled, size_t files, size_t totalBytes, const Counters& counters)
@@ -139,11 +145,15 @@ class ProgressLine {
     const auto done = static_cast<double>(counters_.bytesDone.load());
     const double rate = seconds > 0 ? done / seconds : 0.0;
     const bool counted = counters_.filesCounted.load() >= files_;
+    long total = counters_.unitsFound.load();
+    const size_t bytesCounted = counters_.bytesCounted.load();
+    if (!counted && bytesCounted > 0 && totalBytes_ > bytesCounted)
+      total = static_cast<long>(static_cast<double>(total) * static_cast<double>(totalBytes_) / bytesCounted);
     std::string eta = "--:--";
     if (rate > 0 && seconds >= 1 && totalBytes_ > 0)
       eta = clock(std::max(0.0, static_cast<double>(totalBytes_) - done) / rate);
-    std::fprintf(stderr, "\r\033[Kxcomp: %ld/%ld%s units, %.1f/%.1f MB, %.1f MB/s, ETA %s, %ld rejected",
-                 counters_.unitsDone.load(), counters_.unitsFound.load(), counted ? "" : "+", done / 1e6,
+    std::fprintf(stderr, "\r\033[Kxcomp: %ld/%s%ld units, %.1f/%.1f MB, %.1f MB/s, ETA %s, %ld rejected",
+                 counters_.unitsDone.load(), counted ? "" : "~", total, done / 1e6,
                  static_cast<double>(totalBytes_) / 1e6, rate / 1e6, eta.c_str(), counters_.unitsRejected.load());
     std::fflush(stderr);
     shown_ = true;
@@ -205,7 +215,10 @@ class ReportWriter {
     ok = ok && put(files_, (files_written_ == 0 ? "\n" : ",\n") + fileJson(analysis));
     ok = ok && put(rows_, htmlFileRow(analysis, files_written_++, firstRejected, shownPath(analysis.file.path)));
     totals_.add(analysis);
-    if (analysis.file.unreadable) anyUnreadable_ = true;
+    // A file the command would report as bad: unreadable, or with text the reader could not place.
+    const bool problem = std::any_of(analysis.file.problems.begin(), analysis.file.problems.end(),
+                                     [](const Diagnostic& d) { return d.severity == Severity::error; });
+    if (analysis.file.unreadable || problem) anyUnreadable_ = true;
     return ok;
   }
 
@@ -285,15 +298,16 @@ class WorkQueue {
   std::map<size_t, FileAnalysis> done_;
 };
 
-size_t totalBytes(const std::vector<InputFile>& inputs) {
-  size_t total = 0;
+// The size of each input on disk; 0 for standard input, a directory, or a file that cannot be read.
+std::vector<size_t> inputSizes(const std::vector<InputFile>& inputs) {
+  std::vector<size_t> sizes;
+  sizes.reserve(inputs.size());
   for (const InputFile& input : inputs) {
     std::error_code error;
-    if (input.kind != InputFile::file) continue;
-    const std::uintmax_t size = fs::file_size(input.path, error);
-    if (!error) total += static_cast<size_t>(size);
+    const std::uintmax_t size = input.kind == InputFile::file ? fs::file_size(input.path, error) : 0;
+    sizes.push_back(error ? 0 : static_cast<size_t>(size));
   }
-  return total;
+  return sizes;
 }
 
 int cannotWrite(const std::string& what, const std::string& why) {
@@ -330,7 +344,10 @@ int runReport(const Options& options) {
 
   const std::vector<InputFile> inputs = expandInputs(options.paths);
   Counters counters;
-  ProgressLine progress(options.progress && isatty(STDERR_FILENO) != 0, inputs.size(), totalBytes(inputs), counters);
+  const std::vector<size_t> sizes = inputSizes(inputs);
+  size_t totalBytes = 0;
+  for (const size_t size : sizes) totalBytes += size;
+  ProgressLine progress(options.progress && isatty(STDERR_FILENO) != 0, inputs.size(), totalBytes, counters);
   std::vector<std::string> directories;
   for (const std::string& path : options.paths) {
     if (path != "-" && fs::is_directory(path, error)) directories.push_back(path.ends_with('/') ? path : path + "/");
@@ -346,7 +363,7 @@ int runReport(const Options& options) {
       workers.emplace_back([&] {
         size_t index;
         while (queue.take(&index, interrupt)) {
-          FileListener listener(counters, interrupt);
+          FileListener listener(counters, interrupt, sizes[index]);
           FileAnalysis analysis = analyzeFile(inputs[index], options.translate, &listener);
           listener.fileDone(analysis.file.bytes);
           queue.finish(index, std::move(analysis));
@@ -378,7 +395,11 @@ int runReport(const Options& options) {
   written = html && writeHtmlPage(html.get(), run, totals, rows.get(), rejected.get()) &&
             std::fflush(html.get()) == 0 && written;
   html.reset();
-  if (!written) return cannotWrite("to '" + options.reportDir + "'", "a write failed");
+  if (!written) {
+    fs::remove(jsonPart, error);
+    fs::remove(htmlPart, error);
+    return cannotWrite("to '" + options.reportDir + "'", "a write failed");
+  }
   fs::rename(jsonPart, jsonPath, error);
   if (!error) fs::rename(htmlPart, htmlPath, error);
   if (error) return cannotWrite("to '" + options.reportDir + "'", error.message());

@@ -534,6 +534,14 @@ TEST(ReportCommand, UsageAndUnwritableReports) {
   EXPECT_EQ(clean.status, 0) << clean.out;
   const Json report = parseJson(readFile(dir.path("out/report.json")));
   EXPECT_EQ(report["files"][1]["reason"].str(), "no PL/SQL source files in this directory");
+  // Text the reader cannot place (a comment never closed after the last unit) fails the run, as it
+  // fails the command, and the file says why.
+  const std::string open = dir.add("open.sql", "BEGIN NULL; END;\n/\n/* never closed\nBEGIN NULL; END;\n");
+  EXPECT_EQ(xcomp("--report " + dir.path("out") + " " + open).status, 1);
+  const Json problems = parseJson(readFile(dir.path("out/report.json")))["files"][0]["problems"];
+  ASSERT_EQ(problems.size(), 1u);
+  EXPECT_EQ(problems[0]["message"].str(), "Unterminated comment");
+  EXPECT_EQ(problems[0]["line"].integer(), 3);
 }
 
 // ---- the manual page ----
