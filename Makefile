@@ -5,8 +5,10 @@ TSAN_BUILD ?= build-tsan
 FUZZ_BUILD ?= build-fuzz
 JOBS       ?= 2
 FUZZ_SECONDS ?= 600
+PREFIX     ?= /usr/local
 
-.PHONY: run test deps build build-asan build-tsan bench fuzz golden-update format-check clean
+.PHONY: run test deps build build-asan build-tsan bench fuzz golden-update format-check clean install \
+        report-screenshot
 
 deps:
 	@sh scripts/install-deps.sh
@@ -36,6 +38,17 @@ test: build build-asan build-tsan
 	TSAN_OPTIONS=halt_on_error=1 ./$(TSAN_BUILD)/unit_tests --gtest_filter='Threads*:Context*:SmallStacks.Concurrent*'
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j$(JOBS)
+
+# The library (libxcomp2.so.1 and its link), xcomp2.h, xcomp, its manual page, xcomp2.pc and the CMake
+# package, under PREFIX.
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# A migration report over a generated sample code base, and a picture of its page in headless Chromium:
+# $(BUILD)/report-sample/report.html and $(BUILD)/report-screenshot.png.
+report-screenshot: build
+	@sh scripts/install-deps.sh python3
+	sh scripts/report-screenshot.sh $(BUILD)
 
 bench: build
 	./$(BUILD)/benchmarks --benchmark_min_time=0.5

@@ -34,6 +34,8 @@ const char* const usageText =
     "Whole code bases:\n"
     "  -j N                   translate N files at a time (output stays in input order)\n"
     "  --no-progress          no progress line on a terminal\n"
+    "  --report DIR           write a migration assessment to DIR (report.json, report.html) instead of\n"
+    "                         translating: every unit compiled, what translates, what blocks the rest\n"
     "\n"
     "Session:\n"
     "  --codepage N           input is in code page N; output is converted back to it\n"
@@ -56,7 +58,22 @@ const char* const usageText =
     "  --help                 show this text\n"
     "  --version              show the version\n"
     "\n"
-    "Exit status: 0 everything translated, 1 a request or file failed, 2 bad usage or an unreadable file.\n";
+    "Environment:\n"
+    "  XCOMP_INSTANCE_PATH    the directory whose nuvdump/ holds the diagnostic dump (--dump)\n"
+    "  NO_COLOR               when set and not empty, --color auto does not colour\n"
+    "  XCOMP_CODEPAGE, XCOMP_STRING_UNITS, XCOMP_COMPAT, XCOMP_NCHAR_MAPPING\n"
+    "                         the session of the library's xcomp2 outside an engine; xcomp takes its\n"
+    "                         own from the options above\n"
+    "\n"
+    "Examples:\n"
+    "  xcomp install.sql > install_host.sql\n"
+    "  xcomp -j 2 --json src/ > units.jsonl\n"
+    "  xcomp --report assessment -j 2 src/\n"
+    "\n"
+    "Exit status: 0 everything translated, 1 a request or file failed, 2 bad usage or an unreadable file;\n"
+    "with --report: 0 every unit translates, 1 a unit is rejected or a file unreadable, 2 bad usage or the\n"
+    "report cannot be written, 130 interrupted (a partial report is written).\n"
+    "See xcomp(1) for more.\n";
 
 [[noreturn]] void usageError(const std::string& message) {
   std::fprintf(stderr, "xcomp: %s\n%s", message.c_str(), "Try 'xcomp --help'.\n");
@@ -161,16 +178,30 @@ Options parseOptions(int argc, char** argv) {
     } else if (arg == "--no-progress") {
       options.progress = false;
     } else if (takeExecuteOption(arg, value, &compile.execute)) {
+    } else if (arg == "--report") {
+      options.reportDir = value();
+      if (options.reportDir.empty()) usageError("--report needs a directory");
     } else if (arg == "--help") {
       std::fputs(usageText, stdout);
       std::exit(0);
     } else if (arg == "--version") {
-      std::printf("xcomp %s\n", XCOMP_VERSION);
+      std::printf("xcomp %s\n", xcompVersion());
       std::exit(0);
     } else {
       usageError("unknown option '" + arg + "'");
     }
   }
   if (options.paths.empty()) options.paths.push_back("-");
+  if (!options.reportDir.empty()) {
+    // The report compiles every unit and writes no statements: the options that change what is printed
+    // have nothing to act on.
+    const char* printing = !options.output.empty()   ? "-o"
+                           : translate.json          ? "--json"
+                           : compile.printTokens     ? "--print-tokens"
+                           : compile.printTree       ? "--print-tree"
+                           : compile.execute.enabled ? "--execute"
+                                                     : nullptr;
+    if (printing != nullptr) usageError(std::string(printing) + " cannot be used with --report");
+  }
   return options;
 }

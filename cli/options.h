@@ -13,7 +13,8 @@ struct Options {
   TranslateOptions translate;
   ColorChoice color = ColorChoice::automatic;
   int jobs = 1;
-  bool progress = true;  // on a terminal, for runs over several files
+  bool progress = true;   // on a terminal, for runs over several files
+  std::string reportDir;  // --report DIR: assess the inputs instead of translating them
 };
 
 // Parses the arguments; prints help or the version and exits 0 when asked, and exits 2 with a

@@ -15,6 +15,7 @@
 
 #include "inputs.h"
 #include "options.h"
+#include "report.h"
 #include "translate.h"
 
 namespace {
@@ -111,6 +112,7 @@ int main(int argc, char** argv) {
   // The parser's trace switch is process-wide and the dump file is appended to by each request:
   // both want one request at a time.
   if (options.translate.compile.traceParser || options.translate.compile.dump) options.jobs = 1;
+  if (!options.reportDir.empty()) return runReport(options);
 
   std::FILE* out = stdout;
   if (!options.output.empty()) {

@@ -1,9 +1,10 @@
 #!/bin/sh
 # Installs the Debian packages the build and the tests need, plus any named on the command line
-# (the fuzzer asks for clang). A no-op when all are present; without root it prints the command to
+# (the fuzzer asks for clang). The tests install the library and build programs against it
+# (pkg-config) and check the migration report's page in a real browser (chromium). A no-op when all are present; without root it prints the command to
 # run instead.
 set -e
-PACKAGES="cmake make g++ flex bison libgtest-dev libbenchmark-dev unixodbc-dev libsqliteodbc $*"
+PACKAGES="cmake make g++ flex bison libgtest-dev libbenchmark-dev unixodbc-dev libsqliteodbc pkg-config chromium $*"
 missing=""
 for p in $PACKAGES; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

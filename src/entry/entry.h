@@ -27,3 +27,6 @@ bool appendDumpRecord(uint16_t codePage, char stringUnits, char compatMode, char
 // which the caller provides clean.
 void executeStatements(const char* connectString, const XcompResult* results, const char* callerText,
                        size_t callerLength, uint16_t codePage, bool commit, SQLCA* sqlca);
+
+// The library's release ("0.1.0"), the one the installed package files carry.
+const char* xcompVersion();

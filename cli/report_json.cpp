@@ -1,0 +1,178 @@
+// report_json.cpp - report.json, written as files finish. Keys keep their order, so two reports of
+// the same code base differ only in the run's time.
+#include "report_json.h"
+
+#include <cstdio>
+
+#include "json_output.h"
+
+const char* const blockingFeatureExplanation =
+    "A blocking feature is what an error is about: for an unsupported feature its message; for a syntax "
+    "error the token the parser met, in the user's words, without the tokens it expected (they differ with "
+    "the place, the construct does not); for other errors their message, quoted names left out. A rejected "
+    "unit counts once under its first error's feature ('first error': what has to be solved first to "
+    "translate it) and once under every feature among its errors ('any error'). Features are ranked by "
+    "first error, then by any error.";
+
+namespace {
+
+void appendString(std::string& out, const std::string& text) { appendJsonString(out, text.data(), text.size()); }
+
+void appendKey(std::string& out, const char* key) {
+  appendJsonString(out, key, std::char_traits<char>::length(key));
+  out += ": ";
+}
+
+std::string countsJson(const UnitCounts& c) {
+  return "{\"units\": " + std::to_string(c.units) + ", \"translated\": " + std::to_string(c.translated) +
+         ", \"rejected\": " + std::to_string(c.rejected()) + ", \"lines\": " + std::to_string(c.lines) +
+         ", \"linesTranslated\": " + std::to_string(c.linesTranslated) + ", \"bytes\": " + std::to_string(c.bytes) +
+         ", \"bytesTranslated\": " + std::to_string(c.bytesTranslated) + "}";
+}
+
+std::string lineOrNull(int line) { return line > 0 ? std::to_string(line) : "null"; }
+
+}  // namespace
+
+std::string unitJson(const std::string& file, const ReportUnit& unit) {
+  std::string out = "{\"file\": ";
+  appendString(out, file);
+  out += ", \"firstLine\": " + std::to_string(unit.firstLine) + ", \"lastLine\": " + std::to_string(unit.lastLine);
+  out += ", \"kind\": ";
+  appendString(out, unit.kind);
+  out += ", \"name\": ";
+  if (unit.name.empty()) {
+    out += "null";
+  } else {
+    appendString(out, unit.name);
+  }
+  out += ", \"bytes\": " + std::to_string(unit.bytes) + ", \"lines\": " + std::to_string(unit.lines());
+  out += std::string(", \"outcome\": ") + (unit.translated ? "\"translated\"" : "\"rejected\"");
+  out += ", \"errors\": [";
+  for (size_t i = 0; i < unit.errors.size(); ++i) {
+    const ReportError& e = unit.errors[i];
+    if (i > 0) out += ", ";
+    out += "{\"domain\": ";
+    appendString(out, e.domain);
+    out += ", \"message\": ";
+    appendString(out, e.message);
+    out += ", \"detail\": ";
+    if (e.detail) {
+      appendString(out, *e.detail);
+    } else {
+      out += "null";
+    }
+    out += ", \"fileLine\": " + lineOrNull(e.fileLine) + ", \"column\": " + std::to_string(e.column);
+    out += ", \"feature\": ";
+    appendString(out, e.feature);
+    out += "}";
+  }
+  out += "]}";
+  return out;
+}
+
+std::string fileJson(const FileAnalysis& analysis) {
+  const ReportFile& f = analysis.file;
+  int translated = 0;
+  for (const ReportUnit& unit : analysis.units) translated += unit.translated ? 1 : 0;
+  const int units = static_cast<int>(analysis.units.size());
+  std::string out = "{\"path\": ";
+  appendString(out, f.path);
+  out += ", \"status\": ";
+  appendString(out, fileStatusName(f.status));
+  out += ", \"reason\": ";
+  if (f.reason.empty()) {
+    out += "null";
+  } else {
+    appendString(out, f.reason);
+  }
+  out += ", \"bytes\": " + std::to_string(f.bytes) + ", \"lines\": " + std::to_string(f.lines);
+  out += ", \"units\": " + std::to_string(units) + ", \"translated\": " + std::to_string(translated) +
+         ", \"rejected\": " + std::to_string(units - translated);
+  out += ", \"sqlStatements\": " + std::to_string(f.sqlStatements) +
+         ", \"sqlplusCommands\": " + std::to_string(f.sqlplusCommands);
+  out += ", \"problems\": [";
+  for (size_t i = 0; i < f.problems.size(); ++i) {
+    if (i > 0) out += ", ";
+    out += "{\"line\": " + lineOrNull(f.problems[i].line) + ", \"message\": ";
+    appendString(out, f.problems[i].message);
+    out += "}";
+  }
+  out += "]}";
+  return out;
+}
+
+std::string reportJsonHead(const ReportRun& run) {
+  std::string out = "{\"tool\": \"xcomp\", \"version\": ";
+  appendString(out, run.version);
+  out += ", \"started\": ";
+  appendString(out, run.started);
+  out += ", \"inputs\": [";
+  for (size_t i = 0; i < run.inputs.size(); ++i) {
+    if (i > 0) out += ", ";
+    appendString(out, run.inputs[i]);
+  }
+  out += "], \"options\": {\"jobs\": " + std::to_string(run.jobs) + ", \"codepage\": " + std::to_string(run.codePage) +
+         ", \"raw\": " + (run.raw ? "true" : "false") + "},\n\"units\": [";
+  return out;
+}
+
+std::string reportJsonTail(const ReportRun& run, const ReportTotals& totals) {
+  std::string out = ",\n\"totals\": {";
+  appendKey(out, "files");
+  out += std::to_string(totals.files()) +
+         ", \"filesRead\": " + std::to_string(totals.files() - totals.filesSkipped() - totals.filesInterrupted()) +
+         ", \"filesSkipped\": " + std::to_string(totals.filesSkipped()) +
+         ", \"filesInterrupted\": " + std::to_string(totals.filesInterrupted()) +
+         ", \"filesNotRead\": " + std::to_string(run.filesNotRead);
+  out += ", \"sqlStatements\": " + std::to_string(totals.sqlStatements()) +
+         ", \"sqlplusCommands\": " + std::to_string(totals.sqlplusCommands());
+  out += ", \"units\": " + countsJson(totals.all());
+  const UnitCounts& all = totals.all();
+  out += ", \"byOutcome\": {\"translated\": {\"units\": " + std::to_string(all.translated) +
+         ", \"lines\": " + std::to_string(all.linesTranslated) + ", \"bytes\": " + std::to_string(all.bytesTranslated) +
+         "}, \"rejected\": {\"units\": " + std::to_string(all.rejected()) +
+         ", \"lines\": " + std::to_string(all.lines - all.linesTranslated) +
+         ", \"bytes\": " + std::to_string(all.bytes - all.bytesTranslated) + "}}";
+  out += ", \"byKind\": [";
+  bool first = true;
+  for (const auto& [kind, counts] : totals.byKind()) {
+    if (counts.units == 0) continue;
+    if (!first) out += ", ";
+    first = false;
+    std::string entry = countsJson(counts);
+    entry.erase(0, 1);
+    out += "{\"kind\": ";
+    appendString(out, kind);
+    out += ", " + entry;
+  }
+  out += "]},\n\"blockingFeatures\": {\"explanation\": ";
+  appendString(out, blockingFeatureExplanation);
+  out += ", \"ranked\": [";
+  const std::vector<FeatureCount> ranked = totals.rankedFeatures();
+  const std::vector<int> unblocked = totals.unblockedCumulative(ranked);
+  for (size_t i = 0; i < ranked.size(); ++i) {
+    const FeatureCount& f = ranked[i];
+    if (i > 0) out += ",";
+    out += "\n  {\"feature\": ";
+    appendString(out, f.feature);
+    out += ", \"domain\": ";
+    appendString(out, f.domain);
+    out += ", \"firstError\": " + std::to_string(f.firstError) + ", \"anyError\": " + std::to_string(f.anyError) +
+           ", \"unblockedCumulative\": " + std::to_string(unblocked[i]);
+    out += ", \"example\": {\"file\": ";
+    appendString(out, f.file);
+    out += ", \"line\": " + lineOrNull(f.line) + ", \"detail\": ";
+    if (f.detail) {
+      appendString(out, *f.detail);
+    } else {
+      out += "null";
+    }
+    out += "}}";
+  }
+  char seconds[32];
+  std::snprintf(seconds, sizeof seconds, "%.3f", run.seconds);
+  out += "]},\n\"complete\": " + std::string(run.interrupted ? "false" : "true") +
+         ", \"interrupted\": " + (run.interrupted ? "true" : "false") + ", \"seconds\": " + seconds + "}\n";
+  return out;
+}

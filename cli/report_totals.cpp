@@ -1,0 +1,78 @@
+// report_totals.cpp - adding a file's records to the report's totals.
+#include "report_totals.h"
+
+#include <algorithm>
+#include <set>
+
+void UnitCounts::add(const ReportUnit& unit) {
+  ++units;
+  const auto lineCount = static_cast<size_t>(unit.lines());
+  lines += lineCount;
+  bytes += unit.bytes;
+  if (!unit.translated) return;
+  ++translated;
+  linesTranslated += lineCount;
+  bytesTranslated += unit.bytes;
+}
+
+void ReportTotals::add(const FileAnalysis& analysis) {
+  ++files_;
+  if (analysis.file.status == FileStatus::skipped) ++filesSkipped_;
+  if (analysis.file.status == FileStatus::interrupted) ++filesInterrupted_;
+  sqlStatements_ += analysis.file.sqlStatements;
+  sqlplusCommands_ += analysis.file.sqlplusCommands;
+  for (const ReportUnit& unit : analysis.units) {
+    all_.add(unit);
+    kinds_[unit.kind].add(unit);
+    std::set<std::string> counted;
+    for (const ReportError& error : unit.errors) {
+      const bool first = &error == &unit.errors.front();
+      if (!counted.insert(error.feature).second) continue;
+      FeatureCount& count = features_[error.feature];
+      if (count.anyError == 0) {
+        count.feature = error.feature;
+        count.domain = error.domain;
+        count.file = analysis.file.path;
+        count.line = error.fileLine;
+        count.detail = error.detail;
+      }
+      ++count.anyError;
+      if (first) ++count.firstError;
+    }
+    if (!counted.empty()) ++featureSets_[std::vector<std::string>(counted.begin(), counted.end())];
+  }
+}
+
+std::vector<int> ReportTotals::unblockedCumulative(const std::vector<FeatureCount>& ranked) const {
+  std::map<std::string, size_t> rank;
+  for (size_t i = 0; i < ranked.size(); ++i) rank[ranked[i].feature] = i;
+  // A set of features is solved at the rank of its last feature.
+  std::vector<int> out(ranked.size(), 0);
+  for (const auto& [features, count] : featureSets_) {
+    size_t last = 0;
+    for (const std::string& feature : features) last = std::max(last, rank.at(feature));
+    out[last] += count;
+  }
+  for (size_t i = 1; i < out.size(); ++i) out[i] += out[i - 1];
+  return out;
+}
+
+std::vector<std::pair<std::string, UnitCounts>> ReportTotals::byKind() const {
+  std::vector<std::pair<std::string, UnitCounts>> out;
+  for (const std::string& kind : reportKinds()) {
+    const auto found = kinds_.find(kind);
+    out.emplace_back(kind, found == kinds_.end() ? UnitCounts{} : found->second);
+  }
+  return out;
+}
+
+std::vector<FeatureCount> ReportTotals::rankedFeatures() const {
+  std::vector<FeatureCount> out;
+  out.reserve(features_.size());
+  for (const auto& entry : features_) out.push_back(entry.second);
+  std::stable_sort(out.begin(), out.end(), [](const FeatureCount& a, const FeatureCount& b) {
+    if (a.firstError != b.firstError) return a.firstError > b.firstError;
+    return a.anyError > b.anyError;
+  });
+  return out;
+}

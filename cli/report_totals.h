@@ -1,0 +1,66 @@
+// report_totals.h - the migration report's running totals: units, lines and bytes by kind and by
+// outcome, files read and skipped, and the blocking features with the units they block. Added to one
+// file at a time as the records stream to disk; what it holds grows with the number of kinds and
+// distinct features, never with the code base.
+#pragma once
+
+#include <cstddef>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "report_units.h"
+
+struct UnitCounts {
+  int units = 0;
+  int translated = 0;
+  size_t lines = 0;
+  size_t linesTranslated = 0;
+  size_t bytes = 0;
+  size_t bytesTranslated = 0;
+  int rejected() const { return units - translated; }
+  void add(const ReportUnit& unit);
+};
+
+struct FeatureCount {
+  std::string feature;
+  std::string domain;  // of the first error counted
+  int firstError = 0;  // units whose first error is this feature
+  int anyError = 0;    // units with at least one error of this feature
+  std::string file;    // where it is first met
+  int line = 0;
+  std::optional<std::string> detail;  // the first error's detail there
+};
+
+class ReportTotals {
+ public:
+  void add(const FileAnalysis& analysis);
+
+  const UnitCounts& all() const { return all_; }
+  // Every kind of reportKinds(), in that order, counted or not.
+  std::vector<std::pair<std::string, UnitCounts>> byKind() const;
+  // By first error, then by any error, then by name: the feature that unblocks most units first.
+  std::vector<FeatureCount> rankedFeatures() const;
+  // For each ranked feature k (as rankedFeatures orders them), the rejected units all of whose errors
+  // are among the first k+1 features: the units that would translate once those features do.
+  std::vector<int> unblockedCumulative(const std::vector<FeatureCount>& ranked) const;
+
+  int files() const { return files_; }
+  int filesSkipped() const { return filesSkipped_; }
+  int filesInterrupted() const { return filesInterrupted_; }
+  int sqlStatements() const { return sqlStatements_; }
+  int sqlplusCommands() const { return sqlplusCommands_; }
+
+ private:
+  UnitCounts all_;
+  std::map<std::string, UnitCounts> kinds_;
+  std::map<std::string, FeatureCount> features_;
+  // Rejected units by the set of features among their errors (sorted): few sets, however many units.
+  std::map<std::vector<std::string>, int> featureSets_;
+  int files_ = 0;
+  int filesSkipped_ = 0;
+  int filesInterrupted_ = 0;
+  int sqlStatements_ = 0;
+  int sqlplusCommands_ = 0;
+};

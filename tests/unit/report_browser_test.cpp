@@ -1,0 +1,234 @@
+// report.html in a real browser: headless Chromium loads the page from the file system, runs its
+// script, and the rendered document is checked against report.json (the headline numbers, one row per
+// file, the chart's bars), once as it opens and once with a sorted, filtered view in its address.
+// Chromium comes with `make test`'s set-up; as root without it, the test fails rather than skip.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "json_reader.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const chromium = "/usr/bin/chromium";
+
+class TempDir {
+ public:
+  TempDir() {
+    char path[] = "/tmp/xcomp-browser-XXXXXX";
+    root_ = mkdtemp(path);
+  }
+  ~TempDir() { fs::remove_all(root_); }
+  void add(const std::string& relative, const std::string& content) const {
+    const fs::path path = root_ / relative;
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << content;
+  }
+  std::string path(const std::string& relative) const { return (root_ / relative).string(); }
+
+ private:
+  fs::path root_;
+};
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::string run(const std::string& command, int* status) {
+  FILE* pipe = popen(command.c_str(), "r");
+  std::string out;
+  char buffer[65536];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+  const int raw = pclose(pipe);
+  *status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  return out;
+}
+
+// The document after the page's script ran, as Chromium serializes it.
+std::string renderedDom(const std::string& url, const std::string& profile) {
+  int status = 0;
+  const std::string dom = run(std::string("timeout 120 ") + chromium +
+                                  " --headless --no-sandbox --disable-gpu --disable-quic --no-first-run"
+                                  " --disable-background-networking --disable-component-update --disable-sync"
+                                  " --user-data-dir=" +
+                                  profile + " --virtual-time-budget=5000 --dump-dom '" + url + "' 2>/dev/null",
+                              &status);
+  EXPECT_EQ(status, 0) << "chromium failed on " << url;
+  return dom;
+}
+
+std::string unescape(std::string text) {
+  static const std::pair<const char*, const char*> references[] = {
+      {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&#39;", "'"}, {"&amp;", "&"}};
+  for (const auto& [from, to] : references) {
+    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + 1))
+      text.replace(at, std::strlen(from), to);
+  }
+  return text;
+}
+
+// The text inside the element with this id (no markup inside it), thousands separators removed.
+std::string textOf(const std::string& dom, const std::string& id) {
+  const size_t at = dom.find("id=\"" + id + "\"");
+  if (at == std::string::npos) return "<no element " + id + ">";
+  const size_t start = dom.find('>', at) + 1;
+  std::string text = dom.substr(start, dom.find('<', start) - start);
+  text.erase(std::remove(text.begin(), text.end(), ','), text.end());
+  return text;
+}
+
+using Attributes = std::map<std::string, std::string>;
+
+// The attributes of every start tag that carries `marker` (e.g. class="file-row"), in document order.
+std::vector<Attributes> tagsWith(const std::string& dom, const std::string& marker) {
+  std::vector<Attributes> tags;
+  static const std::regex attribute(R"re(([a-z-]+)(="([^"]*)")?)re");
+  for (size_t at = dom.find(marker); at != std::string::npos; at = dom.find(marker, at + 1)) {
+    const size_t start = dom.rfind('<', at);
+    const size_t end = dom.find('>', at);
+    const std::string tag = dom.substr(start + 1, end - start - 1);
+    Attributes attributes;
+    const std::string inside = tag.substr(tag.find(' '));
+    for (std::sregex_iterator it(inside.begin(), inside.end(), attribute), last; it != last; ++it)
+      attributes[(*it)[1]] = unescape((*it)[3]);
+    tags.push_back(std::move(attributes));
+  }
+  return tags;
+}
+
+std::string percent(long part, long whole) {
+  char buffer[16];
+  std::snprintf(buffer, sizeof buffer, "%.1f", whole == 0 ? 0.0 : 100.0 * static_cast<double>(part) / whole);
+  return buffer;
+}
+
+// Units of every kind, rejected for different reasons in different numbers, beside files that are
+// skipped, so that the chart has bars of several lengths.
+void writeCodeBase(const TempDir& dir) {
+  for (int i = 0; i < 6; ++i) {
+    const std::string n = std::to_string(i);
+    dir.add("src/proc/p" + n + ".prc", "CREATE OR REPLACE PROCEDURE p" + n + (i < 3 ? " AUTHID CURRENT_USER" : "") +
+                                           " IS\nBEGIN\n  UPDATE t SET a = " + n + ";\nEND;\n/\n");
+  }
+  dir.add("src/pkg/stock.pks", "CREATE OR REPLACE PACKAGE stock AS\n  PROCEDURE move (p NUMBER);\nEND;\n/\n");
+  dir.add("src/pkg/stock.pkb",
+          "CREATE OR REPLACE PACKAGE BODY stock AS\n  PROCEDURE move (p NUMBER) IS\n  BEGIN\n"
+          "    FORALL i IN 1 .. 3 SAVE EXCEPTIONS\n      DELETE FROM moves WHERE id = i;\n  END;\nEND;\n/\n");
+  dir.add("src/types/money.tps", "CREATE TYPE money AS OBJECT (amount NUMBER);\n/\n");
+  dir.add("src/types/money.tpb", "CREATE TYPE BODY money AS\nEND;\n/\n");
+  dir.add("src/types/price.tpb", "CREATE TYPE BODY price AS\nEND;\n/\n");
+  dir.add("src/install.sql",
+          "SET ECHO OFF\nCREATE TABLE t (a NUMBER);\nBEGIN\n  p0;\nEND;\n/\nCREATE TRIGGER t_bi BEFORE INSERT ON t\n"
+          "FOR EACH ROW\nBEGIN\n  :NEW.a := 1;\nEND;\n/\nDROP PACKAGE stock;\n");
+  dir.add("src/images/logo.sql", std::string("GIF89a\0\0", 8));
+  dir.add("src/ddl/tables.sql", "CREATE TABLE moves (id NUMBER);\n");
+}
+
+TEST(ReportBrowser, RenderedPageAgreesWithReportJson) {
+  if (access(chromium, X_OK) != 0) {
+    if (geteuid() == 0) FAIL() << chromium << " is missing: make test installs it (scripts/install-deps.sh)";
+    GTEST_SKIP() << chromium << " is missing and cannot be installed without root";
+  }
+  TempDir dir;
+  writeCodeBase(dir);
+  int status = 0;
+  run(std::string(XCOMP_BINARY_DIR) + "/xcomp --report " + dir.path("out") + " -j 2 " + dir.path("src") + " 2>&1",
+      &status);
+  ASSERT_EQ(status, 1);
+  const Json report = parseJson(readFile(dir.path("out/report.json")));
+  const Json& totals = report["totals"];
+  const Json& files = report["files"];
+  const Json& ranked = report["blockingFeatures"]["ranked"];
+  ASSERT_GE(ranked.size(), 3u);
+  const std::string page = "file://" + dir.path("out/report.html");
+
+  const std::string dom = renderedDom(page, dir.path("profile"));
+  ASSERT_NE(dom.find("</html>"), std::string::npos) << dom.substr(0, 400);
+
+  // The headline.
+  const Json& units = totals["units"];
+  EXPECT_EQ(textOf(dom, "units-translated"), std::to_string(units["translated"].integer()));
+  EXPECT_EQ(textOf(dom, "units-total"), std::to_string(units["units"].integer()));
+  EXPECT_EQ(textOf(dom, "units-percent"), percent(units["translated"].integer(), units["units"].integer()));
+  EXPECT_EQ(textOf(dom, "lines-translated"), std::to_string(units["linesTranslated"].integer()));
+  EXPECT_EQ(textOf(dom, "lines-total"), std::to_string(units["lines"].integer()));
+  EXPECT_EQ(textOf(dom, "lines-percent"), percent(units["linesTranslated"].integer(), units["lines"].integer()));
+  EXPECT_EQ(textOf(dom, "units-rejected"), std::to_string(units["rejected"].integer()));
+  EXPECT_EQ(textOf(dom, "files-skipped"), std::to_string(totals["filesSkipped"].integer()));
+  EXPECT_EQ(textOf(dom, "feature-count"), std::to_string(ranked.size()));
+
+  // A row for each file, in input order, saying what became of it; the script counted them.
+  const std::vector<Attributes> rows = tagsWith(dom, "class=\"file-row\"");
+  ASSERT_EQ(rows.size(), files.size());
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const Json& f = files[i];
+    EXPECT_EQ(rows[i].at("data-path"), f["path"].str());
+    EXPECT_EQ(rows[i].at("data-lines"), std::to_string(f["lines"].integer()));
+    EXPECT_EQ(rows[i].at("data-rejected"), std::to_string(f["rejected"].integer()));
+    const std::string outcome = f["status"].str() != "read"   ? f["status"].str()
+                                : f["rejected"].integer() > 0 ? "rejected"
+                                                              : "translated";
+    EXPECT_EQ(rows[i].at("data-outcome"), outcome) << f["path"].str();
+    EXPECT_EQ(rows[i].count("hidden"), 0u);
+  }
+  EXPECT_EQ(textOf(dom, "file-count"), std::to_string(files.size()) + " of " + std::to_string(files.size()) + " files");
+
+  // A bar for each ranked feature, in rank order, as long as its count.
+  const std::vector<Attributes> bars = tagsWith(dom, "class=\"bar-row\"");
+  ASSERT_EQ(bars.size(), std::min<size_t>(ranked.size(), 20));
+  long widest = 0;
+  for (const Json& f : ranked.items) widest = std::max(widest, f["anyError"].integer());
+  const std::vector<Attributes> fills = tagsWith(dom, "class=\"bar\"");
+  ASSERT_EQ(fills.size(), bars.size());
+  for (size_t i = 0; i < bars.size(); ++i) {
+    EXPECT_EQ(bars[i].at("data-feature"), ranked[i]["feature"].str());
+    EXPECT_EQ(bars[i].at("data-first"), std::to_string(ranked[i]["firstError"].integer()));
+    EXPECT_EQ(bars[i].at("data-any"), std::to_string(ranked[i]["anyError"].integer()));
+    std::string style = fills[i].at("style");
+    style.erase(std::remove_if(style.begin(), style.end(), [](char c) { return c == ' ' || c == ';'; }), style.end());
+    EXPECT_EQ(style, "width:" + percent(ranked[i]["firstError"].integer(), widest) + "%");
+  }
+  EXPECT_EQ(ranked[0]["feature"].str(), "AUTHID CURRENT_USER not supported");
+  EXPECT_EQ(ranked[0]["firstError"].integer(), 3);
+
+  // A view from the address: files with rejected units only, the longest first.
+  const std::string view = renderedDom(page + "#sort=lines&order=desc&outcome=rejected", dir.path("profile2"));
+  std::vector<std::pair<long, std::string>> expected;
+  for (size_t i = 0; i < files.size(); ++i) {
+    const Json& f = files[i];
+    if (f["status"].str() == "read" && f["rejected"].integer() > 0)
+      expected.emplace_back(-f["lines"].integer(), f["path"].str());
+  }
+  std::stable_sort(expected.begin(), expected.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<std::string> shown;
+  const std::vector<Attributes> sorted = tagsWith(view, "class=\"file-row\"");
+  ASSERT_EQ(sorted.size(), files.size());
+  for (const Attributes& row : sorted) {
+    if (row.count("hidden") == 0) shown.push_back(row.at("data-path"));
+  }
+  std::vector<std::string> wanted;
+  for (const auto& entry : expected) wanted.push_back(entry.second);
+  EXPECT_EQ(shown, wanted);
+  EXPECT_EQ(textOf(view, "file-count"),
+            std::to_string(wanted.size()) + " of " + std::to_string(files.size()) + " files");
+  EXPECT_NE(view.find("data-sort=\"lines\" data-type=\"number\" aria-sort=\"descending\""), std::string::npos);
+}
+
+}  // namespace
