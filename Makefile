@@ -6,7 +6,7 @@ FUZZ_BUILD ?= build-fuzz
 JOBS       ?= 2
 FUZZ_SECONDS ?= 600
 
-.PHONY: run test deps build build-asan build-tsan bench fuzz golden-update clean
+.PHONY: run test deps build build-asan build-tsan bench bench-compare fuzz golden-update clean
 
 deps:
 	@sh scripts/install-deps.sh
@@ -40,6 +40,17 @@ test: build build-asan build-tsan
 bench: build
 	./$(BUILD)/benchmarks --benchmark_min_time=0.5
 
+# The benchmarks of this tree against those of git revision BASE, both Release builds in COMPARE_DIR,
+# run alternately ROUNDS times; prints the medians and their ratios. Example:
+#   make bench-compare BASE=main FILTER='BM_Pipeline/procedure'
+BASE ?= HEAD
+FILTER ?= BM_Pipeline|BM_Scaling
+ROUNDS ?= 3
+MIN_TIME ?= 0.5
+COMPARE_DIR ?= build-compare
+bench-compare: deps
+	@JOBS=$(JOBS) sh scripts/bench_compare.sh '$(BASE)' '$(FILTER)' $(ROUNDS) $(MIN_TIME) $(COMPARE_DIR)
+
 fuzz:
 	@sh scripts/install-deps.sh clang libclang-rt-14-dev
 	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DXCOMP_FUZZ=ON -DXCOMP_BENCH=OFF >/dev/null
@@ -52,4 +63,4 @@ golden-update: build
 	tests/update_golden.sh $(FEATURES)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(COMPARE_DIR)
