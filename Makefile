@@ -31,9 +31,9 @@ run: build
 	./$(BUILD)/xcomp examples/example.sql
 
 # Every test, in the normal build and again under AddressSanitizer and UndefinedBehaviorSanitizer;
-# the concurrent calls once more under ThreadSanitizer.
+# the concurrent calls and the region allocator once more under ThreadSanitizer.
 test: build build-asan build-tsan
-	TSAN_OPTIONS=halt_on_error=1 ./$(TSAN_BUILD)/unit_tests --gtest_filter='Threads*:Context*'
+	TSAN_OPTIONS=halt_on_error=1 ./$(TSAN_BUILD)/unit_tests --gtest_filter='Threads*:Context*:Region*'
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j$(JOBS)
 
