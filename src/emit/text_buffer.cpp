@@ -1,5 +1,6 @@
 // text_buffer.cpp - the chunked buffer one statement is assembled in. Text is never moved once
 // written; a reset keeps the chunks, so a request with many statements reuses the same memory.
+// Chunks are carved from pool blocks that grow with the statement; each chunk is never freed on its own.
 #include "emit/emit_context.h"
 
 #include <cassert>
@@ -7,12 +8,38 @@
 
 #include "pool/pool.h"
 
+static_assert(sizeof(TextChunk) % 8 == 0, "chunks are carved back to back and must stay aligned");
+
 namespace {
 
-TextChunk* newChunk(uint64_t capacity) {
-  auto* chunk = static_cast<TextChunk*>(ctxAlloc(sizeof(TextChunk)));
+// The first carving block holds a first chunk of the emitter's size and a few small ones; later blocks
+// double up to the limit, so a short statement takes little and a long one few blocks.
+constexpr uint64_t firstBlockSize = 512;
+constexpr uint64_t largestBlockSize = 64 * 1024;
+
+uint64_t roundUp8(uint64_t n) { return (n + 7) & ~uint64_t{7}; }
+
+TextChunk* newChunk(TextBuffer* buffer, uint64_t capacity) {
+  const uint64_t size = roundUp8(sizeof(TextChunk) + capacity);
+  if (size > buffer->spareSize) {
+    // A first chunk larger than any carving block (a buffer made with a large chunk size) gets a pool
+    // block of its own; the spare of the current block stays for the small chunks after it.
+    if (size > largestBlockSize) return static_cast<TextChunk*>(ctxAlloc(size));
+    uint64_t blockSize = buffer->nextBlockSize;
+    while (blockSize < size) blockSize *= 2;
+    buffer->spare = static_cast<char*>(ctxAlloc(blockSize));
+    buffer->spareSize = blockSize;
+    if (blockSize < largestBlockSize) buffer->nextBlockSize = blockSize * 2;
+  }
+  auto* chunk = reinterpret_cast<TextChunk*>(buffer->spare);
+  buffer->spare += size;
+  buffer->spareSize -= size;
+  return chunk;
+}
+
+TextChunk* linkChunk(TextBuffer* buffer, uint64_t capacity) {
+  TextChunk* chunk = newChunk(buffer, capacity);
   chunk->next = nullptr;
-  chunk->data = static_cast<char*>(ctxAlloc(capacity));
   chunk->capacity = capacity;
   chunk->used = 0;
   return chunk;
@@ -27,6 +54,9 @@ TextBuffer* newTextBuffer(uint64_t chunkSize) {
   buffer->first = nullptr;
   buffer->current = nullptr;
   buffer->chunkSize = chunkSize;
+  buffer->spare = nullptr;
+  buffer->spareSize = 0;
+  buffer->nextBlockSize = firstBlockSize;
   return buffer;
 }
 
@@ -35,23 +65,22 @@ void textAppend(TextBuffer* buffer, const char* text) {
   uint64_t remaining = std::strlen(text);
   if (remaining == 0) return;
   if (buffer->first == nullptr) {
-    buffer->first = newChunk(buffer->chunkSize);
+    buffer->first = linkChunk(buffer, buffer->chunkSize);
     buffer->current = buffer->first;
   }
-  while (remaining > 0) {
-    TextChunk* chunk = buffer->current;
-    if (chunk->used == chunk->capacity) {
-      // Chunks left from before a reset are filled before any new one is taken from the pool.
-      if (chunk->next == nullptr) chunk->next = newChunk(buffer->chunkSize / 10);
-      buffer->current = chunk->next;
-      continue;
-    }
+  TextChunk* chunk = buffer->current;
+  for (;;) {
     const uint64_t room = chunk->capacity - chunk->used;
     const uint64_t n = remaining < room ? remaining : room;
-    std::memcpy(chunk->data + chunk->used, text, n);
+    std::memcpy(chunk->data() + chunk->used, text, n);
     chunk->used += n;
     text += n;
     remaining -= n;
+    if (remaining == 0) break;
+    // Chunks left from before a reset are filled before any new one is carved.
+    if (chunk->next == nullptr) chunk->next = linkChunk(buffer, buffer->chunkSize / 10);
+    chunk = chunk->next;
+    buffer->current = chunk;
   }
 }
 
@@ -65,7 +94,7 @@ uint64_t textLength(const TextBuffer* buffer) {
 void textCopyTo(char* destination, const TextBuffer* buffer) {
   if (buffer != nullptr) {
     for (const TextChunk* chunk = buffer->first; chunk != nullptr; chunk = chunk->next) {
-      std::memcpy(destination, chunk->data, chunk->used);
+      std::memcpy(destination, chunk->data(), chunk->used);
       destination += chunk->used;
     }
   }
