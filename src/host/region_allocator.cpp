@@ -33,11 +33,13 @@ namespace {
 
 struct alignas(64) ChunkHeader {
   std::atomic<int64_t> live;
-  size_t mappedBytes;  // the whole mapping: regionChunkBytes for carving chunks, more for a large block
-  bool single;         // holds one large block, unmapped when it is freed
+  size_t mappedBytes;       // the whole mapping: regionChunkBytes for carving chunks, a multiple for a large block
+  bool single;              // holds one large block
+  ChunkHeader* nextCached;  // the next empty chunk in the thread's cache
 };
 
 constexpr int64_t carvingBias = int64_t{1} << 40;
+constexpr size_t hugePagesFrom = (regionCachedChunks + 1) * regionChunkBytes;
 constexpr size_t firstBlockOffset = sizeof(ChunkHeader);
 static_assert(firstBlockOffset % 8 == 0);
 static_assert((regionChunkBytes & (regionChunkBytes - 1)) == 0, "chunks are found by masking");
@@ -52,7 +54,7 @@ struct ThreadRegion {
   // Frees of one chunk not yet taken off its count.
   ChunkHeader* pendingChunk;
   int64_t pendingFrees;
-  ChunkHeader* cache[regionCachedChunks];
+  ChunkHeader* cache;  // empty chunks, the last recycled first
   size_t cachedCount;
   int64_t liveBlocks;
   int64_t mappedBytes;
@@ -75,16 +77,24 @@ size_t pageBytes() {
   return page;
 }
 
-// A mapping of `bytes` (a multiple of the page size) aligned to regionChunkBytes, or null.
-ChunkHeader* mapAligned(ThreadRegion& r, size_t bytes, bool single) {
-  const size_t slack = regionChunkBytes - pageBytes();
+// A mapping of `bytes` aligned to `alignment` (both multiples of regionChunkBytes), or null. Once the
+// thread holds more than it may keep between compilations, mappings of a huge page's size and more are
+// backed by huge pages: fresh memory is most of what a large compilation costs, and one fault per 2 MiB
+// is far cheaper than 512. Small compilations stay on small pages, which they touch only as they go.
+ChunkHeader* mapAligned(ThreadRegion& r, size_t bytes, size_t alignment, bool single) {
+  const size_t slack = alignment - pageBytes();
   void* raw = mmap(nullptr, bytes + slack, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (raw == MAP_FAILED) return nullptr;
   const uintptr_t start = reinterpret_cast<uintptr_t>(raw);
-  const uintptr_t aligned = (start + regionChunkBytes - 1) & ~uintptr_t{regionChunkBytes - 1};
+  const uintptr_t aligned = (start + alignment - 1) & ~uintptr_t{alignment - 1};
   if (aligned > start) munmap(raw, aligned - start);
   const uintptr_t end = start + bytes + slack;
   if (end > aligned + bytes) munmap(reinterpret_cast<void*>(aligned + bytes), end - (aligned + bytes));
+#ifdef MADV_HUGEPAGE
+  if (bytes >= regionSegmentBytes && r.mappedBytes >= static_cast<int64_t>(hugePagesFrom)) {
+    madvise(reinterpret_cast<void*>(aligned), bytes, MADV_HUGEPAGE);
+  }
+#endif
   auto* chunk = new (reinterpret_cast<void*>(aligned)) ChunkHeader;
   chunk->mappedBytes = bytes;
   chunk->single = single;
@@ -113,14 +123,50 @@ void armCleanup(ThreadRegion& r) {
   r.cleanupArmed = true;
 }
 
-// An empty chunk: into the cache while there is room, else back to the system.
+ChunkHeader* takeCached(ThreadRegion& r) {
+  ChunkHeader* chunk = r.cache;
+  if (chunk != nullptr) {
+    r.cache = chunk->nextCached;
+    --r.cachedCount;
+  }
+  return chunk;
+}
+
+// Back to the system, down to `keep` cached chunks.
+void trimCache(ThreadRegion& r, size_t keep) {
+  while (r.cachedCount > keep) unmap(r, takeCached(r));
+}
+
+// An empty chunk goes to the cache. While the thread's compilation goes on, every empty chunk is kept
+// there, for what the compilation allocates next; once nothing of the thread's is live, the cache is
+// cut back to what a thread may keep between compilations.
 void recycle(ThreadRegion& r, ChunkHeader* chunk) {
-  if (!r.exiting && r.cachedCount < regionCachedChunks) {
-    armCleanup(r);
-    r.cache[r.cachedCount++] = chunk;
+  if (r.exiting) {
+    unmap(r, chunk);
     return;
   }
-  unmap(r, chunk);
+  armCleanup(r);
+  chunk->nextCached = r.cache;
+  r.cache = chunk;
+  ++r.cachedCount;
+  if (r.liveBlocks <= 0) trimCache(r, regionCachedChunks);
+}
+
+// A freed large block's mapping is cut into chunks for the cache while the compilation goes on (the
+// scanner's copies of the text, freed after parsing, become the emitter's chunks); otherwise it goes.
+void releaseSingle(ThreadRegion& r, ChunkHeader* single) {
+  const size_t bytes = single->mappedBytes;
+  if (r.exiting || r.liveBlocks <= 0) {
+    unmap(r, single);
+    return;
+  }
+  char* const start = reinterpret_cast<char*>(single);
+  for (size_t offset = 0; offset < bytes; offset += regionChunkBytes) {
+    auto* chunk = new (start + offset) ChunkHeader;
+    chunk->mappedBytes = regionChunkBytes;
+    chunk->single = false;
+    recycle(r, chunk);
+  }
 }
 
 void rewindCurrent(ThreadRegion& r) {
@@ -160,14 +206,31 @@ void retireCurrent(ThreadRegion& r) {
 
 // A block of its own mapping, for large requests and for a thread whose cleanup already ran.
 void* allocateSingle(ThreadRegion& r, size_t size) {
-  const size_t page = pageBytes();
-  if (size > SIZE_MAX - firstBlockOffset - page) return nullptr;
-  const size_t bytes = (firstBlockOffset + size + page - 1) & ~(page - 1);
-  ChunkHeader* chunk = mapAligned(r, bytes, true);
+  if (size > SIZE_MAX - firstBlockOffset - regionChunkBytes) return nullptr;
+  // Whole chunks, so that the mapping can be cut into chunks when the block is freed; the pages past
+  // the block are never touched and cost only address space.
+  const size_t bytes = (firstBlockOffset + size + regionChunkBytes - 1) & ~(regionChunkBytes - 1);
+  ChunkHeader* chunk = mapAligned(r, bytes, bytes >= regionSegmentBytes ? regionSegmentBytes : regionChunkBytes, true);
   if (chunk == nullptr) return nullptr;
   chunk->live.store(1, std::memory_order_relaxed);
   ++r.liveBlocks;
   return reinterpret_cast<char*>(chunk) + firstBlockOffset;
+}
+
+// Chunks are mapped a segment at a time, straight into the cache.
+bool mapSegment(ThreadRegion& r) {
+  ChunkHeader* segment = mapAligned(r, regionSegmentBytes, regionSegmentBytes, false);
+  if (segment == nullptr) return false;
+  char* const start = reinterpret_cast<char*>(segment);
+  for (size_t offset = regionSegmentBytes; offset > 0; offset -= regionChunkBytes) {
+    auto* chunk = new (start + offset - regionChunkBytes) ChunkHeader;
+    chunk->mappedBytes = regionChunkBytes;
+    chunk->single = false;
+    chunk->nextCached = r.cache;
+    r.cache = chunk;
+    ++r.cachedCount;
+  }
+  return true;
 }
 
 void* carveFromNewChunk(ThreadRegion& r, size_t rounded) {
@@ -181,8 +244,8 @@ void* carveFromNewChunk(ThreadRegion& r, size_t rounded) {
     }
   }
   if (r.current == nullptr) {
-    ChunkHeader* chunk = r.cachedCount > 0 ? r.cache[--r.cachedCount] : mapAligned(r, regionChunkBytes, false);
-    if (chunk == nullptr) return nullptr;
+    if (r.cache == nullptr && !mapSegment(r)) return nullptr;
+    ChunkHeader* chunk = takeCached(r);
     armCleanup(r);
     r.current = chunk;
     r.limit = reinterpret_cast<char*>(chunk) + regionChunkBytes;
@@ -200,7 +263,7 @@ void releaseThread() {
   flushPending(r);
   r.exiting = true;  // from here on nothing is cached or batched for this thread
   retireCurrent(r);
-  while (r.cachedCount > 0) unmap(r, r.cache[--r.cachedCount]);
+  trimCache(r, 0);
 }
 
 inline void* allocate(ThreadRegion& r, size_t size) {
@@ -221,10 +284,8 @@ void release(ThreadRegion& r, void* block) {
   ChunkHeader* chunk = chunkOf(block);
   --r.liveBlocks;
   if (chunk->single) {
-    unmap(r, chunk);
-    return;
-  }
-  if (chunk == r.pendingChunk) {
+    releaseSingle(r, chunk);
+  } else if (chunk == r.pendingChunk) {
     ++r.pendingFrees;
   } else {
     flushPending(r);
@@ -233,8 +294,11 @@ void release(ThreadRegion& r, void* block) {
     r.pendingFrees = 1;
   }
   // Nothing of this thread's is live (a compilation just ended), or it frees what others made: take the
-  // frees off the count now rather than keep a chunk waiting.
-  if (r.liveBlocks <= 0 || r.exiting) flushPending(r);
+  // frees off the count now rather than keep a chunk waiting, and keep no more than a thread may keep.
+  if (r.liveBlocks <= 0 || r.exiting) [[unlikely]] {
+    flushPending(r);
+    trimCache(r, regionCachedChunks);
+  }
 }
 
 }  // namespace
@@ -253,7 +317,7 @@ void regionTrimThread() {
     r.limit = nullptr;
     unmap(r, chunk);
   }
-  while (r.cachedCount > 0) unmap(r, r.cache[--r.cachedCount]);
+  trimCache(r, 0);
 }
 
 RegionThreadStats regionThreadStats() {

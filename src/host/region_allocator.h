@@ -11,8 +11,10 @@
 
 // Size and alignment of a chunk; a chunk's header sits at its start.
 constexpr size_t regionChunkBytes = 256 * 1024;
+// Chunks are mapped eight at a time, aligned so that the system can back them with one huge page.
+constexpr size_t regionSegmentBytes = 8 * regionChunkBytes;
 // Blocks above this size get a mapping of their own instead of being carved.
-constexpr size_t regionLargeBlock = regionChunkBytes / 8;
+constexpr size_t regionLargeBlock = regionChunkBytes / 2;
 // Empty chunks a thread keeps for its next compilation, besides the chunk it carves from. Everything
 // beyond goes back to the system as soon as it is empty.
 constexpr size_t regionCachedChunks = 15;
