@@ -15,7 +15,7 @@ namespace {
 // The first carving block holds a first chunk of the emitter's size and a few small ones; later blocks
 // double up to the limit, so a short statement takes little and a long one few blocks.
 constexpr uint64_t firstBlockSize = 512;
-constexpr uint64_t largestBlockSize = 64 * 1024;
+constexpr uint64_t largestBlockSize = 16 * 1024;
 
 uint64_t roundUp8(uint64_t n) { return (n + 7) & ~uint64_t{7}; }
 
