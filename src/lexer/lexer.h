@@ -52,6 +52,10 @@ struct ScanState {
   const char* lastToken;
   size_t lastTokenLength;
   const char* endText;  // null until end of input has been returned
+  // The last token's text value is the scanner's own text (the match, or a literal in the text
+  // buffer), valid only until the next token: fetchToken copies it for the parser.
+  bool transientValue;
+  size_t transientLength;
   // Owned copies of the text: the one the scanner reads (it writes into it) and the one lineStart
   // walks, which stays intact for error records.
   char* scanCopy;

@@ -8,7 +8,7 @@
 #include "pool/pool.h"
 
 void appendText(ScanState* state, const char* text, size_t n) {
-  const size_t needed = state->textLength + n + 1;  // room for the NUL takeText adds
+  const size_t needed = state->textLength + n + 1;  // room for the NUL takeText and peekText add
   if (needed > state->textCapacity) {
     size_t capacity = state->textCapacity == 0 ? 80 : state->textCapacity;
     while (capacity < needed) capacity *= 2;
@@ -26,6 +26,13 @@ char* takeText(ScanState* state) {
   char* copy = ctxStrndup(state->textBuffer == nullptr ? "" : state->textBuffer, state->textLength);
   state->textLength = 0;
   return copy;
+}
+
+const char* peekText(ScanState* state) {
+  if (state->textBuffer == nullptr) return "";
+  state->textBuffer[state->textLength] = '\0';
+  state->textLength = 0;
+  return state->textBuffer;
 }
 
 void advanceLine(ScanState* state) {

@@ -24,6 +24,9 @@ bool scannerTracing(void* scanner);
 void appendText(ScanState* state, const char* text, size_t n);
 // A pool copy of the text buffer (NUL-terminated); the buffer is emptied.
 char* takeText(ScanState* state);
+// The text buffer's contents, NUL-terminated in place; the buffer is emptied, and the text stays intact
+// only until the next append.
+const char* peekText(ScanState* state);
 // One newline consumed: the counter goes up and lineStart moves past the next newline of the line copy.
 void advanceLine(ScanState* state);
 // advanceLine once for every newline among the n bytes of text.

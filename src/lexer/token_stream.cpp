@@ -14,6 +14,8 @@ namespace {
 
 ScanState* stateOf(const ParseContext* ctx) { return scannerState(ctx->scanner); }
 
+int nextToken(TokenValue* value, ParseContext* ctx);
+
 bool isCursorAttribute(int code) { return code >= T_CURSOR_NOTFOUND && code <= T_CURSOR_ISOPEN; }
 
 // The text a reader keeps for a token: the value text where the scanner's own text is not the token
@@ -40,8 +42,8 @@ bool isStop(int code, const int* stops) {
 AstList* collect(ParseContext* ctx, TokenValue* value, int mode, int firstToken, int* endToken, const int* stops) {
   AstList* list = nullptr;
   int depth = 0;
-  int code = firstToken == T_no_lookahead ? fetchToken(value, ctx) : firstToken;
-  for (;; code = fetchToken(value, ctx)) {
+  int code = firstToken == T_no_lookahead ? nextToken(value, ctx) : firstToken;
+  for (;; code = nextToken(value, ctx)) {
     if (code == 0 || code == T_TERMINATOR) break;
     if (code == ';' || isStop(code, stops)) {
       if (depth == 0) {
@@ -99,7 +101,17 @@ bool endsDatatype(int code) {
 
 }  // namespace
 
-int fetchToken(TokenValue* value, ParseContext* ctx) {
+namespace {
+
+// A literal's text value is the scanner's own until the next token; whoever keeps it gets a copy.
+void keepValue(TokenValue* value, ScanState* state) {
+  if (!state->transientValue) return;
+  value->text = ctxStrndup(value->text, state->transientLength);
+  state->transientValue = false;
+}
+
+// The next token, its text value left where the scanner put it: the readers copy what they keep.
+int nextToken(TokenValue* value, ParseContext* ctx) {
   ScanState* state = stateOf(ctx);
   const bool tracing = scannerTracing(ctx->scanner);
   if (state->hasPushback) {
@@ -119,6 +131,15 @@ int fetchToken(TokenValue* value, ParseContext* ctx) {
       recordScanError(state, "Unterminated quoted string", lexical, state->stringLine + 1, scannerText(ctx->scanner),
                       nullptr);
   }
+  return code;
+}
+
+}  // namespace
+
+int fetchToken(TokenValue* value, ParseContext* ctx) {
+  const int code = nextToken(value, ctx);
+  // Also a token a reader pushed back: the scanner has not moved since, so its text is still there.
+  keepValue(value, stateOf(ctx));
   return code;
 }
 
@@ -144,10 +165,10 @@ AstList* collectTokensUntil(ParseContext* ctx, TokenValue* value, int mode, int 
 
 AstList* readDatatype(ParseContext* ctx, TokenValue* value, AstList* typeList) {
   if (scannerTracing(ctx->scanner)) debugPrint("** read_datatype...\n");
-  int code = fetchToken(value, ctx);
+  int code = nextToken(value, ctx);
   if (code == T_DTYPE) return typeList;
   AstList* list = typeList;
-  for (int depth = 0;; code = fetchToken(value, ctx)) {
+  for (int depth = 0;; code = nextToken(value, ctx)) {
     if (code == 0) {
       if (depth == 0) return ctx->allowEofInDatatype ? list : nullptr;
       const char* expected = ctx->expectedTokens != nullptr ? ctx->expectedTokens(ctx) : nullptr;

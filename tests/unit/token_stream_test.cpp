@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "host/host.h"
 #include "lexer/lexer.h"
 #include "lexer/token_codes.h"
 #include "pool/pool.h"
@@ -66,6 +67,37 @@ TEST_F(TokenStream, PushbackReturnsTheCodeOnceAndASecondOneReplacesTheFirst) {
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "cannot push back multiple tokens\n");
   EXPECT_EQ(next(), T_AS);
   EXPECT_EQ(next(), 0);
+}
+
+// A literal's text is the scanner's own until the next token. The parser must get a copy that outlives
+// later scanning, also when a reader pushed the literal back; a reader keeps only its node's copy.
+TEST_F(TokenStream, LiteralTextsOutliveScanningOnlyWhereTheyAreKept) {
+  open("x := 42 'it''s' y; 7.5 'other' q");
+  AstList* run = collectTokens(&ctx_, &value_, 2, T_no_lookahead, T_DIGITS);
+  EXPECT_EQ(texts(run), "x :=");
+  ASSERT_EQ(next(), T_DIGITS);  // the pushed-back stop
+  const char* digits = value_.text;
+  ASSERT_EQ(next(), T_STRING);
+  const char* literal = value_.text;
+  ASSERT_EQ(next(), T_WORD);
+  ASSERT_EQ(next(), ';');
+  ASSERT_EQ(next(), T_NUMERICNO);
+  EXPECT_STREQ(value_.text, "7.5");
+  ASSERT_EQ(next(), T_STRING);
+  ASSERT_EQ(next(), T_WORD);
+  EXPECT_STREQ(digits, "42");
+  EXPECT_STREQ(literal, "'it''s'");
+
+  // Literals collected by a reader cost their token node and list cell, not a copy besides.
+  std::string many;
+  for (int i = 0; i < 200; ++i) many += std::to_string(i) + " 'a' + ";
+  many += ";";
+  scannerDestroy(&ctx_);
+  open(many.c_str());
+  hostFailNthBlock(0);
+  AstList* literals = collectTokens(&ctx_, &value_, 0, T_no_lookahead, 0);
+  EXPECT_EQ(listCount(literals), 601u);
+  EXPECT_LE(hostBlockRequestCount(), 2u * 601u + 10u);
 }
 
 struct ReaderCase {
