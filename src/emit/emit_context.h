@@ -57,6 +57,8 @@ TextBuffer* newTextBuffer(uint64_t chunkSize);
 // Appends the bytes of `text`; a null buffer, null or empty text appends nothing. Fills the current
 // chunk, then any chunk left over from before a reset, then new chunks of chunkSize / 10.
 void textAppend(TextBuffer* buffer, const char* text);
+// textAppend of the first n bytes of `text`, for a caller that already knows its length.
+void textAppendBytes(TextBuffer* buffer, const char* text, uint64_t n);
 uint64_t textLength(const TextBuffer* buffer);
 // Copies every chunk's used bytes in order into `destination` and NUL-terminates it; the destination
 // needs textLength + 1 bytes.
