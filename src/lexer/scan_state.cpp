@@ -4,6 +4,7 @@
 #include "lexer/scan_state.h"
 
 #include <cstring>
+#include <type_traits>
 
 #include "pool/pool.h"
 
@@ -33,6 +34,42 @@ const char* peekText(ScanState* state) {
   state->textBuffer[state->textLength] = '\0';
   state->textLength = 0;
   return state->textBuffer;
+}
+
+namespace {
+
+// A reader that moves the cell into a longer list abandons the header, which then costs nothing extra.
+struct WordBlock {
+  AstList list;
+  TokenNode token;
+};
+static_assert(std::is_trivially_destructible_v<WordBlock>);
+
+}  // namespace
+
+AstList* newTokenList(uint32_t nodeCode, const char* text, size_t n, int32_t line, bool dotted) {
+  auto* block = static_cast<WordBlock*>(static_cast<void*>(newNode(sizeof(WordBlock) + n + 1, astNodeList, -1)));
+  TokenNode* token = &block->token;
+  token->kind = astNodeToken;
+  token->line = line;
+  token->code = nodeCode;
+  token->dotted = dotted ? 1 : 0;
+  char* copy = reinterpret_cast<char*>(block + 1);
+  std::memcpy(copy, text, n);
+  copy[n] = '\0';
+  token->text = copy;
+  return listAppend(&block->list, token);
+}
+
+void keepTokenValue(TokenValue* value, ScanState* state) {
+  if (!state->transientValue) return;
+  state->transientValue = false;
+  if (state->transientNode != 0) {
+    value->list = newTokenList(state->transientNode, value->text, state->transientLength, state->transientLine,
+                               state->transientDotted);
+  } else {
+    value->text = ctxStrndup(value->text, state->transientLength);
+  }
 }
 
 void advanceLine(ScanState* state) {

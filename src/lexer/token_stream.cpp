@@ -68,7 +68,15 @@ AstList* collect(ParseContext* ctx, TokenValue* value, int mode, int firstToken,
       }
       --depth;
     }
-    if (code == T_WORD && value->list != nullptr) {
+    ScanState* state = stateOf(ctx);
+    if (code == T_WORD && state->transientValue) {
+      // A name straight from the scanner: its node, as the parser's list would hold it, and no list.
+      TokenNode* node = newTokenNode(state->transientNode, value->text, state->transientLine);
+      node->dotted = state->transientDotted ? 1 : 0;
+      state->transientValue = false;
+      list = listAppend(list, node);
+    } else if (code == T_WORD && value->list != nullptr) {
+      // The parser's lookahead, already made into its list.
       list = listConcat(list, value->list);
       value->list = nullptr;  // its cells now belong to the result
     } else {
@@ -103,13 +111,6 @@ bool endsDatatype(int code) {
 
 namespace {
 
-// A literal's text value is the scanner's own until the next token; whoever keeps it gets a copy.
-void keepValue(TokenValue* value, ScanState* state) {
-  if (!state->transientValue) return;
-  value->text = ctxStrndup(value->text, state->transientLength);
-  state->transientValue = false;
-}
-
 // The next token, its text value left where the scanner put it: the readers copy what they keep.
 int nextToken(TokenValue* value, ParseContext* ctx) {
   ScanState* state = stateOf(ctx);
@@ -139,7 +140,7 @@ int nextToken(TokenValue* value, ParseContext* ctx) {
 int fetchToken(TokenValue* value, ParseContext* ctx) {
   const int code = nextToken(value, ctx);
   // Also a token a reader pushed back: the scanner has not moved since, so its text is still there.
-  keepValue(value, stateOf(ctx));
+  keepTokenValue(value, stateOf(ctx));
   return code;
 }
 
