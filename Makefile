@@ -40,9 +40,10 @@ test: build build-asan build-tsan
 bench: build
 	./$(BUILD)/benchmarks --benchmark_min_time=0.5
 
-# The benchmarks of this tree against those of git revision BASE, both Release builds in COMPARE_DIR,
-# run alternately ROUNDS times; prints the medians and their ratios. Example:
+# The benchmarks of this tree against those of the git revisions in BASE (oldest first), all Release
+# builds in COMPARE_DIR, run in turn ROUNDS times; prints the medians side by side. Examples:
 #   make bench-compare BASE=main FILTER='BM_Pipeline/procedure'
+#   make bench-compare BASE='main issue-perf~3' ROUNDS=5
 BASE ?= HEAD
 FILTER ?= BM_Pipeline|BM_Scaling
 ROUNDS ?= 3

@@ -5,6 +5,7 @@
 // ("complete" 0 means a stage recorded errors, so transform and emit were skipped or cut short: today
 // exception handlers, cursors and package bodies are not translated yet).
 // BM_Scaling compares 2 MB against 100 KB of the same shape in one run: 1.0 is perfectly flat.
+// BM_Pathological: requests built to be hard, for linear time and bounded memory.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 #include <sys/wait.h>
@@ -223,6 +224,7 @@ void BM_Pipeline(benchmark::State& state, PlsqlShape shape) {
   state.counters["release_MBps"] = megabytesPerSecond(bytes, seconds.release);
   state.counters["blocks_per_KB"] = blocksPerKb;
   state.counters["peak_x"] = peak;
+  state.counters["peak_KB"] = peak * static_cast<double>(input.largestUnit) / 1024.0;
   state.counters["complete"] = seconds.complete ? 1 : 0;
 }
 
@@ -236,6 +238,62 @@ BENCHMARK_CAPTURE(BM_Pipeline, procedure, PlsqlShape::procedure)->Apply(pipeline
 BENCHMARK_CAPTURE(BM_Pipeline, script, PlsqlShape::script)->Apply(pipelineSizes);
 BENCHMARK_CAPTURE(BM_Pipeline, procedure_handlers, PlsqlShape::procedureWithHandlers)->Apply(pipelineSizes);
 BENCHMARK_CAPTURE(BM_Pipeline, package_body, PlsqlShape::packageBody)->Apply(pipelineSizes);
+
+// Requests built to be hard: one literal or one name filling the request, deep nesting, very many short
+// statements, nothing but one-byte tokens. MB/s should hold from 512 KB to 2 MB (linear time); peak_x is
+// the memory one request needs over its size.
+enum class Pathology { oneString, oneIdentifier, nestedParentheses, shortStatements, smallTokens };
+
+std::string repeatedTo(const std::string& piece, size_t bytes) {
+  std::string out;
+  out.reserve(bytes + piece.size());
+  while (out.size() < bytes) out += piece;
+  return out;
+}
+
+const Input& pathologicalInput(Pathology shape, size_t bytes) {
+  static std::map<std::pair<int, size_t>, std::unique_ptr<Input>> inputs;
+  std::unique_ptr<Input>& slot = inputs[{static_cast<int>(shape), bytes}];
+  if (slot == nullptr) {
+    slot = std::make_unique<Input>();
+    std::string& text = slot->text;
+    switch (shape) {
+      case Pathology::oneString: text = "BEGIN v_note := '" + std::string(bytes, 'n') + "'; END;"; break;
+      case Pathology::oneIdentifier: text = "BEGIN " + std::string(bytes, 'v') + " := 1; END;"; break;
+      case Pathology::nestedParentheses:
+        text = "BEGIN v_total := " + std::string(bytes / 2, '(') + "1" + std::string(bytes / 2, ')') + "; END;";
+        break;
+      case Pathology::shortStatements: text = "BEGIN\n" + repeatedTo("  v_total := v_a + 1;\n", bytes) + "END;"; break;
+      case Pathology::smallTokens: text = "BEGIN v_total := " + repeatedTo("a+", bytes) + "a; END;"; break;
+    }
+    slot->units.push_back(text);
+    slot->largestUnit = text.size();
+  }
+  return *slot;
+}
+
+void BM_Pathological(benchmark::State& state, Pathology shape) {
+  const Input& input = pathologicalInput(shape, static_cast<size_t>(state.range(0)) * 1024);
+  const double peak = peakMultiple(input);
+  StageSeconds seconds;
+  for (auto _ : state) compileStaged(input.text, &seconds);
+  const double bytes = static_cast<double>(input.text.size()) * static_cast<double>(state.iterations());
+  state.SetBytesProcessed(static_cast<int64_t>(bytes));
+  state.counters["MBps"] = megabytesPerSecond(bytes, seconds.total());
+  state.counters["peak_x"] = peak;
+  state.counters["complete"] = seconds.complete ? 1 : 0;
+}
+
+void pathologicalSizes(benchmark::internal::Benchmark* b) {
+  for (int kb : {512, 1024, 2048}) b->Arg(kb);
+  b->Unit(benchmark::kMillisecond);
+}
+
+BENCHMARK_CAPTURE(BM_Pathological, one_string, Pathology::oneString)->Apply(pathologicalSizes);
+BENCHMARK_CAPTURE(BM_Pathological, one_identifier, Pathology::oneIdentifier)->Apply(pathologicalSizes);
+BENCHMARK_CAPTURE(BM_Pathological, nested_parentheses, Pathology::nestedParentheses)->Apply(pathologicalSizes);
+BENCHMARK_CAPTURE(BM_Pathological, short_statements, Pathology::shortStatements)->Apply(pathologicalSizes);
+BENCHMARK_CAPTURE(BM_Pathological, small_tokens, Pathology::smallTokens)->Apply(pathologicalSizes);
 
 // End-to-end MB/s at 2 MB over MB/s at 100 KB, both measured in every pass over the same number of bytes
 // (twenty passes over 100 KB against one over 2 MB), so drift on a shared machine hits both alike.

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Reads the runs bench_compare.sh left in a directory (run-base-N.json, run-new-N.json) and prints, for
-every benchmark and every rate or counter both builds report, the median of each side and new/base."""
+"""Reads the runs bench_compare.sh left in a directory (run-<side>-<round>.json) and prints, for every
+benchmark and every rate or counter all builds report, the median of each build in the order given, and
+the last build over the first."""
 import glob
 import json
 import os
@@ -8,7 +9,7 @@ import statistics
 import sys
 
 SKIP = {"iterations", "real_time", "cpu_time", "repetitions", "repetition_index", "threads", "family_index",
-        "per_family_instance_index"}
+        "per_family_instance_index", "MBps"}
 
 
 def medians(directory, side):
@@ -32,18 +33,20 @@ def medians(directory, side):
 
 def main():
     directory = sys.argv[1] if len(sys.argv) > 1 else "build-compare"
-    order, base = medians(directory, "base")
-    _, new = medians(directory, "new")
-    print("%-44s %-16s %12s %12s %8s" % ("benchmark", "measure", "base", "new", "new/base"))
+    sides = sys.argv[2:] or ["base", "new"]
+    results = [medians(directory, side) for side in sides]
+    order = results[-1][0]
+    header = "%-40s %-15s" % ("benchmark", "measure") + "".join("%10s" % s[:10] for s in sides) + "  last/first"
+    print(header)
     for name in order:
-        if name not in new:
+        if any(name not in r[1] for r in results):
             continue
-        for key in sorted(base[name]):
-            if key not in new[name] or key == "MBps":
+        for key in sorted(results[-1][1][name]):
+            if any(key not in r[1][name] for r in results):
                 continue
-            b, n = base[name][key], new[name][key]
-            ratio = "%8.2f" % (n / b) if b else "%8s" % "-"
-            print("%-44s %-16s %12.2f %12.2f %s" % (name, key, b, n, ratio))
+            row = [r[1][name][key] for r in results]
+            ratio = "%10.2f" % (row[-1] / row[0]) if row[0] else "%10s" % "-"
+            print("%-40s %-15s" % (name[:40], key[:15]) + "".join("%10.2f" % v for v in row) + ratio)
 
 
 if __name__ == "__main__":

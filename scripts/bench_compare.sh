@@ -1,11 +1,11 @@
 #!/bin/sh
-# Runs the benchmarks of two builds in one session and prints their ratios: the tree as it is now
-# against the git revision BASE. Both are Release builds of the same benchmark sources (this tree's
-# bench/ is copied into the base tree), and the two binaries run alternately, ROUNDS times each, so a
-# change is judged against drift on a shared machine. The medians go to bench_compare.py.
-#   scripts/bench_compare.sh BASE FILTER ROUNDS MIN_TIME DIR
+# Runs the benchmarks of several builds in one session and prints them side by side: each git revision
+# named in BASES (oldest first), then the tree as it is now. All are Release builds of the same benchmark
+# sources (this tree's bench/ is copied into each revision's tree), and the binaries take turns, ROUNDS
+# times each, so a change is judged against drift on a shared machine. bench_compare.py prints medians.
+#   scripts/bench_compare.sh "BASES" FILTER ROUNDS MIN_TIME DIR
 set -e
-BASE=${1:-HEAD}
+BASES=${1:-HEAD}
 FILTER=${2:-BM_Pipeline|BM_Scaling}
 ROUNDS=${3:-3}
 MIN_TIME=${4:-0.5}
@@ -17,25 +17,32 @@ cd "$ROOT"
 mkdir -p "$DIR"
 DIR=$(cd "$DIR" && pwd)
 
-echo "base: $(git rev-parse --short "$BASE") ($BASE); new: this tree"
-rm -rf "$DIR/base-src"
-mkdir -p "$DIR/base-src"
-git archive "$BASE" | tar -x -C "$DIR/base-src"
-rm -rf "$DIR/base-src/bench"
-cp -R bench "$DIR/base-src/bench"
-
-for side in base new; do
-  src="$DIR/base-src"
-  [ "$side" = new ] && src="$ROOT"
-  cmake -S "$src" -B "$DIR/$side-build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-  cmake --build "$DIR/$side-build" -j"$JOBS" --target benchmarks >/dev/null
+sides=""
+for base in $BASES; do
+  rev=$(git rev-parse --short "$base")
+  sides="$sides $rev"
+  echo "building $rev ($base)"
+  if [ ! -f "$DIR/$rev-src/.complete" ]; then
+    rm -rf "$DIR/$rev-src"
+    mkdir -p "$DIR/$rev-src"
+    git archive "$rev" | tar -x -C "$DIR/$rev-src"
+    touch "$DIR/$rev-src/.complete"
+  fi
+  rm -rf "$DIR/$rev-src/bench"
+  cp -R bench "$DIR/$rev-src/bench"
+  cmake -S "$DIR/$rev-src" -B "$DIR/$rev-build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build "$DIR/$rev-build" -j"$JOBS" --target benchmarks >/dev/null
 done
+echo "building this tree"
+cmake -S "$ROOT" -B "$DIR/new-build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$DIR/new-build" -j"$JOBS" --target benchmarks >/dev/null
+sides="$sides new"
 
 rm -f "$DIR"/run-*.json
 round=1
 while [ "$round" -le "$ROUNDS" ]; do
-  # Alternate which build goes first, so neither always runs on a warmer or a busier machine.
-  if [ $((round % 2)) -eq 1 ]; then order="base new"; else order="new base"; fi
+  # Each round starts one build further along, so none always runs first or last.
+  order=$(echo $sides | awk -v r="$round" '{ for (i = 0; i < NF; i++) printf "%s ", $(((i + r - 1) % NF) + 1) }')
   for side in $order; do
     echo "round $round: $side"
     "$DIR/$side-build/benchmarks" --benchmark_filter="$FILTER" --benchmark_min_time="$MIN_TIME" \
@@ -44,4 +51,4 @@ while [ "$round" -le "$ROUNDS" ]; do
   round=$((round + 1))
 done
 
-python3 "$ROOT/scripts/bench_compare.py" "$DIR"
+python3 "$ROOT/scripts/bench_compare.py" "$DIR" $sides
