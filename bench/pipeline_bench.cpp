@@ -147,6 +147,15 @@ uint64_t blocksOf(const Input& input) {
   return blocks;
 }
 
+void compileUnits(const Input& input) {
+  for (const std::string& unit : input.units) {
+    XcompResult* results = nullptr;
+    CompileError* errors = nullptr;
+    compileStatement(unit.c_str(), &results, &errors, nullptr);
+    releaseCompilation(&results, &errors);
+  }
+}
+
 long statusKilobytes(const char* field) {
   FILE* status = std::fopen("/proc/self/status", "r");
   if (status == nullptr) return -1;
@@ -162,8 +171,9 @@ long statusKilobytes(const char* field) {
 
 // The most memory one compilation of the units adds to the process, over its largest unit. Measured in a
 // child process, so the high-water mark can be reset and nothing the benchmark itself holds counts:
-// resident size when it starts against the resident high-water mark when it ends. -1 when the system
-// does not tell.
+// resident size when it starts against the resident high-water mark when it ends. A first pass before
+// the measured one brings in the library's code and tables, which a small unit would otherwise be
+// charged with. -1 when the system does not tell.
 double peakMultiple(const Input& input) {
   int channel[2];
   if (pipe(channel) != 0) return -1;
@@ -171,18 +181,14 @@ double peakMultiple(const Input& input) {
   if (child < 0) return -1;
   if (child == 0) {
     close(channel[0]);
+    compileUnits(input);
     malloc_trim(0);
     if (hostTrimThreadMemory != nullptr) hostTrimThreadMemory();
     FILE* clear = std::fopen("/proc/self/clear_refs", "w");
     long grown = -1;
     if (clear != nullptr && std::fputs("5", clear) >= 0 && std::fclose(clear) == 0) {
       const long before = statusKilobytes("VmRSS:");
-      for (const std::string& unit : input.units) {
-        XcompResult* results = nullptr;
-        CompileError* errors = nullptr;
-        compileStatement(unit.c_str(), &results, &errors, nullptr);
-        releaseCompilation(&results, &errors);
-      }
+      compileUnits(input);
       grown = statusKilobytes("VmHWM:") - before;
     }
     const ssize_t written = write(channel[1], &grown, sizeof grown);
