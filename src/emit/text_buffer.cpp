@@ -89,8 +89,10 @@ void textAppend(TextBuffer* buffer, const char* text) {
   textAppendBytes(buffer, text, std::strlen(text));
 }
 
-void textAppendBytes(TextBuffer* buffer, const char* text, uint64_t n) {
-  if (buffer == nullptr || text == nullptr || n == 0) return;
+namespace {
+
+// The rest of a piece that did not fit the chunk being filled: on into the following chunks.
+[[gnu::noinline]] void appendSpilling(TextBuffer* buffer, const char* text, uint64_t n) {
   if (buffer->first == nullptr) {
     buffer->first = linkChunk(buffer, buffer->chunkSize);
     buffer->current = buffer->first;
@@ -111,6 +113,19 @@ void textAppendBytes(TextBuffer* buffer, const char* text, uint64_t n) {
   }
 }
 
+}  // namespace
+
+void textAppendBytes(TextBuffer* buffer, const char* text, uint64_t n) {
+  if (buffer == nullptr || text == nullptr || n == 0) return;
+  TextChunk* const current = buffer->current;
+  if (current != nullptr && n <= current->capacity - current->used) {
+    copyPiece(current->data() + current->used, text, n);
+    current->used += n;
+    return;
+  }
+  appendSpilling(buffer, text, n);
+}
+
 uint64_t textLength(const TextBuffer* buffer) {
   if (buffer == nullptr) return 0;
   uint64_t length = 0;
@@ -121,7 +136,7 @@ uint64_t textLength(const TextBuffer* buffer) {
 void textCopyTo(char* destination, const TextBuffer* buffer) {
   if (buffer != nullptr) {
     for (const TextChunk* chunk = buffer->first; chunk != nullptr; chunk = chunk->next) {
-      std::memcpy(destination, chunk->data(), chunk->used);
+      copyPiece(destination, chunk->data(), chunk->used);
       destination += chunk->used;
     }
   }
