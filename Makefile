@@ -7,8 +7,8 @@ JOBS       ?= 2
 FUZZ_SECONDS ?= 600
 PREFIX     ?= /usr/local
 
-.PHONY: run test deps build build-asan build-tsan bench fuzz golden-update format-check clean install \
-        report-screenshot
+.PHONY: run test deps build build-asan build-tsan bench bench-compare fuzz golden-update format-check clean \
+        install report-screenshot
 
 deps:
 	@sh scripts/install-deps.sh
@@ -33,9 +33,9 @@ run: build
 	./$(BUILD)/xcomp examples/example.sql
 
 # Every test, in the normal build and again under AddressSanitizer and UndefinedBehaviorSanitizer;
-# the concurrent calls once more under ThreadSanitizer.
+# the concurrent calls and the region allocator once more under ThreadSanitizer.
 test: build build-asan build-tsan
-	TSAN_OPTIONS=halt_on_error=1 ./$(TSAN_BUILD)/unit_tests --gtest_filter='Threads*:Context*:SmallStacks.Concurrent*'
+	TSAN_OPTIONS=halt_on_error=1 ./$(TSAN_BUILD)/unit_tests --gtest_filter='Threads*:Context*:Region*:SmallStacks.Concurrent*'
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j$(JOBS)
 
@@ -52,6 +52,18 @@ report-screenshot: build
 
 bench: build
 	./$(BUILD)/benchmarks --benchmark_min_time=0.5
+
+# The benchmarks of this tree against those of the git revisions in BASE (oldest first), all Release
+# builds in COMPARE_DIR, run in turn ROUNDS times; prints the medians side by side. Examples:
+#   make bench-compare BASE=main FILTER='BM_Pipeline/procedure'
+#   make bench-compare BASE='main issue-perf~3' ROUNDS=5
+BASE ?= HEAD
+FILTER ?= BM_Pipeline|BM_Scaling
+ROUNDS ?= 3
+MIN_TIME ?= 0.5
+COMPARE_DIR ?= build-compare
+bench-compare: deps
+	@JOBS=$(JOBS) sh scripts/bench_compare.sh '$(BASE)' '$(FILTER)' $(ROUNDS) $(MIN_TIME) $(COMPARE_DIR)
 
 # Two libFuzzer targets, each for FUZZ_SECONDS: the compile driver, and xcomp2 with the session and
 # mode taken from the input's first bytes. Both start from the golden inputs and the PL/SQL dictionary.
@@ -76,4 +88,4 @@ golden-update: build
 	tests/update_golden.sh $(FEATURES)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(COMPARE_DIR)

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "entry/entry.h"
+#include "plsql_generator.h"
 #include "test_driver.h"
-#include "workload.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ std::string input(int64_t size) {
            "  UPDATE emp SET sal = sal * (1 + p_pct / 100) WHERE empno = p_id;\n"
            "END raise_salary;\n";
   }
-  return generatePlsql(static_cast<size_t>(size));
+  return generatePlsqlText(PlsqlShape::procedure, static_cast<size_t>(size));
 }
 
 // range(0): the input size in bytes (0: one short procedure); range(1): the mode word.

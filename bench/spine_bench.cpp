@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "entry/entry.h"
+#include "plsql_generator.h"
 #include "pool/pool.h"
-#include "workload.h"
 
 namespace {
 
@@ -38,7 +38,7 @@ void BM_MallocBaseline(benchmark::State& state) {
 BENCHMARK(BM_MallocBaseline)->Arg(16)->Arg(48)->Arg(512);
 
 void BM_Xcomp2Call(benchmark::State& state) {
-  const std::string text = generatePlsql(100 * 1024);
+  const std::string text = generatePlsqlText(PlsqlShape::procedure, 100 * 1024);
   std::vector<char> storage(sizeof(uint32_t) + XCOMP_MAX_STATEMENT + 1);
   auto* statement = reinterpret_cast<XcompStatement*>(storage.data());
   const XcompOptions options{XCOMP_MODE_COMPILE_ONLY};

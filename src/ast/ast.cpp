@@ -61,6 +61,7 @@ uint32_t tokenCode(const void* item) {
 
 AstNode* newNode(uint64_t size, uint32_t kind, int32_t line) {
   auto* node = static_cast<AstNode*>(ctxAlloc(size));
+  if (node == nullptr) return nullptr;  // no compilation on this thread
   std::memset(node, 0, size);
   node->kind = kind;
   node->line = line;

@@ -468,11 +468,13 @@ struct PragmaNode : AstNode {
   AstList* second;
 };
 
+// The most numerous node of all: its fields are ordered so that it packs into 32 bytes.
 struct TokenNode : AstNode {
   uint32_t code;
-  const char* text;
   uint8_t dotted;
+  const char* text;
 };
+static_assert(sizeof(TokenNode) == 32);
 
 struct TriggerArgNode : AstNode {
   TriggerRow which;

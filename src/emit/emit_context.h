@@ -11,20 +11,27 @@
 #include "diag/errors.h"
 #include "xcomp2.h"
 
-// One piece of a statement's text. `data` is not NUL-terminated; chunks are pool memory and are kept
-// for reuse when the buffer is reset.
+// One piece of a statement's text. Its `capacity` bytes follow the record directly, not NUL-terminated;
+// chunks are pool memory and are kept for reuse when the buffer is reset.
 struct TextChunk {
   TextChunk* next;
-  char* data;
   uint64_t capacity;
   uint64_t used;
+
+  char* data() { return reinterpret_cast<char*>(this + 1); }
+  const char* data() const { return reinterpret_cast<const char*>(this + 1); }
 };
 
 // Text appended so far, never moved once written. Later chunks are a tenth of the first one's size.
+// Chunks are carved in order from larger pool blocks: a long statement needs tens of thousands of small
+// chunks, and a pool block each would cost more in block headers than the text itself.
 struct TextBuffer {
   TextChunk* first;  // null until something was appended
   TextChunk* current;
   uint64_t chunkSize;
+  char* spare;  // the uncarved rest of the block chunks are carved from
+  uint64_t spareSize;
+  uint64_t nextBlockSize;  // the next carving block's size; doubles up to a limit
 };
 
 struct EmitContext {
@@ -50,6 +57,8 @@ TextBuffer* newTextBuffer(uint64_t chunkSize);
 // Appends the bytes of `text`; a null buffer, null or empty text appends nothing. Fills the current
 // chunk, then any chunk left over from before a reset, then new chunks of chunkSize / 10.
 void textAppend(TextBuffer* buffer, const char* text);
+// textAppend of the first n bytes of `text`, for a caller that already knows its length.
+void textAppendBytes(TextBuffer* buffer, const char* text, uint64_t n);
 uint64_t textLength(const TextBuffer* buffer);
 // Copies every chunk's used bytes in order into `destination` and NUL-terminates it; the destination
 // needs textLength + 1 bytes.

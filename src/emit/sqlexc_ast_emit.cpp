@@ -5,6 +5,7 @@
 #include "emit/emit_context.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "emit/emit.h"
 #include "pool/pool.h"
@@ -15,12 +16,13 @@ using EmitWriter = void (*)(AstNode* node, EmitContext* ctx);
 
 void appendCounted(EmitContext* ctx, const char* text) {
   if (text == nullptr) return;
+  const size_t length = std::strlen(text);
   if (ctx->trackLines) {
-    for (const char* p = text; *p != '\0'; ++p) {
-      if (*p == '\n') ++ctx->outputLine;
-    }
+    const char* const end = text + length;
+    for (const char* p = text; (p = static_cast<const char*>(std::memchr(p, '\n', end - p))) != nullptr; ++p)
+      ++ctx->outputLine;
   }
-  textAppend(ctx->buffer, text);
+  textAppendBytes(ctx->buffer, text, length);
 }
 
 void emitList(AstNode* node, EmitContext* ctx) {
@@ -183,7 +185,7 @@ void emitTokens(AstList* list, EmitContext* ctx, const char* prefix, const char*
     const char* text = static_cast<const TokenNode*>(token)->text;
     const char first = text != nullptr ? text[0] : '\0';
     if (needSpace && first != '(' && first != ')' && first != ',') {
-      appendCounted(ctx, " ");
+      textAppendBytes(ctx->buffer, " ", 1);  // no newline to count
       needSpace = false;
     }
     appendCounted(ctx, text);

@@ -1,5 +1,6 @@
 // text_buffer.cpp - the chunked buffer one statement is assembled in. Text is never moved once
 // written; a reset keeps the chunks, so a request with many statements reuses the same memory.
+// Chunks are carved from pool blocks that grow with the statement; each chunk is never freed on its own.
 #include "emit/emit_context.h"
 
 #include <cassert>
@@ -7,12 +8,62 @@
 
 #include "pool/pool.h"
 
+static_assert(sizeof(TextChunk) % 8 == 0, "chunks are carved back to back and must stay aligned");
+
 namespace {
 
-TextChunk* newChunk(uint64_t capacity) {
-  auto* chunk = static_cast<TextChunk*>(ctxAlloc(sizeof(TextChunk)));
+// The first carving block holds a first chunk of the emitter's size and a few small ones; later blocks
+// double up to the limit, so a short statement takes little and a long one few blocks.
+constexpr uint64_t firstBlockSize = 512;
+constexpr uint64_t largestBlockSize = 16 * 1024;
+
+uint64_t roundUp8(uint64_t n) { return (n + 7) & ~uint64_t{7}; }
+
+TextChunk* newChunk(TextBuffer* buffer, uint64_t capacity) {
+  const uint64_t size = roundUp8(sizeof(TextChunk) + capacity);
+  if (size > buffer->spareSize) {
+    // A first chunk larger than any carving block (a buffer made with a large chunk size) gets a pool
+    // block of its own; the spare of the current block stays for the small chunks after it.
+    if (size > largestBlockSize) return static_cast<TextChunk*>(ctxAlloc(size));
+    uint64_t blockSize = buffer->nextBlockSize;
+    while (blockSize < size) blockSize *= 2;
+    buffer->spare = static_cast<char*>(ctxAlloc(blockSize));
+    buffer->spareSize = blockSize;
+    if (blockSize < largestBlockSize) buffer->nextBlockSize = blockSize * 2;
+  }
+  auto* chunk = reinterpret_cast<TextChunk*>(buffer->spare);
+  buffer->spare += size;
+  buffer->spareSize -= size;
+  return chunk;
+}
+
+// Most pieces fill part of an 8-byte chunk: two overlapping moves of a fixed width copy them without a
+// call or a loop, reading nothing outside the piece.
+inline void copyPiece(char* to, const char* from, uint64_t n) {
+  if (n >= 8) {
+    std::memcpy(to, from, n);
+  } else if (n >= 4) {
+    uint32_t head;
+    uint32_t tail;
+    std::memcpy(&head, from, 4);
+    std::memcpy(&tail, from + n - 4, 4);
+    std::memcpy(to, &head, 4);
+    std::memcpy(to + n - 4, &tail, 4);
+  } else if (n >= 2) {
+    uint16_t head;
+    uint16_t tail;
+    std::memcpy(&head, from, 2);
+    std::memcpy(&tail, from + n - 2, 2);
+    std::memcpy(to, &head, 2);
+    std::memcpy(to + n - 2, &tail, 2);
+  } else if (n == 1) {
+    *to = *from;
+  }
+}
+
+TextChunk* linkChunk(TextBuffer* buffer, uint64_t capacity) {
+  TextChunk* chunk = newChunk(buffer, capacity);
   chunk->next = nullptr;
-  chunk->data = static_cast<char*>(ctxAlloc(capacity));
   chunk->capacity = capacity;
   chunk->used = 0;
   return chunk;
@@ -27,32 +78,52 @@ TextBuffer* newTextBuffer(uint64_t chunkSize) {
   buffer->first = nullptr;
   buffer->current = nullptr;
   buffer->chunkSize = chunkSize;
+  buffer->spare = nullptr;
+  buffer->spareSize = 0;
+  buffer->nextBlockSize = firstBlockSize;
   return buffer;
 }
 
 void textAppend(TextBuffer* buffer, const char* text) {
   if (buffer == nullptr || text == nullptr) return;
-  uint64_t remaining = std::strlen(text);
-  if (remaining == 0) return;
+  textAppendBytes(buffer, text, std::strlen(text));
+}
+
+namespace {
+
+// The rest of a piece that did not fit the chunk being filled: on into the following chunks.
+[[gnu::noinline]] void appendSpilling(TextBuffer* buffer, const char* text, uint64_t n) {
   if (buffer->first == nullptr) {
-    buffer->first = newChunk(buffer->chunkSize);
+    buffer->first = linkChunk(buffer, buffer->chunkSize);
     buffer->current = buffer->first;
   }
-  while (remaining > 0) {
-    TextChunk* chunk = buffer->current;
-    if (chunk->used == chunk->capacity) {
-      // Chunks left from before a reset are filled before any new one is taken from the pool.
-      if (chunk->next == nullptr) chunk->next = newChunk(buffer->chunkSize / 10);
-      buffer->current = chunk->next;
-      continue;
-    }
+  TextChunk* chunk = buffer->current;
+  for (;;) {
     const uint64_t room = chunk->capacity - chunk->used;
-    const uint64_t n = remaining < room ? remaining : room;
-    std::memcpy(chunk->data + chunk->used, text, n);
-    chunk->used += n;
-    text += n;
-    remaining -= n;
+    const uint64_t take = n < room ? n : room;
+    copyPiece(chunk->data() + chunk->used, text, take);
+    chunk->used += take;
+    text += take;
+    n -= take;
+    if (n == 0) break;
+    // Chunks left from before a reset are filled before any new one is carved.
+    if (chunk->next == nullptr) chunk->next = linkChunk(buffer, buffer->chunkSize / 10);
+    chunk = chunk->next;
+    buffer->current = chunk;
   }
+}
+
+}  // namespace
+
+void textAppendBytes(TextBuffer* buffer, const char* text, uint64_t n) {
+  if (buffer == nullptr || text == nullptr || n == 0) return;
+  TextChunk* const current = buffer->current;
+  if (current != nullptr && n <= current->capacity - current->used) {
+    copyPiece(current->data() + current->used, text, n);
+    current->used += n;
+    return;
+  }
+  appendSpilling(buffer, text, n);
 }
 
 uint64_t textLength(const TextBuffer* buffer) {
@@ -65,7 +136,7 @@ uint64_t textLength(const TextBuffer* buffer) {
 void textCopyTo(char* destination, const TextBuffer* buffer) {
   if (buffer != nullptr) {
     for (const TextChunk* chunk = buffer->first; chunk != nullptr; chunk = chunk->next) {
-      std::memcpy(destination, chunk->data, chunk->used);
+      copyPiece(destination, chunk->data(), chunk->used);
       destination += chunk->used;
     }
   }

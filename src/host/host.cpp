@@ -1,5 +1,6 @@
 // host.cpp - our own stand-ins for the engine's host services: environment variables for the session
-// values, the C heap for memory blocks, glibc iconv for code pages, thread_local for the thread slot.
+// values, glibc iconv for code pages, thread_local for the thread slot. Memory blocks come from the
+// region allocator (region_allocator.cpp).
 // Everything that touches the platform outside ODBC lives here, so the rest of the library never does.
 #include "host/host.h"
 
@@ -14,8 +15,6 @@
 namespace {
 
 // Test-only failure injection, per thread so concurrent tests do not disturb each other.
-thread_local uint64_t failAtRequest = 0;
-thread_local uint64_t requestCount = 0;
 thread_local bool slotFails = false;
 thread_local void* slotValue = nullptr;
 
@@ -106,26 +105,6 @@ bool hostSessionValuesValid(char* message, size_t size) {
   }
   return true;
 }
-
-void* hostGetMemoryBlock(size_t size, uint32_t* returnCode, const char* /*sourceFile*/, int /*failurePoint*/) {
-  ++requestCount;
-  if (failAtRequest != 0 && requestCount == failAtRequest) {
-    *returnCode = 1;
-    return nullptr;
-  }
-  void* block = std::malloc(size == 0 ? 1 : size);
-  *returnCode = block == nullptr ? 1 : 0;
-  return block;
-}
-
-void hostFreeMemoryBlock(const char* /*sourceFile*/, int /*failurePoint*/, void* block) { std::free(block); }
-
-void hostFailNthBlock(uint64_t n) {
-  failAtRequest = n;
-  requestCount = 0;
-}
-
-uint64_t hostBlockRequestCount() { return requestCount; }
 
 const char* hostCodepageName(uint16_t codePage) {
   for (const CodepageName& row : codepageNames) {

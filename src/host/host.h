@@ -27,12 +27,17 @@ HostStaticData hostStaticData();
 // variable and its value (the value cut to keep the message within 69 bytes) and returns false.
 bool hostSessionValuesValid(char* message, size_t size);
 
-// A block of at least `size` bytes, not zeroed. *returnCode is 0 on success; on failure it is non-zero
-// and the block is null. `sourceFile` and `failurePoint` name the caller for diagnostics.
+// A block of at least `size` bytes, 8-byte aligned, not zeroed. *returnCode is 0 on success; on failure
+// it is non-zero and the block is null. `sourceFile` and `failurePoint` name the caller for diagnostics.
+// Blocks are carved per thread from large chunks; a thread keeps a few empty chunks for its next
+// compilation and returns the rest to the system.
 void* hostGetMemoryBlock(size_t size, uint32_t* returnCode, const char* sourceFile, int failurePoint);
 
-// Returns a block from hostGetMemoryBlock. Null is ignored.
+// Returns a block from hostGetMemoryBlock, on any thread. Null is ignored.
 void hostFreeMemoryBlock(const char* sourceFile, int failurePoint, void* block);
+
+// Returns the memory this thread keeps for later compilations to the system (blocks still live stay).
+void hostTrimThreadMemory();
 
 // Test hook: the nth block request from now on this thread (1 = the next one) fails; 0 disarms.
 // Returns how many requests this thread has made since the last arming, so a test can find the end.

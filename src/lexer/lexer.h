@@ -53,6 +53,14 @@ struct ScanState {
   const char* lastToken;
   size_t lastTokenLength;
   const char* endText;  // null until end of input has been returned
+  // The last token's value is still the scanner's own text (the match, or a literal in the text
+  // buffer), valid only until the next token: fetchToken turns it into what the parser keeps, a pool
+  // copy or, for a name (transientNode not 0), the one-token list with that node code.
+  bool transientValue;
+  bool transientDotted;
+  uint32_t transientNode;
+  int32_t transientLine;  // the name's line: where it began
+  size_t transientLength;
   // Owned copies of the text: the one the scanner reads (it writes into it) and the one lineStart
   // walks, which stays intact for error records.
   char* scanCopy;

@@ -4,11 +4,12 @@
 #include "lexer/scan_state.h"
 
 #include <cstring>
+#include <type_traits>
 
 #include "pool/pool.h"
 
 void appendText(ScanState* state, const char* text, size_t n) {
-  const size_t needed = state->textLength + n + 1;  // room for the NUL takeText adds
+  const size_t needed = state->textLength + n + 1;  // room for the NUL takeText and peekText add
   if (needed > state->textCapacity) {
     size_t capacity = state->textCapacity == 0 ? 80 : state->textCapacity;
     while (capacity < needed) capacity *= 2;
@@ -26,6 +27,49 @@ char* takeText(ScanState* state) {
   char* copy = ctxStrndup(state->textBuffer == nullptr ? "" : state->textBuffer, state->textLength);
   state->textLength = 0;
   return copy;
+}
+
+const char* peekText(ScanState* state) {
+  if (state->textBuffer == nullptr) return "";
+  state->textBuffer[state->textLength] = '\0';
+  state->textLength = 0;
+  return state->textBuffer;
+}
+
+namespace {
+
+// A reader that moves the cell into a longer list abandons the header, which then costs nothing extra.
+struct WordBlock {
+  AstList list;
+  TokenNode token;
+};
+static_assert(std::is_trivially_destructible_v<WordBlock>);
+
+}  // namespace
+
+AstList* newTokenList(uint32_t nodeCode, const char* text, size_t n, int32_t line, bool dotted) {
+  auto* block = static_cast<WordBlock*>(static_cast<void*>(newNode(sizeof(WordBlock) + n + 1, astNodeList, -1)));
+  TokenNode* token = &block->token;
+  token->kind = astNodeToken;
+  token->line = line;
+  token->code = nodeCode;
+  token->dotted = dotted ? 1 : 0;
+  char* copy = reinterpret_cast<char*>(block + 1);
+  std::memcpy(copy, text, n);
+  copy[n] = '\0';
+  token->text = copy;
+  return listAppend(&block->list, token);
+}
+
+void keepTokenValue(TokenValue* value, ScanState* state) {
+  if (!state->transientValue) return;
+  state->transientValue = false;
+  if (state->transientNode != 0) {
+    value->list = newTokenList(state->transientNode, value->text, state->transientLength, state->transientLine,
+                               state->transientDotted);
+  } else {
+    value->text = ctxStrndup(value->text, state->transientLength);
+  }
 }
 
 void advanceLine(ScanState* state) {

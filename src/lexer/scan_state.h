@@ -24,8 +24,18 @@ bool scannerTracing(void* scanner);
 void appendText(ScanState* state, const char* text, size_t n);
 // A pool copy of the text buffer (NUL-terminated); the buffer is emptied.
 char* takeText(ScanState* state);
+// The text buffer's contents, NUL-terminated in place; the buffer is emptied, and the text stays intact
+// only until the next append.
+const char* peekText(ScanState* state);
 // One newline consumed: the counter goes up and lineStart moves past the next newline of the line copy.
 void advanceLine(ScanState* state);
+// A one-element token list of a node with code `nodeCode` and a copy of the n bytes of `text`; header,
+// node and text share one pool block (neither is ever freed on its own; the cell, which may be, has its
+// own block).
+AstList* newTokenList(uint32_t nodeCode, const char* text, size_t n, int32_t line, bool dotted);
+// The value of the token scanned last as what it stands for, where it is still the scanner's own text:
+// a pool copy of a literal, the one-token list of a name. Nothing for any other token.
+void keepTokenValue(TokenValue* value, ScanState* state);
 // advanceLine once for every newline among the n bytes of text.
 void countNewlines(ScanState* state, const char* text, size_t n);
 // A pool copy of the current source line, up to the first newline or carriage return.

@@ -14,6 +14,8 @@ namespace {
 
 ScanState* stateOf(const ParseContext* ctx) { return scannerState(ctx->scanner); }
 
+int nextToken(TokenValue* value, ParseContext* ctx);
+
 bool isCursorAttribute(int code) { return code >= T_CURSOR_NOTFOUND && code <= T_CURSOR_ISOPEN; }
 
 // The text a reader keeps for a token: the value text where the scanner's own text is not the token
@@ -41,8 +43,8 @@ AstList* collect(ParseContext* ctx, TokenValue* value, ReaderStop mode, int firs
                  const int* stops) {
   AstList* list = nullptr;
   int depth = 0;
-  int code = firstToken == T_no_lookahead ? fetchToken(value, ctx) : firstToken;
-  for (;; code = fetchToken(value, ctx)) {
+  int code = firstToken == T_no_lookahead ? nextToken(value, ctx) : firstToken;
+  for (;; code = nextToken(value, ctx)) {
     if (code == 0 || code == T_TERMINATOR) break;
     if (code == ';' || isStop(code, stops)) {
       if (depth == 0) {
@@ -67,7 +69,15 @@ AstList* collect(ParseContext* ctx, TokenValue* value, ReaderStop mode, int firs
       }
       --depth;
     }
-    if (code == T_WORD && value->list != nullptr) {
+    ScanState* state = stateOf(ctx);
+    if (code == T_WORD && state->transientValue) {
+      // A name straight from the scanner: its node, as the parser's list would hold it, and no list.
+      TokenNode* node = newTokenNode(state->transientNode, value->text, state->transientLine);
+      node->dotted = state->transientDotted ? 1 : 0;
+      state->transientValue = false;
+      list = listAppend(list, node);
+    } else if (code == T_WORD && value->list != nullptr) {
+      // The parser's lookahead, already made into its list.
       list = listConcat(list, value->list);
       value->list = nullptr;  // its cells now belong to the result
     } else {
@@ -100,7 +110,10 @@ bool endsDatatype(int code) {
 
 }  // namespace
 
-int fetchToken(TokenValue* value, ParseContext* ctx) {
+namespace {
+
+// The next token, its text value left where the scanner put it: the readers copy what they keep.
+int nextToken(TokenValue* value, ParseContext* ctx) {
   ScanState* state = stateOf(ctx);
   const bool tracing = scannerTracing(ctx->scanner);
   if (state->hasPushback) {
@@ -120,6 +133,15 @@ int fetchToken(TokenValue* value, ParseContext* ctx) {
       recordScanError(state, "Unterminated quoted string", lexical, state->stringLine + 1, scannerText(ctx->scanner),
                       nullptr);
   }
+  return code;
+}
+
+}  // namespace
+
+int fetchToken(TokenValue* value, ParseContext* ctx) {
+  const int code = nextToken(value, ctx);
+  // Also a token a reader pushed back: the scanner has not moved since, so its text is still there.
+  keepTokenValue(value, stateOf(ctx));
   return code;
 }
 
@@ -145,10 +167,10 @@ AstList* collectTokensUntil(ParseContext* ctx, TokenValue* value, ReaderStop mod
 
 AstList* readDatatype(ParseContext* ctx, TokenValue* value, AstList* typeList) {
   if (scannerTracing(ctx->scanner)) debugPrint("** read_datatype...\n");
-  int code = fetchToken(value, ctx);
+  int code = nextToken(value, ctx);
   if (code == T_DTYPE) return typeList;
   AstList* list = typeList;
-  for (int depth = 0;; code = fetchToken(value, ctx)) {
+  for (int depth = 0;; code = nextToken(value, ctx)) {
     if (code == 0) {
       if (depth == 0) return ctx->allowEofInDatatype ? list : nullptr;
       const char* expected = ctx->expectedTokens != nullptr ? ctx->expectedTokens(ctx) : nullptr;

@@ -22,6 +22,11 @@ const char* const sourceFile = "sqlexc_pool";
 // object itself never changes after load.
 const ThreadSlot compileSlot;
 
+// This thread's value of compileSlot as contextInit read it back, cleared with the slot by
+// contextRelease: the slot changes only there, so every allocation in between finds the pool here
+// instead of asking the slot again.
+thread_local Pool* slotPool = nullptr;
+
 [[noreturn]] void unwind(int code) { throw PoolExhausted{code}; }
 
 }  // namespace
@@ -48,7 +53,7 @@ void* poolAlloc(Pool* pool, uint64_t n) {
   const uint64_t rounded = (n + 7) & ~uint64_t{7};
   uint32_t rc = 0;
   auto* block = static_cast<PoolBlock*>(hostGetMemoryBlock(rounded + sizeof(PoolBlock), &rc, sourceFile, 20));
-  if (rc != 0 || block == nullptr) {
+  if (rc != 0 || block == nullptr) [[unlikely]] {
     if (pool->recovery != nullptr) unwind(1);
     return nullptr;
   }
@@ -111,26 +116,24 @@ void contextInit(const RecoveryPoint* recovery) {
     poolDestroy(pool);
     unwind(1);
   }
+  slotPool = static_cast<Pool*>(readBack);
 }
 
-Pool* currentPool() {
-  void* value = nullptr;
-  if (compileSlot.get(&value) != 0) return nullptr;
-  return static_cast<Pool*>(value);
-}
+Pool* currentPool() { return slotPool; }
 
 void contextRelease() {
-  Pool* pool = currentPool();
+  Pool* pool = slotPool;
   if (pool == nullptr) return;
+  slotPool = nullptr;
   poolDestroy(pool);
   auto& slot = const_cast<ThreadSlot&>(compileSlot);
   slot.set(nullptr);
   slot.destroy();
 }
 
-void* ctxAlloc(uint64_t n) { return poolAlloc(currentPool(), n); }
+void* ctxAlloc(uint64_t n) { return poolAlloc(slotPool, n); }
 
-char* ctxStrdup(const char* s) { return poolStrdup(currentPool(), s); }
+char* ctxStrdup(const char* s) { return poolStrdup(slotPool, s); }
 
 char* ctxStrndup(const char* s, size_t n) {
   auto* copy = static_cast<char*>(ctxAlloc(n + 1));

@@ -8,6 +8,7 @@
 
 #include "emit/emit.h"
 #include "emit/emit_context.h"
+#include "host/host.h"
 #include "lexer/token_codes.h"
 #include "pool/pool.h"
 #include "transform/transform.h"
@@ -127,6 +128,37 @@ TEST_F(EmitTest, FirstChunkHoldsChunkSizeAndLaterOnesATenth) {
   EXPECT_EQ(first->next->used, 8u);
   EXPECT_EQ(first->next->next->used, 2u);
   EXPECT_EQ(first->next->next->next->used, 0u);
+}
+
+TEST_F(EmitTest, ChunksShareTheirPoolBlocksAndKeepTheirText) {
+  // A long statement is tens of thousands of small chunks; they must not cost a pool block each, and the
+  // text written piece by piece must come back whole.
+  TextBuffer* buffer = newTextBuffer(80);
+  std::string expected;
+  hostFailNthBlock(0);
+  for (int i = 0; i < 5000; ++i) {
+    const std::string piece = "SET v_" + std::to_string(i) + " = v_" + std::to_string(i * 7) + ";\n";
+    textAppend(buffer, piece.c_str());
+    expected += piece;
+  }
+  EXPECT_LT(hostBlockRequestCount(), 40u);
+  uint64_t chunks = 0;
+  for (const TextChunk* c = buffer->first; c != nullptr; c = c->next) {
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(c) % 8, 0u);
+    ++chunks;
+  }
+  EXPECT_EQ(chunks, 1 + (expected.size() - 80 + 7) / 8);
+  std::vector<char> copy(expected.size() + 1);
+  textCopyTo(copy.data(), buffer);
+  EXPECT_EQ(std::string(copy.data()), expected);
+
+  // A first chunk larger than any carving block still works, and the small chunks after it are carved.
+  TextBuffer* wide = newTextBuffer(200000);
+  const std::string big(200010, 'q');
+  textAppend(wide, big.c_str());
+  EXPECT_EQ(wide->first->capacity, 200000u);
+  EXPECT_EQ(wide->first->next->capacity, 20000u);
+  EXPECT_EQ(textLength(wide), big.size());
 }
 
 TEST_F(EmitTest, NullAndEmptyTextsAppendNothing) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "host/host.h"
 #include "lexer/lexer.h"
 #include "lexer/token_codes.h"
 #include "pool/pool.h"
@@ -66,6 +67,53 @@ TEST_F(TokenStream, PushbackReturnsTheCodeOnceAndASecondOneReplacesTheFirst) {
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "cannot push back multiple tokens\n");
   EXPECT_EQ(next(), T_AS);
   EXPECT_EQ(next(), 0);
+}
+
+// A literal's text is the scanner's own until the next token. The parser must get a copy that outlives
+// later scanning, also when a reader pushed the literal back; a reader keeps only its node's copy.
+TEST_F(TokenStream, LiteralTextsOutliveScanningOnlyWhereTheyAreKept) {
+  open("x := 42 'it''s' y; 7.5 'other' q");
+  AstList* run = collectTokens(&ctx_, &value_, stopPushedBack, T_no_lookahead, T_DIGITS);
+  EXPECT_EQ(texts(run), "x :=");
+  ASSERT_EQ(next(), T_DIGITS);  // the pushed-back stop
+  const char* digits = value_.text;
+  ASSERT_EQ(next(), T_STRING);
+  const char* literal = value_.text;
+  ASSERT_EQ(next(), T_WORD);
+  ASSERT_EQ(next(), ';');
+  ASSERT_EQ(next(), T_NUMERICNO);
+  EXPECT_STREQ(value_.text, "7.5");
+  ASSERT_EQ(next(), T_STRING);
+  ASSERT_EQ(next(), T_WORD);
+  EXPECT_STREQ(digits, "42");
+  EXPECT_STREQ(literal, "'it''s'");
+
+  // A name a reader collects is the node the parser's list would hold: its text as written, its first
+  // line, the dotted flag. One a reader pushes back reaches the parser as its one-token list.
+  scannerDestroy(&ctx_);
+  open("( 1 + sch .\n tab ) emp;");
+  AstList* names = collectTokens(&ctx_, &value_, stopPushedBack, T_no_lookahead, T_WORD);
+  ASSERT_EQ(listCount(names), 5u);
+  const auto* qualified = static_cast<const TokenNode*>(listNth(names, 4));
+  EXPECT_STREQ(qualified->text, "sch .\n tab");
+  EXPECT_EQ(qualified->code, static_cast<uint32_t>(T_WORD));
+  EXPECT_EQ(qualified->dotted, 1);
+  EXPECT_EQ(qualified->line, 0);
+  ASSERT_EQ(next(), T_WORD);
+  ASSERT_EQ(listCount(value_.list), 1u);
+  EXPECT_STREQ(tokenText(listFirst(value_.list)), "emp");
+  EXPECT_EQ(static_cast<const TokenNode*>(listFirst(value_.list))->line, 1);
+
+  // Literals and names collected by a reader cost their token node and list cell, not a copy besides.
+  std::string many;
+  for (int i = 0; i < 200; ++i) many += std::to_string(i) + " 'a' + v_" + std::to_string(i) + " ";
+  many += ";";
+  scannerDestroy(&ctx_);
+  open(many.c_str());
+  hostFailNthBlock(0);
+  AstList* literals = collectTokens(&ctx_, &value_, stopIncluded, T_no_lookahead, 0);
+  EXPECT_EQ(listCount(literals), 801u);
+  EXPECT_LE(hostBlockRequestCount(), 2u * 801u + 10u);
 }
 
 struct ReaderCase {

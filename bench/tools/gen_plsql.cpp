@@ -1,0 +1,24 @@
+// gen_plsql - writes one benchmark input to standard output, to read it or to feed it to xcomp:
+//   gen_plsql <procedure|procedure_handlers|package_body|script> <size in bytes, or with K or M>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "../plsql_generator.h"
+
+int main(int argc, char** argv) {
+  PlsqlShape shape;
+  if (argc != 3 || !plsqlShapeByName(argv[1], &shape)) {
+    std::fprintf(stderr, "usage: gen_plsql <procedure|procedure_handlers|package_body|script> <bytes>[K|M]\n");
+    return 2;
+  }
+  char* end = nullptr;
+  size_t bytes = std::strtoul(argv[2], &end, 10);
+  if (*end == 'K' || *end == 'k') bytes *= 1024;
+  if (*end == 'M' || *end == 'm') bytes *= 1024 * 1024;
+  const std::string text = generatePlsqlText(shape, bytes);
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  // A script already ends each unit with its "/" line; a single unit gets one so xcomp reads it whole.
+  if (shape != PlsqlShape::script) std::fputs("/\n", stdout);
+  return 0;
+}

@@ -1,0 +1,368 @@
+// region_allocator.cpp - the host's memory blocks (hostGetMemoryBlock and its test hooks), carved from
+// chunks mapped per thread. A compilation allocates hundreds of thousands of small blocks and frees nearly
+// all of them at once at its end, in the order it made them; carving in order keeps them packed, and
+// counting frees per chunk (batched while they hit the same chunk) makes that sweep cheap. The block
+// calls and the allocator share one file so that a block costs one lookup of the thread's state.
+//
+// A chunk's live count: while a thread carves from the chunk, the count holds a bias (far more blocks
+// than a chunk can hold) minus the frees so far, so it cannot reach zero; when the thread moves on, it
+// adds the blocks it carved and takes the bias away. Whoever brings the count to zero owns the chunk.
+#include "host/region_allocator.h"
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdint>
+#include <cstdlib>
+#include <new>
+
+#include "host/host.h"
+
+// Under AddressSanitizer every block is its own heap block again, so the sanitizer sees each overrun,
+// use after free and leak of a single allocation; the region allocator has unit tests of its own.
+#if defined(__SANITIZE_ADDRESS__)
+#define XCOMP_BLOCKS_FROM_HEAP 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define XCOMP_BLOCKS_FROM_HEAP 1
+#endif
+#endif
+
+namespace {
+
+struct alignas(64) ChunkHeader {
+  std::atomic<int64_t> live;
+  size_t mappedBytes;       // the whole mapping: regionChunkBytes for carving chunks, a multiple for a large block
+  bool single;              // holds one large block
+  ChunkHeader* nextCached;  // the next empty chunk in the thread's cache
+};
+
+constexpr int64_t carvingBias = int64_t{1} << 40;
+constexpr size_t hugePagesFrom = (regionCachedChunks + 1) * regionChunkBytes;
+constexpr size_t firstBlockOffset = sizeof(ChunkHeader);
+static_assert(firstBlockOffset % 8 == 0);
+static_assert((regionChunkBytes & (regionChunkBytes - 1)) == 0, "chunks are found by masking");
+
+// Everything a thread keeps. Trivial, so reaching it costs no initialisation check; the cleanup at thread
+// exit lives in a separate object that is armed the first time the thread keeps anything.
+struct ThreadRegion {
+  char* cursor;  // next free byte of the chunk carved from
+  char* limit;   // its end
+  ChunkHeader* current;
+  int64_t carved;  // blocks carved from `current` since it was taken or rewound
+  // Frees of one chunk not yet taken off its count.
+  ChunkHeader* pendingChunk;
+  int64_t pendingFrees;
+  ChunkHeader* cache;  // empty chunks, the last recycled first
+  size_t cachedCount;
+  int64_t liveBlocks;
+  int64_t mappedBytes;
+  int64_t peakMappedBytes;
+  bool cleanupArmed;
+  bool exiting;  // the thread's cleanup ran: no more caching or batching on it
+  // The host's failure injection: block requests since the hook was last armed, and the one to refuse.
+  uint64_t blockRequests;
+  uint64_t failAtRequest;
+};
+
+thread_local ThreadRegion region;
+
+ChunkHeader* chunkOf(const void* block) {
+  return reinterpret_cast<ChunkHeader*>(reinterpret_cast<uintptr_t>(block) & ~uintptr_t{regionChunkBytes - 1});
+}
+
+size_t pageBytes() {
+  static const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+  return page;
+}
+
+// A mapping of `bytes` aligned to `alignment` (both multiples of regionChunkBytes), or null. Once the
+// thread holds more than it may keep between compilations, mappings of a huge page's size and more are
+// backed by huge pages: fresh memory is most of what a large compilation costs, and one fault per 2 MiB
+// is far cheaper than 512. Small compilations stay on small pages, which they touch only as they go.
+ChunkHeader* mapAligned(ThreadRegion& r, size_t bytes, size_t alignment, bool single) {
+  const size_t slack = alignment - pageBytes();
+  void* raw = mmap(nullptr, bytes + slack, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (raw == MAP_FAILED) return nullptr;
+  const uintptr_t start = reinterpret_cast<uintptr_t>(raw);
+  const uintptr_t aligned = (start + alignment - 1) & ~uintptr_t{alignment - 1};
+  if (aligned > start) munmap(raw, aligned - start);
+  const uintptr_t end = start + bytes + slack;
+  if (end > aligned + bytes) munmap(reinterpret_cast<void*>(aligned + bytes), end - (aligned + bytes));
+#ifdef MADV_HUGEPAGE
+  if (bytes >= regionSegmentBytes && r.mappedBytes >= static_cast<int64_t>(hugePagesFrom)) {
+    madvise(reinterpret_cast<void*>(aligned), bytes, MADV_HUGEPAGE);
+  }
+#endif
+  auto* chunk = new (reinterpret_cast<void*>(aligned)) ChunkHeader;
+  chunk->mappedBytes = bytes;
+  chunk->single = single;
+  r.mappedBytes += static_cast<int64_t>(bytes);
+  if (r.mappedBytes > r.peakMappedBytes) r.peakMappedBytes = r.mappedBytes;
+  return chunk;
+}
+
+void unmap(ThreadRegion& r, ChunkHeader* chunk) {
+  const size_t bytes = chunk->mappedBytes;
+  r.mappedBytes -= static_cast<int64_t>(bytes);
+  munmap(chunk, bytes);
+}
+
+void releaseThread();
+
+struct ThreadCleanup {
+  ~ThreadCleanup() { releaseThread(); }
+  bool armed = false;
+};
+thread_local ThreadCleanup cleanup;
+
+void armCleanup(ThreadRegion& r) {
+  if (r.cleanupArmed || r.exiting) return;
+  cleanup.armed = true;  // the first use registers the destructor for this thread
+  r.cleanupArmed = true;
+}
+
+ChunkHeader* takeCached(ThreadRegion& r) {
+  ChunkHeader* chunk = r.cache;
+  if (chunk != nullptr) {
+    r.cache = chunk->nextCached;
+    --r.cachedCount;
+  }
+  return chunk;
+}
+
+// Back to the system, down to `keep` cached chunks.
+void trimCache(ThreadRegion& r, size_t keep) {
+  while (r.cachedCount > keep) unmap(r, takeCached(r));
+}
+
+// An empty chunk goes to the cache. While the thread's compilation goes on, every empty chunk is kept
+// there, for what the compilation allocates next; once nothing of the thread's is live, the cache is
+// cut back to what a thread may keep between compilations.
+void recycle(ThreadRegion& r, ChunkHeader* chunk) {
+  if (r.exiting) {
+    unmap(r, chunk);
+    return;
+  }
+  armCleanup(r);
+  chunk->nextCached = r.cache;
+  r.cache = chunk;
+  ++r.cachedCount;
+  if (r.liveBlocks <= 0) trimCache(r, regionCachedChunks);
+}
+
+// A freed large block's mapping is cut into chunks for the cache while the compilation goes on (the
+// scanner's copies of the text, freed after parsing, become the emitter's chunks); otherwise it goes.
+void releaseSingle(ThreadRegion& r, ChunkHeader* single) {
+  const size_t bytes = single->mappedBytes;
+  if (r.exiting || r.liveBlocks <= 0) {
+    unmap(r, single);
+    return;
+  }
+  char* const start = reinterpret_cast<char*>(single);
+  for (size_t offset = 0; offset < bytes; offset += regionChunkBytes) {
+    auto* chunk = new (start + offset) ChunkHeader;
+    chunk->mappedBytes = regionChunkBytes;
+    chunk->single = false;
+    recycle(r, chunk);
+  }
+}
+
+void rewindCurrent(ThreadRegion& r) {
+  r.current->live.store(carvingBias, std::memory_order_relaxed);
+  r.carved = 0;
+  r.cursor = reinterpret_cast<char*>(r.current) + firstBlockOffset;
+}
+
+void flushPending(ThreadRegion& r) {
+  ChunkHeader* chunk = r.pendingChunk;
+  if (chunk == nullptr) return;
+  const int64_t frees = r.pendingFrees;
+  r.pendingChunk = nullptr;
+  r.pendingFrees = 0;
+  const int64_t left = chunk->live.fetch_sub(frees, std::memory_order_acq_rel) - frees;
+  if (left == 0) {
+    recycle(r, chunk);
+  } else if (chunk == r.current && left == carvingBias - r.carved) {
+    // Everything carved from the chunk in use is free again: carve it anew from the start, while its
+    // pages are still warm.
+    rewindCurrent(r);
+  }
+}
+
+// Stops carving from the current chunk; it is recycled at once when nothing in it is live.
+void retireCurrent(ThreadRegion& r) {
+  ChunkHeader* chunk = r.current;
+  if (chunk == nullptr) return;
+  if (r.pendingChunk == chunk) flushPending(r);
+  r.current = nullptr;
+  r.cursor = nullptr;
+  r.limit = nullptr;
+  const int64_t adjust = r.carved - carvingBias;
+  r.carved = 0;
+  if (chunk->live.fetch_add(adjust, std::memory_order_acq_rel) + adjust == 0) recycle(r, chunk);
+}
+
+// A block of its own mapping, for large requests and for a thread whose cleanup already ran.
+void* allocateSingle(ThreadRegion& r, size_t size) {
+  if (size > SIZE_MAX - firstBlockOffset - regionChunkBytes) return nullptr;
+  // Whole chunks, so that the mapping can be cut into chunks when the block is freed; the pages past
+  // the block are never touched and cost only address space.
+  const size_t bytes = (firstBlockOffset + size + regionChunkBytes - 1) & ~(regionChunkBytes - 1);
+  ChunkHeader* chunk = mapAligned(r, bytes, bytes >= regionSegmentBytes ? regionSegmentBytes : regionChunkBytes, true);
+  if (chunk == nullptr) return nullptr;
+  chunk->live.store(1, std::memory_order_relaxed);
+  ++r.liveBlocks;
+  return reinterpret_cast<char*>(chunk) + firstBlockOffset;
+}
+
+// Chunks are mapped a segment at a time, straight into the cache.
+bool mapSegment(ThreadRegion& r) {
+  ChunkHeader* segment = mapAligned(r, regionSegmentBytes, regionSegmentBytes, false);
+  if (segment == nullptr) return false;
+  char* const start = reinterpret_cast<char*>(segment);
+  for (size_t offset = regionSegmentBytes; offset > 0; offset -= regionChunkBytes) {
+    auto* chunk = new (start + offset - regionChunkBytes) ChunkHeader;
+    chunk->mappedBytes = regionChunkBytes;
+    chunk->single = false;
+    chunk->nextCached = r.cache;
+    r.cache = chunk;
+    ++r.cachedCount;
+  }
+  return true;
+}
+
+void* carveFromNewChunk(ThreadRegion& r, size_t rounded) {
+  if (r.current != nullptr) {
+    if (r.pendingChunk == r.current) flushPending(r);
+    // The full chunk may hold nothing live any more (a long run of allocations freed one by one).
+    if (r.current->live.load(std::memory_order_acquire) == carvingBias - r.carved) {
+      rewindCurrent(r);
+    } else {
+      retireCurrent(r);
+    }
+  }
+  if (r.current == nullptr) {
+    if (r.cache == nullptr && !mapSegment(r)) return nullptr;
+    ChunkHeader* chunk = takeCached(r);
+    armCleanup(r);
+    r.current = chunk;
+    r.limit = reinterpret_cast<char*>(chunk) + regionChunkBytes;
+    rewindCurrent(r);
+  }
+  char* block = r.cursor;
+  r.cursor += rounded;
+  ++r.carved;
+  ++r.liveBlocks;
+  return block;
+}
+
+void releaseThread() {
+  ThreadRegion& r = region;
+  flushPending(r);
+  r.exiting = true;  // from here on nothing is cached or batched for this thread
+  retireCurrent(r);
+  trimCache(r, 0);
+}
+
+inline void* allocate(ThreadRegion& r, size_t size) {
+  if (size > regionLargeBlock || r.exiting) return allocateSingle(r, size);
+  const size_t rounded = size == 0 ? 8 : (size + 7) & ~size_t{7};
+  char* block = r.cursor;
+  if (static_cast<size_t>(r.limit - block) >= rounded) {
+    r.cursor = block + rounded;
+    ++r.carved;
+    ++r.liveBlocks;
+    return block;
+  }
+  return carveFromNewChunk(r, rounded);
+}
+
+void release(ThreadRegion& r, void* block) {
+  if (block == nullptr) return;
+  ChunkHeader* chunk = chunkOf(block);
+  --r.liveBlocks;
+  if (chunk->single) {
+    releaseSingle(r, chunk);
+  } else if (chunk == r.pendingChunk) {
+    ++r.pendingFrees;
+  } else {
+    flushPending(r);
+    armCleanup(r);
+    r.pendingChunk = chunk;
+    r.pendingFrees = 1;
+  }
+  // Nothing of this thread's is live (a compilation just ended), or it frees what others made: take the
+  // frees off the count now rather than keep a chunk waiting, and keep no more than a thread may keep.
+  if (r.liveBlocks <= 0 || r.exiting) [[unlikely]] {
+    flushPending(r);
+    trimCache(r, regionCachedChunks);
+  }
+}
+
+}  // namespace
+
+void* regionAllocate(size_t size) { return allocate(region, size); }
+
+void regionFree(void* block) { release(region, block); }
+
+void regionTrimThread() {
+  ThreadRegion& r = region;
+  flushPending(r);
+  if (r.current != nullptr && r.current->live.load(std::memory_order_acquire) == carvingBias - r.carved) {
+    ChunkHeader* chunk = r.current;
+    r.current = nullptr;
+    r.cursor = nullptr;
+    r.limit = nullptr;
+    unmap(r, chunk);
+  }
+  trimCache(r, 0);
+}
+
+RegionThreadStats regionThreadStats() {
+  const ThreadRegion& r = region;
+  return RegionThreadStats{r.cachedCount + (r.current != nullptr ? 1 : 0), r.cachedCount, r.liveBlocks, r.mappedBytes,
+                           r.peakMappedBytes};
+}
+
+void regionResetPeak() {
+  ThreadRegion& r = region;
+  r.peakMappedBytes = r.mappedBytes;
+}
+
+// ---- the host's memory blocks ----
+
+void* hostGetMemoryBlock(size_t size, uint32_t* returnCode, const char* /*sourceFile*/, int /*failurePoint*/) {
+  ThreadRegion& r = region;
+  ++r.blockRequests;
+  if (r.failAtRequest != 0 && r.blockRequests == r.failAtRequest) [[unlikely]] {
+    *returnCode = 1;
+    return nullptr;
+  }
+#ifdef XCOMP_BLOCKS_FROM_HEAP
+  void* block = std::malloc(size == 0 ? 1 : size);
+#else
+  void* block = allocate(r, size);
+#endif
+  *returnCode = block == nullptr ? 1 : 0;
+  return block;
+}
+
+void hostFreeMemoryBlock(const char* /*sourceFile*/, int /*failurePoint*/, void* block) {
+#ifdef XCOMP_BLOCKS_FROM_HEAP
+  std::free(block);
+#else
+  release(region, block);
+#endif
+}
+
+void hostTrimThreadMemory() { regionTrimThread(); }
+
+void hostFailNthBlock(uint64_t n) {
+  ThreadRegion& r = region;
+  r.failAtRequest = n;
+  r.blockRequests = 0;
+}
+
+uint64_t hostBlockRequestCount() { return region.blockRequests; }
