@@ -423,4 +423,4 @@ AstNode* rewriteSelect(SelectNode* select, TransformContext* ctx) {
   return nullptr;
 }
 
-void captureDiagnostics(BlockNode* body, TransformContext* /*ctx*/) { walkTree(body, captureVisitor, nullptr); }
+void captureDiagnostics(BlockNode* body, TransformContext* /*ctx*/) { walkStatements(body, captureVisitor, nullptr); }

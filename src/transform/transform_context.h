@@ -41,6 +41,7 @@ struct TransformContext {
   // The plain exceptions of the scopes the walk is inside, by name: what a handler or EXCEPTION_INIT
   // names is found without rescanning declaration lists (exceptions.cpp).
   ExceptionScopes* visibleExceptions;
+  uint32_t prescanWalks;  // the prescans run so far; numbers each one
 };
 
 static_assert(std::is_trivially_destructible_v<TypeMapEntry>, "TypeMapEntry lives in the pool");

@@ -58,10 +58,7 @@ constexpr PrescanRow prescanRows[] = {
 };
 
 // SQLCODE, SQLSTATE, SQLERRM and the SQL% attributes become generated variables.
-void prescanToken(AstNode* node, void* arg) {
-  if (node->kind != astNodeToken) return;
-  auto* token = static_cast<TokenNode*>(node);
-  const auto* state = static_cast<const PrescanState*>(arg);
+void prescanToken(TokenNode* token, const PrescanState* state) {
   for (const PrescanRow& row : prescanRows) {
     if (row.tokenCode != token->code) continue;
     if (row.tokenCode == T_SQLERRM && row.inHandler != state->inHandler) continue;
@@ -72,15 +69,115 @@ void prescanToken(AstNode* node, void* arg) {
   }
 }
 
+bool isPrescanCode(uint32_t code) {
+  for (const PrescanRow& row : prescanRows)
+    if (row.tokenCode == code) return true;
+  return false;
+}
+
+}  // namespace
+
+// What a block's own prescan would meet: a diagnostics token in its handlers or its statements.
+struct PrescanRecord {
+  TokenNode* token;
+  PrescanRecord* next;
+  bool inHandlers;
+};
+
+namespace {
+
+// A block the prescan is inside, below the one it started from, and whether in its handlers.
+struct EnclosingBlock {
+  BlockNode* block;
+  bool inHandlers;
+  const EnclosingBlock* outer;
+};
+
+struct Prescan {
+  PrescanState state;
+  uint32_t walk;
+};
+
+// Every block prescans its handlers and statements when the walk enters it, and a nested block meets
+// again what the blocks around it met. The first prescan notes, for each nested block it passes, the
+// diagnostics tokens that block's own prescan would meet, and that block replays them instead of walking
+// its text once more. Visits what walkTree visits; the enclosing blocks are known from the recursion.
+void prescanWalk(AstNode* node, const EnclosingBlock* path, Prescan* scan) {
+  while (node != nullptr && isWalkedByTree(node)) {
+    checkStackRoom(node->line);
+    if (node->kind == astNodeToken) {
+      auto* token = static_cast<TokenNode*>(node);
+      if (!isPrescanCode(token->code)) return;
+      prescanToken(token, &scan->state);
+      for (const EnclosingBlock* at = path; at != nullptr; at = at->outer) {
+        auto* record = static_cast<PrescanRecord*>(ctxAlloc(sizeof(PrescanRecord)));
+        *record = PrescanRecord{token, at->block->prescanRecords, at->inHandlers};
+        at->block->prescanRecords = record;
+      }
+      return;
+    }
+    if (node->kind == astNodeList) {
+      AstListCell* cell = static_cast<AstList*>(node)->head;
+      if (cell == nullptr) return;
+      for (; cell->next != nullptr; cell = cell->next) prescanWalk(static_cast<AstNode*>(cell->item), path, scan);
+      node = static_cast<AstNode*>(cell->item);
+      continue;
+    }
+    if (node->kind == astNodeBlock) {
+      auto* block = static_cast<BlockNode*>(node);
+      if (block->prescanWalk != scan->walk) {
+        // What an earlier prescan noted may be out of date; this one sees the tree as it is now.
+        block->prescanWalk = scan->walk;
+        block->prescanRecords = nullptr;
+        block->prescanRecorded = 1;
+      }
+      const EnclosingBlock inStatements{block, false, path};
+      prescanWalk(block->statements, &inStatements, scan);
+      const EnclosingBlock inHandlers{block, true, path};
+      prescanWalk(block->handlers, &inHandlers, scan);
+      // Its own prescan does not look at its declarations, so it notes nothing from them.
+      node = block->declarations;
+      continue;
+    }
+    const AstChildren children = walkTreeChildren(node);
+    if (children.count == 0) return;
+    for (int i = 0; i + 1 < children.count; ++i) prescanWalk(children.items[i], path, scan);
+    node = children.items[children.count - 1];
+  }
+}
+
+void prescanBlock(BlockNode* block, BlockNode* outermost, TransformContext* ctx) {
+  // Inside a handler (a handler body among them) a block is still in the handler.
+  const bool inHandler = ctx->inHandler != 0;
+  if (block->prescanRecorded) {
+    // Noted newest first; replayed in the order its own walk would meet them: handlers, then statements.
+    PrescanRecord* inOrder = nullptr;
+    for (PrescanRecord* record = block->prescanRecords; record != nullptr;) {
+      PrescanRecord* next = record->next;
+      record->next = inOrder;
+      inOrder = record;
+      record = next;
+    }
+    block->prescanRecords = inOrder;
+    for (const bool handlers : {true, false}) {
+      const PrescanState state{outermost, handlers || inHandler};
+      for (const PrescanRecord* record = inOrder; record != nullptr; record = record->next) {
+        if (record->inHandlers == handlers) prescanToken(record->token, &state);
+      }
+    }
+    return;
+  }
+  Prescan scan{{outermost, true}, ++ctx->prescanWalks};
+  prescanWalk(block->handlers, nullptr, &scan);
+  scan.state.inHandler = inHandler;
+  prescanWalk(block->statements, nullptr, &scan);
+}
+
 void transformBlock(BlockNode* block, TransformContext* ctx) {
   // A nested routine shares its enclosing routine's outermost block.
   BlockNode* outermost = outermostBlockOf(block);
   if (!block->prescanned) {
-    PrescanState state{outermost, true};
-    walkTree(block->handlers, prescanToken, &state);
-    // A block inside a handler (a handler body among them) is still in the handler.
-    state.inHandler = ctx->inHandler != 0;
-    walkTree(block->statements, prescanToken, &state);
+    prescanBlock(block, outermost, ctx);
     block->prescanned = 1;
   }
   visit(block->declarations, block, ctx);
