@@ -79,6 +79,11 @@ void advanceLine(ScanState* state) {
   state->lineStart = next == nullptr ? state->lineStart + std::strlen(state->lineStart) : next + 1;
 }
 
+void advanceLineAt(ScanState* state, const char* newline) {
+  ++state->line;
+  state->lineStart = state->lineCopy + (newline - state->scanCopy) + 1;
+}
+
 void countNewlines(ScanState* state, const char* text, size_t n) {
   const char* end = text + n;
   for (const char* p = text; (p = static_cast<const char*>(std::memchr(p, '\n', end - p))) != nullptr; ++p)
