@@ -147,10 +147,15 @@ constexpr Keyword keywords[] = {
 // lower-case one and maps no other byte of a name onto a letter.
 constexpr unsigned char folded(char c) { return static_cast<unsigned char>(c) | 0x20; }
 
+// Built up a character at a time while the scanner finds where a name ends, then finished with the
+// length, so that a name is read once.
+constexpr uint32_t hashStep(uint32_t hash, char c) { return (hash * 33) ^ folded(c); }
+constexpr uint32_t hashFinish(uint32_t hash, size_t length) { return hash + static_cast<uint32_t>(length) * 7; }
+
 constexpr uint32_t hashOf(const char* text, size_t length) {
-  uint32_t hash = static_cast<uint32_t>(length);
-  for (size_t i = 0; i < length; ++i) hash = (hash * 33) ^ folded(text[i]);
-  return hash;
+  uint32_t hash = 0;
+  for (size_t i = 0; i < length; ++i) hash = hashStep(hash, text[i]);
+  return hashFinish(hash, length);
 }
 
 constexpr size_t lengthOf(const char* text) {
@@ -262,15 +267,19 @@ constexpr Attribute attributes[] = {
     {"ISOPEN", T_CURSOR_ISOPEN, 0},
 };
 
-}  // namespace
-
-int keywordCode(const char* text, size_t length) {
-  if (length < 2 || length > longestKeyword) return 0;
-  for (size_t slot = hashOf(text, length) % slotCount;; slot = (slot + 1) % slotCount) {
+int keywordCodeHashed(const char* text, size_t length, uint32_t hash) {
+  for (size_t slot = hash % slotCount;; slot = (slot + 1) % slotCount) {
     const Slot& candidate = table[slot];
     if (candidate.text == nullptr) return 0;
     if (candidate.length == length && startsWithWord(text, candidate.text)) return candidate.code;
   }
+}
+
+}  // namespace
+
+int keywordCode(const char* text, size_t length) {
+  if (length < 2 || length > longestKeyword) return 0;
+  return keywordCodeHashed(text, length, hashOf(text, length));
 }
 
 const char* quotedNameEnd(const char* text) {
@@ -286,17 +295,13 @@ const char* quotedNameEnd(const char* text) {
   }
 }
 
-const char* unquotedNameEnd(const char* text) {
+const char* nameEnd(const char* text) {
+  if (*text == '"') return quotedNameEnd(text);
+  if (!isNameStart(*text)) return nullptr;
   do {
     ++text;
   } while (isNamePart(*text));
   return text;
-}
-
-const char* nameEnd(const char* text) {
-  if (*text == '"') return quotedNameEnd(text);
-  if (!isNameStart(*text)) return nullptr;
-  return unquotedNameEnd(text);
 }
 
 const char* dottedNamesEnd(const char* end, int most) {
@@ -310,18 +315,27 @@ const char* dottedNamesEnd(const char* end, int most) {
   return end;
 }
 
-WordMatch matchWord(const char* text, size_t nameLength, bool quoted) {
+namespace {
+
+// What can only follow a name that begins a longer token: a gap, and the characters that begin the rest
+// of one (=>, a dot, a percent sign, SQLERRM's parenthesis, a hexadecimal literal's quote).
+constexpr std::array<bool, 256> mayLengthenName = [] {
+  std::array<bool, 256> bytes{};
+  for (const unsigned char c : {' ', '\t', '\n', '\f', '\r', '=', '.', '%', '(', '\''}) bytes[c] = true;
+  return bytes;
+}();
+
+// The longer forms that a name of `nameLength` bytes at `text` may begin; `word` is what the name alone
+// is.
+WordMatch lengthenName(const char* text, size_t nameLength, WordMatch word, bool quoted) {
   const char* const end = text + nameLength;
   const char* const after = skipGap(end);
-  WordMatch word{WordRule::name, T_WORD, nameLength};
   if (!quoted) {
-    if (const int code = keywordCode(text, nameLength); code != 0) {
-      word = WordMatch{WordRule::keyword, code, nameLength};
-    } else if (equalsWord(text, nameLength, "SQLERRM")) {
+    if (word.rule == WordRule::sqlerrm && *after == '(') {
       // The parenthesis tells the function from the variable but is not part of the token.
-      if (*after == '(') return WordMatch{WordRule::sqlerrmCall, T_SQLERRMFUNC, nameLength};
-      word = WordMatch{WordRule::sqlerrm, T_SQLERRM, nameLength};
-    } else if (nameLength == 1 && folded(*text) == 'x' && *end == '\'' && isHexDigit(end[1])) {
+      return WordMatch{WordRule::sqlerrmCall, T_SQLERRMFUNC, nameLength};
+    }
+    if (nameLength == 1 && folded(*text) == 'x' && *end == '\'' && isHexDigit(end[1])) {
       const char* digit = end + 1;
       while (isHexDigit(*digit)) ++digit;
       if (*digit == '\'') return WordMatch{WordRule::hexLiteral, T_HEXLIT, static_cast<size_t>(digit + 1 - text)};
@@ -353,6 +367,29 @@ WordMatch matchWord(const char* text, size_t nameLength, bool quoted) {
   }
   if (namesEnd != end) return WordMatch{WordRule::qualifiedName, T_WORD, static_cast<size_t>(namesEnd - text)};
   return word;
+}
+
+}  // namespace
+
+WordMatch matchName(const char* text) {
+  uint32_t hash = hashStep(0, *text);
+  const char* end = text + 1;
+  for (; isNamePart(*end); ++end) hash = hashStep(hash, *end);
+  const auto length = static_cast<size_t>(end - text);
+  WordMatch word{WordRule::name, T_WORD, length};
+  if (length >= 2 && length <= longestKeyword) {
+    if (const int code = keywordCodeHashed(text, length, hashFinish(hash, length)); code != 0) {
+      word = WordMatch{WordRule::keyword, code, length};
+    } else if (equalsWord(text, length, "SQLERRM")) {
+      word = WordMatch{WordRule::sqlerrm, T_SQLERRM, length};
+    }
+  }
+  if (!mayLengthenName[static_cast<unsigned char>(*end)]) return word;
+  return lengthenName(text, length, word, false);
+}
+
+WordMatch matchQuotedName(const char* text, size_t nameLength) {
+  return lengthenName(text, nameLength, WordMatch{WordRule::name, T_WORD, nameLength}, true);
 }
 
 size_t percentTokenLength(const char* text) {

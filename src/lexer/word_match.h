@@ -33,17 +33,15 @@ struct WordMatch {
   size_t length;  // how much of the text the token takes
 };
 
-// `text` starts with a name of `nameLength` bytes: an unquoted word, or a complete quoted identifier
-// when `quoted`.
-WordMatch matchWord(const char* text, size_t nameLength, bool quoted);
+// `text` starts with an unquoted name (its first character is a letter, '_' or a byte above 0x7F).
+WordMatch matchName(const char* text);
+// `text` starts with a complete quoted identifier of `nameLength` bytes.
+WordMatch matchQuotedName(const char* text, size_t nameLength);
 
 // The end of the quoted identifier that begins at `text` (a double quote): just past its closing quote,
 // a doubled quote inside standing for one (unless no later quote closes the name: then its first quote
 // does). Null when it is never closed.
 const char* quotedNameEnd(const char* text);
-
-// The end of the unquoted word whose first character is at `text`.
-const char* unquotedNameEnd(const char* text);
 
 // The end of the name at `text` (an unquoted word or a complete quoted identifier), or null.
 const char* nameEnd(const char* text);

@@ -41,7 +41,8 @@ struct TransformContext {
   // The plain exceptions of the scopes the walk is inside, by name: what a handler or EXCEPTION_INIT
   // names is found without rescanning declaration lists (exceptions.cpp).
   ExceptionScopes* visibleExceptions;
-  uint32_t prescanWalks;  // the prescans run so far; numbers each one
+  uint32_t prescanWalks;         // the prescans run so far; numbers each one
+  uint32_t handlersTransformed;  // the exception handlers transformed so far
 };
 
 static_assert(std::is_trivially_destructible_v<TypeMapEntry>, "TypeMapEntry lives in the pool");

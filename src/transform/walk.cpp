@@ -174,6 +174,7 @@ void prescanBlock(BlockNode* block, BlockNode* outermost, TransformContext* ctx)
 }
 
 void transformBlock(BlockNode* block, TransformContext* ctx) {
+  const uint32_t handlersBefore = ctx->handlersTransformed;
   // A nested routine shares its enclosing routine's outermost block.
   BlockNode* outermost = outermostBlockOf(block);
   if (!block->prescanned) {
@@ -204,7 +205,7 @@ void transformBlock(BlockNode* block, TransformContext* ctx) {
   if (longest > block->maxNameLength) block->maxNameLength = longest;
   closeExceptionScope(block->declarations, ctx);
   // Routines capture their body's diagnostics themselves; a top-level block has no routine to do it.
-  if (block->isAnonymous) captureDiagnostics(block, ctx);
+  if (block->isAnonymous) captureDiagnostics(block, handlersBefore, ctx);
 }
 
 // ---- routines ----
@@ -216,17 +217,19 @@ void labelBody(AstNode* body, const char* label) {
 }
 
 void transformProcedure(CreateProcNode* procedure, TransformContext* ctx) {
+  const uint32_t handlersBefore = ctx->handlersTransformed;
   // The number is spent even when the body has its own label, so numbering does not depend on labels.
   labelBody(procedure->body, nextBlockLabel(ctx));
   visit(procedure->name, procedure, ctx);
   visit(procedure->arguments, procedure, ctx);
   visit(procedure->body, procedure, ctx);
   if (procedure->body != nullptr && procedure->body->kind == astNodeBlock) {
-    captureDiagnostics(static_cast<BlockNode*>(procedure->body), ctx);
+    captureDiagnostics(static_cast<BlockNode*>(procedure->body), handlersBefore, ctx);
   }
 }
 
 void transformFunction(CreateFuncNode* function, TransformContext* ctx) {
+  const uint32_t handlersBefore = ctx->handlersTransformed;
   function->modifiesSqlData = 0;
   function->defineBind = 1;
   labelBody(function->body, "SYSKELINTERNAL_BLOCK");
@@ -235,7 +238,7 @@ void transformFunction(CreateFuncNode* function, TransformContext* ctx) {
   visit(function->body, function, ctx);
   visit(function->returnType, function, ctx);
   if (function->body != nullptr && function->body->kind == astNodeBlock) {
-    captureDiagnostics(static_cast<BlockNode*>(function->body), ctx);
+    captureDiagnostics(static_cast<BlockNode*>(function->body), handlersBefore, ctx);
   }
   function->returnType = rewriteDatatype(function->returnType, ctx, true);
 }
@@ -260,6 +263,7 @@ void renameReferencing(CreateTriggerNode* trigger) {
 }
 
 void transformTrigger(CreateTriggerNode* trigger, TransformContext* ctx) {
+  const uint32_t handlersBefore = ctx->handlersTransformed;
   labelBody(trigger->body, "SYSKELINTERNAL_BLOCK");
   renameReferencing(trigger);
   visit(trigger->name, trigger, ctx);
@@ -270,7 +274,7 @@ void transformTrigger(CreateTriggerNode* trigger, TransformContext* ctx) {
   visit(trigger->referencing, trigger, ctx);
   visit(trigger->body, trigger, ctx);
   if (trigger->body != nullptr && trigger->body->kind == astNodeBlock) {
-    captureDiagnostics(static_cast<BlockNode*>(trigger->body), ctx);
+    captureDiagnostics(static_cast<BlockNode*>(trigger->body), handlersBefore, ctx);
   }
 }
 
@@ -447,6 +451,7 @@ void transformContinue(ContinueNode* next, TransformContext* ctx) {
 // The handler's statements become one block, so that the host sees a single compound statement as
 // the handler's action.
 void transformHandler(HandlerNode* handler, TransformContext* ctx) {
+  ++ctx->handlersTransformed;
   visit(handler->conditions, handler, ctx);
   rewriteHandler(handler, ctx);
   if (listCount(handler->statements) == 0) return;
