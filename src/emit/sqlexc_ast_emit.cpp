@@ -16,12 +16,21 @@ using EmitWriter = void (*)(AstNode* node, EmitContext* ctx);
 
 void appendCounted(EmitContext* ctx, const char* text) {
   if (text == nullptr) return;
-  const size_t length = std::strlen(text);
-  if (ctx->trackLines) {
-    const char* const end = text + length;
-    for (const char* p = text; (p = static_cast<const char*>(std::memchr(p, '\n', end - p))) != nullptr; ++p)
-      ++ctx->outputLine;
+  // Most pieces are a token's few characters: one pass finds their end and counts their newlines, where
+  // the library's search functions would each be called for a handful of bytes.
+  constexpr size_t shortPiece = 16;
+  size_t length = 0;
+  uint32_t newlines = 0;
+  for (; length < shortPiece && text[length] != '\0'; ++length) newlines += text[length] == '\n' ? 1 : 0;
+  if (length == shortPiece) {
+    const char* const rest = text + length;
+    const size_t restLength = std::strlen(rest);
+    for (const char* p = rest; (p = static_cast<const char*>(std::memchr(p, '\n', rest + restLength - p))) != nullptr;
+         ++p)
+      ++newlines;
+    length += restLength;
   }
+  if (ctx->trackLines) ctx->outputLine += newlines;
   textAppendBytes(ctx->buffer, text, length);
 }
 
