@@ -330,6 +330,10 @@ constexpr std::array<bool, 256> mayLengthenName = [] {
 WordMatch lengthenName(const char* text, size_t nameLength, WordMatch word, bool quoted) {
   const char* const end = text + nameLength;
   const char* const after = skipGap(end);
+  // Most names are followed by a blank and a token of their own: no longer form can begin there unless
+  // the name may begin a keyword of several words (REF, READS, VARYING).
+  const bool mayBeginKeyword = !quoted && (folded(*text) == 'r' || folded(*text) == 'v');
+  if (*after != '=' && *after != '.' && *after != '%' && *after != '(' && *end != '\'' && !mayBeginKeyword) return word;
   if (!quoted) {
     if (word.rule == WordRule::sqlerrm && *after == '(') {
       // The parenthesis tells the function from the variable but is not part of the token.
