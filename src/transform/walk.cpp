@@ -480,12 +480,31 @@ void buildTypeMap(TransformContext* ctx, const TypeMapRow* rows) {
   ctx->typeMap = static_cast<TypeMapEntry*>(ctxAlloc(count * sizeof(TypeMapEntry)));
   for (size_t i = 0; i < count; ++i) {
     TypeMapEntry& entry = ctx->typeMap[i];
-    entry.plsqlWords = splitWords(rows[i].plsqlName);
-    entry.hostWords = splitWords(rows[i].hostName);
+    entry.plsqlName = rows[i].plsqlName;
+    entry.hostName = rows[i].hostName;
+    // The first word as the split would find it: after any blanks, up to the next blank.
+    const char* word = entry.plsqlName + std::strspn(entry.plsqlName, " \t");
+    const size_t length = std::strcspn(word, " \t");
+    entry.firstWord = length == 0 ? nullptr : word;
+    entry.firstWordLength = length;
+    entry.split = false;
+    entry.plsqlWords = nullptr;
+    entry.hostWords = nullptr;
     entry.declSuffix = rows[i].declSuffix;
     entry.paramSuffix = rows[i].paramSuffix;
   }
 }
+
+}  // namespace
+
+void splitTypeMapEntry(TypeMapEntry* entry) {
+  if (entry->split) return;
+  entry->plsqlWords = splitWords(entry->plsqlName);
+  entry->hostWords = splitWords(entry->hostName);
+  entry->split = true;
+}
+
+namespace {
 
 // ---- one visitor per node kind ----
 
