@@ -103,6 +103,7 @@ AstList* listAppend(AstList* list, void* item) {
   }
   list->tail = cell;
   ++list->count;
+  list->plainTokens = 0;
   return list;
 }
 
@@ -114,6 +115,7 @@ AstList* listPrepend(AstList* list, void* item) {
   list->head = cell;
   if (list->tail == nullptr) list->tail = cell;
   ++list->count;
+  list->plainTokens = 0;
   return list;
 }
 
@@ -128,6 +130,7 @@ AstList* listConcat(AstList* a, AstList* b) {
   }
   a->tail = b->tail;
   a->count += b->count;
+  a->plainTokens = 0;
   return a;
 }
 
@@ -149,6 +152,7 @@ AstList* listAppendCells(AstList* list, AstListCell* firstCell) {
   }
   list->tail = cell;
   list->count += added;
+  list->plainTokens = 0;
   return list;
 }
 
@@ -161,6 +165,7 @@ void listInsertAfter(void* item, void* afterItem, AstList* list) {
     cell->next = inserted;
     if (list->tail == cell) list->tail = inserted;
     ++list->count;
+    list->plainTokens = 0;
     return;
   }
 }

@@ -84,6 +84,10 @@ struct AstListCell {
 // kind astNodeList, line -1. Never empty when built by the list operations.
 struct AstList : AstNode {
   uint32_t count;
+  // A hint left by whoever filled the list: every item is a token the transformer's prescan of
+  // diagnostics names passes by. Every list operation that links cells into the list clears it, so it
+  // never outlives the list as its maker knew it.
+  uint8_t plainTokens;
   AstListCell* head;
   AstListCell* tail;
 };

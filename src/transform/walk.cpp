@@ -75,6 +75,21 @@ bool isPrescanCode(uint32_t code) {
   return false;
 }
 
+// A list its maker marked as holding no diagnostics token is passed by without reading its tokens.
+constexpr bool prescanCodesAreDiagnosticsCodes() {
+  for (const PrescanRow& row : prescanRows)
+    if (!isDiagnosticsCode(static_cast<int>(row.tokenCode))) return false;
+  return true;
+}
+static_assert(prescanCodesAreDiagnosticsCodes(), "isDiagnosticsCode must name every token the prescan rewrites");
+
+[[maybe_unused]] bool holdsNoPrescanToken(const AstList* list) {
+  for (const AstListCell* cell = list->head; cell != nullptr; cell = cell->next) {
+    if (isPrescanCode(tokenCode(cell->item))) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 // What a block's own prescan would meet: a diagnostics token in its handlers or its statements.
@@ -117,7 +132,12 @@ void prescanWalk(AstNode* node, const EnclosingBlock* path, Prescan* scan) {
       return;
     }
     if (node->kind == astNodeList) {
-      AstListCell* cell = static_cast<AstList*>(node)->head;
+      const auto* list = static_cast<const AstList*>(node);
+      if (list->plainTokens) {
+        assert(holdsNoPrescanToken(list) && "a list marked plain holds a diagnostics token");
+        return;
+      }
+      AstListCell* cell = list->head;
       if (cell == nullptr) return;
       for (; cell->next != nullptr; cell = cell->next) prescanWalk(static_cast<AstNode*>(cell->item), path, scan);
       node = static_cast<AstNode*>(cell->item);

@@ -190,6 +190,22 @@ TEST_F(TokenStream, CollectedTokensKeepTheTextAsWritten) {
   EXPECT_EQ(last->line, 1);
 }
 
+// A reader marks the runs that hold no SQLCODE, SQLSTATE, SQLERRM or SQL% attribute, which the
+// transformer's prescan then passes by without reading: a run holding any of them must stay unmarked.
+TEST_F(TokenStream, ARunWithoutDiagnosticsTokensIsMarkedPlain) {
+  open("x + f(y) > 0 THEN a := SQLCODE; b := sqlerrm || '!'; c := SQL%FOUND; d := n.sqlstate;");
+  const AstList* plain = collectTokens(&ctx_, &value_, stopDropped, T_no_lookahead, T_THEN);
+  EXPECT_EQ(plain->plainTokens, 1);
+  for (const char* expected : {"a := SQLCODE", "b := sqlerrm || '!'", "c := SQL%FOUND"}) {
+    const AstList* run = collectTokens(&ctx_, &value_, stopDropped, T_no_lookahead, ';');
+    EXPECT_EQ(texts(run), expected);
+    EXPECT_EQ(run->plainTokens, 0) << expected;
+  }
+  // A qualified name is a plain word to the reader.
+  const AstList* qualified = collectTokens(&ctx_, &value_, stopDropped, T_no_lookahead, ';');
+  EXPECT_EQ(qualified->plainTokens, 1);
+}
+
 TEST_F(TokenStream, NodesMadeByAReaderTakeTheScannersLineWhenMade) {
   // The scanner's word nodes keep the line of their first character; a node the reader makes takes
   // the scanner's line at that moment, which is past any newline inside the token it stands for.
