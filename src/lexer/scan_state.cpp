@@ -6,6 +6,7 @@
 #include <cstring>
 #include <type_traits>
 
+#include "lexer/token_codes.h"
 #include "pool/pool.h"
 
 void appendText(ScanState* state, const char* text, size_t n) {
@@ -58,7 +59,9 @@ AstList* newTokenList(uint32_t nodeCode, const char* text, size_t n, int32_t lin
   std::memcpy(copy, text, n);
   copy[n] = '\0';
   token->text = copy;
-  return listAppend(&block->list, token);
+  AstList* list = listAppend(&block->list, token);
+  list->plainTokens = isDiagnosticsCode(static_cast<int>(nodeCode)) ? 0 : 1;
+  return list;
 }
 
 void keepTokenValue(TokenValue* value, ScanState* state) {

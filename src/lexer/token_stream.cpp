@@ -175,6 +175,7 @@ AstList* readDatatype(ParseContext* ctx, TokenValue* value, AstList* typeList) {
   int code = nextToken(value, ctx);
   if (code == T_DTYPE) return typeList;
   AstList* list = typeList;
+  bool plain = typeList == nullptr || typeList->plainTokens != 0;
   for (int depth = 0;; code = nextToken(value, ctx)) {
     if (code == 0) {
       if (depth == 0) return ctx->allowEofInDatatype ? list : nullptr;
@@ -188,8 +189,10 @@ AstList* readDatatype(ParseContext* ctx, TokenValue* value, AstList* typeList) {
     // never does, so an unclosed parenthesis cannot swallow the statements after it.
     if (code == ';' || (depth == 0 && endsDatatype(code))) {
       pushBackToken(ctx, code);
+      if (list != nullptr && plain) list->plainTokens = 1;
       return list;
     }
+    plain = plain && !isDiagnosticsCode(code);
     list = listAppend(list, readerNode(ctx, value, code));
     if (code == '(') ++depth;
     if (code == ')') --depth;

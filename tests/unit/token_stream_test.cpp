@@ -245,10 +245,19 @@ TEST_F(TokenStream, DatatypeReaderStopsBeforeWhatFollowsTheType) {
     scannerDestroy(&ctx_);
     open(c.input);
     ASSERT_EQ(next(), T_WORD) << c.input;
-    EXPECT_EQ(texts(readDatatype(&ctx_, &value_, value_.list)), c.collected) << c.input;
+    // A name the parser takes holds no diagnostics token, nor does a type made of it and plain words.
+    EXPECT_EQ(value_.list->plainTokens, 1) << c.input;
+    const AstList* type = readDatatype(&ctx_, &value_, value_.list);
+    EXPECT_EQ(texts(type), c.collected) << c.input;
+    EXPECT_EQ(type->plainTokens, 1) << c.input;
     EXPECT_EQ(next(), c.following) << c.input;
   }
   EXPECT_EQ(errors_, nullptr);
+  // A type that somehow holds one is not marked.
+  scannerDestroy(&ctx_);
+  open("t(sqlcode);");
+  ASSERT_EQ(next(), T_WORD);
+  EXPECT_EQ(readDatatype(&ctx_, &value_, value_.list)->plainTokens, 0);
 }
 
 const char* twoExpected(ParseContext*) { return ctxStrdup("IS, AS"); }
