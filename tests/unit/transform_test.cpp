@@ -735,8 +735,8 @@ TEST_F(TransformTest, ForStatementsAreWalkedOnceWhateverTheNesting) {
   EXPECT_EQ(errors, nullptr);
 }
 
-// The cursor loop's block: the row declared from the cursor, OPEN with the arguments without their
-// parentheses, a LOOP of FETCH, EXIT WHEN SQLCODE = 100 and the body, whose source is the FOR; CLOSE
+// The cursor loop's block: the row declared from the cursor, OPEN with the tokens after the name as
+// its arguments, a LOOP of FETCH, EXIT WHEN SQLCODE = 100 and the body, whose source is the FOR; CLOSE
 // for a declared cursor only. SQLCODE is declared on the outermost block.
 TEST_F(TransformTest, CursorForLoopOpensFetchesAndClosesInItsOwnBlock) {
   AstList* range =
@@ -758,7 +758,8 @@ TEST_F(TransformTest, CursorForLoopOpensFetchesAndClosesInItsOwnBlock) {
   EXPECT_EQ(tokenCode(listLast(row->datatype)), static_cast<uint32_t>(T_PERCENT_ROWTYPE));
   ASSERT_EQ(listCount(generated->statements), 3u);
   auto* open = static_cast<OpenNode*>(listNth(generated->statements, 1));
-  EXPECT_EQ(joined(open->cursor) + "|" + joined(open->arguments), "c|7 , 'x'");
+  // The tokens after the cursor's name, parentheses included: OPEN writes its own around them.
+  EXPECT_EQ(joined(open->cursor) + "|" + joined(open->arguments), "c|( 7 , 'x' )");
   auto* fetchLoop = static_cast<LoopNode*>(listNth(generated->statements, 2));
   ASSERT_EQ(fetchLoop->kind, static_cast<uint32_t>(astNodeLoop));
   EXPECT_EQ(fetchLoop->sourceLoop, loop);
