@@ -44,8 +44,9 @@ inline constexpr FailureRow tooLongFailure{-101, "54001", "stmt too long"};
 inline constexpr FailureRow systemFailure{-901, "58004", "Unexpected system error"};
 void setSqlcaFailure(SQLCA* sqlca, const FailureRow& row, int32_t failurePoint);
 
-// "failed cpcv" at `failurePoint`; when the host has no converter for `codePage`, the message names it.
-void setConversionFailure(SQLCA* sqlca, uint16_t codePage, int32_t failurePoint);
+// "failed cpcv" at `failurePoint`, whatever made the conversion fail (an unknown code page included: the
+// engine's message for it is the same).
+void setConversionFailure(SQLCA* sqlca, int32_t failurePoint);
 
 // A clean SQLCA: "SQLCA   ", 136 bytes, state "00000", all else zero.
 void clearSqlca(SQLCA* sqlca);

@@ -106,14 +106,8 @@ void setSqlcaFailure(SQLCA* sqlca, int32_t sqlcode, const char* sqlstate, const 
   copyMessage(sqlca, message, std::strlen(message));
 }
 
-void setConversionFailure(SQLCA* sqlca, uint16_t codePage, int32_t failurePoint) {
-  if (hostKnowsCodepage(codePage)) {
-    setSqlcaFailure(sqlca, conversionFailure, failurePoint);
-    return;
-  }
-  char message[70];
-  hostSnprintf(message, sizeof message, "failed cpcv: no converter for code page %u", static_cast<unsigned>(codePage));
-  setSqlcaFailure(sqlca, -901, "58004", message, failurePoint);
+void setConversionFailure(SQLCA* sqlca, int32_t failurePoint) {
+  setSqlcaFailure(sqlca, conversionFailure, failurePoint);
 }
 
 void setSqlcaFailure(SQLCA* sqlca, const FailureRow& row, int32_t failurePoint) {

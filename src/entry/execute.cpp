@@ -101,7 +101,7 @@ void Execution::run(const ExecuteInput& input) {
       const uint32_t rc = convertCodepage(result->text, result->length, 1208, input.codePage, input.privateBlock->text,
                                           XCOMP_MAX_STATEMENT, &left);
       if (rc != 0) {
-        setConversionFailure(sqlca_, input.codePage, pointConvert);
+        setConversionFailure(sqlca_, pointConvert);
         return;
       }
       text = input.privateBlock->text;

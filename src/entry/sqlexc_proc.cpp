@@ -78,7 +78,7 @@ void request(XcompStatement* statement, const XcompOptions* options, SQLCA* sqlc
     const uint32_t rc = hostConvertCodepage(statement->text, statement->length, session.codePage, 1208,
                                             privateBlock.block->text, XCOMP_MAX_STATEMENT, &left);
     if (rc != 0) {
-      setConversionFailure(sqlca, session.codePage, 268);
+      setConversionFailure(sqlca, 268);
       return finish();
     }
     privateBlock.block->length = static_cast<uint32_t>(XCOMP_MAX_STATEMENT - left);
@@ -129,7 +129,7 @@ void request(XcompStatement* statement, const XcompOptions* options, SQLCA* sqlc
     const uint32_t rc = hostConvertCodepage(first->text, first->length, 1208, session.codePage,
                                             privateBlock.block->text, XCOMP_MAX_STATEMENT, &left);
     if (rc != 0) {
-      setConversionFailure(sqlca, session.codePage, 579);
+      setConversionFailure(sqlca, 579);
       return finish();
     }
     text = privateBlock.block->text;

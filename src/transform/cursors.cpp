@@ -173,17 +173,9 @@ AstList* itemsBetween(AstListCell* first, const AstListCell* end) {
 
 AstListCell* lastCellOf(const AstList* list) { return list != nullptr ? list->tail : nullptr; }
 
-// The arguments of FOR r IN c(args) without their parentheses, as OPEN writes its own.
-AstList* cursorArguments(AstListCell* afterName) {
-  if (afterName == nullptr) return nullptr;
-  AstListCell* last = afterName;
-  while (last->next != nullptr) last = last->next;
-  if (afterName != last && asciiEqualIgnoringCase(tokenText(afterName->item), "(") &&
-      asciiEqualIgnoringCase(tokenText(last->item), ")")) {
-    return itemsBetween(afterName->next, last);
-  }
-  return itemsBetween(afterName, nullptr);
-}
+// The arguments of FOR r IN c(args) are the tokens after the cursor's name as the loop wrote them,
+// parentheses included; OPEN puts its own parentheses around them.
+AstList* cursorArguments(AstListCell* afterName) { return itemsBetween(afterName, nullptr); }
 
 VarDeclNode* rowVariable(const ForNode* loop, const char* cursorName, int32_t line) {
   auto* variable = makeNode<VarDeclNode>(astNodeVarDecl, line);

@@ -219,12 +219,36 @@ void bindErrorCode(const ExceptionDeclNode* pragma, ExceptionDeclNode* exception
   exception->sqlstates = states;
 }
 
+bool sameNames(const AstList* a, const AstList* b) {
+  if (listCount(a) != listCount(b)) return false;
+  for (AstListCell *x = listHeadCell(a), *y = listHeadCell(b); x != nullptr; x = x->next, y = y->next) {
+    if (!asciiEqualIgnoringCase(tokenText(x->item), tokenText(y->item))) return false;
+  }
+  return true;
+}
+
+// The first plain exception of the pragma's own section with the pragma's name, wherever it stands in
+// the section: one declared after the pragma is bound as well.
+ExceptionDeclNode* sectionException(const ExceptionDeclNode* pragma, const AstNode* list) {
+  if (list == nullptr || list->kind != astNodeList) return nullptr;
+  for (AstListCell* cell = listHeadCell(static_cast<const AstList*>(list)); cell != nullptr; cell = cell->next) {
+    auto* decl = static_cast<AstNode*>(cell->item);
+    if (decl == nullptr || decl->kind != astNodeExceptionDecl) continue;
+    auto* exception = static_cast<ExceptionDeclNode*>(decl);
+    if (exception->declClass == declException && sameNames(exception->name, pragma->name)) return exception;
+  }
+  return nullptr;
+}
+
 void bindExceptionInit(ExceptionDeclNode* pragma, TransformContext* ctx) {
   const AstNode* list = pragma->parent;
   const AstNode* owner = list != nullptr ? list->parent : nullptr;
   const char* name = tokenText(listFirst(pragma->name));
   ExceptionDeclNode* exception = nullptr;
   if (isExceptionOwner(owner) && listCount(pragma->name) == 1) exception = findException(ctx, name, list);
+  // The exceptions met so far answer the usual order at once; only a pragma that comes before its
+  // exception needs the section searched.
+  if (exception == nullptr && isExceptionOwner(owner)) exception = sectionException(pragma, list);
   if (exception == nullptr) {
     rejectPragma(pragma, name, "", ctx);
     return;

@@ -69,11 +69,11 @@ void captureRowCount(TransformContext* ctx, AstNode* statement, BlockNode* outer
 
 // A declared exception, after its name list is visited, comes into scope for the handlers and
 // EXCEPTION_INIT bindings that follow it. An EXCEPTION_INIT binds the plain exception of the same name
-// in its own declaration section to SQLSTATEs: the SQLSTATE-string form to the five characters between
-// the quotes, the numeric form to ORANF (100), UD000..UD999 (-20000..-20999) or the SQLSTATEs of every
-// map row with that Oracle code. A missing exception, a malformed SQLSTATE string, a code outside
-// -1000000..0, -1403 or a code no row carries is recorded as a syntax error near
-// "pragma exception_init"; the exception then keeps no SQLSTATE.
+// in its own declaration section (declared before or after the pragma) to SQLSTATEs: the SQLSTATE-string form to the
+// five characters between the quotes, the numeric form to ORANF (100), UD000..UD999 (-20000..-20999) or the SQLSTATEs
+// of every map row with that Oracle code. A missing exception, a malformed SQLSTATE string, a code outside -1000000..0,
+// -1403 or a code no row carries is recorded as a syntax error near "pragma exception_init"; the exception then keeps
+// no SQLSTATE.
 void rewriteExceptionDecl(ExceptionDeclNode* exception, TransformContext* ctx);
 // The exceptions of a declaration section go out of scope: called when the walk leaves the block or
 // package that owns `declarations`.

@@ -601,8 +601,6 @@ void visitIf(AstNode* node, TransformContext* ctx) {
 
 void visitClose(AstNode* node, TransformContext* ctx) { visit(static_cast<CloseNode*>(node)->cursor, node, ctx); }
 void visitReturn(AstNode* node, TransformContext* ctx) { visit(static_cast<ReturnNode*>(node)->value, node, ctx); }
-void visitPipe(AstNode* node, TransformContext* ctx) { visit(static_cast<PipeNode*>(node)->value, node, ctx); }
-void visitGoto(AstNode* node, TransformContext* ctx) { visit(static_cast<GotoNode*>(node)->target, node, ctx); }
 
 void visitTriggerArg(AstNode* node, TransformContext* ctx) {
   visit(static_cast<TriggerArgNode*>(node)->alias, node, ctx);
@@ -657,8 +655,6 @@ void visitValues(AstNode* node, TransformContext* ctx) {
   visit(values->expressions, node, ctx);
   visit(values->into, node, ctx);
 }
-
-void visitSignal(AstNode* node, TransformContext* ctx) { visit(static_cast<SignalNode*>(node)->message, node, ctx); }
 
 void visitCreateType(AstNode* node, TransformContext* ctx) {
   visit(static_cast<CreateTypeNode*>(node)->declaration, node, ctx);
@@ -769,8 +765,6 @@ constexpr TransformVisitor visitorFor(AstNodeKind kind) {
     case astNodeIf: return visitIf;
     case astNodeClose: return visitClose;
     case astNodeReturn: return visitReturn;
-    case astNodePipe: return visitPipe;
-    case astNodeGoto: return visitGoto;
     case astNodeTriggerArg: return visitTriggerArg;
     case astNodeLoop: return visitLoop;
     case astNodeWhile: return visitWhile;
@@ -781,7 +775,6 @@ constexpr TransformVisitor visitorFor(AstNodeKind kind) {
     case astNodeDropPkgBody: return visitDropPkgBody;
     case astNodeDropPkgHead: return visitDropPkgHead;
     case astNodeValues: return visitValues;
-    case astNodeSignal: return visitSignal;
     case astNodeCreateType: return visitCreateType;
     case astNodeContinue: return visitContinue;
     case astNodeExit: return visitExit;
@@ -818,6 +811,12 @@ constexpr TransformVisitor visitorFor(AstNodeKind kind) {
     case astNodeDecl:
     case astNodeNull:
     case astNodePrepare:
+    // A PIPE ROW value is written as the source gave it: the row expression's tokens are not rewritten
+    // (the attribute prescan still renames SQLCODE, SQLSTATE and SQLERRM in it). A GOTO names a label,
+    // and a generated SIGNAL's message is literal text.
+    case astNodePipe:
+    case astNodeGoto:
+    case astNodeSignal:
     case astNodeUsingParam: return nullptr;
   }
   return nullptr;
