@@ -103,6 +103,7 @@ AstList* listAppend(AstList* list, void* item) {
   }
   list->tail = cell;
   ++list->count;
+  list->plainTokens = 0;
   return list;
 }
 
@@ -114,6 +115,7 @@ AstList* listPrepend(AstList* list, void* item) {
   list->head = cell;
   if (list->tail == nullptr) list->tail = cell;
   ++list->count;
+  list->plainTokens = 0;
   return list;
 }
 
@@ -128,6 +130,7 @@ AstList* listConcat(AstList* a, AstList* b) {
   }
   a->tail = b->tail;
   a->count += b->count;
+  a->plainTokens = 0;
   return a;
 }
 
@@ -149,6 +152,7 @@ AstList* listAppendCells(AstList* list, AstListCell* firstCell) {
   }
   list->tail = cell;
   list->count += added;
+  list->plainTokens = 0;
   return list;
 }
 
@@ -161,6 +165,7 @@ void listInsertAfter(void* item, void* afterItem, AstList* list) {
     cell->next = inserted;
     if (list->tail == cell) list->tail = inserted;
     ++list->count;
+    list->plainTokens = 0;
     return;
   }
 }
@@ -269,11 +274,19 @@ const char* nodeKindEnumName(uint32_t kind) {
 
 namespace {
 
-// The children of a node in visiting order; at most five.
-struct Children {
-  AstNode* items[5];
-  int count = 0;
+// Collects a node's children in visiting order, marking the ones that hold only tokens.
+struct Children : AstChildren {
+  Children() : AstChildren{{}, 0, 0} {}
   void add(AstNode* child) { items[count++] = child; }
+  void addTokens(AstNode* child) {
+    tokenLists |= 1u << count;
+    add(child);
+  }
+  // A field that holds either a select or the query's tokens.
+  void addTokensOrNode(AstNode* child) {
+    if (child != nullptr && child->kind == astNodeList) tokenLists |= 1u << count;
+    add(child);
+  }
 };
 
 Children childrenOf(AstNode* node) {
@@ -283,25 +296,25 @@ Children childrenOf(AstNode* node) {
     case astNodeGenericLoop:
       // Abstract kinds are never built; their first field after the header would be a label.
       break;
-    case astNodeClose: c.add(static_cast<CloseNode*>(node)->cursor); break;
-    case astNodePipe: c.add(static_cast<PipeNode*>(node)->value); break;
-    case astNodeContinue: c.add(static_cast<ContinueNode*>(node)->condition); break;
-    case astNodeExit: c.add(static_cast<ExitNode*>(node)->condition); break;
-    case astNodeDropPkgBody: c.add(static_cast<DropPkgBodyNode*>(node)->name); break;
-    case astNodeDropPkgHead: c.add(static_cast<DropPkgHeadNode*>(node)->name); break;
-    case astNodeExceptionDecl: c.add(static_cast<ExceptionDeclNode*>(node)->name); break;
-    case astNodeGoto: c.add(static_cast<GotoNode*>(node)->target); break;
+    case astNodeClose: c.addTokens(static_cast<CloseNode*>(node)->cursor); break;
+    case astNodePipe: c.addTokens(static_cast<PipeNode*>(node)->value); break;
+    case astNodeContinue: c.addTokens(static_cast<ContinueNode*>(node)->condition); break;
+    case astNodeExit: c.addTokens(static_cast<ExitNode*>(node)->condition); break;
+    case astNodeDropPkgBody: c.addTokens(static_cast<DropPkgBodyNode*>(node)->name); break;
+    case astNodeDropPkgHead: c.addTokens(static_cast<DropPkgHeadNode*>(node)->name); break;
+    case astNodeExceptionDecl: c.addTokens(static_cast<ExceptionDeclNode*>(node)->name); break;
+    case astNodeGoto: c.addTokens(static_cast<GotoNode*>(node)->target); break;
     case astNodeLoop: c.add(static_cast<LoopNode*>(node)->statements); break;
-    case astNodeRaise: c.add(static_cast<RaiseNode*>(node)->exceptionName); break;
-    case astNodeReturn: c.add(static_cast<ReturnNode*>(node)->value); break;
-    case astNodeTriggerArg: c.add(static_cast<TriggerArgNode*>(node)->alias); break;
+    case astNodeRaise: c.addTokens(static_cast<RaiseNode*>(node)->exceptionName); break;
+    case astNodeReturn: c.addTokens(static_cast<ReturnNode*>(node)->value); break;
+    case astNodeTriggerArg: c.addTokens(static_cast<TriggerArgNode*>(node)->alias); break;
     case astNodeCreateTrigger: break;
     case astNodeAssign: {
       auto* n = static_cast<AssignNode*>(node);
-      c.add(n->target);
-      c.add(n->targetField);
-      c.add(n->targetIndex);
-      c.add(n->value);
+      c.addTokens(n->target);
+      c.addTokens(n->targetField);
+      c.addTokens(n->targetIndex);
+      c.addTokens(n->value);
       break;
     }
     case astNodeBlock: {
@@ -313,51 +326,51 @@ Children childrenOf(AstNode* node) {
     }
     case astNodeCall: {
       auto* n = static_cast<CallNode*>(node);
-      c.add(n->name);
-      c.add(n->arguments);
+      c.addTokens(n->name);
+      c.addTokens(n->arguments);
       break;
     }
     case astNodeFetch: {
       auto* n = static_cast<FetchNode*>(node);
-      c.add(n->cursor);
-      c.add(n->into);
+      c.addTokens(n->cursor);
+      c.addTokens(n->into);
       break;
     }
     case astNodeValues: {
       auto* n = static_cast<ValuesNode*>(node);
-      c.add(n->expressions);
-      c.add(n->into);
+      c.addTokens(n->expressions);
+      c.addTokens(n->into);
       break;
     }
     case astNodeCase: {
       auto* n = static_cast<CaseNode*>(node);
-      c.add(n->selector);
+      c.addTokens(n->selector);
       c.add(n->whenClauses);
       c.add(n->elseClause);
       break;
     }
     case astNodeCaseExpr: {
       auto* n = static_cast<CaseExprNode*>(node);
-      c.add(n->condition);
+      c.addTokens(n->condition);
       c.add(n->statements);
       break;
     }
     case astNodeHandler: {
       auto* n = static_cast<HandlerNode*>(node);
-      c.add(n->conditions);
+      c.addTokens(n->conditions);
       c.add(n->statements);
       break;
     }
     case astNodeProcProto: {
       auto* n = static_cast<ProcProtoNode*>(node);
-      c.add(n->name);
+      c.addTokens(n->name);
       c.add(n->arguments);
       break;
     }
     case astNodeCreateFunc: {
       auto* n = static_cast<CreateFuncNode*>(node);
       c.add(n->arguments);
-      c.add(n->returnType);
+      c.addTokens(n->returnType);
       c.add(n->body);
       break;
     }
@@ -370,7 +383,7 @@ Children childrenOf(AstNode* node) {
       c.add(n->initBlock);
       break;
     }
-    case astNodeCreatePkgHead: c.add(static_cast<CreatePkgHeadNode*>(node)->name); break;
+    case astNodeCreatePkgHead: c.addTokens(static_cast<CreatePkgHeadNode*>(node)->name); break;
     case astNodeCreateProc: {
       auto* n = static_cast<CreateProcNode*>(node);
       c.add(n->arguments);
@@ -379,74 +392,74 @@ Children childrenOf(AstNode* node) {
     }
     case astNodeVarDecl: {
       auto* n = static_cast<VarDeclNode*>(node);
-      c.add(n->names);
-      c.add(n->datatype);
-      c.add(n->defaultValue);
+      c.addTokens(n->names);
+      c.addTokens(n->datatype);
+      c.addTokens(n->defaultValue);
       break;
     }
     case astNodeCursorDecl: {
       auto* n = static_cast<CursorDeclNode*>(node);
-      c.add(n->name);
-      c.add(n->query);
+      c.addTokens(n->name);
+      c.addTokensOrNode(n->query);
       c.add(n->parameters);
       break;
     }
     case astNodeRecordDecl: {
       auto* n = static_cast<RecordDeclNode*>(node);
-      c.add(n->name);
+      c.addTokens(n->name);
       c.add(n->fields);
       break;
     }
     case astNodeTableDecl: {
       auto* n = static_cast<TableDeclNode*>(node);
-      c.add(n->name);
-      c.add(n->elementType);
+      c.addTokens(n->name);
+      c.addTokens(n->elementType);
       break;
     }
     case astNodeRefCursorDecl: {
       auto* n = static_cast<RefCursorDeclNode*>(node);
-      c.add(n->name);
-      c.add(n->returnType);
+      c.addTokens(n->name);
+      c.addTokens(n->returnType);
       break;
     }
     case astNodeVarrayDecl: {
       auto* n = static_cast<VarrayDeclNode*>(node);
-      c.add(n->name);
-      c.add(n->elementType);
+      c.addTokens(n->name);
+      c.addTokens(n->elementType);
       break;
     }
     case astNodeDynamic: {
       auto* n = static_cast<DynamicNode*>(node);
-      c.add(n->statement);
-      c.add(n->into);
+      c.addTokens(n->statement);
+      c.addTokens(n->into);
       c.add(n->using_);
       break;
     }
     case astNodeFor: {
       auto* n = static_cast<ForNode*>(node);
-      c.add(n->range);
+      c.addTokens(n->range);
       c.add(n->body);
-      c.add(n->loopVariable);
+      c.addTokens(n->loopVariable);
       c.add(n->replacement);
       break;
     }
     case astNodeFormalArg: {
       auto* n = static_cast<FormalArgNode*>(node);
-      c.add(n->name);
-      c.add(n->datatype);
-      c.add(n->defaultValue);
+      c.addTokens(n->name);
+      c.addTokens(n->datatype);
+      c.addTokens(n->defaultValue);
       break;
     }
     case astNodeFuncProto: {
       auto* n = static_cast<FuncProtoNode*>(node);
-      c.add(n->name);
+      c.addTokens(n->name);
       c.add(n->arguments);
-      c.add(n->returnType);
+      c.addTokens(n->returnType);
       break;
     }
     case astNodeIf: {
       auto* n = static_cast<IfNode*>(node);
-      c.add(n->condition);
+      c.addTokens(n->condition);
       c.add(n->thenStatements);
       c.add(n->elsifs);
       c.add(n->elseStatements);
@@ -454,55 +467,55 @@ Children childrenOf(AstNode* node) {
     }
     case astNodeElseIf: {
       auto* n = static_cast<ElseIfNode*>(node);
-      c.add(n->condition);
+      c.addTokens(n->condition);
       c.add(n->statements);
       c.add(n->next);
       break;
     }
     case astNodeOpen: {
       auto* n = static_cast<OpenNode*>(node);
-      c.add(n->cursor);
-      c.add(n->query);
-      c.add(n->arguments);
+      c.addTokens(n->cursor);
+      c.addTokensOrNode(n->query);
+      c.addTokens(n->arguments);
       break;
     }
     case astNodePragma: {
       auto* n = static_cast<PragmaNode*>(node);
-      c.add(n->first);
-      c.add(n->second);
+      c.addTokens(n->first);
+      c.addTokens(n->second);
       break;
     }
     case astNodeExecute: {
       auto* n = static_cast<ExecuteNode*>(node);
-      c.add(n->into);
-      c.add(n->using_);
+      c.addTokens(n->into);
+      c.addTokens(n->using_);
       break;
     }
     case astNodeGetDiag: {
       auto* n = static_cast<GetDiagNode*>(node);
-      c.add(n->target);
-      c.add(n->item);
+      c.addTokens(n->target);
+      c.addTokens(n->item);
       break;
     }
-    case astNodeSelect: c.add(static_cast<SelectNode*>(node)->fromClause); break;
-    case astNodeSignal: c.add(static_cast<SignalNode*>(node)->message); break;
+    case astNodeSelect: c.addTokens(static_cast<SelectNode*>(node)->fromClause); break;
+    case astNodeSignal: c.addTokens(static_cast<SignalNode*>(node)->message); break;
     case astNodeSqlStmt: {
       auto* n = static_cast<SqlStmtNode*>(node);
-      c.add(n->rest);
-      c.add(n->returning);
+      c.addTokens(n->rest);
+      c.addTokens(n->returning);
       break;
     }
     case astNodeWhile: {
       auto* n = static_cast<WhileNode*>(node);
-      c.add(n->condition);
+      c.addTokens(n->condition);
       c.add(n->statements);
       break;
     }
     case astNodeSubtype: {
       auto* n = static_cast<SubtypeNode*>(node);
-      c.add(n->names);
-      c.add(n->datatype);
-      c.add(n->range);
+      c.addTokens(n->names);
+      c.addTokens(n->datatype);
+      c.addTokens(n->range);
       break;
     }
     case astNodeNull:
@@ -527,6 +540,36 @@ bool isSkippedByWalk(uint32_t kind) {
 }
 
 }  // namespace
+
+AstChildren walkTreeChildren(AstNode* node) {
+  if (node == nullptr || !isWalkedByTree(node)) return AstChildren{{}, 0, 0};
+  return childrenOf(node);
+}
+
+bool isWalkedByTree(const AstNode* node) { return node->kind < astNodeKindCount && !isSkippedByWalk(node->kind); }
+
+void walkStatements(AstNode* node, TreeVisitor fn, void* arg) {
+  while (node != nullptr && isWalkedByTree(node) && node->kind != astNodeToken) {
+    checkStackRoom(node->line);
+    fn(node, arg);
+    if (node->kind == astNodeList) {
+      AstListCell* cell = static_cast<AstList*>(node)->head;
+      if (cell == nullptr) return;
+      for (; cell->next != nullptr; cell = cell->next) walkStatements(static_cast<AstNode*>(cell->item), fn, arg);
+      node = static_cast<AstNode*>(cell->item);
+      continue;
+    }
+    const Children children = childrenOf(node);
+    // The last child that is not a token list is taken in the loop, as walkTree takes its last child.
+    int last = children.count - 1;
+    while (last >= 0 && (children.tokenLists & (1u << last)) != 0) --last;
+    if (last < 0) return;
+    for (int i = 0; i < last; ++i) {
+      if ((children.tokenLists & (1u << i)) == 0) walkStatements(children.items[i], fn, arg);
+    }
+    node = children.items[last];
+  }
+}
 
 void walkTree(AstNode* node, TreeVisitor fn, void* arg) {
   while (node != nullptr && node->kind < astNodeKindCount && !isSkippedByWalk(node->kind)) {

@@ -84,6 +84,10 @@ struct AstListCell {
 // kind astNodeList, line -1. Never empty when built by the list operations.
 struct AstList : AstNode {
   uint32_t count;
+  // A hint left by whoever filled the list: every item is a token the transformer's prescan of
+  // diagnostics names passes by. Every list operation that links cells into the list clears it, so it
+  // never outlives the list as its maker knew it.
+  uint8_t plainTokens;
   AstListCell* head;
   AstListCell* tail;
 };
@@ -120,7 +124,10 @@ struct BlockNode : StatementNode {
   uint8_t isRoutineBody;
   uint8_t isOutermost;
   uint8_t hasDiagnostics;
+  uint8_t prescanRecorded;    // an enclosing block's prescan noted what this block's own would find
   uint32_t implicitDeclared;  // bit per ImplicitVariable the transformer made sure this block declares
+  uint32_t prescanWalk;       // the prescan that last noted it
+  struct PrescanRecord* prescanRecords;
 };
 
 struct CallNode : StatementNode {
@@ -567,6 +574,22 @@ using TreeVisitor = void (*)(AstNode* node, void* arg);
 // Pre-order: fn sees each node before its children; the last child of each node is visited in a loop
 // so long chains do not deepen the stack.
 void walkTree(AstNode* node, TreeVisitor fn, void* arg);
+
+// walkTree without the token lists: fn sees the nodes walkTree shows it, in the same order, except token
+// nodes and the lists of tokens that statements, declarations and arguments carry (nor anything in them).
+// For scans that look for statements, handlers or blocks, which never sit inside a token list.
+void walkStatements(AstNode* node, TreeVisitor fn, void* arg);
+
+// The children walkTree visits after a node, in its order (entries may be null); bit i of tokenLists is
+// set when items[i] is a token list. None for null and for the kinds walkTree does not visit.
+struct AstChildren {
+  AstNode* items[5];
+  int count;
+  uint32_t tokenLists;
+};
+AstChildren walkTreeChildren(AstNode* node);
+// Whether walkTree visits a node of this kind at all (false for the abstract and unnamed kinds).
+bool isWalkedByTree(const AstNode* node);
 
 // Text form of a node and everything under it, one field per line with two-space indents; a pool
 // string. Token lists print on one line as their texts joined by blanks, with the first token's line.

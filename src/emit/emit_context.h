@@ -32,6 +32,7 @@ struct TextBuffer {
   char* spare;  // the uncarved rest of the block chunks are carved from
   uint64_t spareSize;
   uint64_t nextBlockSize;  // the next carving block's size; doubles up to a limit
+  uint64_t length;         // the bytes appended since the buffer was made or last reset
 };
 
 struct EmitContext {

@@ -81,6 +81,7 @@ TextBuffer* newTextBuffer(uint64_t chunkSize) {
   buffer->spare = nullptr;
   buffer->spareSize = 0;
   buffer->nextBlockSize = firstBlockSize;
+  buffer->length = 0;
   return buffer;
 }
 
@@ -117,6 +118,7 @@ namespace {
 
 void textAppendBytes(TextBuffer* buffer, const char* text, uint64_t n) {
   if (buffer == nullptr || text == nullptr || n == 0) return;
+  buffer->length += n;
   TextChunk* const current = buffer->current;
   if (current != nullptr && n <= current->capacity - current->used) {
     copyPiece(current->data() + current->used, text, n);
@@ -126,12 +128,8 @@ void textAppendBytes(TextBuffer* buffer, const char* text, uint64_t n) {
   appendSpilling(buffer, text, n);
 }
 
-uint64_t textLength(const TextBuffer* buffer) {
-  if (buffer == nullptr) return 0;
-  uint64_t length = 0;
-  for (const TextChunk* chunk = buffer->first; chunk != nullptr; chunk = chunk->next) length += chunk->used;
-  return length;
-}
+// Kept as text is appended: a long statement's chunks are walked once, by the copy, not twice.
+uint64_t textLength(const TextBuffer* buffer) { return buffer == nullptr ? 0 : buffer->length; }
 
 void textCopyTo(char* destination, const TextBuffer* buffer) {
   if (buffer != nullptr) {
@@ -147,4 +145,5 @@ void textReset(TextBuffer* buffer) {
   if (buffer == nullptr) return;
   for (TextChunk* chunk = buffer->first; chunk != nullptr; chunk = chunk->next) chunk->used = 0;
   buffer->current = buffer->first;
+  buffer->length = 0;
 }

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <type_traits>
 
+#include "lexer/token_codes.h"
 #include "pool/pool.h"
 
 void appendText(ScanState* state, const char* text, size_t n) {
@@ -58,7 +59,9 @@ AstList* newTokenList(uint32_t nodeCode, const char* text, size_t n, int32_t lin
   std::memcpy(copy, text, n);
   copy[n] = '\0';
   token->text = copy;
-  return listAppend(&block->list, token);
+  AstList* list = listAppend(&block->list, token);
+  list->plainTokens = isDiagnosticsCode(static_cast<int>(nodeCode)) ? 0 : 1;
+  return list;
 }
 
 void keepTokenValue(TokenValue* value, ScanState* state) {
@@ -77,6 +80,11 @@ void advanceLine(ScanState* state) {
   const char* next = std::strchr(state->lineStart, '\n');
   // Past the last newline there is no further line: an empty one stands in.
   state->lineStart = next == nullptr ? state->lineStart + std::strlen(state->lineStart) : next + 1;
+}
+
+void advanceLineAt(ScanState* state, const char* newline) {
+  ++state->line;
+  state->lineStart = state->lineCopy + (newline - state->scanCopy) + 1;
 }
 
 void countNewlines(ScanState* state, const char* text, size_t n) {

@@ -29,6 +29,9 @@ char* takeText(ScanState* state);
 const char* peekText(ScanState* state);
 // One newline consumed: the counter goes up and lineStart moves past the next newline of the line copy.
 void advanceLine(ScanState* state);
+// advanceLine for the newline at `newline` in the scanner's buffer (scanCopy): that is the next newline
+// of the line copy, so lineStart moves to its twin's successor without searching for it.
+void advanceLineAt(ScanState* state, const char* newline);
 // A one-element token list of a node with code `nodeCode` and a copy of the n bytes of `text`; header,
 // node and text share one pool block (neither is ever freed on its own; the cell, which may be, has its
 // own block).

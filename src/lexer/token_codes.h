@@ -14,3 +14,10 @@ const char* tokenCodeName(int code);
 // The first-token argument of a reader, from the parser's lookahead: no lookahead yet (a negative code)
 // and end of input both mean that nothing has been read ahead.
 inline int readerFirstToken(int lookahead) { return lookahead <= 0 ? T_no_lookahead : lookahead; }
+
+// SQLCODE, SQLSTATE, SQLERRM and the three SQL% attributes: the tokens the transformer's prescan gives
+// the names of generated variables.
+constexpr bool isDiagnosticsCode(int code) {
+  return code == T_SQLCODE || code == T_SQLSTATE || code == T_SQLERRM || code == T_SQL_ROWCOUNT ||
+         code == T_SQL_FOUND || code == T_SQL_NOTFOUND;
+}

@@ -43,8 +43,12 @@ AstList* collect(ParseContext* ctx, TokenValue* value, ReaderStop mode, int firs
                  const int* stops) {
   AstList* list = nullptr;
   int depth = 0;
+  // Whether every token taken is one the prescan of diagnostics names passes by: the list is marked so,
+  // and the prescan need not read it.
+  bool plain = true;
   int code = firstToken == T_no_lookahead ? nextToken(value, ctx) : firstToken;
   for (;; code = nextToken(value, ctx)) {
+    plain = plain && !isDiagnosticsCode(code);
     if (code == 0 || code == T_TERMINATOR) break;
     if (code == ';' || isStop(code, stops)) {
       if (depth == 0) {
@@ -85,6 +89,7 @@ AstList* collect(ParseContext* ctx, TokenValue* value, ReaderStop mode, int firs
     }
   }
   if (endToken != nullptr) *endToken = code;
+  if (list != nullptr && plain) list->plainTokens = 1;
   return list;
 }
 
@@ -170,6 +175,7 @@ AstList* readDatatype(ParseContext* ctx, TokenValue* value, AstList* typeList) {
   int code = nextToken(value, ctx);
   if (code == T_DTYPE) return typeList;
   AstList* list = typeList;
+  bool plain = typeList == nullptr || typeList->plainTokens != 0;
   for (int depth = 0;; code = nextToken(value, ctx)) {
     if (code == 0) {
       if (depth == 0) return ctx->allowEofInDatatype ? list : nullptr;
@@ -183,8 +189,10 @@ AstList* readDatatype(ParseContext* ctx, TokenValue* value, AstList* typeList) {
     // never does, so an unclosed parenthesis cannot swallow the statements after it.
     if (code == ';' || (depth == 0 && endsDatatype(code))) {
       pushBackToken(ctx, code);
+      if (list != nullptr && plain) list->plainTokens = 1;
       return list;
     }
+    plain = plain && !isDiagnosticsCode(code);
     list = listAppend(list, readerNode(ctx, value, code));
     if (code == '(') ++depth;
     if (code == ')') --depth;

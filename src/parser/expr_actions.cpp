@@ -171,7 +171,11 @@ Value nameValue(ParseContext*, const Value& name) {
   TokenNode* first = firstToken(name);
   if (first != nullptr) {
     const uint32_t code = diagnosticCodeOf(first->text);
-    if (code != 0) first->code = code;
+    if (code != 0) {
+      first->code = code;
+      // The list now holds a token the transformer's prescan must see.
+      if (AstList* list = listOf(name)) list->plainTokens = 0;
+    }
   }
   return listValue(listOf(name), bare);
 }

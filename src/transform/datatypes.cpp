@@ -104,8 +104,16 @@ AstList* rewriteDatatype(AstList* typeTokens, TransformContext* ctx, bool forPar
     }
     return typeTokens;
   }
+  const char* firstText = tokenText(listFirst(typeTokens));
+  const size_t firstLength = firstText != nullptr ? std::strlen(firstText) : 0;
   for (uint32_t i = 0; i < ctx->typeMapCount; ++i) {
-    const TypeMapEntry& entry = ctx->typeMap[i];
+    TypeMapEntry& entry = ctx->typeMap[i];
+    // A row whose first word differs cannot be a prefix of the type.
+    if (firstText != nullptr && entry.firstWord != nullptr &&
+        (entry.firstWordLength != firstLength || !asciiEqualIgnoringCaseN(firstText, entry.firstWord, firstLength))) {
+      continue;
+    }
+    splitTypeMapEntry(&entry);
     AstListCell* rest = nullptr;
     if (!matchesPrefix(entry, typeTokens, &rest)) continue;
     AstList* mapped = copyTokens(entry.hostWords, line);

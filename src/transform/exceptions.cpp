@@ -447,4 +447,7 @@ AstNode* rewriteSelect(SelectNode* select, TransformContext* ctx) {
   return nullptr;
 }
 
-void captureDiagnostics(BlockNode* body, TransformContext* /*ctx*/) { walkTree(body, captureVisitor, nullptr); }
+void captureDiagnostics(BlockNode* body, uint32_t handlersBefore, TransformContext* ctx) {
+  if (ctx->handlersTransformed == handlersBefore) return;
+  walkStatements(body, captureVisitor, nullptr);
+}

@@ -92,8 +92,10 @@ void rewriteRaise(RaiseNode* raise, TransformContext* ctx);
 AstNode* rewriteSelect(SelectNode* select, TransformContext* ctx);
 // Runs over a routine body or an anonymous block once everything in it has been transformed: each
 // handler block without init statements gets, when the routine reads them, GET DIAGNOSTICS of the
-// message and then VALUES SQLCODE, SQLSTATE into the saved copies.
-void captureDiagnostics(BlockNode* body, TransformContext* ctx);
+// message and then VALUES SQLCODE, SQLSTATE into the saved copies. `handlersBefore` is the count of
+// handlers transformed when the body's transformation began: when no handler was transformed since,
+// the body holds none and is not searched.
+void captureDiagnostics(BlockNode* body, uint32_t handlersBefore, TransformContext* ctx);
 
 // ---- cursors and cursor attributes (cursors.cpp) ----
 

@@ -11,12 +11,22 @@
 #include "diag/session.h"
 
 // One row of the session's datatype map, split into words so it can be matched against type tokens.
+// A row is split the first time a type's first word matches its own: most rows are only ever told apart
+// by their first word, and a small compilation would otherwise split the whole map.
 struct TypeMapEntry {
-  AstList* plsqlWords;  // T_STRING tokens
-  AstList* hostWords;   // T_STRING tokens
+  const char* plsqlName;
+  const char* hostName;
+  const char* firstWord;  // inside plsqlName; null when the name holds no word
+  size_t firstWordLength;
+  bool split;
+  AstList* plsqlWords;  // T_STRING tokens, once split
+  AstList* hostWords;   // T_STRING tokens, once split
   const char* declSuffix;
   const char* paramSuffix;
 };
+
+// Splits the entry's names into words if it has not been split yet.
+void splitTypeMapEntry(TypeMapEntry* entry);
 
 struct ExceptionScopes;
 
@@ -41,6 +51,8 @@ struct TransformContext {
   // The plain exceptions of the scopes the walk is inside, by name: what a handler or EXCEPTION_INIT
   // names is found without rescanning declaration lists (exceptions.cpp).
   ExceptionScopes* visibleExceptions;
+  uint32_t prescanWalks;         // the prescans run so far; numbers each one
+  uint32_t handlersTransformed;  // the exception handlers transformed so far
 };
 
 static_assert(std::is_trivially_destructible_v<TypeMapEntry>, "TypeMapEntry lives in the pool");

@@ -149,6 +149,7 @@ void insertStatementsAfter(TransformContext* ctx, AstNode* statement, std::initi
     cell->next = inserted;
     if (list->tail == cell) list->tail = inserted;
     ++list->count;
+    list->plainTokens = 0;
     item->parent = list;
     cell = inserted;
   }

@@ -58,10 +58,7 @@ constexpr PrescanRow prescanRows[] = {
 };
 
 // SQLCODE, SQLSTATE, SQLERRM and the SQL% attributes become generated variables.
-void prescanToken(AstNode* node, void* arg) {
-  if (node->kind != astNodeToken) return;
-  auto* token = static_cast<TokenNode*>(node);
-  const auto* state = static_cast<const PrescanState*>(arg);
+void prescanToken(TokenNode* token, const PrescanState* state) {
   for (const PrescanRow& row : prescanRows) {
     if (row.tokenCode != token->code) continue;
     if (row.tokenCode == T_SQLERRM && row.inHandler != state->inHandler) continue;
@@ -72,15 +69,136 @@ void prescanToken(AstNode* node, void* arg) {
   }
 }
 
+bool isPrescanCode(uint32_t code) {
+  for (const PrescanRow& row : prescanRows)
+    if (row.tokenCode == code) return true;
+  return false;
+}
+
+// A list its maker marked as holding no diagnostics token is passed by without reading its tokens.
+constexpr bool prescanCodesAreDiagnosticsCodes() {
+  for (const PrescanRow& row : prescanRows)
+    if (!isDiagnosticsCode(static_cast<int>(row.tokenCode))) return false;
+  return true;
+}
+static_assert(prescanCodesAreDiagnosticsCodes(), "isDiagnosticsCode must name every token the prescan rewrites");
+
+[[maybe_unused]] bool holdsNoPrescanToken(const AstList* list) {
+  for (const AstListCell* cell = list->head; cell != nullptr; cell = cell->next) {
+    if (isPrescanCode(tokenCode(cell->item))) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+// What a block's own prescan would meet: a diagnostics token in its handlers or its statements.
+struct PrescanRecord {
+  TokenNode* token;
+  PrescanRecord* next;
+  bool inHandlers;
+};
+
+namespace {
+
+// A block the prescan is inside, below the one it started from, and whether in its handlers.
+struct EnclosingBlock {
+  BlockNode* block;
+  bool inHandlers;
+  const EnclosingBlock* outer;
+};
+
+struct Prescan {
+  PrescanState state;
+  uint32_t walk;
+};
+
+// Every block prescans its handlers and statements when the walk enters it, and a nested block meets
+// again what the blocks around it met. The first prescan notes, for each nested block it passes, the
+// diagnostics tokens that block's own prescan would meet, and that block replays them instead of walking
+// its text once more. Visits what walkTree visits; the enclosing blocks are known from the recursion.
+void prescanWalk(AstNode* node, const EnclosingBlock* path, Prescan* scan) {
+  while (node != nullptr && isWalkedByTree(node)) {
+    checkStackRoom(node->line);
+    if (node->kind == astNodeToken) {
+      auto* token = static_cast<TokenNode*>(node);
+      if (!isPrescanCode(token->code)) return;
+      prescanToken(token, &scan->state);
+      for (const EnclosingBlock* at = path; at != nullptr; at = at->outer) {
+        auto* record = static_cast<PrescanRecord*>(ctxAlloc(sizeof(PrescanRecord)));
+        *record = PrescanRecord{token, at->block->prescanRecords, at->inHandlers};
+        at->block->prescanRecords = record;
+      }
+      return;
+    }
+    if (node->kind == astNodeList) {
+      const auto* list = static_cast<const AstList*>(node);
+      if (list->plainTokens) {
+        assert(holdsNoPrescanToken(list) && "a list marked plain holds a diagnostics token");
+        return;
+      }
+      AstListCell* cell = list->head;
+      if (cell == nullptr) return;
+      for (; cell->next != nullptr; cell = cell->next) prescanWalk(static_cast<AstNode*>(cell->item), path, scan);
+      node = static_cast<AstNode*>(cell->item);
+      continue;
+    }
+    if (node->kind == astNodeBlock) {
+      auto* block = static_cast<BlockNode*>(node);
+      if (block->prescanWalk != scan->walk) {
+        // What an earlier prescan noted may be out of date; this one sees the tree as it is now.
+        block->prescanWalk = scan->walk;
+        block->prescanRecords = nullptr;
+        block->prescanRecorded = 1;
+      }
+      const EnclosingBlock inStatements{block, false, path};
+      prescanWalk(block->statements, &inStatements, scan);
+      const EnclosingBlock inHandlers{block, true, path};
+      prescanWalk(block->handlers, &inHandlers, scan);
+      // Its own prescan does not look at its declarations, so it notes nothing from them.
+      node = block->declarations;
+      continue;
+    }
+    const AstChildren children = walkTreeChildren(node);
+    if (children.count == 0) return;
+    for (int i = 0; i + 1 < children.count; ++i) prescanWalk(children.items[i], path, scan);
+    node = children.items[children.count - 1];
+  }
+}
+
+void prescanBlock(BlockNode* block, BlockNode* outermost, TransformContext* ctx) {
+  // Inside a handler (a handler body among them) a block is still in the handler.
+  const bool inHandler = ctx->inHandler != 0;
+  if (block->prescanRecorded) {
+    // Noted newest first; replayed in the order its own walk would meet them: handlers, then statements.
+    PrescanRecord* inOrder = nullptr;
+    for (PrescanRecord* record = block->prescanRecords; record != nullptr;) {
+      PrescanRecord* next = record->next;
+      record->next = inOrder;
+      inOrder = record;
+      record = next;
+    }
+    block->prescanRecords = inOrder;
+    for (const bool handlers : {true, false}) {
+      const PrescanState state{outermost, handlers || inHandler};
+      for (const PrescanRecord* record = inOrder; record != nullptr; record = record->next) {
+        if (record->inHandlers == handlers) prescanToken(record->token, &state);
+      }
+    }
+    return;
+  }
+  Prescan scan{{outermost, true}, ++ctx->prescanWalks};
+  prescanWalk(block->handlers, nullptr, &scan);
+  scan.state.inHandler = inHandler;
+  prescanWalk(block->statements, nullptr, &scan);
+}
+
 void transformBlock(BlockNode* block, TransformContext* ctx) {
+  const uint32_t handlersBefore = ctx->handlersTransformed;
   // A nested routine shares its enclosing routine's outermost block.
   BlockNode* outermost = outermostBlockOf(block);
   if (!block->prescanned) {
-    PrescanState state{outermost, true};
-    walkTree(block->handlers, prescanToken, &state);
-    // A block inside a handler (a handler body among them) is still in the handler.
-    state.inHandler = ctx->inHandler != 0;
-    walkTree(block->statements, prescanToken, &state);
+    prescanBlock(block, outermost, ctx);
     block->prescanned = 1;
   }
   visit(block->declarations, block, ctx);
@@ -107,7 +225,7 @@ void transformBlock(BlockNode* block, TransformContext* ctx) {
   if (longest > block->maxNameLength) block->maxNameLength = longest;
   closeExceptionScope(block->declarations, ctx);
   // Routines capture their body's diagnostics themselves; a top-level block has no routine to do it.
-  if (block->isAnonymous) captureDiagnostics(block, ctx);
+  if (block->isAnonymous) captureDiagnostics(block, handlersBefore, ctx);
 }
 
 // ---- routines ----
@@ -119,17 +237,19 @@ void labelBody(AstNode* body, const char* label) {
 }
 
 void transformProcedure(CreateProcNode* procedure, TransformContext* ctx) {
+  const uint32_t handlersBefore = ctx->handlersTransformed;
   // The number is spent even when the body has its own label, so numbering does not depend on labels.
   labelBody(procedure->body, nextBlockLabel(ctx));
   visit(procedure->name, procedure, ctx);
   visit(procedure->arguments, procedure, ctx);
   visit(procedure->body, procedure, ctx);
   if (procedure->body != nullptr && procedure->body->kind == astNodeBlock) {
-    captureDiagnostics(static_cast<BlockNode*>(procedure->body), ctx);
+    captureDiagnostics(static_cast<BlockNode*>(procedure->body), handlersBefore, ctx);
   }
 }
 
 void transformFunction(CreateFuncNode* function, TransformContext* ctx) {
+  const uint32_t handlersBefore = ctx->handlersTransformed;
   function->modifiesSqlData = 0;
   function->defineBind = 1;
   labelBody(function->body, "SYSKELINTERNAL_BLOCK");
@@ -138,7 +258,7 @@ void transformFunction(CreateFuncNode* function, TransformContext* ctx) {
   visit(function->body, function, ctx);
   visit(function->returnType, function, ctx);
   if (function->body != nullptr && function->body->kind == astNodeBlock) {
-    captureDiagnostics(static_cast<BlockNode*>(function->body), ctx);
+    captureDiagnostics(static_cast<BlockNode*>(function->body), handlersBefore, ctx);
   }
   function->returnType = rewriteDatatype(function->returnType, ctx, true);
 }
@@ -163,6 +283,7 @@ void renameReferencing(CreateTriggerNode* trigger) {
 }
 
 void transformTrigger(CreateTriggerNode* trigger, TransformContext* ctx) {
+  const uint32_t handlersBefore = ctx->handlersTransformed;
   labelBody(trigger->body, "SYSKELINTERNAL_BLOCK");
   renameReferencing(trigger);
   visit(trigger->name, trigger, ctx);
@@ -173,7 +294,7 @@ void transformTrigger(CreateTriggerNode* trigger, TransformContext* ctx) {
   visit(trigger->referencing, trigger, ctx);
   visit(trigger->body, trigger, ctx);
   if (trigger->body != nullptr && trigger->body->kind == astNodeBlock) {
-    captureDiagnostics(static_cast<BlockNode*>(trigger->body), ctx);
+    captureDiagnostics(static_cast<BlockNode*>(trigger->body), handlersBefore, ctx);
   }
 }
 
@@ -350,6 +471,7 @@ void transformContinue(ContinueNode* next, TransformContext* ctx) {
 // The handler's statements become one block, so that the host sees a single compound statement as
 // the handler's action.
 void transformHandler(HandlerNode* handler, TransformContext* ctx) {
+  ++ctx->handlersTransformed;
   visit(handler->conditions, handler, ctx);
   rewriteHandler(handler, ctx);
   if (listCount(handler->statements) == 0) return;
@@ -378,12 +500,31 @@ void buildTypeMap(TransformContext* ctx, const TypeMapRow* rows) {
   ctx->typeMap = static_cast<TypeMapEntry*>(ctxAlloc(count * sizeof(TypeMapEntry)));
   for (size_t i = 0; i < count; ++i) {
     TypeMapEntry& entry = ctx->typeMap[i];
-    entry.plsqlWords = splitWords(rows[i].plsqlName);
-    entry.hostWords = splitWords(rows[i].hostName);
+    entry.plsqlName = rows[i].plsqlName;
+    entry.hostName = rows[i].hostName;
+    // The first word as the split would find it: after any blanks, up to the next blank.
+    const char* word = entry.plsqlName + std::strspn(entry.plsqlName, " \t");
+    const size_t length = std::strcspn(word, " \t");
+    entry.firstWord = length == 0 ? nullptr : word;
+    entry.firstWordLength = length;
+    entry.split = false;
+    entry.plsqlWords = nullptr;
+    entry.hostWords = nullptr;
     entry.declSuffix = rows[i].declSuffix;
     entry.paramSuffix = rows[i].paramSuffix;
   }
 }
+
+}  // namespace
+
+void splitTypeMapEntry(TypeMapEntry* entry) {
+  if (entry->split) return;
+  entry->plsqlWords = splitWords(entry->plsqlName);
+  entry->hostWords = splitWords(entry->hostName);
+  entry->split = true;
+}
+
+namespace {
 
 // ---- one visitor per node kind ----
 

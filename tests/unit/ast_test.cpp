@@ -36,6 +36,32 @@ class AstTest : public ::testing::Test {
   RecoveryPoint recovery_;
 };
 
+// The plain-tokens hint describes the list as its maker left it: every operation that links a cell in
+// takes it away.
+TEST_F(AstTest, LinkingCellsIntoAListClearsItsPlainTokensHint) {
+  const auto marked = [&] {
+    AstList* list = tokens({"a", "b"});
+    list->plainTokens = 1;
+    return list;
+  };
+  AstList* list = marked();
+  EXPECT_EQ(listAppend(list, tok("c"))->plainTokens, 0);
+  list = marked();
+  EXPECT_EQ(listPrepend(list, tok("c"))->plainTokens, 0);
+  list = marked();
+  EXPECT_EQ(listConcat(list, tokens({"c"}))->plainTokens, 0);
+  list = marked();
+  EXPECT_EQ(listAppendCells(list, tokens({"c"})->head)->plainTokens, 0);
+  list = marked();
+  listInsertAfter(tok("c"), list->head->item, list);
+  EXPECT_EQ(list->plainTokens, 0);
+  // Nothing linked in, nothing lost: concatenating an empty side or appending nothing keeps it.
+  list = marked();
+  EXPECT_EQ(listConcat(list, nullptr)->plainTokens, 1);
+  EXPECT_EQ(listAppend(list, nullptr)->plainTokens, 1);
+  EXPECT_EQ(listConcat(nullptr, list)->plainTokens, 1);
+}
+
 TEST_F(AstTest, NewNodeIsZeroedWithKindAndLine) {
   auto* block = makeNode<BlockNode>(astNodeBlock, 4);
   EXPECT_EQ(block->kind, astNodeBlock);

@@ -245,6 +245,36 @@ TEST_F(ScanTable, NamesQualifiedNamesAndParameters) {
   });
 }
 
+// What a name begins is decided by reading on after it: the longest form wins, across gaps and newlines.
+TEST_F(ScanTable, ANameTakesTheLongestFormTheTextAfterItAllows) {
+  check({
+      {"a.b.c.d.e%found", {{"T_WORD", "a.b.c.d", 1}, {"'.'", ".", 1}, {"T_CURSOR_FOUND", "e", 1}}},
+      {"if % rowcount", {{"T_CURSOR_ROWCOUNT", "if ", 1}}},
+      {"x'0A'y X'ff' x'0g'",
+       {{"T_HEXLIT", "x'0A'", 1},
+        {"T_WORD", "y", 1},
+        {"T_HEXLIT", "X'ff'", 1},
+        {"T_WORD", "x", 1},
+        {"T_STRING", "'0g'", 1}}},
+      {"sqlerrm\n (1) sqlerrm.x",
+       {{"T_SQLERRMFUNC", "sqlerrm", 1},
+        {"'('", "(", 2},
+        {"T_DIGITS", "1", 2},
+        {"')'", ")", 2},
+        {"T_WORD", "sqlerrm.x", 2}}},
+      {"reads sql\n data REF CURSORx varying  arrays",
+       {{"T_READS_SQL_DATA", "reads sql\\n data", 1},
+        {"T_REFCURSOR", "REF CURSOR", 2},
+        {"T_WORD", "x", 2},
+        {"T_VARRAY", "varying  array", 2},
+        {"T_WORD", "s", 2}}},
+      {"reads sqlx data ref . cursor",
+       {{"T_WORD", "reads", 1}, {"T_WORD", "sqlx", 1}, {"T_WORD", "data", 1}, {"T_WORD", "ref . cursor", 1}}},
+      // The indentation of a line goes with its newline, but not before a slash.
+      {"a\n    b\n  / c", {{"T_WORD", "a", 1}, {"T_WORD", "b", 2}, {"'/'", "/", 3}, {"T_WORD", "c", 3}}},
+  });
+}
+
 TEST_F(ScanTable, CursorAndSqlAttributes) {
   check({
       {"c % found", {{"T_CURSOR_FOUND", "c ", 1}}},
@@ -478,6 +508,10 @@ TEST_F(ScannerTest, LexicalErrorsAreRecordedAndScanningGoesOn) {
       {"a \"abc\nb",
        {{"T_WORD", "a", 1}, {"T_WORD", "abc", 1}, {"T_WORD", "b", 2}},
        {{"Unterminated quoted identifier", 1, "\"", "a \"abc"}}},
+      // A doubled quote that no later quote follows closes the name with its first quote.
+      {"\"a\"\" z",
+       {{"T_WORD", "\"a\"", 1}, {"T_WORD", "z", 1}},
+       {{"Unterminated quoted identifier", 1, "\"", "\"a\"\" z"}}},
       // A nested comment closing does not close the one around it: still reported where it opened.
       {"x\n/* open\n /* nested */\n", {{"T_WORD", "x", 1}}, {{"Unterminated comment", 2, "x", ""}}},
       {"/* a /* b */ c */ x /* d\n/* e */", {{"T_WORD", "x", 1}}, {{"Unterminated comment", 1, "x", ""}}},

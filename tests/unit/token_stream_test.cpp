@@ -190,6 +190,22 @@ TEST_F(TokenStream, CollectedTokensKeepTheTextAsWritten) {
   EXPECT_EQ(last->line, 1);
 }
 
+// A reader marks the runs that hold no SQLCODE, SQLSTATE, SQLERRM or SQL% attribute, which the
+// transformer's prescan then passes by without reading: a run holding any of them must stay unmarked.
+TEST_F(TokenStream, ARunWithoutDiagnosticsTokensIsMarkedPlain) {
+  open("x + f(y) > 0 THEN a := SQLCODE; b := sqlerrm || '!'; c := SQL%FOUND; d := n.sqlstate;");
+  const AstList* plain = collectTokens(&ctx_, &value_, stopDropped, T_no_lookahead, T_THEN);
+  EXPECT_EQ(plain->plainTokens, 1);
+  for (const char* expected : {"a := SQLCODE", "b := sqlerrm || '!'", "c := SQL%FOUND"}) {
+    const AstList* run = collectTokens(&ctx_, &value_, stopDropped, T_no_lookahead, ';');
+    EXPECT_EQ(texts(run), expected);
+    EXPECT_EQ(run->plainTokens, 0) << expected;
+  }
+  // A qualified name is a plain word to the reader.
+  const AstList* qualified = collectTokens(&ctx_, &value_, stopDropped, T_no_lookahead, ';');
+  EXPECT_EQ(qualified->plainTokens, 1);
+}
+
 TEST_F(TokenStream, NodesMadeByAReaderTakeTheScannersLineWhenMade) {
   // The scanner's word nodes keep the line of their first character; a node the reader makes takes
   // the scanner's line at that moment, which is past any newline inside the token it stands for.
@@ -229,10 +245,19 @@ TEST_F(TokenStream, DatatypeReaderStopsBeforeWhatFollowsTheType) {
     scannerDestroy(&ctx_);
     open(c.input);
     ASSERT_EQ(next(), T_WORD) << c.input;
-    EXPECT_EQ(texts(readDatatype(&ctx_, &value_, value_.list)), c.collected) << c.input;
+    // A name the parser takes holds no diagnostics token, nor does a type made of it and plain words.
+    EXPECT_EQ(value_.list->plainTokens, 1) << c.input;
+    const AstList* type = readDatatype(&ctx_, &value_, value_.list);
+    EXPECT_EQ(texts(type), c.collected) << c.input;
+    EXPECT_EQ(type->plainTokens, 1) << c.input;
     EXPECT_EQ(next(), c.following) << c.input;
   }
   EXPECT_EQ(errors_, nullptr);
+  // A type that somehow holds one is not marked.
+  scannerDestroy(&ctx_);
+  open("t(sqlcode);");
+  ASSERT_EQ(next(), T_WORD);
+  EXPECT_EQ(readDatatype(&ctx_, &value_, value_.list)->plainTokens, 0);
 }
 
 const char* twoExpected(ParseContext*) { return ctxStrdup("IS, AS"); }
