@@ -511,8 +511,7 @@ const char* plsqlShapeName(PlsqlShape shape) {
 }
 
 bool plsqlShapeByName(const char* name, PlsqlShape* shape) {
-  for (PlsqlShape s : {PlsqlShape::procedure, PlsqlShape::procedureWithHandlers, PlsqlShape::packageBody,
-                       PlsqlShape::script, PlsqlShape::exceptionsCursors, PlsqlShape::collections}) {
+  for (PlsqlShape s : allPlsqlShapes) {
     if (std::strcmp(name, plsqlShapeName(s)) == 0) {
       *shape = s;
       return true;

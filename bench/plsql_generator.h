@@ -28,6 +28,10 @@ enum class PlsqlShape {
   collections,
 };
 
+constexpr PlsqlShape allPlsqlShapes[] = {PlsqlShape::procedure,         PlsqlShape::procedureWithHandlers,
+                                         PlsqlShape::packageBody,       PlsqlShape::script,
+                                         PlsqlShape::exceptionsCursors, PlsqlShape::collections};
+
 // The shape's name as the benchmarks and gen_plsql spell it: procedure, procedure_handlers,
 // package_body, script, exceptions_cursors, collections.
 const char* plsqlShapeName(PlsqlShape shape);

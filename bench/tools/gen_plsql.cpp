@@ -1,5 +1,5 @@
 // gen_plsql - writes one benchmark input to standard output, to read it or to feed it to xcomp:
-//   gen_plsql <procedure|procedure_handlers|package_body|script> <size in bytes, or with K or M>
+//   gen_plsql <shape> <size in bytes, or with K or M>; the shapes are those of the benchmarks
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -9,7 +9,9 @@
 int main(int argc, char** argv) {
   PlsqlShape shape;
   if (argc != 3 || !plsqlShapeByName(argv[1], &shape)) {
-    std::fprintf(stderr, "usage: gen_plsql <procedure|procedure_handlers|package_body|script> <bytes>[K|M]\n");
+    std::fprintf(stderr, "usage: gen_plsql <shape> <bytes>[K|M]\nshapes:");
+    for (PlsqlShape s : allPlsqlShapes) std::fprintf(stderr, " %s", plsqlShapeName(s));
+    std::fputc('\n', stderr);
     return 2;
   }
   char* end = nullptr;
