@@ -325,27 +325,11 @@ void visitCursorDecl(AstNode* node, TransformContext* ctx) {
   visit(cursor->query, node, ctx);
 }
 
-// An object type's methods (MEMBER FUNCTION f RETURN t) read as fields whose type begins with FUNCTION
-// or PROCEDURE; a row type has no place for them, and writing them as fields would lose them silently.
-void checkObjectMethods(const RecordDeclNode* record, TransformContext* ctx) {
-  for (AstListCell* cell = listHeadCell(record->fields); cell != nullptr; cell = cell->next) {
-    const auto* field = static_cast<const AstNode*>(cell->item);
-    if (field == nullptr || field->kind != astNodeVarDecl) continue;
-    // The keyword comes through the datatype reader as a plain word.
-    const char* first = tokenText(listFirst(static_cast<const VarDeclNode*>(field)->datatype));
-    const bool isFunction = asciiEqualIgnoringCase(first, "FUNCTION");
-    if (!isFunction && !asciiEqualIgnoringCase(first, "PROCEDURE")) continue;
-    raiseUnsupported("Object type methods not supported", isFunction ? "MEMBER FUNCTION" : "MEMBER PROCEDURE", field,
-                     ctx->errors);
-  }
-}
-
 void visitRecordDecl(AstNode* node, TransformContext* ctx) {
   auto* record = static_cast<RecordDeclNode*>(node);
   visit(record->name, node, ctx);
   record->nameLength = summedNameLength(record->name);
   visit(record->fields, node, ctx);
-  checkObjectMethods(record, ctx);
 }
 
 void visitTableDecl(AstNode* node, TransformContext* ctx) {

@@ -1,5 +1,5 @@
--- An object type's methods have no place in the host's row type: each MEMBER or STATIC routine is
--- reported instead of being written as a field named MEMBER.
+-- An object type's methods are read as fields: the MEMBER or STATIC word names the field and the rest
+-- of the method's head is its type, written as it came.
 CREATE OR REPLACE TYPE money_t AS OBJECT (
   amount   NUMBER(12, 2),
   currency VARCHAR2(3),
