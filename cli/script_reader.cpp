@@ -284,10 +284,32 @@ class Reader {
       scanLine(appendLine(item, j), static_cast<int>(j) + 1, Dialect::plsql, carry, nullptr);
     }
     item.lastLine = static_cast<int>(j);
+    blankEditionWord(item);
     reading_.items.push_back(std::move(item));
     line_ = terminated ? j + 1 : j;
     column_ = 0;
     gapStart_ = line_;
+  }
+
+  // The target has no editions, and the compiler's grammar no place for the word: a unit created
+  // EDITIONABLE or NONEDITIONABLE is compiled without it. The word is blanked out rather than cut, so
+  // that every line and column of the unit stays where the script has it.
+  static void blankEditionWord(ScriptItem& item) {
+    std::vector<SqlToken> tokens;
+    ScanCarry carry;
+    const std::string_view text = item.text;
+    for (size_t start = 0; start < text.size() && tokens.size() < 4;) {
+      size_t end = text.find('\n', start);
+      if (end == std::string_view::npos) end = text.size();
+      scanLine(text.substr(start, end - start), 0, Dialect::plsql, carry, &tokens);
+      start = end + 1;
+    }
+    auto at = [&](size_t i, std::string_view word) { return i < tokens.size() && isWord(tokens[i], word); };
+    if (!at(0, "CREATE")) return;
+    const size_t k = at(1, "OR") && at(2, "REPLACE") ? 3 : 1;
+    if (!at(k, "EDITIONABLE") && !at(k, "NONEDITIONABLE")) return;
+    const std::string_view word = tokens[k].text;
+    item.text.replace(static_cast<size_t>(word.data() - text.data()), word.size(), word.size(), ' ');
   }
 
   // Whether the comment open before line `j` closes at or after it, read as the compiler reads it.
