@@ -215,8 +215,21 @@ void emitLineMarker(EmitContext* ctx, int32_t line) {
   const uint32_t old = ctx->outputLine;
   ctx->outputLine = static_cast<uint32_t>(wanted);
   if (static_cast<int64_t>(old) == wanted) return;
-  char marker[32];
-  std::snprintf(marker, sizeof marker, "--#line %03lld\n", static_cast<long long>(wanted));
+  // "--#line %03lld\n", formatted by hand: a marker opens most statements, and the formatted-output
+  // machinery cost as much as writing the rest of a short statement.
+  char marker[32] = "--#line ";
+  constexpr size_t prefix = 8;
+  if (wanted < 0) {
+    std::snprintf(marker, sizeof marker, "--#line %03lld\n", static_cast<long long>(wanted));
+  } else {
+    char digits[20];
+    size_t count = 0;
+    for (uint64_t rest = static_cast<uint64_t>(wanted); rest != 0 || count < 3; rest /= 10)
+      digits[count++] = static_cast<char>('0' + rest % 10);
+    for (size_t i = 0; i < count; ++i) marker[prefix + i] = digits[count - 1 - i];
+    marker[prefix + count] = '\n';
+    marker[prefix + count + 1] = '\0';
+  }
   // The marker's own newline does not move the output away from the line it announces.
   textAppend(ctx->buffer, marker);
 }
