@@ -1,6 +1,6 @@
 -- USING arguments are read where the prepared statement runs: :NEW.col names the renamed transition row
 -- (and gives the trigger its REFERENCING entry), SQLERRM and SQLCODE in a handler read what the handler
--- captured on entry, like any other statement of the handler.
+-- captured on entry, and a cursor attribute becomes the host's cursor function, like anywhere else.
 CREATE OR REPLACE TRIGGER orders_archive_trg
 AFTER INSERT OR UPDATE ON orders
 FOR EACH ROW
@@ -23,4 +23,17 @@ EXCEPTION
       USING 'purge_stage', SQLCODE, SQLERRM;
     RAISE;
 END purge_stage;
+/
+CREATE OR REPLACE PROCEDURE copy_batch (p_batch IN NUMBER) IS
+  CURSOR c_rows IS SELECT id FROM stage_rows WHERE batch_id = p_batch;
+  l_id NUMBER;
+BEGIN
+  OPEN c_rows;
+  LOOP
+    FETCH c_rows INTO l_id;
+    EXIT WHEN c_rows%NOTFOUND;
+    EXECUTE IMMEDIATE 'INSERT INTO copied_rows (id, seq) VALUES (:1, :2)' USING l_id, c_rows%ROWCOUNT;
+  END LOOP;
+  CLOSE c_rows;
+END copy_batch;
 /
