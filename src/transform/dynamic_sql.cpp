@@ -59,14 +59,30 @@ struct BindList {
   bool hasArgument;
 };
 
+// A USING argument's tokens as the source gave them, codes and qualified-name marks kept: nothing has
+// visited them yet, so the block that runs the statement rewrites them where they land (:NEW.col,
+// SQLERRM read in a handler, SQL%ROWCOUNT, a name qualified by its routine).
+AstList* copyBindTokens(const AstList* value, int32_t line) {
+  AstList* copy = nullptr;
+  for (AstListCell* cell = listHeadCell(value); cell != nullptr; cell = cell->next) {
+    const auto* source = static_cast<const AstNode*>(cell->item);
+    if (source == nullptr || source->kind != astNodeToken) continue;
+    const auto* token = static_cast<const TokenNode*>(source);
+    TokenNode* bind = newTokenNode(token->code, token->text, line);
+    bind->dotted = token->dotted;
+    copy = listAppend(copy, bind);
+  }
+  return copy;
+}
+
 void addBind(BindList* list, const AstList* value, int32_t line) {
   if (list->hasArgument) list->tokens = listAppend(list->tokens, newTokenNode(T_COMMA, ",", line));
-  list->tokens = listConcat(list->tokens, copyTokens(value, line));
+  list->tokens = listConcat(list->tokens, copyBindTokens(value, line));
   list->hasArgument = true;
 }
 
 // Outputs: the INTO targets, then OUT and IN OUT arguments, then the RETURNING targets; inputs: IN and
-// IN OUT arguments. The tokens were visited with the statement, so the copies are final text.
+// IN OUT arguments. The INTO targets were visited with the statement, so their copies are final text.
 void deriveBindLists(DynamicNode* dynamic) {
   const int32_t line = dynamic->line;
   BindList inputs{nullptr, false};
