@@ -247,12 +247,11 @@ void emitFetch(AstNode* node, EmitContext* ctx) {
 void emitOpen(AstNode* node, EmitContext* ctx) {
   auto* open = static_cast<OpenNode*>(node);
   beginStatement(ctx, node);
-  // The cursor assignment stands on the OPEN's own start (one label, one indentation); the OPEN
-  // itself follows the assignment or the PREPARE directly, with no indentation of its own.
-  if (open->replacement != nullptr && open->replacement->kind == astNodeAssign) {
-    emitAssignText(static_cast<AssignNode*>(open->replacement), ctx);
-    if (open->prepare != nullptr) emitPrepare(open->prepare, ctx);
-  }
+  // The OPEN's start (its label) comes first; the cursor assignment is then written as any assignment
+  // is, with its own start, and the OPEN itself follows the assignment or the PREPARE directly, with no
+  // indentation of its own.
+  if (open->replacement != nullptr && open->replacement->kind == astNodeAssign) emitAssign(open->replacement, ctx);
+  if (open->prepare != nullptr) emitPrepare(open->prepare, ctx);
   emitTokens(open->cursor, ctx, "OPEN ", "");
   if (open->using_ != nullptr) emitTokens(open->using_, ctx, " USING ", "");
   if (open->arguments != nullptr) emitTokens(open->arguments, ctx, "(", ")");
