@@ -217,26 +217,26 @@ void emitClose(AstNode* node, EmitContext* ctx) {
   emitTokens(static_cast<CloseNode*>(node)->cursor, ctx, "CLOSE ", ";\n");
 }
 
-// A BULK COLLECT select or fetch is written as the block that replaced it, which carries the
-// statement's label and begins its own line: beginning it here too would indent and label it twice.
+// A BULK COLLECT select or fetch is written as the block that replaced it, after the statement's own
+// start (its label); the block then starts itself as any block does.
 void emitSelect(AstNode* node, EmitContext* ctx) {
   auto* select = static_cast<SelectNode*>(node);
+  beginStatement(ctx, node);
   if (select->bulkCollect) {
     emitNode(select->generated, ctx);
     return;
   }
-  beginStatement(ctx, node);
   emitQuery(select, ctx);
   emitStrings(ctx, {";\n"});
 }
 
 void emitFetch(AstNode* node, EmitContext* ctx) {
   auto* fetch = static_cast<FetchNode*>(node);
+  beginStatement(ctx, node);
   if (fetch->replacement != nullptr) {
     emitNode(fetch->replacement, ctx);
     return;
   }
-  beginStatement(ctx, node);
   emitTokens(fetch->cursor, ctx, "FETCH ", "");
   emitTokens(fetch->into, ctx, " INTO ", ";\n");
 }
@@ -247,12 +247,11 @@ void emitFetch(AstNode* node, EmitContext* ctx) {
 void emitOpen(AstNode* node, EmitContext* ctx) {
   auto* open = static_cast<OpenNode*>(node);
   beginStatement(ctx, node);
-  // The cursor assignment stands on the OPEN's own start (one label, one indentation); the OPEN
-  // itself follows the assignment or the PREPARE directly, with no indentation of its own.
-  if (open->replacement != nullptr && open->replacement->kind == astNodeAssign) {
-    emitAssignText(static_cast<AssignNode*>(open->replacement), ctx);
-    if (open->prepare != nullptr) emitPrepare(open->prepare, ctx);
-  }
+  // The OPEN's start (its label) comes first; the cursor assignment is then written as any assignment
+  // is, with its own start, and the OPEN itself follows the assignment or the PREPARE directly, with no
+  // indentation of its own.
+  if (open->replacement != nullptr && open->replacement->kind == astNodeAssign) emitAssign(open->replacement, ctx);
+  if (open->prepare != nullptr) emitPrepare(open->prepare, ctx);
   emitTokens(open->cursor, ctx, "OPEN ", "");
   if (open->using_ != nullptr) emitTokens(open->using_, ctx, " USING ", "");
   if (open->arguments != nullptr) emitTokens(open->arguments, ctx, "(", ")");
