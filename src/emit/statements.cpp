@@ -217,26 +217,26 @@ void emitClose(AstNode* node, EmitContext* ctx) {
   emitTokens(static_cast<CloseNode*>(node)->cursor, ctx, "CLOSE ", ";\n");
 }
 
-// A BULK COLLECT select or fetch is written as the block that replaced it, which carries the
-// statement's label and begins its own line: beginning it here too would indent and label it twice.
+// A BULK COLLECT select or fetch is written as the block that replaced it, after the statement's own
+// start (its label); the block then starts itself as any block does.
 void emitSelect(AstNode* node, EmitContext* ctx) {
   auto* select = static_cast<SelectNode*>(node);
+  beginStatement(ctx, node);
   if (select->bulkCollect) {
     emitNode(select->generated, ctx);
     return;
   }
-  beginStatement(ctx, node);
   emitQuery(select, ctx);
   emitStrings(ctx, {";\n"});
 }
 
 void emitFetch(AstNode* node, EmitContext* ctx) {
   auto* fetch = static_cast<FetchNode*>(node);
+  beginStatement(ctx, node);
   if (fetch->replacement != nullptr) {
     emitNode(fetch->replacement, ctx);
     return;
   }
-  beginStatement(ctx, node);
   emitTokens(fetch->cursor, ctx, "FETCH ", "");
   emitTokens(fetch->into, ctx, " INTO ", ";\n");
 }

@@ -98,8 +98,8 @@ BlockNode* bulkFetchBlock(FetchNode* fetch, TransformContext* ctx) {
   const int32_t line = fetch->line;
   const char* index = implicitName(implicitBulkIndex);
   const char* limit = implicitName(implicitBulkLimit);
+  // The block takes no label: the FETCH or SELECT it replaces is started, label and all, by its own writer.
   auto* block = makeNode<BlockNode>(astNodeBlock, line);
-  block->label = fetch->label;
   declareImplicit(block, implicitBulkIndex);
   declareImplicit(block, implicitBulkLimit);
 
@@ -249,7 +249,6 @@ AstNode* rewriteBulkSelect(SelectNode* select, TransformContext* ctx) {
   fetch->into = select->into;
   fetch->bulkCollect = 1;
   fetch->generated = 1;
-  fetch->label = select->label;
   fetch->parent = select->parent;
   BlockNode* block = bulkFetchBlock(fetch, ctx);
 

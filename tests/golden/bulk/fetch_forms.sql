@@ -1,6 +1,6 @@
 -- BULK COLLECT fetches: every target is emptied first, then the loop fetches row k into element k.
 -- Without LIMIT it runs until the cursor is exhausted; with LIMIT the count is evaluated once, before
--- the first row. A label on the fetch stays on the block that replaces it.
+-- the first row. A label on the fetch is written once, before the block that replaces it.
 CREATE PROCEDURE read_all (p_cap IN PLS_INTEGER)
 IS
   CURSOR c_orders IS SELECT order_id, amount FROM orders;
