@@ -191,17 +191,11 @@ AstList* targetArgument(const AssignNode* assign) {
   return target;
 }
 
-// True when the value is the name, "(", arguments and the ")" that closes it as the last token.
+// True when the value is the name and an argument list that ends it: the token after the name opens a
+// parenthesis and the value's last token closes one.
 bool isCallWithArguments(const AstList* value) {
-  AstListCell* open = listHeadCell(value)->next;
-  if (open == nullptr || !beginsWith(open->item, '(') || !beginsWith(listLast(value), ')')) return false;
-  int depth = 0;
-  for (AstListCell* cell = open; cell != nullptr; cell = cell->next) {
-    if (beginsWith(cell->item, '(')) ++depth;
-    if (beginsWith(cell->item, ')')) --depth;
-    if (depth == 0) return cell->next == nullptr;
-  }
-  return false;
+  const AstListCell* open = listHeadCell(value)->next;
+  return open != nullptr && beginsWith(open->item, '(') && beginsWith(listLast(value), ')');
 }
 
 }  // namespace

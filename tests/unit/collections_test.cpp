@@ -130,6 +130,36 @@ TEST_F(Rewritten, BulkFetchLeavesTheRowCountAlsoWhenItFails) {
   }
 }
 
+// An assignment from a restricted package function becomes a call whose last argument is the target.
+// The argument list is recognised by its shape alone: a parenthesis after the name and one ending the
+// value, matched or not; only a value ending otherwise is recorded as an error.
+TEST_F(Rewritten, RestrictedCallArgumentsAreTakenByTheirShape) {
+  AstNode* program = transform(
+      "CREATE PROCEDURE p (c IN INTEGER) IS n INTEGER; m INTEGER;\nBEGIN\n"
+      "  n := DBMS_SQL.OPEN_CURSOR;\n  n := dbms_sql.last_error_position();\n"
+      "  n := DBMS_SQL.EXECUTE(c) + NVL(m, 0);\n  n := DBMS_SQL.FETCH_ROWS(c) + 1;\n"
+      "  n := UTL_FILE.FOPEN(c);\nEND;");
+  const AstList* statements = static_cast<BlockNode*>(static_cast<CreateProcNode*>(program)->body)->statements;
+  const char* expected[] = {"n", "n", "c ) + NVL ( m , 0 , n", "n", nullptr};
+  for (uint32_t i = 0; i < 5; ++i) {
+    SCOPED_TRACE(i);
+    auto* assign = nth<AssignNode>(statements, i + 1);
+    ASSERT_EQ(assign->kind, astNodeAssign);
+    if (expected[i] == nullptr) {
+      EXPECT_EQ(assign->replacement, nullptr);
+      continue;
+    }
+    ASSERT_NE(assign->replacement, nullptr);
+    ASSERT_EQ(assign->replacement->kind, astNodeCall);
+    EXPECT_EQ(joined(static_cast<CallNode*>(assign->replacement)->arguments), expected[i]);
+  }
+  ASSERT_NE(errors, nullptr);
+  EXPECT_STREQ(errors->message, "Call to package function not permitted in this context");
+  EXPECT_STREQ(errors->detail, "DBMS_SQL.FETCH_ROWS");
+  EXPECT_EQ(errors->line, 6);
+  EXPECT_EQ(errors->next, nullptr);
+}
+
 // p.x names the x of the nearest enclosing routine called p, its body's label standing for p, unless x
 // is a parameter of that routine; functions and triggers qualify the same way.
 TEST_F(Rewritten, NamesQualifiedByEnclosingRoutinesOfEveryKind) {
