@@ -23,6 +23,36 @@ extern "C" size_t headerCheckStatementTextOffset(void);
 
 namespace {
 
+// An instance directory with its dump folder, for one test: `content()` is what the dump file holds.
+class DumpDirectory {
+ public:
+  DumpDirectory() {
+    ok_ = mkdtemp(dir_) != nullptr && mkdir(dumpDir().c_str(), 0700) == 0;
+    EXPECT_TRUE(ok_);
+  }
+  ~DumpDirectory() {
+    std::remove(file().c_str());
+    rmdir(dumpDir().c_str());
+    rmdir(dir_);
+  }
+  const char* path() const { return dir_; }
+  std::string content() const {
+    std::string text;
+    if (FILE* f = std::fopen(file().c_str(), "r")) {
+      char chunk[4096];
+      for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, f)) > 0;) text.append(chunk, n);
+      std::fclose(f);
+    }
+    return text;
+  }
+
+ private:
+  std::string dumpDir() const { return std::string(dir_) + "/nuvdump"; }
+  std::string file() const { return dumpDir() + "/XCdump.txt"; }
+  char dir_[32] = "/tmp/xcomp-dump-XXXXXX";
+  bool ok_ = false;
+};
+
 TEST(PublicHeader, LayoutSeenFromCMatchesCpp) {
   EXPECT_EQ(headerCheckSqlcaSize(), 136u);
   EXPECT_EQ(sizeof(SQLCA), 136u);
@@ -217,23 +247,15 @@ TEST(EntryInput, FullSizeStatementIsCompiledFromACopy) {
 }
 
 TEST(EntryDump, RecordHasHeaderAndInputAndOutcome) {
-  char dir[] = "/tmp/xcomp-dump-XXXXXX";
-  ASSERT_NE(mkdtemp(dir), nullptr);
-  const std::string dumpDir = std::string(dir) + "/nuvdump";
-  ASSERT_EQ(mkdir(dumpDir.c_str(), 0700), 0);
+  DumpDirectory dump;
   {
-    EnvOverride path("XCOMP_INSTANCE_PATH", dir);
+    EnvOverride path("XCOMP_INSTANCE_PATH", dump.path());
     EnvOverride units("XCOMP_STRING_UNITS", "4");
     EnvOverride compat("XCOMP_COMPAT", "1");
     CallerStatement caller("   ");
     call(caller, XCOMP_MODE_COMPILE_ONLY | XCOMP_MODE_DUMP);
   }
-  const std::string file = dumpDir + "/XCdump.txt";
-  FILE* f = std::fopen(file.c_str(), "r");
-  ASSERT_NE(f, nullptr);
-  std::string content(4096, '\0');
-  content.resize(std::fread(content.data(), 1, content.size(), f));
-  std::fclose(f);
+  const std::string content = dump.content();
   const std::string header =
       "\n##########################################\n"
       "DB Code Page 1208\n"
@@ -244,9 +266,6 @@ TEST(EntryDump, RecordHasHeaderAndInputAndOutcome) {
   EXPECT_EQ(content.substr(0, header.size()), header);
   EXPECT_EQ(content.substr(header.size()).rfind("## ERROR REPORTED BY XCOMPILER:\nSQLCODE:-104\nLINE NUMBER:", 0), 0u)
       << content;
-  std::remove(file.c_str());
-  rmdir(dumpDir.c_str());
-  rmdir(dir);
 }
 
 TEST(EntryResults, CompileOnlyTakesExactlyOneStatement) {
@@ -263,24 +282,16 @@ TEST(EntryResults, CompileOnlyTakesExactlyOneStatement) {
 }
 
 TEST(EntryDump, EveryStatementOfAPackageIsListedWithItsDomain) {
-  char dir[] = "/tmp/xcomp-dump-XXXXXX";
-  ASSERT_NE(mkdtemp(dir), nullptr);
-  const std::string dumpDir = std::string(dir) + "/nuvdump";
-  ASSERT_EQ(mkdir(dumpDir.c_str(), 0700), 0);
+  DumpDirectory dump;
   SQLCA sqlca;
   {
-    EnvOverride path("XCOMP_INSTANCE_PATH", dir);
+    EnvOverride path("XCOMP_INSTANCE_PATH", dump.path());
     CallerStatement caller("CREATE PACKAGE pk AS\n  n NUMBER;\n  PROCEDURE p;\nEND;");
     sqlca = call(caller, XCOMP_MODE_COMPILE_ONLY | XCOMP_MODE_DUMP);
   }
   // The dump is written before the single-statement check fails the request.
   EXPECT_EQ(message(sqlca), "XCOMP2: result->next != NULL");
-  const std::string file = dumpDir + "/XCdump.txt";
-  FILE* f = std::fopen(file.c_str(), "r");
-  ASSERT_NE(f, nullptr);
-  std::string content(8192, '\0');
-  content.resize(std::fread(content.data(), 1, content.size(), f));
-  std::fclose(f);
+  const std::string content = dump.content();
   const std::string statements =
       "## GENERATED STATEMENTS:\n"
       "## STATEMENT DOMAIN: SQLEXC_CREATE_MODULE ##\nCREATE MODULE pk\n\n"
@@ -289,34 +300,20 @@ TEST(EntryDump, EveryStatementOfAPackageIsListedWithItsDomain) {
   const size_t at = content.find("## GENERATED STATEMENTS:\n");
   ASSERT_NE(at, std::string::npos) << content;
   EXPECT_EQ(content.substr(at), statements);
-  std::remove(file.c_str());
-  rmdir(dumpDir.c_str());
-  rmdir(dir);
 }
 
 TEST(EntryDump, SessionValuesWithoutANameShowAsError) {
-  char dir[] = "/tmp/xcomp-dump-XXXXXX";
-  ASSERT_NE(mkdtemp(dir), nullptr);
-  const std::string dumpDir = std::string(dir) + "/nuvdump";
-  ASSERT_EQ(mkdir(dumpDir.c_str(), 0700), 0);
+  DumpDirectory dump;
   {
-    EnvOverride path("XCOMP_INSTANCE_PATH", dir);
+    EnvOverride path("XCOMP_INSTANCE_PATH", dump.path());
     ASSERT_TRUE(appendDumpRecord(1208, 'x', '7', '9', "BEGIN NULL; END;", nullptr, nullptr, nullptr));
   }
-  const std::string file = dumpDir + "/XCdump.txt";
-  FILE* f = std::fopen(file.c_str(), "r");
-  ASSERT_NE(f, nullptr);
-  std::string content(4096, '\0');
-  content.resize(std::fread(content.data(), 1, content.size(), f));
-  std::fclose(f);
+  const std::string content = dump.content();
   EXPECT_NE(content.find("Default string units value for this session: ERROR\n"
                          "Default SQL Compatibility mode for this session: ERROR\n"
                          "NCHAR_MAPPING ERROR\n"),
             std::string::npos)
       << content;
-  std::remove(file.c_str());
-  rmdir(dumpDir.c_str());
-  rmdir(dir);
 }
 
 // ---- SQLCA mapping ----
