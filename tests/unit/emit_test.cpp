@@ -277,6 +277,29 @@ TEST_F(EmitTest, DropStatementsEndWithTheTerminator) {
   EXPECT_EQ(head->next->next->domain, static_cast<uint32_t>(SQLEXC_DROP_PACKAGE_BODY));
 }
 
+TEST_F(EmitTest, NullStatementStandsOnAnEmptyCompoundOnlyWhenLabelled) {
+  struct Case {
+    const char* label;
+    const char* comment;
+    const char* text;
+  };
+  const Case cases[] = {
+      {nullptr, nullptr, "  -- NULL;\n"},
+      {nullptr, "nothing to do", "  -- nothing to do\n"},
+      {"idle", nullptr, "  idle: BEGIN /* NULL */ END;\n"},
+      {"idle", "nothing to do", "  idle: BEGIN /* nothing to do */ END;\n"},
+  };
+  for (const Case& c : cases) {
+    EmitContext ctx = newContext();
+    ctx.indent = 4;
+    auto* null = makeNode<NullNode>(astNodeNull, 0);
+    null->label = c.label;
+    null->comment = c.comment;
+    emitNode(null, &ctx);
+    EXPECT_EQ(bufferText(ctx), c.text);
+  }
+}
+
 TEST_F(EmitTest, KindsWithoutWriterWriteNothing) {
   auto* pragma = makeNode<PragmaNode>(astNodePragma, 0);
   auto* unknown = makeNode<NullNode>(astNodeNull, 0);
