@@ -75,8 +75,9 @@ AstList* rewriteDatatype(AstList* typeTokens, TransformContext* ctx, bool forPar
 // cells with the source; an item that is not a token copies as a null text. Null for a null or empty list.
 AstList* copyTokens(const AstList* tokens, int32_t line);
 
-// Declares a generated plain variable at the head of `block`'s variables unless one of that name is
-// declared there already (names compared ignoring ASCII case). `defaultValue` may be null.
+// Declares a generated plain variable in `block` unless a plain variable of that name is declared there
+// already (names compared ignoring ASCII case): after the leading type declarations and the variables and
+// cursors that follow them, so before the first declaration of any other kind. `defaultValue` may be null.
 void declareImplicitVariable(BlockNode* block, const char* name, const char* type, const char* defaultValue);
 
 // The variables the rewrites declare under fixed names: the host's own SQLCODE and SQLSTATE, which a
