@@ -4,7 +4,6 @@
 // Generated text travels as T_STRING tokens with the line of the statement it stands for.
 #include "transform/rewrites.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "host/host.h"
@@ -144,9 +143,13 @@ BlockNode* bulkFetchBlock(FetchNode* fetch, TransformContext* ctx) {
     if (isCommaToken(cell->item)) continue;
     auto* target = static_cast<TokenNode*>(cell->item);
     const char* name = target->text != nullptr ? target->text : "";
-    const size_t size = std::strlen(name) + std::strlen(index) + 3;
-    char* subscripted = static_cast<char*>(ctxAlloc(size));
-    std::snprintf(subscripted, size, "%s[%s]", name, index);
+    const size_t nameLength = std::strlen(name);
+    const size_t indexLength = std::strlen(index);
+    char* subscripted = static_cast<char*>(ctxAlloc(nameLength + indexLength + 3));
+    std::memcpy(subscripted, name, nameLength);
+    subscripted[nameLength] = '[';
+    std::memcpy(subscripted + nameLength + 1, index, indexLength);
+    std::memcpy(subscripted + nameLength + 1 + indexLength, "]", 2);
     target->text = subscripted;
   }
   return block;

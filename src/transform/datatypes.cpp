@@ -86,10 +86,16 @@ const char* nextBlockLabel(TransformContext* ctx) {
   return ctxStrdup(text);
 }
 
+// "SYSKELINTERNAL_%08x", formatted by hand: the bulk and dynamic rewrites take a name per statement.
 const char* nextGeneratedName(TransformContext* ctx) {
-  char text[48];
-  std::snprintf(text, sizeof text, "SYSKELINTERNAL_%08x", ctx->nameCounter++);
-  return ctxStrdup(text);
+  static constexpr char prefix[] = "SYSKELINTERNAL_";
+  constexpr size_t prefixLength = sizeof prefix - 1;
+  auto* text = static_cast<char*>(ctxAlloc(prefixLength + 8 + 1));
+  std::memcpy(text, prefix, prefixLength);
+  const uint32_t number = ctx->nameCounter++;
+  for (int i = 0; i < 8; ++i) text[prefixLength + i] = "0123456789abcdef"[(number >> (28 - 4 * i)) & 0xfu];
+  text[prefixLength + 8] = '\0';
+  return text;
 }
 
 // Called with the type of a node already linked into the tree, so the scope search can go outward.
