@@ -38,7 +38,19 @@ constexpr const char* restrictedRoutines[] = {
     "UTL_SMTP.VRFY",
 };
 
+// Every name of the list begins with D or U: the value of almost every assignment is passed by on its
+// first letter instead of being compared with twenty names.
+constexpr bool restrictedNamesBeginWithDOrU() {
+  for (const char* routine : restrictedRoutines)
+    if (routine[0] != 'D' && routine[0] != 'U') return false;
+  return true;
+}
+static_assert(restrictedNamesBeginWithDOrU());
+
 bool isRestrictedRoutine(const char* name) {
+  if (name == nullptr) return false;
+  const char first = static_cast<char>(name[0] | 0x20);  // ASCII lower case for letters
+  if (first != 'd' && first != 'u') return false;
   for (const char* routine : restrictedRoutines) {
     if (asciiEqualIgnoringCase(name, routine)) return true;
   }
