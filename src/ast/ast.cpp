@@ -573,7 +573,8 @@ void walkStatements(AstNode* node, TreeVisitor fn, void* arg) {
 
 void walkTree(AstNode* node, TreeVisitor fn, void* arg) {
   while (node != nullptr && node->kind < astNodeKindCount && !isSkippedByWalk(node->kind)) {
-    checkStackRoom(node->line);
+    // A token has no children: visiting it goes one frame below its list, which was checked.
+    if (node->kind != astNodeToken) checkStackRoom(node->line);
     fn(node, arg);
     if (node->kind == astNodeList) {
       AstListCell* cell = static_cast<AstList*>(node)->head;

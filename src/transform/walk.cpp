@@ -119,7 +119,6 @@ struct Prescan {
 // its text once more. Visits what walkTree visits; the enclosing blocks are known from the recursion.
 void prescanWalk(AstNode* node, const EnclosingBlock* path, Prescan* scan) {
   while (node != nullptr && isWalkedByTree(node)) {
-    checkStackRoom(node->line);
     if (node->kind == astNodeToken) {
       auto* token = static_cast<TokenNode*>(node);
       if (!isPrescanCode(token->code)) return;
@@ -131,6 +130,8 @@ void prescanWalk(AstNode* node, const EnclosingBlock* path, Prescan* scan) {
       }
       return;
     }
+    // Only what has children recurses; a token goes one frame below its list, which was checked.
+    checkStackRoom(node->line);
     if (node->kind == astNodeList) {
       const auto* list = static_cast<const AstList*>(node);
       if (list->plainTokens) {
@@ -826,7 +827,8 @@ void transformTree(AstList* root, const SessionSettings* settings, CompileError*
 
 void transformNode(AstNode* node, AstNode* parent, TransformContext* ctx) {
   if (node == nullptr || node->kind >= astNodeKindCount) return;
-  checkStackRoom(node->line);
+  // A token's rewrite goes no deeper than the list that holds it, which was checked.
+  if (node->kind != astNodeToken) checkStackRoom(node->line);
   node->parent = parent;
   const TransformVisitor visitor = transformVisitors[node->kind];
   if (visitor != nullptr) visitor(node, ctx);
