@@ -1,12 +1,16 @@
 # Shared by run_golden.sh and update_golden.sh: runs one golden case the way its expected output was
 # made. A case's first line may say "-- xcomp: OPTIONS"; the command runs in the case's folder so that
-# messages name the file relatively. Prints stdout, then stderr; returns xcomp's exit status.
+# messages name the file relatively. A case that reads another case's input in other modes says so on
+# its second line, "-- xcomp input: FILE", instead of holding a copy of it. Prints stdout, then stderr;
+# returns xcomp's exit status.
 run_case() {
   xcomp_bin=$1
   case_file=$2
   dir=$(dirname "$case_file")
   base=$(basename "$case_file")
   opts=$(head -n 1 "$case_file" | sed -n 's/^-- xcomp: *//p' | tr -d '\r')
+  input=$(sed -n '2s/^-- xcomp input: *//p' "$case_file" | tr -d '\r')
+  [ -n "$input" ] && base=$input
   tmp_err=$(mktemp)
   # shellcheck disable=SC2086
   (cd "$dir" && "$xcomp_bin" $opts "$base" 2>"$tmp_err")
