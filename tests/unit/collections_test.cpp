@@ -15,42 +15,18 @@
 #include "pool/pool.h"
 #include "transform/rewrites.h"
 #include "transform/transform.h"
+#include "tree_helpers.h"
 
 namespace {
 
 // Parses and transforms one program, keeping the tree for inspection.
-class Rewritten : public ::testing::Test {
+class Rewritten : public ParsedTree {
  protected:
-  void SetUp() override { contextInit(&recovery); }
-  void TearDown() override { contextRelease(); }
-
   AstNode* transform(const char* text) {
-    completeSettings(&settings, nullptr);
-    ParseContext parse{};
-    parse.settings = &settings;
-    parse.text = text;
-    parse.errors = &errors;
-    EXPECT_EQ(parseRequest(&parse), 0) << text;
-    EXPECT_EQ(errors, nullptr) << errors->message;
-    if (parse.root == nullptr) return nullptr;
-    transformTree(parse.root, &settings, &errors);
-    return static_cast<AstNode*>(listFirst(parse.root));
+    AstList* root = transformed(text);
+    return root != nullptr ? static_cast<AstNode*>(listFirst(root)) : nullptr;
   }
-
-  RecoveryPoint recovery;
-  SessionSettings settings{};
-  CompileError* errors = nullptr;
 };
-
-std::string joined(const AstList* list) {
-  std::string text;
-  for (AstListCell* cell = listHeadCell(list); cell != nullptr; cell = cell->next) {
-    if (!text.empty()) text += ' ';
-    const char* item = tokenText(cell->item);
-    text += item != nullptr ? item : "?";
-  }
-  return text;
-}
 
 // The first node of `kind` in the tree as the parser built it (replacements are not walked).
 AstNode* firstOfKind(AstNode* root, AstNodeKind kind) {

@@ -11,6 +11,7 @@
 #include "transform/rewrites.h"
 #include "transform/transform.h"
 #include "transform/transform_context.h"
+#include "tree_helpers.h"
 
 namespace {
 
@@ -33,15 +34,6 @@ AstList* tokens(std::initializer_list<const char*> texts, uint32_t code = T_STRI
   AstList* list = nullptr;
   for (const char* text : texts) list = listAppend(list, newTokenNode(code, text, 0));
   return list;
-}
-
-std::string joined(const AstList* list) {
-  std::string text;
-  for (AstListCell* cell = listHeadCell(list); cell != nullptr; cell = cell->next) {
-    if (!text.empty()) text += ' ';
-    text += static_cast<const TokenNode*>(cell->item)->text;
-  }
-  return text;
 }
 
 BlockNode* block(AstList* statements, AstList* declarations = nullptr) {

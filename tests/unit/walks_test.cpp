@@ -10,35 +10,11 @@
 #include "parser/parser.h"
 #include "pool/pool.h"
 #include "transform/transform.h"
+#include "tree_helpers.h"
 
 namespace {
 
-class Walks : public ::testing::Test {
- protected:
-  void SetUp() override { contextInit(&recovery); }
-  void TearDown() override { contextRelease(); }
-
-  AstList* parse(const char* text) {
-    completeSettings(&settings, nullptr);
-    ParseContext parse{};
-    parse.settings = &settings;
-    parse.text = text;
-    parse.errors = &errors;
-    EXPECT_EQ(parseRequest(&parse), 0) << text;
-    EXPECT_EQ(errors, nullptr) << errors->message;
-    return parse.root;
-  }
-
-  AstList* transformed(const char* text) {
-    AstList* root = parse(text);
-    if (root != nullptr) transformTree(root, &settings, &errors);
-    return root;
-  }
-
-  RecoveryPoint recovery;
-  SessionSettings settings{};
-  CompileError* errors = nullptr;
-};
+using Walks = ParsedTree;
 
 // The nodes a walk shows that are neither tokens nor lists, in order.
 std::vector<AstNode*> structureSeenBy(void (*walk)(AstNode*, TreeVisitor, void*), AstNode* root) {
