@@ -570,7 +570,11 @@ TEST_F(ExecuteMode, ConcurrentRequestsEachUseTheirOwnConnection) {
   for (int t = 0; t < threadCount; ++t) {
     threads.emplace_back([&, t] {
       for (int i = 0; i < requestsPerThread; ++i) {
-        const std::string name = "p" + std::to_string(t) + "_" + std::to_string(i);
+        // Built by appending: GCC 12's -O3 flags "literal" + std::string&& with a false -Wrestrict.
+        std::string name = "p";
+        name += std::to_string(t);
+        name += '_';
+        name += std::to_string(i);
         if (execute("CREATE PROCEDURE " + name + " IS BEGIN NULL; END;").sqlcode != 0) ++failures[t];
       }
     });
