@@ -6,7 +6,7 @@
 #   scripts/bench_compare.sh "BASES" FILTER ROUNDS MIN_TIME DIR
 set -e
 BASES=${1:-HEAD}
-FILTER=${2:-BM_Pipeline|BM_Scaling}
+FILTER=${2:-BM_Pipeline|BM_Scaling|BM_HandWritten}
 ROUNDS=${3:-3}
 MIN_TIME=${4:-0.5}
 DIR=${5:-build-compare}
@@ -39,6 +39,9 @@ cmake --build "$DIR/new-build" -j"$JOBS" --target benchmarks >/dev/null
 sides="$sides new"
 
 rm -f "$DIR"/run-*.json
+# Every side compiles this tree's hand-written units, not those of its own revision.
+XCOMP_BENCH_UNITS="$ROOT/tests/golden"
+export XCOMP_BENCH_UNITS
 round=1
 while [ "$round" -le "$ROUNDS" ]; do
   # Each round starts one build further along, so none always runs first or last.
