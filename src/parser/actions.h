@@ -320,7 +320,7 @@ void reportSyntaxError(ParseContext* ctx, const char* message);
 // (nothing more with five or more); just "syntax error" without a lookahead. `extra` lists the tokens
 // of that same state.
 void reportParserSyntaxError(ParseContext* ctx, const char* unexpectedName);
-// The same with `extra` = a copy of extraText when given.
+// The same with `extra` = a copy of extraText when given, else the expected-token list.
 void reportSyntaxErrorWithText(ParseContext* ctx, const char* message, const char* extraText);
 // The same at an explicit zero-based line.
 void reportSyntaxErrorAtLine(ParseContext* ctx, const char* message, int32_t line);

@@ -142,7 +142,7 @@ void reportParserSyntaxError(ParseContext* ctx, const char* unexpectedName) {
 }
 
 void reportSyntaxErrorWithText(ParseContext* ctx, const char* message, const char* extraText) {
-  record(ctx, message, currentLine(ctx), syntax, extraText);
+  record(ctx, message, currentLine(ctx), syntax, extraText != nullptr ? extraText : expectedTokenList(ctx));
 }
 
 void reportSyntaxErrorAtLine(ParseContext* ctx, const char* message, int32_t line) {

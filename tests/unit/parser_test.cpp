@@ -188,6 +188,29 @@ TEST_F(Parser, TheHookListsExpectedTokensOnlyWhileAParseRuns) {
   EXPECT_EQ(ctx_.expectedTokens(&ctx_), nullptr);
 }
 
+// An action's record names the tokens of the state it was made in unless the caller gives its own text.
+TEST_F(Parser, ActionRecordsListTheExpectedTokensWhenGivenNoTextOfTheirOwn) {
+  int state = 0;  // where a program must start
+  ctx_ = ParseContext{};
+  ctx_.errors = &errors_;
+  ctx_.parserState = newParserPosition(&state);
+  const char* const programStarts = "PRAGMA, DECLARE, BEGIN, CREATE, DROP, TERMINATOR";
+  reportSyntaxErrorWithText(&ctx_, "syntax error", "<END-OF-STATEMENT>");
+  reportSyntaxErrorWithText(&ctx_, "syntax error", nullptr);
+  reportErrorInDomain(&ctx_, "Max nexting depth exceeded", 4, statementTooBig, nullptr);
+  reportSyntaxErrorAtLine(&ctx_, "Missing expression", 6);
+  const auto recorded = errors();
+  ASSERT_EQ(recorded.size(), 4u);
+  EXPECT_STREQ(recorded[0]->extra, "<END-OF-STATEMENT>");
+  EXPECT_STREQ(recorded[1]->extra, programStarts);
+  EXPECT_STREQ(recorded[2]->extra, programStarts);
+  EXPECT_EQ(recorded[2]->line, 5);
+  EXPECT_EQ(recorded[2]->domain, statementTooBig);
+  EXPECT_STREQ(recorded[3]->extra, programStarts);
+  EXPECT_EQ(recorded[3]->line, 7);
+  ctx_.parserState = nullptr;
+}
+
 TEST_F(Parser, BeginNestingStopsAt512) {
   EXPECT_EQ(parse(nested(512)), 0);
   EXPECT_TRUE(errors().empty());
