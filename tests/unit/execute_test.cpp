@@ -229,6 +229,38 @@ TEST_F(ExecuteMode, MissingWrapRoutineRunsTheStatementUnwrappedWithACleanSqlca) 
   EXPECT_EQ(leftInPlace(), std::vector<std::string>{statement});
 }
 
+// An engine hands its SQLCA in with its own byte count and blank warning flags. xcomp2 leaves them as
+// they are while nothing is reported, but clearing the area after a missing wrap routine or a DROP
+// PACKAGE fallback leaves only the eye-catcher and the state: every other field is zero.
+TEST_F(ExecuteMode, ClearingTheSqlcaLeavesOnlyItsNameAndState) {
+  SQLCA engineSqlca = freshSqlca();
+  engineSqlca.sqlcabc = 136;
+  std::memset(engineSqlca.sqlwarn, ' ', sizeof engineSqlca.sqlwarn);
+  SQLCA cleared{};
+  std::memcpy(cleared.sqlcaid, "SQLCA   ", 8);
+  std::memcpy(cleared.sqlstate, "00000", 5);
+  const auto runWith = [&](const std::string& text) {
+    CallerStatement caller(text);
+    SQLCA sqlca = engineSqlca;
+    const XcompOptions options{XCOMP_MODE_EXECUTE};
+    EXPECT_EQ(xcomp2(caller.statement(), &options, &sqlca), 1);
+    return sqlca;
+  };
+
+  SQLCA sqlca = runWith(procedure);
+  EXPECT_EQ(std::memcmp(&sqlca, &engineSqlca, sizeof sqlca), 0) << "nothing reported, nothing written";
+
+  resetEngine();
+  script(fault("SQLPrepare", "DBMS_DDL.WRAP", -1, "42884", -440, "routine DBMS_DDL.WRAP not found"));
+  sqlca = runWith(procedure);
+  EXPECT_EQ(std::memcmp(&sqlca, &cleared, sizeof sqlca), 0) << sqlca.sqlcabc << " " << message(sqlca);
+
+  resetEngine();
+  script(fault("SQLExecDirect", "DROP MODULE", -1, "42704", -204, "HR_PKG is an undefined name"));
+  sqlca = runWith("DROP PACKAGE hr_pkg");
+  EXPECT_EQ(std::memcmp(&sqlca, &cleared, sizeof sqlca), 0) << sqlca.sqlcabc << " " << message(sqlca);
+}
+
 TEST_F(ExecuteMode, FailedWrapStepsEndTheRequestBeforeTheStatementRuns) {
   const struct {
     const char* call;
