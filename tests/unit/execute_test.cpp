@@ -367,6 +367,14 @@ TEST_F(ExecuteMode, OpeningFailures) {
   script(silent);
   expectFailure(execute(procedure), -901, "58004", "SQLCA not set in CLI", 229);
 
+  // A driver that will not switch autocommit off is xcomp2's own report, whatever it said, and nothing
+  // runs: the driver manager hands it the attribute while connecting, so the connection is closed again.
+  resetEngine();
+  script(fault("SQLSetConnectAttr", "", -1, "HYC00", -30090, "attribute not supported"));
+  expectFailure(execute(procedure), -901, "58004", "XCOMP2: SQLSetConnectAttr", 225);
+  expectSequence({"SQLAllocHandle ENV", "SQLAllocHandle DBC", "SQLSetConnectAttr AUTOCOMMIT OFF", "SQLDriverConnect",
+                  "SQLDisconnect", "SQLFreeHandle DBC", "SQLFreeHandle ENV"});
+
   resetEngine();
   script(fault("SQLAllocHandle(STMT)", "", -1, "HY001", -10003, "no memory for a statement"));
   expectFailure(execute(procedure), -901, "58004", "XCOMP2: SQLAllocHandle", 235);
