@@ -48,7 +48,9 @@ void setSqlcaFailure(SQLCA* sqlca, const FailureRow& row, int32_t failurePoint);
 // engine's message for it is the same).
 void setConversionFailure(SQLCA* sqlca, int32_t failurePoint);
 
-// A clean SQLCA: "SQLCA   ", 136 bytes, state "00000", all else zero.
+// A clean SQLCA: "SQLCA   ", state "00000", all else zero (sqlcabc included). What the caller sees after
+// a missing wrap routine or a DROP PACKAGE that fell back to the engine's own statement, until a later
+// call reports something.
 void clearSqlca(SQLCA* sqlca);
 
 // The StatementDomain name ("SQLEXC_PROCEDURE"), or "UNEXPECTED DOMAIN" for 13 and above.

@@ -97,7 +97,6 @@ uint32_t convertCodepage(const char* source, size_t length, uint16_t fromCodePag
 void clearSqlca(SQLCA* sqlca) {
   std::memset(sqlca, 0, sizeof *sqlca);
   std::memcpy(sqlca->sqlcaid, "SQLCA   ", 8);
-  sqlca->sqlcabc = sizeof(SQLCA);
   std::memcpy(sqlca->sqlstate, "00000", 5);
 }
 

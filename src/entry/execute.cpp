@@ -81,6 +81,14 @@ bool Execution::open(const char* connectString) {
   const int rc = cliDriverConnect(&handles_, connectString);
   if (callFailed(rc, pointConnect)) return false;
   connected_ = true;
+  // The driver manager hands the attribute to the driver only while connecting and keeps quiet when
+  // the driver refuses it; a connection left in autocommit would make every statement permanent at
+  // once, with nothing for the savepoint to roll back.
+  bool autocommitOn = false;
+  if (cliAutocommitIsOn(&handles_, &autocommitOn) >= 0 && autocommitOn) {
+    setSqlcaFailure(sqlca_, setConnectAttrFailure, 225);
+    return false;
+  }
   if (cliAllocStatement(&handles_) != CLI_SUCCESS) {
     setSqlcaFailure(sqlca_, allocHandleFailure, 235);
     return false;

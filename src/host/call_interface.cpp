@@ -72,6 +72,13 @@ int cliAutocommitOff(CliHandles* handles) {
                                     reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), SQL_NTS));
 }
 
+int cliAutocommitIsOn(CliHandles* handles, bool* on) {
+  SQLUINTEGER value = SQL_AUTOCOMMIT_OFF;
+  const SQLRETURN rc = SQLGetConnectAttr(handles->connection, SQL_ATTR_AUTOCOMMIT, &value, sizeof value, nullptr);
+  *on = value == SQL_AUTOCOMMIT_ON;
+  return remember(handles, 2, rc);
+}
+
 int cliDriverConnect(CliHandles* handles, const char* connectString) {
   auto* text = reinterpret_cast<SQLCHAR*>(const_cast<char*>(connectString));
   return remember(

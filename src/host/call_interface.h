@@ -38,6 +38,11 @@ int cliAllocStatement(CliHandles* handles);
 // Autocommit off on the connection.
 int cliAutocommitOff(CliHandles* handles);
 
+// Whether the connected driver runs the connection with autocommit on. A driver manager keeps an
+// attribute set before the connect and hands it to the driver while connecting, where a refusal is not
+// reported: asking afterwards is how it is found. Negative when the driver cannot say.
+int cliAutocommitIsOn(CliHandles* handles, bool* on);
+
 // SQLDriverConnect with a NUL-terminated connection string, no window, no prompt, no output.
 int cliDriverConnect(CliHandles* handles, const char* connectString);
 

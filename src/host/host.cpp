@@ -18,25 +18,23 @@ namespace {
 thread_local bool slotFails = false;
 thread_local void* slotValue = nullptr;
 
-// A session variable whose value is one of the characters in `allowed`.
+// A session variable that holds one character. The database record holds any character there: one
+// without a name is still the session's value, compiled with and shown in the dump as "ERROR".
 struct CharVariable {
   const char* name;
-  const char* allowed;
   char fallback;
 };
 
-constexpr CharVariable stringUnitsVariable{"XCOMP_STRING_UNITS", "S4", 'S'};
-constexpr CharVariable compatVariable{"XCOMP_COMPAT", "012", '0'};
-constexpr CharVariable ncharVariable{"XCOMP_NCHAR_MAPPING", "0123", '0'};
+constexpr CharVariable stringUnitsVariable{"XCOMP_STRING_UNITS", 'S'};
+constexpr CharVariable compatVariable{"XCOMP_COMPAT", '0'};
+constexpr CharVariable ncharVariable{"XCOMP_NCHAR_MAPPING", '0'};
 constexpr CharVariable charVariables[] = {stringUnitsVariable, compatVariable, ncharVariable};
 
-bool isCharValue(const CharVariable& variable, const char* value) {
-  return value[0] != '\0' && value[1] == '\0' && std::strchr(variable.allowed, value[0]) != nullptr;
-}
+bool isCharValue(const char* value) { return value[0] != '\0' && value[1] == '\0'; }
 
 char envChar(const CharVariable& variable) {
   const char* value = std::getenv(variable.name);
-  return value != nullptr && isCharValue(variable, value) ? value[0] : variable.fallback;
+  return value != nullptr && isCharValue(value) ? value[0] : variable.fallback;
 }
 
 // Decimal digits only, 1 to 65535: no sign, blank or suffix that strtol would pass over.
@@ -101,7 +99,7 @@ bool hostSessionValuesValid(char* message, size_t size) {
     return reportInvalid("XCOMP_CODEPAGE", cp, message, size);
   for (const CharVariable& variable : charVariables) {
     const char* value = std::getenv(variable.name);
-    if (value != nullptr && !isCharValue(variable, value)) return reportInvalid(variable.name, value, message, size);
+    if (value != nullptr && !isCharValue(value)) return reportInvalid(variable.name, value, message, size);
   }
   return true;
 }

@@ -22,8 +22,9 @@ struct HostStaticData {
 HostStaticData hostStaticData();
 
 // Whether every session variable that is set holds a value a session can have: a code page of 1 to
-// 65535 in decimal digits, string units S or 4, compatibility mode 0 to 2, NCHAR mapping 0 to 3. Unset
-// means the default; set but empty is not a value. When one is not, writes a message naming the
+// 65535 in decimal digits, and one character for each of the other three (a character without a name,
+// such as string units 'x', is a value: the dump shows it as "ERROR"). Unset means the default; set but
+// empty, or longer than one character, is not a value. When one is not, writes a message naming the
 // variable and its value (the value cut to keep the message within 69 bytes) and returns false.
 bool hostSessionValuesValid(char* message, size_t size);
 

@@ -119,11 +119,9 @@ TEST(EntryFailures, SessionValuesThatASessionCannotHaveFailTheRequest) {
       {"XCOMP_CODEPAGE", "", "invalid XCOMP_CODEPAGE value ''"},
       {"XCOMP_CODEPAGE", "99999", "invalid XCOMP_CODEPAGE value '99999'"},
       {"XCOMP_CODEPAGE", " 1208", "invalid XCOMP_CODEPAGE value ' 1208'"},
-      {"XCOMP_STRING_UNITS", "s", "invalid XCOMP_STRING_UNITS value 's'"},
       {"XCOMP_STRING_UNITS", "SYSTEM", "invalid XCOMP_STRING_UNITS value 'SYSTEM'"},
-      {"XCOMP_COMPAT", "7", "invalid XCOMP_COMPAT value '7'"},
+      {"XCOMP_COMPAT", "", "invalid XCOMP_COMPAT value ''"},
       {"XCOMP_NCHAR_MAPPING", "", "invalid XCOMP_NCHAR_MAPPING value ''"},
-      {"XCOMP_NCHAR_MAPPING", "4", "invalid XCOMP_NCHAR_MAPPING value '4'"},
       // A long value is cut so that the message keeps within the 69 bytes of the SQLCA.
       {"XCOMP_NCHAR_MAPPING", "GRAPHIC_CU16 because the application was ported from elsewhere",
        "invalid XCOMP_NCHAR_MAPPING value 'GRAPHIC_CU16 because the appli...'"},
@@ -302,18 +300,31 @@ TEST(EntryDump, EveryStatementOfAPackageIsListedWithItsDomain) {
   EXPECT_EQ(content.substr(at), statements);
 }
 
-TEST(EntryDump, SessionValuesWithoutANameShowAsError) {
+// A session value without a name is still the session's: the request compiles under it (as under the
+// defaults, which only the named values change) and the dump names it "ERROR".
+TEST(EntryDump, SessionValuesWithoutANameAreCompiledUnderAndShowAsError) {
+  const std::string source = "CREATE PROCEDURE p(c CHAR, n NCHAR) IS BEGIN NULL; END;";
+  CallerStatement plain(source);
+  ASSERT_EQ(call(plain, XCOMP_MODE_COMPILE_ONLY).sqlcode, 0);
   DumpDirectory dump;
   {
     EnvOverride path("XCOMP_INSTANCE_PATH", dump.path());
-    ASSERT_TRUE(appendDumpRecord(1208, 'x', '7', '9', "BEGIN NULL; END;", nullptr, nullptr, nullptr));
+    EnvOverride units("XCOMP_STRING_UNITS", "s");
+    EnvOverride compat("XCOMP_COMPAT", "7");
+    EnvOverride nchar("XCOMP_NCHAR_MAPPING", "4");
+    CallerStatement caller(source);
+    const SQLCA sqlca = call(caller, XCOMP_MODE_COMPILE_ONLY | XCOMP_MODE_DUMP);
+    EXPECT_EQ(sqlca.sqlcode, 0) << message(sqlca);
+    EXPECT_EQ(caller.text(), plain.text());
   }
   const std::string content = dump.content();
-  EXPECT_NE(content.find("Default string units value for this session: ERROR\n"
+  EXPECT_NE(content.find("DB Code Page 1208\n"
+                         "Default string units value for this session: ERROR\n"
                          "Default SQL Compatibility mode for this session: ERROR\n"
-                         "NCHAR_MAPPING ERROR\n"),
+                         "NCHAR_MAPPING ERROR\n\n"),
             std::string::npos)
       << content;
+  EXPECT_NE(content.find("## STATEMENT DOMAIN: SQLEXC_PROCEDURE ##\n"), std::string::npos) << content;
 }
 
 // ---- SQLCA mapping ----

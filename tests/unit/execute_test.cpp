@@ -229,6 +229,38 @@ TEST_F(ExecuteMode, MissingWrapRoutineRunsTheStatementUnwrappedWithACleanSqlca) 
   EXPECT_EQ(leftInPlace(), std::vector<std::string>{statement});
 }
 
+// An engine hands its SQLCA in with its own byte count and blank warning flags. xcomp2 leaves them as
+// they are while nothing is reported, but clearing the area after a missing wrap routine or a DROP
+// PACKAGE fallback leaves only the eye-catcher and the state: every other field is zero.
+TEST_F(ExecuteMode, ClearingTheSqlcaLeavesOnlyItsNameAndState) {
+  SQLCA engineSqlca = freshSqlca();
+  engineSqlca.sqlcabc = 136;
+  std::memset(engineSqlca.sqlwarn, ' ', sizeof engineSqlca.sqlwarn);
+  SQLCA cleared{};
+  std::memcpy(cleared.sqlcaid, "SQLCA   ", 8);
+  std::memcpy(cleared.sqlstate, "00000", 5);
+  const auto runWith = [&](const std::string& text) {
+    CallerStatement caller(text);
+    SQLCA sqlca = engineSqlca;
+    const XcompOptions options{XCOMP_MODE_EXECUTE};
+    EXPECT_EQ(xcomp2(caller.statement(), &options, &sqlca), 1);
+    return sqlca;
+  };
+
+  SQLCA sqlca = runWith(procedure);
+  EXPECT_EQ(std::memcmp(&sqlca, &engineSqlca, sizeof sqlca), 0) << "nothing reported, nothing written";
+
+  resetEngine();
+  script(fault("SQLPrepare", "DBMS_DDL.WRAP", -1, "42884", -440, "routine DBMS_DDL.WRAP not found"));
+  sqlca = runWith(procedure);
+  EXPECT_EQ(std::memcmp(&sqlca, &cleared, sizeof sqlca), 0) << sqlca.sqlcabc << " " << message(sqlca);
+
+  resetEngine();
+  script(fault("SQLExecDirect", "DROP MODULE", -1, "42704", -204, "HR_PKG is an undefined name"));
+  sqlca = runWith("DROP PACKAGE hr_pkg");
+  EXPECT_EQ(std::memcmp(&sqlca, &cleared, sizeof sqlca), 0) << sqlca.sqlcabc << " " << message(sqlca);
+}
+
 TEST_F(ExecuteMode, FailedWrapStepsEndTheRequestBeforeTheStatementRuns) {
   const struct {
     const char* call;
@@ -334,6 +366,14 @@ TEST_F(ExecuteMode, OpeningFailures) {
   silent.leavesRecord = false;
   script(silent);
   expectFailure(execute(procedure), -901, "58004", "SQLCA not set in CLI", 229);
+
+  // A driver that will not switch autocommit off is xcomp2's own report, whatever it said, and nothing
+  // runs: the driver manager hands it the attribute while connecting, so the connection is closed again.
+  resetEngine();
+  script(fault("SQLSetConnectAttr", "", -1, "HYC00", -30090, "attribute not supported"));
+  expectFailure(execute(procedure), -901, "58004", "XCOMP2: SQLSetConnectAttr", 225);
+  expectSequence({"SQLAllocHandle ENV", "SQLAllocHandle DBC", "SQLSetConnectAttr AUTOCOMMIT OFF", "SQLDriverConnect",
+                  "SQLDisconnect", "SQLFreeHandle DBC", "SQLFreeHandle ENV"});
 
   resetEngine();
   script(fault("SQLAllocHandle(STMT)", "", -1, "HY001", -10003, "no memory for a statement"));
