@@ -353,4 +353,28 @@ TEST_F(Parser, MadeUpConditionTokensTakeTheLineOfTheirSourceToken) {
   EXPECT_EQ(lines, expected);
 }
 
+// A trigger's UPDATE OF columns are those of its last UPDATE OF event; events after it that name no
+// columns keep them.
+TEST_F(Parser, TriggerUpdateColumnsComeFromTheLastUpdateOfEvent) {
+  struct Case {
+    const char* events;
+    uint32_t bits;
+    std::vector<std::string> columns;
+  };
+  const Case cases[] = {
+      {"UPDATE OF a OR INSERT OR UPDATE OF b, c OR DELETE", eventInsert | eventUpdate | eventDelete, {"b", "c"}},
+      {"UPDATE OF a, b OR INSERT", eventInsert | eventUpdate, {"a", "b"}},
+      {"INSERT OR DELETE", eventInsert | eventDelete, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.events);
+    ASSERT_EQ(parse(std::string("CREATE TRIGGER trg AFTER ") + c.events + " ON t FOR EACH ROW BEGIN NULL; END;"), 0);
+    EXPECT_TRUE(errors().empty());
+    auto* trigger = static_cast<CreateTriggerNode*>(listFirst(ctx_.root));
+    ASSERT_EQ(trigger->kind, astNodeCreateTrigger);
+    EXPECT_EQ(trigger->events, c.bits);
+    EXPECT_EQ(texts(trigger->updateColumns), c.columns);
+  }
+}
+
 }  // namespace
