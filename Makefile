@@ -58,7 +58,7 @@ bench: build
 #   make bench-compare BASE=main FILTER='BM_Pipeline/procedure'
 #   make bench-compare BASE='main issue-perf~3' ROUNDS=5
 BASE ?= HEAD
-FILTER ?= BM_Pipeline|BM_Scaling|BM_HandWritten
+FILTER ?= BM_Pipeline|BM_Scaling|BM_HandWritten|BM_Xcomp2
 ROUNDS ?= 3
 MIN_TIME ?= 0.5
 COMPARE_DIR ?= build-compare

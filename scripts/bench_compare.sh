@@ -6,7 +6,7 @@
 #   scripts/bench_compare.sh "BASES" FILTER ROUNDS MIN_TIME DIR
 set -e
 BASES=${1:-HEAD}
-FILTER=${2:-BM_Pipeline|BM_Scaling|BM_HandWritten}
+FILTER=${2:-BM_Pipeline|BM_Scaling|BM_HandWritten|BM_Xcomp2}
 ROUNDS=${3:-3}
 MIN_TIME=${4:-0.5}
 DIR=${5:-build-compare}
@@ -31,11 +31,11 @@ for base in $BASES; do
   rm -rf "$DIR/$rev-src/bench"
   cp -R bench "$DIR/$rev-src/bench"
   cmake -S "$DIR/$rev-src" -B "$DIR/$rev-build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-  cmake --build "$DIR/$rev-build" -j"$JOBS" --target benchmarks >/dev/null
+  cmake --build "$DIR/$rev-build" -j"$JOBS" --target benchmarks xcomp2 >/dev/null
 done
 echo "building this tree"
 cmake -S "$ROOT" -B "$DIR/new-build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$DIR/new-build" -j"$JOBS" --target benchmarks >/dev/null
+cmake --build "$DIR/new-build" -j"$JOBS" --target benchmarks xcomp2 >/dev/null
 sides="$sides new"
 
 rm -f "$DIR"/run-*.json
@@ -48,7 +48,7 @@ while [ "$round" -le "$ROUNDS" ]; do
   order=$(echo $sides | awk -v r="$round" '{ for (i = 0; i < NF; i++) printf "%s ", $(((i + r - 1) % NF) + 1) }')
   for side in $order; do
     echo "round $round: $side"
-    "$DIR/$side-build/benchmarks" --benchmark_filter="$FILTER" --benchmark_min_time="$MIN_TIME" \
+    XCOMP_BENCH_LIBRARY="$DIR/$side-build/libxcomp2.so.1" "$DIR/$side-build/benchmarks" --benchmark_filter="$FILTER" --benchmark_min_time="$MIN_TIME" \
       --benchmark_format=json --benchmark_out="$DIR/run-$side-$round.json" --benchmark_out_format=json >/dev/null
   done
   round=$((round + 1))
