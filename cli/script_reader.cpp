@@ -224,7 +224,7 @@ class Reader {
     } else if (command == "DEFINE") {
       const size_t start = joined.find_first_of(" \t");
       if (start != std::string::npos && joined.find('=') != std::string::npos)
-        defineVariable(std::string_view(joined).substr(start), settings_);
+        defineVariable(substituteKnown(std::string_view(joined).substr(start)), settings_);
     } else if (command == "UNDEFINE") {
       for (size_t k = 1; k < words.size(); ++k) settings_.defines.erase(upperAscii(words[k]));
     }
@@ -429,6 +429,36 @@ class Reader {
       }
       pos = end;
     }
+  }
+
+  // A DEFINE's value takes the variables that have one, as SQL*Plus substitutes on the command line
+  // (DEFINE run_date = &1 in a job script): the rest stay as written, to be reported where a unit or
+  // statement uses them.
+  std::string substituteKnown(std::string_view text) const {
+    const char mark = settings_.defineChar;
+    if (mark == 0 || text.find(mark) == std::string_view::npos) return std::string(text);
+    std::string out;
+    size_t pos = 0;
+    while (pos < text.size()) {
+      if (text[pos] != mark) {
+        out += text[pos++];
+        continue;
+      }
+      size_t nameStart = pos + 1;
+      if (nameStart < text.size() && text[nameStart] == mark) ++nameStart;
+      size_t end = nameStart;
+      while (end < text.size() && isNameChar(text[end])) ++end;
+      const auto value = end == nameStart ? settings_.defines.end()
+                                          : settings_.defines.find(upperAscii(text.substr(nameStart, end - nameStart)));
+      if (value == settings_.defines.end()) {
+        out.append(text.substr(pos, end - pos));
+      } else {
+        if (end < text.size() && text[end] == '.') ++end;
+        out += value->second;
+      }
+      pos = end;
+    }
+    return out;
   }
 
   void reportUndefined(ScriptItem& item, std::string_view name, size_t j, size_t column, size_t length) {

@@ -238,6 +238,23 @@ TEST(ScriptReader, SubstitutionVariables) {
   EXPECT_EQ(statement(reading.items[6]), "SELECT '^schema' FROM dual");
 }
 
+TEST(ScriptReader, DefineTakesTheValuesOfVariablesItNames) {
+  // A job script passes its arguments on through DEFINE; one without a value stays as written and is
+  // reported where a unit uses it.
+  ScriptSettings settings;
+  ASSERT_TRUE(defineVariable("1=2026-12-01", settings));
+  const ScriptReading reading = readScript(
+      "DEFINE run_date = '&1'\n"
+      "DEFINE label = &&run_date._&2\n"
+      "BEGIN load_day('&run_date', '&label'); END;\n"
+      "/\n",
+      settings);
+  ASSERT_EQ(reading.items.size(), 3u);
+  EXPECT_EQ(settings.defines.at("RUN_DATE"), "2026-12-01");
+  EXPECT_EQ(reading.items[2].text, "BEGIN load_day('2026-12-01', '2026-12-01_&2'); END;\n");
+  EXPECT_FALSE(reading.items[1].hasErrors());
+}
+
 TEST(ScriptReader, CommentsBetweenItemsAndSlashLinesInsideUnits) {
   // A comment ending mid-line lets an item start after it; one never closed ends the reading.
   ScriptReading reading = read("/* header\n */ COMMIT;\n/* never closed\nBEGIN NULL; END;\n");
