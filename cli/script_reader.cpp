@@ -395,18 +395,20 @@ class Reader {
     reading_.items.push_back(std::move(item));
   }
 
-  // Replaces &name and &&name (a '.' right after the name ends it and goes) by the variable's value.
-  // A variable without a value is an error on the item, and its text stays as written.
-  void substitute(ScriptItem& item, std::string_view line, size_t j, size_t offset) {
+  // Copies `line` to `out` with &name and &&name (a '.' right after the name ends it and goes) replaced
+  // by the variable's value. A variable without a value keeps its text and goes to `missing` with its
+  // name, column and length.
+  template <typename Missing>
+  void expandVariables(std::string_view line, std::string& out, Missing missing) const {
     const char mark = settings_.defineChar;
     if (mark == 0 || line.find(mark) == std::string_view::npos) {
-      item.text += line;
+      out += line;
       return;
     }
     size_t pos = 0;
     while (pos < line.size()) {
       if (line[pos] != mark) {
-        item.text += line[pos++];
+        out += line[pos++];
         continue;
       }
       size_t nameStart = pos + 1;
@@ -414,7 +416,7 @@ class Reader {
       size_t end = nameStart;
       while (end < line.size() && isNameChar(line[end])) ++end;
       if (end == nameStart) {
-        item.text.append(line.substr(pos, end - pos));
+        out.append(line.substr(pos, end - pos));
         pos = end;
         continue;
       }
@@ -422,42 +424,28 @@ class Reader {
       if (end < line.size() && line[end] == '.') ++end;
       const auto value = settings_.defines.find(upperAscii(name));
       if (value != settings_.defines.end()) {
-        item.text += value->second;
+        out += value->second;
       } else {
-        item.text.append(line.substr(pos, end - pos));
-        reportUndefined(item, name, j, offset + pos, end - pos);
+        out.append(line.substr(pos, end - pos));
+        missing(name, pos, end - pos);
       }
       pos = end;
     }
+  }
+
+  // A variable without a value is an error on the item, and its text stays as written.
+  void substitute(ScriptItem& item, std::string_view line, size_t j, size_t offset) {
+    expandVariables(line, item.text, [&](std::string_view name, size_t column, size_t length) {
+      reportUndefined(item, name, j, offset + column, length);
+    });
   }
 
   // A DEFINE's value takes the variables that have one, as SQL*Plus substitutes on the command line
   // (DEFINE run_date = &1 in a job script): the rest stay as written, to be reported where a unit or
   // statement uses them.
   std::string substituteKnown(std::string_view text) const {
-    const char mark = settings_.defineChar;
-    if (mark == 0 || text.find(mark) == std::string_view::npos) return std::string(text);
     std::string out;
-    size_t pos = 0;
-    while (pos < text.size()) {
-      if (text[pos] != mark) {
-        out += text[pos++];
-        continue;
-      }
-      size_t nameStart = pos + 1;
-      if (nameStart < text.size() && text[nameStart] == mark) ++nameStart;
-      size_t end = nameStart;
-      while (end < text.size() && isNameChar(text[end])) ++end;
-      const auto value = end == nameStart ? settings_.defines.end()
-                                          : settings_.defines.find(upperAscii(text.substr(nameStart, end - nameStart)));
-      if (value == settings_.defines.end()) {
-        out.append(text.substr(pos, end - pos));
-      } else {
-        if (end < text.size() && text[end] == '.') ++end;
-        out += value->second;
-      }
-      pos = end;
-    }
+    expandVariables(text, out, [](std::string_view, size_t, size_t) {});
     return out;
   }
 
