@@ -37,11 +37,19 @@ TextChunk* newChunk(TextBuffer* buffer, uint64_t capacity) {
   return chunk;
 }
 
-// Most pieces fill part of an 8-byte chunk: two overlapping moves of a fixed width copy them without a
-// call or a loop, reading nothing outside the piece.
+// Most pieces fill part or all of an 8-byte chunk: two overlapping moves of a fixed width copy them
+// without a call or a loop, reading nothing outside the piece. Only pieces beyond 16 bytes (the first
+// chunk, a long literal) go to the library's copy.
 inline void copyPiece(char* to, const char* from, uint64_t n) {
-  if (n >= 8) {
+  if (n > 16) {
     std::memcpy(to, from, n);
+  } else if (n >= 8) {
+    uint64_t head;
+    uint64_t tail;
+    std::memcpy(&head, from, 8);
+    std::memcpy(&tail, from + n - 8, 8);
+    std::memcpy(to, &head, 8);
+    std::memcpy(to + n - 8, &tail, 8);
   } else if (n >= 4) {
     uint32_t head;
     uint32_t tail;
