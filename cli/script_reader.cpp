@@ -18,12 +18,13 @@ struct CommandName {
 // The commands a script line may start with. Editing commands (LIST, CHANGE, INPUT, ...) are left out:
 // install scripts do not use them, and their one-letter forms would take lines that are SQL.
 constexpr CommandName commandNames[] = {
-    {"ACCEPT", 3},    {"BREAK", 3},     {"BTITLE", 3},   {"CLEAR", 2},      {"COLUMN", 3},   {"COMPUTE", 4},
-    {"CONNECT", 4},   {"DEFINE", 3},    {"DESCRIBE", 4}, {"DISCONNECT", 4}, {"EXECUTE", 4},  {"EXIT", 4},
-    {"HOST", 2},      {"PASSWORD", 5},  {"PAUSE", 3},    {"PRINT", 3},      {"PROMPT", 3},   {"QUIT", 4},
-    {"REPFOOTER", 4}, {"REPHEADER", 4}, {"SET", 3},      {"SHOW", 3},       {"SHUTDOWN", 8}, {"SPOOL", 3},
-    {"START", 3},     {"STARTUP", 7},   {"TIMING", 4},   {"TTITLE", 3},     {"UNDEFINE", 5}, {"VARIABLE", 3},
-    {"WHENEVER", 8},
+    {"ACCEPT", 3},     {"ARCHIVE", 7}, {"ATTRIBUTE", 4}, {"BREAK", 3},    {"BTITLE", 3},   {"CLEAR", 2},
+    {"COLUMN", 3},     {"COMPUTE", 4}, {"CONNECT", 4},   {"COPY", 4},     {"DEFINE", 3},   {"DESCRIBE", 4},
+    {"DISCONNECT", 4}, {"EXECUTE", 4}, {"EXIT", 4},      {"HELP", 4},     {"HOST", 2},     {"PASSWORD", 5},
+    {"PAUSE", 3},      {"PRINT", 3},   {"PROMPT", 3},    {"QUIT", 4},     {"RECOVER", 7},  {"REPFOOTER", 4},
+    {"REPHEADER", 4},  {"SET", 3},     {"SHOW", 3},      {"SHUTDOWN", 8}, {"SPOOL", 3},    {"START", 3},
+    {"STARTUP", 7},    {"STORE", 3},   {"TIMING", 4},    {"TTITLE", 3},   {"UNDEFINE", 5}, {"VARIABLE", 3},
+    {"WHENEVER", 8},   {"XQUERY", 6},
 };
 
 bool isNameChar(char c) {

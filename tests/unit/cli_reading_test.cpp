@@ -160,6 +160,10 @@ TEST(ScriptReader, SqlPlusCommandsAndTheirAbbreviations) {
       {"!ls", "HOST"},
       {"ho ls", "HOST"},
       {"cl scr", "CLEAR"},
+      {"attr emp.sal format 99990", "ATTRIBUTE"},
+      {"ARCHIVE LOG LIST", "ARCHIVE"},
+      {"sto set settings.sql", "STORE"},
+      {"COPY FROM hr@db TO hr@test CREATE emp2 USING SELECT * FROM emp", "COPY"},
       {"SET TRANSACTION READ ONLY", ""},
       {"SE x", ""},          // shorter than SET
       {"COMMIT;", ""},       // SQL
