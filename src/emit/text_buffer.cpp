@@ -37,33 +37,30 @@ TextChunk* newChunk(TextBuffer* buffer, uint64_t capacity) {
   return chunk;
 }
 
+// n bytes, sizeof(Word) <= n <= 2 * sizeof(Word), as the first and the last Word of the piece: the two
+// moves overlap in the middle and never reach outside it.
+template <typename Word>
+inline void copyOverlapping(char* to, const char* from, uint64_t n) {
+  Word head;
+  Word tail;
+  std::memcpy(&head, from, sizeof(Word));
+  std::memcpy(&tail, from + n - sizeof(Word), sizeof(Word));
+  std::memcpy(to, &head, sizeof(Word));
+  std::memcpy(to + n - sizeof(Word), &tail, sizeof(Word));
+}
+
 // Most pieces fill part or all of an 8-byte chunk: two overlapping moves of a fixed width copy them
-// without a call or a loop, reading nothing outside the piece. Only pieces beyond 16 bytes (the first
-// chunk, a long literal) go to the library's copy.
+// without a call or a loop. Only pieces beyond 16 bytes (the first chunk, a long literal) go to the
+// library's copy.
 inline void copyPiece(char* to, const char* from, uint64_t n) {
   if (n > 16) {
     std::memcpy(to, from, n);
   } else if (n >= 8) {
-    uint64_t head;
-    uint64_t tail;
-    std::memcpy(&head, from, 8);
-    std::memcpy(&tail, from + n - 8, 8);
-    std::memcpy(to, &head, 8);
-    std::memcpy(to + n - 8, &tail, 8);
+    copyOverlapping<uint64_t>(to, from, n);
   } else if (n >= 4) {
-    uint32_t head;
-    uint32_t tail;
-    std::memcpy(&head, from, 4);
-    std::memcpy(&tail, from + n - 4, 4);
-    std::memcpy(to, &head, 4);
-    std::memcpy(to + n - 4, &tail, 4);
+    copyOverlapping<uint32_t>(to, from, n);
   } else if (n >= 2) {
-    uint16_t head;
-    uint16_t tail;
-    std::memcpy(&head, from, 2);
-    std::memcpy(&tail, from + n - 2, 2);
-    std::memcpy(to, &head, 2);
-    std::memcpy(to + n - 2, &tail, 2);
+    copyOverlapping<uint16_t>(to, from, n);
   } else if (n == 1) {
     *to = *from;
   }
