@@ -4,6 +4,7 @@
 // constructs, so every build and every run sees the same bytes.
 #include "plsql_generator.h"
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 
@@ -41,7 +42,10 @@ struct Scope {
 
 class Writer {
  public:
-  explicit Writer(bool handlers) : handlers_(handlers) {}
+  // `seed` 0 keeps the sequence every benchmark input was made with; others vary the constructs.
+  Writer(bool handlers, uint32_t seed) : handlers_(handlers) {
+    if (seed != 0) rng.state = seed;
+  }
 
   std::string out;
 
@@ -352,8 +356,8 @@ class Writer {
 // text at the requested size.
 constexpr size_t closingAllowance = 64;
 
-std::string procedureText(size_t bytes, bool handlers) {
-  Writer w(handlers);
+std::string procedureText(size_t bytes, bool handlers, uint32_t seed) {
+  Writer w(handlers, seed);
   w.line(0, "CREATE OR REPLACE PROCEDURE process_order_batch(p_batch_id IN NUMBER,");
   w.line(0, "                                                p_mode IN VARCHAR2 DEFAULT 'FULL',");
   w.line(0, "                                                p_processed OUT NUMBER) IS");
@@ -365,8 +369,8 @@ std::string procedureText(size_t bytes, bool handlers) {
   return w.out;
 }
 
-std::string packageBodyText(size_t bytes) {
-  Writer w(true);
+std::string packageBodyText(size_t bytes, uint32_t seed) {
+  Writer w(true, seed);
   w.line(0, "CREATE OR REPLACE PACKAGE BODY order_batch_pkg IS");
   w.line(1, "g_calls      PLS_INTEGER := 0;");
   w.line(1, "g_last_batch NUMBER;");
@@ -402,8 +406,8 @@ std::string packageBodyText(size_t bytes) {
   return w.out;
 }
 
-std::string scriptText(size_t bytes) {
-  Writer w(false);
+std::string scriptText(size_t bytes, uint32_t seed) {
+  Writer w(false, seed);
   int unit = 0;
   while (w.out.size() + closingAllowance < bytes) {
     ++unit;
@@ -520,12 +524,12 @@ bool plsqlShapeByName(const char* name, PlsqlShape* shape) {
   return false;
 }
 
-std::string generatePlsqlText(PlsqlShape shape, size_t bytes) {
+std::string generatePlsqlText(PlsqlShape shape, size_t bytes, uint32_t seed) {
   switch (shape) {
-    case PlsqlShape::procedure: return procedureText(bytes, false);
-    case PlsqlShape::procedureWithHandlers: return procedureText(bytes, true);
-    case PlsqlShape::packageBody: return packageBodyText(bytes);
-    case PlsqlShape::script: return scriptText(bytes);
+    case PlsqlShape::procedure: return procedureText(bytes, false, seed);
+    case PlsqlShape::procedureWithHandlers: return procedureText(bytes, true, seed);
+    case PlsqlShape::packageBody: return packageBodyText(bytes, seed);
+    case PlsqlShape::script: return scriptText(bytes, seed);
     case PlsqlShape::exceptionsCursors: return exceptionsCursorsText(bytes);
     case PlsqlShape::collections: return collectionsText(bytes);
   }
@@ -540,6 +544,36 @@ std::vector<std::string> splitScriptUnits(const std::string& script) {
     if (end == std::string::npos) end = script.size();
     if (end > start) units.push_back(script.substr(start, end - start + 1));
     start = end + 3;
+  }
+  return units;
+}
+
+std::vector<std::string> generateUnitStream(size_t count, size_t largest) {
+  // Log-normal sizes: median 1 KB and a tenth above about 74 KB, as a schema's units measure; the
+  // smallest real units (a trigger, a getter) are a few hundred bytes.
+  constexpr double medianBytes = 1024;
+  constexpr double sigma = 3.36;  // ln(74) / 1.2816, the 90th percentile's distance from the median
+  constexpr size_t smallest = 300;
+  Lcg rng;
+  rng.state = 19750401;
+  auto uniform = [&rng] { return (static_cast<double>(rng.below(1u << 20)) + 0.5) / static_cast<double>(1u << 20); };
+  std::vector<std::string> units;
+  units.reserve(count);
+  while (units.size() < count) {
+    const double normal = std::sqrt(-2.0 * std::log(uniform())) * std::cos(2.0 * M_PI * uniform());
+    const double drawn = medianBytes * std::exp(sigma * normal);
+    if (drawn > static_cast<double>(largest)) continue;
+    const size_t bytes = drawn < smallest ? smallest : static_cast<size_t>(drawn);
+    const auto seed = static_cast<uint32_t>(units.size() + 1);
+    // Small units are mostly routines and blocks; package bodies and the dense shapes take a share of
+    // every size, so each feature is in the stream at small sizes too.
+    const PlsqlShape shape = allPlsqlShapes[rng.below(std::size(allPlsqlShapes))];
+    if (shape == PlsqlShape::script) {
+      const std::vector<std::string> pieces = splitScriptUnits(scriptText(bytes, seed));
+      if (!pieces.empty()) units.push_back(pieces[rng.below(static_cast<uint32_t>(pieces.size()))]);
+      continue;
+    }
+    units.push_back(generatePlsqlText(shape, bytes, seed));
   }
   return units;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -38,8 +39,14 @@ const char* plsqlShapeName(PlsqlShape shape);
 // The shape named `name`; false when there is none.
 bool plsqlShapeByName(const char* name, PlsqlShape* shape);
 
-// Text of about `bytes` bytes (never less; at most one statement more) of the given shape.
-std::string generatePlsqlText(PlsqlShape shape, size_t bytes);
+// Text of about `bytes` bytes (never less; at most one statement more) of the given shape. A non-zero
+// `seed` picks other constructs of the same shape (0: the benchmarks' fixed inputs).
+std::string generatePlsqlText(PlsqlShape shape, size_t bytes, uint32_t seed = 0);
 
 // The units of a script, each without its "/" line: what a client sends in one call per unit.
 std::vector<std::string> splitScriptUnits(const std::string& script);
+
+// `count` units as a schema's source holds them, for replaying one xcomp2 call per unit: sizes follow
+// real code (median about 1 KB, a tenth above 70 KB, none above `largest`) and the shapes take turns at
+// every size. The same stream on every run and build.
+std::vector<std::string> generateUnitStream(size_t count, size_t largest = 512 * 1024);

@@ -12,9 +12,11 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <cstdlib>
+#include <ctime>
 #include <new>
 
 #include "host/host.h"
@@ -56,6 +58,11 @@ struct ThreadRegion {
   int64_t pendingFrees;
   ChunkHeader* cache;  // empty chunks, the last recycled first
   size_t cachedCount;
+  size_t leastCached;        // the fewest cached chunks since the last compilation ended
+  size_t recentNeed;         // the most chunks one of the recent compilations took from the cache
+  size_t sinceRecentNeed;    // compilations ended since recentNeed was set
+  int64_t lastEndedSeconds;  // when the last compilation ended (coarse monotonic clock)
+  ChunkHeader* keptSingle;   // a freed large mapping, kept for the next request that fits it
   int64_t liveBlocks;
   int64_t mappedBytes;
   int64_t peakMappedBytes;
@@ -119,6 +126,12 @@ void unmap(ThreadRegion& r, ChunkHeader* chunk) {
 
 void releaseThread();
 
+void dropKeptSingle(ThreadRegion& r) {
+  if (r.keptSingle == nullptr) return;
+  unmap(r, r.keptSingle);
+  r.keptSingle = nullptr;
+}
+
 struct ThreadCleanup {
   ~ThreadCleanup() { releaseThread(); }
   bool armed = false;
@@ -136,18 +149,73 @@ ChunkHeader* takeCached(ThreadRegion& r) {
   if (chunk != nullptr) {
     r.cache = chunk->nextCached;
     --r.cachedCount;
+    if (r.cachedCount < r.leastCached) r.leastCached = r.cachedCount;
   }
   return chunk;
 }
 
-// Back to the system, down to `keep` cached chunks.
+// Back to the system, down to `keep` cached chunks. Neighbouring chunks (most of a segment comes back
+// together) go in one unmapping: each call costs the kernel a flush of the address translations, and a
+// whole segment backed by a huge page is released without splitting it.
 void trimCache(ThreadRegion& r, size_t keep) {
-  while (r.cachedCount > keep) unmap(r, takeCached(r));
+  constexpr size_t batch = 64;
+  while (r.cachedCount > keep) {
+    ChunkHeader* chunks[batch];
+    size_t n = 0;
+    while (n < batch && r.cachedCount > keep) chunks[n++] = takeCached(r);
+    std::sort(chunks, chunks + n);
+    size_t run = 0;
+    for (size_t i = 1; i <= n; ++i) {
+      const char* runEnd = reinterpret_cast<const char*>(chunks[i - 1]) + regionChunkBytes;
+      if (i < n && reinterpret_cast<const char*>(chunks[i]) == runEnd) continue;
+      const size_t bytes = static_cast<size_t>(runEnd - reinterpret_cast<const char*>(chunks[run]));
+      r.mappedBytes -= static_cast<int64_t>(bytes);
+      munmap(chunks[run], bytes);
+      run = i;
+    }
+  }
 }
 
-// An empty chunk goes to the cache. While the thread's compilation goes on, every empty chunk is kept
-// there, for what the compilation allocates next; once nothing of the thread's is live, the cache is
-// cut back to what a thread may keep between compilations.
+int64_t coarseSeconds() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+  return static_cast<int64_t>(now.tv_sec);
+}
+
+// How many empty chunks the thread keeps while nothing of its own is live: what the largest of its recent
+// compilations took, within the floor and the cap.
+size_t keptBetweenCompilations(const ThreadRegion& r) {
+  return std::clamp(r.recentNeed, regionCachedChunks, regionKeptChunksAtMost);
+}
+
+// Between compilations: a cache over the cap is cut back at once (the compilation that grew it pays);
+// below the cap, what is no longer kept goes a few chunks per compilation, so no small request after a
+// large one pays for unmapping all of it.
+void settleCache(ThreadRegion& r) {
+  const size_t keep = keptBetweenCompilations(r);
+  if (r.cachedCount <= keep) return;
+  constexpr size_t step = regionSegmentBytes / regionChunkBytes;
+  trimCache(r, r.cachedCount > regionKeptChunksAtMost ? regionKeptChunksAtMost
+                                                      : std::max(keep, r.cachedCount - std::min(r.cachedCount, step)));
+}
+
+// A compilation ended (the thread's last live block went): note what it took from the cache, so the next
+// ones find that much warm memory, and forget older needs once they are out of the window or the thread
+// was idle. One clock read per compilation.
+void noteCompilationEnded(ThreadRegion& r) {
+  const size_t need = r.cachedCount > r.leastCached ? r.cachedCount - r.leastCached : 0;
+  const int64_t now = coarseSeconds();
+  if (need >= r.recentNeed || ++r.sinceRecentNeed > regionRecentCompilations ||
+      now - r.lastEndedSeconds > regionIdleSeconds) {
+    r.recentNeed = need;
+    r.sinceRecentNeed = 0;
+  }
+  r.lastEndedSeconds = now;
+  r.leastCached = r.cachedCount;
+}
+
+// An empty chunk goes to the cache, for what the thread allocates next; the block calls cut the cache
+// back once nothing of the thread's is live.
 void recycle(ThreadRegion& r, ChunkHeader* chunk) {
   if (r.exiting) {
     unmap(r, chunk);
@@ -157,13 +225,20 @@ void recycle(ThreadRegion& r, ChunkHeader* chunk) {
   chunk->nextCached = r.cache;
   r.cache = chunk;
   ++r.cachedCount;
-  if (r.liveBlocks <= 0) trimCache(r, regionCachedChunks);
 }
 
 // A freed large block's mapping is cut into chunks for the cache while the compilation goes on (the
 // scanner's copies of the text, freed after parsing, become the emitter's chunks); otherwise it goes.
 void releaseSingle(ThreadRegion& r, ChunkHeader* single) {
   const size_t bytes = single->mappedBytes;
+  // The entry point's private block is one of these on every call: keeping it spares a mapping, a
+  // cleared page and an unmapping per call. The larger of two candidates stays.
+  if (!r.exiting && bytes <= regionKeptSingleBytes && (r.keptSingle == nullptr || r.keptSingle->mappedBytes < bytes)) {
+    if (r.keptSingle != nullptr) unmap(r, r.keptSingle);
+    armCleanup(r);
+    r.keptSingle = single;
+    return;
+  }
   if (r.exiting || r.liveBlocks <= 0) {
     unmap(r, single);
     return;
@@ -218,7 +293,15 @@ void* allocateSingle(ThreadRegion& r, size_t size) {
   // Whole chunks, so that the mapping can be cut into chunks when the block is freed; the pages past
   // the block are never touched and cost only address space.
   const size_t bytes = (firstBlockOffset + size + regionChunkBytes - 1) & ~(regionChunkBytes - 1);
-  ChunkHeader* chunk = mapAligned(r, bytes, bytes >= regionSegmentBytes ? regionSegmentBytes : regionChunkBytes, true);
+  ChunkHeader* chunk = nullptr;
+  // The kept mapping serves a request of its size class: at most twice what is asked, so a small large
+  // block does not hold a mapping of several MiB.
+  if (r.keptSingle != nullptr && r.keptSingle->mappedBytes >= bytes && r.keptSingle->mappedBytes / 2 <= bytes) {
+    chunk = r.keptSingle;
+    r.keptSingle = nullptr;
+  } else {
+    chunk = mapAligned(r, bytes, bytes >= regionSegmentBytes ? regionSegmentBytes : regionChunkBytes, true);
+  }
   if (chunk == nullptr) return nullptr;
   chunk->live.store(1, std::memory_order_relaxed);
   ++r.liveBlocks;
@@ -272,6 +355,7 @@ void releaseThread() {
   r.exiting = true;  // from here on nothing is cached or batched for this thread
   retireCurrent(r);
   trimCache(r, 0);
+  dropKeptSingle(r);
 }
 
 inline void* allocate(ThreadRegion& r, size_t size) {
@@ -305,7 +389,8 @@ void release(ThreadRegion& r, void* block) {
   // frees off the count now rather than keep a chunk waiting, and keep no more than a thread may keep.
   if (r.liveBlocks <= 0 || r.exiting) [[unlikely]] {
     flushPending(r);
-    trimCache(r, regionCachedChunks);
+    if (r.liveBlocks == 0 && !r.exiting) noteCompilationEnded(r);
+    settleCache(r);
   }
 }
 
@@ -326,11 +411,18 @@ void regionTrimThread() {
     unmap(r, chunk);
   }
   trimCache(r, 0);
+  dropKeptSingle(r);
+  r.recentNeed = 0;
+  r.leastCached = 0;
 }
 
 RegionThreadStats regionThreadStats() {
   const ThreadRegion& r = region;
-  return RegionThreadStats{r.cachedCount + (r.current != nullptr ? 1 : 0), r.cachedCount, r.liveBlocks, r.mappedBytes,
+  return RegionThreadStats{r.cachedCount + (r.current != nullptr ? 1 : 0),
+                           r.cachedCount,
+                           r.keptSingle != nullptr ? r.keptSingle->mappedBytes : 0,
+                           r.liveBlocks,
+                           r.mappedBytes,
                            r.peakMappedBytes};
 }
 

@@ -105,9 +105,19 @@ TEST(Region, EmptiedChunkIsCarvedAgainFromItsStart) {
   });
 }
 
+// One "compilation" on the calling thread: `chunks` chunks' worth of small blocks, all freed at the end.
+void compileLike(size_t chunks) {
+  std::vector<void*> blocks;
+  for (size_t i = 0; i < chunks * (regionChunkBytes / 4096); ++i) blocks.push_back(regionAllocate(4096 - 8));
+  for (void* block : blocks) regionFree(block);
+}
+
 TEST(Region, LargeBlockHasItsOwnMappingWhichLaterCarvingReuses) {
   onFreshThread([] {
-    const size_t size = 3 * regionChunkBytes + 5;
+    // Over what a thread keeps whole: freed while the thread's compilation goes on, the mapping becomes
+    // chunks for what comes next.
+    const size_t size = regionKeptSingleBytes + 5;
+    const size_t chunksInIt = (size + regionChunkBytes) / regionChunkBytes;
     auto* big = static_cast<char*>(regionAllocate(size));
     ASSERT_NE(big, nullptr);
     big[0] = 'a';
@@ -116,23 +126,22 @@ TEST(Region, LargeBlockHasItsOwnMappingWhichLaterCarvingReuses) {
     void* small = regionAllocate(16);
     EXPECT_FALSE(chunkStart(small) >= from && chunkStart(small) < from + size) << "carving is not inside it";
 
-    // Freed while the thread's compilation goes on, the mapping becomes chunks for what comes next.
     const size_t cached = regionThreadStats().cachedChunks;
     regionFree(big);
-    EXPECT_EQ(regionThreadStats().cachedChunks, cached + 4);
+    EXPECT_EQ(regionThreadStats().cachedChunks, cached + chunksInIt);
     std::set<uintptr_t> reused;
     std::vector<void*> blocks;
-    for (size_t i = 0; i < (cached + 6) * (regionChunkBytes / 1024); ++i) {
+    for (size_t i = 0; i < (cached + chunksInIt + 2) * (regionChunkBytes / 1024); ++i) {
       blocks.push_back(regionAllocate(1000));
       reused.insert(chunkStart(blocks.back()));
     }
     size_t inside = 0;
     for (uintptr_t chunk : reused) inside += chunk >= from && chunk < from + size ? 1 : 0;
-    EXPECT_EQ(inside, 4u);
+    EXPECT_EQ(inside, chunksInIt);
     for (void* block : blocks) regionFree(block);
     regionFree(small);
 
-    // With nothing else live, a large block's mapping goes at once.
+    // With nothing else live, a mapping too large to keep goes at once.
     const int64_t mapped = regionThreadStats().mappedBytes;
     void* alone = regionAllocate(size);
     regionFree(alone);
@@ -141,17 +150,59 @@ TEST(Region, LargeBlockHasItsOwnMappingWhichLaterCarvingReuses) {
   });
 }
 
-TEST(Region, ThreadKeepsAtMostItsCapOfEmptyChunks) {
+// The entry point asks for a block of a little over 2 MiB on every call: the thread keeps the mapping and
+// hands it out again, so a call maps and clears nothing new; a much smaller large block does not take it.
+TEST(Region, LargeMappingOfAFewMiBIsKeptForTheNextRequest) {
   onFreshThread([] {
-    std::vector<void*> blocks;
-    const size_t chunksUsed = regionCachedChunks * 3;
-    for (size_t i = 0; i < chunksUsed * (regionChunkBytes / 4096); ++i) blocks.push_back(regionAllocate(4096 - 8));
-    for (void* block : blocks) regionFree(block);
-    const RegionThreadStats stats = regionThreadStats();
+    const size_t privateBlock = 2 * 1024 * 1024 + 9;
+    void* first = regionAllocate(privateBlock);
+    static_cast<char*>(first)[privateBlock - 1] = 'x';
+    regionFree(first);
+    const RegionThreadStats kept = regionThreadStats();
+    EXPECT_GE(kept.keptSingleBytes, privateBlock);
+    EXPECT_TRUE(isMapped(reinterpret_cast<uintptr_t>(first)));
+    for (int call = 0; call < 20; ++call) {
+      void* again = regionAllocate(privateBlock);
+      EXPECT_EQ(again, first) << "call " << call;
+      regionFree(again);
+    }
+    EXPECT_EQ(regionThreadStats().peakMappedBytes, kept.peakMappedBytes);
+
+    void* smaller = regionAllocate(regionLargeBlock + 1);
+    EXPECT_NE(chunkStart(smaller), chunkStart(first));
+    regionFree(smaller);
+    EXPECT_EQ(regionThreadStats().keptSingleBytes, kept.keptSingleBytes) << "the larger mapping stays";
+
+    regionTrimThread();
+    EXPECT_EQ(regionThreadStats().keptSingleBytes, 0u);
+    EXPECT_EQ(regionThreadStats().mappedBytes, 0);
+    EXPECT_FALSE(isMapped(reinterpret_cast<uintptr_t>(first)));
+  });
+}
+
+TEST(Region, ThreadKeepsWhatItsRecentCompilationsNeededThenFallsBackToItsFloor) {
+  onFreshThread([] {
+    // A compilation of three times the floor keeps its chunks warm for the ones that follow.
+    const size_t need = regionCachedChunks * 3;
+    compileLike(need);
+    RegionThreadStats stats = regionThreadStats();
+    EXPECT_GE(stats.cachedChunks, need - 1);
+    const int64_t mapped = stats.mappedBytes;
+    for (size_t i = 0; i < regionRecentCompilations / 2; ++i) compileLike(need);
+    EXPECT_EQ(regionThreadStats().mappedBytes, mapped) << "the same memory served every one of them";
+
+    // Once no recent compilation needed that much, the thread gives it back a segment per compilation,
+    // down to its floor.
+    for (size_t i = 0; i < regionRecentCompilations + need; ++i) compileLike(1);
+    stats = regionThreadStats();
     EXPECT_EQ(stats.cachedChunks, regionCachedChunks);
-    EXPECT_EQ(stats.keptChunks, regionCachedChunks + 1);
     EXPECT_EQ(stats.mappedBytes, static_cast<int64_t>((regionCachedChunks + 1) * regionChunkBytes));
-    EXPECT_GE(stats.peakMappedBytes, static_cast<int64_t>(chunksUsed * regionChunkBytes));
+
+    // Never more than the cap, however much one compilation took.
+    compileLike(regionKeptChunksAtMost + 40);
+    EXPECT_EQ(regionThreadStats().cachedChunks, regionKeptChunksAtMost);
+    EXPECT_GE(regionThreadStats().peakMappedBytes,
+              static_cast<int64_t>((regionKeptChunksAtMost + 40) * regionChunkBytes));
     regionTrimThread();
     EXPECT_EQ(regionThreadStats().keptChunks, 0u);
     EXPECT_EQ(regionThreadStats().mappedBytes, 0);
@@ -254,9 +305,9 @@ TEST(Region, BlocksFreedOnOtherThreadsWhileTheirOwnersCarve) {
   });
 }
 
-// The library's own use: one compilation after another on a thread leaves it holding no block and no
-// more than its cap of memory, however large the request was.
-TEST(RegionCompilations, MemoryKeptBetweenCompilationsIsCapped) {
+// The library's own use: after a large request a thread holds no block, keeps the large request's memory
+// for the calls that follow, and is back at its floor once enough small ones went by.
+TEST(RegionCompilations, MemoryKeptBetweenCompilationsFallsBackAfterLargeRequest) {
   onFreshThread([] {
     std::string text = "CREATE OR REPLACE PROCEDURE fill_totals(p_from IN NUMBER) IS\n  v_total NUMBER := 0;\nBEGIN\n";
     while (text.size() < 600 * 1024) text += "  v_total := v_total + p_from * 2; -- running sum\n";
@@ -271,8 +322,17 @@ TEST(RegionCompilations, MemoryKeptBetweenCompilationsIsCapped) {
     releaseCompilation(&results, &errors);
     const RegionThreadStats after = regionThreadStats();
     EXPECT_EQ(after.liveBlocks, before.liveBlocks);
-    EXPECT_LE(after.keptChunks, regionCachedChunks + 1);
-    EXPECT_LE(after.mappedBytes, static_cast<int64_t>((regionCachedChunks + 1) * regionChunkBytes));
+    EXPECT_GT(after.keptChunks, regionCachedChunks + 1);
+    EXPECT_LE(after.keptChunks, regionKeptChunksAtMost + 1);
+    for (size_t i = 0; i < regionRecentCompilations + regionKeptChunksAtMost; ++i) {
+      compileStatement("BEGIN NULL; END;", &results, &errors, nullptr);
+      releaseCompilation(&results, &errors);
+    }
+    const RegionThreadStats settled = regionThreadStats();
+    EXPECT_EQ(settled.liveBlocks, before.liveBlocks);
+    EXPECT_LE(settled.keptChunks, regionCachedChunks + 1);
+    EXPECT_LE(settled.mappedBytes,
+              static_cast<int64_t>((regionCachedChunks + 1) * regionChunkBytes + settled.keptSingleBytes));
     hostTrimThreadMemory();
     EXPECT_EQ(regionThreadStats().keptChunks, 0u);
   });
