@@ -133,9 +133,38 @@ std::vector<Diagnostic> describeCompileErrors(const ScriptItem& item, const Outc
   return out;
 }
 
+namespace {
+
+// Whether the text may hold an END followed by a name that is not the unit's own closing END: a look at
+// the bytes alone, blind to comments and literals, so it may say yes in vain but never no in vain. Most
+// units close only themselves with a name, and are then spared the token reading below.
+bool mayEndNestedWithName(std::string_view text) {
+  int candidates = 0;
+  size_t lastEnd = std::string_view::npos;
+  size_t lastCandidate = std::string_view::npos;
+  for (size_t pos = 0; pos + 3 <= text.size(); ++pos) {
+    if ((text[pos] | 0x20) != 'e' || (text[pos + 1] | 0x20) != 'n' || (text[pos + 2] | 0x20) != 'd') continue;
+    if ((pos > 0 && isWordByte(text[pos - 1])) || (pos + 3 < text.size() && isWordByte(text[pos + 3]))) continue;
+    lastEnd = pos;
+    size_t next = pos + 3;
+    while (next < text.size() && (text[next] == ' ' || text[next] == '\t' || text[next] == '\r' || text[next] == '\n'))
+      ++next;
+    if (next >= text.size() || text[next] == ';') continue;
+    size_t wordEnd = next;
+    while (wordEnd < text.size() && isWordByte(text[wordEnd])) ++wordEnd;
+    const std::string word = upperAscii(text.substr(next, wordEnd - next));
+    if (word == "IF" || word == "LOOP" || word == "CASE") continue;
+    ++candidates;
+    lastCandidate = pos;
+  }
+  return candidates > 1 || (candidates == 1 && lastCandidate != lastEnd);
+}
+
+}  // namespace
+
 std::vector<Diagnostic> endNameCallWarnings(const ScriptItem& item, const Outcome& outcome) {
   std::vector<Diagnostic> out;
-  if (!outcome.ok) return out;
+  if (!outcome.ok || !mayEndNestedWithName(item.text)) return out;
   const std::vector<std::string_view> lines = splitLines(item.text);
   std::vector<SqlToken> tokens;
   ScanCarry carry;

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -84,6 +85,9 @@ constexpr CodepageName codepageNames[] = {
 
 }  // namespace
 
+// The session values are read on every call, not once: an engine's values come from the record of the
+// database the call is for, which changes from call to call, and the stand-in's environment may be
+// changed between calls as well. Four getenv calls cost well under a microsecond.
 HostStaticData hostStaticData() {
   HostStaticData data{1208, 'S', '0', '0'};
   if (const char* cp = std::getenv("XCOMP_CODEPAGE")) parseCodePage(cp, &data.codePage);
@@ -111,13 +115,62 @@ const char* hostCodepageName(uint16_t codePage) {
   return nullptr;
 }
 
+namespace {
+
+// Converters opened on this thread, by code-page pair. Opening one loads and parses glibc's tables
+// (several microseconds, more than converting a short unit); a database's pair cannot change its
+// meaning, so each thread opens it once and closes it when the thread ends.
+class ConverterCache {
+ public:
+  ConverterCache() = default;
+  ConverterCache(const ConverterCache&) = delete;
+  ConverterCache& operator=(const ConverterCache&) = delete;
+  ~ConverterCache() {
+    for (Entry& entry : entries_) {
+      if (entry.open) iconv_close(entry.cd);
+    }
+  }
+
+  // A converter in its initial shift state, or (iconv_t)-1 when glibc has none for the pair.
+  iconv_t get(uint16_t from, uint16_t to, const char* fromName, const char* toName) {
+    for (Entry& entry : entries_) {
+      if (entry.open && entry.from == from && entry.to == to) {
+        iconv(entry.cd, nullptr, nullptr, nullptr, nullptr);
+        return entry.cd;
+      }
+    }
+    const iconv_t cd = iconv_open(toName, fromName);
+    if (cd == reinterpret_cast<iconv_t>(-1)) return cd;
+    // An engine's sessions use one or two pairs (in and out); a full cache drops its oldest pair.
+    Entry& slot = entries_[next_];
+    next_ = (next_ + 1) % std::size(entries_);
+    if (slot.open) iconv_close(slot.cd);
+    slot = Entry{from, to, cd, true};
+    return cd;
+  }
+
+ private:
+  struct Entry {
+    uint16_t from;
+    uint16_t to;
+    iconv_t cd;
+    bool open;
+  };
+  Entry entries_[4] = {};
+  size_t next_ = 0;
+};
+
+thread_local ConverterCache converters;
+
+}  // namespace
+
 uint32_t hostConvertCodepage(const char* source, size_t length, uint16_t fromCodePage, uint16_t toCodePage,
                              char* destination, size_t capacity, size_t* left) {
   *left = capacity;
   const char* fromName = hostCodepageName(fromCodePage);
   const char* toName = hostCodepageName(toCodePage);
   if (fromName == nullptr || toName == nullptr) return HOST_CONVERT_UNKNOWN_CODEPAGE;
-  iconv_t cd = iconv_open(toName, fromName);
+  iconv_t cd = converters.get(fromCodePage, toCodePage, fromName, toName);
   if (cd == reinterpret_cast<iconv_t>(-1)) return HOST_CONVERT_UNKNOWN_CODEPAGE;
   char* in = const_cast<char*>(source);
   size_t inLeft = length;
@@ -134,7 +187,6 @@ uint32_t hostConvertCodepage(const char* source, size_t length, uint16_t fromCod
     if (iconv(cd, nullptr, nullptr, &out, &outLeft) == static_cast<size_t>(-1))
       rc = errno == E2BIG ? HOST_CONVERT_TRUNCATED : HOST_CONVERT_FAILED;
   }
-  iconv_close(cd);
   *left = outLeft;
   return rc;
 }

@@ -492,12 +492,49 @@ TEST(CodePages, TruncationAndFailureAreTold) {
   EXPECT_FALSE(isTruncation(rc));
 }
 
+// Each thread keeps its converters open between calls: one left mid-sequence by a failure, or pushed out
+// by other pairs, must still start the next conversion clean.
+TEST(CodePages, KeptConvertersStartEachConversionClean) {
+  const std::string utf8 = "SELECT '\xE6\x97\xA5\xE6\x9C\xAC' FROM dual";
+  uint32_t rc = 1;
+  const std::string native = convert(utf8, 1208, 943, &rc);
+  ASSERT_EQ(rc, 0u);
+  convert("\xE6\x97", 1208, 943, &rc);  // a sequence cut in the middle
+  EXPECT_NE(rc, 0u);
+  EXPECT_EQ(convert(utf8, 1208, 943, &rc), native);
+  EXPECT_EQ(rc, 0u);
+  for (uint16_t other : {1250, 1251, 1253, 1254, 1255, 37}) convert("x", 1208, other, &rc);
+  EXPECT_EQ(convert(utf8, 1208, 943, &rc), native);
+  EXPECT_EQ(convert(native, 943, 1208, &rc), utf8);
+}
+
 TEST(CodePages, WhichCodePagesAreCompiledAsTheyCome) {
   for (uint16_t cp : {1208, 1252, 850, 819}) EXPECT_FALSE(needsConversion(cp)) << cp;
   for (uint16_t cp : {37, 437, 932, 1386}) EXPECT_TRUE(needsConversion(cp)) << cp;
 }
 
 // ---- threads ----
+
+TEST(Threads, ConversionsOnSeveralThreadsAtOnce) {
+  const std::vector<std::pair<uint16_t, std::string>> pages = {{37, "SELECT 'caf\xC3\xA9' FROM dual"},
+                                                               {1252, "SELECT 'caf\xC3\xA9' FROM dual"},
+                                                               {943, "SELECT '\xE6\x97\xA5' FROM dual"},
+                                                               {1250, "SELECT 'caf\xC3\xA9' FROM dual"}};
+  std::vector<int> wrong(pages.size(), 0);
+  std::vector<std::thread> threads;
+  for (size_t t = 0; t < pages.size(); ++t) {
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < 500; ++i) {
+        const auto& [cp, utf8] = pages[(t + static_cast<size_t>(i)) % pages.size()];
+        uint32_t rc = 1;
+        const std::string native = convert(utf8, 1208, cp, &rc);
+        if (rc != 0 || convert(native, cp, 1208, &rc) != utf8 || rc != 0) ++wrong[t];
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  for (size_t t = 0; t < pages.size(); ++t) EXPECT_EQ(wrong[t], 0) << "thread " << t;
+}
 
 TEST(Threads, ConcurrentCallsGiveTheSameResultsAsOneThread) {
   const std::vector<std::string> inputs = {
