@@ -58,11 +58,11 @@ struct ThreadRegion {
   int64_t pendingFrees;
   ChunkHeader* cache;  // empty chunks, the last recycled first
   size_t cachedCount;
-  size_t leastCached;        // the fewest cached chunks since the last compilation ended
-  size_t recentNeed;         // the most chunks one of the recent compilations took from the cache
-  size_t sinceRecentNeed;    // compilations ended since recentNeed was set
-  int64_t lastEndedSeconds;  // when the last compilation ended (coarse monotonic clock)
-  ChunkHeader* keptSingle;   // a freed large mapping, kept for the next request that fits it
+  size_t leastCached;                           // the fewest cached chunks since the last compilation ended
+  size_t recentNeed;                            // the most chunks one of the recent compilations took from the cache
+  size_t sinceRecentNeed;                       // compilations ended since recentNeed was set
+  int64_t lastEndedSeconds;                     // when the last compilation ended (coarse monotonic clock)
+  ChunkHeader* keptSingles[regionKeptSingles];  // freed large mappings, kept for requests that fit them
   int64_t liveBlocks;
   int64_t mappedBytes;
   int64_t peakMappedBytes;
@@ -126,10 +126,11 @@ void unmap(ThreadRegion& r, ChunkHeader* chunk) {
 
 void releaseThread();
 
-void dropKeptSingle(ThreadRegion& r) {
-  if (r.keptSingle == nullptr) return;
-  unmap(r, r.keptSingle);
-  r.keptSingle = nullptr;
+void dropKeptSingles(ThreadRegion& r) {
+  for (ChunkHeader*& kept : r.keptSingles) {
+    if (kept != nullptr) unmap(r, kept);
+    kept = nullptr;
+  }
 }
 
 struct ThreadCleanup {
@@ -231,13 +232,24 @@ void recycle(ThreadRegion& r, ChunkHeader* chunk) {
 // scanner's copies of the text, freed after parsing, become the emitter's chunks); otherwise it goes.
 void releaseSingle(ThreadRegion& r, ChunkHeader* single) {
   const size_t bytes = single->mappedBytes;
-  // The entry point's private block is one of these on every call: keeping it spares a mapping, a
-  // cleared page and an unmapping per call. The larger of two candidates stays.
-  if (!r.exiting && bytes <= regionKeptSingleBytes && (r.keptSingle == nullptr || r.keptSingle->mappedBytes < bytes)) {
-    if (r.keptSingle != nullptr) unmap(r, r.keptSingle);
-    armCleanup(r);
-    r.keptSingle = single;
-    return;
+  // The entry point's private block is one of these on every call, and a large unit's copies and output
+  // are others: keeping a few spares a mapping, cleared pages and an unmapping each time. When every
+  // place is taken, the smallest kept mapping makes room for a larger one.
+  if (!r.exiting && bytes <= regionKeptSingleBytes) {
+    ChunkHeader** place = &r.keptSingles[0];
+    for (ChunkHeader*& kept : r.keptSingles) {
+      if (kept == nullptr) {
+        place = &kept;
+        break;
+      }
+      if (kept->mappedBytes < (*place)->mappedBytes) place = &kept;
+    }
+    if (*place == nullptr || (*place)->mappedBytes < bytes) {
+      if (*place != nullptr) unmap(r, *place);
+      armCleanup(r);
+      *place = single;
+      return;
+    }
   }
   if (r.exiting || r.liveBlocks <= 0) {
     unmap(r, single);
@@ -293,12 +305,17 @@ void* allocateSingle(ThreadRegion& r, size_t size) {
   // Whole chunks, so that the mapping can be cut into chunks when the block is freed; the pages past
   // the block are never touched and cost only address space.
   const size_t bytes = (firstBlockOffset + size + regionChunkBytes - 1) & ~(regionChunkBytes - 1);
+  // A kept mapping serves a request of its size class, the closest fit first: at most twice what is
+  // asked, so a small large block does not hold a mapping of several MiB.
+  ChunkHeader** fit = nullptr;
+  for (ChunkHeader*& kept : r.keptSingles) {
+    if (kept == nullptr || kept->mappedBytes < bytes || kept->mappedBytes / 2 > bytes) continue;
+    if (fit == nullptr || kept->mappedBytes < (*fit)->mappedBytes) fit = &kept;
+  }
   ChunkHeader* chunk = nullptr;
-  // The kept mapping serves a request of its size class: at most twice what is asked, so a small large
-  // block does not hold a mapping of several MiB.
-  if (r.keptSingle != nullptr && r.keptSingle->mappedBytes >= bytes && r.keptSingle->mappedBytes / 2 <= bytes) {
-    chunk = r.keptSingle;
-    r.keptSingle = nullptr;
+  if (fit != nullptr) {
+    chunk = *fit;
+    *fit = nullptr;
   } else {
     chunk = mapAligned(r, bytes, bytes >= regionSegmentBytes ? regionSegmentBytes : regionChunkBytes, true);
   }
@@ -355,7 +372,7 @@ void releaseThread() {
   r.exiting = true;  // from here on nothing is cached or batched for this thread
   retireCurrent(r);
   trimCache(r, 0);
-  dropKeptSingle(r);
+  dropKeptSingles(r);
 }
 
 inline void* allocate(ThreadRegion& r, size_t size) {
@@ -411,16 +428,22 @@ void regionTrimThread() {
     unmap(r, chunk);
   }
   trimCache(r, 0);
-  dropKeptSingle(r);
+  dropKeptSingles(r);
   r.recentNeed = 0;
   r.leastCached = 0;
+}
+
+size_t keptSingleBytes(const ThreadRegion& r) {
+  size_t bytes = 0;
+  for (const ChunkHeader* kept : r.keptSingles) bytes += kept != nullptr ? kept->mappedBytes : 0;
+  return bytes;
 }
 
 RegionThreadStats regionThreadStats() {
   const ThreadRegion& r = region;
   return RegionThreadStats{r.cachedCount + (r.current != nullptr ? 1 : 0),
                            r.cachedCount,
-                           r.keptSingle != nullptr ? r.keptSingle->mappedBytes : 0,
+                           keptSingleBytes(r),
                            r.liveBlocks,
                            r.mappedBytes,
                            r.peakMappedBytes};

@@ -4,8 +4,8 @@
 // cache of empty chunks when the count drops to zero; once nothing of the thread's is live (its
 // compilation ended), the cache is cut back to what the thread's recent compilations needed (at least a
 // few chunks, at most a cap) and the rest goes to the system. Large blocks get a mapping of their own,
-// laid out like a chunk holding one block; the thread keeps one such mapping of a few MiB (the entry
-// point's private block asks for one on every call) for the next request that fits it.
+// laid out like a chunk holding one block; the thread keeps a few such mappings of up to a few MiB (the
+// entry point's private block asks for one on every call) for the next requests that fit them.
 // Any thread may free any block: the count is atomic, and a thread only batches its own decrements.
 #pragma once
 
@@ -28,7 +28,8 @@ constexpr size_t regionCachedChunks = 15;
 constexpr size_t regionRecentCompilations = 32;
 constexpr int64_t regionIdleSeconds = 2;
 constexpr size_t regionKeptChunksAtMost = 256;
-// The largest single mapping a thread keeps for reuse once it is freed.
+// Freed large mappings a thread keeps for reuse, and the largest it keeps.
+constexpr size_t regionKeptSingles = 4;
 constexpr size_t regionKeptSingleBytes = 4 * 1024 * 1024;
 
 // A block of at least `size` bytes (0 counts as 1), 8-byte aligned, not zeroed; null when the system
@@ -44,7 +45,7 @@ void regionTrimThread();
 struct RegionThreadStats {
   size_t keptChunks;        // the chunk carved from (when there is one) plus the cached empty chunks
   size_t cachedChunks;      // empty chunks waiting for reuse
-  size_t keptSingleBytes;   // the freed large mapping kept for reuse, 0 when none
+  size_t keptSingleBytes;   // the freed large mappings kept for reuse
   int64_t liveBlocks;       // blocks allocated on this thread minus blocks freed on it
   int64_t mappedBytes;      // bytes this thread mapped minus bytes it unmapped (negative when it
                             // unmapped chunks another thread mapped)

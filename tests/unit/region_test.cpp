@@ -168,10 +168,20 @@ TEST(Region, LargeMappingOfAFewMiBIsKeptForTheNextRequest) {
     }
     EXPECT_EQ(regionThreadStats().peakMappedBytes, kept.peakMappedBytes);
 
+    // A much smaller large block gets a mapping of its own, kept beside the first; once every place is
+    // taken, a larger mapping pushes out the smallest.
     void* smaller = regionAllocate(regionLargeBlock + 1);
     EXPECT_NE(chunkStart(smaller), chunkStart(first));
     regionFree(smaller);
-    EXPECT_EQ(regionThreadStats().keptSingleBytes, kept.keptSingleBytes) << "the larger mapping stays";
+    EXPECT_EQ(regionThreadStats().keptSingleBytes, kept.keptSingleBytes + regionChunkBytes);
+    std::vector<void*> more;
+    for (size_t i = 0; i < regionKeptSingles; ++i) more.push_back(regionAllocate(3 * regionChunkBytes));
+    for (void* block : more) regionFree(block);
+    // Each takes four chunks: three and the header in front of the block.
+    EXPECT_EQ(regionThreadStats().keptSingleBytes,
+              kept.keptSingleBytes + (regionKeptSingles - 1) * 4 * regionChunkBytes);
+    EXPECT_EQ(regionAllocate(privateBlock), first) << "the largest stays";
+    regionFree(first);
 
     regionTrimThread();
     EXPECT_EQ(regionThreadStats().keptSingleBytes, 0u);
