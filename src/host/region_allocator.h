@@ -24,10 +24,11 @@ constexpr size_t regionCachedChunks = 15;
 // A thread that compiled something larger keeps the chunks it needed, so a run of large requests does
 // not map and clear the same memory again on every call: for the next regionRecentCompilations
 // compilations, or until it has made no call for regionIdleSeconds (checked at its next call), and never
-// more than regionKeptChunksAtMost (64 MiB, what a request of about 1 MB needs).
+// more than regionKeptChunksAtMost (32 MiB, what a request of about 500 KB needs): an idle thread holds at
+// most that much beyond its floor until it calls again or ends.
 constexpr size_t regionRecentCompilations = 32;
 constexpr int64_t regionIdleSeconds = 2;
-constexpr size_t regionKeptChunksAtMost = 256;
+constexpr size_t regionKeptChunksAtMost = 128;
 // Freed large mappings a thread keeps for reuse, and the largest it keeps.
 constexpr size_t regionKeptSingles = 4;
 constexpr size_t regionKeptSingleBytes = 4 * 1024 * 1024;
