@@ -30,8 +30,8 @@ bool hostSessionValuesValid(char* message, size_t size);
 
 // A block of at least `size` bytes, 8-byte aligned, not zeroed. *returnCode is 0 on success; on failure
 // it is non-zero and the block is null. `sourceFile` and `failurePoint` name the caller for diagnostics.
-// Blocks are carved per thread from large chunks; a thread keeps a few empty chunks for its next
-// compilation and returns the rest to the system.
+// Blocks are carved per thread from large chunks; between compilations a thread keeps what its recent
+// ones needed (within a floor and a cap) and a few freed large blocks warm, and returns the rest.
 void* hostGetMemoryBlock(size_t size, uint32_t* returnCode, const char* sourceFile, int failurePoint);
 
 // Returns a block from hostGetMemoryBlock, on any thread. Null is ignored.

@@ -228,8 +228,9 @@ void recycle(ThreadRegion& r, ChunkHeader* chunk) {
   ++r.cachedCount;
 }
 
-// A freed large block's mapping is cut into chunks for the cache while the compilation goes on (the
-// scanner's copies of the text, freed after parsing, become the emitter's chunks); otherwise it goes.
+// A freed large block's mapping is kept whole when it is of a size the thread keeps; otherwise it is cut
+// into chunks for the cache while the compilation goes on (the scanner's copies of a very large text,
+// freed after parsing, become the emitter's chunks), and goes when nothing of the thread's is live.
 void releaseSingle(ThreadRegion& r, ChunkHeader* single) {
   const size_t bytes = single->mappedBytes;
   // The entry point's private block is one of these on every call, and a large unit's copies and output
