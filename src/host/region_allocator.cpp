@@ -38,6 +38,7 @@ struct alignas(64) ChunkHeader {
   size_t mappedBytes;       // the whole mapping: regionChunkBytes for carving chunks, a multiple for a large block
   bool single;              // holds one large block
   ChunkHeader* nextCached;  // the next empty chunk in the thread's cache
+  uint64_t keptSince;       // a kept large mapping: the thread's compilation count when it was kept
 };
 
 constexpr int64_t carvingBias = int64_t{1} << 40;
@@ -62,6 +63,7 @@ struct ThreadRegion {
   size_t recentNeed;                            // the most chunks one of the recent compilations took from the cache
   size_t sinceRecentNeed;                       // compilations ended since recentNeed was set
   int64_t lastEndedSeconds;                     // when the last compilation ended (coarse monotonic clock)
+  uint64_t compilations;                        // compilations ended on this thread
   ChunkHeader* keptSingles[regionKeptSingles];  // freed large mappings, kept for requests that fit them
   int64_t liveBlocks;
   int64_t mappedBytes;
@@ -206,13 +208,23 @@ void settleCache(ThreadRegion& r) {
 void noteCompilationEnded(ThreadRegion& r) {
   const size_t need = r.cachedCount > r.leastCached ? r.cachedCount - r.leastCached : 0;
   const int64_t now = coarseSeconds();
-  if (need >= r.recentNeed || ++r.sinceRecentNeed > regionRecentCompilations ||
-      now - r.lastEndedSeconds > regionIdleSeconds) {
+  const bool wasIdle = r.compilations > 0 && now - r.lastEndedSeconds > regionIdleSeconds;
+  if (need >= r.recentNeed || ++r.sinceRecentNeed > regionRecentCompilations || wasIdle) {
     r.recentNeed = need;
     r.sinceRecentNeed = 0;
   }
   r.lastEndedSeconds = now;
   r.leastCached = r.cachedCount;
+  // A kept large mapping that no recent compilation took again goes, and after a pause every one kept
+  // before this compilation (the private block, taken and given back on every call, never ages).
+  const uint64_t ended = r.compilations++;
+  for (ChunkHeader*& kept : r.keptSingles) {
+    if (kept == nullptr) continue;
+    const bool stale = ended - kept->keptSince > regionRecentCompilations || (wasIdle && kept->keptSince < ended);
+    if (!stale) continue;
+    unmap(r, kept);
+    kept = nullptr;
+  }
 }
 
 // An empty chunk goes to the cache, for what the thread allocates next; the block calls cut the cache
@@ -228,30 +240,46 @@ void recycle(ThreadRegion& r, ChunkHeader* chunk) {
   ++r.cachedCount;
 }
 
+size_t keptSingleBytes(const ThreadRegion& r) {
+  size_t bytes = 0;
+  for (const ChunkHeader* kept : r.keptSingles) bytes += kept != nullptr ? kept->mappedBytes : 0;
+  return bytes;
+}
+
+// Keeps a freed large mapping for the thread's next requests, making room by giving back smaller kept
+// ones (a free place and room within the total are both needed); false when the kept ones are all as
+// large, and the mapping is not kept.
+bool keepSingle(ThreadRegion& r, ChunkHeader* single) {
+  for (;;) {
+    ChunkHeader** freePlace = nullptr;
+    ChunkHeader** smallest = nullptr;
+    for (ChunkHeader*& kept : r.keptSingles) {
+      if (kept == nullptr) {
+        freePlace = &kept;
+      } else if (smallest == nullptr || kept->mappedBytes < (*smallest)->mappedBytes) {
+        smallest = &kept;
+      }
+    }
+    if (freePlace != nullptr && keptSingleBytes(r) + single->mappedBytes <= regionKeptSinglesTotal) {
+      armCleanup(r);
+      single->keptSince = r.compilations;
+      *freePlace = single;
+      return true;
+    }
+    if (smallest == nullptr || (*smallest)->mappedBytes >= single->mappedBytes) return false;
+    unmap(r, *smallest);
+    *smallest = nullptr;
+  }
+}
+
 // A freed large block's mapping is kept whole when it is of a size the thread keeps; otherwise it is cut
 // into chunks for the cache while the compilation goes on (the scanner's copies of a very large text,
 // freed after parsing, become the emitter's chunks), and goes when nothing of the thread's is live.
 void releaseSingle(ThreadRegion& r, ChunkHeader* single) {
   const size_t bytes = single->mappedBytes;
   // The entry point's private block is one of these on every call, and a large unit's copies and output
-  // are others: keeping a few spares a mapping, cleared pages and an unmapping each time. When every
-  // place is taken, the smallest kept mapping makes room for a larger one.
-  if (!r.exiting && bytes <= regionKeptSingleBytes) {
-    ChunkHeader** place = &r.keptSingles[0];
-    for (ChunkHeader*& kept : r.keptSingles) {
-      if (kept == nullptr) {
-        place = &kept;
-        break;
-      }
-      if (kept->mappedBytes < (*place)->mappedBytes) place = &kept;
-    }
-    if (*place == nullptr || (*place)->mappedBytes < bytes) {
-      if (*place != nullptr) unmap(r, *place);
-      armCleanup(r);
-      *place = single;
-      return;
-    }
-  }
+  // are others: keeping a few spares a mapping, cleared pages and an unmapping each time.
+  if (!r.exiting && bytes <= regionKeptSingleBytes && keepSingle(r, single)) return;
   if (r.exiting || r.liveBlocks <= 0) {
     unmap(r, single);
     return;
@@ -432,12 +460,6 @@ void regionTrimThread() {
   dropKeptSingles(r);
   r.recentNeed = 0;
   r.leastCached = 0;
-}
-
-size_t keptSingleBytes(const ThreadRegion& r) {
-  size_t bytes = 0;
-  for (const ChunkHeader* kept : r.keptSingles) bytes += kept != nullptr ? kept->mappedBytes : 0;
-  return bytes;
 }
 
 RegionThreadStats regionThreadStats() {

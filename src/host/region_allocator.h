@@ -29,9 +29,11 @@ constexpr size_t regionCachedChunks = 15;
 constexpr size_t regionRecentCompilations = 32;
 constexpr int64_t regionIdleSeconds = 2;
 constexpr size_t regionKeptChunksAtMost = 128;
-// Freed large mappings a thread keeps for reuse, and the largest it keeps.
-constexpr size_t regionKeptSingles = 4;
+// Freed large mappings a thread keeps for reuse: how many, the largest it keeps and their total. One not
+// taken again within regionRecentCompilations compilations, or after the thread was idle, goes.
+constexpr size_t regionKeptSingles = 8;
 constexpr size_t regionKeptSingleBytes = 4 * 1024 * 1024;
+constexpr size_t regionKeptSinglesTotal = 16 * 1024 * 1024;
 
 // A block of at least `size` bytes (0 counts as 1), 8-byte aligned, not zeroed; null when the system
 // refuses the memory.
