@@ -285,6 +285,7 @@ class Reader {
       scanLine(appendLine(item, j), static_cast<int>(j) + 1, Dialect::plsql, carry, nullptr);
     }
     item.lastLine = static_cast<int>(j);
+    item.terminated = terminated;
     blankEditionWord(item);
     reading_.items.push_back(std::move(item));
     line_ = terminated ? j + 1 : j;
