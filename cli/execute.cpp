@@ -1,10 +1,10 @@
 // execute.cpp - the command-line side of execute mode: options, one run per request, and the report.
 #include "execute.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
-#include <algorithm>
 
 #include "sql_text.h"
 
@@ -47,16 +47,17 @@ std::vector<Attribute> connectionAttributes(const std::string& text) {
 }
 
 std::string valueOf(const std::string& text, const Attribute& attribute) {
-  return std::string(trimBlanks(std::string_view(text).substr(attribute.valueStart, attribute.valueEnd - attribute.valueStart)));
+  return std::string(
+      trimBlanks(std::string_view(text).substr(attribute.valueStart, attribute.valueEnd - attribute.valueStart)));
 }
 
 std::string dataSourceNameProblem(const std::string& name) {
   if (name.empty()) return "--dsn needs a data source name (leave it out for the default data source)";
-  if (name.size() > longestDataSourceName)
-    return "invalid data source name '" + name + "': longer than 32 characters";
+  if (name.size() > longestDataSourceName) return "invalid data source name '" + name + "': longer than 32 characters";
   for (const char c : name) {
     if (std::strchr(refusedInName, c) != nullptr || static_cast<unsigned char>(c) < 0x20)
-      return "invalid data source name '" + name + "': a name may not hold any of []{}(),;?*=!@\\ or control characters";
+      return "invalid data source name '" + name +
+             "': a name may not hold any of []{}(),;?*=!@\\ or control characters";
   }
   return {};
 }
@@ -119,8 +120,8 @@ std::string checkExecuteOptions(const ExecuteOptions& options, bool dsnGiven, bo
   return {};
 }
 
-ExecutionReport executeRequest(const ExecuteOptions& options, const XcompResult* results,
-                               const std::string& callerText, uint16_t codePage) {
+ExecutionReport executeRequest(const ExecuteOptions& options, const XcompResult* results, const std::string& callerText,
+                               uint16_t codePage) {
   ExecutionReport report;
   clearSqlca(&report.sqlca);
   executeStatements(options.connectString.c_str(), results, callerText.data(), callerText.size(), codePage, true,

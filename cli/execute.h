@@ -10,9 +10,9 @@
 
 struct ExecuteOptions {
   bool enabled = false;
-  bool dryRun = false;       // --dry-run: connect and say what would run, run nothing
-  bool stopOnError = false;  // --stop-on-error: each file starts under WHENEVER SQLERROR EXIT FAILURE
-  std::string connectString = "DSN=;";                // the default data source
+  bool dryRun = false;                  // --dry-run: connect and say what would run, run nothing
+  bool stopOnError = false;             // --stop-on-error: each file starts under WHENEVER SQLERROR EXIT FAILURE
+  std::string connectString = "DSN=;";  // the default data source
   std::string dataSource = "the default data source";  // as messages name it (a password masked)
 };
 
@@ -38,8 +38,8 @@ struct ExecutionReport {
 };
 
 // Runs one compiled request; `callerText` is the request as read, in `codePage`.
-ExecutionReport executeRequest(const ExecuteOptions& options, const XcompResult* results,
-                               const std::string& callerText, uint16_t codePage);
+ExecutionReport executeRequest(const ExecuteOptions& options, const XcompResult* results, const std::string& callerText,
+                               uint16_t codePage);
 
 // What a run said, as "SQLCODE -601, SQLSTATE 42710: message": the driver's whole message when a
 // record stands behind the SQLCA (its native error added when the SQLCODE is not that number), else

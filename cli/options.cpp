@@ -206,6 +206,9 @@ Options parseOptions(int argc, char** argv) {
   if (options.paths.empty()) options.paths.push_back("-");
   problem = checkExecuteOptions(compile.execute, dsnGiven, connectGiven);
   if (!problem.empty()) usageError(problem);
+  // A request that is only listed or printed is not compiled, and there would be nothing to run.
+  if (compile.execute.enabled && (compile.printTokens || compile.printTree))
+    usageError(std::string(compile.printTokens ? "--print-tokens" : "--print-tree") + " cannot be used with --execute");
   if (!options.reportDir.empty()) {
     // The report compiles every unit and writes no statements: the options that change what is printed
     // have nothing to act on.

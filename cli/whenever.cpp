@@ -16,8 +16,8 @@ std::vector<std::string> upperWords(std::string_view text) {
   std::vector<std::string> words;
   size_t pos = 0;
   while (pos < text.size()) {
-    while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t' || text[pos] == '\r' || text[pos] == '\n' ||
-                                 text[pos] == ';'))
+    while (pos < text.size() &&
+           (text[pos] == ' ' || text[pos] == '\t' || text[pos] == '\r' || text[pos] == '\n' || text[pos] == ';'))
       ++pos;
     size_t end = pos;
     while (end < text.size() && text[end] != ' ' && text[end] != '\t' && text[end] != '\r' && text[end] != '\n' &&

@@ -49,8 +49,8 @@ CliRun xcomp(const std::string& userDataSources, const std::string& args, const 
       userDataSources.find('/') == std::string::npos ? XCOMP_ODBC_DIR "/" + userDataSources : userDataSources;
   // In the configuration's folder: SQLite's driver, given no database for the default data source,
   // makes one in the current directory.
-  const std::string command = "cd " XCOMP_ODBC_DIR " && ODBCSYSINI=" XCOMP_ODBC_DIR " ODBCINI=" + odbcIni + " " +
-                              env + " " XCOMP_BINARY_DIR "/xcomp " + args + " <" + input + " 2>" + errors;
+  const std::string command = "cd " XCOMP_ODBC_DIR " && ODBCSYSINI=" XCOMP_ODBC_DIR " ODBCINI=" + odbcIni + " " + env +
+                              " " XCOMP_BINARY_DIR "/xcomp " + args + " <" + input + " 2>" + errors;
   FILE* pipe = popen(command.c_str(), "r");
   std::string out;
   char buffer[4096];
@@ -277,8 +277,8 @@ TEST(CliExecute, TwoHundredItemsLeaveNoHandleBehind) {
   std::string script;
   for (int i = 0; i < 100; ++i) {
     script += "INSERT INTO ledger (period, amount) VALUES (" + std::to_string(202400 + i) + ", 1);\n";
-    script += "BEGIN\n  UPDATE ledger SET amount = amount + 1 WHERE period = " + std::to_string(202400 + i) +
-              ";\nEND;\n/\n";
+    script +=
+        "BEGIN\n  UPDATE ledger SET amount = amount + 1 WHERE period = " + std::to_string(202400 + i) + ";\nEND;\n/\n";
   }
   // Every tenth unit fails, so the failure paths are counted too. A sanitizer build of xcomp reports a
   // leak through its exit status.
@@ -312,13 +312,15 @@ TEST(CliExecute, BadInputGetsOneClearErrorAndLeavesNothingHalfRun) {
   EXPECT_EQ(xcomp("engine.ini", "--execute --dsn", release).status, 2);
   EXPECT_EQ(xcomp("engine.ini", "--dry-run", release).status, 2);
   EXPECT_EQ(xcomp("engine.ini", "--execute --dsn a --connect 'DSN=b;'", release).status, 2);
+  EXPECT_EQ(xcomp("engine.ini", "--execute --print-tree", release).status, 2);
 
   // A script that ends inside a unit: SQL*Plus never runs it, and neither does xcomp.
-  const std::string cutOff = "INSERT INTO ledger (period) VALUES (202403);\n"
-                             "CREATE OR REPLACE PROCEDURE reopen_period(p_period IN NUMBER) IS\n"
-                             "BEGIN\n"
-                             "  UPDATE ledger SET closed = 'N' WHERE period = p_period;\n"
-                             "END reopen_period;\n";
+  const std::string cutOff =
+      "INSERT INTO ledger (period) VALUES (202403);\n"
+      "CREATE OR REPLACE PROCEDURE reopen_period(p_period IN NUMBER) IS\n"
+      "BEGIN\n"
+      "  UPDATE ledger SET closed = 'N' WHERE period = p_period;\n"
+      "END reopen_period;\n";
   const EngineRun run = onEngine("--execute", cutOff);
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err,
@@ -328,7 +330,8 @@ TEST(CliExecute, BadInputGetsOneClearErrorAndLeavesNothingHalfRun) {
   EXPECT_EQ(count(run.calls, "SQLDriverConnect"), 1u);
 
   // A WHENEVER SQLERROR that cannot be read is an error of its own and changes nothing.
-  const EngineRun whenever = onEngine("--execute", "WHENEVER SQLERROR STOP\n" + release, "XCOMP_TEST_DRIVER_FAIL_ON=audit_log");
+  const EngineRun whenever =
+      onEngine("--execute", "WHENEVER SQLERROR STOP\n" + release, "XCOMP_TEST_DRIVER_FAIL_ON=audit_log");
   EXPECT_EQ(whenever.status, 1);
   EXPECT_NE(whenever.err.find("<stdin>:1:1: error: WHENEVER SQLERROR needs EXIT or CONTINUE"), std::string::npos);
   EXPECT_NE(whenever.err.find("5 ran, 1 failed, 0 skipped"), std::string::npos) << whenever.err;
@@ -426,10 +429,10 @@ TEST(CliExecuteSqlite, TablesAndRowsRunAndStayWhileUnitsFailWithTheDriversMessag
 TEST(CliExecuteSqlite, AMessageLongerThanTheSqlcaIsShownWhole) {
   if (!haveSqlite()) GTEST_SKIP() << "libsqliteodbc is not installed";
   const SqliteLedger ledger;
-  const CliRun run = ledger.run("--json", "INSERT INTO ledger_entries_of_the_closed_periods_before_the_migration VALUES (1);\n");
+  const CliRun run =
+      ledger.run("--json", "INSERT INTO ledger_entries_of_the_closed_periods_before_the_migration VALUES (1);\n");
   EXPECT_EQ(run.status, 1);
-  const std::string whole =
-      "[SQLite]no such table: ledger_entries_of_the_closed_periods_before_the_migration (1)";
+  const std::string whole = "[SQLite]no such table: ledger_entries_of_the_closed_periods_before_the_migration (1)";
   ASSERT_GT(whole.size(), 70u);
   EXPECT_NE(run.out.find("\"errors\": [{\"message\": \"" + whole + "\", \"domain\": \"execute\""), std::string::npos)
       << run.out;
@@ -476,7 +479,8 @@ TEST(ScriptActions, DataSourceNamesAndConnectionStrings) {
   auto problem = [](const char* option, const std::string& value) {
     ExecuteOptions options;
     std::string out;
-    takeExecuteOption(option, [&] { return value; }, &options, &out);
+    takeExecuteOption(
+        option, [&] { return value; }, &options, &out);
     return out;
   };
   EXPECT_EQ(problem("--dsn", "ledger_test"), "");
