@@ -265,7 +265,8 @@ void translateStatement(const ScriptItem& item, const TranslateOptions& options,
   }
   result.entry.passedText = &result.copied;
   if (run.deployment == nullptr || run.deployment->dryRun()) return;
-  // What SQL*Plus sends: the statement without its terminator, in the session's code page.
+  // What SQL*Plus sends: the statement without its terminator, in the session's code page (the whole
+  // statement converted above, so its head converts too).
   std::string text = item.text.substr(0, item.statementLength);
   if (convertsInput(codePage)) convertText(text, 1208, codePage, &text);
   StatementReport ran = run.deployment->runStatement(text);
@@ -318,8 +319,6 @@ void translateItem(const ScriptItem& item, const TranslateOptions& options, Item
   }
 }
 
-}  // namespace
-
 // The items of a file a stopped run leaves out, read without a word about the file itself.
 int runnableItems(const InputFile& input, const TranslateOptions& options) {
   std::string bytes, text;
@@ -330,6 +329,8 @@ int runnableItems(const InputFile& input, const TranslateOptions& options) {
   return static_cast<int>(std::count_if(reading.items.begin(), reading.items.end(),
                                         [&](const ScriptItem& item) { return isRunnable(item, options); }));
 }
+
+}  // namespace
 
 FileReport translateFile(const InputFile& input, const TranslateOptions& options, Deployment* deployment) {
   FileReport report;
