@@ -105,7 +105,7 @@ bool takeExecuteOption(const std::string& arg, const std::function<std::string()
   } else if (arg == "--connect") {
     options->connectString = value();
     *problem = connectStringProblem(options->connectString);
-    options->dataSource = "connection '" + maskedConnectString(options->connectString) + "'";
+    options->dataSource = "the data source of '" + maskedConnectString(options->connectString) + "'";
   } else {
     return false;
   }

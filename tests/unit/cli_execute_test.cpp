@@ -221,6 +221,14 @@ TEST(CliExecute, ADataSourceThatCannotBeReachedStopsTheRunWithOneError) {
   EXPECT_EQ(lines(json.out).size(), 1u) << json.out;
   EXPECT_NE(json.out.find("\"error\": \"cannot connect to data source 'no_such_source': "), std::string::npos);
 
+  // A password in a connection string never reaches a message.
+  const CliRun secret = xcomp("engine.ini", "--execute --connect 'DSN=no_such_source;UID=clerk;PWD=s3cret'", units);
+  EXPECT_EQ(secret.status, 1);
+  EXPECT_EQ(secret.err.rfind("xcomp: cannot connect to the data source of 'DSN=no_such_source;UID=clerk;PWD=***': ", 0),
+            0u)
+      << secret.err;
+  EXPECT_EQ(secret.err.find("s3cret"), std::string::npos);
+
   // A data source that goes away during the run: the unit that met it says so, the rest is skipped.
   const EngineRun lost = onEngine("--execute", fifty, "XCOMP_TEST_DRIVER_REFUSE_CONNECT_AFTER=3");
   EXPECT_EQ(lost.status, 1);
