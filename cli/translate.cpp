@@ -295,11 +295,14 @@ void translateItem(const ScriptItem& item, const TranslateOptions& options, Item
     return;
   }
   if (item.kind == ItemKind::sql) return translateStatement(item, options, result, run);
-  if (run.deployment != nullptr && !item.terminated) {
-    // SQL*Plus runs a unit at the '/' line after it; one cut off by the end of the file stays unrun.
+  if (run.deployment != nullptr && (!item.terminated || item.keptUnrun)) {
+    // SQL*Plus runs a unit at the '/' line after it; one cut off by the end of the file, or only put
+    // into the buffer by a '.' line, stays unrun.
     Diagnostic d;
-    d.line = item.lastLine;
-    d.message = "the file ends inside this " + item.name + ", before a line holding only '/': it is not run";
+    d.line = item.lastLine + (item.keptUnrun ? 1 : 0);
+    const std::string where = item.keptUnrun ? "ends at a '.' line that no '/' line follows"
+                                             : "is cut off by the end of the file before a line holding only '/'";
+    d.message = "this " + item.name + " " + where + ": it is not run";
     failWith(result, std::move(d));
     return;
   }

@@ -332,10 +332,23 @@ TEST(CliExecute, BadInputGetsOneClearErrorAndLeavesNothingHalfRun) {
   const EngineRun run = onEngine("--execute", cutOff);
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err,
-            "<stdin>:5: error: the file ends inside this procedure, before a line holding only '/': it is not run\n"
+            "<stdin>:5: error: this procedure is cut off by the end of the file before a line holding only '/': "
+            "it is not run\n"
             "xcomp: the default data source: 1 ran, 1 failed, 0 skipped\n");
   EXPECT_EQ(at(run.calls, "reopen_period"), std::string::npos) << run.calls;
   EXPECT_EQ(count(run.calls, "SQLDriverConnect"), 1u);
+
+  // A unit ended by a '.' line is only kept, unless a '/' line runs it.
+  const std::string kept =
+      "BEGIN\n  UPDATE ledger SET closed = 'Y';\nEND;\n.\n"
+      "BEGIN\n  UPDATE ledger SET closed = 'N';\nEND;\n.\n\n-- now run it\n/\n";
+  const EngineRun period = onEngine("--execute", kept);
+  EXPECT_EQ(period.status, 1);
+  EXPECT_EQ(period.err,
+            "<stdin>:4: error: this block ends at a '.' line that no '/' line follows: it is not run\n"
+            "xcomp: the default data source: 1 ran, 1 failed, 0 skipped\n");
+  EXPECT_EQ(at(period.calls, "closed = 'Y'"), std::string::npos);
+  EXPECT_NE(at(period.calls, "closed = 'N'"), std::string::npos);
 
   // A WHENEVER SQLERROR that cannot be read is an error of its own and changes nothing.
   const EngineRun whenever =
