@@ -69,11 +69,13 @@ Outcome compileRequest(const CompileSettings& options, const std::string& text) 
     }
     outcome.results.emplace_back(r->domain, std::move(statement));
   }
-  if (options.execute.enabled && outcome.ok && !viewing) {
+  if (options.execute.enabled && !options.execute.dryRun && outcome.ok && !viewing) {
     // The DROP PACKAGE fallback runs the request as the caller wrote it, in the session's code page.
     std::string callerText = text;
     if (!convert || convertText(text, 1208, options.codePage, &callerText)) {
-      outcome.sqlca = executeRequest(options.execute, results, callerText, options.codePage);
+      ExecutionReport run = executeRequest(options.execute, results, callerText, options.codePage);
+      outcome.sqlca = run.sqlca;
+      outcome.diagnostic = std::move(run.diagnostic);
       outcome.executed = true;
       outcome.ok = outcome.sqlca.sqlcode >= 0;
     }

@@ -43,11 +43,13 @@ struct Outcome {
   std::vector<std::pair<uint32_t, std::string>> results;  // domain and text, in the session's code page
   std::string view;                                       // the token listing or tree, when asked for
   bool executed = false;                                  // the statements ran; the SQLCA is the run's outcome
+  DriverDiagnostic diagnostic;                            // a run's: the driver's whole record behind the SQLCA
 };
 
 // Compiles `text` (UTF-8, or the session's code page when it needs no conversion) as xcomp2 would in
 // compile-only mode, and converts the statements back to the session's code page when it must. With
-// --execute, a request that compiled is then run as execute mode runs it (its SQLCA the outcome).
+// --execute (but not --dry-run), a request that compiled is then run as execute mode runs it (its SQLCA
+// the outcome).
 Outcome compileRequest(const CompileSettings& settings, const std::string& text);
 
 // Converts between code pages; false on failure (an invalid or unmappable byte).

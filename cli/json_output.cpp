@@ -130,6 +130,23 @@ std::string jsonItem(const std::string& file, const JsonItem& entry) {
       out += "}";
     }
   }
+  if (outcome != nullptr && outcome->executed && outcome->sqlca.sqlcode < 0) {
+    // The data source's answer: the driver's whole message where a record stands behind the SQLCA.
+    const DriverDiagnostic& record = outcome->diagnostic;
+    const SQLCA& sqlca = outcome->sqlca;
+    separate();
+    out += "{\"message\": ";
+    if (record.sqlstate.empty()) {
+      appendJsonString(out, sqlca.sqlerrmc, static_cast<size_t>(sqlca.sqlerrml > 0 ? sqlca.sqlerrml : 0));
+    } else {
+      appendJsonString(out, record.message.data(), record.message.size());
+    }
+    out += ", \"domain\": \"execute\", \"line\": null, \"fileLine\": " + number(item.firstLine);
+    out += ", \"column\": 0, \"detail\": null, \"nearText\": null, \"extra\": null";
+    out += ", \"sqlcode\": " + number(sqlca.sqlcode) + ", \"sqlstate\": ";
+    appendJsonString(out, sqlca.sqlstate, 5);
+    out += ", \"nativeError\": " + (record.sqlstate.empty() ? std::string("null") : number(record.nativeError)) + "}";
+  }
   for (const Diagnostic& d : entry.scriptErrors) {
     separate();
     out += "{\"message\": ";

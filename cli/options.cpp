@@ -45,9 +45,13 @@ const char* const usageText =
     "  --allow-multiple       accept several programs in one request\n"
     "\n"
     "Deploying:\n"
-    "  --execute              run each compiled request over ODBC (default data source) and commit it\n"
+    "  --execute              run the script over ODBC (default data source), item by item in file order:\n"
+    "                         plain SQL as written, units through the library's execute mode; each item\n"
+    "                         that succeeds is committed; WHENEVER SQLERROR and EXIT are followed\n"
+    "  --dry-run              with --execute: connect and report what would run, without running it\n"
+    "  --stop-on-error        with --execute: start each file under WHENEVER SQLERROR EXIT FAILURE\n"
     "  --dsn NAME             with --execute: the ODBC data source NAME\n"
-    "  --connect STRING       with --execute: a whole ODBC connection string\n"
+    "  --connect STRING       with --execute: a whole ODBC connection string (DSN=, FILEDSN= or DRIVER=)\n"
     "\n"
     "Debugging:\n"
     "  --dump                 append a record of each request to the diagnostic dump file\n"
@@ -69,8 +73,10 @@ const char* const usageText =
     "  xcomp install.sql > install_host.sql\n"
     "  xcomp -j 2 --json src/ > units.jsonl\n"
     "  xcomp --report assessment -j 2 src/\n"
+    "  xcomp --execute --dsn payroll_test --stop-on-error install.sql\n"
     "\n"
     "Exit status: 0 everything translated, 1 a request or file failed, 2 bad usage or an unreadable file;\n"
+    "with --execute: also 1 when the data source cannot be reached, or what a WHENEVER SQLERROR EXIT asks;\n"
     "with --report: 0 every unit translates, 1 a unit is rejected or a file unreadable, 2 bad usage or the\n"
     "report cannot be written, 130 interrupted (a partial report is written).\n"
     "See xcomp(1) for more.\n";
@@ -100,6 +106,9 @@ Options parseOptions(int argc, char** argv) {
   TranslateOptions& translate = options.translate;
   CompileSettings& compile = translate.compile;
   bool onlyFiles = false;
+  bool dsnGiven = false;
+  bool connectGiven = false;
+  std::string problem;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     auto value = [&]() -> std::string {
@@ -177,7 +186,10 @@ Options parseOptions(int argc, char** argv) {
       options.jobs = jobCount(arg.substr(2));
     } else if (arg == "--no-progress") {
       options.progress = false;
-    } else if (takeExecuteOption(arg, value, &compile.execute)) {
+    } else if (takeExecuteOption(arg, value, &compile.execute, &problem)) {
+      if (!problem.empty()) usageError(problem);
+      dsnGiven = dsnGiven || arg == "--dsn";
+      connectGiven = connectGiven || arg == "--connect";
     } else if (arg == "--report") {
       options.reportDir = value();
       if (options.reportDir.empty()) usageError("--report needs a directory");
@@ -192,6 +204,11 @@ Options parseOptions(int argc, char** argv) {
     }
   }
   if (options.paths.empty()) options.paths.push_back("-");
+  problem = checkExecuteOptions(compile.execute, dsnGiven, connectGiven);
+  if (!problem.empty()) usageError(problem);
+  // A request that is only listed or printed is not compiled, and there would be nothing to run.
+  if (compile.execute.enabled && (compile.printTokens || compile.printTree))
+    usageError(std::string(compile.printTokens ? "--print-tokens" : "--print-tree") + " cannot be used with --execute");
   if (!options.reportDir.empty()) {
     // The report compiles every unit and writes no statements: the options that change what is printed
     // have nothing to act on.

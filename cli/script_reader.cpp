@@ -285,11 +285,23 @@ class Reader {
       scanLine(appendLine(item, j), static_cast<int>(j) + 1, Dialect::plsql, carry, nullptr);
     }
     item.lastLine = static_cast<int>(j);
+    item.terminated = terminated;
+    item.keptUnrun = terminated && !isLoneChar(trimBlanks(lines_[j]), '/') && !slashFollows(j + 1);
     blankEditionWord(item);
     reading_.items.push_back(std::move(item));
     line_ = terminated ? j + 1 : j;
     column_ = 0;
     gapStart_ = line_;
+  }
+
+  // Whether the next line that is not blank or a comment, from line `j` on, holds only '/'.
+  bool slashFollows(size_t j) const {
+    for (; j < lines_.size(); ++j) {
+      const std::string_view trimmed = trimBlanks(lines_[j]);
+      if (trimmed.empty() || trimmed.starts_with("--") || isRemark(trimmed)) continue;
+      return isLoneChar(trimmed, '/');
+    }
+    return false;
   }
 
   // The target has no editions, and the compiler's grammar no place for the word: a unit created

@@ -37,6 +37,10 @@ struct ScriptItem {
   size_t statementLength = 0;
   int firstLine = 0;
   int lastLine = 0;  // the last file line holding some of the item
+  // A unit: a '/' or '.' line ended it; false when the file ended first (SQL*Plus would not run it).
+  bool terminated = true;
+  // A unit ended by a '.' line that no '/' line follows: SQL*Plus keeps it in its buffer, unrun.
+  bool keptUnrun = false;
   // Problems met while reading the item. An error among them keeps it from being compiled or copied.
   std::vector<Diagnostic> diagnostics;
   bool hasErrors() const;

@@ -7,9 +7,11 @@
 #include <optional>
 #include <system_error>
 
+#include "deploy.h"
 #include "json_output.h"
 #include "request_report.h"
 #include "sql_text.h"
+#include "whenever.h"
 
 namespace {
 
@@ -43,9 +45,9 @@ class Report {
   const TranslateOptions& options_;
 };
 
-// The first line of an item, trimmed, for listings.
-std::string headline(const ScriptItem& item) {
-  const std::vector<std::string_view> lines = splitLines(item.text);
+// The first line of `text`, trimmed, for listings.
+std::string headline(std::string_view text) {
+  const std::vector<std::string_view> lines = splitLines(text);
   for (std::string_view line : lines) {
     const std::string_view trimmed = trimBlanks(line);
     if (!trimmed.empty()) return std::string(trimmed);
@@ -58,7 +60,7 @@ Diagnostic leftOut(const ScriptItem& item, const std::string& what) {
   Diagnostic d;
   d.severity = Severity::note;
   d.line = item.firstLine;
-  d.message = what + " left out: " + headline(item);
+  d.message = what + " left out: " + headline(item.text);
   return d;
 }
 
@@ -147,7 +149,102 @@ void failWith(ItemResult& result, Diagnostic d) {
   result.entry.ok = false;
 }
 
-void translateStatement(const ScriptItem& item, const TranslateOptions& options, ItemResult& result) {
+// What one file's part of an --execute run carries from item to item.
+struct FileRun {
+  Deployment* deployment = nullptr;
+  SqlErrorAction action;  // the WHENEVER SQLERROR in force
+  int exitLine = 0;       // the EXIT or QUIT that ended the script; 0 while none has
+};
+
+// A unit, or a plain statement that is not left out: what a deployment runs and counts.
+bool isRunnable(const ScriptItem& item, const TranslateOptions& options) {
+  return item.kind == ItemKind::unit || (item.kind == ItemKind::sql && options.sql != SqlMode::skip);
+}
+
+Diagnostic noteAt(int line, std::string message) {
+  Diagnostic d;
+  d.severity = Severity::note;
+  d.line = line;
+  d.message = std::move(message);
+  return d;
+}
+
+// What the data source said of a run, at the item's first line; a warning keeps the item's statements.
+void reportRun(const ScriptItem& item, ItemResult& result) {
+  const SQLCA& sqlca = result.outcome.sqlca;
+  if (!result.outcome.executed || sqlca.sqlcode == 0) return;
+  Diagnostic d;
+  d.severity = sqlca.sqlcode < 0 ? Severity::error : Severity::warning;
+  d.line = item.firstLine;
+  d.message = executionMessage(sqlca, result.outcome.diagnostic);
+  if (d.severity == Severity::warning) result.entry.warnings.push_back(d);
+  result.shown.push_back(std::move(d));
+}
+
+// The command's words with continuation lines joined.
+std::string joinedCommand(const std::string& text) {
+  std::string out;
+  for (std::string_view line : splitLines(text)) {
+    std::string_view trimmed = trimBlanks(line);
+    if (!trimmed.empty() && trimmed.back() == '-') trimmed.remove_suffix(1);
+    out += ' ';
+    out += trimmed;
+  }
+  return out;
+}
+
+// WHENEVER SQLERROR changes what a failure does from here on; EXIT and QUIT end the script.
+void followCommand(const ScriptItem& item, ItemResult& result, FileRun& run) {
+  const std::string command = sqlPlusCommand(item.text);
+  if (command != "WHENEVER" && command != "EXIT" && command != "QUIT") return;
+  const std::string words = joinedCommand(item.text);
+  ExitReading reading;
+  if (command == "WHENEVER") {
+    WheneverReading whenever = readWhenever(words);
+    if (!whenever.isSqlError) return;
+    reading = std::move(whenever.reading);
+  } else {
+    reading = readExit(words);
+  }
+  if (!reading.problem.empty()) {
+    failWith(result, atFirstWord(item, Severity::error, reading.problem));
+    return;
+  }
+  if (!reading.warning.empty()) {
+    Diagnostic d = atFirstWord(item, Severity::warning, reading.warning);
+    result.entry.warnings.push_back(d);
+    result.shown.push_back(std::move(d));
+  }
+  if (command == "WHENEVER") {
+    run.action = std::move(reading.action);
+    run.action.text = "WHENEVER SQLERROR " + run.action.text + " (line " + std::to_string(item.firstLine) + ")";
+    return;
+  }
+  run.exitLine = item.firstLine;
+  run.deployment->endWork(reading.action.end);
+}
+
+// After an item that a deployment runs: counted, and a failure dealt with as the script asks.
+void settleRun(const ScriptItem& item, const TranslateOptions& options, ItemResult& result, FileRun& run) {
+  if (run.deployment == nullptr || !isRunnable(item, options)) return;
+  if (result.entry.ok) {
+    run.deployment->succeeded();
+    if (run.deployment->dryRun())
+      result.shown.push_back(
+          noteAt(item.firstLine, item.kind == ItemKind::sql
+                                     ? "would run statement: " + headline(item.text.substr(0, item.statementLength))
+                                     : "would run " + item.name + ": " + headline(item.text)));
+    return;
+  }
+  SQLCA none;
+  clearSqlca(&none);
+  const SQLCA& sqlca = result.entry.outcome != nullptr ? result.outcome.sqlca : none;
+  const std::string note = run.deployment->failed(run.action, sqlca, result.outcome.executed);
+  if (!note.empty()) result.shown.push_back(noteAt(item.firstLine, note));
+}
+
+void translateStatement(const ScriptItem& item, const TranslateOptions& options, ItemResult& result,
+                        const FileRun& run) {
   if (options.sql == SqlMode::error) {
     failWith(result, atFirstWord(item, Severity::error, "plain SQL statement, not PL/SQL (--sql error)"));
     return;
@@ -167,36 +264,54 @@ void translateStatement(const ScriptItem& item, const TranslateOptions& options,
     return;
   }
   result.entry.passedText = &result.copied;
+  if (run.deployment == nullptr || run.deployment->dryRun()) return;
+  // What SQL*Plus sends: the statement without its terminator, in the session's code page (the whole
+  // statement converted above, so its head converts too).
+  std::string text = item.text.substr(0, item.statementLength);
+  if (convertsInput(codePage)) convertText(text, 1208, codePage, &text);
+  StatementReport ran = run.deployment->runStatement(text);
+  result.outcome.sqlca = ran.sqlca;
+  result.outcome.diagnostic = std::move(ran.diagnostic);
+  result.outcome.executed = true;
+  result.outcome.ok = ran.sqlca.sqlcode >= 0;
+  result.entry.outcome = &result.outcome;
+  result.entry.ok = result.outcome.ok;
+  reportRun(item, result);
 }
 
-void translateItem(const ScriptItem& item, const TranslateOptions& options, ItemResult& result, FileReport& report) {
+void translateItem(const ScriptItem& item, const TranslateOptions& options, ItemResult& result, FileReport& report,
+                   FileRun& run) {
   result.entry.item = &item;
   result.entry.warnings = ofSeverity(item.diagnostics, Severity::warning);
   result.entry.scriptErrors = ofSeverity(item.diagnostics, Severity::error);
   result.shown = item.diagnostics;
   if (item.kind == ItemKind::sqlplus) {
     if (options.verbose) result.shown.push_back(leftOut(item, "SQL*Plus command"));
+    if (run.deployment != nullptr) followCommand(item, result, run);
     return;
   }
   if (item.hasErrors()) {
     result.entry.ok = false;
     return;
   }
-  if (item.kind == ItemKind::sql) return translateStatement(item, options, result);
+  if (item.kind == ItemKind::sql) return translateStatement(item, options, result, run);
+  if (run.deployment != nullptr && (!item.terminated || item.keptUnrun)) {
+    // SQL*Plus runs a unit at the '/' line after it; one cut off by the end of the file, or only put
+    // into the buffer by a '.' line, stays unrun.
+    Diagnostic d;
+    d.line = item.lastLine + (item.keptUnrun ? 1 : 0);
+    const std::string where = item.keptUnrun ? "ends at a '.' line that no '/' line follows"
+                                             : "is cut off by the end of the file before a line holding only '/'";
+    d.message = "this " + item.name + " " + where + ": it is not run";
+    failWith(result, std::move(d));
+    return;
+  }
   result.outcome = compileRequest(options.compile, item.text);
   ++report.units;
   result.entry.outcome = &result.outcome;
   result.entry.ok = result.outcome.ok;
-  if (result.outcome.executed && result.outcome.sqlca.sqlcode != 0) {
-    // What the database said of the run, at the unit's first line; a warning keeps the unit's statements.
-    Diagnostic d;
-    d.severity = result.outcome.sqlca.sqlcode < 0 ? Severity::error : Severity::warning;
-    d.line = item.firstLine;
-    d.message = executionMessage(result.outcome.sqlca);
-    if (d.severity == Severity::warning) result.entry.warnings.push_back(d);
-    result.shown.push_back(std::move(d));
-    if (!result.outcome.ok) return;
-  }
+  reportRun(item, result);
+  if (result.outcome.executed && !result.outcome.ok) return;
   if (!result.outcome.ok) {
     for (Diagnostic& d : describeCompileErrors(item, result.outcome)) result.shown.push_back(std::move(d));
     return;
@@ -207,10 +322,25 @@ void translateItem(const ScriptItem& item, const TranslateOptions& options, Item
   }
 }
 
+// The items of a file a stopped run leaves out, read without a word about the file itself.
+int runnableItems(const InputFile& input, const TranslateOptions& options) {
+  std::string bytes, text;
+  Diagnostic ignored;
+  if (!readInput(input, &bytes) || !prepareText(bytes, options.compile.codePage, &text, &ignored)) return 0;
+  ScriptSettings settings = options.script;
+  const ScriptReading reading = options.raw ? readRequestsRaw(text) : readScript(text, settings);
+  return static_cast<int>(std::count_if(reading.items.begin(), reading.items.end(),
+                                        [&](const ScriptItem& item) { return isRunnable(item, options); }));
+}
+
 }  // namespace
 
-FileReport translateFile(const InputFile& input, const TranslateOptions& options) {
+FileReport translateFile(const InputFile& input, const TranslateOptions& options, Deployment* deployment) {
   FileReport report;
+  if (deployment != nullptr && deployment->stopped()) {
+    deployment->skipped(runnableItems(input, options));
+    return report;
+  }
   Report say(report, input, options);
   const std::optional<std::string> text = checkedText(input, options, report, say);
   if (!text) return report;
@@ -228,11 +358,27 @@ FileReport translateFile(const InputFile& input, const TranslateOptions& options
     say.diagnose(d);
   }
 
+  FileRun run;
+  run.deployment = deployment;
+  if (deployment != nullptr && options.compile.execute.stopOnError) {
+    run.action.exit = true;
+    run.action.status = 1;
+    run.action.end = WorkEnd::commit;
+    run.action.text = "--stop-on-error";
+  }
+  int afterExit = 0;
   int number = 0;
   for (const ScriptItem& item : reading.items) {
+    if (deployment != nullptr && (deployment->stopped() || run.exitLine > 0)) {
+      if (!isRunnable(item, options)) continue;
+      deployment->skipped(1);
+      if (run.exitLine > 0 && !deployment->stopped()) ++afterExit;
+      continue;
+    }
     ItemResult result;
     result.entry.number = ++number;
-    translateItem(item, options, result, report);
+    translateItem(item, options, result, report, run);
+    settleRun(item, options, result, run);
     if (!result.entry.ok) report.status = std::max(report.status, 1);
     if (options.json) {
       say.output(jsonItem(input.shownName, result.entry));
@@ -250,8 +396,13 @@ FileReport translateFile(const InputFile& input, const TranslateOptions& options
         if (!statement.second.empty() && statement.second.back() != '\n') say.output("\n");
       }
     }
-    say.output(result.copied);
+    // A statement that failed at the data source is not part of what was deployed.
+    if (result.entry.ok) say.output(result.copied);
     for (const Diagnostic& d : result.shown) say.diagnose(d);
+  }
+  if (afterExit > 0) {
+    say.diagnose(noteAt(run.exitLine, "the script ends here: " + std::to_string(afterExit) +
+                                          (afterExit == 1 ? " item after it is" : " items after it are") + " not run"));
   }
   return report;
 }

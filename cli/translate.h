@@ -35,4 +35,9 @@ struct FileReport {
   int errors = 0;  // error diagnostics
 };
 
-FileReport translateFile(const InputFile& input, const TranslateOptions& options);
+class Deployment;
+
+// With a `deployment` (xcomp --execute), every unit and plain statement also runs against its data
+// source in file order, WHENEVER SQLERROR and EXIT are followed, and nothing runs once the run stopped
+// (the file's items are only counted as skipped).
+FileReport translateFile(const InputFile& input, const TranslateOptions& options, Deployment* deployment = nullptr);

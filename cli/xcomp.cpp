@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "deploy.h"
 #include "inputs.h"
 #include "options.h"
 #include "report.h"
@@ -123,6 +124,20 @@ int main(int argc, char** argv) {
     }
   }
 
+  // A deployment runs its items in file order, on one connection of its own for the plain SQL.
+  std::optional<Deployment> deployment;
+  if (options.translate.compile.execute.enabled) {
+    options.jobs = 1;
+    deployment.emplace(options.translate.compile.execute);
+    std::string error;
+    if (!deployment->connect(&error)) {
+      std::fprintf(stderr, "xcomp: %s\n", error.c_str());
+      if (options.translate.json) std::fputs(deployment->summaryJson(1, error).c_str(), out);
+      if (out != stdout) std::fclose(out);
+      return 1;
+    }
+  }
+
   const std::vector<InputFile> inputs = expandInputs(options.paths);
   Progress progress(options.progress && inputs.size() > 1 && isatty(STDERR_FILENO) != 0, inputs.size());
   int status = 0;
@@ -141,7 +156,8 @@ int main(int argc, char** argv) {
 
   const size_t workers = std::min(static_cast<size_t>(options.jobs), inputs.size());
   if (workers <= 1) {
-    for (const InputFile& input : inputs) finish(translateFile(input, options.translate));
+    for (const InputFile& input : inputs)
+      finish(translateFile(input, options.translate, deployment ? &*deployment : nullptr));
   } else {
     ReportQueue queue(inputs.size());
     std::mutex nextMutex;
@@ -168,6 +184,15 @@ int main(int argc, char** argv) {
     for (std::thread& thread : threads) thread.join();
   }
   progress.clear();
+  if (deployment) {
+    status = deployment->exitStatus(status);
+    if (options.translate.json) {
+      std::fputs(deployment->summaryJson(status, "").c_str(), out);
+    } else {
+      std::fflush(out);
+      std::fputs(deployment->summaryText().c_str(), stderr);
+    }
+  }
   if (out != stdout) std::fclose(out);
   return status;
 }

@@ -4,7 +4,9 @@
 // xcomp2's behalf: what a successful request did belongs to the caller's unit of work.
 #include "entry/execute.h"
 
+#include <cassert>
 #include <cstring>
+#include <string_view>
 
 #include "diag/diag.h"
 #include "entry/entry.h"
@@ -41,6 +43,9 @@ constexpr int32_t pointRunDropPackage = 752;
 // commit the command-line tool asks for.
 constexpr int32_t pointRelease = 820;
 constexpr int32_t pointCommit = 825;
+// The command line's own connection: a plain statement of the script, and a rollback it asks for.
+constexpr int32_t pointPlainStatement = 830;
+constexpr int32_t pointRollback = 835;
 
 void cliNotSet(SQLCA* sqlca, int32_t point) { setSqlcaFailure(sqlca, cliSqlcaNotSet, point); }
 
@@ -54,9 +59,19 @@ void Execution::reportCall(int returnCode, int32_t failurePoint) {
   const bool fetched = cliFetchSqlca(&handles_, returnCode, sqlca_);
   if (sqlca_->sqlcode == 0 || (returnCode < 0 && sqlca_->sqlcode >= 0)) {
     cliNotSet(sqlca_, failurePoint);
+    captureRecord(false);
     return;
   }
+  captureRecord(fetched);
   if (fetched && returnCode < 0) sqlca_->sqlerrd[4] = failurePoint;
+}
+
+void Execution::captureRecord(bool fetched) {
+  if (capture_ == nullptr) return;
+  *capture_ = DriverDiagnostic{};
+  char state[6] = {};
+  if (fetched && cliReadDiagnostic(&handles_, state, &capture_->nativeError, &capture_->message))
+    capture_->sqlstate = state;
 }
 
 bool Execution::callFailed(int returnCode, int32_t failurePoint) {
@@ -177,15 +192,23 @@ bool Execution::wrap(XcompStatement* privateBlock, const char** text, size_t* le
 // either (-805), the first answer is the one that tells the caller what was missing.
 void Execution::dropPackageFallback(const ExecuteInput& input) {
   const SQLCA moduleNotFound = *sqlca_;
+  const DriverDiagnostic moduleRecord = capture_ != nullptr ? *capture_ : DriverDiagnostic{};
   clearSqlca(sqlca_);
   callFailed(cliExecDirect(&handles_, input.callerText, input.callerLength), pointRunDropPackage);
-  if (sqlca_->sqlcode == packageNotFound) *sqlca_ = moduleNotFound;
+  if (sqlca_->sqlcode != packageNotFound) return;
+  *sqlca_ = moduleNotFound;
+  if (capture_ != nullptr) *capture_ = moduleRecord;
 }
 
 void Execution::keepWarning() {
   if (!hasKeptWarning_ || (sqlca_->sqlcode == preferredWarning && keptWarning_.sqlcode != preferredWarning)) {
     keptWarning_ = *sqlca_;
     hasKeptWarning_ = true;
+    if (capture_ != nullptr) {
+      keptState_ = capture_->sqlstate;
+      keptNative_ = capture_->nativeError;
+      keptMessage_ = capture_->message;
+    }
   }
 }
 
@@ -193,6 +216,18 @@ void Execution::restoreKeptWarning() {
   if (sqlca_->sqlcode < 0 || !hasKeptWarning_) return;
   *sqlca_ = keptWarning_;
   if (sqlca_->sqlcaid[5] == 'L' && sqlca_->sqlerrd[2] < 1) sqlca_->sqlcaid[5] = ' ';
+  if (capture_ != nullptr) *capture_ = DriverDiagnostic{keptState_, keptNative_, keptMessage_};
+}
+
+void Execution::runPlain(const char* text, size_t length) {
+  const int rc = cliExecDirect(&handles_, text, length);
+  // An UPDATE or DELETE that met no row answers "no data": the statement still did what it says.
+  if (rc != CLI_NO_DATA) callFailed(rc, pointPlainStatement);
+  cliResetStatement(&handles_);
+}
+
+void Execution::endWork(bool commit) {
+  callFailed(cliEndTransaction(&handles_, commit), commit ? pointCommit : pointRollback);
 }
 
 void Execution::endSavepoint() {
@@ -253,19 +288,96 @@ bool PrivateBlock::allocate() {
   return false;
 }
 
+namespace {
+
+// A record read along the way stands behind the final SQLCA only if that SQLCA was built from it: same
+// state, and the SQLCA's message the head of the record's. Anything else (a report of our own, a
+// cleared SQLCA, a later record) leaves no record.
+void keepMatchingRecord(const SQLCA& sqlca, DriverDiagnostic* diagnostic) {
+  const std::string_view shown(sqlca.sqlerrmc, static_cast<size_t>(sqlca.sqlerrml > 0 ? sqlca.sqlerrml : 0));
+  const bool matches = sqlca.sqlcode != 0 && diagnostic->sqlstate == std::string_view(sqlca.sqlstate, 5) &&
+                       std::string_view(diagnostic->message).starts_with(shown);
+  if (!matches) *diagnostic = DriverDiagnostic{};
+}
+
+}  // namespace
+
 void executeStatements(const char* connectString, const XcompResult* results, const char* callerText,
-                       size_t callerLength, uint16_t codePage, bool commit, SQLCA* sqlca) {
-  Execution execution(sqlca);
-  if (!execution.open(connectString)) return;
+                       size_t callerLength, uint16_t codePage, bool commit, SQLCA* sqlca,
+                       DriverDiagnostic* diagnostic) {
   {
-    PrivateBlock privateBlock;
-    if (!privateBlock.allocate()) {
-      setSqlcaFailure(sqlca, noMemoryFailure, 244);
-      return;
+    Execution execution(sqlca);
+    execution.captureDiagnostics(diagnostic);
+    if (execution.open(connectString)) {
+      PrivateBlock privateBlock;
+      if (privateBlock.allocate()) {
+        execution.run(
+            ExecuteInput{results, needsConversion(codePage), codePage, callerText, callerLength, privateBlock.block});
+        execution.restoreKeptWarning();
+      } else {
+        setSqlcaFailure(sqlca, noMemoryFailure, 244);
+      }
     }
-    execution.run(
-        ExecuteInput{results, needsConversion(codePage), codePage, callerText, callerLength, privateBlock.block});
-    execution.restoreKeptWarning();
+    execution.close(commit);
   }
-  execution.close(commit);
+  if (diagnostic != nullptr) keepMatchingRecord(*sqlca, diagnostic);
+}
+
+struct ScriptConnection::State {
+  SQLCA sqlca{};
+  DriverDiagnostic diagnostic;
+  Execution execution{&sqlca};
+  bool open = false;
+
+  // A fresh SQLCA and record for the next call.
+  void clear() {
+    clearSqlca(&sqlca);
+    diagnostic = DriverDiagnostic{};
+  }
+  StatementReport report() {
+    keepMatchingRecord(sqlca, &diagnostic);
+    return StatementReport{sqlca, diagnostic};
+  }
+};
+
+ScriptConnection::ScriptConnection() = default;
+ScriptConnection::~ScriptConnection() { close(); }
+
+bool ScriptConnection::open(const char* connectString, StatementReport* failure) {
+  close();
+  state_ = std::make_unique<State>();
+  state_->clear();
+  state_->execution.captureDiagnostics(&state_->diagnostic);
+  if (state_->execution.open(connectString)) {
+    state_->open = true;
+    return true;
+  }
+  *failure = state_->report();
+  state_.reset();
+  return false;
+}
+
+std::string ScriptConnection::product() { return state_ != nullptr ? state_->execution.product() : std::string(); }
+
+StatementReport ScriptConnection::run(const char* text, size_t length) {
+  assert(state_ != nullptr && "a statement runs only on an open connection");
+  state_->clear();
+  state_->execution.runPlain(text, length);
+  return state_->report();
+}
+
+StatementReport ScriptConnection::endWork(bool commit) {
+  assert(state_ != nullptr && "a unit of work ends only on an open connection");
+  state_->clear();
+  state_->execution.endWork(commit);
+  return state_->report();
+}
+
+void ScriptConnection::close() {
+  if (state_ == nullptr) return;
+  state_->clear();
+  state_->execution.endWork(false);
+  state_->clear();
+  state_->execution.close(false);
+  state_.reset();
 }

@@ -5,9 +5,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "host/call_interface.h"
 #include "xcomp2.h"
+
+struct DriverDiagnostic;
 
 // The request's private block: the converted input or output and the wrapped text, laid out like a
 // statement record with room for a full statement and its NUL. Freed on every path.
@@ -51,6 +54,18 @@ class Execution {
   // Puts the kept warning over the SQLCA unless the request failed.
   void restoreKeptWarning();
 
+  // From now on, each driver record that becomes the SQLCA is also read whole into *diagnostic (a
+  // kept warning keeps its own). Null, as xcomp2 has it, reads nothing more than the SQLCA.
+  void captureDiagnostics(DriverDiagnostic* diagnostic) { capture_ = diagnostic; }
+
+  // The command line's plain statements, on a connection opened for them: `text` runs as it is, with
+  // no savepoint, and any cursor it opens is closed again.
+  void runPlain(const char* text, size_t length);
+  // Commits or rolls back the connection's unit of work.
+  void endWork(bool commit);
+  // The connected data source's product name and version.
+  std::string product() { return cliDataSourceProduct(&handles_); }
+
   // Rolls back to the savepoint when the SQLCA reports a failure and releases it; then, only if
   // `commit` is set and the request succeeded, commits the connection's work; then frees the
   // statement, disconnects and frees the connection and the environment. Does nothing the second time.
@@ -65,11 +80,16 @@ class Execution {
   void endSavepoint();
   void disconnect();
 
+  void captureRecord(bool fetched);
+
   SQLCA* sqlca_;
+  DriverDiagnostic* capture_ = nullptr;
   CliHandles handles_;
   bool connected_ = false;
   bool savepointSet_ = false;
   bool closed_ = false;
   bool hasKeptWarning_ = false;
   SQLCA keptWarning_{};
+  std::string keptState_, keptMessage_;
+  int32_t keptNative_ = 0;
 };

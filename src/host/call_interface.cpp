@@ -27,6 +27,17 @@ int remember(CliHandles* handles, int which, SQLRETURN rc) {
   return rc;
 }
 
+// The handle the latest call went to, where its diagnostics are kept.
+bool lastCallHandle(const CliHandles* handles, SQLSMALLINT* type, void** handle) {
+  switch (handles->lastHandle) {
+    case 1: *type = SQL_HANDLE_ENV, *handle = handles->environment; break;
+    case 2: *type = SQL_HANDLE_DBC, *handle = handles->connection; break;
+    case 3: *type = SQL_HANDLE_STMT, *handle = handles->statement; break;
+    default: return false;
+  }
+  return *handle != nullptr;
+}
+
 void freeHandle(SQLSMALLINT type, void** handle) {
   if (*handle == nullptr) return;
   SQLFreeHandle(type, *handle);
@@ -144,13 +155,7 @@ void cliFreeEnvironment(CliHandles* handles) { freeHandle(SQL_HANDLE_ENV, &handl
 bool cliFetchSqlca(const CliHandles* handles, int returnCode, SQLCA* sqlca) {
   SQLSMALLINT type = 0;
   void* handle = nullptr;
-  switch (handles->lastHandle) {
-    case 1: type = SQL_HANDLE_ENV, handle = handles->environment; break;
-    case 2: type = SQL_HANDLE_DBC, handle = handles->connection; break;
-    case 3: type = SQL_HANDLE_STMT, handle = handles->statement; break;
-    default: return false;
-  }
-  if (handle == nullptr) return false;
+  if (!lastCallHandle(handles, &type, &handle)) return false;
   SQLCHAR state[SQL_SQLSTATE_SIZE + 1] = {};
   SQLINTEGER native = 0;
   SQLCHAR text[SQL_MAX_MESSAGE_LENGTH] = {};
@@ -173,4 +178,42 @@ bool cliFetchSqlca(const CliHandles* handles, int returnCode, SQLCA* sqlca) {
   sqlca->sqlerrmc[length] = '\0';
   sqlca->sqlerrml = static_cast<int16_t>(length);
   return true;
+}
+
+bool cliReadDiagnostic(const CliHandles* handles, char* sqlstate, int32_t* native, std::string* message) {
+  SQLSMALLINT type = 0;
+  void* handle = nullptr;
+  if (!lastCallHandle(handles, &type, &handle)) return false;
+  SQLCHAR state[SQL_SQLSTATE_SIZE + 1] = {};
+  SQLINTEGER nativeError = 0;
+  std::string text(SQL_MAX_MESSAGE_LENGTH, '\0');
+  SQLSMALLINT textLength = 0;
+  SQLRETURN rc = SQLGetDiagRec(type, handle, 1, state, &nativeError, reinterpret_cast<SQLCHAR*>(text.data()),
+                               static_cast<SQLSMALLINT>(text.size()), &textLength);
+  // A message longer than the buffer is cut and says how long it is: ask again with room for all of it.
+  if (rc == SQL_SUCCESS_WITH_INFO && textLength >= static_cast<SQLSMALLINT>(text.size())) {
+    text.assign(static_cast<size_t>(textLength) + 1, '\0');
+    rc = SQLGetDiagRec(type, handle, 1, state, &nativeError, reinterpret_cast<SQLCHAR*>(text.data()),
+                       static_cast<SQLSMALLINT>(text.size()), &textLength);
+  }
+  if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO) return false;
+  std::memcpy(sqlstate, state, SQL_SQLSTATE_SIZE + 1);
+  *native = nativeError;
+  text.resize(std::strlen(text.c_str()));
+  *message = std::move(text);
+  return true;
+}
+
+std::string cliDataSourceProduct(CliHandles* handles) {
+  std::string product;
+  for (const SQLUSMALLINT what : {SQL_DBMS_NAME, SQL_DBMS_VER}) {
+    SQLCHAR text[256] = {};
+    SQLSMALLINT length = 0;
+    const SQLRETURN rc = SQLGetInfo(handles->connection, what, text, sizeof text, &length);
+    handles->lastHandle = 2;
+    if ((rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO) || text[0] == '\0') continue;
+    if (!product.empty()) product += ' ';
+    product += reinterpret_cast<const char*>(text);
+  }
+  return product;
 }

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "xcomp2.h"
 
@@ -81,3 +82,12 @@ constexpr int64_t CLI_NULL_DATA = -1;
 // diagnostic record on the handle it went to, and copies it over *sqlca. False, with *sqlca untouched,
 // when that call left no record.
 bool cliFetchSqlca(const CliHandles* handles, int returnCode, SQLCA* sqlca);
+
+// The first diagnostic record of the latest call whole: its SQLSTATE (five characters and a NUL), its
+// native error as the driver gave it, and all of its message, which the SQLCA cuts to 69 bytes. False,
+// with nothing written, when that call left no record.
+bool cliReadDiagnostic(const CliHandles* handles, char* sqlstate, int32_t* native, std::string* message);
+
+// The connected data source's product name and version as the driver reports them ("SQLite 3.40.1");
+// empty when the driver says neither.
+std::string cliDataSourceProduct(CliHandles* handles);

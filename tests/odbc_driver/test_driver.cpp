@@ -159,6 +159,7 @@ std::string wordAfter(const std::string& text, const std::string& head) {
 }
 
 void commitWork(Connection* connection) {
+  for (const std::string& text : connection->work) log("committed: " + shown(text));
   driverState.committed.insert(driverState.committed.end(), connection->work.begin(), connection->work.end());
   connection->work.clear();
   connection->savepoints.clear();
@@ -327,6 +328,11 @@ DRIVER_API SQLRETURN SQLDriverConnect(SQLHDBC handle, SQLHWND, SQLCHAR* in, SQLS
   if (connection == nullptr) return SQL_INVALID_HANDLE;
   const std::string text = textOf(in, inLength);
   log("SQLDriverConnect");
+  // A data source that goes away after so many connections, for a process the test cannot script.
+  static int connects = 0;
+  if (const char* limit = std::getenv("XCOMP_TEST_DRIVER_REFUSE_CONNECT_AFTER")) {
+    if (++connects > std::atoi(limit)) return fail(connection, "08001", -30081, "the server refused the connection");
+  }
   SQLRETURN rc;
   if (faulted("SQLDriverConnect", text, connection, connection, &rc)) {
     if (rc >= 0) connection->connected = true;
@@ -391,8 +397,11 @@ DRIVER_API SQLRETURN SQLExecDirect(SQLHSTMT handle, SQLCHAR* text, SQLINTEGER le
   // A scripted warning still runs the statement.
   if (faulted("SQLExecDirect", sql, statement, statement->connection, &rc) && rc != SQL_SUCCESS_WITH_INFO) return rc;
   const char* failOn = std::getenv("XCOMP_TEST_DRIVER_FAIL_ON");
-  if (failOn != nullptr && failOn[0] != '\0' && sql.find(failOn) != std::string::npos)
-    return fail(statement, "42710", -601, "the name of the object to be created is identical to an existing name");
+  if (failOn != nullptr && failOn[0] != '\0' && sql.find(failOn) != std::string::npos) {
+    const char* message = std::getenv("XCOMP_TEST_DRIVER_FAIL_MESSAGE");
+    return fail(statement, "42710", -601,
+                message != nullptr ? message : "the name of the object to be created is identical to an existing name");
+  }
   statement->prepared.clear();
   const SQLRETURN applied = apply(statement, sql);
   return applied == SQL_SUCCESS ? rc : applied;

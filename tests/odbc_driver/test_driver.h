@@ -30,7 +30,12 @@ struct DriverFault {
 struct TestDriver {
   std::mutex mutex;
   std::vector<DriverFault> faults;
-  // Every call in order, one line each: the function name, then its fixed arguments or its text.
+  // Every call in order, one line each: the function name, then its fixed arguments or its text; and
+  // "committed: TEXT" for each statement a commit made permanent. A test in another process scripts the
+  // driver through the environment: XCOMP_TEST_DRIVER_LOG (a file the lines are appended to),
+  // XCOMP_TEST_DRIVER_FAIL_ON (statements holding this text fail with -601, 42710, and the message of
+  // XCOMP_TEST_DRIVER_FAIL_MESSAGE when set) and XCOMP_TEST_DRIVER_REFUSE_CONNECT_AFTER (connects after
+  // that many fail with 08001).
   std::vector<std::string> calls;
   // What connections left in the caller's unit of work when they closed (statements applied, neither
   // rolled back nor committed), savepoints they left set, and what they committed.

@@ -467,6 +467,51 @@ TEST_F(ExecuteMode, WarningPlus20480WinsInEitherOrderOtherwiseTheFirstIsKept) {
   EXPECT_TRUE(leftInPlace().empty());
 }
 
+// The driver's whole record for the command line: it follows the SQLCA the run ends with (the kept
+// warning's own, the first answer of the DROP PACKAGE fallback), and stands behind no report of ours.
+TEST_F(ExecuteMode, TheDriversWholeRecordFollowsTheSqlcaItStandsBehind) {
+  auto runWithRecord = [](const Results& results, const std::string& callerText, DriverDiagnostic* record) {
+    SQLCA sqlca = freshSqlca();
+    executeStatements("DSN=;", results.head(), callerText.data(), callerText.size(), 1208, false, &sqlca, record);
+    return sqlca;
+  };
+  const std::string whole = "FIRE already exists: " + std::string(150, 'x');
+  script(fault("SQLExecDirect", "ADD PROCEDURE fire", -1, "42710", 7, whole.c_str()));
+  DriverDiagnostic record;
+  SQLCA sqlca = runWithRecord(hrPackage(), "", &record);
+  EXPECT_EQ(sqlca.sqlcode, -901) << "a failure's native error that is not negative";
+  EXPECT_EQ(message(sqlca), whole.substr(0, 69));
+  EXPECT_EQ(record.sqlstate, "42710");
+  EXPECT_EQ(record.nativeError, 7);
+  EXPECT_EQ(record.message, whole);
+
+  resetEngine();
+  script(fault("SQLExecDirect", "PUBLISH PROCEDURE hire", 1, "01H20", 20480, "the preferred warning"));
+  script(fault("SQLExecDirect", "COMMENT ON MODULE", 1, "01H21", 100, "a later warning"));
+  sqlca = runWithRecord(hrPackage(), "", &record);
+  EXPECT_EQ(sqlca.sqlcode, 20480);
+  EXPECT_EQ(record.message, "the preferred warning");
+
+  resetEngine();
+  Results drop;
+  drop.add(SQLEXC_DROP_PACKAGE, "DROP MODULE hr_pkg\n");
+  script(fault("SQLExecDirect", "DROP MODULE", -1, "42704", -204, "HR_PKG is an undefined name"));
+  script(fault("SQLExecDirect", "DROP PACKAGE", -1, "42704", -805, "package not found"));
+  sqlca = runWithRecord(drop, "DROP PACKAGE hr_pkg", &record);
+  EXPECT_EQ(sqlca.sqlcode, -204);
+  EXPECT_EQ(record.message, "HR_PKG is an undefined name");
+
+  // A failure that leaves no record is reported in our words, with no record behind it.
+  resetEngine();
+  DriverFault silent = fault("SQLExecDirect", "ADD PROCEDURE fire", -1, "HY000", 0);
+  silent.leavesRecord = false;
+  script(silent);
+  sqlca = runWithRecord(hrPackage(), "", &record);
+  EXPECT_EQ(message(sqlca), "SQLCA not set in CLI");
+  EXPECT_TRUE(record.sqlstate.empty());
+  EXPECT_TRUE(record.message.empty());
+}
+
 TEST_F(ExecuteMode, DropPackageFallsBackToTheCallersOwnStatement) {
   const std::string drop = "DROP PACKAGE hr_pkg";
   const DriverFault noModule = fault("SQLExecDirect", "DROP MODULE", -1, "42704", -204, "HR_PKG is an undefined name");
