@@ -13,17 +13,6 @@ const AstNode* ownerOf(const AstNode* decl) {
   return list != nullptr ? list->parent : nullptr;
 }
 
-AstList* packageName(const AstNode* package) {
-  if (package->kind == astNodeCreatePkgHead) return static_cast<const CreatePkgHeadNode*>(package)->name;
-  return static_cast<const CreatePkgBodyNode*>(package)->name;
-}
-
-// "ALTER MODULE p PUBLISH <what> " in a package head, "... ADD <what> " in a body.
-void emitModuleHead(const AstNode* package, const char* what, EmitContext* ctx) {
-  emitTokens(packageName(package), ctx, "ALTER MODULE ", "");
-  emitStrings(ctx, {package->kind == astNodeCreatePkgHead ? " PUBLISH " : " ADD ", what, " "});
-}
-
 void emitVariable(VarDeclNode* variable, const AstNode* owner, EmitContext* ctx) {
   if (owner != nullptr && isPackageNode(owner)) {
     emitModuleHead(owner, "VARIABLE", ctx);
@@ -96,27 +85,6 @@ void emitCondition(ExceptionDeclNode* exception, const AstNode* owner, EmitConte
 }
 
 }  // namespace
-
-void endDeclaration(const AstNode* owner, StatementDomain domain, EmitContext* ctx) {
-  if (owner != nullptr && (isPackageNode(owner) || owner->kind == astNodeCreateType)) {
-    emitStrings(ctx, {ctx->terminator, "\n"});
-    finishStatement(ctx, domain);
-    return;
-  }
-  emitStrings(ctx, {";\n"});
-}
-
-void writeMemberHead(EmitContext* ctx, const char* objectWord, const AstNode* owner, AstList* name) {
-  if (owner != nullptr && isPackageNode(owner) && packageName(owner) != nullptr) {
-    emitTokens(packageName(owner), ctx, "ALTER MODULE ", " ");
-    emitStrings(ctx, {owner->kind == astNodeCreatePkgHead ? "PUBLISH " : "ADD ", objectWord});
-    emitTokens(name, ctx, " ", "");
-    return;
-  }
-  emitIndent(ctx);
-  emitStrings(ctx, {"CREATE ", objectWord, " "});
-  emitTokens(name, ctx, "", "");
-}
 
 void emitDeclaration(AstNode* decl, EmitContext* ctx) {
   if (decl == nullptr || !isDeclarationNode(decl)) return;

@@ -92,6 +92,14 @@ void beginStatement(EmitContext* ctx, AstNode* node);
 void finishStatement(EmitContext* ctx, StatementDomain domain);
 // Indentation, "CREATE [OR REPLACE] ", objectWord, " ", the name tokens.
 void writeCreateHead(EmitContext* ctx, const char* objectWord, AstList* name, bool orReplace);
+// The head of a module member: "ALTER MODULE p PUBLISH|ADD <objectWord> <name>" for a package owner,
+// otherwise the indentation and "CREATE <objectWord> <name>".
+void writeMemberHead(EmitContext* ctx, const char* objectWord, const AstNode* owner, AstList* name);
+// "ALTER MODULE p PUBLISH <what> " in a package head, "... ADD <what> " in a body.
+void emitModuleHead(const AstNode* package, const char* what, EmitContext* ctx);
+// The end of a declaration: in a package or CREATE TYPE it is a statement of its own (terminator,
+// newline, cut with `domain`); in a block (or with no owner) ";\n" and the block's text goes on.
+void endDeclaration(const AstNode* owner, StatementDomain domain, EmitContext* ctx);
 
 // ---- writers reached from the dispatch table ----
 
@@ -112,13 +120,6 @@ void emitDatatype(AstList* tokens, EmitContext* ctx);
 // EXCEPTION_INIT write nothing; record, table, varray and subtype declarations go to
 // emitTypeDeclaration.
 void emitDeclaration(AstNode* decl, EmitContext* ctx);
-// The head of a module member: "ALTER MODULE p PUBLISH|ADD <objectWord> <name>" for a package owner,
-// otherwise the indentation and "CREATE <objectWord> <name>".
-void writeMemberHead(EmitContext* ctx, const char* objectWord, const AstNode* owner, AstList* name);
-
-// The end of a declaration: in a package or CREATE TYPE it is a statement of its own (terminator,
-// newline, cut with `domain`); in a block (or with no owner) ";\n" and the block's text goes on.
-void endDeclaration(const AstNode* owner, StatementDomain domain, EmitContext* ctx);
 
 // Type declarations (types.cpp). Each writer starts after the statement start (line marker,
 // indentation) and writes the head for its container: "DECLARE TYPE t" in a block, "ALTER MODULE p

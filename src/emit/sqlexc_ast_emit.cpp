@@ -270,3 +270,38 @@ void writeCreateHead(EmitContext* ctx, const char* objectWord, AstList* name, bo
   emitStrings(ctx, {orReplace ? "CREATE OR REPLACE " : "CREATE ", objectWord, " "});
   emitTokens(name, ctx, "", "");
 }
+
+namespace {
+
+AstList* packageName(const AstNode* package) {
+  if (package->kind == astNodeCreatePkgHead) return static_cast<const CreatePkgHeadNode*>(package)->name;
+  return static_cast<const CreatePkgBodyNode*>(package)->name;
+}
+
+}  // namespace
+
+void emitModuleHead(const AstNode* package, const char* what, EmitContext* ctx) {
+  emitTokens(packageName(package), ctx, "ALTER MODULE ", "");
+  emitStrings(ctx, {package->kind == astNodeCreatePkgHead ? " PUBLISH " : " ADD ", what, " "});
+}
+
+void endDeclaration(const AstNode* owner, StatementDomain domain, EmitContext* ctx) {
+  if (owner != nullptr && (isPackageNode(owner) || owner->kind == astNodeCreateType)) {
+    emitStrings(ctx, {ctx->terminator, "\n"});
+    finishStatement(ctx, domain);
+    return;
+  }
+  emitStrings(ctx, {";\n"});
+}
+
+void writeMemberHead(EmitContext* ctx, const char* objectWord, const AstNode* owner, AstList* name) {
+  if (owner != nullptr && isPackageNode(owner) && packageName(owner) != nullptr) {
+    emitTokens(packageName(owner), ctx, "ALTER MODULE ", " ");
+    emitStrings(ctx, {owner->kind == astNodeCreatePkgHead ? "PUBLISH " : "ADD ", objectWord});
+    emitTokens(name, ctx, " ", "");
+    return;
+  }
+  emitIndent(ctx);
+  emitStrings(ctx, {"CREATE ", objectWord, " "});
+  emitTokens(name, ctx, "", "");
+}
