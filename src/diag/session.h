@@ -54,4 +54,3 @@ void completeSettings(SessionSettings* settings, const SessionSettings* callerSe
 
 // Number of rows before the terminating row.
 size_t typeMapRowCount(const TypeMapRow* map);
-size_t oraErrorRowCount(const OraErrorRow* map);

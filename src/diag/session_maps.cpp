@@ -182,12 +182,6 @@ size_t typeMapRowCount(const TypeMapRow* map) {
   return count;
 }
 
-size_t oraErrorRowCount(const OraErrorRow* map) {
-  size_t count = 0;
-  while (map[count].oraCode != 0) ++count;
-  return count;
-}
-
 namespace {
 
 // Code-unit-32 sessions count characters in four-byte units, so the default lengths that would not fit

@@ -76,8 +76,6 @@ int ruleOf(const char* lhs, int alternative) {
 }
 
 TEST(Grammar, EveryRuleHasItsSymbolAndLengthAndNumbersEndAtTheCount) {
-  // 532 productions plus the augmented start rule.
-  EXPECT_EQ(grammarRuleCount(), 533);
   for (int rule = 0; rule < grammarRuleCount(); ++rule) {
     ASSERT_NE(grammarRuleLhs(rule), nullptr) << rule;
     EXPECT_GE(grammarRuleLength(rule), 0) << rule;
