@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "command_helpers.h"
+
 namespace {
 
 struct CliRun {
@@ -18,13 +20,6 @@ struct CliRun {
   std::string out;  // standard output
   std::string err;  // standard error
 };
-
-std::string readFile(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 std::string temporaryPath(const char* pattern) {
   std::string path = std::string("/tmp/") + pattern + "-XXXXXX";
@@ -45,13 +40,8 @@ CliRun xcomp(const std::string& dataSources, const std::string& args, const std:
   const std::string command = "cd " XCOMP_ODBC_DIR " && ODBCSYSINI=" XCOMP_ODBC_DIR " ODBCINI=" XCOMP_ODBC_DIR "/" +
                               dataSources + " " + env + " " XCOMP_BINARY_DIR "/xcomp " + args + " <" + input + " 2>" +
                               errors;
-  FILE* pipe = popen(command.c_str(), "r");
-  std::string out;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-  const int status = pclose(pipe);
-  CliRun run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, out, readFile(errors)};
+  CommandRun finished = runCommand(command);
+  CliRun run{finished.status, std::move(finished.out), readFile(errors)};
   std::remove(input.c_str());
   std::remove(errors.c_str());
   return run;
