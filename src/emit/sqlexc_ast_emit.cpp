@@ -134,11 +134,7 @@ constexpr EmitWriter writerFor(AstNodeKind kind) {
   return nullptr;
 }
 
-constexpr EmitWriter emitWriters[astNodeKindCount] = {
-#define NODE_KIND(number, enumerator, name, isStatement, families) writerFor(enumerator),
-#include "ast/node_kinds.def"
-#undef NODE_KIND
-};
+constexpr auto emitWriters = kindTable(writerFor);
 
 // Guards the indentation across emitTokens, so that a pool exhaustion unwinding through it leaves the
 // context as it found it.

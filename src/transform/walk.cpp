@@ -8,6 +8,7 @@
 #include <cassert>
 #include <cstring>
 
+#include "ast/node_fields.h"
 #include "host/host.h"
 #include "lexer/token_codes.h"
 #include "pool/pool.h"
@@ -554,19 +555,6 @@ void visitCall(AstNode* node, TransformContext* ctx) {
   adoptReplacement(&call->replacement, rewriteCollectionCall(call, ctx), node, ctx);
 }
 
-void visitCase(AstNode* node, TransformContext* ctx) {
-  auto* caseNode = static_cast<CaseNode*>(node);
-  visit(caseNode->selector, node, ctx);
-  visit(caseNode->whenClauses, node, ctx);
-  visit(caseNode->elseClause, node, ctx);
-}
-
-void visitCaseExpr(AstNode* node, TransformContext* ctx) {
-  auto* arm = static_cast<CaseExprNode*>(node);
-  visit(arm->condition, node, ctx);
-  visit(arm->statements, node, ctx);
-}
-
 void visitElseIf(AstNode* node, TransformContext* ctx) {
   // The chain is walked here so that a long ELSIF ladder does not deepen the stack.
   for (auto* arm = static_cast<ElseIfNode*>(node); arm != nullptr; arm = arm->next) {
@@ -574,35 +562,6 @@ void visitElseIf(AstNode* node, TransformContext* ctx) {
     visit(arm->condition, arm, ctx);
     visit(arm->statements, arm, ctx);
   }
-}
-
-void visitIf(AstNode* node, TransformContext* ctx) {
-  auto* ifNode = static_cast<IfNode*>(node);
-  visit(ifNode->condition, node, ctx);
-  visit(ifNode->thenStatements, node, ctx);
-  visit(ifNode->elsifs, node, ctx);
-  visit(ifNode->elseStatements, node, ctx);
-}
-
-void visitClose(AstNode* node, TransformContext* ctx) { visit(static_cast<CloseNode*>(node)->cursor, node, ctx); }
-void visitReturn(AstNode* node, TransformContext* ctx) { visit(static_cast<ReturnNode*>(node)->value, node, ctx); }
-
-void visitTriggerArg(AstNode* node, TransformContext* ctx) {
-  visit(static_cast<TriggerArgNode*>(node)->alias, node, ctx);
-}
-
-void visitLoop(AstNode* node, TransformContext* ctx) { visit(static_cast<LoopNode*>(node)->statements, node, ctx); }
-
-void visitWhile(AstNode* node, TransformContext* ctx) {
-  auto* loop = static_cast<WhileNode*>(node);
-  visit(loop->condition, node, ctx);
-  visit(loop->statements, node, ctx);
-}
-
-void visitProcProto(AstNode* node, TransformContext* ctx) {
-  auto* prototype = static_cast<ProcProtoNode*>(node);
-  visit(prototype->name, node, ctx);
-  visit(prototype->arguments, node, ctx);
 }
 
 void visitFuncProto(AstNode* node, TransformContext* ctx) {
@@ -613,36 +572,29 @@ void visitFuncProto(AstNode* node, TransformContext* ctx) {
   prototype->returnType = rewriteDatatype(prototype->returnType, ctx, true);
 }
 
-void visitExecute(AstNode* node, TransformContext* ctx) {
-  auto* execute = static_cast<ExecuteNode*>(node);
-  visit(execute->into, node, ctx);
-  visit(execute->using_, node, ctx);
+// The kinds no rewrite touches: every field the tree printer shows that holds nodes or tokens is
+// visited, in that order.
+template <FieldHolds holds, typename Field>
+void visitField(Field value, const char* printedName, AstNode* owner, TransformContext* ctx) {
+  if constexpr (holds == FieldHolds::tokens || holds == FieldHolds::node || holds == FieldHolds::tokensOrNode) {
+    if (printedName != nullptr) visit(value, owner, ctx);
+  }
 }
 
-void visitGetDiag(AstNode* node, TransformContext* ctx) {
-  auto* diag = static_cast<GetDiagNode*>(node);
-  visit(diag->target, node, ctx);
-  visit(diag->item, node, ctx);
-}
-
-void visitDropPkgBody(AstNode* node, TransformContext* ctx) {
-  visit(static_cast<DropPkgBodyNode*>(node)->name, node, ctx);
-}
-
-void visitDropPkgHead(AstNode* node, TransformContext* ctx) {
-  auto* drop = static_cast<DropPkgHeadNode*>(node);
-  visit(drop->name, node, ctx);
-  visit(drop->rest, node, ctx);
-}
-
-void visitValues(AstNode* node, TransformContext* ctx) {
-  auto* values = static_cast<ValuesNode*>(node);
-  visit(values->expressions, node, ctx);
-  visit(values->into, node, ctx);
-}
-
-void visitCreateType(AstNode* node, TransformContext* ctx) {
-  visit(static_cast<CreateTypeNode*>(node)->declaration, node, ctx);
+void visitFields(AstNode* node, TransformContext* ctx) {
+  switch (static_cast<AstNodeKind>(node->kind)) {
+#define NODE_FIELDS(kind, Type, walk) \
+  case kind: {                        \
+    [[maybe_unused]] auto* x = static_cast<Type*>(node);
+#define FIELD(field, holds, walkRank, printedName) visitField<FieldHolds::holds>(x->field, printedName, node, ctx);
+#define END_FIELDS \
+  return;          \
+  }
+#include "ast/node_fields.def"
+#undef NODE_FIELDS
+#undef FIELD
+#undef END_FIELDS
+  }
 }
 
 void visitContinue(AstNode* node, TransformContext* ctx) { transformContinue(static_cast<ContinueNode*>(node), ctx); }
@@ -744,23 +696,23 @@ constexpr TransformVisitor visitorFor(AstNodeKind kind) {
     case astNodeAssign: return visitAssign;
     case astNodeBlock: return visitBlock;
     case astNodeCall: return visitCall;
-    case astNodeCase: return visitCase;
-    case astNodeCaseExpr: return visitCaseExpr;
+    case astNodeCase: return visitFields;
+    case astNodeCaseExpr: return visitFields;
     case astNodeElseIf: return visitElseIf;
-    case astNodeIf: return visitIf;
-    case astNodeClose: return visitClose;
-    case astNodeReturn: return visitReturn;
-    case astNodeTriggerArg: return visitTriggerArg;
-    case astNodeLoop: return visitLoop;
-    case astNodeWhile: return visitWhile;
-    case astNodeProcProto: return visitProcProto;
+    case astNodeIf: return visitFields;
+    case astNodeClose: return visitFields;
+    case astNodeReturn: return visitFields;
+    case astNodeTriggerArg: return visitFields;
+    case astNodeLoop: return visitFields;
+    case astNodeWhile: return visitFields;
+    case astNodeProcProto: return visitFields;
     case astNodeFuncProto: return visitFuncProto;
-    case astNodeExecute: return visitExecute;
-    case astNodeGetDiag: return visitGetDiag;
-    case astNodeDropPkgBody: return visitDropPkgBody;
-    case astNodeDropPkgHead: return visitDropPkgHead;
-    case astNodeValues: return visitValues;
-    case astNodeCreateType: return visitCreateType;
+    case astNodeExecute: return visitFields;
+    case astNodeGetDiag: return visitFields;
+    case astNodeDropPkgBody: return visitFields;
+    case astNodeDropPkgHead: return visitFields;
+    case astNodeValues: return visitFields;
+    case astNodeCreateType: return visitFields;
     case astNodeContinue: return visitContinue;
     case astNodeExit: return visitExit;
     case astNodeCreateFunc: return visitCreateFunc;
@@ -807,11 +759,7 @@ constexpr TransformVisitor visitorFor(AstNodeKind kind) {
   return nullptr;
 }
 
-constexpr TransformVisitor transformVisitors[astNodeKindCount] = {
-#define NODE_KIND(number, enumerator, name, isStatement, families) visitorFor(enumerator),
-#include "ast/node_kinds.def"
-#undef NODE_KIND
-};
+constexpr auto transformVisitors = kindTable(visitorFor);
 
 }  // namespace
 
