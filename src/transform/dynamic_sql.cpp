@@ -12,8 +12,6 @@
 
 namespace {
 
-void visit(AstNode* child, AstNode* parent, TransformContext* ctx) { transformNode(child, parent, ctx); }
-
 // Package functions the host has only as procedures with an OUT argument for the result.
 constexpr const char* restrictedRoutines[] = {
     "DBMS_SQL.EXECUTE",
