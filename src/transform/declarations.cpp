@@ -23,12 +23,18 @@ bool isInPackage(const AstNode* decl) {
   return list != nullptr && list->parent != nullptr && isPackageNode(list->parent);
 }
 
+// A declaration visits its name first, so that its summed name length is known before the rest of it
+// is transformed.
+void visitName(DeclNode* decl, AstList* name, TransformContext* ctx) {
+  visit(name, decl, ctx);
+  decl->nameLength = summedNameLength(name);
+}
+
 }  // namespace
 
 void visitVarDecl(AstNode* node, TransformContext* ctx) {
   auto* variable = static_cast<VarDeclNode*>(node);
-  visit(variable->names, node, ctx);
-  variable->nameLength = summedNameLength(variable->names);
+  visitName(variable, variable->names, ctx);
   visit(variable->datatype, node, ctx);
   visit(variable->defaultValue, node, ctx);
   variable->datatype = rewriteDatatype(variable->datatype, ctx, false);
@@ -37,23 +43,20 @@ void visitVarDecl(AstNode* node, TransformContext* ctx) {
 
 void visitCursorDecl(AstNode* node, TransformContext* ctx) {
   auto* cursor = static_cast<CursorDeclNode*>(node);
-  visit(cursor->name, node, ctx);
-  cursor->nameLength = summedNameLength(cursor->name);
+  visitName(cursor, cursor->name, ctx);
   visit(cursor->parameters, node, ctx);
   visit(cursor->query, node, ctx);
 }
 
 void visitRecordDecl(AstNode* node, TransformContext* ctx) {
   auto* record = static_cast<RecordDeclNode*>(node);
-  visit(record->name, node, ctx);
-  record->nameLength = summedNameLength(record->name);
+  visitName(record, record->name, ctx);
   visit(record->fields, node, ctx);
 }
 
 void visitTableDecl(AstNode* node, TransformContext* ctx) {
   auto* table = static_cast<TableDeclNode*>(node);
-  visit(table->name, node, ctx);
-  table->nameLength = summedNameLength(table->name);
+  visitName(table, table->name, ctx);
   visit(table->elementType, node, ctx);
   visit(table->indexType, node, ctx);
   table->elementType = rewriteDatatype(table->elementType, ctx, false);
@@ -65,8 +68,7 @@ void visitTableDecl(AstNode* node, TransformContext* ctx) {
 void visitRefCursorDecl(AstNode* node, TransformContext* ctx) {
   auto* cursorType = static_cast<RefCursorDeclNode*>(node);
   ctx->refCursorTypes = listAppend(ctx->refCursorTypes, cursorType);
-  visit(cursorType->name, node, ctx);
-  cursorType->nameLength = summedNameLength(cursorType->name);
+  visitName(cursorType, cursorType->name, ctx);
   visit(cursorType->returnType, node, ctx);
   if (isInPackage(node)) return;
   if (cursorType->returnType != nullptr) {
@@ -78,16 +80,14 @@ void visitRefCursorDecl(AstNode* node, TransformContext* ctx) {
 
 void visitVarrayDecl(AstNode* node, TransformContext* ctx) {
   auto* varray = static_cast<VarrayDeclNode*>(node);
-  visit(varray->name, node, ctx);
-  varray->nameLength = summedNameLength(varray->name);
+  visitName(varray, varray->name, ctx);
   visit(varray->elementType, node, ctx);
   varray->elementType = rewriteDatatype(varray->elementType, ctx, false);
 }
 
 void visitSubtype(AstNode* node, TransformContext* ctx) {
   auto* subtype = static_cast<SubtypeNode*>(node);
-  visit(subtype->names, node, ctx);
-  subtype->nameLength = summedNameLength(subtype->names);
+  visitName(subtype, subtype->names, ctx);
   visit(subtype->datatype, node, ctx);
   visit(subtype->range, node, ctx);
   subtype->datatype = rewriteDatatype(subtype->datatype, ctx, false);

@@ -55,6 +55,8 @@ SignalNode* makeResignal(int32_t line);
 IfNode* makeIf(AstList* condition, AstNode* statement, int32_t line);
 // EXIT WHEN condition, its target resolved when the walk visits it.
 ExitNode* makeExitWhen(AstList* condition, int32_t line);
+// FETCH cursorName BULK COLLECT INTO into, generated, its parent link set to `parent`.
+FetchNode* makeBulkFetch(const char* cursorName, AstList* into, AstNode* parent, int32_t line);
 // GET DIAGNOSTICS [EXCEPTION 1] target = item.
 GetDiagNode* makeGetDiag(DiagKind kind, const char* target, const char* item, int32_t line);
 

@@ -197,6 +197,16 @@ ExitNode* makeExitWhen(AstList* condition, int32_t line) {
   return exit;
 }
 
+FetchNode* makeBulkFetch(const char* cursorName, AstList* into, AstNode* parent, int32_t line) {
+  auto* fetch = makeNode<FetchNode>(astNodeFetch, line);
+  fetch->cursor = hostTexts({cursorName}, line);
+  fetch->into = into;
+  fetch->bulkCollect = 1;
+  fetch->generated = 1;
+  fetch->parent = parent;
+  return fetch;
+}
+
 GetDiagNode* makeGetDiag(DiagKind kind, const char* target, const char* item, int32_t line) {
   auto* diag = makeNode<GetDiagNode>(astNodeGetDiag, line);
   diag->diagKind = kind;
