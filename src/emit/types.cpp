@@ -48,6 +48,15 @@ AstList* declaredTypeName(const AstNode* decl) {
   return nullptr;
 }
 
+// TYPE t IS TABLE OF e INDEX BY i, or VARRAY(n) OF e: the head, " AS e ARRAY[", and the caller writes
+// the bounds (the index type or the limit) and the closing bracket.
+void writeArrayType(AstList* name, AstList* elementType, const AstNode* container, EmitContext* ctx) {
+  writeTypeHead(name, container, ctx);
+  emitStrings(ctx, {" AS "});
+  emitDatatype(elementType, ctx);
+  emitStrings(ctx, {" ARRAY["});
+}
+
 }  // namespace
 
 void emitRecordType(AstNode* decl, EmitContext* ctx, const AstNode* container) {
@@ -77,10 +86,7 @@ void emitRecordType(AstNode* decl, EmitContext* ctx, const AstNode* container) {
 
 void emitTableType(AstNode* decl, EmitContext* ctx, const AstNode* container) {
   auto* table = static_cast<TableDeclNode*>(decl);
-  writeTypeHead(table->name, container, ctx);
-  emitStrings(ctx, {" AS "});
-  emitDatatype(table->elementType, ctx);
-  emitStrings(ctx, {" ARRAY["});
+  writeArrayType(table->name, table->elementType, container, ctx);
   emitDatatype(table->indexType, ctx);
   emitStrings(ctx, {"]"});
   endDeclaration(container, SQLEXC_TYPE, ctx);
@@ -88,10 +94,8 @@ void emitTableType(AstNode* decl, EmitContext* ctx, const AstNode* container) {
 
 void emitVarrayType(AstNode* decl, EmitContext* ctx, const AstNode* container) {
   auto* varray = static_cast<VarrayDeclNode*>(decl);
-  writeTypeHead(varray->name, container, ctx);
-  emitStrings(ctx, {" AS "});
-  emitDatatype(varray->elementType, ctx);
-  emitStrings(ctx, {" ARRAY[", varray->limit != nullptr ? varray->limit : "", "]"});
+  writeArrayType(varray->name, varray->elementType, container, ctx);
+  emitStrings(ctx, {varray->limit != nullptr ? varray->limit : "", "]"});
   endDeclaration(container, SQLEXC_TYPE, ctx);
 }
 
