@@ -7,9 +7,9 @@
 #include <optional>
 #include <system_error>
 
-#include "json_output.h"
-#include "request_report.h"
-#include "sql_text.h"
+#include "output/json_output.h"
+#include "report/request_report.h"
+#include "script/sql_text.h"
 
 namespace {
 

@@ -13,9 +13,9 @@
 #include <thread>
 #include <vector>
 
-#include "inputs.h"
 #include "options.h"
-#include "report.h"
+#include "report/report.h"
+#include "script/inputs.h"
 #include "translate.h"
 
 namespace {

@@ -20,10 +20,10 @@
 
 #include "command_helpers.h"
 #include "json_reader.h"
-#include "report_html.h"
-#include "report_json.h"
-#include "report_totals.h"
-#include "report_units.h"
+#include "report/report_html.h"
+#include "report/report_json.h"
+#include "report/report_totals.h"
+#include "report/report_units.h"
 
 extern char** environ;
 
