@@ -116,14 +116,3 @@ void visitExceptionDecl(AstNode* node, TransformContext* ctx) {
   rewriteExceptionDecl(exception, ctx);
   exception->nameLength = summedNameLength(exception->name);
 }
-
-uint32_t maxDeclaredNameLength(const AstList* declarations) {
-  uint32_t longest = 0;
-  for (AstListCell* cell = listHeadCell(declarations); cell != nullptr; cell = cell->next) {
-    const auto* decl = static_cast<const AstNode*>(cell->item);
-    if (decl == nullptr || !isDeclarationNode(decl)) continue;
-    const uint32_t length = static_cast<const DeclNode*>(decl)->nameLength;
-    if (length > longest) longest = length;
-  }
-  return longest;
-}
