@@ -42,7 +42,7 @@ struct EmitContext {
   const char* terminator;  // written after the last END (or a DROP) of each top-level statement
   bool trackLines;
   AstNode* root;
-  int64_t indent;  // nesting counter; the output indents one level (two spaces) whenever it is not 0
+  int64_t indent;  // open nesting levels (NestedLevel); the output indents one level (two spaces) when any is open
   CompileError** errors;
   uint32_t outputLine;  // the source line (1-based) the next output line stands for
 };
@@ -85,6 +85,17 @@ void emitTokens(AstList* list, EmitContext* ctx, const char* prefix, const char*
 void emitLineMarker(EmitContext* ctx, int32_t line);
 // The indentation: two spaces when indent is not 0, else nothing.
 void emitIndent(EmitContext* ctx);
+// One nesting level for as long as it lives: what is written inside it is indented.
+class NestedLevel {
+ public:
+  explicit NestedLevel(EmitContext* ctx) : ctx_(ctx) { ++ctx_->indent; }
+  ~NestedLevel() { --ctx_->indent; }
+  NestedLevel(const NestedLevel&) = delete;
+  NestedLevel& operator=(const NestedLevel&) = delete;
+
+ private:
+  EmitContext* ctx_;
+};
 // Line marker, indentation, then "label: " for a labelled statement node.
 void beginStatement(EmitContext* ctx, AstNode* node);
 // Cuts the buffer into a new result entry with `domain`; nothing when the buffer is empty. Resets the

@@ -44,15 +44,16 @@ void emitPackageBody(AstNode* node, EmitContext* ctx) {
     emitTokens(package->name, ctx, "ALTER MODULE ", " DROP BODY");
     cut(ctx, SQLEXC_DROP_PACKAGE_BODY);
   }
-  ctx->indent += 2;
-  // The comment marks the module as one that has a body; it is not indented, unlike the members.
-  emitLineMarker(ctx, node->line);
-  emitTokens(package->name, ctx, "COMMENT ON MODULE ", " IS 'PL/SQL Package Body'");
-  cut(ctx, SQLEXC_COMMENT_MODULE);
-  emitModuleDeclarations(package->declarations, ctx);
-  // Forward declarations first, so that the routines may call each other in any order.
-  emitNode(package->prototypes, ctx);
-  emitNode(package->routines, ctx);
-  emitNode(package->initBlock, ctx);
-  ctx->indent -= 2;
+  {
+    const NestedLevel nested(ctx);
+    // The comment marks the module as one that has a body; it is not indented, unlike the members.
+    emitLineMarker(ctx, node->line);
+    emitTokens(package->name, ctx, "COMMENT ON MODULE ", " IS 'PL/SQL Package Body'");
+    cut(ctx, SQLEXC_COMMENT_MODULE);
+    emitModuleDeclarations(package->declarations, ctx);
+    // Forward declarations first, so that the routines may call each other in any order.
+    emitNode(package->prototypes, ctx);
+    emitNode(package->routines, ctx);
+    emitNode(package->initBlock, ctx);
+  }
 }

@@ -179,10 +179,11 @@ void emitProcedure(AstNode* node, EmitContext* ctx) {
     emitIndent(ctx);
     emitStrings(ctx, {"LANGUAGE SQL\n"});
   }
-  ctx->indent += 2;
-  emitNode(procedure->body, ctx);
-  emitStrings(ctx, {"\n\n"});
-  ctx->indent -= 2;
+  {
+    const NestedLevel nested(ctx);
+    emitNode(procedure->body, ctx);
+    emitStrings(ctx, {"\n\n"});
+  }
   if (!procedure->isNested) finishStatement(ctx, SQLEXC_PROCEDURE);
   // Recorded after the cut: the statement is complete and the driver decides whether it is used.
   if (procedure->authid == 0) {
@@ -214,10 +215,11 @@ void emitFunction(AstNode* node, EmitContext* ctx) {
   emitIndent(ctx);
   emitStrings(ctx, {"LANGUAGE SQL NO EXTERNAL ACTION\n"});
   emitFunctionOptions(ctx, node, function->options);
-  ctx->indent += 2;
-  emitNode(function->body, ctx);
-  emitStrings(ctx, {"\n\n"});
-  ctx->indent -= 2;
+  {
+    const NestedLevel nested(ctx);
+    emitNode(function->body, ctx);
+    emitStrings(ctx, {"\n\n"});
+  }
   finishStatement(ctx, SQLEXC_FUNCTION);
 }
 
@@ -263,12 +265,13 @@ void emitBlock(AstNode* node, EmitContext* ctx) {
     return;
   }
   emitStrings(ctx, {"BEGIN\n"});
-  ctx->indent += 2;
-  emitBlockDeclarations(block, ctx);
-  emitNode(block->handlers, ctx);
-  emitNode(block->initStatements, ctx);
-  emitNode(block->statements, ctx);
-  ctx->indent -= 2;
+  {
+    const NestedLevel nested(ctx);
+    emitBlockDeclarations(block, ctx);
+    emitNode(block->handlers, ctx);
+    emitNode(block->initStatements, ctx);
+    emitNode(block->statements, ctx);
+  }
   emitIndent(ctx);
   if (endsTopLevelStatement(block)) {
     emitStrings(ctx, {"END", ctx->terminator, "\n"});

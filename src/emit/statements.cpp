@@ -10,9 +10,8 @@ namespace {
 
 // Writes `statements` one level in, whatever the current depth: the host text has a single indent.
 void emitNested(AstNode* statements, EmitContext* ctx) {
-  ctx->indent += 2;
+  const NestedLevel nested(ctx);
   emitNode(statements, ctx);
-  ctx->indent -= 2;
 }
 
 // Label texts come from the transformer; an unresolved one is written empty rather than cutting the
@@ -112,10 +111,11 @@ void emitCase(AstNode* node, EmitContext* ctx) {
   emitStrings(ctx, {"\n"});
   beginStatement(ctx, node);
   emitTokens(caseNode->selector, ctx, "CASE ", "\n");
-  ctx->indent += 2;
-  emitNode(caseNode->whenClauses, ctx);
-  emitNode(caseNode->elseClause, ctx);
-  ctx->indent -= 2;
+  {
+    const NestedLevel nested(ctx);
+    emitNode(caseNode->whenClauses, ctx);
+    emitNode(caseNode->elseClause, ctx);
+  }
   emitIndent(ctx);
   emitStrings(ctx, {"END CASE;\n\n"});
 }

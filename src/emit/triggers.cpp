@@ -78,10 +78,11 @@ void emitTrigger(AstNode* node, EmitContext* ctx) {
   // Blank lines instead of a line marker: the body then starts close to where it stood in the source.
   for (; outputLine > 0 && outputLine < bodyLine; ++outputLine) emitStrings(ctx, {"\n"});
   if (trigger->condition != nullptr) emitTokens(trigger->condition, ctx, "WHEN(", ")\n");
-  ctx->indent += 2;
-  emitNode(trigger->body, ctx);
-  emitStrings(ctx, {"\n\n"});
-  ctx->indent -= 2;
+  {
+    const NestedLevel nested(ctx);
+    emitNode(trigger->body, ctx);
+    emitStrings(ctx, {"\n\n"});
+  }
   emitStrings(ctx, {"\n"});
   finishStatement(ctx, SQLEXC_TRIGGER);
 }

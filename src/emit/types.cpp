@@ -65,19 +65,20 @@ void emitRecordType(AstNode* decl, EmitContext* ctx, const AstNode* container) {
   emitStrings(ctx, {" AS ROW \n"});
   emitIndent(ctx);
   emitStrings(ctx, {"(\n"});
-  ctx->indent += 2;
-  bool first = true;
-  for (AstListCell* cell = listHeadCell(record->fields); cell != nullptr; cell = cell->next) {
-    auto* field = static_cast<AstNode*>(cell->item);
-    if (field == nullptr || field->kind != astNodeVarDecl) continue;
-    if (!first) emitStrings(ctx, {",\n"});
-    first = false;
-    emitIndent(ctx);
-    auto* variable = static_cast<VarDeclNode*>(field);
-    emitTokens(variable->names, ctx, "", " ");
-    emitDatatype(variable->datatype, ctx);
+  {
+    const NestedLevel nested(ctx);
+    bool first = true;
+    for (AstListCell* cell = listHeadCell(record->fields); cell != nullptr; cell = cell->next) {
+      auto* field = static_cast<AstNode*>(cell->item);
+      if (field == nullptr || field->kind != astNodeVarDecl) continue;
+      if (!first) emitStrings(ctx, {",\n"});
+      first = false;
+      emitIndent(ctx);
+      auto* variable = static_cast<VarDeclNode*>(field);
+      emitTokens(variable->names, ctx, "", " ");
+      emitDatatype(variable->datatype, ctx);
+    }
   }
-  ctx->indent -= 2;
   emitStrings(ctx, {"\n"});
   emitIndent(ctx);
   emitStrings(ctx, {")"});
