@@ -361,7 +361,5 @@ int readLookahead(TokenValue* value, ParseContext* ctx);
 int grammarRuleCount();
 // The name of the symbol rule `rule` reduces to, or null out of range.
 const char* grammarRuleLhs(int rule);
-// The number of symbols on the rule's right-hand side, or -1 out of range.
-int grammarRuleLength(int rule);
 // Whether the parser may hold a lookahead when it reduces by `rule` (see grammar.y).
 int grammarRuleReadsAhead(int rule);

@@ -1482,12 +1482,6 @@ const char* grammarRuleLhs(int rule)
   return yysymbol_name(static_cast<yysymbol_kind_t>(yyr1[rule + 1]));
 }
 
-int grammarRuleLength(int rule)
-{
-  if (rule < 0 || rule >= YYNRULES) return -1;
-  return yyr2[rule + 1];
-}
-
 /* Whether the parser may hold a lookahead token when it reduces by `rule`: true when some state
    reduces by it only for particular lookaheads. Rules whose actions read the scanner's current text
    or hand the token stream over to a reader rely on this being false. */
