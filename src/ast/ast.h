@@ -101,6 +101,10 @@ struct AstList : AstNode {
   AstListCell* tail;
 };
 
+// The node records. node_fields.def lists each kind's fields again, with what each holds, its walk rank
+// and its printed name: walkTree, the tree printer and the transformer's plain visit expand from it, so a
+// field added to a record is added there too.
+
 // ---- statements: the first own field is always the statement's label (or null) ----
 
 struct StatementNode : AstNode {
