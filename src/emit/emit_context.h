@@ -137,13 +137,13 @@ void emitDeclaration(AstNode* decl, EmitContext* ctx);
 // PUBLISH|ADD TYPE t" in a package head or body, nothing in CREATE TYPE (whose writer wrote
 // "CREATE [OR REPLACE] TYPE t"); then the definition and the end of the declaration.
 // RECORD: AS ROW and one field per line between parentheses (field defaults were refused earlier).
-void emitRecordType(AstNode* decl, EmitContext* ctx, const AstNode* container);
+void emitRecordType(AstNode* decl, const AstNode* container, EmitContext* ctx);
 // TABLE OF: AS <element> ARRAY[<index>]; without INDEX BY the index type is INTEGER.
-void emitTableType(AstNode* decl, EmitContext* ctx, const AstNode* container);
+void emitTableType(AstNode* decl, const AstNode* container, EmitContext* ctx);
 // VARRAY(n): AS <element> ARRAY[n].
-void emitVarrayType(AstNode* decl, EmitContext* ctx, const AstNode* container);
+void emitVarrayType(AstNode* decl, const AstNode* container, EmitContext* ctx);
 // SUBTYPE: AS <base> WITH WEAK TYPE RULES [NOT NULL] [CHECK (VALUE >= lo AND VALUE <= hi) ].
-void emitSubtype(AstNode* decl, EmitContext* ctx, const AstNode* container);
+void emitSubtype(AstNode* decl, const AstNode* container, EmitContext* ctx);
 // One of the four above by the declaration's class; `owner` is the declaration's container.
 void emitTypeDeclaration(AstNode* decl, const AstNode* owner, EmitContext* ctx);
 // CREATE [OR REPLACE] TYPE for AS OBJECT (a row type), AS TABLE OF (ARRAY[INTEGER]) and VARRAY: one

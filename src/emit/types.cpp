@@ -59,7 +59,7 @@ void writeArrayType(AstList* name, AstList* elementType, const AstNode* containe
 
 }  // namespace
 
-void emitRecordType(AstNode* decl, EmitContext* ctx, const AstNode* container) {
+void emitRecordType(AstNode* decl, const AstNode* container, EmitContext* ctx) {
   auto* record = static_cast<RecordDeclNode*>(decl);
   writeTypeHead(record->name, container, ctx);
   emitStrings(ctx, {" AS ROW \n"});
@@ -85,7 +85,7 @@ void emitRecordType(AstNode* decl, EmitContext* ctx, const AstNode* container) {
   endDeclaration(container, SQLEXC_TYPE, ctx);
 }
 
-void emitTableType(AstNode* decl, EmitContext* ctx, const AstNode* container) {
+void emitTableType(AstNode* decl, const AstNode* container, EmitContext* ctx) {
   auto* table = static_cast<TableDeclNode*>(decl);
   writeArrayType(table->name, table->elementType, container, ctx);
   emitDatatype(table->indexType, ctx);
@@ -93,14 +93,14 @@ void emitTableType(AstNode* decl, EmitContext* ctx, const AstNode* container) {
   endDeclaration(container, SQLEXC_TYPE, ctx);
 }
 
-void emitVarrayType(AstNode* decl, EmitContext* ctx, const AstNode* container) {
+void emitVarrayType(AstNode* decl, const AstNode* container, EmitContext* ctx) {
   auto* varray = static_cast<VarrayDeclNode*>(decl);
   writeArrayType(varray->name, varray->elementType, container, ctx);
   emitStrings(ctx, {varray->limit != nullptr ? varray->limit : "", "]"});
   endDeclaration(container, SQLEXC_TYPE, ctx);
 }
 
-void emitSubtype(AstNode* decl, EmitContext* ctx, const AstNode* container) {
+void emitSubtype(AstNode* decl, const AstNode* container, EmitContext* ctx) {
   auto* subtype = static_cast<SubtypeNode*>(decl);
   writeTypeHead(subtype->names, container, ctx);
   emitStrings(ctx, {" AS "});
@@ -113,10 +113,10 @@ void emitSubtype(AstNode* decl, EmitContext* ctx, const AstNode* container) {
 
 void emitTypeDeclaration(AstNode* decl, const AstNode* owner, EmitContext* ctx) {
   switch (static_cast<const DeclNode*>(decl)->declClass) {
-    case declRecord: emitRecordType(decl, ctx, owner); return;
-    case declTable: emitTableType(decl, ctx, owner); return;
-    case declVarray: emitVarrayType(decl, ctx, owner); return;
-    case declSubtype: emitSubtype(decl, ctx, owner); return;
+    case declRecord: emitRecordType(decl, owner, ctx); return;
+    case declTable: emitTableType(decl, owner, ctx); return;
+    case declVarray: emitVarrayType(decl, owner, ctx); return;
+    case declSubtype: emitSubtype(decl, owner, ctx); return;
     // The declaration writer hands only type declarations here.
     case declVariable:
     case declCursor:
@@ -137,9 +137,9 @@ void emitCreateType(AstNode* node, EmitContext* ctx) {
   beginStatement(ctx, node);
   writeCreateHead(ctx, "TYPE", declaredTypeName(decl), type->orReplace != 0);
   if (decl->kind == astNodeRecordDecl) {
-    emitRecordType(decl, ctx, node);
+    emitRecordType(decl, node, ctx);
   } else if (decl->kind == astNodeVarrayDecl) {
-    emitVarrayType(decl, ctx, node);
+    emitVarrayType(decl, node, ctx);
   } else {
     // A schema-level nested table has no index type of its own: the host array is indexed by INTEGER.
     emitTokens(static_cast<TableDeclNode*>(decl)->elementType, ctx, " AS ", " ARRAY[INTEGER]");
@@ -149,5 +149,5 @@ void emitCreateType(AstNode* node, EmitContext* ctx) {
 
 void emitSubtypeNode(AstNode* node, EmitContext* ctx) {
   const AstNode* list = node->parent;
-  emitSubtype(node, ctx, list != nullptr ? list->parent : nullptr);
+  emitSubtype(node, list != nullptr ? list->parent : nullptr, ctx);
 }
