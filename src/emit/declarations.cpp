@@ -13,6 +13,7 @@ const AstNode* ownerOf(const AstNode* decl) {
   return list != nullptr ? list->parent : nullptr;
 }
 
+// x NUMBER := 0;  ->  DECLARE x NUMBER DEFAULT 0;   in a package: ALTER MODULE m ADD VARIABLE x NUMBER DEFAULT (0)
 void emitVariable(VarDeclNode* variable, const AstNode* owner, EmitContext* ctx) {
   if (owner != nullptr && isPackageNode(owner)) {
     emitModuleHead(owner, "VARIABLE", ctx);
@@ -43,6 +44,7 @@ void emitCursorQuery(AstNode* query, EmitContext* ctx) {
   emitTokens(static_cast<AstList*>(query), ctx, "WITH HOLD FOR ", "");
 }
 
+// CURSOR c IS SELECT ...;  ->  DECLARE c CURSOR CONSTANT (CURSOR WITH HOLD FOR SELECT ...);
 void emitCursor(CursorDeclNode* cursor, const AstNode* owner, EmitContext* ctx) {
   if (owner != nullptr && isPackageNode(owner)) {
     emitModuleHead(owner, "VARIABLE", ctx);
@@ -60,6 +62,7 @@ void emitCursor(CursorDeclNode* cursor, const AstNode* owner, EmitContext* ctx) 
   endDeclaration(owner, SQLEXC_VARIABLE, ctx);
 }
 
+// TYPE rc IS REF CURSOR RETURN t%ROWTYPE;  (in a package)  ->  ALTER MODULE m ADD TYPE rc AS ANCHOR TO ROW t CURSOR
 // A REF CURSOR type outside a package was replaced by CURSOR wherever it is used.
 void emitRefCursorType(RefCursorDeclNode* cursorType, const AstNode* owner, EmitContext* ctx) {
   if (cursorType->isLocalWeakCursorType || owner == nullptr || !isPackageNode(owner)) return;
@@ -70,6 +73,7 @@ void emitRefCursorType(RefCursorDeclNode* cursorType, const AstNode* owner, Emit
   endDeclaration(owner, SQLEXC_TYPE, ctx);
 }
 
+// e EXCEPTION;  ->  DECLARE e CONDITION;   in a package: ALTER MODULE m ADD CONDITION e
 // A PL/SQL exception is a host condition; one bound to SQLSTATEs names the first of them here, while
 // handlers name all of them.
 void emitCondition(ExceptionDeclNode* exception, const AstNode* owner, EmitContext* ctx) {

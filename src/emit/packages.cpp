@@ -22,6 +22,7 @@ void emitModuleDeclarations(AstList* declarations, EmitContext* ctx) {
 
 }  // namespace
 
+// CREATE PACKAGE m AS PROCEDURE p; END;  ->  CREATE MODULE m, then ALTER MODULE m PUBLISH ... per member
 void emitPackageHead(AstNode* node, EmitContext* ctx) {
   auto* package = static_cast<CreatePkgHeadNode*>(node);
   beginStatement(ctx, node);
@@ -35,6 +36,7 @@ void emitPackageHead(AstNode* node, EmitContext* ctx) {
   }
 }
 
+// CREATE PACKAGE BODY m AS ... END;  ->  ALTER MODULE m DROP BODY, COMMENT ON MODULE m, ALTER MODULE m ADD ...
 void emitPackageBody(AstNode* node, EmitContext* ctx) {
   auto* package = static_cast<CreatePkgBodyNode*>(node);
   beginStatement(ctx, node);

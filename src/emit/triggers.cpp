@@ -60,6 +60,7 @@ void writeReferencing(AstList* referencing, EmitContext* ctx) {
 
 }  // namespace
 
+// CREATE TRIGGER t BEFORE UPDATE OF a ON tab FOR EACH ROW BEGIN ... END;  ->  the same head, the body labelled
 void emitTrigger(AstNode* node, EmitContext* ctx) {
   auto* trigger = static_cast<CreateTriggerNode*>(node);
   // Written anyway, so that the request reports this together with any error of the body.

@@ -59,6 +59,7 @@ void writeArrayType(AstList* name, AstList* elementType, const AstNode* containe
 
 }  // namespace
 
+// TYPE r IS RECORD (a NUMBER);  ->  DECLARE TYPE r AS ROW (a NUMBER)
 void emitRecordType(AstNode* decl, const AstNode* container, EmitContext* ctx) {
   auto* record = static_cast<RecordDeclNode*>(decl);
   writeTypeHead(record->name, container, ctx);
@@ -85,6 +86,7 @@ void emitRecordType(AstNode* decl, const AstNode* container, EmitContext* ctx) {
   endDeclaration(container, SQLEXC_TYPE, ctx);
 }
 
+// TYPE t IS TABLE OF NUMBER INDEX BY PLS_INTEGER;  ->  DECLARE TYPE t AS NUMBER ARRAY[INTEGER]
 void emitTableType(AstNode* decl, const AstNode* container, EmitContext* ctx) {
   auto* table = static_cast<TableDeclNode*>(decl);
   writeArrayType(table->name, table->elementType, container, ctx);
@@ -93,6 +95,7 @@ void emitTableType(AstNode* decl, const AstNode* container, EmitContext* ctx) {
   endDeclaration(container, SQLEXC_TYPE, ctx);
 }
 
+// TYPE v IS VARRAY(5) OF NUMBER;  ->  DECLARE TYPE v AS NUMBER ARRAY[5]
 void emitVarrayType(AstNode* decl, const AstNode* container, EmitContext* ctx) {
   auto* varray = static_cast<VarrayDeclNode*>(decl);
   writeArrayType(varray->name, varray->elementType, container, ctx);
@@ -100,6 +103,7 @@ void emitVarrayType(AstNode* decl, const AstNode* container, EmitContext* ctx) {
   endDeclaration(container, SQLEXC_TYPE, ctx);
 }
 
+// SUBTYPE s IS NUMBER RANGE 1 .. 9;  ->  DECLARE TYPE s AS NUMBER WITH WEAK TYPE RULES CHECK (VALUE >= 1 AND ...)
 void emitSubtype(AstNode* decl, const AstNode* container, EmitContext* ctx) {
   auto* subtype = static_cast<SubtypeNode*>(decl);
   writeTypeHead(subtype->names, container, ctx);
@@ -126,6 +130,7 @@ void emitTypeDeclaration(AstNode* decl, const AstNode* owner, EmitContext* ctx) 
   }
 }
 
+// CREATE TYPE t AS TABLE OF NUMBER;  ->  CREATE TYPE t AS NUMBER ARRAY[INTEGER]
 void emitCreateType(AstNode* node, EmitContext* ctx) {
   auto* type = static_cast<CreateTypeNode*>(node);
   AstNode* decl = type->declaration;
