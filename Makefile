@@ -35,6 +35,7 @@ run: build
 # Every test, in the normal build and again under AddressSanitizer and UndefinedBehaviorSanitizer;
 # the concurrent calls and the region allocator once more under ThreadSanitizer.
 test: build build-asan build-tsan
+	@sh scripts/install-deps.sh chromium
 	TSAN_OPTIONS="halt_on_error=1 suppressions=$(CURDIR)/tests/tsan.supp" ./$(TSAN_BUILD)/unit_tests --gtest_filter='Threads*:Context*:Region*:SmallStacks.Concurrent*:CodePages*'
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j$(JOBS)
@@ -47,7 +48,7 @@ install: build
 # A migration report over a generated sample code base, and a picture of its page in headless Chromium:
 # $(BUILD)/report-sample/report.html and $(BUILD)/report-screenshot.png.
 report-screenshot: build
-	@sh scripts/install-deps.sh python3
+	@sh scripts/install-deps.sh python3 chromium
 	sh scripts/report-screenshot.sh $(BUILD)
 
 bench: build

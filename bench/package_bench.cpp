@@ -127,18 +127,14 @@ Pass compileTimed(const std::string& text) {
   SessionSettings settings;
   completeSettings(&settings, nullptr);
   CompileError* errors = nullptr;
-  ParseContext parse{};
-  parse.settings = &settings;
-  parse.text = text.c_str();
-  parse.errors = &errors;
   const auto start = Clock::now();
-  const int parsed = parseRequest(&parse);
+  const ParsedProgram parsed = parseProgram(text.c_str(), &settings, &errors);
   const auto afterParse = Clock::now();
   XcompResult* results = nullptr;
-  if (parsed == 0 && errors == nullptr && parse.root != nullptr) {
-    transformTree(parse.root, &settings, &errors);
+  if (parsed.clean) {
+    transformTree(parsed.root, &settings, &errors);
     const auto afterTransform = Clock::now();
-    results = emitTree(parse.root, &settings, &errors);
+    results = emitTree(parsed.root, &settings, &errors);
     const auto afterEmit = Clock::now();
     pass.transform = std::chrono::duration<double>(afterTransform - afterParse).count();
     pass.emit = std::chrono::duration<double>(afterEmit - afterTransform).count();

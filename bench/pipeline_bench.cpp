@@ -90,23 +90,19 @@ void compileStaged(const std::string& text, StageSeconds* seconds) {
   SessionSettings settings;
   completeSettings(&settings, nullptr);
   CompileError* errors = nullptr;
-  ParseContext parse{};
-  parse.settings = &settings;
-  parse.text = text.c_str();
-  parse.errors = &errors;
-  const int parsed = parseRequest(&parse);
+  const ParsedProgram parsed = parseProgram(text.c_str(), &settings, &errors);
   seconds->parse += since(start);
   XcompResult* results = nullptr;
-  if (parsed == 0 && errors == nullptr && parse.root != nullptr) {
+  if (parsed.clean) {
     start = Clock::now();
-    transformTree(parse.root, &settings, &errors);
+    transformTree(parsed.root, &settings, &errors);
     seconds->transform += since(start);
     start = Clock::now();
-    results = emitTree(parse.root, &settings, &errors);
+    results = emitTree(parsed.root, &settings, &errors);
     seconds->emit += since(start);
   }
   benchmark::DoNotOptimize(results);
-  if (parsed != 0 || errors != nullptr || results == nullptr) seconds->complete = false;
+  if (!parsed.clean || errors != nullptr || results == nullptr) seconds->complete = false;
   start = Clock::now();
   contextRelease();
   seconds->release += since(start);

@@ -49,30 +49,32 @@ Outcome compileRequest(const CompileSettings& options, const std::string& text) 
   compileStatementWithViews(text.c_str(), &results, &errors, &settings, viewing ? &views : nullptr);
 
   const bool convert = needsConversion(options.codePage);
-  if (errors != nullptr) {
-    outcome.compileError = true;
-    mapErrorToSqlca(errors, &outcome.sqlca, convert, options.codePage);
-  } else if (results == nullptr && !viewing) {
-    setSqlcaFailure(&outcome.sqlca, unexpectedPlsql, 788);
-  } else {
-    outcome.ok = true;
-  }
+  outcome.compileError = errors != nullptr;
+  // A debugging view stops the compilation before any statement is made.
+  outcome.ok =
+      (viewing && errors == nullptr) || reportCompilation(results, errors, convert, options.codePage, &outcome.sqlca);
   for (const CompileError* e = errors; e != nullptr; e = e->next) {
     outcome.errors.push_back({copyText(e->message), copyText(e->nearText), copyText(e->detail), copyText(e->extra),
                               e->domain, e->line, e->column});
   }
   for (const XcompResult* r = results; r != nullptr; r = r->next) {
     std::string statement(r->text, r->length);
-    if (convert && !convertText(statement, 1208, options.codePage, &statement)) {
-      outcome.ok = false;
-      setSqlcaFailure(&outcome.sqlca, conversionFailure, 579);
+    if (convert) {
+      std::string converted(statement.size() * 4 + 16, '\0');
+      size_t length = 0;
+      if (convertResult(r, options.codePage, converted.data(), converted.size(), &length, &outcome.sqlca)) {
+        converted.resize(length);
+        statement = std::move(converted);
+      } else {
+        outcome.ok = false;
+      }
     }
     outcome.results.emplace_back(r->domain, std::move(statement));
   }
   if (options.execute.enabled && !options.execute.dryRun && outcome.ok && !viewing) {
     // The DROP PACKAGE fallback runs the request as the caller wrote it, in the session's code page.
     std::string callerText = text;
-    if (!convert || convertText(text, 1208, options.codePage, &callerText)) {
+    if (!convert || convertText(text, XCOMP_CODEPAGE_UTF8, options.codePage, &callerText)) {
       ExecutionReport run = executeRequest(options.execute, results, callerText, options.codePage);
       outcome.sqlca = run.sqlca;
       outcome.diagnostic = std::move(run.diagnostic);

@@ -13,7 +13,7 @@
 
 // The session and the debugging views a request is compiled with.
 struct CompileSettings {
-  uint16_t codePage = 1208;
+  uint16_t codePage = XCOMP_CODEPAGE_UTF8;
   char stringUnits = 'S';
   char ncharMapping = '0';
   char compatMode = '0';

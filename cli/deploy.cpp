@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "json_output.h"
-#include "sql_text.h"
+#include "output/json_output.h"
+#include "script/sql_text.h"
 
 namespace {
 

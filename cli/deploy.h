@@ -6,7 +6,7 @@
 #include <string>
 
 #include "execute.h"
-#include "whenever.h"
+#include "script/whenever.h"
 
 class Deployment {
  public:

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "sql_text.h"
+#include "script/sql_text.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "diagnostics.h"
+#include "output/diagnostics.h"
 #include "translate.h"
 
 struct Options {

@@ -8,10 +8,10 @@
 #include <system_error>
 
 #include "deploy.h"
-#include "json_output.h"
-#include "request_report.h"
-#include "sql_text.h"
-#include "whenever.h"
+#include "output/json_output.h"
+#include "report/request_report.h"
+#include "script/sql_text.h"
+#include "script/whenever.h"
 
 namespace {
 
@@ -258,7 +258,7 @@ void translateStatement(const ScriptItem& item, const TranslateOptions& options,
   const std::string statement = item.text.substr(0, item.statementLength) + options.compile.terminator + "\n";
   if (!convertsInput(codePage)) {
     result.copied = statement;
-  } else if (!convertText(statement, 1208, codePage, &result.copied)) {
+  } else if (!convertText(statement, XCOMP_CODEPAGE_UTF8, codePage, &result.copied)) {
     failWith(result, atFirstWord(item, Severity::error,
                                  "the statement cannot be converted to code page " + std::to_string(codePage)));
     return;

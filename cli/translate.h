@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "compile.h"
-#include "inputs.h"
-#include "script_reader.h"
+#include "script/inputs.h"
+#include "script/script_reader.h"
 
 enum class SqlMode { pass, skip, error };
 

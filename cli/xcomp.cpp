@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "deploy.h"
-#include "inputs.h"
 #include "options.h"
-#include "report.h"
+#include "report/report.h"
+#include "script/inputs.h"
 #include "translate.h"
 
 namespace {

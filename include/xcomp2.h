@@ -18,6 +18,10 @@ extern "C" {
 #define XCOMP_MODE_COMPILE_ONLY 2u
 #define XCOMP_MODE_DUMP 4u
 
+/* The code page (UTF-8) the library compiles in. A session in another code page that needs it has its
+ * text converted to this one, and the generated statements converted back. */
+#define XCOMP_CODEPAGE_UTF8 1208u
+
 /* One PL/SQL statement in the database code page, not NUL-terminated on entry. xcomp2 writes a NUL at
  * text[length] only when length is below XCOMP_MAX_STATEMENT, so nothing is ever written past the
  * caller's area. In compile-only mode the generated statement (at most XCOMP_MAX_STATEMENT bytes)

@@ -1,10 +1,10 @@
 #!/bin/sh
-# Installs the Debian packages the build and the tests need, plus any named on the command line
-# (the fuzzer asks for clang). The tests install the library and build programs against it
-# (pkg-config) and check the migration report's page in a real browser (chromium). A no-op when all are present; without root it prints the command to
-# run instead.
+# Installs the Debian packages the build and the tests need, plus any named on the command line (the
+# fuzzer asks for clang; `make test` for chromium, the browser that checks the migration report's page,
+# which `make run` does not need). The tests install the library and build programs against it
+# (pkg-config). A no-op when all are present; without root it prints the command to run instead.
 set -e
-PACKAGES="cmake make g++ flex bison libgtest-dev libbenchmark-dev unixodbc-dev libsqliteodbc pkg-config chromium $*"
+PACKAGES="cmake make g++ flex bison libgtest-dev libbenchmark-dev unixodbc-dev libsqliteodbc pkg-config $*"
 missing=""
 for p in $PACKAGES; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

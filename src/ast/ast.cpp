@@ -3,8 +3,10 @@
 #include "ast/ast.h"
 
 #include <cstring>
+#include <iterator>
 #include <type_traits>
 
+#include "ast/node_fields.h"
 #include "host/host.h"
 #include "pool/pool.h"
 
@@ -287,257 +289,79 @@ struct Children : AstChildren {
     if (child != nullptr && child->kind == astNodeList) tokenLists |= 1u << count;
     add(child);
   }
+  template <FieldHolds holds, typename Field>
+  void walkField(Field child) {
+    if constexpr (holds == FieldHolds::tokens) {
+      addTokens(child);
+    } else if constexpr (holds == FieldHolds::tokensOrNode) {
+      addTokensOrNode(child);
+    } else {
+      static_assert(holds == FieldHolds::node, "only tree fields have a walk rank");
+      add(child);
+    }
+  }
 };
 
+// The children of one node in walk-rank order: each kind's fields are tried once per rank, and the
+// compiler keeps only the field of each rank.
 Children childrenOf(AstNode* node) {
   Children c;
   switch (static_cast<AstNodeKind>(node->kind)) {
-    case astNodeGeneric:
-    case astNodeGenericLoop:
-      // Abstract kinds are never built; their first field after the header would be a label.
-      break;
-    case astNodeClose: c.addTokens(static_cast<CloseNode*>(node)->cursor); break;
-    case astNodePipe: c.addTokens(static_cast<PipeNode*>(node)->value); break;
-    case astNodeContinue: c.addTokens(static_cast<ContinueNode*>(node)->condition); break;
-    case astNodeExit: c.addTokens(static_cast<ExitNode*>(node)->condition); break;
-    case astNodeDropPkgBody: c.addTokens(static_cast<DropPkgBodyNode*>(node)->name); break;
-    case astNodeDropPkgHead: c.addTokens(static_cast<DropPkgHeadNode*>(node)->name); break;
-    case astNodeExceptionDecl: c.addTokens(static_cast<ExceptionDeclNode*>(node)->name); break;
-    case astNodeGoto: c.addTokens(static_cast<GotoNode*>(node)->target); break;
-    case astNodeLoop: c.add(static_cast<LoopNode*>(node)->statements); break;
-    case astNodeRaise: c.addTokens(static_cast<RaiseNode*>(node)->exceptionName); break;
-    case astNodeReturn: c.addTokens(static_cast<ReturnNode*>(node)->value); break;
-    case astNodeTriggerArg: c.addTokens(static_cast<TriggerArgNode*>(node)->alias); break;
-    case astNodeCreateTrigger: break;
-    case astNodeAssign: {
-      auto* n = static_cast<AssignNode*>(node);
-      c.addTokens(n->target);
-      c.addTokens(n->targetField);
-      c.addTokens(n->targetIndex);
-      c.addTokens(n->value);
-      break;
-    }
-    case astNodeBlock: {
-      auto* n = static_cast<BlockNode*>(node);
-      c.add(n->statements);
-      c.add(n->handlers);
-      c.add(n->declarations);
-      break;
-    }
-    case astNodeCall: {
-      auto* n = static_cast<CallNode*>(node);
-      c.addTokens(n->name);
-      c.addTokens(n->arguments);
-      break;
-    }
-    case astNodeFetch: {
-      auto* n = static_cast<FetchNode*>(node);
-      c.addTokens(n->cursor);
-      c.addTokens(n->into);
-      break;
-    }
-    case astNodeValues: {
-      auto* n = static_cast<ValuesNode*>(node);
-      c.addTokens(n->expressions);
-      c.addTokens(n->into);
-      break;
-    }
-    case astNodeCase: {
-      auto* n = static_cast<CaseNode*>(node);
-      c.addTokens(n->selector);
-      c.add(n->whenClauses);
-      c.add(n->elseClause);
-      break;
-    }
-    case astNodeCaseExpr: {
-      auto* n = static_cast<CaseExprNode*>(node);
-      c.addTokens(n->condition);
-      c.add(n->statements);
-      break;
-    }
-    case astNodeHandler: {
-      auto* n = static_cast<HandlerNode*>(node);
-      c.addTokens(n->conditions);
-      c.add(n->statements);
-      break;
-    }
-    case astNodeProcProto: {
-      auto* n = static_cast<ProcProtoNode*>(node);
-      c.addTokens(n->name);
-      c.add(n->arguments);
-      break;
-    }
-    case astNodeCreateFunc: {
-      auto* n = static_cast<CreateFuncNode*>(node);
-      c.add(n->arguments);
-      c.addTokens(n->returnType);
-      c.add(n->body);
-      break;
-    }
-    case astNodeCreatePkgBody: {
-      auto* n = static_cast<CreatePkgBodyNode*>(node);
-      c.add(n->declarations);
-      c.add(n->memberList1);
-      c.add(n->routines);
-      c.add(n->memberList2);
-      c.add(n->initBlock);
-      break;
-    }
-    case astNodeCreatePkgHead: c.addTokens(static_cast<CreatePkgHeadNode*>(node)->name); break;
-    case astNodeCreateProc: {
-      auto* n = static_cast<CreateProcNode*>(node);
-      c.add(n->arguments);
-      c.add(n->body);
-      break;
-    }
-    case astNodeVarDecl: {
-      auto* n = static_cast<VarDeclNode*>(node);
-      c.addTokens(n->names);
-      c.addTokens(n->datatype);
-      c.addTokens(n->defaultValue);
-      break;
-    }
-    case astNodeCursorDecl: {
-      auto* n = static_cast<CursorDeclNode*>(node);
-      c.addTokens(n->name);
-      c.addTokensOrNode(n->query);
-      c.add(n->parameters);
-      break;
-    }
-    case astNodeRecordDecl: {
-      auto* n = static_cast<RecordDeclNode*>(node);
-      c.addTokens(n->name);
-      c.add(n->fields);
-      break;
-    }
-    case astNodeTableDecl: {
-      auto* n = static_cast<TableDeclNode*>(node);
-      c.addTokens(n->name);
-      c.addTokens(n->elementType);
-      break;
-    }
-    case astNodeRefCursorDecl: {
-      auto* n = static_cast<RefCursorDeclNode*>(node);
-      c.addTokens(n->name);
-      c.addTokens(n->returnType);
-      break;
-    }
-    case astNodeVarrayDecl: {
-      auto* n = static_cast<VarrayDeclNode*>(node);
-      c.addTokens(n->name);
-      c.addTokens(n->elementType);
-      break;
-    }
-    case astNodeDynamic: {
-      auto* n = static_cast<DynamicNode*>(node);
-      c.addTokens(n->statement);
-      c.addTokens(n->into);
-      c.add(n->using_);
-      break;
-    }
-    case astNodeFor: {
-      auto* n = static_cast<ForNode*>(node);
-      c.addTokens(n->range);
-      c.add(n->body);
-      c.addTokens(n->loopVariable);
-      c.add(n->replacement);
-      break;
-    }
-    case astNodeFormalArg: {
-      auto* n = static_cast<FormalArgNode*>(node);
-      c.addTokens(n->name);
-      c.addTokens(n->datatype);
-      c.addTokens(n->defaultValue);
-      break;
-    }
-    case astNodeFuncProto: {
-      auto* n = static_cast<FuncProtoNode*>(node);
-      c.addTokens(n->name);
-      c.add(n->arguments);
-      c.addTokens(n->returnType);
-      break;
-    }
-    case astNodeIf: {
-      auto* n = static_cast<IfNode*>(node);
-      c.addTokens(n->condition);
-      c.add(n->thenStatements);
-      c.add(n->elsifs);
-      c.add(n->elseStatements);
-      break;
-    }
-    case astNodeElseIf: {
-      auto* n = static_cast<ElseIfNode*>(node);
-      c.addTokens(n->condition);
-      c.add(n->statements);
-      c.add(n->next);
-      break;
-    }
-    case astNodeOpen: {
-      auto* n = static_cast<OpenNode*>(node);
-      c.addTokens(n->cursor);
-      c.addTokensOrNode(n->query);
-      c.addTokens(n->arguments);
-      break;
-    }
-    case astNodePragma: {
-      auto* n = static_cast<PragmaNode*>(node);
-      c.addTokens(n->first);
-      c.addTokens(n->second);
-      break;
-    }
-    case astNodeExecute: {
-      auto* n = static_cast<ExecuteNode*>(node);
-      c.addTokens(n->into);
-      c.addTokens(n->using_);
-      break;
-    }
-    case astNodeGetDiag: {
-      auto* n = static_cast<GetDiagNode*>(node);
-      c.addTokens(n->target);
-      c.addTokens(n->item);
-      break;
-    }
-    case astNodeSelect: c.addTokens(static_cast<SelectNode*>(node)->fromClause); break;
-    case astNodeSignal: c.addTokens(static_cast<SignalNode*>(node)->message); break;
-    case astNodeSqlStmt: {
-      auto* n = static_cast<SqlStmtNode*>(node);
-      c.addTokens(n->rest);
-      c.addTokens(n->returning);
-      break;
-    }
-    case astNodeWhile: {
-      auto* n = static_cast<WhileNode*>(node);
-      c.addTokens(n->condition);
-      c.add(n->statements);
-      break;
-    }
-    case astNodeSubtype: {
-      auto* n = static_cast<SubtypeNode*>(node);
-      c.addTokens(n->names);
-      c.addTokens(n->datatype);
-      c.addTokens(n->range);
-      break;
-    }
-    case astNodeNull:
-    case astNodeToken:
-    case astNodePrepare: break;
-    case astNodeList:
-    case astNodeGenericStatement:
-    case astNodeGenericContainer:
-    case astNodeUnused13:
-    case astNodeCreateType:
-    case astNodeDecl:
-    case astNodeUsingParam:
-      // Lists are walked cell by cell by the caller; the others are never visited.
-      break;
+#define NODE_FIELDS(kind, Type, walk)                    \
+  case kind: {                                           \
+    [[maybe_unused]] auto* x = static_cast<Type*>(node); \
+    auto rankPass = [&]<int rank>() {
+#define FIELD(field, holds, walkRank, printedName) \
+  if constexpr (walkRank == rank) c.walkField<FieldHolds::holds>(x->field);
+#define END_FIELDS                   \
+  }                                  \
+  ;                                  \
+  rankPass.template operator()<1>(); \
+  rankPass.template operator()<2>(); \
+  rankPass.template operator()<3>(); \
+  rankPass.template operator()<4>(); \
+  rankPass.template operator()<5>(); \
+  break;                             \
+  }
+#include "ast/node_fields.def"
+#undef NODE_FIELDS
+#undef FIELD
+#undef END_FIELDS
   }
   return c;
 }
 
-bool isSkippedByWalk(uint32_t kind) {
-  return kind == astNodeGenericStatement || kind == astNodeGenericContainer || kind == astNodeUnused13 ||
-         kind == astNodeCreateType || kind == astNodeDecl || kind == astNodeUsingParam;
+enum WalkMark : bool { skipped = false, walked = true };
+
+constexpr bool walkedKinds[astNodeKindCount] = {
+#define NODE_FIELDS(kind, Type, walk) walk,
+#define FIELD(field, holds, walkRank, printedName)
+#define END_FIELDS
+#include "ast/node_fields.def"
+#undef NODE_FIELDS
+#undef FIELD
+#undef END_FIELDS
+};
+
+// The walk table is indexed by kind, so node_fields.def must list every kind once, in number order.
+constexpr bool fieldsListedInOrder() {
+  constexpr AstNodeKind kinds[] = {
+#define NODE_FIELDS(kind, Type, walk) kind,
+#define FIELD(field, holds, walkRank, printedName)
+#define END_FIELDS
+#include "ast/node_fields.def"
+#undef NODE_FIELDS
+#undef FIELD
+#undef END_FIELDS
+  };
+  if (std::size(kinds) != astNodeKindCount) return false;
+  for (uint32_t i = 0; i < astNodeKindCount; ++i)
+    if (kinds[i] != i) return false;
+  return true;
 }
+static_assert(fieldsListedInOrder(), "node_fields.def lists every kind once, in number order");
+
+bool isSkippedByWalk(uint32_t kind) { return !walkedKinds[kind]; }
 
 }  // namespace
 

@@ -3,6 +3,7 @@
 // Owns nothing: all nodes and cells are pool memory. May use pool/ and host/.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <type_traits>
 
@@ -17,6 +18,14 @@ constexpr uint32_t astNodeKindCount = 0
 #include "ast/node_kinds.def"
 #undef NODE_KIND
     ;
+
+// A table indexed by kind, each entry entryFor(kind): the stages' dispatch tables, built at compile time.
+template <typename EntryFor>
+constexpr auto kindTable(EntryFor entryFor) {
+  std::array<decltype(entryFor(AstNodeKind{})), astNodeKindCount> table{};
+  for (uint32_t kind = 0; kind < astNodeKindCount; ++kind) table[kind] = entryFor(static_cast<AstNodeKind>(kind));
+  return table;
+}
 
 // The groups of kinds the stages test by (the last column of node_kinds.def); a kind may be in several.
 enum KindFamily : uint32_t {
@@ -91,6 +100,10 @@ struct AstList : AstNode {
   AstListCell* head;
   AstListCell* tail;
 };
+
+// The node records. node_fields.def lists each kind's fields again, with what each holds, its walk rank
+// and its printed name: walkTree, the tree printer and the transformer's plain visit expand from it, so a
+// field added to a record is added there too.
 
 // ---- statements: the first own field is always the statement's label (or null) ----
 

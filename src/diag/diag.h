@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "diag/errors.h"
+#include "diag/failure_points.h"
 #include "diag/session.h"
 #include "xcomp2.h"
 
@@ -23,7 +24,8 @@ SessionSettings sessionSettingsFor(uint16_t codePage, char stringUnits, char com
 void mapErrorToSqlca(const CompileError* error, SQLCA* sqlca, bool convert, uint16_t codePage);
 
 // Writes one of xcomp2's own failures: code, state, message (at most 69 bytes), "SQLEXC02", point.
-void setSqlcaFailure(SQLCA* sqlca, int32_t sqlcode, const char* sqlstate, const char* message, int32_t failurePoint);
+void setSqlcaFailure(SQLCA* sqlca, int32_t sqlcode, const char* sqlstate, const char* message,
+                     FailurePoint failurePoint);
 
 // The rows of xcomp2's own failures, each spelled once; the failure point is the caller's.
 struct FailureRow {
@@ -42,11 +44,11 @@ inline constexpr FailureRow unexpectedPlsql{-901, "58004", "Unexpected PL/SQL"};
 inline constexpr FailureRow severalResultsFailure{-901, "58004", "XCOMP2: result->next != NULL"};
 inline constexpr FailureRow tooLongFailure{-101, "54001", "stmt too long"};
 inline constexpr FailureRow systemFailure{-901, "58004", "Unexpected system error"};
-void setSqlcaFailure(SQLCA* sqlca, const FailureRow& row, int32_t failurePoint);
+void setSqlcaFailure(SQLCA* sqlca, const FailureRow& row, FailurePoint failurePoint);
 
 // "failed cpcv" at `failurePoint`, whatever made the conversion fail (an unknown code page included: the
 // engine's message for it is the same).
-void setConversionFailure(SQLCA* sqlca, int32_t failurePoint);
+void setConversionFailure(SQLCA* sqlca, FailurePoint failurePoint);
 
 // A clean SQLCA: "SQLCA   ", state "00000", all else zero (sqlcabc included). What the caller sees after
 // a missing wrap routine or a DROP PACKAGE that fell back to the engine's own statement, until a later

@@ -20,8 +20,10 @@ struct OraErrorRow {
   char sqlstate[12];  // five characters and a NUL
 };
 
-extern const TypeMapRow unicodeTypeMap[];
-extern const TypeMapRow nonUnicodeTypeMap[];
+// The datatype maps of a Unicode database and of one outside Unicode (no national character types,
+// RAW as a BLOB), both made from one table.
+extern const TypeMapRow* const unicodeTypeMap;
+extern const TypeMapRow* const nonUnicodeTypeMap;
 extern const OraErrorRow oraErrorMap[];
 
 struct SessionSettings {
@@ -52,4 +54,3 @@ void completeSettings(SessionSettings* settings, const SessionSettings* callerSe
 
 // Number of rows before the terminating row.
 size_t typeMapRowCount(const TypeMapRow* map);
-size_t oraErrorRowCount(const OraErrorRow* map);

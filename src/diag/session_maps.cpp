@@ -3,7 +3,9 @@
 // ("LONG RAW") stand before their prefixes ("LONG").
 #include "diag/session.h"
 
+#include <array>
 #include <cstring>
+#include <iterator>
 #include <type_traits>
 
 #include "pool/pool.h"
@@ -11,55 +13,81 @@
 static_assert(std::is_trivially_destructible_v<SessionSettings>);
 static_assert(std::is_trivially_destructible_v<TypeMapRow>);  // copied into the pool for code-unit-32 sessions
 
-const TypeMapRow unicodeTypeMap[] = {
-    {"DOUBLE PRECISION", "DOUBLE", nullptr, nullptr},
-    {"SYS_REFCURSOR", "CURSOR", nullptr, nullptr},
-    {"BINARY_INTEGER", "INTEGER", nullptr, nullptr},
-    {"BLOB", "BLOB", nullptr, nullptr},
-    {"CHAR VARYING", "VARCHAR", nullptr, "(4096)"},
-    {"CHAR", "CHARACTER", nullptr, "(255)"},
-    {"CHARACTER VARYING", "VARCHAR", nullptr, "(4096)"},
-    {"CHARACTER", "CHARACTER", nullptr, "(255)"},
-    {"CLOB", "CLOB", nullptr, nullptr},
-    {"LONG RAW", "BLOB", "(32760)", "(32760)"},
-    {"LONG VARCHAR", "CLOB", "(32760)", "(32760)"},
-    {"LONG", "CLOB", "(32760)", "(32760)"},
-    {"NATURAL", "INTEGER", nullptr, nullptr},
-    {"NCHAR", "NCHAR", nullptr, "(127)"},
-    {"NCLOB", "NCLOB", nullptr, nullptr},
-    {"NUMERIC", "NUMERIC", nullptr, nullptr},
-    {"NVARCHAR2", "NVARCHAR", nullptr, "(2048)"},
-    {"PLS_INTEGER", "INTEGER", nullptr, nullptr},
-    {"RAW", "VARBINARY", "(32672)", "(32672)"},
-    {"VARCHAR", "VARCHAR", nullptr, "(4096)"},
-    {"VARCHAR2", "VARCHAR2", nullptr, "(4096)"},
-    {"XMLTYPE", "XML", nullptr, nullptr},
-    {nullptr, nullptr, nullptr, nullptr},
+namespace {
+
+// What a PL/SQL type becomes outside Unicode, where that differs.
+struct NonUnicodeType {
+  const char* hostName;
+  const char* declSuffix;
+  const char* paramSuffix;
 };
 
-// Databases outside Unicode have no national character types, and binary strings become BLOBs.
-const TypeMapRow nonUnicodeTypeMap[] = {
-    {"DOUBLE PRECISION", "DOUBLE", nullptr, nullptr},
-    {"SYS_REFCURSOR", "CURSOR", nullptr, nullptr},
-    {"BINARY_INTEGER", "INTEGER", nullptr, nullptr},
-    {"BLOB", "BLOB", nullptr, nullptr},
-    {"CHAR VARYING", "VARCHAR", nullptr, "(4096)"},
-    {"CHAR", "CHARACTER", nullptr, "(255)"},
-    {"CHARACTER VARYING", "VARCHAR", nullptr, "(4096)"},
-    {"CHARACTER", "CHARACTER", nullptr, "(255)"},
-    {"CLOB", "CLOB", nullptr, nullptr},
-    {"LONG RAW", "BLOB", "(32760)", "(32760)"},
-    {"LONG VARCHAR", "CLOB", "(32760)", "(32760)"},
-    {"LONG", "CLOB", "(32760)", "(32760)"},
-    {"NATURAL", "INTEGER", nullptr, nullptr},
-    {"NUMERIC", "NUMERIC", nullptr, nullptr},
-    {"PLS_INTEGER", "INTEGER", nullptr, nullptr},
-    {"RAW", "BLOB", "(32767)", "(32767)"},
-    {"VARCHAR", "VARCHAR", nullptr, "(4096)"},
-    {"VARCHAR2", "VARCHAR2", nullptr, "(4096)"},
-    {"XMLTYPE", "XML", nullptr, nullptr},
-    {nullptr, nullptr, nullptr, nullptr},
+struct DatatypeRow {
+  TypeMapRow row;               // the row of a Unicode database
+  bool national;                // a national character type: databases outside Unicode have none
+  NonUnicodeType nonUnicode{};  // hostName null: the same as in Unicode
 };
+
+constexpr bool national = true;
+
+constexpr DatatypeRow datatypeRows[] = {
+    {{"DOUBLE PRECISION", "DOUBLE", nullptr, nullptr}, false},
+    {{"SYS_REFCURSOR", "CURSOR", nullptr, nullptr}, false},
+    {{"BINARY_INTEGER", "INTEGER", nullptr, nullptr}, false},
+    {{"BLOB", "BLOB", nullptr, nullptr}, false},
+    {{"CHAR VARYING", "VARCHAR", nullptr, "(4096)"}, false},
+    {{"CHAR", "CHARACTER", nullptr, "(255)"}, false},
+    {{"CHARACTER VARYING", "VARCHAR", nullptr, "(4096)"}, false},
+    {{"CHARACTER", "CHARACTER", nullptr, "(255)"}, false},
+    {{"CLOB", "CLOB", nullptr, nullptr}, false},
+    {{"LONG RAW", "BLOB", "(32760)", "(32760)"}, false},
+    {{"LONG VARCHAR", "CLOB", "(32760)", "(32760)"}, false},
+    {{"LONG", "CLOB", "(32760)", "(32760)"}, false},
+    {{"NATURAL", "INTEGER", nullptr, nullptr}, false},
+    {{"NCHAR", "NCHAR", nullptr, "(127)"}, national},
+    {{"NCLOB", "NCLOB", nullptr, nullptr}, national},
+    {{"NUMERIC", "NUMERIC", nullptr, nullptr}, false},
+    {{"NVARCHAR2", "NVARCHAR", nullptr, "(2048)"}, national},
+    {{"PLS_INTEGER", "INTEGER", nullptr, nullptr}, false},
+    // Binary strings outside Unicode become BLOBs.
+    {{"RAW", "VARBINARY", "(32672)", "(32672)"}, false, {"BLOB", "(32767)", "(32767)"}},
+    {{"VARCHAR", "VARCHAR", nullptr, "(4096)"}, false},
+    {{"VARCHAR2", "VARCHAR2", nullptr, "(4096)"}, false},
+    {{"XMLTYPE", "XML", nullptr, nullptr}, false},
+};
+
+constexpr size_t nationalRowCount() {
+  size_t count = 0;
+  for (const DatatypeRow& row : datatypeRows) count += row.national ? 1 : 0;
+  return count;
+}
+
+// The map of one kind of database, with the terminating row.
+template <bool unicode>
+constexpr auto typeMapFor() {
+  std::array<TypeMapRow, std::size(datatypeRows) - (unicode ? 0 : nationalRowCount()) + 1> map{};
+  size_t n = 0;
+  for (const DatatypeRow& source : datatypeRows) {
+    if (unicode) {
+      map[n++] = source.row;
+    } else if (!source.national) {
+      const NonUnicodeType& other = source.nonUnicode;
+      map[n++] = other.hostName == nullptr
+                     ? source.row
+                     : TypeMapRow{source.row.plsqlName, other.hostName, other.declSuffix, other.paramSuffix};
+    }
+  }
+  map[n] = TypeMapRow{nullptr, nullptr, nullptr, nullptr};
+  return map;
+}
+
+constexpr auto unicodeRows = typeMapFor<true>();
+constexpr auto nonUnicodeRows = typeMapFor<false>();
+
+}  // namespace
+
+const TypeMapRow* const unicodeTypeMap = unicodeRows.data();
+const TypeMapRow* const nonUnicodeTypeMap = nonUnicodeRows.data();
 
 const OraErrorRow oraErrorMap[] = {
     {100, "NO_DATA_FOUND", -438, "ORANF"},
@@ -151,12 +179,6 @@ SessionSettings defaultSessionSettings() {
 size_t typeMapRowCount(const TypeMapRow* map) {
   size_t count = 0;
   while (map[count].plsqlName != nullptr) ++count;
-  return count;
-}
-
-size_t oraErrorRowCount(const OraErrorRow* map) {
-  size_t count = 0;
-  while (map[count].oraCode != 0) ++count;
   return count;
 }
 

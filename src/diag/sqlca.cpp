@@ -45,7 +45,8 @@ bool convertedTokens(const CompileError* error, uint16_t codePage, char* out, si
   for (const char* text : texts) {
     if (text == nullptr || text[0] == '\0') continue;
     size_t left = 0;
-    const uint32_t rc = hostConvertCodepage(text, std::strlen(text), 1208, codePage, out + length, 22, &left);
+    const uint32_t rc =
+        hostConvertCodepage(text, std::strlen(text), XCOMP_CODEPAGE_UTF8, codePage, out + length, 22, &left);
     if (rc != 0 && !isTruncation(rc)) return false;
     length += 22 - left;
     out[length++] = '\xFF';
@@ -73,14 +74,14 @@ void syntaxTokens(const CompileError* error, SQLCA* sqlca, bool convert, uint16_
 }  // namespace
 
 bool needsConversion(uint16_t codePage) {
-  return codePage != 1208 && codePage != 1252 && codePage != 850 && codePage != 819;
+  return codePage != XCOMP_CODEPAGE_UTF8 && codePage != 1252 && codePage != 850 && codePage != 819;
 }
 
 SessionSettings sessionSettingsFor(uint16_t codePage, char stringUnits, char compatMode, char ncharMapping) {
   SessionSettings settings = defaultSessionSettings();
   settings.emitText = "";
   settings.trackLines = 1;
-  settings.typeMap = codePage == 1208 ? nullptr : nonUnicodeTypeMap;
+  settings.typeMap = codePage == XCOMP_CODEPAGE_UTF8 ? nullptr : nonUnicodeTypeMap;
   settings.ncharMapping = static_cast<uint16_t>(static_cast<unsigned char>(ncharMapping));
   settings.stringUnits = static_cast<uint16_t>(static_cast<unsigned char>(stringUnits));
   settings.compatMode = static_cast<uint16_t>(static_cast<unsigned char>(compatMode));
@@ -100,16 +101,17 @@ void clearSqlca(SQLCA* sqlca) {
   std::memcpy(sqlca->sqlstate, "00000", 5);
 }
 
-void setSqlcaFailure(SQLCA* sqlca, int32_t sqlcode, const char* sqlstate, const char* message, int32_t failurePoint) {
+void setSqlcaFailure(SQLCA* sqlca, int32_t sqlcode, const char* sqlstate, const char* message,
+                     FailurePoint failurePoint) {
   fixedState(sqlca, sqlcode, sqlstate, failurePoint);
   copyMessage(sqlca, message, std::strlen(message));
 }
 
-void setConversionFailure(SQLCA* sqlca, int32_t failurePoint) {
+void setConversionFailure(SQLCA* sqlca, FailurePoint failurePoint) {
   setSqlcaFailure(sqlca, conversionFailure, failurePoint);
 }
 
-void setSqlcaFailure(SQLCA* sqlca, const FailureRow& row, int32_t failurePoint) {
+void setSqlcaFailure(SQLCA* sqlca, const FailureRow& row, FailurePoint failurePoint) {
   setSqlcaFailure(sqlca, row.sqlcode, row.sqlstate, row.message, failurePoint);
 }
 
@@ -118,19 +120,21 @@ void mapErrorToSqlca(const CompileError* error, SQLCA* sqlca, bool convert, uint
   sqlca->sqlerrd[2] = error->line;
   switch (error->domain) {
     case syntax:
-      fixedState(sqlca, -104, "42601", 488);
+      fixedState(sqlca, -104, "42601", pointSyntax);
       syntaxTokens(error, sqlca, convert, codePage);
       return;
     case lexical: {
-      fixedState(sqlca, -103, "42604", 494);
+      fixedState(sqlca, -103, "42604", pointLexical);
       const char* detail = error->detail != nullptr ? error->detail : "";
       copyMessage(sqlca, detail, std::strlen(detail));
       return;
     }
-    case unsupportedFeature: setSqlcaFailure(sqlca, -142, "42601", "Unsupported PL/SQL statement", 499); return;
-    case outOfMemory: setSqlcaFailure(sqlca, -10003, "57011", "Out of memory", 504); return;
-    case statementTooBig: setSqlcaFailure(sqlca, -101, "54001", "Statement too big", 509); return;
-    default: setSqlcaFailure(sqlca, systemFailure, 514); return;
+    case unsupportedFeature:
+      setSqlcaFailure(sqlca, -142, "42601", "Unsupported PL/SQL statement", pointUnsupported);
+      return;
+    case outOfMemory: setSqlcaFailure(sqlca, -10003, "57011", "Out of memory", pointOutOfMemory); return;
+    case statementTooBig: setSqlcaFailure(sqlca, -101, "54001", "Statement too big", pointStatementTooBig); return;
+    default: setSqlcaFailure(sqlca, systemFailure, pointInternal); return;
   }
 }
 

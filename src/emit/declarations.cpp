@@ -13,17 +13,7 @@ const AstNode* ownerOf(const AstNode* decl) {
   return list != nullptr ? list->parent : nullptr;
 }
 
-AstList* packageName(const AstNode* package) {
-  if (package->kind == astNodeCreatePkgHead) return static_cast<const CreatePkgHeadNode*>(package)->name;
-  return static_cast<const CreatePkgBodyNode*>(package)->name;
-}
-
-// "ALTER MODULE p PUBLISH <what> " in a package head, "... ADD <what> " in a body.
-void emitModuleHead(const AstNode* package, const char* what, EmitContext* ctx) {
-  emitTokens(packageName(package), ctx, "ALTER MODULE ", "");
-  emitStrings(ctx, {package->kind == astNodeCreatePkgHead ? " PUBLISH " : " ADD ", what, " "});
-}
-
+// x NUMBER := 0;  ->  DECLARE x NUMBER DEFAULT 0;   in a package: ALTER MODULE m ADD VARIABLE x NUMBER DEFAULT (0)
 void emitVariable(VarDeclNode* variable, const AstNode* owner, EmitContext* ctx) {
   if (owner != nullptr && isPackageNode(owner)) {
     emitModuleHead(owner, "VARIABLE", ctx);
@@ -54,6 +44,7 @@ void emitCursorQuery(AstNode* query, EmitContext* ctx) {
   emitTokens(static_cast<AstList*>(query), ctx, "WITH HOLD FOR ", "");
 }
 
+// CURSOR c IS SELECT ...;  ->  DECLARE c CURSOR CONSTANT (CURSOR WITH HOLD FOR SELECT ...);
 void emitCursor(CursorDeclNode* cursor, const AstNode* owner, EmitContext* ctx) {
   if (owner != nullptr && isPackageNode(owner)) {
     emitModuleHead(owner, "VARIABLE", ctx);
@@ -71,6 +62,7 @@ void emitCursor(CursorDeclNode* cursor, const AstNode* owner, EmitContext* ctx) 
   endDeclaration(owner, SQLEXC_VARIABLE, ctx);
 }
 
+// TYPE rc IS REF CURSOR RETURN t%ROWTYPE;  (in a package)  ->  ALTER MODULE m ADD TYPE rc AS ANCHOR TO ROW t CURSOR
 // A REF CURSOR type outside a package was replaced by CURSOR wherever it is used.
 void emitRefCursorType(RefCursorDeclNode* cursorType, const AstNode* owner, EmitContext* ctx) {
   if (cursorType->isLocalWeakCursorType || owner == nullptr || !isPackageNode(owner)) return;
@@ -81,6 +73,7 @@ void emitRefCursorType(RefCursorDeclNode* cursorType, const AstNode* owner, Emit
   endDeclaration(owner, SQLEXC_TYPE, ctx);
 }
 
+// e EXCEPTION;  ->  DECLARE e CONDITION;   in a package: ALTER MODULE m ADD CONDITION e
 // A PL/SQL exception is a host condition; one bound to SQLSTATEs names the first of them here, while
 // handlers name all of them.
 void emitCondition(ExceptionDeclNode* exception, const AstNode* owner, EmitContext* ctx) {
@@ -96,27 +89,6 @@ void emitCondition(ExceptionDeclNode* exception, const AstNode* owner, EmitConte
 }
 
 }  // namespace
-
-void endDeclaration(const AstNode* owner, StatementDomain domain, EmitContext* ctx) {
-  if (owner != nullptr && (isPackageNode(owner) || owner->kind == astNodeCreateType)) {
-    emitStrings(ctx, {ctx->terminator, "\n"});
-    finishStatement(ctx, domain);
-    return;
-  }
-  emitStrings(ctx, {";\n"});
-}
-
-void writeMemberHead(EmitContext* ctx, const char* objectWord, const AstNode* owner, AstList* name) {
-  if (owner != nullptr && isPackageNode(owner) && packageName(owner) != nullptr) {
-    emitTokens(packageName(owner), ctx, "ALTER MODULE ", " ");
-    emitStrings(ctx, {owner->kind == astNodeCreatePkgHead ? "PUBLISH " : "ADD ", objectWord});
-    emitTokens(name, ctx, " ", "");
-    return;
-  }
-  emitIndent(ctx);
-  emitStrings(ctx, {"CREATE ", objectWord, " "});
-  emitTokens(name, ctx, "", "");
-}
 
 void emitDeclaration(AstNode* decl, EmitContext* ctx) {
   if (decl == nullptr || !isDeclarationNode(decl)) return;

@@ -42,7 +42,7 @@ struct EmitContext {
   const char* terminator;  // written after the last END (or a DROP) of each top-level statement
   bool trackLines;
   AstNode* root;
-  int64_t indent;  // nesting counter; the output indents one level (two spaces) whenever it is not 0
+  int64_t indent;  // open nesting levels (NestedLevel); the output indents one level (two spaces) when any is open
   CompileError** errors;
   uint32_t outputLine;  // the source line (1-based) the next output line stands for
 };
@@ -85,6 +85,17 @@ void emitTokens(AstList* list, EmitContext* ctx, const char* prefix, const char*
 void emitLineMarker(EmitContext* ctx, int32_t line);
 // The indentation: two spaces when indent is not 0, else nothing.
 void emitIndent(EmitContext* ctx);
+// One nesting level for as long as it lives: what is written inside it is indented.
+class NestedLevel {
+ public:
+  explicit NestedLevel(EmitContext* ctx) : ctx_(ctx) { ++ctx_->indent; }
+  ~NestedLevel() { --ctx_->indent; }
+  NestedLevel(const NestedLevel&) = delete;
+  NestedLevel& operator=(const NestedLevel&) = delete;
+
+ private:
+  EmitContext* ctx_;
+};
 // Line marker, indentation, then "label: " for a labelled statement node.
 void beginStatement(EmitContext* ctx, AstNode* node);
 // Cuts the buffer into a new result entry with `domain`; nothing when the buffer is empty. Resets the
@@ -92,6 +103,14 @@ void beginStatement(EmitContext* ctx, AstNode* node);
 void finishStatement(EmitContext* ctx, StatementDomain domain);
 // Indentation, "CREATE [OR REPLACE] ", objectWord, " ", the name tokens.
 void writeCreateHead(EmitContext* ctx, const char* objectWord, AstList* name, bool orReplace);
+// The head of a module member: "ALTER MODULE p PUBLISH|ADD <objectWord> <name>" for a package owner,
+// otherwise the indentation and "CREATE <objectWord> <name>".
+void writeMemberHead(EmitContext* ctx, const char* objectWord, const AstNode* owner, AstList* name);
+// "ALTER MODULE p PUBLISH <what> " in a package head, "... ADD <what> " in a body.
+void emitModuleHead(const AstNode* package, const char* what, EmitContext* ctx);
+// The end of a declaration: in a package or CREATE TYPE it is a statement of its own (terminator,
+// newline, cut with `domain`); in a block (or with no owner) ";\n" and the block's text goes on.
+void endDeclaration(const AstNode* owner, StatementDomain domain, EmitContext* ctx);
 
 // ---- writers reached from the dispatch table ----
 
@@ -112,26 +131,19 @@ void emitDatatype(AstList* tokens, EmitContext* ctx);
 // EXCEPTION_INIT write nothing; record, table, varray and subtype declarations go to
 // emitTypeDeclaration.
 void emitDeclaration(AstNode* decl, EmitContext* ctx);
-// The head of a module member: "ALTER MODULE p PUBLISH|ADD <objectWord> <name>" for a package owner,
-// otherwise the indentation and "CREATE <objectWord> <name>".
-void writeMemberHead(EmitContext* ctx, const char* objectWord, const AstNode* owner, AstList* name);
-
-// The end of a declaration: in a package or CREATE TYPE it is a statement of its own (terminator,
-// newline, cut with `domain`); in a block (or with no owner) ";\n" and the block's text goes on.
-void endDeclaration(const AstNode* owner, StatementDomain domain, EmitContext* ctx);
 
 // Type declarations (types.cpp). Each writer starts after the statement start (line marker,
 // indentation) and writes the head for its container: "DECLARE TYPE t" in a block, "ALTER MODULE p
 // PUBLISH|ADD TYPE t" in a package head or body, nothing in CREATE TYPE (whose writer wrote
 // "CREATE [OR REPLACE] TYPE t"); then the definition and the end of the declaration.
 // RECORD: AS ROW and one field per line between parentheses (field defaults were refused earlier).
-void emitRecordType(AstNode* decl, EmitContext* ctx, const AstNode* container);
+void emitRecordType(AstNode* decl, const AstNode* container, EmitContext* ctx);
 // TABLE OF: AS <element> ARRAY[<index>]; without INDEX BY the index type is INTEGER.
-void emitTableType(AstNode* decl, EmitContext* ctx, const AstNode* container);
+void emitTableType(AstNode* decl, const AstNode* container, EmitContext* ctx);
 // VARRAY(n): AS <element> ARRAY[n].
-void emitVarrayType(AstNode* decl, EmitContext* ctx, const AstNode* container);
+void emitVarrayType(AstNode* decl, const AstNode* container, EmitContext* ctx);
 // SUBTYPE: AS <base> WITH WEAK TYPE RULES [NOT NULL] [CHECK (VALUE >= lo AND VALUE <= hi) ].
-void emitSubtype(AstNode* decl, EmitContext* ctx, const AstNode* container);
+void emitSubtype(AstNode* decl, const AstNode* container, EmitContext* ctx);
 // One of the four above by the declaration's class; `owner` is the declaration's container.
 void emitTypeDeclaration(AstNode* decl, const AstNode* owner, EmitContext* ctx);
 // CREATE [OR REPLACE] TYPE for AS OBJECT (a row type), AS TABLE OF (ARRAY[INTEGER]) and VARRAY: one

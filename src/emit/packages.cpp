@@ -22,6 +22,7 @@ void emitModuleDeclarations(AstList* declarations, EmitContext* ctx) {
 
 }  // namespace
 
+// CREATE PACKAGE m AS PROCEDURE p; END;  ->  CREATE MODULE m, then ALTER MODULE m PUBLISH ... per member
 void emitPackageHead(AstNode* node, EmitContext* ctx) {
   auto* package = static_cast<CreatePkgHeadNode*>(node);
   beginStatement(ctx, node);
@@ -35,6 +36,7 @@ void emitPackageHead(AstNode* node, EmitContext* ctx) {
   }
 }
 
+// CREATE PACKAGE BODY m AS ... END;  ->  ALTER MODULE m DROP BODY, COMMENT ON MODULE m, ALTER MODULE m ADD ...
 void emitPackageBody(AstNode* node, EmitContext* ctx) {
   auto* package = static_cast<CreatePkgBodyNode*>(node);
   beginStatement(ctx, node);
@@ -44,15 +46,16 @@ void emitPackageBody(AstNode* node, EmitContext* ctx) {
     emitTokens(package->name, ctx, "ALTER MODULE ", " DROP BODY");
     cut(ctx, SQLEXC_DROP_PACKAGE_BODY);
   }
-  ctx->indent += 2;
-  // The comment marks the module as one that has a body; it is not indented, unlike the members.
-  emitLineMarker(ctx, node->line);
-  emitTokens(package->name, ctx, "COMMENT ON MODULE ", " IS 'PL/SQL Package Body'");
-  cut(ctx, SQLEXC_COMMENT_MODULE);
-  emitModuleDeclarations(package->declarations, ctx);
-  // Forward declarations first, so that the routines may call each other in any order.
-  emitNode(package->prototypes, ctx);
-  emitNode(package->routines, ctx);
-  emitNode(package->initBlock, ctx);
-  ctx->indent -= 2;
+  {
+    const NestedLevel nested(ctx);
+    // The comment marks the module as one that has a body; it is not indented, unlike the members.
+    emitLineMarker(ctx, node->line);
+    emitTokens(package->name, ctx, "COMMENT ON MODULE ", " IS 'PL/SQL Package Body'");
+    cut(ctx, SQLEXC_COMMENT_MODULE);
+    emitModuleDeclarations(package->declarations, ctx);
+    // Forward declarations first, so that the routines may call each other in any order.
+    emitNode(package->prototypes, ctx);
+    emitNode(package->routines, ctx);
+    emitNode(package->initBlock, ctx);
+  }
 }

@@ -136,6 +136,7 @@ void emitDatatype(AstList* tokens, EmitContext* ctx) {
   emitTokens(tokens, ctx, "", "");
 }
 
+// a IN OUT NUMBER  ->  INOUT a NUMBER
 void emitFormalArg(AstNode* node, EmitContext* ctx) {
   auto* arg = static_cast<FormalArgNode*>(node);
   emitStrings(ctx, {"\n"});
@@ -149,6 +150,7 @@ void emitFormalArg(AstNode* node, EmitContext* ctx) {
   if (arg->defaultValue != nullptr) emitTokens(arg->defaultValue, ctx, " DEFAULT ", "");
 }
 
+// CREATE PROCEDURE p (a NUMBER) IS BEGIN ... END;  ->  CREATE PROCEDURE p(IN a NUMBER) SPECIFIC p LANGUAGE SQL <body>
 void emitProcedure(AstNode* node, EmitContext* ctx) {
   auto* procedure = static_cast<CreateProcNode*>(node);
   beginStatement(ctx, node);
@@ -179,10 +181,11 @@ void emitProcedure(AstNode* node, EmitContext* ctx) {
     emitIndent(ctx);
     emitStrings(ctx, {"LANGUAGE SQL\n"});
   }
-  ctx->indent += 2;
-  emitNode(procedure->body, ctx);
-  emitStrings(ctx, {"\n\n"});
-  ctx->indent -= 2;
+  {
+    const NestedLevel nested(ctx);
+    emitNode(procedure->body, ctx);
+    emitStrings(ctx, {"\n\n"});
+  }
   if (!procedure->isNested) finishStatement(ctx, SQLEXC_PROCEDURE);
   // Recorded after the cut: the statement is complete and the driver decides whether it is used.
   if (procedure->authid == 0) {
@@ -190,6 +193,7 @@ void emitProcedure(AstNode* node, EmitContext* ctx) {
   }
 }
 
+// CREATE FUNCTION f RETURN NUMBER IS BEGIN ... END;  ->  CREATE FUNCTION f() RETURNS NUMBER ... LANGUAGE SQL <body>
 void emitFunction(AstNode* node, EmitContext* ctx) {
   auto* function = static_cast<CreateFuncNode*>(node);
   beginStatement(ctx, node);
@@ -214,13 +218,15 @@ void emitFunction(AstNode* node, EmitContext* ctx) {
   emitIndent(ctx);
   emitStrings(ctx, {"LANGUAGE SQL NO EXTERNAL ACTION\n"});
   emitFunctionOptions(ctx, node, function->options);
-  ctx->indent += 2;
-  emitNode(function->body, ctx);
-  emitStrings(ctx, {"\n\n"});
-  ctx->indent -= 2;
+  {
+    const NestedLevel nested(ctx);
+    emitNode(function->body, ctx);
+    emitStrings(ctx, {"\n\n"});
+  }
   finishStatement(ctx, SQLEXC_FUNCTION);
 }
 
+// PROCEDURE p (a NUMBER);  ->  ALTER MODULE m PUBLISH PROCEDURE p(IN a NUMBER) LANGUAGE SQL
 void emitProcPrototype(AstNode* node, EmitContext* ctx) {
   auto* prototype = static_cast<ProcProtoNode*>(node);
   emitLineMarker(ctx, node->line);
@@ -231,6 +237,7 @@ void emitProcPrototype(AstNode* node, EmitContext* ctx) {
   finishStatement(ctx, SQLEXC_PROCEDURE);
 }
 
+// FUNCTION f RETURN NUMBER;  ->  ALTER MODULE m PUBLISH FUNCTION f() RETURNS NUMBER ...
 void emitFuncPrototype(AstNode* node, EmitContext* ctx) {
   auto* prototype = static_cast<FuncProtoNode*>(node);
   emitLineMarker(ctx, node->line);
@@ -250,6 +257,7 @@ void emitFuncPrototype(AstNode* node, EmitContext* ctx) {
   finishStatement(ctx, SQLEXC_FUNCTION);
 }
 
+// DECLARE x NUMBER; BEGIN ... EXCEPTION ... END;  ->  label: BEGIN DECLARE x NUMBER; DECLARE ... HANDLER ...; ... END
 void emitBlock(AstNode* node, EmitContext* ctx) {
   auto* block = static_cast<BlockNode*>(node);
   beginStatement(ctx, node);
@@ -263,12 +271,13 @@ void emitBlock(AstNode* node, EmitContext* ctx) {
     return;
   }
   emitStrings(ctx, {"BEGIN\n"});
-  ctx->indent += 2;
-  emitBlockDeclarations(block, ctx);
-  emitNode(block->handlers, ctx);
-  emitNode(block->initStatements, ctx);
-  emitNode(block->statements, ctx);
-  ctx->indent -= 2;
+  {
+    const NestedLevel nested(ctx);
+    emitBlockDeclarations(block, ctx);
+    emitNode(block->handlers, ctx);
+    emitNode(block->initStatements, ctx);
+    emitNode(block->statements, ctx);
+  }
   emitIndent(ctx);
   if (endsTopLevelStatement(block)) {
     emitStrings(ctx, {"END", ctx->terminator, "\n"});

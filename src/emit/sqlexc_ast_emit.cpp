@@ -134,11 +134,7 @@ constexpr EmitWriter writerFor(AstNodeKind kind) {
   return nullptr;
 }
 
-constexpr EmitWriter emitWriters[astNodeKindCount] = {
-#define NODE_KIND(number, enumerator, name, isStatement, families) writerFor(enumerator),
-#include "ast/node_kinds.def"
-#undef NODE_KIND
-};
+constexpr auto emitWriters = kindTable(writerFor);
 
 // Guards the indentation across emitTokens, so that a pool exhaustion unwinding through it leaves the
 // context as it found it.
@@ -268,5 +264,40 @@ void finishStatement(EmitContext* ctx, StatementDomain domain) {
 void writeCreateHead(EmitContext* ctx, const char* objectWord, AstList* name, bool orReplace) {
   emitIndent(ctx);
   emitStrings(ctx, {orReplace ? "CREATE OR REPLACE " : "CREATE ", objectWord, " "});
+  emitTokens(name, ctx, "", "");
+}
+
+namespace {
+
+AstList* packageName(const AstNode* package) {
+  if (package->kind == astNodeCreatePkgHead) return static_cast<const CreatePkgHeadNode*>(package)->name;
+  return static_cast<const CreatePkgBodyNode*>(package)->name;
+}
+
+}  // namespace
+
+void emitModuleHead(const AstNode* package, const char* what, EmitContext* ctx) {
+  emitTokens(packageName(package), ctx, "ALTER MODULE ", "");
+  emitStrings(ctx, {package->kind == astNodeCreatePkgHead ? " PUBLISH " : " ADD ", what, " "});
+}
+
+void endDeclaration(const AstNode* owner, StatementDomain domain, EmitContext* ctx) {
+  if (owner != nullptr && (isPackageNode(owner) || owner->kind == astNodeCreateType)) {
+    emitStrings(ctx, {ctx->terminator, "\n"});
+    finishStatement(ctx, domain);
+    return;
+  }
+  emitStrings(ctx, {";\n"});
+}
+
+void writeMemberHead(EmitContext* ctx, const char* objectWord, const AstNode* owner, AstList* name) {
+  if (owner != nullptr && isPackageNode(owner) && packageName(owner) != nullptr) {
+    emitTokens(packageName(owner), ctx, "ALTER MODULE ", " ");
+    emitStrings(ctx, {owner->kind == astNodeCreatePkgHead ? "PUBLISH " : "ADD ", objectWord});
+    emitTokens(name, ctx, " ", "");
+    return;
+  }
+  emitIndent(ctx);
+  emitStrings(ctx, {"CREATE ", objectWord, " "});
   emitTokens(name, ctx, "", "");
 }

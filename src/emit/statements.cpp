@@ -10,9 +10,8 @@ namespace {
 
 // Writes `statements` one level in, whatever the current depth: the host text has a single indent.
 void emitNested(AstNode* statements, EmitContext* ctx) {
-  ctx->indent += 2;
+  const NestedLevel nested(ctx);
   emitNode(statements, ctx);
-  ctx->indent -= 2;
 }
 
 // Label texts come from the transformer; an unresolved one is written empty rather than cutting the
@@ -68,6 +67,7 @@ void emitAssignText(AssignNode* assign, EmitContext* ctx) {
 
 }  // namespace
 
+// x := y + 1;  ->  SET x = y + 1;
 void emitAssign(AstNode* node, EmitContext* ctx) {
   auto* assign = static_cast<AssignNode*>(node);
   if (assign->replacement != nullptr) {
@@ -78,6 +78,7 @@ void emitAssign(AstNode* node, EmitContext* ctx) {
   emitAssignText(assign, ctx);
 }
 
+// IF a THEN ... ELSIF b THEN ... ELSE ... END IF;  ->  the same, ELSIF spelt ELSEIF
 void emitIf(AstNode* node, EmitContext* ctx) {
   auto* ifNode = static_cast<IfNode*>(node);
   emitStrings(ctx, {"\n"});
@@ -94,6 +95,7 @@ void emitIf(AstNode* node, EmitContext* ctx) {
   emitStrings(ctx, {"END IF;\n\n"});
 }
 
+// ELSIF b THEN ...  ->  ELSEIF b THEN ...
 void emitElseIf(AstNode* node, EmitContext* ctx) {
   // The arms form a chain; walk it here rather than recursing once per ELSIF.
   for (auto* arm = static_cast<ElseIfNode*>(node); arm != nullptr; arm = arm->next) {
@@ -103,19 +105,22 @@ void emitElseIf(AstNode* node, EmitContext* ctx) {
   }
 }
 
+// CASE x WHEN 1 THEN ... ELSE ... END CASE;  ->  the same
 void emitCase(AstNode* node, EmitContext* ctx) {
   auto* caseNode = static_cast<CaseNode*>(node);
   emitStrings(ctx, {"\n"});
   beginStatement(ctx, node);
   emitTokens(caseNode->selector, ctx, "CASE ", "\n");
-  ctx->indent += 2;
-  emitNode(caseNode->whenClauses, ctx);
-  emitNode(caseNode->elseClause, ctx);
-  ctx->indent -= 2;
+  {
+    const NestedLevel nested(ctx);
+    emitNode(caseNode->whenClauses, ctx);
+    emitNode(caseNode->elseClause, ctx);
+  }
   emitIndent(ctx);
   emitStrings(ctx, {"END CASE;\n\n"});
 }
 
+// WHEN 1 THEN ...  ->  WHEN 1 THEN ...; ELSE ...  ->  ELSE ...
 void emitCaseExpr(AstNode* node, EmitContext* ctx) {
   auto* arm = static_cast<CaseExprNode*>(node);
   emitIndent(ctx);
@@ -127,6 +132,7 @@ void emitCaseExpr(AstNode* node, EmitContext* ctx) {
   emitNested(arm->statements, ctx);
 }
 
+// <<l>> LOOP ... END LOOP;  ->  l: LOOP ... END LOOP l;
 void emitLoop(AstNode* node, EmitContext* ctx) {
   auto* loop = static_cast<LoopNode*>(node);
   emitStrings(ctx, {"\n"});
@@ -141,6 +147,7 @@ void emitLoop(AstNode* node, EmitContext* ctx) {
   }
 }
 
+// WHILE c LOOP ... END LOOP;  ->  WHILE c DO ... END WHILE;
 void emitWhile(AstNode* node, EmitContext* ctx) {
   auto* loop = static_cast<WhileNode*>(node);
   emitStrings(ctx, {"\n"});
@@ -151,8 +158,10 @@ void emitWhile(AstNode* node, EmitContext* ctx) {
   emitStrings(ctx, {"END WHILE;\n", "\n"});
 }
 
+// FOR i IN 1 .. n LOOP ... END LOOP;  ->  the WHILE loop or block the transformer made of it
 void emitFor(AstNode* node, EmitContext* ctx) { emitNode(static_cast<ForNode*>(node)->replacement, ctx); }
 
+// EXIT l WHEN c;  ->  IF c THEN LEAVE l; END IF;
 void emitExit(AstNode* node, EmitContext* ctx) {
   auto* exit = static_cast<ExitNode*>(node);
   beginStatement(ctx, node);
@@ -164,6 +173,7 @@ void emitExit(AstNode* node, EmitContext* ctx) {
   }
 }
 
+// CONTINUE l WHEN c;  ->  IF c THEN ITERATE l; END IF;
 void emitContinue(AstNode* node, EmitContext* ctx) {
   auto* next = static_cast<ContinueNode*>(node);
   beginStatement(ctx, node);
@@ -178,11 +188,13 @@ void emitContinue(AstNode* node, EmitContext* ctx) {
   emitStrings(ctx, {next->condition != nullptr ? "; END IF;\n" : ";\n"});
 }
 
+// GOTO done;  ->  GOTO done;
 void emitGoto(AstNode* node, EmitContext* ctx) {
   beginStatement(ctx, node);
   emitTokens(static_cast<GotoNode*>(node)->target, ctx, "GOTO ", ";\n");
 }
 
+// NULL;  ->  -- NULL;    <<l>> NULL;  ->  l: BEGIN /* NULL */ END;
 void emitNull(AstNode* node, EmitContext* ctx) {
   auto* null = static_cast<NullNode*>(node);
   beginStatement(ctx, node);
@@ -202,21 +214,25 @@ void emitNull(AstNode* node, EmitContext* ctx) {
   }
 }
 
+// RETURN x;  ->  RETURN x;
 void emitReturn(AstNode* node, EmitContext* ctx) {
   beginStatement(ctx, node);
   emitTokens(static_cast<ReturnNode*>(node)->value, ctx, "RETURN ", ";\n");
 }
 
+// PIPE ROW (r);  ->  PIPE (r);
 void emitPipe(AstNode* node, EmitContext* ctx) {
   beginStatement(ctx, node);
   emitTokens(static_cast<PipeNode*>(node)->value, ctx, "PIPE ", ";\n");
 }
 
+// CLOSE c;  ->  CLOSE c;
 void emitClose(AstNode* node, EmitContext* ctx) {
   beginStatement(ctx, node);
   emitTokens(static_cast<CloseNode*>(node)->cursor, ctx, "CLOSE ", ";\n");
 }
 
+// SELECT a INTO x FROM t;  ->  the same; with BULK COLLECT, the fetch loop that replaced it
 // A BULK COLLECT select or fetch is written as the block that replaced it, after the statement's own
 // start (its label); the block then starts itself as any block does.
 void emitSelect(AstNode* node, EmitContext* ctx) {
@@ -230,6 +246,7 @@ void emitSelect(AstNode* node, EmitContext* ctx) {
   emitStrings(ctx, {";\n"});
 }
 
+// FETCH c INTO x;  ->  FETCH c INTO x;
 void emitFetch(AstNode* node, EmitContext* ctx) {
   auto* fetch = static_cast<FetchNode*>(node);
   beginStatement(ctx, node);
@@ -241,6 +258,7 @@ void emitFetch(AstNode* node, EmitContext* ctx) {
   emitTokens(fetch->into, ctx, " INTO ", ";\n");
 }
 
+// OPEN c FOR q USING a;  ->  SET c = ...; PREPARE s FROM ...; OPEN c USING a;
 // The OPEN FOR forms are written from what the cursor rewrite leaves: its cursor assignment (the
 // replacement), its PREPARE, then the OPEN itself, one line each. The OPEN's label names the whole
 // sequence, so it stands once, on the first line.
@@ -259,6 +277,7 @@ void emitOpen(AstNode* node, EmitContext* ctx) {
   emitStrings(ctx, {";\n"});
 }
 
+// EXECUTE IMMEDIATE 'COMMIT';  ->  EXECUTE IMMEDIATE 'COMMIT';
 void emitDynamic(AstNode* node, EmitContext* ctx) {
   auto* dynamic = static_cast<DynamicNode*>(node);
   if (dynamic->replacement != nullptr) {
@@ -269,6 +288,7 @@ void emitDynamic(AstNode* node, EmitContext* ctx) {
   emitTokens(dynamic->statement, ctx, "EXECUTE IMMEDIATE ", ";\n");
 }
 
+// (generated)  ->  PREPARE s FROM text;
 void emitPrepare(AstNode* node, EmitContext* ctx) {
   auto* prepare = static_cast<PrepareNode*>(node);
   beginStatement(ctx, node);
@@ -280,6 +300,7 @@ void emitPrepare(AstNode* node, EmitContext* ctx) {
   }
 }
 
+// (generated)  ->  EXECUTE s INTO x USING a;
 void emitExecute(AstNode* node, EmitContext* ctx) {
   auto* execute = static_cast<ExecuteNode*>(node);
   beginStatement(ctx, node);
@@ -289,6 +310,7 @@ void emitExecute(AstNode* node, EmitContext* ctx) {
   emitStrings(ctx, {";\n"});
 }
 
+// p(1);  ->  CALL p(1);
 void emitCall(AstNode* node, EmitContext* ctx) {
   auto* call = static_cast<CallNode*>(node);
   if (call->replacement != nullptr) {
@@ -301,6 +323,7 @@ void emitCall(AstNode* node, EmitContext* ctx) {
   emitStrings(ctx, {";\n"});
 }
 
+// (generated)  ->  GET DIAGNOSTICS x = ROW_COUNT;
 void emitGetDiag(AstNode* node, EmitContext* ctx) {
   auto* diag = static_cast<GetDiagNode*>(node);
   beginStatement(ctx, node);
@@ -309,6 +332,7 @@ void emitGetDiag(AstNode* node, EmitContext* ctx) {
   emitTokens(diag->item, ctx, " = ", ";\n");
 }
 
+// RAISE e;  ->  SIGNAL e;    RAISE NO_DATA_FOUND;  ->  SIGNAL SQLSTATE 'ORANF';    RAISE;  ->  RESIGNAL;
 void emitRaise(AstNode* node, EmitContext* ctx) {
   auto* raise = static_cast<RaiseNode*>(node);
   beginStatement(ctx, node);
@@ -321,6 +345,7 @@ void emitRaise(AstNode* node, EmitContext* ctx) {
   }
 }
 
+// (generated)  ->  SIGNAL SQLSTATE 'UD001' SET MESSAGE_TEXT = m;
 void emitSignal(AstNode* node, EmitContext* ctx) {
   auto* signal = static_cast<SignalNode*>(node);
   beginStatement(ctx, node);
@@ -333,6 +358,7 @@ void emitSignal(AstNode* node, EmitContext* ctx) {
   emitStrings(ctx, {";\n"});
 }
 
+// (generated)  ->  VALUES(a, b) INTO x, y;
 void emitValues(AstNode* node, EmitContext* ctx) {
   auto* values = static_cast<ValuesNode*>(node);
   beginStatement(ctx, node);
@@ -343,6 +369,7 @@ void emitValues(AstNode* node, EmitContext* ctx) {
   emitStrings(ctx, {";\n"});
 }
 
+// WHEN e1 OR e2 THEN ...  ->  DECLARE EXIT HANDLER FOR e1 ...  DECLARE EXIT HANDLER FOR e2 ...
 void emitHandler(AstNode* node, EmitContext* ctx) {
   auto* handler = static_cast<HandlerNode*>(node);
   // WHEN a OR b THEN: the host takes one condition per handler, so each gets its own copy of the body.
@@ -356,6 +383,7 @@ void emitHandler(AstNode* node, EmitContext* ctx) {
   }
 }
 
+// UPDATE t SET a = 1 RETURNING b INTO x;  ->  SELECT b FROM NEW TABLE (UPDATE t SET a = 1) ...
 void emitSqlStmt(AstNode* node, EmitContext* ctx) {
   auto* sql = static_cast<SqlStmtNode*>(node);
   beginStatement(ctx, node);

@@ -60,6 +60,7 @@ void writeReferencing(AstList* referencing, EmitContext* ctx) {
 
 }  // namespace
 
+// CREATE TRIGGER t BEFORE UPDATE OF a ON tab FOR EACH ROW BEGIN ... END;  ->  the same head, the body labelled
 void emitTrigger(AstNode* node, EmitContext* ctx) {
   auto* trigger = static_cast<CreateTriggerNode*>(node);
   // Written anyway, so that the request reports this together with any error of the body.
@@ -78,10 +79,11 @@ void emitTrigger(AstNode* node, EmitContext* ctx) {
   // Blank lines instead of a line marker: the body then starts close to where it stood in the source.
   for (; outputLine > 0 && outputLine < bodyLine; ++outputLine) emitStrings(ctx, {"\n"});
   if (trigger->condition != nullptr) emitTokens(trigger->condition, ctx, "WHEN(", ")\n");
-  ctx->indent += 2;
-  emitNode(trigger->body, ctx);
-  emitStrings(ctx, {"\n\n"});
-  ctx->indent -= 2;
+  {
+    const NestedLevel nested(ctx);
+    emitNode(trigger->body, ctx);
+    emitStrings(ctx, {"\n\n"});
+  }
   emitStrings(ctx, {"\n"});
   finishStatement(ctx, SQLEXC_TRIGGER);
 }

@@ -48,54 +48,63 @@ AstList* declaredTypeName(const AstNode* decl) {
   return nullptr;
 }
 
+// TYPE t IS TABLE OF e INDEX BY i, or VARRAY(n) OF e: the head, " AS e ARRAY[", and the caller writes
+// the bounds (the index type or the limit) and the closing bracket.
+void writeArrayType(AstList* name, AstList* elementType, const AstNode* container, EmitContext* ctx) {
+  writeTypeHead(name, container, ctx);
+  emitStrings(ctx, {" AS "});
+  emitDatatype(elementType, ctx);
+  emitStrings(ctx, {" ARRAY["});
+}
+
 }  // namespace
 
-void emitRecordType(AstNode* decl, EmitContext* ctx, const AstNode* container) {
+// TYPE r IS RECORD (a NUMBER);  ->  DECLARE TYPE r AS ROW (a NUMBER)
+void emitRecordType(AstNode* decl, const AstNode* container, EmitContext* ctx) {
   auto* record = static_cast<RecordDeclNode*>(decl);
   writeTypeHead(record->name, container, ctx);
   emitStrings(ctx, {" AS ROW \n"});
   emitIndent(ctx);
   emitStrings(ctx, {"(\n"});
-  ctx->indent += 2;
-  bool first = true;
-  for (AstListCell* cell = listHeadCell(record->fields); cell != nullptr; cell = cell->next) {
-    auto* field = static_cast<AstNode*>(cell->item);
-    if (field == nullptr || field->kind != astNodeVarDecl) continue;
-    if (!first) emitStrings(ctx, {",\n"});
-    first = false;
-    emitIndent(ctx);
-    auto* variable = static_cast<VarDeclNode*>(field);
-    emitTokens(variable->names, ctx, "", " ");
-    emitDatatype(variable->datatype, ctx);
+  {
+    const NestedLevel nested(ctx);
+    bool first = true;
+    for (AstListCell* cell = listHeadCell(record->fields); cell != nullptr; cell = cell->next) {
+      auto* field = static_cast<AstNode*>(cell->item);
+      if (field == nullptr || field->kind != astNodeVarDecl) continue;
+      if (!first) emitStrings(ctx, {",\n"});
+      first = false;
+      emitIndent(ctx);
+      auto* variable = static_cast<VarDeclNode*>(field);
+      emitTokens(variable->names, ctx, "", " ");
+      emitDatatype(variable->datatype, ctx);
+    }
   }
-  ctx->indent -= 2;
   emitStrings(ctx, {"\n"});
   emitIndent(ctx);
   emitStrings(ctx, {")"});
   endDeclaration(container, SQLEXC_TYPE, ctx);
 }
 
-void emitTableType(AstNode* decl, EmitContext* ctx, const AstNode* container) {
+// TYPE t IS TABLE OF NUMBER INDEX BY PLS_INTEGER;  ->  DECLARE TYPE t AS NUMBER ARRAY[INTEGER]
+void emitTableType(AstNode* decl, const AstNode* container, EmitContext* ctx) {
   auto* table = static_cast<TableDeclNode*>(decl);
-  writeTypeHead(table->name, container, ctx);
-  emitStrings(ctx, {" AS "});
-  emitDatatype(table->elementType, ctx);
-  emitStrings(ctx, {" ARRAY["});
+  writeArrayType(table->name, table->elementType, container, ctx);
   emitDatatype(table->indexType, ctx);
   emitStrings(ctx, {"]"});
   endDeclaration(container, SQLEXC_TYPE, ctx);
 }
 
-void emitVarrayType(AstNode* decl, EmitContext* ctx, const AstNode* container) {
+// TYPE v IS VARRAY(5) OF NUMBER;  ->  DECLARE TYPE v AS NUMBER ARRAY[5]
+void emitVarrayType(AstNode* decl, const AstNode* container, EmitContext* ctx) {
   auto* varray = static_cast<VarrayDeclNode*>(decl);
-  writeTypeHead(varray->name, container, ctx);
-  emitStrings(ctx, {" AS "});
-  emitDatatype(varray->elementType, ctx);
-  emitStrings(ctx, {" ARRAY[", varray->limit != nullptr ? varray->limit : "", "]"});
+  writeArrayType(varray->name, varray->elementType, container, ctx);
+  emitStrings(ctx, {varray->limit != nullptr ? varray->limit : "", "]"});
   endDeclaration(container, SQLEXC_TYPE, ctx);
 }
 
-void emitSubtype(AstNode* decl, EmitContext* ctx, const AstNode* container) {
+// SUBTYPE s IS NUMBER RANGE 1 .. 9;  ->  DECLARE TYPE s AS NUMBER WITH WEAK TYPE RULES CHECK (VALUE >= 1 AND ...)
+void emitSubtype(AstNode* decl, const AstNode* container, EmitContext* ctx) {
   auto* subtype = static_cast<SubtypeNode*>(decl);
   writeTypeHead(subtype->names, container, ctx);
   emitStrings(ctx, {" AS "});
@@ -108,10 +117,10 @@ void emitSubtype(AstNode* decl, EmitContext* ctx, const AstNode* container) {
 
 void emitTypeDeclaration(AstNode* decl, const AstNode* owner, EmitContext* ctx) {
   switch (static_cast<const DeclNode*>(decl)->declClass) {
-    case declRecord: emitRecordType(decl, ctx, owner); return;
-    case declTable: emitTableType(decl, ctx, owner); return;
-    case declVarray: emitVarrayType(decl, ctx, owner); return;
-    case declSubtype: emitSubtype(decl, ctx, owner); return;
+    case declRecord: emitRecordType(decl, owner, ctx); return;
+    case declTable: emitTableType(decl, owner, ctx); return;
+    case declVarray: emitVarrayType(decl, owner, ctx); return;
+    case declSubtype: emitSubtype(decl, owner, ctx); return;
     // The declaration writer hands only type declarations here.
     case declVariable:
     case declCursor:
@@ -121,6 +130,7 @@ void emitTypeDeclaration(AstNode* decl, const AstNode* owner, EmitContext* ctx) 
   }
 }
 
+// CREATE TYPE t AS TABLE OF NUMBER;  ->  CREATE TYPE t AS NUMBER ARRAY[INTEGER]
 void emitCreateType(AstNode* node, EmitContext* ctx) {
   auto* type = static_cast<CreateTypeNode*>(node);
   AstNode* decl = type->declaration;
@@ -132,9 +142,9 @@ void emitCreateType(AstNode* node, EmitContext* ctx) {
   beginStatement(ctx, node);
   writeCreateHead(ctx, "TYPE", declaredTypeName(decl), type->orReplace != 0);
   if (decl->kind == astNodeRecordDecl) {
-    emitRecordType(decl, ctx, node);
+    emitRecordType(decl, node, ctx);
   } else if (decl->kind == astNodeVarrayDecl) {
-    emitVarrayType(decl, ctx, node);
+    emitVarrayType(decl, node, ctx);
   } else {
     // A schema-level nested table has no index type of its own: the host array is indexed by INTEGER.
     emitTokens(static_cast<TableDeclNode*>(decl)->elementType, ctx, " AS ", " ARRAY[INTEGER]");
@@ -144,5 +154,5 @@ void emitCreateType(AstNode* node, EmitContext* ctx) {
 
 void emitSubtypeNode(AstNode* node, EmitContext* ctx) {
   const AstNode* list = node->parent;
-  emitSubtype(node, ctx, list != nullptr ? list->parent : nullptr);
+  emitSubtype(node, list != nullptr ? list->parent : nullptr, ctx);
 }

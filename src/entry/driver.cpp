@@ -12,36 +12,46 @@
 
 namespace {
 
+ParseContext parseContextFor(const char* text, const SessionSettings* settings, CompileError** errors) {
+  ParseContext parse{};
+  parse.settings = settings;
+  parse.text = text;
+  parse.errors = errors;
+  return parse;
+}
+
 void runStages(const char* text, XcompResult** results, CompileError** errors, const SessionSettings* callerSettings,
                const DebugViews* views) {
   SessionSettings settings;
   completeSettings(&settings, callerSettings);
 
-  ParseContext parse{};
-  parse.settings = &settings;
-  parse.text = text;
-  parse.errors = errors;
-
   if (views != nullptr && views->tokens) {
+    ParseContext parse = parseContextFor(text, &settings, errors);
     const char* listing = formatTokenListing(&parse);
     if (views->sink != nullptr) views->sink(views->arg, listing);
     return;
   }
 
   if (settings.parserTrace != 0) setParserTrace(true);
-  const int parseResult = parseRequest(&parse);
+  const ParsedProgram parsed = parseProgram(text, &settings, errors);
   if (views != nullptr && views->tree) {
     // The tree view shows what the parser built and goes no further.
-    if (views->sink != nullptr && parse.root != nullptr) views->sink(views->arg, printTree(parse.root));
+    if (views->sink != nullptr && parsed.root != nullptr) views->sink(views->arg, printTree(parsed.root));
     return;
   }
-  if (parseResult != 0 || *errors != nullptr || parse.root == nullptr) return;
+  if (!parsed.clean) return;
 
-  transformTree(parse.root, &settings, errors);
-  *results = emitTree(parse.root, &settings, errors);
+  transformTree(parsed.root, &settings, errors);
+  *results = emitTree(parsed.root, &settings, errors);
 }
 
 }  // namespace
+
+ParsedProgram parseProgram(const char* text, const SessionSettings* settings, CompileError** errors) {
+  ParseContext parse = parseContextFor(text, settings, errors);
+  const int parseResult = parseRequest(&parse);
+  return {parse.root, parseResult == 0 && *errors == nullptr && parse.root != nullptr};
+}
 
 void compileStatementWithViews(const char* text, XcompResult** results, CompileError** errors,
                                const SessionSettings* settings, const DebugViews* views) {

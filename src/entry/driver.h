@@ -23,5 +23,16 @@ void compileStatement(const char* text, XcompResult** results, CompileError** er
 void compileStatementWithViews(const char* text, XcompResult** results, CompileError** errors,
                                const SessionSettings* settings, const DebugViews* views);
 
+// The stages one at a time, for tools that look between them (the benchmarks time each, the tests read
+// the tree): parseProgram, then transformTree and emitTree on a clean parse, is what the driver runs.
+// Each runs in the compilation context the caller opened (contextInit), under complete settings
+// (completeSettings), and records problems on *errors.
+struct AstList;
+struct ParsedProgram {
+  AstList* root;  // the program list the parser built, or null
+  bool clean;     // a root, and no error recorded: the later stages may run
+};
+ParsedProgram parseProgram(const char* text, const SessionSettings* settings, CompileError** errors);
+
 // Clears both pointers and releases everything the compilation allocated, results and errors included.
 void releaseCompilation(XcompResult** results, CompileError** errors);

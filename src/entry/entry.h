@@ -15,6 +15,17 @@
 #include "entry/driver.h"
 #include "xcomp2.h"
 
+// How xcomp2 reports a compilation that ran: the head of the error chain mapped into *sqlca, or -901
+// "Unexpected PL/SQL" when no statement came out. True when there are statements to use; *sqlca is
+// untouched then.
+bool reportCompilation(const XcompResult* results, const CompileError* errors, bool convert, uint16_t codePage,
+                       SQLCA* sqlca);
+
+// A generated statement (UTF-8) in `codePage`, into out[0..capacity); *length its bytes. A conversion
+// that fails, or does not fit, is reported in *sqlca ("failed cpcv") and gives false.
+bool convertResult(const XcompResult* result, uint16_t codePage, char* out, size_t capacity, size_t* length,
+                   SQLCA* sqlca);
+
 // Appends a dump record of one request (header, input, then the error or the statements), as xcomp2
 // does with its dump bit. False when the dump file cannot be opened.
 bool appendDumpRecord(uint16_t codePage, char stringUnits, char compatMode, char ncharMapping, const char* input,

@@ -26,28 +26,7 @@ constexpr int32_t objectNotFound = -204;
 constexpr int32_t packageNotFound = -805;
 constexpr int32_t preferredWarning = 20480;
 
-// Failure points: where in the sequence a report was written.
-constexpr int32_t pointConnect = 229;
-constexpr int32_t pointSavepoint = 614;
-constexpr int32_t pointConvert = 640;
-constexpr int32_t pointPrepareWrap = 669;
-constexpr int32_t pointPrepareWrapAgain = 681;
-constexpr int32_t pointBindParameter = 697;
-constexpr int32_t pointExecuteWrap = 701;
-constexpr int32_t pointBindColumn = 710;
-constexpr int32_t pointFetchWrapped = 714;
-constexpr int32_t pointCloseCursor = 718;
-constexpr int32_t pointRunStatement = 731;
-constexpr int32_t pointRunDropPackage = 752;
-// Two steps a standard ODBC connection adds: the release that fails without saying why, and the
-// commit the command-line tool asks for.
-constexpr int32_t pointRelease = 820;
-constexpr int32_t pointCommit = 825;
-// The command line's own connection: a plain statement of the script, and a rollback it asks for.
-constexpr int32_t pointPlainStatement = 830;
-constexpr int32_t pointRollback = 835;
-
-void cliNotSet(SQLCA* sqlca, int32_t point) { setSqlcaFailure(sqlca, cliSqlcaNotSet, point); }
+void cliNotSet(SQLCA* sqlca, FailurePoint point) { setSqlcaFailure(sqlca, cliSqlcaNotSet, point); }
 
 }  // namespace
 
@@ -55,7 +34,7 @@ void cliNotSet(SQLCA* sqlca, int32_t point) { setSqlcaFailure(sqlca, cliSqlcaNot
 // interface's SQLCA copied over the caller's. A failure that leaves no failure there, or information
 // that leaves nothing, is reported as "SQLCA not set in CLI". The diagnostic records of standard ODBC
 // carry no position, so a failure's SQLCA gets the step's number.
-void Execution::reportCall(int returnCode, int32_t failurePoint) {
+void Execution::reportCall(int returnCode, FailurePoint failurePoint) {
   const bool fetched = cliFetchSqlca(&handles_, returnCode, sqlca_);
   if (sqlca_->sqlcode == 0 || (returnCode < 0 && sqlca_->sqlcode >= 0)) {
     cliNotSet(sqlca_, failurePoint);
@@ -74,7 +53,7 @@ void Execution::captureRecord(bool fetched) {
     capture_->sqlstate = state;
 }
 
-bool Execution::callFailed(int returnCode, int32_t failurePoint) {
+bool Execution::callFailed(int returnCode, FailurePoint failurePoint) {
   if (returnCode < 0 || returnCode == CLI_SUCCESS_WITH_INFO) reportCall(returnCode, failurePoint);
   return returnCode < 0;
 }
@@ -82,15 +61,15 @@ bool Execution::callFailed(int returnCode, int32_t failurePoint) {
 bool Execution::open(const char* connectString) {
   // The allocation calls are stricter than the rest: anything but plain success ends the request.
   if (cliAllocEnvironment(&handles_) != CLI_SUCCESS) {
-    setSqlcaFailure(sqlca_, allocHandleFailure, 215);
+    setSqlcaFailure(sqlca_, allocHandleFailure, pointAllocEnvironment);
     return false;
   }
   if (cliAllocConnection(&handles_) != CLI_SUCCESS) {
-    setSqlcaFailure(sqlca_, allocHandleFailure, 219);
+    setSqlcaFailure(sqlca_, allocHandleFailure, pointAllocConnection);
     return false;
   }
   if (cliAutocommitOff(&handles_) < 0) {
-    setSqlcaFailure(sqlca_, setConnectAttrFailure, 225);
+    setSqlcaFailure(sqlca_, setConnectAttrFailure, pointAutocommitOff);
     return false;
   }
   const int rc = cliDriverConnect(&handles_, connectString);
@@ -101,11 +80,11 @@ bool Execution::open(const char* connectString) {
   // once, with nothing for the savepoint to roll back.
   bool autocommitOn = false;
   if (cliAutocommitIsOn(&handles_, &autocommitOn) >= 0 && autocommitOn) {
-    setSqlcaFailure(sqlca_, setConnectAttrFailure, 225);
+    setSqlcaFailure(sqlca_, setConnectAttrFailure, pointAutocommitOff);
     return false;
   }
   if (cliAllocStatement(&handles_) != CLI_SUCCESS) {
-    setSqlcaFailure(sqlca_, allocHandleFailure, 235);
+    setSqlcaFailure(sqlca_, allocHandleFailure, pointAllocStatement);
     return false;
   }
   return true;
@@ -121,10 +100,10 @@ void Execution::run(const ExecuteInput& input) {
     size_t length = result->length;
     if (input.convert) {
       size_t left = 0;
-      const uint32_t rc = convertCodepage(result->text, result->length, 1208, input.codePage, input.privateBlock->text,
-                                          XCOMP_MAX_STATEMENT, &left);
+      const uint32_t rc = convertCodepage(result->text, result->length, XCOMP_CODEPAGE_UTF8, input.codePage,
+                                          input.privateBlock->text, XCOMP_MAX_STATEMENT, &left);
       if (rc != 0) {
-        setConversionFailure(sqlca_, pointConvert);
+        setConversionFailure(sqlca_, pointConvertToRun);
         return;
       }
       text = input.privateBlock->text;
@@ -282,7 +261,7 @@ PrivateBlock::~PrivateBlock() { hostFreeMemoryBlock(sourceFile, 1060, block); }
 
 bool PrivateBlock::allocate() {
   uint32_t rc = 0;
-  block = static_cast<XcompStatement*>(hostGetMemoryBlock(privateBlockSize, &rc, sourceFile, 244));
+  block = static_cast<XcompStatement*>(hostGetMemoryBlock(privateBlockSize, &rc, sourceFile, pointPrivateBlock));
   if (rc == 0 && block != nullptr) return true;
   block = nullptr;
   return false;
@@ -315,7 +294,7 @@ void executeStatements(const char* connectString, const XcompResult* results, co
             ExecuteInput{results, needsConversion(codePage), codePage, callerText, callerLength, privateBlock.block});
         execution.restoreKeptWarning();
       } else {
-        setSqlcaFailure(sqlca, noMemoryFailure, 244);
+        setSqlcaFailure(sqlca, noMemoryFailure, pointPrivateBlock);
       }
     }
     execution.close(commit);

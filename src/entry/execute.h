@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "diag/failure_points.h"
 #include "host/call_interface.h"
 #include "xcomp2.h"
 
@@ -72,8 +73,8 @@ class Execution {
   void close(bool commit);
 
  private:
-  bool callFailed(int returnCode, int32_t failurePoint);
-  void reportCall(int returnCode, int32_t failurePoint);
+  bool callFailed(int returnCode, FailurePoint failurePoint);
+  void reportCall(int returnCode, FailurePoint failurePoint);
   bool wrap(XcompStatement* privateBlock, const char** text, size_t* length);
   void dropPackageFallback(const ExecuteInput& input);
   void keepWarning();

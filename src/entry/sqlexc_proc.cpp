@@ -26,8 +26,6 @@ struct CompilationGuard {
 
 // The default data source of the engine's own call-level interface.
 const char* const connectString = "DSN=;";
-// Session values outside an engine come from the environment, where anything can be written.
-constexpr int32_t pointSessionValues = 201;
 
 void request(XcompStatement* statement, const XcompOptions* options, SQLCA* sqlca) {
   // Objects whose destructors are the clean-up, declared in reverse order of release: the dump is
@@ -54,31 +52,31 @@ void request(XcompStatement* statement, const XcompOptions* options, SQLCA* sqlc
   if ((mode & XCOMP_MODE_EXECUTE) != 0) {
     if (!execution.open(connectString)) return finish();
   } else if ((mode & XCOMP_MODE_COMPILE_ONLY) == 0) {
-    setSqlcaFailure(sqlca, badModeFailure, 202);
+    setSqlcaFailure(sqlca, badModeFailure, pointBadMode);
     return finish();
   }
 
   if (statement == nullptr) {
-    setSqlcaFailure(sqlca, unexpectedPlsql, 788);
+    setSqlcaFailure(sqlca, unexpectedPlsql, pointNoStatement);
     return finish();
   }
   if (statement->length > XCOMP_MAX_STATEMENT) {
-    setSqlcaFailure(sqlca, tooLongFailure, 598);
+    setSqlcaFailure(sqlca, tooLongFailure, pointTooLong);
     return finish();
   }
 
   if (!privateBlock.allocate()) {
-    setSqlcaFailure(sqlca, noMemoryFailure, 244);
+    setSqlcaFailure(sqlca, noMemoryFailure, pointPrivateBlock);
     return finish();
   }
 
   XcompStatement* input = statement;
   if (convert) {
     size_t left = 0;
-    const uint32_t rc = hostConvertCodepage(statement->text, statement->length, session.codePage, 1208,
+    const uint32_t rc = hostConvertCodepage(statement->text, statement->length, session.codePage, XCOMP_CODEPAGE_UTF8,
                                             privateBlock.block->text, XCOMP_MAX_STATEMENT, &left);
     if (rc != 0) {
-      setConversionFailure(sqlca, 268);
+      setConversionFailure(sqlca, pointConvertInput);
       return finish();
     }
     privateBlock.block->length = static_cast<uint32_t>(XCOMP_MAX_STATEMENT - left);
@@ -93,7 +91,7 @@ void request(XcompStatement* statement, const XcompOptions* options, SQLCA* sqlc
 
   if ((mode & XCOMP_MODE_DUMP) != 0) {
     if (!dump.open()) {
-      setSqlcaFailure(sqlca, dumpOpenFailure, 320);
+      setSqlcaFailure(sqlca, dumpOpenFailure, pointOpenDump);
       return finish();
     }
     dump.writeHeader(session, input->text);
@@ -104,13 +102,8 @@ void request(XcompStatement* statement, const XcompOptions* options, SQLCA* sqlc
   compilation.ran = true;
   compileStatement(input->text, &compilation.results, &compilation.errors, &settings);
 
-  if (compilation.errors != nullptr) {
-    mapErrorToSqlca(compilation.errors, sqlca, convert, session.codePage);
-    dump.writeError(*sqlca, *compilation.errors);
-    return finish();
-  }
-  if (compilation.results == nullptr) {
-    setSqlcaFailure(sqlca, unexpectedPlsql, 788);
+  if (!reportCompilation(compilation.results, compilation.errors, convert, session.codePage, sqlca)) {
+    if (compilation.errors != nullptr) dump.writeError(*sqlca, *compilation.errors);
     return finish();
   }
   dump.writeResults(compilation.results);
@@ -125,22 +118,16 @@ void request(XcompStatement* statement, const XcompOptions* options, SQLCA* sqlc
   const char* text = first->text;
   size_t length = first->length;
   if (convert) {
-    size_t left = 0;
-    const uint32_t rc = hostConvertCodepage(first->text, first->length, 1208, session.codePage,
-                                            privateBlock.block->text, XCOMP_MAX_STATEMENT, &left);
-    if (rc != 0) {
-      setConversionFailure(sqlca, 579);
+    if (!convertResult(first, session.codePage, privateBlock.block->text, XCOMP_MAX_STATEMENT, &length, sqlca))
       return finish();
-    }
     text = privateBlock.block->text;
-    length = XCOMP_MAX_STATEMENT - left;
   }
   if (first->next != nullptr) {
-    setSqlcaFailure(sqlca, severalResultsFailure, 593);
+    setSqlcaFailure(sqlca, severalResultsFailure, pointSeveralResults);
     return finish();
   }
   if (length > XCOMP_MAX_STATEMENT) {
-    setSqlcaFailure(sqlca, tooLongFailure, 598);
+    setSqlcaFailure(sqlca, tooLongFailure, pointTooLong);
     return finish();
   }
   std::memmove(statement->text, text, length);
@@ -157,7 +144,7 @@ extern "C" __attribute__((visibility("default"))) int32_t xcomp2(XcompStatement*
   try {
     request(statement, options, sqlca);
   } catch (...) {
-    setSqlcaFailure(sqlca, systemFailure, 514);
+    setSqlcaFailure(sqlca, systemFailure, pointInternal);
   }
   return 1;
 }

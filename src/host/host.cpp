@@ -13,6 +13,8 @@
 #include <cstring>
 #include <iterator>
 
+#include "xcomp2.h"
+
 namespace {
 
 // Test-only failure injection, per thread so concurrent tests do not disturb each other.
@@ -71,10 +73,12 @@ struct CodepageName {
   const char* iconvName;
 };
 
+constexpr uint16_t utf8 = XCOMP_CODEPAGE_UTF8;
+
 // Code page numbers the engine uses, with the glibc converter that reads them: glibc's "CP" alias of the
 // number wherever it has one, its own name for the rest (Unicode and the multi-byte Asian encodings).
 constexpr CodepageName codepageNames[] = {
-    {1208, "UTF-8"},  {1252, "CP1252"},    {850, "CP850"},   {819, "CP819"},       {437, "CP437"},     {37, "CP037"},
+    {utf8, "UTF-8"},  {1252, "CP1252"},    {850, "CP850"},   {819, "CP819"},       {437, "CP437"},     {37, "CP037"},
     {500, "CP500"},   {273, "CP273"},      {1047, "CP1047"}, {1250, "CP1250"},     {1251, "CP1251"},   {1253, "CP1253"},
     {1254, "CP1254"}, {1255, "CP1255"},    {1256, "CP1256"}, {1257, "CP1257"},     {912, "CP912"},     {915, "CP915"},
     {813, "CP813"},   {916, "CP916"},      {920, "CP920"},   {923, "ISO-8859-15"}, {932, "CP932"},     {943, "CP932"},
@@ -89,7 +93,7 @@ constexpr CodepageName codepageNames[] = {
 // database the call is for, which changes from call to call, and the stand-in's environment may be
 // changed between calls as well. Four getenv calls cost well under a microsecond.
 HostStaticData hostStaticData() {
-  HostStaticData data{1208, 'S', '0', '0'};
+  HostStaticData data{XCOMP_CODEPAGE_UTF8, 'S', '0', '0'};
   if (const char* cp = std::getenv("XCOMP_CODEPAGE")) parseCodePage(cp, &data.codePage);
   data.stringUnits = envChar(stringUnitsVariable);
   data.compatMode = envChar(compatVariable);

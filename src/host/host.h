@@ -10,7 +10,7 @@
 
 // The four values of the current database that shape a compilation.
 struct HostStaticData {
-  uint16_t codePage;  // database code page; 1208 is UTF-8
+  uint16_t codePage;  // database code page; XCOMP_CODEPAGE_UTF8 is UTF-8
   char stringUnits;   // 'S' SYSTEM, '4' CODEUNITS32
   char compatMode;    // '0' NUV, '1' QPX, '2' ORA
   char ncharMapping;  // '0' NOT_APPLICABLE, '1' GRAPHIC_CU16, '2' GRAPHIC_CU32, '3' CHAR_CU32

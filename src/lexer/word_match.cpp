@@ -277,11 +277,6 @@ int keywordCodeHashed(const char* text, size_t length, uint32_t hash) {
 
 }  // namespace
 
-int keywordCode(const char* text, size_t length) {
-  if (length < 2 || length > longestKeyword) return 0;
-  return keywordCodeHashed(text, length, hashOf(text, length));
-}
-
 const char* quotedNameEnd(const char* text) {
   // Every quote may close the name; a doubled one may also stand for a quote inside it. The longest
   // reading wins: a doubled quote is read as one inside the name as long as a later quote can close it.

@@ -9,10 +9,6 @@
 #include <cstddef>
 #include <cstdint>
 
-// A keyword's token code (AFTER, BEGIN, REFCURSOR, ...; the single-word keywords), in any letter case;
-// 0 for anything else. SQLERRM is not among them: it is a token of its own.
-int keywordCode(const char* text, size_t length);
-
 // The rule that wins for a token that begins with a name.
 enum class WordRule : uint8_t {
   keyword,           // a one-word keyword

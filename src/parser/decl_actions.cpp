@@ -561,23 +561,20 @@ Value buildTriggerArg(ParseContext*, TriggerRow which, const Value& alias) {
   return nodeValue(arg);
 }
 
-Value buildTrigger(ParseContext*, const Value& create, const Value& orReplace, const Value& name, const Value& timing,
-                   const Value& events, const Value& table, const Value& referencing, const Value& forEachRow,
-                   const Value& follows, const Value& disabled, const Value& compound, const Value& condition,
-                   const Value& body) {
-  auto* node = makeNode<CreateTriggerNode>(astNodeCreateTrigger, create.line);
-  node->name = listOf(name);
-  node->orReplace = static_cast<uint8_t>(orReplace.code);
-  node->timing = static_cast<TriggerTiming>(timing.code);
-  node->events = static_cast<uint32_t>(events.code);
-  node->updateColumns = listOf(events);
-  node->table = listOf(table);
-  node->referencing = listOf(referencing);
-  node->forEachRow = static_cast<uint8_t>(forEachRow.code);
-  node->follows = listOf(follows);
-  node->disabled = static_cast<uint8_t>(disabled.code);
-  node->compound = static_cast<uint8_t>(compound.code);
-  node->condition = listOf(condition);
-  node->body = valueAs<AstNode>(body);
+Value buildTrigger(ParseContext*, const TriggerParts& parts) {
+  auto* node = makeNode<CreateTriggerNode>(astNodeCreateTrigger, parts.create.line);
+  node->name = listOf(parts.name);
+  node->orReplace = static_cast<uint8_t>(parts.orReplace.code);
+  node->timing = static_cast<TriggerTiming>(parts.timing.code);
+  node->events = static_cast<uint32_t>(parts.events.code);
+  node->updateColumns = listOf(parts.events);
+  node->table = listOf(parts.table);
+  node->referencing = listOf(parts.referencing);
+  node->forEachRow = static_cast<uint8_t>(parts.forEachRow.code);
+  node->follows = listOf(parts.follows);
+  node->disabled = static_cast<uint8_t>(parts.disabled.code);
+  node->compound = static_cast<uint8_t>(parts.compound.code);
+  node->condition = listOf(parts.condition);
+  node->body = valueAs<AstNode>(parts.body);
   return nodeValue(node);
 }

@@ -725,7 +725,12 @@ stmt_select
    WHEN (n.a > 0) BEGIN ... END; */
 stmt_create_trigger
     : T_CREATE opt_or_replace T_TRIGGER triggerName triggerPoint triggerEvents T_ON schemaObjectName optReferencing optForEach optFollows optDisable optCompound optCondition trigger_body
-                                        { $$ = buildTrigger(ctx, $1, $2, $4, $5, $6, $8, $9, $10, $11, $12, $13, $14, $15); }
+                                        { $$ = buildTrigger(ctx, {.create = $1, .orReplace = $2, .name = $4,
+                                                                  .timing = $5, .events = $6, .table = $8,
+                                                                  .referencing = $9, .forEachRow = $10,
+                                                                  .follows = $11, .disabled = $12,
+                                                                  .compound = $13, .condition = $14,
+                                                                  .body = $15}); }
     ;
 
 exp_until_semi
@@ -876,6 +881,9 @@ optEndName
     | labelName
     ;
 
+/* x lno := 1;   the source line of the construct it stands in: an empty rule, so its value is the
+   scanner's line counter when it is reduced, that is the line of the last token read (the one before
+   it, or the lookahead after it when the parser needed one to decide). */
 lno
     : %empty                            { $$ = lineValue(ctx); }
     ;
@@ -1472,12 +1480,6 @@ const char* grammarRuleLhs(int rule)
 {
   if (rule < 0 || rule >= YYNRULES) return nullptr;
   return yysymbol_name(static_cast<yysymbol_kind_t>(yyr1[rule + 1]));
-}
-
-int grammarRuleLength(int rule)
-{
-  if (rule < 0 || rule >= YYNRULES) return -1;
-  return yyr2[rule + 1];
 }
 
 /* Whether the parser may hold a lookahead token when it reduces by `rule`: true when some state

@@ -247,12 +247,7 @@ AstNode* rewriteBulkFetch(FetchNode* fetch, TransformContext* ctx) { return bulk
 AstNode* rewriteBulkSelect(SelectNode* select, TransformContext* ctx) {
   const int32_t line = select->line;
   const char* cursorName = nextGeneratedName(ctx);
-  auto* fetch = makeNode<FetchNode>(astNodeFetch, line);
-  fetch->cursor = hostTexts({cursorName}, line);
-  fetch->into = select->into;
-  fetch->bulkCollect = 1;
-  fetch->generated = 1;
-  fetch->parent = select->parent;
+  FetchNode* fetch = makeBulkFetch(cursorName, select->into, select->parent, line);
   BlockNode* block = bulkFetchBlock(fetch, ctx);
 
   // The query without its INTO is the generated cursor's.

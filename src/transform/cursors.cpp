@@ -17,8 +17,6 @@ namespace {
 constexpr char queryCursorName[] = "SYSKELINTERNAL_CURSOR";
 constexpr char generatedPrefix[] = "SYSKELINTERNAL_";
 
-void visit(AstNode* child, AstNode* parent, TransformContext* ctx) { transformNode(child, parent, ctx); }
-
 bool isScopeNode(const AstNode* node) {
   return node->kind == astNodeBlock || isRoutineNode(node) || isPackageNode(node);
 }

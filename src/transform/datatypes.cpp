@@ -240,3 +240,47 @@ void hoistDefault(VarDeclNode* variable, TransformContext* ctx) {
   // rewrites twice.
   assign->parent = block->initStatements;
 }
+
+namespace {
+
+// The blank-separated words of a map name as T_STRING tokens.
+AstList* splitWords(const char* name) {
+  AstList* words = nullptr;
+  char* state = nullptr;
+  for (char* word = splitTokens(ctxStrdup(name), " \t", &state); word != nullptr;
+       word = splitTokens(nullptr, " \t", &state)) {
+    words = listAppend(words, newTokenNode(T_STRING, word, -1));
+  }
+  return words;
+}
+
+}  // namespace
+
+void buildTypeMap(TransformContext* ctx, const TypeMapRow* rows) {
+  const size_t count = rows != nullptr ? typeMapRowCount(rows) : 0;
+  ctx->typeMapCount = static_cast<uint32_t>(count);
+  if (count == 0) return;
+  ctx->typeMap = static_cast<TypeMapEntry*>(ctxAlloc(count * sizeof(TypeMapEntry)));
+  for (size_t i = 0; i < count; ++i) {
+    TypeMapEntry& entry = ctx->typeMap[i];
+    entry.plsqlName = rows[i].plsqlName;
+    entry.hostName = rows[i].hostName;
+    // The first word as the split would find it: after any blanks, up to the next blank.
+    const char* word = entry.plsqlName + std::strspn(entry.plsqlName, " \t");
+    const size_t length = std::strcspn(word, " \t");
+    entry.firstWord = length == 0 ? nullptr : word;
+    entry.firstWordLength = length;
+    entry.split = false;
+    entry.plsqlWords = nullptr;
+    entry.hostWords = nullptr;
+    entry.declSuffix = rows[i].declSuffix;
+    entry.paramSuffix = rows[i].paramSuffix;
+  }
+}
+
+void splitTypeMapEntry(TypeMapEntry* entry) {
+  if (entry->split) return;
+  entry->plsqlWords = splitWords(entry->plsqlName);
+  entry->hostWords = splitWords(entry->hostName);
+  entry->split = true;
+}

@@ -12,8 +12,6 @@
 
 namespace {
 
-void visit(AstNode* child, AstNode* parent, TransformContext* ctx) { transformNode(child, parent, ctx); }
-
 // Package functions the host has only as procedures with an OUT argument for the result.
 constexpr const char* restrictedRoutines[] = {
     "DBMS_SQL.EXECUTE",
@@ -151,12 +149,7 @@ BlockNode* prepareAndFetchAll(DynamicNode* dynamic, TransformContext* ctx) {
   const int32_t line = dynamic->line;
   const char* statementName = nextGeneratedName(ctx);
   const char* cursorName = nextGeneratedName(ctx);
-  auto* fetch = makeNode<FetchNode>(astNodeFetch, line);
-  fetch->cursor = hostTexts({cursorName}, line);
-  fetch->into = dynamic->outputs;
-  fetch->bulkCollect = 1;
-  fetch->generated = 1;
-  fetch->parent = dynamic;
+  FetchNode* fetch = makeBulkFetch(cursorName, dynamic->outputs, dynamic, line);
   auto* block = static_cast<BlockNode*>(rewriteBulkFetch(fetch, ctx));
 
   auto* cursor = makeNode<CursorDeclNode>(astNodeCursorDecl, line);

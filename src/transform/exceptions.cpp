@@ -38,8 +38,6 @@ namespace {
 constexpr char noDataFoundSqlstate[] = "ORANF";
 constexpr char pragmaNearText[] = "pragma exception_init";
 
-void visit(AstNode* child, AstNode* parent, TransformContext* ctx) { transformNode(child, parent, ctx); }
-
 // ---- the exceptions in scope ----
 
 uint32_t nameHash(const char* name) {
@@ -450,4 +448,18 @@ AstNode* rewriteSelect(SelectNode* select, TransformContext* ctx) {
 void captureDiagnostics(BlockNode* body, uint32_t handlersBefore, TransformContext* ctx) {
   if (ctx->handlersTransformed == handlersBefore) return;
   walkStatements(body, captureVisitor, nullptr);
+}
+
+// The handler's statements become one block, so that the host sees a single compound statement as
+// the handler's action.
+void transformHandler(HandlerNode* handler, TransformContext* ctx) {
+  ++ctx->handlersTransformed;
+  visit(handler->conditions, handler, ctx);
+  rewriteHandler(handler, ctx);
+  if (listCount(handler->statements) == 0) return;
+  const auto* first = static_cast<const AstNode*>(listFirst(handler->statements));
+  auto* block = makeNode<BlockNode>(astNodeBlock, first != nullptr ? first->line : handler->line);
+  block->statements = handler->statements;
+  handler->statements = listNew(block);
+  visit(handler->statements, handler, ctx);
 }

@@ -55,6 +55,8 @@ SignalNode* makeResignal(int32_t line);
 IfNode* makeIf(AstList* condition, AstNode* statement, int32_t line);
 // EXIT WHEN condition, its target resolved when the walk visits it.
 ExitNode* makeExitWhen(AstList* condition, int32_t line);
+// FETCH cursorName BULK COLLECT INTO into, generated, its parent link set to `parent`.
+FetchNode* makeBulkFetch(const char* cursorName, AstList* into, AstNode* parent, int32_t line);
 // GET DIAGNOSTICS [EXCEPTION 1] target = item.
 GetDiagNode* makeGetDiag(DiagKind kind, const char* target, const char* item, int32_t line);
 
@@ -145,3 +147,32 @@ void recordForallOption(ForNode* loop, const char* tokenText, TransformContext* 
 AstNode* rewriteDynamic(DynamicNode* dynamic, TransformContext* ctx);
 // An assignment from a package function the host offers only as a procedure.
 AstNode* rewriteRestrictedCall(AssignNode* assign, TransformContext* ctx);
+
+// ---- the walk's own jobs, one file each ----
+
+// A block (blocks.cpp): the attribute prescan, then its declarations, handlers and statements, the
+// implicit variables its flags ask for and, for a top-level block, the diagnostics capture.
+void transformBlock(BlockNode* block, TransformContext* ctx);
+
+// Routines (routines.cpp): the body labelled, the parts visited, the diagnostics captured.
+void transformProcedure(CreateProcNode* procedure, TransformContext* ctx);
+void transformFunction(CreateFuncNode* function, TransformContext* ctx);
+void transformTrigger(CreateTriggerNode* trigger, TransformContext* ctx);
+
+// Declarations (declarations.cpp): the visitors of the declaration kinds and of PRAGMA.
+void visitVarDecl(AstNode* node, TransformContext* ctx);
+void visitCursorDecl(AstNode* node, TransformContext* ctx);
+void visitRecordDecl(AstNode* node, TransformContext* ctx);
+void visitTableDecl(AstNode* node, TransformContext* ctx);
+void visitRefCursorDecl(AstNode* node, TransformContext* ctx);
+void visitVarrayDecl(AstNode* node, TransformContext* ctx);
+void visitSubtype(AstNode* node, TransformContext* ctx);
+void visitExceptionDecl(AstNode* node, TransformContext* ctx);
+void transformPragma(PragmaNode* pragma, TransformContext* ctx);
+
+// EXIT and CONTINUE (loops.cpp): the target loop found and labelled.
+void transformExit(ExitNode* exit, TransformContext* ctx);
+void transformContinue(ContinueNode* next, TransformContext* ctx);
+
+// An exception handler (exceptions.cpp): its conditions rewritten and its statements made one block.
+void transformHandler(HandlerNode* handler, TransformContext* ctx);

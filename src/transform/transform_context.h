@@ -60,6 +60,7 @@ static_assert(std::is_trivially_destructible_v<TransformContext>, "TransformCont
 
 // Sets the parent link of `node` and rewrites it and its children. A null node does nothing.
 void transformNode(AstNode* node, AstNode* parent, TransformContext* ctx);
+inline void visit(AstNode* child, AstNode* parent, TransformContext* ctx) { transformNode(child, parent, ctx); }
 
 // "SYSKELINTERNAL_BLOCK<n>" for a procedure body, n from the name counter (which then goes up by one).
 const char* nextBlockLabel(TransformContext* ctx);
@@ -70,6 +71,8 @@ const char* nextGeneratedName(TransformContext* ctx);
 // the first map entry whose PL/SQL words prefix the type (plus the declaration or parameter suffix when
 // nothing follows the words). Null stays null; a type nothing matches comes back unchanged.
 AstList* rewriteDatatype(AstList* typeTokens, TransformContext* ctx, bool forParameter);
+// The context's type map from the session's rows (none for null), each row split only when first needed.
+void buildTypeMap(TransformContext* ctx, const TypeMapRow* rows);
 
 // New T_STRING tokens with the texts of `tokens`, all on `line`, so that a generated node never shares
 // cells with the source; an item that is not a token copies as a null text. Null for a null or empty list.

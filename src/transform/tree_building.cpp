@@ -1,6 +1,7 @@
 // tree_building.cpp - what the rewrites build their host constructs from: literal host-text tokens,
 // the few statement nodes they generate, qualified-name splitting, insertion after a statement in its
-// list, the routine a qualified name may start with, and the capture of ROW_COUNT after a statement.
+// list, the routine a qualified name may start with, the capture of ROW_COUNT after a statement and the
+// longest name a declaration section declares.
 // Every node made here is pool memory with the line of the node it stands for.
 #include "transform/rewrites.h"
 
@@ -197,6 +198,16 @@ ExitNode* makeExitWhen(AstList* condition, int32_t line) {
   return exit;
 }
 
+FetchNode* makeBulkFetch(const char* cursorName, AstList* into, AstNode* parent, int32_t line) {
+  auto* fetch = makeNode<FetchNode>(astNodeFetch, line);
+  fetch->cursor = hostTexts({cursorName}, line);
+  fetch->into = into;
+  fetch->bulkCollect = 1;
+  fetch->generated = 1;
+  fetch->parent = parent;
+  return fetch;
+}
+
 GetDiagNode* makeGetDiag(DiagKind kind, const char* target, const char* item, int32_t line) {
   auto* diag = makeNode<GetDiagNode>(astNodeGetDiag, line);
   diag->diagKind = kind;
@@ -227,4 +238,15 @@ void captureRowCount(TransformContext* ctx, AstNode* statement, BlockNode* outer
                        hostTexts({"(CASE WHEN SYSKELINTERNAL_ROWCOUNT > 0 THEN true ELSE false END)"}, line), line);
   }
   insertStatementsAfter(ctx, statement, {getDiag, save, notFound, found});
+}
+
+uint32_t maxDeclaredNameLength(const AstList* declarations) {
+  uint32_t longest = 0;
+  for (AstListCell* cell = listHeadCell(declarations); cell != nullptr; cell = cell->next) {
+    const auto* decl = static_cast<const AstNode*>(cell->item);
+    if (decl == nullptr || !isDeclarationNode(decl)) continue;
+    const uint32_t length = static_cast<const DeclNode*>(decl)->nameLength;
+    if (length > longest) longest = length;
+  }
+  return longest;
 }

@@ -187,26 +187,6 @@ TEST_F(AstTest, NameComparisonsIgnoreCaseAndHandlePrefixes) {
   EXPECT_EQ(listNamesMatch(tokens({"a"}), tokens({"b"}), 1), 0);
 }
 
-TEST_F(AstTest, KindNamesAndPredicates) {
-  EXPECT_STREQ(nodeKindName(astNodeBlock), "astNodeBlock");
-  EXPECT_STREQ(nodeKindName(0), "generic node");
-  for (uint32_t unnamed : {13u, 16u, 57u, 59u, 1000u}) EXPECT_STREQ(nodeKindName(unnamed), "UNKNOWN") << unnamed;
-  EXPECT_STREQ(nodeKindName(58), "astNodeSubtype");
-  AstNode loop{astNodeGenericLoop, 0, nullptr};
-  AstNode handler{astNodeHandler, 0, nullptr};
-  AstNode beyond{64, 0, nullptr};
-  EXPECT_TRUE(isStatementNode(&loop));
-  EXPECT_FALSE(isStatementNode(&handler));
-  EXPECT_FALSE(isStatementNode(&beyond));
-  EXPECT_FALSE(isStatementNode(nullptr));
-  AstNode trigger{astNodeCreateTrigger, 0, nullptr};
-  AstNode head{astNodeCreatePkgHead, 0, nullptr};
-  EXPECT_TRUE(isRoutineNode(&trigger));
-  EXPECT_TRUE(isPackageNode(&head));
-  EXPECT_FALSE(isNotPackageNode(&head));
-  EXPECT_TRUE(isNotPackageNode(nullptr));
-}
-
 // Type declarations are the declarations sorted ahead of the variables in a section; every one of
 // them must also pass as a declaration, or the emitter and the name-length scan would skip it.
 TEST_F(AstTest, TypeDeclarationsAreTheTypeNamingDeclarations) {

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "compile.h"
-#include "diagnostics.h"
-#include "request_report.h"
-#include "script_reader.h"
+#include "output/diagnostics.h"
+#include "report/request_report.h"
+#include "script/script_reader.h"
 
 namespace {
 

@@ -12,8 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "command_helpers.h"
 #include "execute.h"
-#include "whenever.h"
+#include "script/whenever.h"
 
 namespace {
 
@@ -22,13 +23,6 @@ struct CliRun {
   std::string out;  // standard output
   std::string err;  // standard error
 };
-
-std::string readFile(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 std::string temporaryPath(const char* pattern) {
   std::string path = std::string("/tmp/") + pattern + "-XXXXXX";
@@ -51,13 +45,8 @@ CliRun xcomp(const std::string& userDataSources, const std::string& args, const 
   // makes one in the current directory.
   const std::string command = "cd " XCOMP_ODBC_DIR " && ODBCSYSINI=" XCOMP_ODBC_DIR " ODBCINI=" + odbcIni + " " + env +
                               " " XCOMP_BINARY_DIR "/xcomp " + args + " <" + input + " 2>" + errors;
-  FILE* pipe = popen(command.c_str(), "r");
-  std::string out;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-  const int status = pclose(pipe);
-  CliRun run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, out, readFile(errors)};
+  CommandRun finished = runCommand(command);
+  CliRun run{finished.status, std::move(finished.out), readFile(errors)};
   std::remove(input.c_str());
   std::remove(errors.c_str());
   return run;

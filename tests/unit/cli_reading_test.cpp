@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "inputs.h"
-#include "script_reader.h"
+#include "script/inputs.h"
+#include "script/script_reader.h"
 
 namespace {
 

@@ -12,16 +12,13 @@
 #include <sstream>
 #include <string>
 
-namespace {
+#include "command_helpers.h"
 
-struct CliRun {
-  int status;
-  std::string out;
-};
+namespace {
 
 // Runs xcomp through the shell with `args`, feeding `input` on standard input; stderr joins stdout
 // unless `args` redirects it.
-CliRun xcomp(const std::string& args, const std::string& input = "", const std::string& environment = "") {
+CommandRun xcomp(const std::string& args, const std::string& input = "", const std::string& environment = "") {
   char inputPath[] = "/tmp/xcomp-cli-in-XXXXXX";
   const int fd = mkstemp(inputPath);
   EXPECT_GE(fd, 0);
@@ -29,14 +26,9 @@ CliRun xcomp(const std::string& args, const std::string& input = "", const std::
   close(fd);
   const std::string command =
       environment + " " + std::string(XCOMP_BINARY_DIR) + "/xcomp " + args + " <" + inputPath + " 2>&1";
-  FILE* pipe = popen(command.c_str(), "r");
-  std::string out;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-  const int status = pclose(pipe);
+  CommandRun run = runCommand(command);
   std::remove(inputPath);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+  return run;
 }
 
 std::string tempFile(const std::string& content) {
@@ -47,26 +39,6 @@ std::string tempFile(const std::string& content) {
   return path;
 }
 
-// A directory tree of files, removed at the end of the test.
-class SourceTree {
- public:
-  SourceTree() {
-    char path[] = "/tmp/xcomp-tree-XXXXXX";
-    root_ = mkdtemp(path);
-  }
-  ~SourceTree() { std::filesystem::remove_all(root_); }
-  std::string add(const std::string& relative, const std::string& content) {
-    const std::filesystem::path path = root_ / relative;
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << content;
-    return path.string();
-  }
-  std::string root() const { return root_.string(); }
-
- private:
-  std::filesystem::path root_;
-};
-
 size_t count(const std::string& text, const std::string& what) {
   size_t n = 0;
   for (size_t pos = text.find(what); pos != std::string::npos; pos = text.find(what, pos + 1)) ++n;
@@ -75,7 +47,7 @@ size_t count(const std::string& text, const std::string& what) {
 
 TEST(Cli, ExitStatusTellsWhetherEveryRequestCompiled) {
   EXPECT_EQ(xcomp("", "BEGIN NULL; END;\n").status, 0);
-  const CliRun failed = xcomp("", "BEGIN NULL; END;\n/\nBEGIN IF x THEN NULL; END;\n/\nBEGIN NULL; END;\n");
+  const CommandRun failed = xcomp("", "BEGIN NULL; END;\n/\nBEGIN IF x THEN NULL; END;\n/\nBEGIN NULL; END;\n");
   EXPECT_EQ(failed.status, 1);
   EXPECT_NE(failed.out.find("<stdin>:3:"), std::string::npos) << failed.out;
   EXPECT_EQ(count(failed.out, "BEGIN\n"), 2u) << "the requests around the failed one are still translated";
@@ -95,17 +67,17 @@ TEST(Cli, ExitStatusTellsWhetherEveryRequestCompiled) {
 }
 
 TEST(Cli, HelpVersionAndOutputFile) {
-  const CliRun help = xcomp("--help");
+  const CommandRun help = xcomp("--help");
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("usage: xcomp"), std::string::npos);
   for (const char* option : {"--sql pass|skip|error", "--define NAME=VALUE", "--raw", "--verbose", "--color", "-j N"})
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
-  const CliRun version = xcomp("--version");
+  const CommandRun version = xcomp("--version");
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out.rfind("xcomp ", 0), 0u);
 
   const std::string out = tempFile("");
-  const CliRun run = xcomp("-o " + out + " -", "DROP PACKAGE pk\n");
+  const CommandRun run = xcomp("-o " + out + " -", "DROP PACKAGE pk\n");
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out, "");
   std::ifstream in(out);
@@ -121,7 +93,7 @@ TEST(Cli, CodePageInputIsConvertedAndOutputConvertedBack) {
   const std::string ebcdic =
       "\xC2\xC5\xC7\xC9\xD5\x40\xA7\x40\x7A\x7E\x40\x7D\x83\x81\x86\x51\x7D\x5E\x40\xC5\xD5\xC4\x5E\x25"
       "\x61\x25\xC3\xD6\xD4\xD4\xC9\xE3\x5E\x25";
-  const CliRun run = xcomp("--no-line-markers --codepage 37", ebcdic);
+  const CommandRun run = xcomp("--no-line-markers --codepage 37", ebcdic);
   EXPECT_EQ(run.status, 0) << run.out;
   EXPECT_NE(run.out.find("\x7D\x83\x81\x86\x51\x7D"), std::string::npos) << "the literal comes back in EBCDIC";
   EXPECT_NE(run.out.find("\xC3\xD6\xD4\xD4\xC9\xE3"), std::string::npos) << "COMMIT in EBCDIC";
@@ -130,7 +102,7 @@ TEST(Cli, CodePageInputIsConvertedAndOutputConvertedBack) {
 
 TEST(Cli, JsonNamesKindsAndFileLines) {
   // Code page 1252 is compiled as it comes, so the byte 0xFF reaches the output and JSON escapes it.
-  const CliRun run = xcomp("--json --codepage 1252", "SET ECHO OFF\nBEGIN x := 'a\tb\xFF';\n\nEND;\n/\nCOMMIT;\n");
+  const CommandRun run = xcomp("--json --codepage 1252", "SET ECHO OFF\nBEGIN x := 'a\tb\xFF';\n\nEND;\n/\nCOMMIT;\n");
   EXPECT_EQ(run.status, 0) << run.out;
   EXPECT_NE(run.out.find("a\\tb\\u00ff"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("\"request\": 1, \"kind\": \"sqlplus\""), std::string::npos) << run.out;
@@ -139,12 +111,12 @@ TEST(Cli, JsonNamesKindsAndFileLines) {
   EXPECT_NE(run.out.find("{\"domain\": null, \"text\": \"COMMIT\\n\"}"), std::string::npos);
 
   // An error's request line and file line side by side.
-  const CliRun failed = xcomp("--json", "REM x\nPROMPT y\n\nBEGIN\n  x := ;\nEND;\n");
+  const CommandRun failed = xcomp("--json", "REM x\nPROMPT y\n\nBEGIN\n  x := ;\nEND;\n");
   EXPECT_NE(failed.out.find("\"line\": 3, \"fileLine\": 5, \"column\": 8"), std::string::npos) << failed.out;
 }
 
 TEST(Cli, DirectoriesAreWalkedInOrderAndJobsKeepThatOrder) {
-  SourceTree tree;
+  TempDir tree("xcomp-tree");
   // Enough files that parallel jobs finish out of order; names sort differently from their creation.
   for (int i = 0; i < 24; ++i) {
     const std::string name = "pkg" + std::to_string(i % 3) + "/unit_" + std::to_string(23 - i) + ".PRC";
@@ -153,8 +125,8 @@ TEST(Cli, DirectoriesAreWalkedInOrderAndJobsKeepThatOrder) {
   tree.add("notes.txt", "not PL/SQL");
   tree.add("pkg1/readme.md", "# not PL/SQL either");
   tree.add("deep/er/still.sql", "COMMIT;\n");
-  const CliRun one = xcomp("--no-line-markers " + tree.root());
-  const CliRun four = xcomp("--no-line-markers -j 4 " + tree.root());
+  const CommandRun one = xcomp("--no-line-markers " + tree.root());
+  const CommandRun four = xcomp("--no-line-markers -j 4 " + tree.root());
   EXPECT_EQ(one.status, 0) << one.out;
   EXPECT_EQ(four.status, 0) << four.out;
   EXPECT_EQ(one.out, four.out);
@@ -164,15 +136,15 @@ TEST(Cli, DirectoriesAreWalkedInOrderAndJobsKeepThatOrder) {
   // deep/ sorts before pkg0/.
   EXPECT_LT(one.out.find("COMMIT"), one.out.find("CREATE PROCEDURE"));
 
-  SourceTree empty;
+  TempDir empty("xcomp-tree");
   empty.add("docs/readme.txt", "nothing here");
-  const CliRun none = xcomp(empty.root());
+  const CommandRun none = xcomp(empty.root());
   EXPECT_EQ(none.status, 0);
   EXPECT_NE(none.out.find("warning: no PL/SQL source files in this directory"), std::string::npos) << none.out;
 }
 
 TEST(Cli, BadFilesAreReportedAndTheOthersStillRead) {
-  SourceTree tree;
+  TempDir tree("xcomp-tree");
   tree.add("a_binary.sql", std::string("BEGIN\n\0\x01\x02", 9));
   tree.add("b_latin1.sql", "BEGIN\n  x := 'caf\xE9';\nEND;\n");
   tree.add("c_empty.sql", "");
@@ -181,7 +153,7 @@ TEST(Cli, BadFilesAreReportedAndTheOthersStillRead) {
   tree.add("f_good.sql", "BEGIN NULL; END;\n");
   const std::string unreadable = tree.add("g_unreadable.sql", "BEGIN NULL; END;\n");
   chmod(unreadable.c_str(), 0);
-  const CliRun run = xcomp("--no-line-markers -j 3 " + tree.root());
+  const CommandRun run = xcomp("--no-line-markers -j 3 " + tree.root());
   EXPECT_EQ(run.status, getuid() == 0 ? 1 : 2) << run.out;
   EXPECT_NE(run.out.find("a_binary.sql: error: binary file (a NUL byte on line 2); not read"), std::string::npos)
       << run.out;
@@ -206,15 +178,15 @@ TEST(Cli, ColourOnlyWhenWantedAndNeverInAPipeByDefault) {
 
 TEST(Cli, DefinedVariablesAndRawReading) {
   const std::string script = "REM set up\nBEGIN\n  x := '&owner';\nEND;\n/\n";
-  const CliRun undefined = xcomp("", script);
+  const CommandRun undefined = xcomp("", script);
   EXPECT_EQ(undefined.status, 1);
   EXPECT_NE(undefined.out.find("<stdin>:3:9: error: substitution variable '&owner' has no value"), std::string::npos)
       << undefined.out;
-  const CliRun defined = xcomp("--no-line-markers --define owner=hr", script);
+  const CommandRun defined = xcomp("--no-line-markers --define owner=hr", script);
   EXPECT_EQ(defined.status, 0) << defined.out;
   EXPECT_NE(defined.out.find("SET x = 'hr';"), std::string::npos) << defined.out;
   // Without the SQL*Plus reading the REM line reaches the compiler, as an engine would get it.
-  const CliRun raw = xcomp("--raw", script);
+  const CommandRun raw = xcomp("--raw", script);
   EXPECT_EQ(raw.status, 1);
   EXPECT_NE(raw.out.find("<stdin>:1:1: error: syntax error, unexpected identifier 'REM'"), std::string::npos)
       << raw.out;

@@ -433,18 +433,6 @@ TEST(ErrorChain, AppendsKeepTheirOrderAndReachTheEndWhateverLinkedBefore) {
   contextRelease();
 }
 
-TEST(SqlcaMapping, DomainNames) {
-  EXPECT_STREQ(statementDomainName(SQLEXC_PROCEDURE), "SQLEXC_PROCEDURE");
-  EXPECT_STREQ(statementDomainName(SQLEXC_SQL_STMT), "SQLEXC_SQL_STMT");
-  EXPECT_STREQ(statementDomainName(13), "UNEXPECTED DOMAIN");
-  EXPECT_TRUE(statementDomainWrapsBeforeRun(SQLEXC_TRIGGER));
-  EXPECT_FALSE(statementDomainWrapsBeforeRun(SQLEXC_CREATE_MODULE));
-  EXPECT_FALSE(statementDomainWrapsBeforeRun(200));
-  EXPECT_STREQ(errorDomainName(outOfMemory), "unknown error domain");
-  EXPECT_STREQ(errorDomainKey(outOfMemory), "outOfMemory");
-  EXPECT_STREQ(errorDomainName(lexical), "lexical");
-}
-
 // ---- code pages ----
 
 std::string convert(const std::string& in, uint16_t from, uint16_t to, uint32_t* rc, size_t capacity = 256) {

@@ -75,19 +75,6 @@ int ruleOf(const char* lhs, int alternative) {
   return -1;
 }
 
-TEST(Grammar, EveryRuleHasItsSymbolAndLengthAndNumbersEndAtTheCount) {
-  // 532 productions plus the augmented start rule.
-  EXPECT_EQ(grammarRuleCount(), 533);
-  for (int rule = 0; rule < grammarRuleCount(); ++rule) {
-    ASSERT_NE(grammarRuleLhs(rule), nullptr) << rule;
-    EXPECT_GE(grammarRuleLength(rule), 0) << rule;
-  }
-  EXPECT_EQ(grammarRuleLhs(grammarRuleCount()), nullptr);
-  EXPECT_EQ(grammarRuleLength(-1), -1);
-  EXPECT_STREQ(grammarRuleLhs(0), "$accept");
-  EXPECT_EQ(ruleOf("program_list", 1), 1);
-}
-
 // The datatype reader fetches its own first token and an indexed assignment pushes its ';' back: both
 // would lose a token if the parser had read one ahead before reducing these rules.
 TEST(Grammar, RulesThatHandTheStreamOverNeverHoldALookahead) {

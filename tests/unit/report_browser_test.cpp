@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "command_helpers.h"
 #include "json_reader.h"
 
 namespace {
@@ -25,40 +26,10 @@ namespace fs = std::filesystem;
 
 const char* const chromium = "/usr/bin/chromium";
 
-class TempDir {
- public:
-  TempDir() {
-    char path[] = "/tmp/xcomp-browser-XXXXXX";
-    root_ = mkdtemp(path);
-  }
-  ~TempDir() { fs::remove_all(root_); }
-  void add(const std::string& relative, const std::string& content) const {
-    const fs::path path = root_ / relative;
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << content;
-  }
-  std::string path(const std::string& relative) const { return (root_ / relative).string(); }
-
- private:
-  fs::path root_;
-};
-
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 std::string run(const std::string& command, int* status) {
-  FILE* pipe = popen(command.c_str(), "r");
-  std::string out;
-  char buffer[65536];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-  const int raw = pclose(pipe);
-  *status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  return out;
+  CommandRun result = runCommand(command);
+  *status = result.status;
+  return std::move(result.out);
 }
 
 // The document after the page's script ran, as Chromium serializes it.
@@ -146,7 +117,7 @@ TEST(ReportBrowser, RenderedPageAgreesWithReportJson) {
     if (geteuid() == 0) FAIL() << chromium << " is missing: make test installs it (scripts/install-deps.sh)";
     GTEST_SKIP() << chromium << " is missing and cannot be installed without root";
   }
-  TempDir dir;
+  TempDir dir("xcomp-browser");
   writeCodeBase(dir);
   int status = 0;
   run(std::string(XCOMP_BINARY_DIR) + "/xcomp --report " + dir.path("out") + " -j 2 " + dir.path("src") + " 2>&1",

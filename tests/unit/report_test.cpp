@@ -18,43 +18,18 @@
 #include <string>
 #include <vector>
 
+#include "command_helpers.h"
 #include "json_reader.h"
-#include "report_html.h"
-#include "report_json.h"
-#include "report_totals.h"
-#include "report_units.h"
+#include "report/report_html.h"
+#include "report/report_json.h"
+#include "report/report_totals.h"
+#include "report/report_units.h"
 
 extern char** environ;
 
 namespace {
 
 namespace fs = std::filesystem;
-
-class TempDir {
- public:
-  TempDir() {
-    char path[] = "/tmp/xcomp-report-XXXXXX";
-    root_ = mkdtemp(path);
-  }
-  ~TempDir() { fs::remove_all(root_); }
-  std::string add(const std::string& relative, const std::string& content) const {
-    const fs::path path = root_ / relative;
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << content;
-    return path.string();
-  }
-  std::string path(const std::string& relative) const { return (root_ / relative).string(); }
-
- private:
-  fs::path root_;
-};
-
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // An install script with one unit of every kind, among the comments, SQL and SQL*Plus commands it
 // would really hold. Line numbers on the right.
@@ -131,7 +106,7 @@ FileAnalysis analyze(const std::string& path, AnalysisListener* listener = nullp
 }
 
 TEST(ReportUnits, EveryKindIsCountedNamedAndPlacedOnItsOwnLines) {
-  TempDir dir;
+  TempDir dir("xcomp-report");
   const FileAnalysis a = analyze(dir.add("install.sql", installScript));
   std::vector<Seen> seen;
   for (const ReportUnit& u : a.units) seen.push_back({u.kind, u.name, u.firstLine, u.lastLine, u.translated});
@@ -157,7 +132,7 @@ TEST(ReportUnits, EveryKindIsCountedNamedAndPlacedOnItsOwnLines) {
 }
 
 TEST(ReportUnits, RejectedUnitKeepsEachErrorAtItsFileLine) {
-  TempDir dir;
+  TempDir dir("xcomp-report");
   const FileAnalysis a = analyze(dir.add("install.sql", installScript));
   const ReportUnit& authid = a.units[2];
   ASSERT_EQ(authid.errors.size(), 1u);
@@ -187,7 +162,7 @@ TEST(ReportUnits, RejectedUnitKeepsEachErrorAtItsFileLine) {
 
 // Errors that differ only in where they are, or in a name, are one feature; different refusals are not.
 TEST(ReportUnits, FeatureKeyGroupsErrorsThatDifferOnlyInPlaceOrName) {
-  TempDir dir;
+  TempDir dir("xcomp-report");
   const FileAnalysis a =
       analyze(dir.add("keys.sql",
                       "BEGIN\n  WHILE x LOOP NULL; END bar;\nEND;\n/\n"
@@ -216,7 +191,7 @@ TEST(ReportUnits, FeatureKeyGroupsErrorsThatDifferOnlyInPlaceOrName) {
 }
 
 TEST(ReportUnits, FilesWithoutUnitsAreSkippedWithTheirReason) {
-  TempDir dir;
+  TempDir dir("xcomp-report");
   struct Case {
     std::string path;
     const char* reason;
@@ -259,7 +234,7 @@ class StopAfter : public AnalysisListener {
 };
 
 TEST(ReportUnits, StopRequestEndsTheFileAtAUnitBoundary) {
-  TempDir dir;
+  TempDir dir("xcomp-report");
   StopAfter listener(3);
   const FileAnalysis a = analyze(dir.add("install.sql", installScript), &listener);
   EXPECT_EQ(listener.found, 10);
@@ -345,20 +320,8 @@ TEST(ReportJson, RecordsStayValidJsonWhateverTheText) {
 
 // ---- the command ----
 
-struct CommandRun {
-  int status;
-  std::string out;
-};
-
 CommandRun xcomp(const std::string& args) {
-  const std::string command = std::string(XCOMP_BINARY_DIR) + "/xcomp " + args + " 2>&1";
-  FILE* pipe = popen(command.c_str(), "r");
-  std::string out;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-  const int status = pclose(pipe);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+  return runCommand(std::string(XCOMP_BINARY_DIR) + "/xcomp " + args + " 2>&1");
 }
 
 // A small code base: the install script, a package split in head and body files, a file that holds only
@@ -376,7 +339,7 @@ void writeTree(const TempDir& dir) {
 }
 
 TEST(ReportCommand, ReportsEveryUnitAndFileOfATree) {
-  TempDir dir;
+  TempDir dir("xcomp-report");
   writeTree(dir);
   const CommandRun run = xcomp("--report " + dir.path("out") + " -j 2 " + dir.path("src"));
   EXPECT_EQ(run.status, 1) << "units are rejected: " << run.out;
@@ -446,7 +409,7 @@ TEST(ReportCommand, ReportsEveryUnitAndFileOfATree) {
 
 // Workers finish files in any order; the report is written in input order all the same.
 TEST(ReportCommand, ReportIsTheSameOnOneThreadAndOnSeveral) {
-  TempDir dir;
+  TempDir dir("xcomp-report");
   for (int i = 0; i < 40; ++i) {
     // Sizes vary so that the workers overtake each other.
     std::string body;
@@ -473,7 +436,7 @@ TEST(ReportCommand, ReportIsTheSameOnOneThreadAndOnSeveral) {
 // The last input is a pipe that nothing has written to: the run waits on it after the files before it,
 // is interrupted there, and writes the report of what it has done.
 TEST(ReportCommand, CtrlCLeavesAValidPartialReport) {
-  TempDir dir;
+  TempDir dir("xcomp-report");
   dir.add("a.sql", "BEGIN NULL; END;\n/\n");
   dir.add("b.sql", "CREATE PROCEDURE b IS BEGIN NULL; END;\n/\n");
   const std::string pipe = dir.path("c.sql");
@@ -516,7 +479,7 @@ TEST(ReportCommand, CtrlCLeavesAValidPartialReport) {
 }
 
 TEST(ReportCommand, UsageAndUnwritableReports) {
-  TempDir dir;
+  TempDir dir("xcomp-report");
   const std::string source = dir.add("a.sql", "BEGIN NULL; END;\n");
   for (const char* clash : {"--json", "-o x.sql", "--print-tokens", "--print-tree"}) {
     const CommandRun run = xcomp(std::string(clash) + " --report " + dir.path("out") + " " + source);

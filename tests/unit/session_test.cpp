@@ -50,28 +50,6 @@ TEST_F(SessionTest, EveryTypeMapRowIsReachable) {
   }
 }
 
-// The non-Unicode map is the Unicode one without the national character types, with RAW as a BLOB.
-TEST_F(SessionTest, NonUnicodeMapIsTheUnicodeMapWithoutNationalTypesAndWithRawAsBlob) {
-  const TypeMapRow* other = nonUnicodeTypeMap;
-  for (const TypeMapRow* unicode = unicodeTypeMap; unicode->plsqlName != nullptr; ++unicode) {
-    const std::string name = unicode->plsqlName;
-    if (name == "NCHAR" || name == "NCLOB" || name == "NVARCHAR2") continue;
-    ASSERT_NE(other->plsqlName, nullptr) << name;
-    EXPECT_EQ(name, other->plsqlName);
-    if (name == "RAW") {
-      EXPECT_STREQ(other->hostName, "BLOB");
-      EXPECT_STREQ(other->declSuffix, "(32767)");
-      EXPECT_STREQ(other->paramSuffix, "(32767)");
-    } else {
-      EXPECT_STREQ(other->hostName, unicode->hostName) << name;
-      EXPECT_EQ(paramSuffix(nonUnicodeTypeMap, name.c_str()), paramSuffix(unicodeTypeMap, name.c_str()));
-    }
-    ++other;
-  }
-  EXPECT_EQ(other->plsqlName, nullptr);
-  EXPECT_STREQ(row(unicodeTypeMap, "RAW")->hostName, "VARBINARY");
-}
-
 // The look-up by error number scans with an early exit, which relies on the named rows coming first and
 // on each run descending, 100 counting as the highest; the look-up by name stops at the first unnamed row.
 TEST_F(SessionTest, ErrorMapRunsAreNamedFirstAndEachDescends) {

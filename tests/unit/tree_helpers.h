@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "parser/parser.h"
+#include "entry/driver.h"
 #include "pool/pool.h"
 #include "transform/transform.h"
 
@@ -19,13 +19,9 @@ class ParsedTree : public ::testing::Test {
 
   AstList* parse(const char* text) {
     completeSettings(&settings, nullptr);
-    ParseContext context{};
-    context.settings = &settings;
-    context.text = text;
-    context.errors = &errors;
-    EXPECT_EQ(parseRequest(&context), 0) << text;
+    const ParsedProgram parsed = parseProgram(text, &settings, &errors);
     EXPECT_EQ(errors, nullptr) << errors->message;
-    return context.root;
+    return parsed.root;
   }
 
   AstList* transformed(const char* text) {

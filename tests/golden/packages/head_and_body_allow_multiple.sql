@@ -1,9 +1,4 @@
 -- xcomp: --allow-multiple --json
+-- xcomp input: fail_head_and_body_one_request.sql
 -- When a request may hold several programs, a head and its body in one request give all their
 -- statements in one result list, head first.
-CREATE PACKAGE counters AS
-  PROCEDURE bump;
-END counters;
-CREATE PACKAGE BODY counters AS
-  PROCEDURE bump IS BEGIN NULL; END;
-END counters;

@@ -1,4 +1,3 @@
--- xcomp: --print-tree
 -- Cursors with and without parameters; a comment right before the query's ';' stays with it.
 DECLARE
   CURSOR c1 IS SELECT a FROM t WHERE b = 1 /* keep me */;

@@ -1,4 +1,3 @@
--- xcomp: --print-tree
 -- EXCEPTION_INIT keeps the error number; NUV_EXCEPTION_INIT names SQLSTATE text instead (-1).
 DECLARE
   e EXCEPTION;

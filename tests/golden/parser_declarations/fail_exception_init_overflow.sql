@@ -1,4 +1,3 @@
--- xcomp: --print-tree
 -- An error number beyond 32 bits records "Integer overflow"; the value saturates.
 DECLARE
   e EXCEPTION;

@@ -1,4 +1,3 @@
--- xcomp: --print-tree
 -- Keywords may name variables (ROW, DATE, CLOSE) and types (SELECT); a keyword name keeps its
 -- spelling and has no line of its own.
 DECLARE

@@ -1,4 +1,3 @@
--- xcomp: --print-tree
 -- A procedure declared inside a block is a declaration of the third group, after the variables.
 DECLARE
   PROCEDURE show (n NUMBER) IS

@@ -1,4 +1,3 @@
--- xcomp: --print-tree
 -- TABLE OF without INDEX BY is indexed by INTEGER; INDEX BY keeps its datatype.
 DECLARE
   TYPE nums IS TABLE OF NUMBER;

@@ -1,4 +1,3 @@
--- xcomp: --print-tree
 -- Variables: CONSTANT, NOT NULL, defaults after := and DEFAULT (as condition text), and datatypes
 -- read with their parentheses, CHAR lengths and %TYPE.
 DECLARE

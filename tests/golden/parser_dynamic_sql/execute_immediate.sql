@@ -1,4 +1,3 @@
--- xcomp: --print-tree
 -- EXECUTE IMMEDIATE with INTO, USING parameters in every mode, and RETURNING INTO.
 BEGIN
   EXECUTE IMMEDIATE 'SELECT a FROM t WHERE b = :1' INTO x USING y;

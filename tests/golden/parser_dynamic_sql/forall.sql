@@ -1,4 +1,3 @@
--- xcomp: --print-tree
 -- FORALL over a range (4), INDICES OF (5) and VALUES OF (6), with DML or dynamic bodies.
 BEGIN
   FORALL i IN 1 .. n

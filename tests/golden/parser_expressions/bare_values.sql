@@ -1,4 +1,3 @@
--- xcomp: --print-tree
 -- Plain values used as conditions are compared with TRUE: names, calls, SQL%FOUND; predicates are not.
 BEGIN
   IF done THEN NULL; END IF;

@@ -1,4 +1,3 @@
--- xcomp: --print-tree
 -- Named arguments, sub-selects, EXISTS, a field of a call's result, SQLCODE and SQLERRM.
 BEGIN
   IF f(a => 1, b => x + 1) THEN NULL; END IF;

@@ -1,4 +1,3 @@
--- xcomp: --print-tree
 -- AND/OR chains keep source order; bare operands are wrapped; NOT of a parenthesised OR is plain NOT.
 BEGIN
   IF a AND NOT b THEN NULL; END IF;

@@ -1,4 +1,3 @@
--- xcomp: --print-tree
 -- LIKE with ESCAPE, BETWEEN, IN with a list, IS [NOT] NULL, in their NOT forms too.
 BEGIN
   IF name NOT LIKE 'a\_%' ESCAPE '\' THEN NULL; END IF;

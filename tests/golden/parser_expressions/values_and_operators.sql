@@ -1,4 +1,3 @@
--- xcomp: --print-tree
 -- Signs join a literal number but not a name; arithmetic, concatenation, CURRENT DATE, CAST, CASE.
 BEGIN
   IF x > -5 AND y < - z THEN NULL; END IF;

@@ -1,4 +1,3 @@
--- xcomp: --print-tree
 -- A block that is itself a program is marked anonymous; nested blocks are not.
 DECLARE
   x NUMBER;

@@ -1,4 +1,3 @@
--- xcomp: --print-tree
 -- DROP PACKAGE keeps what follows the name; DROP PACKAGE BODY has only the name.
 DROP PACKAGE pkg CASCADE
 /

@@ -1,4 +1,3 @@
--- xcomp: --print-tree
 -- An empty statement part stands for one NULL statement at the line that follows.
 BEGIN
 EXCEPTION

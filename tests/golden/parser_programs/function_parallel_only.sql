@@ -1,4 +1,3 @@
--- xcomp: --print-tree
 -- The datatype reader does not stop at PARALLEL_ENABLE: right after RETURN it stays in the return
 -- type's text, and DETERMINISTIC after it is the only option.
 CREATE FUNCTION g RETURN NUMBER PARALLEL_ENABLE DETERMINISTIC IS

@@ -1,4 +1,3 @@
--- xcomp: --print-tree
 -- A package body: functions, procedures, declarations, prototypes, and the initialization block last.
 CREATE OR REPLACE PACKAGE BODY pkg IS
   counter NUMBER := 0;

@@ -1,3 +1,2 @@
--- xcomp: --print-tree
 -- A body holding only END has no members.
 CREATE PACKAGE BODY nothing AS END nothing;

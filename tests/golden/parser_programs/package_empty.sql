@@ -1,4 +1,3 @@
--- xcomp: --print-tree
 -- An empty package head has no member list.
 CREATE PACKAGE empty_pkg IS
 END;

@@ -1,4 +1,3 @@
--- xcomp: --print-tree
 -- No AUTHID clause means definer's rights (authid 1); no parentheses means no argument list.
 CREATE PROCEDURE p AS
 BEGIN

@@ -1,4 +1,3 @@
--- xcomp: --print-tree
 -- Calls with and without arguments, indexed assignments with a record field, trigger variables.
 BEGIN
   p;

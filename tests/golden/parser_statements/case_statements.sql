@@ -1,4 +1,3 @@
--- xcomp: --print-tree
 -- A CASE with a selector keeps each WHEN value as collected text; a searched CASE parses its conditions.
 BEGIN
   CASE grade

@@ -1,4 +1,3 @@
--- xcomp: --print-tree
 -- OPEN in its three forms, FETCH with BULK COLLECT and LIMIT, CLOSE.
 BEGIN
   OPEN c;

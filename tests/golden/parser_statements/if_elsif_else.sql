@@ -1,4 +1,3 @@
--- xcomp: --print-tree
 -- IF with two ELSIF branches chained in order and an ELSE part.
 BEGIN
   IF a = 1 THEN

@@ -1,4 +1,3 @@
--- xcomp: --print-tree
 -- Labels on statements, EXIT and CONTINUE with a target and a condition, GOTO.
 BEGIN
   <<outer>>

@@ -1,4 +1,3 @@
--- xcomp: --print-tree
 -- LOOP, WHILE and the three kinds of FOR: a numeric range (1), a cursor (2), a query (3).
 BEGIN
   LOOP

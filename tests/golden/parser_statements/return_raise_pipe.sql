@@ -1,4 +1,3 @@
--- xcomp: --print-tree
 -- RETURN with and without a value, RAISE with a name and bare, PIPE ROW, NULL.
 BEGIN
   PIPE ROW (r);

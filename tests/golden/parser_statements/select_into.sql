@@ -1,4 +1,3 @@
--- xcomp: --print-tree
 -- SELECT INTO with a WITH part, BULK COLLECT, and a comment before the ';' kept at the end.
 BEGIN
   WITH q AS (SELECT a FROM t) SELECT a, b BULK COLLECT INTO x, y FROM q WHERE a > 0 /* all */;

@@ -1,4 +1,3 @@
--- xcomp: --print-tree
 -- Embedded SQL: the verb and its code, the rest as collected text; SAVEPOINT and TRUNCATE travel as LOCK.
 BEGIN
   INSERT INTO t (a) VALUES (1);

@@ -1,4 +1,3 @@
--- xcomp: --print-tree
 -- A row trigger: timing, the event bits, UPDATE OF columns, REFERENCING names and the WHEN condition.
 CREATE OR REPLACE TRIGGER trg
   BEFORE INSERT OR UPDATE OF a, b OR DELETE ON app.tab

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "sql_text.h"
+#include "script/sql_text.h"
 
 namespace {
 

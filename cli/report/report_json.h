@@ -8,13 +8,14 @@
 
 #include "report_totals.h"
 #include "report_units.h"
+#include "xcomp2.h"
 
 // What the report says about its own run.
 struct ReportRun {
   std::string version;
   std::vector<std::string> inputs;
   int jobs = 1;
-  uint16_t codePage = 1208;
+  uint16_t codePage = XCOMP_CODEPAGE_UTF8;
   bool raw = false;
   std::string started;  // local time, "2024-05-01 14:03:07"
   double seconds = 0;

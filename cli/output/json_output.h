@@ -8,7 +8,7 @@
 
 #include "compile.h"
 #include "diagnostics.h"
-#include "script_reader.h"
+#include "script/script_reader.h"
 
 struct JsonItem {
   const ScriptItem* item = nullptr;

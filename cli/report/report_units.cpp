@@ -9,7 +9,7 @@
 
 #include "entry/entry.h"
 #include "request_report.h"
-#include "sql_text.h"
+#include "script/sql_text.h"
 
 namespace {
 

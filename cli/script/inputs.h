@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "diagnostics.h"
+#include "output/diagnostics.h"
 
 struct InputFile {
   enum Kind { file, standardInput, emptyDirectory, unreadableDirectory };

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "compile.h"
-#include "diagnostics.h"
-#include "script_reader.h"
+#include "output/diagnostics.h"
+#include "script/script_reader.h"
 
 // The request's errors in the user's words, at file lines, with the source line and the token marked.
 // An error past the request's last line (the end of the input) is placed after its last non-blank

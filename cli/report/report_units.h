@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "compile.h"
-#include "diagnostics.h"
-#include "inputs.h"
-#include "script_reader.h"
+#include "output/diagnostics.h"
+#include "script/inputs.h"
+#include "script/script_reader.h"
 #include "translate.h"
 
 // One error of a rejected unit.

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "diagnostics.h"
+#include "output/diagnostics.h"
 
 // The SQL*Plus session state that decides how lines are read. Each file starts from the one the
 // command line gives.

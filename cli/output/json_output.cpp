@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "entry/entry.h"
-#include "request_report.h"
+#include "report/request_report.h"
 
 namespace {
 

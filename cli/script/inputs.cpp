@@ -141,13 +141,13 @@ bool prepareText(const std::string& bytes, uint16_t codePage, std::string* text,
   }
   std::string_view body(bytes);
   if (body.starts_with("\xEF\xBB\xBF")) body.remove_prefix(3);
-  if (codePage == 1208) {
+  if (codePage == XCOMP_CODEPAGE_UTF8) {
     const size_t bad = firstInvalidUtf8(body);
     if (bad != std::string_view::npos) {
       *problem = problemAt(body, bad,
                            "byte " + hexByte(static_cast<unsigned char>(body[bad])) +
-                               " is not UTF-8: the file is not in code page 1208; name its code page with "
-                               "--codepage");
+                               " is not UTF-8: the file is not in code page " + std::to_string(XCOMP_CODEPAGE_UTF8) +
+                               "; name its code page with --codepage");
       problem->source = std::string(lineAt(body, bad));
       return false;
     }
@@ -155,14 +155,14 @@ bool prepareText(const std::string& bytes, uint16_t codePage, std::string* text,
     return true;
   }
   std::string converted;
-  if (!convertText(std::string(body), codePage, 1208, &converted)) {
+  if (!convertText(std::string(body), codePage, XCOMP_CODEPAGE_UTF8, &converted)) {
     // The first line that does not convert holds the first bad byte.
     size_t start = 0;
     while (start < body.size()) {
       size_t end = body.find('\n', start);
       if (end == std::string_view::npos) end = body.size();
       std::string ignored;
-      if (!convertText(std::string(body.substr(start, end - start)), codePage, 1208, &ignored)) break;
+      if (!convertText(std::string(body.substr(start, end - start)), codePage, XCOMP_CODEPAGE_UTF8, &ignored)) break;
       start = end + 1;
     }
     *problem = problemAt(body, std::min(start, body.size()),

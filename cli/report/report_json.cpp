@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "json_output.h"
+#include "output/json_output.h"
 
 const char* const blockingFeatureExplanation =
     "A blocking feature is what an error is about: for an unsupported feature its message; for a syntax "
