@@ -268,7 +268,7 @@ void translateStatement(const ScriptItem& item, const TranslateOptions& options,
   // What SQL*Plus sends: the statement without its terminator, in the session's code page (the whole
   // statement converted above, so its head converts too).
   std::string text = item.text.substr(0, item.statementLength);
-  if (convertsInput(codePage)) convertText(text, 1208, codePage, &text);
+  if (convertsInput(codePage)) convertText(text, XCOMP_CODEPAGE_UTF8, codePage, &text);
   StatementReport ran = run.deployment->runStatement(text);
   result.outcome.sqlca = ran.sqlca;
   result.outcome.diagnostic = std::move(ran.diagnostic);
