@@ -330,6 +330,16 @@ TEST(Region, BlocksFreedOnOtherThreadsWhileTheirOwnersCarve) {
 // The library's own use: after a large request a thread holds no block, keeps the large request's memory
 // for the calls that follow, and is back at its floor once enough small ones went by.
 TEST(RegionCompilations, MemoryKeptBetweenCompilationsFallsBackAfterLargeRequest) {
+  bool carved = false;
+  onFreshThread([&] {
+    XcompResult* results = nullptr;
+    CompileError* errors = nullptr;
+    compileStatement("BEGIN NULL; END;", &results, &errors, nullptr);
+    releaseCompilation(&results, &errors);
+    carved = regionThreadStats().peakMappedBytes > 0;
+  });
+  // Under AddressSanitizer a compilation's blocks come from the heap, and the thread keeps nothing.
+  if (!carved) GTEST_SKIP() << "blocks come from the heap in this build";
   onFreshThread([] {
     std::string text = "CREATE OR REPLACE PROCEDURE fill_totals(p_from IN NUMBER) IS\n  v_total NUMBER := 0;\nBEGIN\n";
     while (text.size() < 600 * 1024) text += "  v_total := v_total + p_from * 2; -- running sum\n";
