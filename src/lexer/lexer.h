@@ -91,6 +91,9 @@ struct ParseContext {
   // Whether a datatype may end at end of input: false at the start, granted by CREATE TYPE.
   bool allowEofInDatatype;
   int blockDepth;  // current BEGIN nesting depth
+  // Programs read so far, DROP FUNCTION and DROP PROCEDURE included: the second one is a syntax error
+  // unless the settings allow several.
+  int programCount;
 };
 
 // ---- scanner lifetime ----
