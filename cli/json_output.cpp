@@ -149,6 +149,16 @@ std::string jsonItem(const std::string& file, const JsonItem& entry) {
     appendJson(out, d.message.c_str());
     out += ", \"fileLine\": " + number(d.line) + ", \"column\": " + number(d.column) + "}";
   }
+  if (!entry.notes.empty()) {
+    out += "], \"notes\": [";
+    first = true;
+    for (const Diagnostic& d : entry.notes) {
+      separate();
+      out += "{\"message\": ";
+      appendJson(out, d.message.c_str());
+      out += ", \"fileLine\": " + number(d.line) + ", \"column\": " + number(d.column) + "}";
+    }
+  }
   out += "], \"results\": [";
   first = true;
   if (outcome != nullptr) {

@@ -7,6 +7,7 @@
 #include <optional>
 #include <system_error>
 
+#include "entry/entry.h"
 #include "json_output.h"
 #include "request_report.h"
 #include "sql_text.h"
@@ -198,8 +199,17 @@ void translateItem(const ScriptItem& item, const TranslateOptions& options, Item
     if (!result.outcome.ok) return;
   }
   if (!result.outcome.ok) {
-    for (Diagnostic& d : describeCompileErrors(item, result.outcome)) result.shown.push_back(std::move(d));
+    for (Diagnostic& d : describeCompileErrors(item, result.outcome)) {
+      if ((options.compile.extensions & extendQQuotes) == 0 && holdsQQuotedLiteral(d.source)) {
+        d.notes.push_back("a q-quoted literal is read as a name and a string here; --extend q-quotes reads it as one");
+      }
+      result.shown.push_back(std::move(d));
+    }
     return;
+  }
+  for (Diagnostic& d : describeExtensionNotes(item, result.outcome)) {
+    (d.severity == Severity::warning ? result.entry.warnings : result.entry.notes).push_back(d);
+    result.shown.push_back(std::move(d));
   }
   for (Diagnostic& d : endNameCallWarnings(item, result.outcome)) {
     result.entry.warnings.push_back(d);

@@ -13,7 +13,7 @@
 namespace {
 
 void runStages(const char* text, XcompResult** results, CompileError** errors, const SessionSettings* callerSettings,
-               const DebugViews* views) {
+               const DebugViews* views, CompileError** notes) {
   SessionSettings settings;
   completeSettings(&settings, callerSettings);
 
@@ -21,6 +21,7 @@ void runStages(const char* text, XcompResult** results, CompileError** errors, c
   parse.settings = &settings;
   parse.text = text;
   parse.errors = errors;
+  parse.notes = notes;
 
   if (views != nullptr && views->tokens) {
     const char* listing = formatTokenListing(&parse);
@@ -37,22 +38,24 @@ void runStages(const char* text, XcompResult** results, CompileError** errors, c
   }
   if (parseResult != 0 || *errors != nullptr || parse.root == nullptr) return;
 
-  transformTree(parse.root, &settings, errors);
+  transformTree(parse.root, &settings, errors, notes);
   *results = emitTree(parse.root, &settings, errors);
 }
 
 }  // namespace
 
 void compileStatementWithViews(const char* text, XcompResult** results, CompileError** errors,
-                               const SessionSettings* settings, const DebugViews* views) {
+                               const SessionSettings* settings, const DebugViews* views, CompileError** notes) {
   *results = nullptr;
   *errors = nullptr;
+  if (notes != nullptr) *notes = nullptr;
   const RecoveryPoint recovery;
   try {
     contextInit(&recovery);
-    runStages(text, results, errors, settings, views);
+    runStages(text, results, errors, settings, views, notes);
   } catch (const PoolExhausted& exhausted) {
     *results = nullptr;
+    if (notes != nullptr) *notes = nullptr;
     if (exhausted.code == recoveryStackExhausted) {
       // The pool is intact: the walk stopped before the stack ran out, so the report can be recorded
       // like any other, after whatever the stages found before.
@@ -66,6 +69,7 @@ void compileStatementWithViews(const char* text, XcompResult** results, CompileE
     *errors = const_cast<CompileError*>(exhausted.code == recoveryInternal ? &internalErrorRecord : &oomError);
   } catch (...) {
     *results = nullptr;
+    if (notes != nullptr) *notes = nullptr;
     *errors = const_cast<CompileError*>(&internalErrorRecord);
   }
 }

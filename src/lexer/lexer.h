@@ -70,6 +70,8 @@ struct ScanState {
   const char* nearLineStart;
   const char* nearText;
   CompileError* ownErrors;  // the chain used when the parse context brings none
+  uint32_t extensions;      // the settings' Extension bits the scanner acts on
+  CompileError** notes;     // the parse context's notes, or null
 };
 static_assert(std::is_trivially_destructible_v<ScanState>);
 
@@ -83,6 +85,7 @@ struct ParseContext {
   const SessionSettings* settings;  // parserTrace turns the scanner's and the readers' traces on
   const char* text;                 // the statement, NUL-terminated; scanning stops at the first NUL
   CompileError** errors;
+  CompileError** notes;  // what the settings' extensions accepted; null keeps none
   // Filled by the parser before parsing; the datatype reader uses them for its error record.
   ExpectedTokensHook expectedTokens;
   const void* parserState;
