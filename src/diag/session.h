@@ -62,7 +62,8 @@ size_t oraErrorRowCount(const OraErrorRow* map);
 // Each opt-in translation beyond the accepted language, one bit of SessionSettings::extensions. Without
 // its bit a construct keeps the error it has always had.
 enum Extension : uint32_t {
-  extendQQuotes = 1u << 0,  // q'[...]' and nq'[...]' literals
+  extendQQuotes = 1u << 0,   // q'[...]' and nq'[...]' literals
+  extendErrorMap = 1u << 1,  // EXCEPTION_INIT numbers from extendedErrorMap
 };
 
 struct ExtensionRow {
@@ -79,3 +80,14 @@ uint32_t allExtensions();
 uint32_t extensionNamed(const char* name);
 // The name of the extension whose bit is `bit` (one bit), or null.
 const char* extensionName(uint32_t bit);
+
+// Error numbers the Oracle-error map lacks, each with the host SQLSTATE that reports the same condition:
+// what EXCEPTION_INIT binds them to with extendErrorMap. Ends with a zero oraCode.
+struct ExtendedErrorRow {
+  int32_t oraCode;
+  const char* sqlstate;  // five characters
+  const char* meaning;   // the condition, in a few words
+};
+extern const ExtendedErrorRow extendedErrorMap[];
+// The row of `oraCode`, or null.
+const ExtendedErrorRow* extendedErrorRow(int32_t oraCode);

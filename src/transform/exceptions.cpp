@@ -210,6 +210,15 @@ void bindErrorCode(const ExceptionDeclNode* pragma, ExceptionDeclNode* exception
     states = sqlstatesOfCode(ctx, code, pragma->line);
   }
   const bool accepted = alwaysKnown || (code >= -1000000 && code <= 0 && code != -1403 && listCount(states) != 0);
+  const ExtendedErrorRow* extended = isExtended(ctx, extendErrorMap) ? extendedErrorRow(code) : nullptr;
+  if (!accepted && extended != nullptr) {
+    char message[160];
+    std::snprintf(message, sizeof message, "EXCEPTION_INIT %d bound to SQLSTATE %s (%s)", code, extended->sqlstate,
+                  extended->meaning);
+    recordNote(ctx->notes, noteRemark, message, pragma->line + 1, "EXCEPTION_INIT", extendErrorMap);
+    exception->sqlstates = listNew(hostText(extended->sqlstate, pragma->line));
+    return;
+  }
   if (!accepted) {
     char number[16];
     std::snprintf(number, sizeof number, "%d", code);
