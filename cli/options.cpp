@@ -47,7 +47,7 @@ const char* const usageText =
     "\n"
     "Beyond the engine's language (xcomp2 itself never does this; see docs/extensions.md):\n"
     "  --extend NAME[,NAME...]  translate these constructs too, each reported as a warning or note:\n"
-    "                         error-map, q-quotes;\n"
+    "                         comments, error-map, q-quotes;\n"
     "                         'all' for every one (may be repeated; with --report: what more translates)\n"
     "\n"
     "Deploying:\n"
@@ -219,6 +219,9 @@ Options parseOptions(int argc, char** argv) {
       usageError("unknown option '" + arg + "'");
     }
   }
+  // The script reader must see where a unit's literals and comments end as the compiler will.
+  translate.script.plsqlQQuotes = (compile.extensions & extendQQuotes) != 0;
+  translate.script.plsqlFlatComments = (compile.extensions & extendComments) != 0;
   if (options.paths.empty()) options.paths.push_back("-");
   if (!options.reportDir.empty()) {
     // The report compiles every unit and writes no statements: the options that change what is printed

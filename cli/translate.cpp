@@ -217,6 +217,12 @@ void translateItem(const ScriptItem& item, const TranslateOptions& options, Item
       if ((options.compile.extensions & extendQQuotes) == 0 && holdsQQuotedLiteral(d.source)) {
         d.notes.push_back("a q-quoted literal is read as a name and a string here; --extend q-quotes reads it as one");
       }
+      if ((options.compile.extensions & extendComments) == 0 && d.message == "Unterminated comment" &&
+          item.text.find("*/") != std::string::npos) {
+        d.notes.push_back(
+            "comments nest: a '/*' inside one needs its own '*/'; --extend comments ends each at its "
+            "first '*/'");
+      }
       if ((options.compile.extensions & extendErrorMap) == 0) {
         if (const ExtendedErrorRow* row = extendedExceptionInit(d)) {
           d.notes.push_back("--extend error-map binds " + std::to_string(row->oraCode) + " to SQLSTATE " +

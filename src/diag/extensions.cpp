@@ -7,6 +7,7 @@
 
 const ExtensionRow extensionTable[] = {
     {"error-map", extendErrorMap, "EXCEPTION_INIT numbers beyond the built-in map, from the extended error table"},
+    {"comments", extendComments, "comments that end at their first */ instead of nesting"},
     {"q-quotes", extendQQuotes, "q'[...]', Q'{...}' and nq'<...>' string literals"},
     {nullptr, 0, nullptr},
 };

@@ -64,6 +64,7 @@ size_t oraErrorRowCount(const OraErrorRow* map);
 enum Extension : uint32_t {
   extendQQuotes = 1u << 0,   // q'[...]' and nq'[...]' literals
   extendErrorMap = 1u << 1,  // EXCEPTION_INIT numbers from extendedErrorMap
+  extendComments = 1u << 2,  // comments end at their first */, as PL/SQL reads them
 };
 
 struct ExtensionRow {
