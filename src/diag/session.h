@@ -65,6 +65,7 @@ enum Extension : uint32_t {
   extendQQuotes = 1u << 0,   // q'[...]' and nq'[...]' literals
   extendErrorMap = 1u << 1,  // EXCEPTION_INIT numbers from extendedErrorMap
   extendComments = 1u << 2,  // comments end at their first */, as PL/SQL reads them
+  extendAuthid = 1u << 3,    // AUTHID CURRENT_USER, written with the definer's rights
 };
 
 struct ExtensionRow {

@@ -39,7 +39,7 @@ void runStages(const char* text, XcompResult** results, CompileError** errors, c
   if (parseResult != 0 || *errors != nullptr || parse.root == nullptr) return;
 
   transformTree(parse.root, &settings, errors, notes);
-  *results = emitTree(parse.root, &settings, errors);
+  *results = emitTree(parse.root, &settings, errors, notes);
 }
 
 }  // namespace
