@@ -47,7 +47,7 @@ const char* const usageText =
     "\n"
     "Beyond the engine's language (xcomp2 itself never does this; see docs/extensions.md):\n"
     "  --extend NAME[,NAME...]  translate these constructs too, each reported as a warning or note:\n"
-    "                         authid, comments, error-map, q-quotes;\n"
+    "                         authid, comments, error-map, type-force, q-quotes;\n"
     "                         'all' for every one (may be repeated; with --report: what more translates)\n"
     "\n"
     "Deploying:\n"

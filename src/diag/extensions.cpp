@@ -9,6 +9,7 @@ const ExtensionRow extensionTable[] = {
     {"error-map", extendErrorMap, "EXCEPTION_INIT numbers beyond the built-in map, from the extended error table"},
     {"authid", extendAuthid, "AUTHID CURRENT_USER, run with the definer's rights (a warning says so)"},
     {"comments", extendComments, "comments that end at their first */ instead of nesting"},
+    {"type-force", extendTypeForce, "CREATE TYPE ... FORCE, written without FORCE"},
     {"q-quotes", extendQQuotes, "q'[...]', Q'{...}' and nq'<...>' string literals"},
     {nullptr, 0, nullptr},
 };

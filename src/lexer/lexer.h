@@ -71,7 +71,10 @@ struct ScanState {
   const char* nearText;
   CompileError* ownErrors;  // the chain used when the parse context brings none
   uint32_t extensions;      // the settings' Extension bits the scanner acts on
-  CompileError** notes;     // the parse context's notes, or null
+  // Where the token stream is in the head of CREATE [OR REPLACE] TYPE name, for the options the type-force
+  // and authid extensions drop there: 0 elsewhere, 1 after CREATE, 2 after TYPE, 3 after the name.
+  uint8_t typeHead;
+  CompileError** notes;  // the parse context's notes, or null
 };
 static_assert(std::is_trivially_destructible_v<ScanState>);
 
