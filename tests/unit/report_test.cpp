@@ -326,6 +326,46 @@ TEST(ReportTotals, UnitsCountOnceForTheirFirstErrorAndOnceForEachFeature) {
   EXPECT_EQ(totals.unblockedCumulative(ranked), (std::vector<int>{0, 2, 3}));
 }
 
+// With --extend the outcome stays the engine's own; a rejected unit says which extensions would take
+// it, and the totals group those units by what blocks them by default.
+TEST(ReportUnits, ExtensionsSayWhatMoreTranslatesWithoutChangingTheOutcome) {
+  TempDir dir;
+  const std::string path =
+      dir.add("api.sql",
+              "CREATE OR REPLACE PROCEDURE a AUTHID CURRENT_USER IS BEGIN NULL; END;\n/\n"
+              "CREATE OR REPLACE PROCEDURE b IS\n  e EXCEPTION;\n"
+              "  PRAGMA EXCEPTION_INIT(e, -1400);\nBEGIN NULL;\nEND;\n/\n"
+              "CREATE OR REPLACE PROCEDURE c IS\n  FUNCTION f RETURN NUMBER IS BEGIN RETURN 1; END;\n"
+              "BEGIN NULL;\nEND;\n/\n"
+              "CREATE OR REPLACE PROCEDURE d IS BEGIN NULL; END;\n/\n");
+  InputFile input;
+  input.path = path;
+  input.shownName = path;
+  TranslateOptions options;
+  options.compile.extensions = allExtensions();
+  const FileAnalysis a = analyzeFile(input, options, nullptr);
+  ASSERT_EQ(a.units.size(), 4u);
+  EXPECT_FALSE(a.units[0].translated);
+  EXPECT_EQ(a.units[0].translatesWith, std::vector<std::string>{"authid"});
+  EXPECT_FALSE(a.units[1].translated);
+  EXPECT_EQ(a.units[1].translatesWith, std::vector<std::string>{"error-map"});
+  EXPECT_FALSE(a.units[2].translated);
+  EXPECT_TRUE(a.units[2].translatesWith.empty()) << "a nested function is beyond every extension so far";
+  EXPECT_TRUE(a.units[3].translated);
+  EXPECT_TRUE(a.units[3].translatesWith.empty());
+  ReportTotals totals;
+  totals.add(a);
+  EXPECT_EQ(totals.unitsTranslatedWithExtensions(), 2);
+  const auto extended = totals.translatedWithExtensions();
+  ASSERT_EQ(extended.size(), 2u);
+  EXPECT_EQ(extended[0].feature, "AUTHID CURRENT_USER not supported");
+  EXPECT_EQ(extended[0].extensions, "authid");
+  EXPECT_EQ(extended[1].extensions, "error-map");
+
+  const FileAnalysis plain = analyze(path);
+  for (const ReportUnit& u : plain.units) EXPECT_TRUE(u.translatesWith.empty());
+}
+
 TEST(ReportJson, RecordsStayValidJsonWhateverTheText) {
   ReportUnit u = unitWith("procedure", 2, {"syntax error, unexpected 'x'"});
   u.name = "\"odd \\ name\"\n\t\x01";
