@@ -10,6 +10,7 @@ const ExtensionRow extensionTable[] = {
     {"authid", extendAuthid, "AUTHID CURRENT_USER, run with the definer's rights (a warning says so)"},
     {"comments", extendComments, "comments that end at their first */ instead of nesting"},
     {"type-force", extendTypeForce, "CREATE TYPE ... FORCE, written without FORCE"},
+    {"corrections", extendCorrections, "places written as the source means them where the default writes otherwise"},
     {"q-quotes", extendQQuotes, "q'[...]', Q'{...}' and nq'<...>' string literals"},
     {nullptr, 0, nullptr},
 };

@@ -62,11 +62,12 @@ size_t oraErrorRowCount(const OraErrorRow* map);
 // Each opt-in translation beyond the accepted language, one bit of SessionSettings::extensions. Without
 // its bit a construct keeps the error it has always had.
 enum Extension : uint32_t {
-  extendQQuotes = 1u << 0,    // q'[...]' and nq'[...]' literals
-  extendErrorMap = 1u << 1,   // EXCEPTION_INIT numbers from extendedErrorMap
-  extendComments = 1u << 2,   // comments end at their first */, as PL/SQL reads them
-  extendAuthid = 1u << 3,     // AUTHID CURRENT_USER, written with the definer's rights
-  extendTypeForce = 1u << 4,  // CREATE TYPE ... FORCE, written without FORCE
+  extendQQuotes = 1u << 0,      // q'[...]' and nq'[...]' literals
+  extendErrorMap = 1u << 1,     // EXCEPTION_INIT numbers from extendedErrorMap
+  extendComments = 1u << 2,     // comments end at their first */, as PL/SQL reads them
+  extendAuthid = 1u << 3,       // AUTHID CURRENT_USER, written with the definer's rights
+  extendTypeForce = 1u << 4,    // CREATE TYPE ... FORCE, written without FORCE
+  extendCorrections = 1u << 5,  // places written as the source means them where the default differs
 };
 
 struct ExtensionRow {

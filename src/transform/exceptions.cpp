@@ -375,6 +375,19 @@ void captureHandlerDiagnostics(HandlerNode* handler) {
   }
 }
 
+// SQLCODE or SQLSTATE read where no handler captures them: the copies they are written as are declared
+// only by a capture, so the routine would read names it never declares. Declared here with their
+// defaults (0, '00000'), which is what PL/SQL reads outside a handler.
+void declareCopiesReadOutsideHandlers(BlockNode* body, TransformContext* ctx) {
+  if (!body->usesSqlcode && !body->usesSqlstate) return;
+  const uint32_t before = listCount(body->declarations);
+  declareImplicit(body, implicitSqlcodeCopy);
+  declareImplicit(body, implicitSqlstateCopy);
+  if (listCount(body->declarations) == before) return;
+  recordNote(ctx->notes, noteRemark, "SQLCODE or SQLSTATE read outside a handler: its variable is declared",
+             body->line + 1, nullptr, extendCorrections);
+}
+
 void captureVisitor(AstNode* node, void* /*arg*/) {
   if (node->kind == astNodeHandler) captureHandlerDiagnostics(static_cast<HandlerNode*>(node));
 }
@@ -457,6 +470,6 @@ AstNode* rewriteSelect(SelectNode* select, TransformContext* ctx) {
 }
 
 void captureDiagnostics(BlockNode* body, uint32_t handlersBefore, TransformContext* ctx) {
-  if (ctx->handlersTransformed == handlersBefore) return;
-  walkStatements(body, captureVisitor, nullptr);
+  if (ctx->handlersTransformed != handlersBefore) walkStatements(body, captureVisitor, nullptr);
+  if (isExtended(ctx, extendCorrections)) declareCopiesReadOutsideHandlers(body, ctx);
 }
