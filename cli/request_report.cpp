@@ -53,6 +53,20 @@ std::string_view leadingWord(std::string_view text) {
   return text.substr(0, end);
 }
 
+// Marks where `construct` stands on the source line, or failing that its first word; nothing when
+// neither does.
+void markConstruct(std::string_view source, std::string_view construct, Diagnostic& d) {
+  std::string_view word = construct;
+  size_t at = findWord(source, word);
+  if (at == std::string_view::npos) {
+    word = leadingWord(construct);
+    at = findWord(source, word);
+  }
+  if (at == std::string_view::npos) return;
+  d.column = static_cast<int>(at) + 1;
+  d.length = static_cast<int>(word.size());
+}
+
 }  // namespace
 
 int fileLineOf(const ScriptItem& item, int requestLine) {
@@ -105,16 +119,7 @@ std::vector<Diagnostic> describeCompileErrors(const ScriptItem& item, const Outc
         d.length = detail != nullptr ? static_cast<int>(std::max<size_t>(std::strlen(detail), 1)) : 1;
       } else if (detail != nullptr && !openConstruct) {
         // Records made away from the scanner name their construct: mark it, or its first word.
-        std::string_view word = detail;
-        size_t at = findWord(source, word);
-        if (at == std::string_view::npos) {
-          word = leadingWord(detail);
-          at = findWord(source, word);
-        }
-        if (at != std::string_view::npos) {
-          d.column = static_cast<int>(at) + 1;
-          d.length = static_cast<int>(word.size());
-        }
+        markConstruct(source, detail, d);
       }
     }
     // A record made away from the scanner may carry its reason as its near text rather than the line.
@@ -161,16 +166,7 @@ std::vector<Diagnostic> describeExtensionNotes(const ScriptItem& item, const Out
         d.column = n.column;
         d.length = n.detail ? static_cast<int>(std::max<size_t>(n.detail->size(), 1)) : 1;
       } else if (n.detail && !n.detail->empty()) {
-        std::string_view word = *n.detail;
-        size_t at = findWord(source, word);
-        if (at == std::string_view::npos) {
-          word = leadingWord(word);
-          at = findWord(source, word);
-        }
-        if (at != std::string_view::npos) {
-          d.column = static_cast<int>(at) + 1;
-          d.length = static_cast<int>(std::max<size_t>(word.size(), 1));
-        }
+        markConstruct(source, *n.detail, d);
       }
     }
     out.push_back(std::move(d));
