@@ -158,9 +158,7 @@ namespace {
 // The code of a program value that has no node but is a program all the same (DROP FUNCTION).
 constexpr int32_t droppedRoutineMark = 1;
 
-bool isProgram(const Value& program) {
-  return pointerOf(program) != nullptr || program.code == droppedRoutineMark;
-}
+bool isProgram(const Value& program) { return pointerOf(program) != nullptr || program.code == droppedRoutineMark; }
 
 }  // namespace
 
