@@ -640,6 +640,30 @@ std::set<std::string> environmentNames(const std::string& text) {
   return names;
 }
 
+// The extensions' record and section appear only when asked for; the outcomes stay the same.
+TEST(ReportCommand, ExtendAddsWhatMoreTranslatesAndNothingElse) {
+  TempDir dir;
+  const std::string source = dir.add("api.sql",
+                                     "CREATE OR REPLACE PROCEDURE a AUTHID CURRENT_USER IS BEGIN NULL; END;\n/\n"
+                                     "CREATE OR REPLACE PROCEDURE b IS BEGIN NULL; END;\n/\n");
+  const CommandRun plain = xcomp("--report " + dir.path("plain") + " " + source);
+  const CommandRun extended = xcomp("--report " + dir.path("extended") + " --extend authid " + source);
+  EXPECT_EQ(plain.status, 1);
+  EXPECT_EQ(extended.status, 1) << "the engine's outcome decides the status";
+  EXPECT_EQ(plain.out.find("--extend"), std::string::npos);
+  EXPECT_NE(extended.out.find("with --extend, 1 more units translate (100.0 % in all)"), std::string::npos)
+      << extended.out;
+  const std::string plainHtml = readFile(dir.path("plain/report.html"));
+  const std::string extendedHtml = readFile(dir.path("extended/report.html"));
+  EXPECT_EQ(plainHtml.find("id=\"extensions\""), std::string::npos);
+  EXPECT_NE(extendedHtml.find("<span id=\"extended-units\">1</span>"), std::string::npos);
+  const std::string plainJson = readFile(dir.path("plain/report.json"));
+  const std::string extendedJson = readFile(dir.path("extended/report.json"));
+  EXPECT_EQ(plainJson.find("translatesWith"), std::string::npos);
+  EXPECT_NE(extendedJson.find("\"translatesWith\": [\"authid\"]"), std::string::npos);
+  EXPECT_NE(extendedJson.find("\"unitsTranslated\": 1"), std::string::npos);
+}
+
 TEST(ManualPage, ListsTheOptionsHelpListsAndNoOthers) {
   const CommandRun help = xcomp("--help");
   ASSERT_EQ(help.status, 0);
