@@ -36,6 +36,7 @@ Outcome compileRequest(const CompileSettings& options, const std::string& text) 
   settings.trackLines = options.lineMarkers ? 1 : 0;
   settings.allowMultiplePrograms = options.allowMultiple ? 1 : 0;
   settings.parserTrace = options.traceParser ? 1 : 0;
+  settings.extensions = options.extensions;
 
   DebugViews views;
   views.tokens = options.printTokens;
@@ -46,7 +47,8 @@ Outcome compileRequest(const CompileSettings& options, const std::string& text) 
 
   XcompResult* results = nullptr;
   CompileError* errors = nullptr;
-  compileStatementWithViews(text.c_str(), &results, &errors, &settings, viewing ? &views : nullptr);
+  CompileError* notes = nullptr;
+  compileStatementWithViews(text.c_str(), &results, &errors, &settings, viewing ? &views : nullptr, &notes);
 
   const bool convert = needsConversion(options.codePage);
   outcome.compileError = errors != nullptr;
@@ -56,6 +58,10 @@ Outcome compileRequest(const CompileSettings& options, const std::string& text) 
   for (const CompileError* e = errors; e != nullptr; e = e->next) {
     outcome.errors.push_back({copyText(e->message), copyText(e->nearText), copyText(e->detail), copyText(e->extra),
                               e->domain, e->line, e->column});
+  }
+  for (const CompileError* n = notes; n != nullptr; n = n->next) {
+    outcome.notes.push_back({copyText(n->message), copyText(n->nearText), copyText(n->detail), copyText(n->extra),
+                             n->domain, n->line, n->column});
   }
   for (const XcompResult* r = results; r != nullptr; r = r->next) {
     std::string statement(r->text, r->length);

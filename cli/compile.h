@@ -24,7 +24,8 @@ struct CompileSettings {
   bool printTokens = false;
   bool printTree = false;
   bool dump = false;
-  ExecuteOptions execute;  // --execute: run what compiled over ODBC
+  uint32_t extensions = 0;  // --extend: the Extension bits; xcomp2 itself always compiles with none
+  ExecuteOptions execute;   // --execute: run what compiled over ODBC
 };
 
 // A copy of an error record.
@@ -40,6 +41,7 @@ struct Outcome {
   SQLCA sqlca{};
   bool compileError = false;  // the SQLCA comes from an error record (errorLine is meaningful)
   std::vector<ErrorCopy> errors;
+  std::vector<ErrorCopy> notes;  // what the extensions accepted (domain: a NoteKind; extra: the extension)
   std::vector<std::pair<uint32_t, std::string>> results;  // domain and text, in the session's code page
   std::string view;                                       // the token listing or tree, when asked for
   bool executed = false;                                  // the statements ran; the SQLCA is the run's outcome

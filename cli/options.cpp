@@ -2,6 +2,7 @@
 // is read.
 #include "options.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -43,6 +44,12 @@ const char* const usageText =
     "  --nchar-mapping 0..3   NCHAR mapping of the session\n"
     "  --compat 0|1|2         SQL compatibility mode of the session\n"
     "  --allow-multiple       accept several programs in one request\n"
+    "\n"
+    "Beyond the engine's language (xcomp2 itself never does this; see docs/extensions.md):\n"
+    "  --extend NAME[,NAME...]  translate these constructs too, each reported as a warning or note:\n"
+    "                         authid, comments, corrections, error-map, type-force,\n"
+    "                         q-quotes;\n"
+    "                         'all' for every one (may be repeated; with --report: what more translates)\n"
     "\n"
     "Deploying:\n"
     "  --execute              run the script over ODBC (default data source), item by item in file order:\n"
@@ -99,6 +106,26 @@ int jobCount(const std::string& value) {
   return static_cast<int>(n);
 }
 
+// The Extension bits of a comma-separated list of names, or "all".
+uint32_t extensionList(const std::string& value) {
+  uint32_t bits = 0;
+  size_t start = 0;
+  while (start <= value.size()) {
+    const size_t comma = std::min(value.find(',', start), value.size());
+    const std::string name = value.substr(start, comma - start);
+    const uint32_t bit = name == "all" ? allExtensions() : extensionNamed(name.c_str());
+    if (bit == 0) {
+      std::string known;
+      for (const ExtensionRow* row = extensionTable; row->name != nullptr; ++row)
+        known += std::string(row->name) + ", ";
+      usageError("unknown extension '" + name + "' for --extend (" + known + "or all)");
+    }
+    bits |= bit;
+    start = comma + 1;
+  }
+  return bits;
+}
+
 }  // namespace
 
 Options parseOptions(int argc, char** argv) {
@@ -140,6 +167,8 @@ Options parseOptions(int argc, char** argv) {
       compile.compatMode = oneOf(arg, value(), "012");
     } else if (arg == "--allow-multiple") {
       compile.allowMultiple = true;
+    } else if (arg == "--extend") {
+      compile.extensions |= extensionList(value());
     } else if (arg == "--json") {
       translate.json = true;
     } else if (arg == "--dump") {
@@ -203,6 +232,9 @@ Options parseOptions(int argc, char** argv) {
       usageError("unknown option '" + arg + "'");
     }
   }
+  // The script reader must see where a unit's literals and comments end as the compiler will.
+  translate.script.plsqlQQuotes = (compile.extensions & extendQQuotes) != 0;
+  translate.script.plsqlFlatComments = (compile.extensions & extendComments) != 0;
   if (options.paths.empty()) options.paths.push_back("-");
   problem = checkExecuteOptions(compile.execute, dsnGiven, connectGiven);
   if (!problem.empty()) usageError(problem);

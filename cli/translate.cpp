@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <optional>
 #include <system_error>
 
 #include "deploy.h"
+#include "entry/entry.h"
 #include "output/json_output.h"
 #include "report/request_report.h"
 #include "script/sql_text.h"
@@ -133,6 +135,19 @@ std::optional<std::string> checkedText(const InputFile& input, const TranslateOp
     return std::nullopt;
   }
   return text;
+}
+
+// The extended error table's row for the number an EXCEPTION_INIT error marks, or null.
+const ExtendedErrorRow* extendedExceptionInit(const Diagnostic& d) {
+  const std::string_view pragma = ": pragma exception_init";
+  if (d.column <= 0 || d.message.size() < pragma.size() ||
+      d.message.compare(d.message.size() - pragma.size(), pragma.size(), pragma) != 0)
+    return nullptr;
+  const std::string marked = d.source.substr(static_cast<size_t>(d.column - 1), static_cast<size_t>(d.length));
+  char* end = nullptr;
+  const long number = std::strtol(marked.c_str(), &end, 10);
+  if (marked.empty() || *end != '\0') return nullptr;
+  return extendedErrorRow(static_cast<int32_t>(number));
 }
 
 // What became of one item. Built in place: the JSON entry points at the outcome and the copied text.
@@ -313,8 +328,29 @@ void translateItem(const ScriptItem& item, const TranslateOptions& options, Item
   reportRun(item, result);
   if (result.outcome.executed && !result.outcome.ok) return;
   if (!result.outcome.ok) {
-    for (Diagnostic& d : describeCompileErrors(item, result.outcome)) result.shown.push_back(std::move(d));
+    for (Diagnostic& d : describeCompileErrors(item, result.outcome)) {
+      if ((options.compile.extensions & extendQQuotes) == 0 && holdsQQuotedLiteral(d.source)) {
+        d.notes.push_back("a q-quoted literal is read as a name and a string here; --extend q-quotes reads it as one");
+      }
+      if ((options.compile.extensions & extendComments) == 0 && d.message == "Unterminated comment" &&
+          item.text.find("*/") != std::string::npos) {
+        d.notes.push_back(
+            "comments nest: a '/*' inside one needs its own '*/'; --extend comments ends each at its "
+            "first '*/'");
+      }
+      if ((options.compile.extensions & extendErrorMap) == 0) {
+        if (const ExtendedErrorRow* row = extendedExceptionInit(d)) {
+          d.notes.push_back("--extend error-map binds " + std::to_string(row->oraCode) + " to SQLSTATE " +
+                            row->sqlstate + " (" + row->meaning + ")");
+        }
+      }
+      result.shown.push_back(std::move(d));
+    }
     return;
+  }
+  for (Diagnostic& d : describeExtensionNotes(item, result.outcome)) {
+    (d.severity == Severity::warning ? result.entry.warnings : result.entry.notes).push_back(d);
+    result.shown.push_back(std::move(d));
   }
   for (Diagnostic& d : endNameCallWarnings(item, result.outcome)) {
     result.entry.warnings.push_back(d);

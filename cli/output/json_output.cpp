@@ -158,14 +158,18 @@ std::string jsonItem(const std::string& file, const JsonItem& entry) {
     appendJson(out, d.source.empty() ? nullptr : d.source.c_str());
     out += ", \"extra\": null}";
   }
-  out += "], \"warnings\": [";
-  first = true;
-  for (const Diagnostic& d : entry.warnings) {
-    separate();
-    out += "{\"message\": ";
-    appendJson(out, d.message.c_str());
-    out += ", \"fileLine\": " + number(d.line) + ", \"column\": " + number(d.column) + "}";
-  }
+  auto remarks = [&](const char* key, const std::vector<Diagnostic>& list) {
+    out += std::string("], \"") + key + "\": [";
+    first = true;
+    for (const Diagnostic& d : list) {
+      separate();
+      out += "{\"message\": ";
+      appendJson(out, d.message.c_str());
+      out += ", \"fileLine\": " + number(d.line) + ", \"column\": " + number(d.column) + "}";
+    }
+  };
+  remarks("warnings", entry.warnings);
+  if (!entry.notes.empty()) remarks("notes", entry.notes);
   out += "], \"results\": [";
   first = true;
   if (outcome != nullptr) {

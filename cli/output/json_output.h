@@ -17,11 +17,12 @@ struct JsonItem {
   bool ok = true;
   std::vector<Diagnostic> scriptErrors;  // errors of xcomp's own (reading, --sql error)
   std::vector<Diagnostic> warnings;
+  std::vector<Diagnostic> notes;            // what --extend accepted faithfully; the key is written only when any
   const std::string* passedText = nullptr;  // a statement copied to the output
 };
 
 // One line: {"file", "request", "kind", "firstLine", "lastLine", "ok", "sqlcode", "sqlstate",
-// "sqlerrmc", "errorLine", "errors", "warnings", "results"}.
+// "sqlerrmc", "errorLine", "errors", "warnings", ["notes",] "results"}; "notes" only when there are any.
 std::string jsonItem(const std::string& file, const JsonItem& entry);
 
 // `text` as a JSON string; well-formed UTF-8 passes, any other byte becomes \u00XX of itself.

@@ -338,6 +338,9 @@ int runReport(const Options& options) {
   run.jobs = options.jobs;
   run.codePage = options.translate.compile.codePage;
   run.raw = options.translate.raw;
+  for (const ExtensionRow* row = extensionTable; row->name != nullptr; ++row) {
+    if ((options.translate.compile.extensions & row->bit) != 0) run.extensions.emplace_back(row->name);
+  }
   run.started = localTime();
   const Clock::time_point start = Clock::now();
   bool written = put(json.get(), reportJsonHead(run));
@@ -409,6 +412,11 @@ int runReport(const Options& options) {
               htmlPath.c_str(), all.translated, all.units, all.units == 0 ? 0.0 : 100.0 * all.translated / all.units,
               all.linesTranslated, all.lines, all.rejected(), totals.filesSkipped(),
               run.interrupted ? "; interrupted, the report is partial" : "");
+  if (!run.extensions.empty()) {
+    std::printf("xcomp: with --extend, %d more units translate (%.1f %% in all)\n",
+                totals.unitsTranslatedWithExtensions(),
+                all.units == 0 ? 0.0 : 100.0 * (all.translated + totals.unitsTranslatedWithExtensions()) / all.units);
+  }
   std::fflush(stdout);
   if (run.interrupted) return 130;
   return all.rejected() > 0 || writer.anyUnreadable() ? 1 : 0;

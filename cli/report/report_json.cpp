@@ -48,6 +48,14 @@ std::string unitJson(const std::string& file, const ReportUnit& unit) {
   }
   out += ", \"bytes\": " + std::to_string(unit.bytes) + ", \"lines\": " + std::to_string(unit.lines());
   out += std::string(", \"outcome\": ") + (unit.translated ? "\"translated\"" : "\"rejected\"");
+  if (!unit.translatesWith.empty()) {
+    out += ", \"translatesWith\": [";
+    for (size_t i = 0; i < unit.translatesWith.size(); ++i) {
+      if (i > 0) out += ", ";
+      appendString(out, unit.translatesWith[i]);
+    }
+    out += "]";
+  }
   out += ", \"errors\": [";
   for (size_t i = 0; i < unit.errors.size(); ++i) {
     const ReportError& e = unit.errors[i];
@@ -170,9 +178,29 @@ std::string reportJsonTail(const ReportRun& run, const ReportTotals& totals) {
     }
     out += "}}";
   }
+  out += "]}";
+  if (!run.extensions.empty()) {
+    // Only with --extend: the rest of the report is the engine's own translation, with or without it.
+    out += ",\n\"extensions\": {\"asked\": [";
+    for (size_t i = 0; i < run.extensions.size(); ++i) {
+      if (i > 0) out += ", ";
+      appendString(out, run.extensions[i]);
+    }
+    out += "], \"unitsTranslated\": " + std::to_string(totals.unitsTranslatedWithExtensions()) + ", \"byFeature\": [";
+    const std::vector<ReportTotals::ExtendedCount> extended = totals.translatedWithExtensions();
+    for (size_t i = 0; i < extended.size(); ++i) {
+      if (i > 0) out += ",";
+      out += "\n  {\"feature\": ";
+      appendString(out, extended[i].feature);
+      out += ", \"extensions\": ";
+      appendString(out, extended[i].extensions);
+      out += ", \"units\": " + std::to_string(extended[i].units) + "}";
+    }
+    out += "]}";
+  }
   char seconds[32];
   std::snprintf(seconds, sizeof seconds, "%.3f", run.seconds);
-  out += "]},\n\"complete\": " + std::string(run.interrupted ? "false" : "true") +
+  out += ",\n\"complete\": " + std::string(run.interrupted ? "false" : "true") +
          ", \"interrupted\": " + (run.interrupted ? "true" : "false") + ", \"seconds\": " + seconds + "}\n";
   return out;
 }

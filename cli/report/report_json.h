@@ -20,7 +20,8 @@ struct ReportRun {
   std::string started;  // local time, "2024-05-01 14:03:07"
   double seconds = 0;
   bool interrupted = false;
-  int filesNotRead = 0;  // inputs never started because the run was interrupted
+  int filesNotRead = 0;                 // inputs never started because the run was interrupted
+  std::vector<std::string> extensions;  // --extend: what more would translate with these
 };
 
 // How blocking features are keyed and counted, as the report explains it.

@@ -40,7 +40,21 @@ void ReportTotals::add(const FileAnalysis& analysis) {
       if (first) ++count.firstError;
     }
     if (!counted.empty()) ++featureSets_[std::vector<std::string>(counted.begin(), counted.end())];
+    if (!unit.translatesWith.empty() && !unit.errors.empty()) {
+      std::string names;
+      for (const std::string& name : unit.translatesWith) names += (names.empty() ? "" : "+") + name;
+      ++extended_[{unit.errors.front().feature, names}];
+      ++extendedUnits_;
+    }
   }
+}
+
+std::vector<ReportTotals::ExtendedCount> ReportTotals::translatedWithExtensions() const {
+  std::vector<ExtendedCount> out;
+  for (const auto& [key, units] : extended_) out.push_back({key.first, key.second, units});
+  std::stable_sort(out.begin(), out.end(),
+                   [](const ExtendedCount& a, const ExtendedCount& b) { return a.units > b.units; });
+  return out;
 }
 
 std::vector<int> ReportTotals::unblockedCumulative(const std::vector<FeatureCount>& ranked) const {

@@ -46,6 +46,16 @@ class ReportTotals {
   // are among the first k+1 features: the units that would translate once those features do.
   std::vector<int> unblockedCumulative(const std::vector<FeatureCount>& ranked) const;
 
+  // Rejected units that translate with the --extend set, by their first error's feature and the
+  // extensions they used ("error-map+q-quotes"), most units first; and their number.
+  struct ExtendedCount {
+    std::string feature;
+    std::string extensions;
+    int units = 0;
+  };
+  std::vector<ExtendedCount> translatedWithExtensions() const;
+  int unitsTranslatedWithExtensions() const { return extendedUnits_; }
+
   int files() const { return files_; }
   int filesSkipped() const { return filesSkipped_; }
   int filesInterrupted() const { return filesInterrupted_; }
@@ -63,4 +73,6 @@ class ReportTotals {
   int filesInterrupted_ = 0;
   int sqlStatements_ = 0;
   int sqlplusCommands_ = 0;
+  std::map<std::pair<std::string, std::string>, int> extended_;
+  int extendedUnits_ = 0;
 };

@@ -96,6 +96,19 @@ ReportError scriptError(const Diagnostic& d) {
   return e;
 }
 
+// The extensions a rejected unit needs to translate with the --extend set, or none when it still fails.
+std::vector<std::string> extensionsThatTranslate(const ScriptItem& item, const TranslateOptions& options) {
+  const Outcome extended = compileRequest(options.compile, item.text);
+  if (!extended.ok) return {};
+  std::vector<std::string> used;
+  for (const ExtensionRow* row = extensionTable; row->name != nullptr; ++row) {
+    const bool noted = std::any_of(extended.notes.begin(), extended.notes.end(),
+                                   [&](const ErrorCopy& note) { return note.extra && *note.extra == row->name; });
+    if (noted) used.emplace_back(row->name);
+  }
+  return used;
+}
+
 void compileUnit(const ScriptItem& item, const TranslateOptions& options, ReportUnit& unit) {
   std::vector<Diagnostic> readingErrors;
   for (const Diagnostic& d : item.diagnostics) {
@@ -106,9 +119,13 @@ void compileUnit(const ScriptItem& item, const TranslateOptions& options, Report
     unit.firstError = readingErrors.front();
     return;
   }
-  const Outcome outcome = compileRequest(options.compile, item.text);
+  // The outcome is always the engine's own; the extensions only say what more would translate.
+  CompileSettings plain = options.compile;
+  plain.extensions = 0;
+  const Outcome outcome = compileRequest(plain, item.text);
   unit.translated = outcome.ok;
   if (outcome.ok) return;
+  if (options.compile.extensions != 0) unit.translatesWith = extensionsThatTranslate(item, options);
   for (const ErrorCopy& e : outcome.errors) {
     ReportError error;
     error.domain = errorDomainKey(e.domain);

@@ -35,6 +35,9 @@ struct ReportUnit {
   std::vector<ReportError> errors;  // empty when translated
   // A rejected unit's first error as xcomp shows it (message, place, source line).
   std::optional<Diagnostic> firstError;
+  // A rejected unit that translates with the --extend set: the extensions it used (their notes), in the
+  // order of the extension table. Empty otherwise, and always without --extend.
+  std::vector<std::string> translatesWith;
   int lines() const { return lastLine - firstLine + 1; }
 };
 

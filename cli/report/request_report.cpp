@@ -53,6 +53,20 @@ std::string_view leadingWord(std::string_view text) {
   return text.substr(0, end);
 }
 
+// Marks where `construct` stands on the source line, or failing that its first word; nothing when
+// neither does.
+void markConstruct(std::string_view source, std::string_view construct, Diagnostic& d) {
+  std::string_view word = construct;
+  size_t at = findWord(source, word);
+  if (at == std::string_view::npos) {
+    word = leadingWord(construct);
+    at = findWord(source, word);
+  }
+  if (at == std::string_view::npos) return;
+  d.column = static_cast<int>(at) + 1;
+  d.length = static_cast<int>(word.size());
+}
+
 }  // namespace
 
 int fileLineOf(const ScriptItem& item, int requestLine) {
@@ -105,16 +119,7 @@ std::vector<Diagnostic> describeCompileErrors(const ScriptItem& item, const Outc
         d.length = detail != nullptr ? static_cast<int>(std::max<size_t>(std::strlen(detail), 1)) : 1;
       } else if (detail != nullptr && !openConstruct) {
         // Records made away from the scanner name their construct: mark it, or its first word.
-        std::string_view word = detail;
-        size_t at = findWord(source, word);
-        if (at == std::string_view::npos) {
-          word = leadingWord(detail);
-          at = findWord(source, word);
-        }
-        if (at != std::string_view::npos) {
-          d.column = static_cast<int>(at) + 1;
-          d.length = static_cast<int>(word.size());
-        }
+        markConstruct(source, detail, d);
       }
     }
     // A record made away from the scanner may carry its reason as its near text rather than the line.
@@ -129,6 +134,42 @@ std::vector<Diagnostic> describeCompileErrors(const ScriptItem& item, const Outc
       return seen.line == d.line && seen.column == d.column && seen.message == d.message;
     });
     if (!repeated) out.push_back(std::move(d));
+  }
+  return out;
+}
+
+bool holdsQQuotedLiteral(std::string_view line) {
+  for (size_t at = 0; at + 2 < line.size(); ++at) {
+    if ((line[at] != 'q' && line[at] != 'Q') || line[at + 1] != '\'') continue;
+    size_t start = at;
+    if (start > 0 && (line[start - 1] == 'n' || line[start - 1] == 'N')) --start;
+    if (start > 0 && isWordByte(line[start - 1])) continue;
+    const char open = line[at + 2];
+    if (open != ' ' && open != '\t' && open != '\r') return true;
+  }
+  return false;
+}
+
+std::vector<Diagnostic> describeExtensionNotes(const ScriptItem& item, const Outcome& outcome) {
+  std::vector<Diagnostic> out;
+  const std::vector<std::string_view> lines = splitLines(item.text);
+  for (const ErrorCopy& n : outcome.notes) {
+    Diagnostic d;
+    d.severity = n.domain == 0 ? Severity::warning : Severity::note;
+    d.message = n.message ? *n.message : "extension";
+    if (n.extra) d.message += " [--extend " + *n.extra + "]";
+    d.line = n.line > 0 ? fileLineOf(item, n.line) : item.firstLine;
+    const std::string_view source = n.line > 0 ? lineOf(lines, n.line) : std::string_view{};
+    if (!source.empty()) {
+      d.source = std::string(source);
+      if (n.column > 0) {
+        d.column = n.column;
+        d.length = n.detail ? static_cast<int>(std::max<size_t>(n.detail->size(), 1)) : 1;
+      } else if (n.detail && !n.detail->empty()) {
+        markConstruct(source, *n.detail, d);
+      }
+    }
+    out.push_back(std::move(d));
   }
   return out;
 }

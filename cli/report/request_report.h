@@ -14,6 +14,14 @@
 // line; repeated records of the same error are shown once. Without records, the SQLCA's message.
 std::vector<Diagnostic> describeCompileErrors(const ScriptItem& item, const Outcome& outcome);
 
+// Whether `line` holds what reads as an alternative-quoting literal (q'[...]', nq'{...}'), which
+// without --extend q-quotes is a name followed by a string.
+bool holdsQQuotedLiteral(std::string_view line);
+
+// What the extensions accepted in the request, as warnings or notes at file lines with the construct
+// marked, each naming the extension that accepted it.
+std::vector<Diagnostic> describeExtensionNotes(const ScriptItem& item, const Outcome& outcome);
+
 // "END name;" that closes a nested block is END followed by a call of `name`: one warning for each
 // such name that the compiled statements do call.
 std::vector<Diagnostic> endNameCallWarnings(const ScriptItem& item, const Outcome& outcome);

@@ -266,6 +266,8 @@ class Reader {
   void readUnit(const std::string& name) {
     ScriptItem item = startCompiled(name);
     ScanCarry carry;
+    carry.plsqlQQuotes = settings_.plsqlQQuotes;
+    carry.plsqlFlatComments = settings_.plsqlFlatComments;
     size_t j = line_;
     bool terminated = false;
     for (; j < lines_.size(); ++j) {

@@ -18,6 +18,8 @@ struct ScriptSettings {
   char blockTerminator = '.';                  // SET BLOCKTERMINATOR; 0 when OFF
   char defineChar = '&';                       // SET DEFINE; 0 when substitution is off
   std::map<std::string, std::string> defines;  // substitution variables, names in upper case
+  bool plsqlQQuotes = false;                   // --extend q-quotes: units hold q'[...]' literals
+  bool plsqlFlatComments = false;              // --extend comments: comments in units do not nest
 };
 
 enum class ItemKind { unit, sql, sqlplus };

@@ -55,7 +55,7 @@ void scanLine(std::string_view line, int lineNumber, Dialect dialect, ScanCarry&
       if (pairAt(line, pos, '*', '/')) {
         pos += 2;
         if (--carry.commentDepth == 0) carry.openColumn = 0;
-      } else if (dialect == Dialect::plsql && pairAt(line, pos, '/', '*')) {
+      } else if (dialect == Dialect::plsql && !carry.plsqlFlatComments && pairAt(line, pos, '/', '*')) {
         pos += 2;
         ++carry.commentDepth;
       } else {
@@ -102,7 +102,7 @@ void scanLine(std::string_view line, int lineNumber, Dialect dialect, ScanCarry&
       openConstruct(carry, lineNumber, pos);
       literalStart = pos;
       ++pos;
-    } else if (dialect == Dialect::sql && (c == 'q' || c == 'Q' || c == 'n' || c == 'N')) {
+    } else if ((dialect == Dialect::sql || carry.plsqlQQuotes) && (c == 'q' || c == 'Q' || c == 'n' || c == 'N')) {
       // q'X...X' and nq'X...X', the quoting that lets a literal hold single quotes.
       size_t q = pos;
       if ((c == 'n' || c == 'N') && q + 1 < n && (line[q + 1] == 'q' || line[q + 1] == 'Q')) ++q;

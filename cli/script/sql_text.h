@@ -27,6 +27,10 @@ struct ScanCarry {
   SqlToken::Kind openKind = SqlToken::literal;
   int openLine = 0;    // where the outermost open comment, or the open literal, began
   int openColumn = 0;  // (1-based), 0 when nothing is open
+  // PL/SQL as the compiler reads it under --extend: q'[...]' literals (q-quotes), comments that end
+  // at their first */ (comments).
+  bool plsqlQQuotes = false;
+  bool plsqlFlatComments = false;
   bool isOpen() const { return commentDepth > 0 || closeQuote != 0; }
 };
 

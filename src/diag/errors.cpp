@@ -5,6 +5,7 @@
 #include <type_traits>
 
 #include "ast/ast.h"
+#include "diag/session.h"
 #include "pool/pool.h"
 
 static_assert(std::is_trivially_destructible_v<CompileError>);
@@ -77,4 +78,10 @@ void raiseUnsupported(const char* message, const char* detail, const AstNode* no
 
 void raiseStatementTooBig(const char* message, int32_t line, CompileError** chain) {
   recordError(chain, message, statementTooBig, line, nullptr, nullptr, nullptr);
+}
+
+CompileError* recordNote(CompileError** notes, NoteKind kind, const char* message, int32_t line, const char* detail,
+                         uint32_t extension) {
+  if (notes == nullptr) return nullptr;
+  return recordError(notes, message, kind, line, nullptr, detail, extensionName(extension));
 }

@@ -63,3 +63,19 @@ void raiseUnsupported(const char* message, const char* detail, const AstNode* no
 
 // A statement-too-big record (a nesting or routine limit) with the given 1-based line.
 void raiseStatementTooBig(const char* message, int32_t line, CompileError** chain);
+
+// ---- notes ----
+
+// What a compilation with extensions accepted beyond the language, or changed from what it would
+// otherwise write, is kept on a chain of its own: notes never decide an outcome. A note is a
+// CompileError record whose domain says how a tool shows it.
+enum NoteKind : uint32_t {
+  noteWarning = 0,  // the translation may behave differently from the source: say so
+  noteRemark = 1,   // the translation is faithful, but goes beyond the language
+};
+
+// A note of `kind` at the 1-based `line` (-1 unknown), naming the construct in `detail` and the
+// extension that accepted it in `extra`. Null, and nothing recorded, when `notes` is null (a compilation
+// without extensions keeps none).
+CompileError* recordNote(CompileError** notes, NoteKind kind, const char* message, int32_t line, const char* detail,
+                         uint32_t extension);

@@ -38,6 +38,9 @@ struct SessionSettings {
   uint16_t stringUnits;         // 'S' or '4'
   uint16_t compatMode;          // '0'..'2'
   uint8_t allowMultiplePrograms;
+  // Extension bits: translations beyond the accepted language that a tool asks for. xcomp2 always
+  // compiles with none, so what an engine gets never depends on them.
+  uint32_t extensions;
   // Carried for the host's record layout; nothing reads them.
   const char* decimalSuffix;
   const char* varcharSuffix;
@@ -54,3 +57,41 @@ void completeSettings(SessionSettings* settings, const SessionSettings* callerSe
 
 // Number of rows before the terminating row.
 size_t typeMapRowCount(const TypeMapRow* map);
+// ---- extensions ----
+
+// Each opt-in translation beyond the accepted language, one bit of SessionSettings::extensions. Without
+// its bit a construct keeps the error it has always had.
+enum Extension : uint32_t {
+  extendQQuotes = 1u << 0,      // q'[...]' and nq'[...]' literals
+  extendErrorMap = 1u << 1,     // EXCEPTION_INIT numbers from extendedErrorMap
+  extendComments = 1u << 2,     // comments end at their first */, as PL/SQL reads them
+  extendAuthid = 1u << 3,       // AUTHID CURRENT_USER, written with the definer's rights
+  extendTypeForce = 1u << 4,    // CREATE TYPE ... FORCE, written without FORCE
+  extendCorrections = 1u << 5,  // places written as the source means them where the default differs
+};
+
+struct ExtensionRow {
+  const char* name;  // as the command line spells it ("error-map"); null ends the table
+  uint32_t bit;
+  const char* summary;  // one line: what it accepts
+};
+
+// Every extension, in the order tools list them.
+extern const ExtensionRow extensionTable[];
+// Every bit of extensionTable.
+uint32_t allExtensions();
+// The bit of the extension spelled `name`, 0 for an unknown name.
+uint32_t extensionNamed(const char* name);
+// The name of the extension whose bit is `bit` (one bit), or null.
+const char* extensionName(uint32_t bit);
+
+// Error numbers the Oracle-error map lacks, each with the host SQLSTATE that reports the same condition:
+// what EXCEPTION_INIT binds them to with extendErrorMap. Ends with a zero oraCode.
+struct ExtendedErrorRow {
+  int32_t oraCode;
+  const char* sqlstate;  // five characters
+  const char* meaning;   // the condition, in a few words
+};
+extern const ExtendedErrorRow extendedErrorMap[];
+// The row of `oraCode`, or null.
+const ExtendedErrorRow* extendedErrorRow(int32_t oraCode);

@@ -11,4 +11,6 @@
 
 // The generated statements of the request in order, or null when nothing could be written. Uses the
 // settings' emitText (terminator), emitHandle and trackLines; problems are recorded on `errors`.
-XcompResult* emitTree(AstList* root, const SessionSettings* settings, CompileError** errors);
+// What the settings' extensions accepted is recorded on `notes` (may be null).
+XcompResult* emitTree(AstList* root, const SessionSettings* settings, CompileError** errors,
+                      CompileError** notes = nullptr);

@@ -44,7 +44,9 @@ struct EmitContext {
   AstNode* root;
   int64_t indent;  // open nesting levels (NestedLevel); the output indents one level (two spaces) when any is open
   CompileError** errors;
-  uint32_t outputLine;  // the source line (1-based) the next output line stands for
+  uint32_t outputLine;   // the source line (1-based) the next output line stands for
+  uint32_t extensions;   // the settings' Extension bits
+  CompileError** notes;  // where accepted extensions are noted; null keeps none
 };
 
 static_assert(std::is_trivially_destructible_v<TextChunk>, "TextChunk lives in the pool");
@@ -71,8 +73,13 @@ void textReset(TextBuffer* buffer);
 
 // Builds the context from the settings and writes every program of `root`; the first result or null.
 // `emitHandle` is accepted for the host's sake; nothing depends on it.
+// `extensions` and `notes` are the settings' Extension bits and the chain their notes go to (may be null).
 XcompResult* emitProgram(AstNode* root, void* emitHandle, const char* terminator, bool trackLines,
-                         CompileError** errors);
+                         CompileError** errors, uint32_t extensions = 0, CompileError** notes = nullptr);
+// AUTHID CURRENT_USER on `node` (a routine or package head; `what` its CREATE words for the record):
+// unsupported, or with the authid extension accepted with a warning naming the rights it runs with, at
+// the line of `at` (the option's own token where there is one, else the node).
+void recordCurrentUserRights(EmitContext* ctx, const AstNode* node, const AstNode* at, const char* what);
 // Writes one node through the dispatch table; null writes nothing, and so do kinds without a writer.
 void emitNode(AstNode* node, EmitContext* ctx);
 // Appends each string in order, stopping at the first null, counting newlines into outputLine.

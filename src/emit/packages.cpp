@@ -32,7 +32,7 @@ void emitPackageHead(AstNode* node, EmitContext* ctx) {
   emitNode(package->prototypes, ctx);
   // Recorded after the statements: they are complete, and the driver decides whether they are used.
   if (package->authid == 0) {
-    raiseUnsupported("AUTHID CURRENT_USER not supported", "CREATE [OR REPLACE] PACKAGE...", node, ctx->errors);
+    recordCurrentUserRights(ctx, node, node, "CREATE [OR REPLACE] PACKAGE...");
   }
 }
 

@@ -53,9 +53,7 @@ void emitFunctionOptions(EmitContext* ctx, const AstNode* routine, AstList* opti
         emitIndent(ctx);
         emitStrings(ctx, {"DETERMINISTIC\n"});
         break;
-      case T_CURRENT_USER:
-        raiseUnsupported("AUTHID CURRENT_USER not supported", "CREATE [OR REPLACE] FUNCTION...", routine, ctx->errors);
-        break;
+      case T_CURRENT_USER: recordCurrentUserRights(ctx, routine, option, "CREATE [OR REPLACE] FUNCTION..."); break;
       case T_ORDER:
         raiseUnsupported("ORDER ... BY ... not supported", "CREATE [OR REPLACE] FUNCTION...", routine, ctx->errors);
         break;
@@ -189,7 +187,7 @@ void emitProcedure(AstNode* node, EmitContext* ctx) {
   if (!procedure->isNested) finishStatement(ctx, SQLEXC_PROCEDURE);
   // Recorded after the cut: the statement is complete and the driver decides whether it is used.
   if (procedure->authid == 0) {
-    raiseUnsupported("AUTHID CURRENT_USER not supported", "CREATE [OR REPLACE] PROCEDURE...", node, ctx->errors);
+    recordCurrentUserRights(ctx, node, node, "CREATE [OR REPLACE] PROCEDURE...");
   }
 }
 

@@ -152,12 +152,13 @@ class IndentSuspended {
 
 }  // namespace
 
-XcompResult* emitTree(AstList* root, const SessionSettings* settings, CompileError** errors) {
-  return emitProgram(root, settings->emitHandle, settings->emitText, settings->trackLines != 0, errors);
+XcompResult* emitTree(AstList* root, const SessionSettings* settings, CompileError** errors, CompileError** notes) {
+  return emitProgram(root, settings->emitHandle, settings->emitText, settings->trackLines != 0, errors,
+                     settings->extensions, notes);
 }
 
 XcompResult* emitProgram(AstNode* root, void* /*emitHandle*/, const char* terminator, bool trackLines,
-                         CompileError** errors) {
+                         CompileError** errors, uint32_t extensions, CompileError** notes) {
   EmitContext ctx{};
   ctx.buffer = newTextBuffer(80);
   ctx.terminator = terminator != nullptr ? terminator : "";
@@ -165,6 +166,8 @@ XcompResult* emitProgram(AstNode* root, void* /*emitHandle*/, const char* termin
   ctx.root = root;
   ctx.errors = errors;
   ctx.outputLine = 1;
+  ctx.extensions = extensions;
+  ctx.notes = notes;
   if (root != nullptr) emitNode(root, &ctx);
   return ctx.resultHead;
 }
@@ -300,4 +303,17 @@ void writeMemberHead(EmitContext* ctx, const char* objectWord, const AstNode* ow
   emitIndent(ctx);
   emitStrings(ctx, {"CREATE ", objectWord, " "});
   emitTokens(name, ctx, "", "");
+}
+
+void recordCurrentUserRights(EmitContext* ctx, const AstNode* node, const AstNode* at, const char* what) {
+  if ((ctx->extensions & extendAuthid) == 0) {
+    raiseUnsupported("AUTHID CURRENT_USER not supported", what, node, ctx->errors);
+    return;
+  }
+  // The host's routines and modules have no invoker's rights: what is written carries no AUTHID, and
+  // that runs with the rights of the one who creates it.
+  recordNote(ctx->notes, noteWarning,
+             "AUTHID CURRENT_USER dropped: runs with its definer's rights (names resolved and privileges "
+             "checked as its creator's), not the caller's",
+             at->line + 1, "AUTHID", extendAuthid);
 }

@@ -12,28 +12,30 @@
 
 namespace {
 
-ParseContext parseContextFor(const char* text, const SessionSettings* settings, CompileError** errors) {
+ParseContext parseContextFor(const char* text, const SessionSettings* settings, CompileError** errors,
+                             CompileError** notes) {
   ParseContext parse{};
   parse.settings = settings;
   parse.text = text;
   parse.errors = errors;
+  parse.notes = notes;
   return parse;
 }
 
 void runStages(const char* text, XcompResult** results, CompileError** errors, const SessionSettings* callerSettings,
-               const DebugViews* views) {
+               const DebugViews* views, CompileError** notes) {
   SessionSettings settings;
   completeSettings(&settings, callerSettings);
 
   if (views != nullptr && views->tokens) {
-    ParseContext parse = parseContextFor(text, &settings, errors);
+    ParseContext parse = parseContextFor(text, &settings, errors, notes);
     const char* listing = formatTokenListing(&parse);
     if (views->sink != nullptr) views->sink(views->arg, listing);
     return;
   }
 
   if (settings.parserTrace != 0) setParserTrace(true);
-  const ParsedProgram parsed = parseProgram(text, &settings, errors);
+  const ParsedProgram parsed = parseProgram(text, &settings, errors, notes);
   if (views != nullptr && views->tree) {
     // The tree view shows what the parser built and goes no further.
     if (views->sink != nullptr && parsed.root != nullptr) views->sink(views->arg, printTree(parsed.root));
@@ -41,28 +43,31 @@ void runStages(const char* text, XcompResult** results, CompileError** errors, c
   }
   if (!parsed.clean) return;
 
-  transformTree(parsed.root, &settings, errors);
-  *results = emitTree(parsed.root, &settings, errors);
+  transformTree(parsed.root, &settings, errors, notes);
+  *results = emitTree(parsed.root, &settings, errors, notes);
 }
 
 }  // namespace
 
-ParsedProgram parseProgram(const char* text, const SessionSettings* settings, CompileError** errors) {
-  ParseContext parse = parseContextFor(text, settings, errors);
+ParsedProgram parseProgram(const char* text, const SessionSettings* settings, CompileError** errors,
+                           CompileError** notes) {
+  ParseContext parse = parseContextFor(text, settings, errors, notes);
   const int parseResult = parseRequest(&parse);
   return {parse.root, parseResult == 0 && *errors == nullptr && parse.root != nullptr};
 }
 
 void compileStatementWithViews(const char* text, XcompResult** results, CompileError** errors,
-                               const SessionSettings* settings, const DebugViews* views) {
+                               const SessionSettings* settings, const DebugViews* views, CompileError** notes) {
   *results = nullptr;
   *errors = nullptr;
+  if (notes != nullptr) *notes = nullptr;
   const RecoveryPoint recovery;
   try {
     contextInit(&recovery);
-    runStages(text, results, errors, settings, views);
+    runStages(text, results, errors, settings, views, notes);
   } catch (const PoolExhausted& exhausted) {
     *results = nullptr;
+    if (notes != nullptr) *notes = nullptr;
     if (exhausted.code == recoveryStackExhausted) {
       // The pool is intact: the walk stopped before the stack ran out, so the report can be recorded
       // like any other, after whatever the stages found before.
@@ -76,6 +81,7 @@ void compileStatementWithViews(const char* text, XcompResult** results, CompileE
     *errors = const_cast<CompileError*>(exhausted.code == recoveryInternal ? &internalErrorRecord : &oomError);
   } catch (...) {
     *results = nullptr;
+    if (notes != nullptr) *notes = nullptr;
     *errors = const_cast<CompileError*>(&internalErrorRecord);
   }
 }

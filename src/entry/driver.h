@@ -20,8 +20,12 @@ struct DebugViews {
 // the result list and the head of the error chain (both may be set; errors come first). Pool exhaustion
 // gives oomError, an internal inconsistency internalErrorRecord. Never throws.
 void compileStatement(const char* text, XcompResult** results, CompileError** errors, const SessionSettings* settings);
+// With `notes` (may be null), *notes is set first to null and afterwards holds the chain of notes the
+// settings' extensions recorded (NoteKind in each record's domain, the extension's name in `extra`);
+// exhaustion clears it.
 void compileStatementWithViews(const char* text, XcompResult** results, CompileError** errors,
-                               const SessionSettings* settings, const DebugViews* views);
+                               const SessionSettings* settings, const DebugViews* views,
+                               CompileError** notes = nullptr);
 
 // The stages one at a time, for tools that look between them (the benchmarks time each, the tests read
 // the tree): parseProgram, then transformTree and emitTree on a clean parse, is what the driver runs.
@@ -32,7 +36,9 @@ struct ParsedProgram {
   AstList* root;  // the program list the parser built, or null
   bool clean;     // a root, and no error recorded: the later stages may run
 };
-ParsedProgram parseProgram(const char* text, const SessionSettings* settings, CompileError** errors);
+// `notes` (may be null) collects what the opt-in extensions accepted.
+ParsedProgram parseProgram(const char* text, const SessionSettings* settings, CompileError** errors,
+                           CompileError** notes = nullptr);
 
 // Clears both pointers and releases everything the compilation allocated, results and errors included.
 void releaseCompilation(XcompResult** results, CompileError** errors);

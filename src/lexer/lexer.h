@@ -70,6 +70,11 @@ struct ScanState {
   const char* nearLineStart;
   const char* nearText;
   CompileError* ownErrors;  // the chain used when the parse context brings none
+  uint32_t extensions;      // the settings' Extension bits the scanner acts on
+  // Where the token stream is in the head of CREATE [OR REPLACE] TYPE name, for the options the type-force
+  // and authid extensions drop there: 0 elsewhere, 1 after CREATE, 2 after TYPE, 3 after the name.
+  uint8_t typeHead;
+  CompileError** notes;  // the parse context's notes, or null
 };
 static_assert(std::is_trivially_destructible_v<ScanState>);
 
@@ -83,6 +88,7 @@ struct ParseContext {
   const SessionSettings* settings;  // parserTrace turns the scanner's and the readers' traces on
   const char* text;                 // the statement, NUL-terminated; scanning stops at the first NUL
   CompileError** errors;
+  CompileError** notes;  // what the settings' extensions accepted; null keeps none
   // Filled by the parser before parsing; the datatype reader uses them for its error record.
   ExpectedTokensHook expectedTokens;
   const void* parserState;
@@ -91,6 +97,9 @@ struct ParseContext {
   // Whether a datatype may end at end of input: false at the start, granted by CREATE TYPE.
   bool allowEofInDatatype;
   int blockDepth;  // current BEGIN nesting depth
+  // Programs read so far, DROP FUNCTION and DROP PROCEDURE included: the second one is a syntax error
+  // unless the settings allow several.
+  int programCount;
 };
 
 // ---- scanner lifetime ----

@@ -134,3 +134,9 @@ void recordScanError(ScanState* state, const char* message, uint32_t domain, int
   error->column = column;
   appendError(state->errors, error);
 }
+
+void recordScanNote(ScanState* state, const char* message, const char* token, size_t length, uint32_t extension) {
+  const int32_t line = state->line + 1;
+  CompileError* note = recordNote(state->notes, noteRemark, message, line, ctxStrndup(token, length), extension);
+  if (note != nullptr) note->column = columnOf(state, token, line);
+}

@@ -47,3 +47,6 @@ const char* copySourceLine(const ScanState* state);
 // source line (shared with the previous record when that was made on the same line), extra copied or null.
 void recordScanError(ScanState* state, const char* message, uint32_t domain, int32_t line, const char* detail,
                      const char* extra);
+// A note that an extension accepted the token the scanner matched at `token` (inside its buffer) on the
+// current line: the first `length` bytes name it, and the column is where it begins.
+void recordScanNote(ScanState* state, const char* message, const char* token, size_t length, uint32_t extension);

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "host/host.h"
 #include "lexer/scan_state.h"
 #include "lexer/token_codes.h"
 #include "pool/pool.h"
@@ -118,6 +119,46 @@ bool endsDatatype(int code) {
 namespace {
 
 // The next token, its text value left where the scanner put it: the readers copy what they keep.
+// CREATE TYPE name FORCE and CREATE TYPE name AUTHID ...: options the accepted language has no place for,
+// dropped before the grammar sees them when their extension is on (the grammar, and with it every
+// message it writes, stays as it is). True when the token just scanned was dropped so.
+bool dropsTypeOption(ParseContext* ctx, ScanState* state, TokenValue* value, int code) {
+  switch (code) {
+    case T_CREATE: state->typeHead = 1; return false;
+    case T_OR:
+    case T_REPLACE: return false;
+    case T_TYPE: state->typeHead = state->typeHead == 1 ? 2 : 0; return false;
+    default: break;
+  }
+  if (state->typeHead == 1) {
+    state->typeHead = 0;
+    return false;
+  }
+  if (state->typeHead == 2) {
+    state->typeHead = code == T_WORD ? 3 : 0;
+    return false;
+  }
+  if (state->typeHead != 3) return false;
+  const char* text = scannerText(ctx->scanner);
+  if (code == T_WORD && (state->extensions & extendTypeForce) != 0 && asciiEqualIgnoringCase(text, "FORCE")) {
+    recordScanNote(state, "FORCE dropped: the type is created as written, without replacing one that has dependents",
+                   text, 5, extendTypeForce);
+    return true;
+  }
+  if (code == T_AUTHID && (state->extensions & extendAuthid) != 0) {
+    recordNote(state->notes, noteWarning,
+               "AUTHID dropped from a type: its methods run with their definer's rights, not the caller's",
+               state->line + 1, "AUTHID", extendAuthid);
+    const int option = xxlex(value, ctx->scanner);
+    if (option == T_CURRENT_USER || option == T_DEFINER) return true;
+    // Not an option after all: the word after AUTHID is read in its place, and the grammar reports it.
+    pushBackToken(ctx, option);
+    return true;
+  }
+  state->typeHead = 0;
+  return false;
+}
+
 int nextToken(TokenValue* value, ParseContext* ctx) {
   ScanState* state = stateOf(ctx);
   const bool tracing = scannerTracing(ctx->scanner);
@@ -126,7 +167,17 @@ int nextToken(TokenValue* value, ParseContext* ctx) {
     if (tracing) debugPrint("** returning pushback %d\n", state->pushedToken);
     return state->pushedToken;
   }
-  const int code = xxlex(value, ctx->scanner);
+  int code = xxlex(value, ctx->scanner);
+  if ((state->extensions & (extendTypeForce | extendAuthid)) != 0) {
+    while (dropsTypeOption(ctx, state, value, code)) {
+      if (state->hasPushback) {
+        state->hasPushback = false;
+        code = state->pushedToken;
+        break;
+      }
+      code = xxlex(value, ctx->scanner);
+    }
+  }
   if (tracing) debugPrint("** returning %d - %s\n", code, scannerText(ctx->scanner));
   if (code == 0) {
     // Both can be open at once only in theory (a quote inside a comment is comment text), but each is

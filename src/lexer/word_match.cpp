@@ -406,4 +406,20 @@ const char* stringLiteralEnd(const char* text) {
   }
 }
 
+const char* qQuotedLiteralEnd(const char* text, const char** content) {
+  const char* at = text;
+  if (*at == 'n' || *at == 'N') ++at;
+  if ((*at != 'q' && *at != 'Q') || at[1] != '\'') return nullptr;
+  const char open = at[2];
+  if (open == '\0' || open == ' ' || open == '\t' || open == '\n' || open == '\r' || open == '\f') return nullptr;
+  const char close = open == '(' ? ')' : open == '[' ? ']' : open == '{' ? '}' : open == '<' ? '>' : open;
+  for (const char* look = at + 3; *look != '\0'; ++look) {
+    if (*look == close && look[1] == '\'') {
+      *content = at + 3;
+      return look + 2;
+    }
+  }
+  return nullptr;
+}
+
 bool gapThenSemicolon(const char* text) { return *skipGap(text) == ';'; }

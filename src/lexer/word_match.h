@@ -54,5 +54,11 @@ size_t percentTokenLength(const char* text);
 // doubled quote inside standing for one. Null when it is never closed.
 const char* stringLiteralEnd(const char* text);
 
+// The alternative-quoting literal that begins at `text`: q'X...X', Q'...' or nq'...' (any letter case),
+// where X is any character but a blank or newline, and the four opening brackets ( [ { < close with
+// their partners. Just past its closing quote, or null when `text` is no such literal or it is never
+// closed. *delimiter gets the closing delimiter, *content the first byte of the text inside.
+const char* qQuotedLiteralEnd(const char* text, const char** content);
+
 // Whether a gap (possibly empty) and ';' come next.
 bool gapThenSemicolon(const char* text);

@@ -62,10 +62,13 @@ void parserStackFree(void* stack);
 // ---- programs (decl_actions.cpp) ----
 
 void setProgramRoot(ParseContext* ctx, const Value& programs);
-// The program list; a program without value (a "/" line, DROP FUNCTION, DROP PROCEDURE) is left out.
-// A second program with value records "syntax error" at "<END-OF-STATEMENT>" unless the settings allow
-// several programs.
+// The program list; a program without a node (a "/" line, DROP FUNCTION, DROP PROCEDURE) is left out.
+// A second program records "syntax error" at "<END-OF-STATEMENT>" unless the settings allow several
+// programs: DROP FUNCTION and DROP PROCEDURE count as programs although they give no statement, a "/"
+// line does not.
 Value startPrograms(ParseContext* ctx, const Value& program);
+// DROP FUNCTION f, DROP PROCEDURE p: a program with no node, marked so that it still counts as one.
+Value droppedRoutine(ParseContext* ctx);
 Value appendProgram(ParseContext* ctx, const Value& programs, const Value& program);
 Value markAnonymousBlock(ParseContext* ctx, const Value& block);
 Value finishCreateProc(ParseContext* ctx, const Value& procedure, const Value& create, const Value& orReplace);

@@ -153,17 +153,31 @@ void parserStackFree(void* stack) { ctxFree(stack); }
 
 void setProgramRoot(ParseContext* ctx, const Value& programs) { ctx->root = listOf(programs); }
 
-Value startPrograms(ParseContext*, const Value& program) {
+namespace {
+
+// The code of a program value that has no node but is a program all the same (DROP FUNCTION).
+constexpr int32_t droppedRoutineMark = 1;
+
+bool isProgram(const Value& program) { return pointerOf(program) != nullptr || program.code == droppedRoutineMark; }
+
+}  // namespace
+
+Value droppedRoutine(ParseContext*) { return pointerValue(nullptr, droppedRoutineMark, -1); }
+
+Value startPrograms(ParseContext* ctx, const Value& program) {
   traceParsed("Parsed Program", pointerOf(program));
+  if (isProgram(program)) ctx->programCount = 1;
   return listValue(listNew(pointerOf(program)));
 }
 
 Value appendProgram(ParseContext* ctx, const Value& programs, const Value& program) {
-  if (pointerOf(program) == nullptr) return programs;
+  if (!isProgram(program)) return programs;
   const bool allowed = ctx->settings != nullptr && ctx->settings->allowMultiplePrograms != 0;
-  if (listCount(listOf(programs)) > 0 && !allowed) {
+  if (ctx->programCount > 0 && !allowed) {
     reportSyntaxErrorWithText(ctx, syntaxErrorMessage, "<END-OF-STATEMENT>");
   }
+  ++ctx->programCount;
+  if (pointerOf(program) == nullptr) return programs;
   return listValue(listAppend(listOf(programs), pointerOf(program)));
 }
 

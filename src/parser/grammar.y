@@ -265,8 +265,8 @@ drop_pkg_stmt
 drop_pkg_head
     : T_DROP T_PACKAGE packageName opt_exp_until_semi
                                         { $$ = buildDropPkgHead(ctx, $1, $3, $4); }
-    | T_DROP T_FUNCTION functionName    { $$ = noValue(ctx); }
-    | T_DROP T_PROCEDURE procedureName  { $$ = noValue(ctx); }
+    | T_DROP T_FUNCTION functionName    { $$ = droppedRoutine(ctx); }
+    | T_DROP T_PROCEDURE procedureName  { $$ = droppedRoutine(ctx); }
     ;
 
 drop_pkg_body

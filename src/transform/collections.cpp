@@ -177,7 +177,15 @@ AstNode* rewriteForallOverCollection(ForNode* loop, TransformContext* ctx) {
   // The collection's text is copied into the loop, so it is rewritten (a name qualified by its routine)
   // first.
   transformNode(loop->range, loop, ctx);
-  if (listCount(loop->range) > 1) recordForallOption(loop, tokenText(listNth(loop->range, 2)), ctx);
+  if (listCount(loop->range) > 1) {
+    const char* second = tokenText(listNth(loop->range, 2));
+    if (second != nullptr && std::strcmp(second, "(") == 0) {
+      // INDICES OF c(1): the loop would walk the element, not a collection it can name.
+      raiseUnsupported(subscriptedForallMessage, second, loop, ctx->errors);
+    } else {
+      recordForallOption(loop, second, ctx);
+    }
+  }
   const int32_t line = loop->line;
   const char* collection = tokenText(listFirst(loop->range));
   if (collection == nullptr) collection = "";

@@ -175,6 +175,29 @@ AstListCell* lastCellOf(const AstList* list) { return list != nullptr ? list->ta
 // parentheses included; OPEN puts its own parentheses around them.
 AstList* cursorArguments(AstListCell* afterName) { return itemsBetween(afterName, nullptr); }
 
+// FOR r IN c(1, 2) as the source means it: OPEN c(1, 2), the cursor's two arguments, where the tokens
+// kept with their parentheses would open c((1, 2)), one row value. Only a list that one pair of
+// parentheses encloses whole loses them; anything else is left as the loop wrote it.
+AstList* ownArguments(AstList* arguments, int32_t line, TransformContext* ctx) {
+  const AstListCell* first = listHeadCell(arguments);
+  const AstListCell* last = lastCellOf(arguments);
+  if (first == nullptr || first == last) return arguments;
+  const char* open = tokenText(first->item);
+  const char* close = tokenText(last->item);
+  if (open == nullptr || close == nullptr || std::strcmp(open, "(") != 0 || std::strcmp(close, ")") != 0)
+    return arguments;
+  int depth = 0;
+  for (const AstListCell* cell = first; cell != nullptr; cell = cell->next) {
+    const char* text = tokenText(cell->item);
+    if (text != nullptr && std::strcmp(text, "(") == 0) ++depth;
+    if (text != nullptr && std::strcmp(text, ")") == 0) --depth;
+    if (depth == 0 && cell != last) return arguments;
+  }
+  recordNote(ctx->notes, noteRemark, "cursor FOR loop opens the cursor with its own arguments, not one row value",
+             line + 1, "FOR", extendCorrections);
+  return itemsBetween(first->next, last);
+}
+
 VarDeclNode* rowVariable(const ForNode* loop, const char* cursorName, int32_t line) {
   auto* variable = makeNode<VarDeclNode>(astNodeVarDecl, line);
   variable->declClass = declVariable;
@@ -299,6 +322,7 @@ AstNode* rewriteCursorFor(ForNode* loop, TransformContext* ctx) {
   if (cursorName == nullptr) cursorName = "";
   open->cursor = hostTexts({cursorName}, line);
   open->arguments = cursorArguments(nameCell != nullptr ? nameCell->next : nullptr);
+  if (isExtended(ctx, extendCorrections)) open->arguments = ownArguments(open->arguments, line, ctx);
   auto* close = makeNode<CloseNode>(astNodeClose, line);
   close->cursor = hostTexts({cursorName}, line);
   block->declarations = listNew(rowVariable(loop, cursorName, line));

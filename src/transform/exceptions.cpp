@@ -208,6 +208,15 @@ void bindErrorCode(const ExceptionDeclNode* pragma, ExceptionDeclNode* exception
     states = sqlstatesOfCode(ctx, code, pragma->line);
   }
   const bool accepted = alwaysKnown || (code >= -1000000 && code <= 0 && code != -1403 && listCount(states) != 0);
+  const ExtendedErrorRow* extended = isExtended(ctx, extendErrorMap) ? extendedErrorRow(code) : nullptr;
+  if (!accepted && extended != nullptr) {
+    char message[160];
+    std::snprintf(message, sizeof message, "EXCEPTION_INIT %d bound to SQLSTATE %s (%s)", code, extended->sqlstate,
+                  extended->meaning);
+    recordNote(ctx->notes, noteRemark, message, pragma->line + 1, "EXCEPTION_INIT", extendErrorMap);
+    exception->sqlstates = listNew(hostText(extended->sqlstate, pragma->line));
+    return;
+  }
   if (!accepted) {
     char number[16];
     std::snprintf(number, sizeof number, "%d", code);
@@ -364,6 +373,19 @@ void captureHandlerDiagnostics(HandlerNode* handler) {
   }
 }
 
+// SQLCODE or SQLSTATE read where no handler captures them: the copies they are written as are declared
+// only by a capture, so the routine would read names it never declares. Declared here with their
+// defaults (0, '00000'), which is what PL/SQL reads outside a handler.
+void declareCopiesReadOutsideHandlers(BlockNode* body, TransformContext* ctx) {
+  if (!body->usesSqlcode && !body->usesSqlstate) return;
+  const uint32_t before = listCount(body->declarations);
+  declareImplicit(body, implicitSqlcodeCopy);
+  declareImplicit(body, implicitSqlstateCopy);
+  if (listCount(body->declarations) == before) return;
+  recordNote(ctx->notes, noteRemark, "SQLCODE or SQLSTATE read outside a handler: its variable is declared",
+             body->line + 1, nullptr, extendCorrections);
+}
+
 void captureVisitor(AstNode* node, void* /*arg*/) {
   if (node->kind == astNodeHandler) captureHandlerDiagnostics(static_cast<HandlerNode*>(node));
 }
@@ -446,8 +468,8 @@ AstNode* rewriteSelect(SelectNode* select, TransformContext* ctx) {
 }
 
 void captureDiagnostics(BlockNode* body, uint32_t handlersBefore, TransformContext* ctx) {
-  if (ctx->handlersTransformed == handlersBefore) return;
-  walkStatements(body, captureVisitor, nullptr);
+  if (ctx->handlersTransformed != handlersBefore) walkStatements(body, captureVisitor, nullptr);
+  if (isExtended(ctx, extendCorrections)) declareCopiesReadOutsideHandlers(body, ctx);
 }
 
 // The handler's statements become one block, so that the host sees a single compound statement as

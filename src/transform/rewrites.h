@@ -139,6 +139,9 @@ AstNode* rewriteBulkSelect(SelectNode* select, TransformContext* ctx);
 // FORALL ... SAVE EXCEPTIONS and INDICES OF c BETWEEN lo AND hi have no host form: recorded at the
 // loop, naming the first token it cannot take, instead of being written into its bounds.
 void recordForallOption(ForNode* loop, const char* tokenText, TransformContext* ctx);
+// INDICES OF or VALUES OF a subscripted collection (c(1)): there is no array the loop can walk by name.
+inline constexpr char subscriptedForallMessage[] =
+    "FORALL over INDICES OF or VALUES OF a subscripted collection not supported";
 
 // ---- dynamic SQL and restricted calls (dynamic_sql.cpp) ----
 

@@ -9,4 +9,6 @@
 #include "diag/session.h"
 
 // Transforms every program of the request. Problems are recorded on `errors`; the tree stays usable.
-void transformTree(AstList* root, const SessionSettings* settings, CompileError** errors);
+// What the settings' extensions accepted is recorded on `notes` (may be null).
+void transformTree(AstList* root, const SessionSettings* settings, CompileError** errors,
+                   CompileError** notes = nullptr);

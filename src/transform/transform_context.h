@@ -53,7 +53,12 @@ struct TransformContext {
   ExceptionScopes* visibleExceptions;
   uint32_t prescanWalks;         // the prescans run so far; numbers each one
   uint32_t handlersTransformed;  // the exception handlers transformed so far
+  uint32_t extensions;           // the settings' Extension bits
+  CompileError** notes;          // where accepted extensions are noted; null keeps none
 };
+
+// Whether the compilation asked for `extension`.
+inline bool isExtended(const TransformContext* ctx, Extension extension) { return (ctx->extensions & extension) != 0; }
 
 static_assert(std::is_trivially_destructible_v<TypeMapEntry>, "TypeMapEntry lives in the pool");
 static_assert(std::is_trivially_destructible_v<TransformContext>, "TransformContext holds only pool pointers");

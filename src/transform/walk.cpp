@@ -258,11 +258,13 @@ constexpr auto transformVisitors = kindTable(visitorFor);
 
 }  // namespace
 
-void transformTree(AstList* root, const SessionSettings* settings, CompileError** errors) {
+void transformTree(AstList* root, const SessionSettings* settings, CompileError** errors, CompileError** notes) {
   TransformContext ctx{};
   ctx.root = root;
   ctx.nameCounter = 1;
   ctx.errors = errors;
+  ctx.notes = notes;
+  ctx.extensions = settings != nullptr ? settings->extensions : 0;
   ctx.errorMap = settings != nullptr ? settings->errorMap : nullptr;
   buildTypeMap(&ctx, settings != nullptr ? settings->typeMap : nullptr);
   transformNode(root, nullptr, &ctx);

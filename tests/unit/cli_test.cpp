@@ -193,3 +193,27 @@ TEST(Cli, DefinedVariablesAndRawReading) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Cli, ExtensionsAreChosenByNameAndReportedOnlyWhenAsked) {
+  const CommandRun unknown = xcomp("--extend q-quotes,nesting -");
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_NE(unknown.out.find("unknown extension 'nesting' for --extend"), std::string::npos) << unknown.out;
+  EXPECT_EQ(xcomp("--extend '' -").status, 2);
+
+  const std::string unit = "BEGIN\n  msg := q'[it's]';\nEND;\n/\n";
+  const CommandRun plain = xcomp("--json -", unit);
+  EXPECT_EQ(plain.out.find("\"notes\""), std::string::npos) << plain.out;
+  for (const char* choice : {"--extend q-quotes", "--extend all", "--extend q-quotes --extend all"}) {
+    const CommandRun extended = xcomp(std::string(choice) + " --json -", unit);
+    EXPECT_EQ(extended.status, 0) << choice;
+    EXPECT_NE(extended.out.find("SET msg = 'it''s'"), std::string::npos) << extended.out;
+    EXPECT_NE(extended.out.find("\"notes\": [{\"message\": \"q-quoted literal read as one string literal "
+                                "[--extend q-quotes]\", \"fileLine\": 2, \"column\": 10}]"),
+              std::string::npos)
+        << extended.out;
+  }
+}
+
+}  // namespace

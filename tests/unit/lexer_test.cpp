@@ -50,6 +50,7 @@ class ScannerTest : public ::testing::Test {
     ParseContext ctx{};
     ctx.text = text;
     ctx.errors = &errors_;
+    ctx.settings = &settings_;
     return ctx;
   }
 
@@ -80,6 +81,7 @@ class ScannerTest : public ::testing::Test {
 
   RecoveryPoint recovery_;
   CompileError* errors_ = nullptr;
+  SessionSettings settings_ = defaultSessionSettings();
 };
 
 struct Case {
@@ -298,6 +300,26 @@ TEST_F(ScanTable, StringLiterals) {
       {"'/* not a comment */' '-- nor this'",
        {{"T_STRING", "'/* not a comment */'", 1}, {"T_STRING", "'-- nor this'", 1}}},
   });
+}
+
+TEST_F(ScanTable, QQuotedLiteralsAreOneStringOnlyWithTheirExtension) {
+  check({{"q'[it]'", {{"T_WORD", "q", 1}, {"T_STRING", "'[it]'", 1}}}});
+  settings_.extensions = extendQQuotes;
+  check({
+      {"q'[it's]' Q'{a}b}'", {{"T_STRING", "'it''s'", 1}, {"T_STRING", "'a}b'", 1}}},
+      {"nq'<x>' Nq'(y)'", {{"T_STRING", "N'x'", 1}, {"T_STRING", "N'y'", 1}}},
+      // Any other delimiter closes itself; brackets only close their own partner.
+      {"q'!a'b!' q'[)]'", {{"T_STRING", "'a''b'", 1}, {"T_STRING", "')'", 1}}},
+      {"q'|\n'|'\nz", {{"T_STRING", "'\\n'''", 1}, {"T_WORD", "z", 3}}},
+      // Not alternative quoting: a name ending in q, a blank after the quote, q as a plain name.
+      {"seq'a'", {{"T_WORD", "seq", 1}, {"T_STRING", "'a'", 1}}},
+      {"q' a'", {{"T_WORD", "q", 1}, {"T_STRING", "' a'", 1}}},
+      {"q := 1", {{"T_WORD", "q", 1}, {"T_ASSIGN", ":=", 1}, {"T_DIGITS", "1", 1}}},
+  });
+  // Never closed: read as without the extension, so the usual unterminated-string error names it.
+  scan("x := q'[abc;");
+  ASSERT_NE(errors_, nullptr);
+  EXPECT_STREQ(errors_->message, "Unterminated quoted string");
 }
 
 TEST_F(ScanTable, CommentsAreDroppedWhenNotBeforeASemicolon) {

@@ -301,6 +301,46 @@ TEST(ReportTotals, UnitsCountOnceForTheirFirstErrorAndOnceForEachFeature) {
   EXPECT_EQ(totals.unblockedCumulative(ranked), (std::vector<int>{0, 2, 3}));
 }
 
+// With --extend the outcome stays the engine's own; a rejected unit says which extensions would take
+// it, and the totals group those units by what blocks them by default.
+TEST(ReportUnits, ExtensionsSayWhatMoreTranslatesWithoutChangingTheOutcome) {
+  TempDir dir("xcomp-report");
+  const std::string path =
+      dir.add("api.sql",
+              "CREATE OR REPLACE PROCEDURE a AUTHID CURRENT_USER IS BEGIN NULL; END;\n/\n"
+              "CREATE OR REPLACE PROCEDURE b IS\n  e EXCEPTION;\n"
+              "  PRAGMA EXCEPTION_INIT(e, -1400);\nBEGIN NULL;\nEND;\n/\n"
+              "CREATE OR REPLACE PROCEDURE c IS\n  FUNCTION f RETURN NUMBER IS BEGIN RETURN 1; END;\n"
+              "BEGIN NULL;\nEND;\n/\n"
+              "CREATE OR REPLACE PROCEDURE d IS BEGIN NULL; END;\n/\n");
+  InputFile input;
+  input.path = path;
+  input.shownName = path;
+  TranslateOptions options;
+  options.compile.extensions = allExtensions();
+  const FileAnalysis a = analyzeFile(input, options, nullptr);
+  ASSERT_EQ(a.units.size(), 4u);
+  EXPECT_FALSE(a.units[0].translated);
+  EXPECT_EQ(a.units[0].translatesWith, std::vector<std::string>{"authid"});
+  EXPECT_FALSE(a.units[1].translated);
+  EXPECT_EQ(a.units[1].translatesWith, std::vector<std::string>{"error-map"});
+  EXPECT_FALSE(a.units[2].translated);
+  EXPECT_TRUE(a.units[2].translatesWith.empty()) << "a nested function is beyond every extension so far";
+  EXPECT_TRUE(a.units[3].translated);
+  EXPECT_TRUE(a.units[3].translatesWith.empty());
+  ReportTotals totals;
+  totals.add(a);
+  EXPECT_EQ(totals.unitsTranslatedWithExtensions(), 2);
+  const auto extended = totals.translatedWithExtensions();
+  ASSERT_EQ(extended.size(), 2u);
+  EXPECT_EQ(extended[0].feature, "AUTHID CURRENT_USER not supported");
+  EXPECT_EQ(extended[0].extensions, "authid");
+  EXPECT_EQ(extended[1].extensions, "error-map");
+
+  const FileAnalysis plain = analyze(path);
+  for (const ReportUnit& u : plain.units) EXPECT_TRUE(u.translatesWith.empty());
+}
+
 TEST(ReportJson, RecordsStayValidJsonWhateverTheText) {
   ReportUnit u = unitWith("procedure", 2, {"syntax error, unexpected 'x'"});
   u.name = "\"odd \\ name\"\n\t\x01";
@@ -561,6 +601,30 @@ std::set<std::string> environmentNames(const std::string& text) {
     if (text.find(name) != std::string::npos) names.insert(name);
   }
   return names;
+}
+
+// The extensions' record and section appear only when asked for; the outcomes stay the same.
+TEST(ReportCommand, ExtendAddsWhatMoreTranslatesAndNothingElse) {
+  TempDir dir("xcomp-report");
+  const std::string source = dir.add("api.sql",
+                                     "CREATE OR REPLACE PROCEDURE a AUTHID CURRENT_USER IS BEGIN NULL; END;\n/\n"
+                                     "CREATE OR REPLACE PROCEDURE b IS BEGIN NULL; END;\n/\n");
+  const CommandRun plain = xcomp("--report " + dir.path("plain") + " " + source);
+  const CommandRun extended = xcomp("--report " + dir.path("extended") + " --extend authid " + source);
+  EXPECT_EQ(plain.status, 1);
+  EXPECT_EQ(extended.status, 1) << "the engine's outcome decides the status";
+  EXPECT_EQ(plain.out.find("--extend"), std::string::npos);
+  EXPECT_NE(extended.out.find("with --extend, 1 more units translate (100.0 % in all)"), std::string::npos)
+      << extended.out;
+  const std::string plainHtml = readFile(dir.path("plain/report.html"));
+  const std::string extendedHtml = readFile(dir.path("extended/report.html"));
+  EXPECT_EQ(plainHtml.find("id=\"extensions\""), std::string::npos);
+  EXPECT_NE(extendedHtml.find("<span id=\"extended-units\">1</span>"), std::string::npos);
+  const std::string plainJson = readFile(dir.path("plain/report.json"));
+  const std::string extendedJson = readFile(dir.path("extended/report.json"));
+  EXPECT_EQ(plainJson.find("translatesWith"), std::string::npos);
+  EXPECT_NE(extendedJson.find("\"translatesWith\": [\"authid\"]"), std::string::npos);
+  EXPECT_NE(extendedJson.find("\"unitsTranslated\": 1"), std::string::npos);
 }
 
 TEST(ManualPage, ListsTheOptionsHelpListsAndNoOthers) {

@@ -3,6 +3,7 @@
 
 #include <climits>
 #include <cstring>
+#include <set>
 #include <string>
 
 #include "diag/session.h"
@@ -127,3 +128,29 @@ TEST_F(SessionTest, SettingsForASessionAsTheEntryPointBuildsThem) {
 }
 
 }  // namespace
+
+// The extended error table only adds: a number the built-in map binds would never reach it, so a row for
+// one is a mistake, as is a state that is not five characters or a number listed twice.
+TEST(ExtendedErrorMap, AddsOnlyNumbersTheBuiltInMapLacksEachOnce) {
+  std::set<int32_t> seen;
+  for (const ExtendedErrorRow* row = extendedErrorMap; row->oraCode != 0; ++row) {
+    EXPECT_LT(row->oraCode, 0);
+    EXPECT_TRUE(seen.insert(row->oraCode).second) << row->oraCode;
+    EXPECT_EQ(std::strlen(row->sqlstate), 5u) << row->oraCode;
+    EXPECT_EQ(extendedErrorRow(row->oraCode), row);
+    for (const OraErrorRow* built = oraErrorMap; built->oraCode != 0; ++built)
+      EXPECT_NE(built->oraCode, row->oraCode) << "already in the built-in map";
+  }
+  EXPECT_EQ(extendedErrorRow(-1403), nullptr);
+  EXPECT_EQ(extendedErrorRow(0), nullptr);
+}
+
+// xcomp2 builds its settings with these: an engine never compiles with an extension.
+TEST(ExtendedErrorMap, EngineSettingsCarryNoExtension) {
+  EXPECT_EQ(defaultSessionSettings().extensions, 0u);
+  EXPECT_EQ(sessionSettingsFor(1208, 'S', '0', '0').extensions, 0u);
+  EXPECT_EQ(sessionSettingsFor(850, '4', '2', '3').extensions, 0u);
+  for (const ExtensionRow* row = extensionTable; row->name != nullptr; ++row)
+    EXPECT_EQ(extensionNamed(row->name), row->bit);
+  EXPECT_EQ(extensionNamed("all"), 0u);
+}

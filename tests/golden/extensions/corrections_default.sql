@@ -1,0 +1,2 @@
+-- xcomp: --no-line-markers
+-- xcomp input: corrections.sql
