@@ -147,6 +147,10 @@ TEST(EndNameWarning, OnlyWhereEndNameIsReallyACall) {
   const Case cases[] = {
       {"BEGIN\n  <<inner>>\n  BEGIN\n    NULL;\n  END inner;\nEND;\n", {"inner"}},
       {"BEGIN\n  LOOP\n    BEGIN NULL; END cleanup;\n    EXIT;\n  END LOOP;\nEND;\n", {"cleanup"}},
+      // The name may stand on the next line or after a comment, in any letter case.
+      {"begin\n  begin null; end\n    tidy_up;\nend;\n", {"tidy_up"}},
+      {"BEGIN\n  BEGIN NULL; END /* done */ wrap_up;\nEND;\n", {"wrap_up"}},
+      {"CREATE PROCEDURE p IS\nBEGIN\n  BEGIN NULL; END step_one;\nEND p;\n", {"step_one"}},
       // The END of a routine may name it; a CASE expression's END closes no block.
       {"CREATE PROCEDURE p IS\n  x NUMBER;\nBEGIN\n  x := CASE WHEN x > 1 THEN 1 ELSE 2 END;\nEND p;\n", {}},
       // A routine declared in a nested block's declarations is not itself nested.
