@@ -9,6 +9,7 @@
 #include "host/host.h"
 #include "lexer/token_codes.h"
 #include "pool/pool.h"
+#include "transform/rewrites.h"
 
 namespace {
 
@@ -239,6 +240,15 @@ void hoistDefault(VarDeclNode* variable, TransformContext* ctx) {
   // The name and the value were visited with the declaration; visiting them again would run the token
   // rewrites twice.
   assign->parent = block->initStatements;
+  if (!isExtended(ctx, extendCorrections)) return;
+  // v_cursor INTEGER := DBMS_SQL.OPEN_CURSOR: the host has the routine only as a procedure, so the
+  // default becomes the CALL an assignment statement of it becomes.
+  AstNode* call = rewriteRestrictedCall(assign, ctx);
+  if (call == nullptr) return;
+  assign->replacement = call;
+  visit(call, assign, ctx);
+  recordNote(ctx->notes, noteRemark, "restricted call in a declaration's default written as a CALL", variable->line + 1,
+             tokenText(static_cast<AstNode*>(listFirst(assign->value))), extendCorrections);
 }
 
 namespace {
