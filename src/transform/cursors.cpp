@@ -222,11 +222,23 @@ LoopNode* fetchLoop(ForNode* loop, const char* cursorName, int32_t line) {
   return generated;
 }
 
+// DELETE ... RETURNING id BULK COLLECT INTO l_ids: the RETURNING query the writer makes of it would keep
+// BULK COLLECT, which the host does not read. The correction refuses it plainly instead.
+void refuseBulkReturning(const SqlStmtNode* sql, TransformContext* ctx) {
+  for (const AstListCell* cell = listHeadCell(sql->returning); cell != nullptr; cell = cell->next) {
+    if (tokenCode(cell->item) != T_BULK) continue;
+    raiseUnsupported("RETURNING ... BULK COLLECT INTO not supported", "BULK COLLECT",
+                     static_cast<const AstNode*>(cell->item), ctx->errors);
+    return;
+  }
+}
+
 }  // namespace
 
 void rewriteSqlStmt(SqlStmtNode* sql, TransformContext* ctx) {
   visit(sql->rest, sql, ctx);
   if (sql->verbCode == T_INSERT || sql->verbCode == T_UPDATE || sql->verbCode == T_DELETE) splitReturning(sql);
+  if (isExtended(ctx, extendCorrections)) refuseBulkReturning(sql, ctx);
   if (changesRows(sql->verbCode)) captureWhenRead(ctx, sql);
   // Inside a routine or block the statement ends with ";"; on its own it is a result entry.
   sql->scope = outermostScopeOf(sql);
