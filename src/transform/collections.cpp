@@ -93,8 +93,21 @@ AstNode* extendBy(CallNode* call, const char* collection, TransformContext* ctx)
 // is read, the number of rows fetched is its value afterwards, also when a fetch fails. The block is
 // transformed under `fetch`'s parent before the INTO targets are subscripted, so that the emptying
 // assignments keep the bare names.
+// BULK COLLECT INTO a(1), b(1): each target must be a whole collection, which the loop subscripts; the
+// default writes the subscript's tokens as targets of their own. The correction refuses it plainly.
+void refuseSubscriptedTargets(const AstList* into, TransformContext* ctx) {
+  for (const AstListCell* cell = listHeadCell(into); cell != nullptr; cell = cell->next) {
+    const char* text = tokenText(cell->item);
+    if (text == nullptr || std::strcmp(text, "(") != 0) continue;
+    raiseUnsupported("BULK COLLECT INTO an element of a collection not supported", "BULK COLLECT INTO",
+                     static_cast<const AstNode*>(cell->item), ctx->errors);
+    return;
+  }
+}
+
 BlockNode* bulkFetchBlock(FetchNode* fetch, TransformContext* ctx) {
   const int32_t line = fetch->line;
+  if (isExtended(ctx, extendCorrections)) refuseSubscriptedTargets(fetch->into, ctx);
   const char* index = implicitName(implicitBulkIndex);
   const char* limit = implicitName(implicitBulkLimit);
   // The block takes no label: the FETCH or SELECT it replaces is started, label and all, by its own writer.
