@@ -3,6 +3,8 @@
 // the host's order and pads the head with blank lines so that the body starts near its source line.
 #include "emit/emit_context.h"
 
+#include "emit/emit.h"
+
 namespace {
 
 const char* timingWord(TriggerTiming timing) {
@@ -77,8 +79,20 @@ void emitTrigger(AstNode* node, EmitContext* ctx) {
   writeReferencing(trigger->referencing, ctx);
   emitStrings(ctx, {trigger->forEachRow ? "FOR EACH ROW " : "FOR EACH STATEMENT "});
   // Blank lines instead of a line marker: the body then starts close to where it stood in the source.
-  for (; outputLine > 0 && outputLine < bodyLine; ++outputLine) emitStrings(ctx, {"\n"});
-  if (trigger->condition != nullptr) emitTokens(trigger->condition, ctx, "WHEN(", ")\n");
+  bool midLine = true;
+  for (; outputLine > 0 && outputLine < bodyLine; ++outputLine) {
+    emitStrings(ctx, {"\n"});
+    midLine = false;
+  }
+  if (trigger->condition != nullptr) {
+    emitTokens(trigger->condition, ctx, "WHEN(", ")\n");
+  } else if (midLine && ctx->trackLines && (ctx->extensions & extendCorrections) != 0) {
+    // ... FOR EACH ROW, then BEGIN on the next source line: the body's line marker would follow on the head
+    // line itself. The head's line ends first, which also puts the body on its source line.
+    emitStrings(ctx, {"\n"});
+    recordNote(ctx->notes, noteRemark, "the trigger's head ends its line, so no line marker is written into it",
+               trigger->body != nullptr ? trigger->body->line + 1 : node->line + 1, "BEGIN", extendCorrections);
+  }
   {
     const NestedLevel nested(ctx);
     emitNode(trigger->body, ctx);
