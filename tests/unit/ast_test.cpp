@@ -187,25 +187,6 @@ TEST_F(AstTest, NameComparisonsIgnoreCaseAndHandlePrefixes) {
   EXPECT_EQ(listNamesMatch(tokens({"a"}), tokens({"b"}), 1), 0);
 }
 
-// Type declarations are the declarations sorted ahead of the variables in a section; every one of
-// them must also pass as a declaration, or the emitter and the name-length scan would skip it.
-TEST_F(AstTest, TypeDeclarationsAreTheTypeNamingDeclarations) {
-  const std::set<uint32_t> typeKinds = {astNodeRecordDecl, astNodeTableDecl, astNodeRefCursorDecl, astNodeVarrayDecl,
-                                        astNodeSubtype};
-  for (uint32_t kind = 0; kind <= astNodeKindCount; ++kind) {
-    AstNode node{kind, 0, nullptr};
-    EXPECT_EQ(isTypeDeclarationNode(&node), typeKinds.count(kind) == 1) << nodeKindName(kind);
-    if (isTypeDeclarationNode(&node)) {
-      EXPECT_TRUE(isDeclarationNode(&node)) << nodeKindName(kind);
-    }
-  }
-  AstNode variable{astNodeVarDecl, 0, nullptr};
-  AstNode exception{astNodeExceptionDecl, 0, nullptr};
-  EXPECT_TRUE(isDeclarationNode(&variable));
-  EXPECT_TRUE(isDeclarationNode(&exception));
-  EXPECT_FALSE(isTypeDeclarationNode(nullptr));
-}
-
 void record(AstNode* node, void* arg) {
   auto* seen = static_cast<std::vector<std::string>*>(arg);
   if (node->kind == astNodeToken) {
@@ -213,44 +194,6 @@ void record(AstNode* node, void* arg) {
   } else {
     seen->push_back(nodeKindName(node->kind));
   }
-}
-
-TEST_F(AstTest, WalkVisitsBlockChildrenInTheirOrder) {
-  auto* block = makeNode<BlockNode>(astNodeBlock, 0);
-  auto* decl = makeNode<VarDeclNode>(astNodeVarDecl, 0);
-  decl->names = tokens({"v"});
-  decl->datatype = tokens({"NUMBER"});
-  decl->defaultValue = tokens({"0"});
-  block->declarations = listNew(decl);
-  auto* assign = makeNode<AssignNode>(astNodeAssign, 1);
-  assign->target = tokens({"v"});
-  assign->value = tokens({"1"});
-  auto* handler = makeNode<HandlerNode>(astNodeHandler, 2);
-  handler->conditions = tokens({"OTHERS"});
-  block->statements = listNew(assign);
-  block->handlers = listNew(handler);
-  std::vector<std::string> seen;
-  walkTree(block, record, &seen);
-  const std::vector<std::string> expected = {"astNodeBlock",
-                                             "astNodeList",
-                                             "astNodeAssign",
-                                             "astNodeList",
-                                             "v",
-                                             "astNodeList",
-                                             "1",
-                                             "astNodeList",
-                                             "astNodeHandler",
-                                             "astNodeList",
-                                             "OTHERS",
-                                             "astNodeList",
-                                             "astNodeVarDecl",
-                                             "astNodeList",
-                                             "v",
-                                             "astNodeList",
-                                             "NUMBER",
-                                             "astNodeList",
-                                             "0"};
-  EXPECT_EQ(seen, expected);
 }
 
 TEST_F(AstTest, WalkSkipsPackageHeadMembersTriggersAndUnvisitedKinds) {
@@ -290,27 +233,6 @@ TEST_F(AstTest, WalkFollowsElsifChainsAndLongStatementLists) {
   walkTree(
       many, [](AstNode*, void* arg) { ++*static_cast<int*>(arg); }, &count);
   EXPECT_EQ(count, 200001);
-}
-
-TEST_F(AstTest, PrintTreeShowsFieldsAndTokenTexts) {
-  auto* proc = makeNode<CreateProcNode>(astNodeCreateProc, 0);
-  proc->name = tokens({"p"});
-  proc->orReplace = 1;
-  auto* body = makeNode<BlockNode>(astNodeBlock, 1);
-  auto* assign = makeNode<AssignNode>(astNodeAssign, 2);
-  assign->target = tokens({"x"});
-  assign->value = tokens({"x", "+", "1"});
-  body->statements = listNew(assign);
-  proc->body = body;
-  EXPECT_STREQ(printTree(proc),
-               "astNodeCreateProc line 1\n"
-               "  name: p   @1\n"
-               "  orReplace: 1\n"
-               "  body: astNodeBlock line 2\n"
-               "    statements:\n"
-               "      - astNodeAssign line 3\n"
-               "        target: x   @1\n"
-               "        value: x + 1   @1\n");
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 // Collections, bulk operations and dynamic SQL: the parts of their rewrites that the generated text
-// alone does not show (bind-list commas, the statement text's type, the row count a failed bulk fetch
-// leaves, restricted-call shapes, names qualified by enclosing routines), their error records as the
-// caller's SQLCA reports them, and deeply nested uses of them.
+// alone does not show (restricted-call shapes, names qualified by enclosing routines), their error
+// records as the caller's SQLCA reports them, and deeply nested uses of them.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -28,22 +27,6 @@ class Rewritten : public ParsedTree {
   }
 };
 
-// The first node of `kind` in the tree as the parser built it (replacements are not walked).
-AstNode* firstOfKind(AstNode* root, AstNodeKind kind) {
-  struct Search {
-    AstNodeKind kind;
-    AstNode* found;
-  } search{kind, nullptr};
-  walkTree(
-      root,
-      [](AstNode* node, void* arg) {
-        auto* s = static_cast<Search*>(arg);
-        if (s->found == nullptr && node->kind == s->kind) s->found = node;
-      },
-      &search);
-  return search.found;
-}
-
 std::vector<std::string> errorMessages(const CompileError* errors) {
   std::vector<std::string> messages;
   for (const CompileError* e = errors; e != nullptr; e = e->next) messages.emplace_back(e->message);
@@ -53,57 +36,6 @@ std::vector<std::string> errorMessages(const CompileError* errors) {
 template <typename T>
 T* nth(const AstList* list, uint32_t n) {
   return static_cast<T*>(listNth(list, n));
-}
-
-// With SQL%ROWCOUNT read, the count of rows fetched is set after the loop and, through an OTHERS
-// handler that re-raises, also when a fetch fails; the handler body is wrapped into a block once.
-TEST_F(Rewritten, BulkFetchLeavesTheRowCountAlsoWhenItFails) {
-  for (const bool readsRowCount : {true, false}) {
-    SCOPED_TRACE(readsRowCount);
-    errors = nullptr;
-    AstNode* program = transform(readsRowCount ? "CREATE PROCEDURE p (n OUT INTEGER) IS CURSOR c IS SELECT a FROM t;\n"
-                                                 "  x xs;\nBEGIN\n  FETCH c BULK COLLECT INTO x LIMIT 5;\n"
-                                                 "  n := SQL%ROWCOUNT;\nEND;"
-                                               : "CREATE PROCEDURE p (n OUT INTEGER) IS CURSOR c IS SELECT a FROM t;\n"
-                                                 "  x xs;\nBEGIN\n  FETCH c BULK COLLECT INTO x LIMIT 5;\nEND;");
-    auto* fetch = static_cast<FetchNode*>(firstOfKind(program, astNodeFetch));
-    ASSERT_NE(fetch, nullptr);
-    ASSERT_NE(fetch->replacement, nullptr);
-    ASSERT_EQ(fetch->replacement->kind, astNodeBlock);
-    auto* block = static_cast<BlockNode*>(fetch->replacement);
-    // The emptying assignment keeps the bare name; the fetch in the loop stores row k into element k.
-    EXPECT_EQ(joined(nth<AssignNode>(block->statements, 1)->target), "x");
-    auto* loop = nth<LoopNode>(block->statements, 3);
-    ASSERT_EQ(loop->kind, astNodeLoop);
-    auto* row = nth<FetchNode>(loop->statements, 3);
-    ASSERT_EQ(row->kind, astNodeFetch);
-    EXPECT_EQ(joined(row->into), "x[SYSKELINTERNAL_BULKCOLLECT_INDEX]");
-    EXPECT_TRUE(row->generated);
-    if (!readsRowCount) {
-      EXPECT_EQ(listCount(block->statements), 3u);
-      EXPECT_EQ(block->handlers, nullptr);
-      continue;
-    }
-    auto* after = nth<AssignNode>(block->statements, 4);
-    ASSERT_EQ(after->kind, astNodeAssign);
-    EXPECT_EQ(joined(after->target) + " := " + joined(after->value),
-              "SYSKELINTERNAL_ROWCOUNT := SYSKELINTERNAL_BULKCOLLECT_INDEX - 1");
-    ASSERT_EQ(listCount(block->handlers), 1u);
-    auto* handler = nth<HandlerNode>(block->handlers, 1);
-    // OTHERS as written, or the host's SQLEXCEPTION once the handler rewrite has named it.
-    const std::string condition = joined(nth<AstList>(handler->conditions, 1));
-    EXPECT_TRUE(condition == "OTHERS" || condition == "SQLEXCEPTION") << condition;
-    ASSERT_EQ(listCount(handler->statements), 1u);
-    auto* body = nth<BlockNode>(handler->statements, 1);
-    ASSERT_EQ(body->kind, astNodeBlock);
-    ASSERT_EQ(listCount(body->statements), 2u);
-    auto* saved = nth<AssignNode>(body->statements, 1);
-    EXPECT_EQ(joined(saved->target) + " := " + joined(saved->value),
-              "SYSKELINTERNAL_ROWCOUNT := SYSKELINTERNAL_BULKCOLLECT_INDEX - 1");
-    auto* resignal = nth<SignalNode>(body->statements, 2);
-    ASSERT_EQ(resignal->kind, astNodeSignal);
-    EXPECT_TRUE(resignal->isResignal);
-  }
 }
 
 // An assignment from a restricted package function becomes a call whose last argument is the target.

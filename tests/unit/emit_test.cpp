@@ -1,5 +1,5 @@
-// Emitter: the text buffer's chunk rule, line markers, token joining, the cut into result entries, and
-// hand-built trees written to exact text (through the transformer where routines need their labels).
+// Emitter: the text buffer's chunk rule, line markers, token joining and the cut into result entries; whole
+// programs written to text are the golden files' job.
 #include <gtest/gtest.h>
 
 #include <initializer_list>
@@ -11,7 +11,6 @@
 #include "host/host.h"
 #include "lexer/token_codes.h"
 #include "pool/pool.h"
-#include "transform/transform.h"
 
 namespace {
 
@@ -44,17 +43,6 @@ class EmitTest : public ::testing::Test {
     return texts;
   }
 
-  // Transforms and emits a one-program request under the Unicode type map.
-  XcompResult* compileTree(AstNode* program, bool trackLines = false, const char* terminator = "") {
-    AstList* root = listNew(program);
-    SessionSettings settings = defaultSessionSettings();
-    settings.typeMap = unicodeTypeMap;
-    settings.trackLines = trackLines ? 1 : 0;
-    settings.emitText = terminator;
-    transformTree(root, &settings, &errors);
-    return emitTree(root, &settings, &errors);
-  }
-
   RecoveryPoint recovery;
   CompileError* errors = nullptr;
 };
@@ -63,36 +51,6 @@ AstList* tokens(std::initializer_list<const char*> texts, int32_t line = 0) {
   AstList* list = nullptr;
   for (const char* text : texts) list = listAppend(list, newTokenNode(T_STRING, text, line));
   return list;
-}
-
-AssignNode* assign(const char* target, std::initializer_list<const char*> value, int32_t line = 0) {
-  auto* node = makeNode<AssignNode>(astNodeAssign, line);
-  node->target = tokens({target}, line);
-  node->value = tokens(value, line);
-  return node;
-}
-
-FormalArgNode* formalArg(const char* name, ArgMode mode, AstList* datatype, int32_t line = 0) {
-  auto* arg = makeNode<FormalArgNode>(astNodeFormalArg, line);
-  arg->name = tokens({name}, line);
-  arg->mode = mode;
-  arg->datatype = datatype;
-  return arg;
-}
-
-BlockNode* block(AstList* statements, int32_t line = 0) {
-  auto* node = makeNode<BlockNode>(astNodeBlock, line);
-  node->statements = statements;
-  return node;
-}
-
-CreateProcNode* procedure(const char* name, AstList* arguments, BlockNode* body) {
-  auto* node = makeNode<CreateProcNode>(astNodeCreateProc, 0);
-  node->name = tokens({name});
-  node->arguments = arguments;
-  node->body = body;
-  node->authid = 1;
-  return node;
 }
 
 TEST_F(EmitTest, FirstChunkHoldsChunkSizeAndLaterOnesATenth) {
@@ -258,123 +216,6 @@ TEST_F(EmitTest, FinishStatementCutsOnlyNonEmptyText) {
   EXPECT_EQ(ctx.resultTail->next, nullptr);
   EXPECT_EQ(ctx.outputLine, 0u);
   EXPECT_EQ(textLength(ctx.buffer), 0u);
-}
-
-TEST_F(EmitTest, DropStatementsEndWithTheTerminator) {
-  auto* dropHead = makeNode<DropPkgHeadNode>(astNodeDropPkgHead, 0);
-  dropHead->name = tokens({"pkg"});
-  auto* dropWithRest = makeNode<DropPkgHeadNode>(astNodeDropPkgHead, 0);
-  dropWithRest->name = tokens({"pkg"});
-  dropWithRest->rest = tokens({"CASCADE"});
-  auto* dropBody = makeNode<DropPkgBodyNode>(astNodeDropPkgBody, 0);
-  dropBody->name = tokens({"pkg"});
-  AstList* root = listAppend(listAppend(listNew(dropHead), dropWithRest), dropBody);
-  const XcompResult* head = emitProgram(root, nullptr, "@", false, &errors);
-  EXPECT_EQ(results(head), (std::vector<std::string>{"DROP MODULE pkg@\n", "DROP PACKAGE pkg CASCADE@\n",
-                                                     "ALTER MODULE pkg DROP BODY@\n"}));
-  ASSERT_NE(head, nullptr);
-  EXPECT_EQ(head->domain, static_cast<uint32_t>(SQLEXC_DROP_PACKAGE));
-  EXPECT_EQ(head->next->next->domain, static_cast<uint32_t>(SQLEXC_DROP_PACKAGE_BODY));
-}
-
-TEST_F(EmitTest, NullStatementStandsOnAnEmptyCompoundOnlyWhenLabelled) {
-  struct Case {
-    const char* label;
-    const char* comment;
-    const char* text;
-  };
-  const Case cases[] = {
-      {nullptr, nullptr, "  -- NULL;\n"},
-      {nullptr, "nothing to do", "  -- nothing to do\n"},
-      {"idle", nullptr, "  idle: BEGIN /* NULL */ END;\n"},
-      {"idle", "nothing to do", "  idle: BEGIN /* nothing to do */ END;\n"},
-  };
-  for (const Case& c : cases) {
-    EmitContext ctx = newContext();
-    ctx.indent = 4;
-    auto* null = makeNode<NullNode>(astNodeNull, 0);
-    null->label = c.label;
-    null->comment = c.comment;
-    emitNode(null, &ctx);
-    EXPECT_EQ(bufferText(ctx), c.text);
-  }
-}
-
-TEST_F(EmitTest, KindsWithoutWriterWriteNothing) {
-  auto* pragma = makeNode<PragmaNode>(astNodePragma, 0);
-  auto* unknown = makeNode<NullNode>(astNodeNull, 0);
-  unknown->kind = 200;
-  auto* generic = makeNode<AstNode>(astNodeGeneric, 0);
-  EmitContext ctx = newContext(true);
-  for (AstNode* node : {static_cast<AstNode*>(pragma), static_cast<AstNode*>(unknown), generic}) emitNode(node, &ctx);
-  emitNode(nullptr, &ctx);
-  EXPECT_EQ(textLength(ctx.buffer), 0u);
-}
-
-TEST_F(EmitTest, ProcedureLayout) {
-  AstList* args =
-      listAppend(listNew(formalArg("a", argIn, tokens({"INTEGER"}))), formalArg("b", argOut, tokens({"VARCHAR2"})));
-  CreateProcNode* proc = procedure("p", args, block(listNew(assign("b", {"'x'"}))));
-  proc->orReplace = 1;
-  const XcompResult* head = compileTree(proc);
-  ASSERT_NE(head, nullptr);
-  EXPECT_EQ(std::string(head->text),
-            "CREATE OR REPLACE PROCEDURE p(\n"
-            "IN a INTEGER, \n"
-            "OUT b VARCHAR2(4096)) SPECIFIC p\n"
-            "LANGUAGE SQL\n"
-            "  SYSKELINTERNAL_BLOCK1: BEGIN\n"
-            "  SET b = 'x';\n"
-            "  END\n\n\n");
-  EXPECT_EQ(head->domain, static_cast<uint32_t>(SQLEXC_PROCEDURE));
-  EXPECT_EQ(head->next, nullptr);
-  EXPECT_EQ(errors, nullptr);
-}
-
-CreateTriggerNode* trigger(int32_t line, int32_t bodyLine) {
-  auto* node = makeNode<CreateTriggerNode>(astNodeCreateTrigger, line);
-  node->name = tokens({"trg"}, line);
-  node->timing = timingAfter;
-  node->events = eventDelete | eventUpdate | eventInsert;
-  node->updateColumns = tokens({"a", "b"}, line);
-  node->table = tokens({"tab"}, line);
-  node->body = block(listNew(makeNode<NullNode>(astNodeNull, bodyLine + 1)), bodyLine);
-  return node;
-}
-
-TEST_F(EmitTest, TriggerHeadIsPaddedDownToTheLineBeforeItsBody) {
-  // The head stands for line 3 and the body for line 10: six blank lines take the output to line 9,
-  // so the body still needs its marker...
-  const XcompResult* padded = compileTree(trigger(2, 9), true);
-  EXPECT_EQ(results(padded), (std::vector<std::string>{"--#line 003\n"
-                                                       "CREATE TRIGGER trg AFTER INSERT OR DELETE OR UPDATE OF a,b "
-                                                       "ON tab FOR EACH STATEMENT \n\n\n\n\n\n"
-                                                       "--#line 010\n"
-                                                       "  SYSKELINTERNAL_BLOCK: BEGIN\n"
-                                                       "  -- NULL;\n"
-                                                       "  END\n\n\n\n"}));
-  ASSERT_NE(padded, nullptr);
-  EXPECT_EQ(padded->domain, static_cast<uint32_t>(SQLEXC_TRIGGER));
-
-  // ... unless a WHEN line closes the gap.
-  CreateTriggerNode* withWhen = trigger(2, 9);
-  withWhen->condition = tokens({"x", ">", "0"}, 8);
-  withWhen->forEachRow = 1;
-  withWhen->events = eventUpdate;
-  withWhen->updateColumns = nullptr;
-  EXPECT_EQ(results(compileTree(withWhen, true)), (std::vector<std::string>{"--#line 003\n"
-                                                                            "CREATE TRIGGER trg AFTER UPDATE "
-                                                                            "ON tab FOR EACH ROW \n\n\n\n\n\n"
-                                                                            "WHEN(x > 0)\n"
-                                                                            "  SYSKELINTERNAL_BLOCK: BEGIN\n"
-                                                                            "  -- NULL;\n"
-                                                                            "  END\n\n\n\n"}));
-
-  // A head that is already at or past the body's line gets no padding.
-  const XcompResult* oneLine = compileTree(trigger(4, 4), true);
-  ASSERT_NE(oneLine, nullptr);
-  EXPECT_EQ(std::string(oneLine->text).find("STATEMENT \n"), std::string::npos) << oneLine->text;
-  EXPECT_EQ(errors, nullptr);
 }
 
 }  // namespace

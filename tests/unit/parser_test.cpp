@@ -278,20 +278,6 @@ TEST_F(Parser, ConditionTextKeepsTokenBoundaries) {
   }
 }
 
-TEST_F(Parser, DiagnosticNamesTakeTheirKeywordCode) {
-  // Only a whole first part counts: sqlcodes and sqlstate1 are plain names.
-  ASSERT_EQ(parse("BEGIN IF sqlcode = 1 OR SqlState = '1' OR sqlerrm IS NULL OR sqlcodes = 1 OR sqlstate1 = 1 "
-                  "THEN NULL; END IF; END;"),
-            0);
-  auto* statement = static_cast<IfNode*>(firstStatement());
-  std::vector<uint32_t> codes;
-  for (AstListCell* c = listHeadCell(statement->condition); c != nullptr; c = c->next) {
-    const auto* token = static_cast<const TokenNode*>(c->item);
-    if (token->code == T_SQLCODE || token->code == T_SQLSTATE || token->code == T_SQLERRM) codes.push_back(token->code);
-  }
-  EXPECT_EQ(codes, (std::vector<uint32_t>{T_SQLCODE, T_SQLSTATE, T_SQLERRM}));
-}
-
 // A keyword named as a variable keeps its own spelling even when the parser had read the next token
 // before it knew the keyword was a name.
 TEST_F(Parser, KeywordNamesKeepTheirTextAfterALookahead) {
@@ -302,24 +288,6 @@ TEST_F(Parser, KeywordNamesKeepTheirTextAfterALookahead) {
   for (AstListCell* c = listHeadCell(block->statements); c != nullptr; c = c->next)
     targets.push_back(texts(static_cast<AssignNode*>(c->item)->target)[0]);
   EXPECT_EQ(targets, (std::vector<std::string>{"close", "Commit", "ref  cursor"}));
-}
-
-// OPEN ... FOR holds either a parsed query or the text of a statement expression; readers of the
-// operand tell them apart by the node's kind.
-TEST_F(Parser, OpenForKeepsAQueryNodeOrATokenList) {
-  ASSERT_EQ(parse("BEGIN OPEN c FOR SELECT a FROM t; END;"), 0);
-  auto* open = static_cast<OpenNode*>(firstStatement());
-  ASSERT_EQ(open->kind, astNodeOpen);
-  ASSERT_NE(open->query, nullptr);
-  ASSERT_EQ(open->query->kind, astNodeSelect);
-  EXPECT_EQ(texts(static_cast<SelectNode*>(open->query)->fromClause), (std::vector<std::string>{"t"}));
-
-  ASSERT_EQ(parse("BEGIN OPEN c FOR stmt USING x; END;"), 0);
-  open = static_cast<OpenNode*>(firstStatement());
-  ASSERT_NE(open->query, nullptr);
-  ASSERT_EQ(open->query->kind, astNodeList);
-  EXPECT_EQ(texts(static_cast<AstList*>(open->query)), (std::vector<std::string>{"stmt"}));
-  EXPECT_EQ(texts(open->using_), (std::vector<std::string>{"x"}));
 }
 
 // Tokens the condition rules make up carry the line of the source token they stand for, so that a

@@ -108,25 +108,6 @@ TEST_F(SessionTest, MapChoiceByCodePageStringUnitsAndNcharMapping) {
   EXPECT_STREQ(row(unicodeTypeMap, "NCHAR")->paramSuffix, "(127)");
 }
 
-TEST_F(SessionTest, DefaultsWithoutCallerSettings) {
-  SessionSettings settings;
-  completeSettings(&settings, nullptr);
-  EXPECT_EQ(settings.typeMap, unicodeTypeMap);
-  EXPECT_EQ(settings.errorMap, oraErrorMap);
-  EXPECT_EQ(settings.trackLines, 0);
-  EXPECT_STREQ(settings.emitText, "");
-  EXPECT_EQ(settings.stringUnits, 'S');
-  EXPECT_EQ(settings.size, sizeof(SessionSettings));
-}
-
-TEST_F(SessionTest, SettingsForASessionAsTheEntryPointBuildsThem) {
-  const SessionSettings unicode = sessionSettingsFor(1208, 'S', '2', '0');
-  EXPECT_EQ(unicode.typeMap, nullptr);
-  EXPECT_EQ(unicode.trackLines, 1);
-  EXPECT_EQ(unicode.compatMode, '2');
-  EXPECT_EQ(sessionSettingsFor(850, 'S', '0', '0').typeMap, nonUnicodeTypeMap);
-}
-
 }  // namespace
 
 // The extended error table only adds: a number the built-in map binds would never reach it, so a row for

@@ -335,16 +335,6 @@ TEST_F(TokenStream, TracesGoToStandardErrorOnlyWhenAsked) {
   EXPECT_NE(end.find("** returning 0 - ;\n"), std::string::npos) << end;
 }
 
-TEST_F(TokenStream, JoinNamePartsPutsDotsBetweenTexts) {
-  open("");
-  AstList* parts = listNew(newTokenNode(T_WORD, "pkg", 0));
-  EXPECT_STREQ(joinNameParts(parts), "pkg");
-  listAppend(parts, newTokenNode(T_WORD, "inner", 0));
-  listAppend(parts, newTokenNode(T_WORD, "lbl", 0));
-  EXPECT_STREQ(joinNameParts(parts), "pkg.inner.lbl");
-  EXPECT_STREQ(joinNameParts(nullptr), "");
-}
-
 TEST_F(TokenStream, PositionForErrorRecords) {
   open("a\n  bb cc\nd");
   next();

@@ -88,19 +88,6 @@ TEST_F(TransformTest, OneCounterNumbersBodiesAndLoopLabels) {
   EXPECT_EQ(errors, nullptr);
 }
 
-TEST_F(TransformTest, AliasPragmaReplacesAnchoredTypeVisitedAfterIt) {
-  auto* pragma = makeNode<PragmaNode>(astNodePragma, 0);
-  pragma->pragmaCode = T_ALIAS;
-  pragma->first = listAppend(tokens({"emp", ".", "sal"}), newTokenNode(T_PERCENT_TYPE, "%TYPE", 0));
-  pragma->second = tokens({"DECIMAL(9,2)"});
-  auto* anchored = variable("v", listAppend(tokens({"EMP", ".", "SAL"}), newTokenNode(T_PERCENT_TYPE, "%TYPE", 0)));
-  auto* other = variable("w", listAppend(tokens({"emp", ".", "id"}), newTokenNode(T_PERCENT_TYPE, "%TYPE", 0)));
-  transform(procedure(
-      block(listNew(makeNode<NullNode>(astNodeNull, 0)), listAppend(listAppend(listNew(pragma), anchored), other))));
-  EXPECT_EQ(joined(anchored->datatype), "DECIMAL(9,2)");
-  EXPECT_EQ(joined(other->datatype), "emp . id %TYPE");
-}
-
 TEST_F(TransformTest, MoreThan512NestedRoutinesIsTooBig) {
   for (const uint32_t count : {512u, 513u}) {
     AstList* declarations = nullptr;
@@ -117,34 +104,6 @@ TEST_F(TransformTest, MoreThan512NestedRoutinesIsTooBig) {
       EXPECT_EQ(errors->domain, static_cast<uint32_t>(statementTooBig));
     }
   }
-}
-
-TEST_F(TransformTest, PlacementRulesAreRecorded) {
-  auto* strong = makeNode<RefCursorDeclNode>(astNodeRefCursorDecl, 0);
-  strong->declClass = declRefCursor;
-  strong->name = tokens({"rc"});
-  strong->returnType = tokens({"emp%ROWTYPE"});
-  auto* weak = makeNode<RefCursorDeclNode>(astNodeRefCursorDecl, 0);
-  weak->declClass = declRefCursor;
-  weak->name = tokens({"wc"});
-  auto* autonomous = makeNode<PragmaNode>(astNodePragma, 0);
-  autonomous->pragmaCode = T_AUTONOMOUS_XACT;
-  auto* function = makeNode<CreateFuncNode>(astNodeCreateFunc, 0);
-  function->name = tokens({"f"});
-  function->body =
-      block(listNew(makeNode<NullNode>(astNodeNull, 0)), listAppend(listAppend(listNew(strong), weak), autonomous));
-  transform(function);
-  EXPECT_EQ(weak->isLocalWeakCursorType, 1);
-  ASSERT_NE(errors, nullptr);
-  EXPECT_STREQ(errors->message, "Strong REFCURSOR types can only be declared within a package");
-  ASSERT_NE(errors->next, nullptr);
-  EXPECT_STREQ(errors->next->message, "AUTONOMOUS_XACT not permitted in this context");
-
-  auto* allowed = makeNode<PragmaNode>(astNodePragma, 0);
-  allowed->pragmaCode = T_AUTONOMOUS_XACT;
-  CreateProcNode* proc = procedure(block(listNew(makeNode<NullNode>(astNodeNull, 0)), listNew(allowed)));
-  transform(proc);
-  EXPECT_EQ(proc->isAutonomous, 1);
 }
 
 CreatePkgBodyNode* packageBody(AstList* members) {
@@ -204,36 +163,6 @@ AstList* range(const char* low, const char* high) {
   return listAppend(list, newTokenNode(T_DIGITS, high, 2));
 }
 
-TEST_F(TransformTest, NumericLoopBoundsMustFitAnInteger) {
-  struct Case {
-    ForKind forKind;
-    const char* low;
-    const char* high;
-    const char* message;
-    const char* text;  // nearText for the syntax error, detail otherwise
-  };
-  const Case cases[] = {
-      {forNumeric, "1", "2147483648", "syntax error", "INTEGER value out of range"},
-      {forallRange, "-1", "2147483647", nullptr, nullptr},
-  };
-  for (const Case& c : cases) {
-    errors = nullptr;
-    ForNode* loop = forLoop(c.forKind, range(c.low, c.high), listNew(makeNode<NullNode>(astNodeNull, 3)));
-    transform(procedure(block(listNew(loop))));
-    SCOPED_TRACE(c.forKind);
-    EXPECT_EQ(loop->replacement != nullptr, c.forKind == forNumeric || c.forKind == forallRange);
-    if (c.message == nullptr) {
-      EXPECT_EQ(errors, nullptr);
-      continue;
-    }
-    ASSERT_NE(errors, nullptr);
-    EXPECT_STREQ(errors->message, c.message);
-    EXPECT_EQ(errors->line, 3);
-    EXPECT_STREQ(c.forKind == forNumeric ? errors->nearText : errors->detail, c.text);
-    EXPECT_EQ(errors->next, nullptr);
-  }
-}
-
 }  // namespace
 
 namespace {
@@ -287,22 +216,6 @@ TEST_F(TransformTest, InsertedStatementsFollowTheirStatementInOrder) {
   EXPECT_EQ(listCount(list), 5u);
   EXPECT_EQ(static_cast<AstNode*>(list->tail->item)->kind, astNodeAssign);
   EXPECT_EQ(b->parent, list);
-}
-
-// p.x inside procedure p names the body's x; a parameter keeps its routine's name.
-TEST_F(TransformTest, NamesQualifiedByAnEnclosingRoutineTakeItsBodyLabel) {
-  auto* arg = makeNode<FormalArgNode>(astNodeFormalArg, 0);
-  arg->name = tokens({"amount"});
-  auto* use = makeNode<NullNode>(astNodeNull, 1);
-  BlockNode* body = block(listNew(use));
-  CreateProcNode* proc = procedure(body);
-  proc->arguments = listNew(arg);
-  transform(proc);
-  ASSERT_NE(body->label, nullptr);
-  EXPECT_EQ(std::string(requalifyByRoutine(use, "P.total")), std::string(body->label) + ".total");
-  EXPECT_STREQ(requalifyByRoutine(use, "p.amount"), "p.amount");
-  EXPECT_STREQ(requalifyByRoutine(use, "q.total"), "q.total");
-  EXPECT_STREQ(requalifyByRoutine(use, "total"), "total");
 }
 
 }  // namespace
@@ -381,15 +294,6 @@ TEST_F(TransformTest, ExceptionInitNeedsItsExceptionInTheSameSection) {
   EXPECT_EQ(errorText(errors), "syntax error|4|'AB12'|pragma exception_init|<sqlstate>");
   EXPECT_EQ(errorText(errors->next), "syntax error|8|e|pragma exception_init|");
   EXPECT_EQ(joined(exception->sqlstates), "AB12Z") << "the failed inner binding leaves the outer one";
-}
-
-TEST_F(TransformTest, BindVariablesOutsideTriggersStayAsWritten) {
-  auto* assign = makeNode<AssignNode>(astNodeAssign, 1);
-  assign->target = tokens({"v"});
-  assign->value = tokens({":new.x"}, T_TRIG_VAR);
-  transform(procedure(block(listNew(assign))));
-  EXPECT_EQ(joined(assign->value), ":new.x");
-  EXPECT_EQ(tokenCode(listFirst(assign->value)), static_cast<uint32_t>(T_TRIG_VAR));
 }
 
 void countVisits(AstNode* node, void* arg) {
