@@ -387,33 +387,6 @@ class ScannerValues : public ScannerTest {
   TokenValue value_{};
 };
 
-TEST_F(ScannerValues, WordsAreOneTokenNodeListsWithTheDottedFlagForQualifiedNames) {
-  open("emp\n  e.sal :new.x $1.t");
-  ASSERT_EQ(next(), T_WORD);
-  // A one-element list the parser and the readers can extend like any other.
-  ASSERT_NE(value_.list, nullptr);
-  EXPECT_EQ(value_.list->kind, astNodeList);
-  EXPECT_EQ(value_.list->head, value_.list->tail);
-  const TokenNode* plain = onlyNode();
-  EXPECT_EQ(plain->kind, astNodeToken);
-  EXPECT_EQ(plain->code, static_cast<uint32_t>(T_WORD));
-  EXPECT_STREQ(plain->text, "emp");
-  EXPECT_EQ(plain->dotted, 0);
-  EXPECT_EQ(plain->line, 0);
-
-  ASSERT_EQ(next(), T_WORD);
-  const TokenNode* dotted = onlyNode();
-  EXPECT_STREQ(dotted->text, "e.sal");
-  EXPECT_EQ(dotted->dotted, 1);
-  EXPECT_EQ(dotted->line, 1);
-
-  ASSERT_EQ(next(), T_TRIG_VAR);
-  EXPECT_EQ(onlyNode()->code, static_cast<uint32_t>(T_TRIG_VAR));
-  ASSERT_EQ(next(), T_DTYPE);
-  EXPECT_EQ(onlyNode()->code, static_cast<uint32_t>(T_WORD));
-  EXPECT_EQ(next(), 0);
-}
-
 TEST_F(ScannerValues, SqlAttributesAreSplitAtThePercentSignKeepingGaps) {
   open("SQL % FOUND sql%rowcount");
   ASSERT_EQ(next(), T_SQL_FOUND);
@@ -442,25 +415,6 @@ TEST_F(ScannerValues, AttributePiecesSurviveLongLiteralsAndLongGaps) {
   for (AstListCell* c = listHeadCell(value_.list); c != nullptr; c = c->next)
     EXPECT_EQ(static_cast<const TokenNode*>(c->item)->line, 0);
   EXPECT_EQ(first, literal);
-}
-
-TEST_F(ScannerValues, StringValuedTokensSetCodeAndLineAndArePoolCopies) {
-  open("\n'a\nb' p => := <=");
-  ASSERT_EQ(next(), T_STRING);
-  EXPECT_STREQ(value_.text, "'a\nb'");
-  EXPECT_EQ(value_.code, T_STRING);
-  EXPECT_EQ(value_.line, 1);
-  const char* literal = value_.text;
-  ASSERT_EQ(next(), T_ARGNAME);
-  EXPECT_STREQ(value_.text, "p =>");
-  EXPECT_EQ(value_.line, 2);
-  ASSERT_EQ(next(), T_ASSIGN);
-  EXPECT_STREQ(value_.text, ":=");
-  ASSERT_EQ(next(), T_COMPARISON);
-  EXPECT_STREQ(value_.text, "<=");
-  EXPECT_STREQ(literal, "'a\nb'");  // still intact after later tokens
-  EXPECT_EQ(next(), 0);
-  EXPECT_EQ(next(), 0);  // end of input stays the end
 }
 
 TEST_F(ScannerValues, CommentBeforeSemicolonIsATokenOnlyWhileTheParserAsksForIt) {

@@ -179,17 +179,6 @@ TEST_F(TokenStream, ReadersStartFromTheParsersLookaheadAndKeepItsValue) {
   EXPECT_EQ(codes(list), (std::vector<uint32_t>{T_WORD, T_COMPARISON, T_DIGITS}));
 }
 
-TEST_F(TokenStream, CollectedTokensKeepTheTextAsWritten) {
-  open("Select 'it''s', c%FOUND, :new.x, $1.t, sql%rowcount, x.y\n  <> 2 from dual;");
-  const AstList* list = collectTokens(&ctx_, &value_, stopDropped, T_no_lookahead, ';');
-  EXPECT_EQ(texts(list), "Select 'it''s' , c , :new.x , $1.t , sql%rowcount , x.y <> 2 from dual");
-  EXPECT_EQ(codes(list),
-            (std::vector<uint32_t>{T_SELECT, T_STRING, T_COMMA, T_CURSOR_FOUND, T_COMMA, T_TRIG_VAR, T_COMMA, T_DTYPE,
-                                   T_COMMA, T_SQL_ROWCOUNT, T_COMMA, T_WORD, T_COMPARISON, T_DIGITS, T_FROM, T_WORD}));
-  const auto* last = static_cast<const TokenNode*>(listLast(list));
-  EXPECT_EQ(last->line, 1);
-}
-
 // A reader marks the runs that hold no SQLCODE, SQLSTATE, SQLERRM or SQL% attribute, which the
 // transformer's prescan then passes by without reading: a run holding any of them must stay unmarked.
 TEST_F(TokenStream, ARunWithoutDiagnosticsTokensIsMarkedPlain) {
@@ -204,18 +193,6 @@ TEST_F(TokenStream, ARunWithoutDiagnosticsTokensIsMarkedPlain) {
   // A qualified name is a plain word to the reader.
   const AstList* qualified = collectTokens(&ctx_, &value_, stopDropped, T_no_lookahead, ';');
   EXPECT_EQ(qualified->plainTokens, 1);
-}
-
-TEST_F(TokenStream, NodesMadeByAReaderTakeTheScannersLineWhenMade) {
-  // The scanner's word nodes keep the line of their first character; a node the reader makes takes
-  // the scanner's line at that moment, which is past any newline inside the token it stands for.
-  open("a := 'x\ny' ref\ncursor\n  b.\nc ;");
-  const AstList* list = collectTokens(&ctx_, &value_, stopDropped, T_no_lookahead, ';');
-  EXPECT_EQ(texts(list), "a := 'x\ny' ref\ncursor b.\nc");
-  std::vector<int> lines;
-  for (AstListCell* c = listHeadCell(list); c != nullptr; c = c->next)
-    lines.push_back(static_cast<const TokenNode*>(c->item)->line);
-  EXPECT_EQ(lines, (std::vector<int>{0, 0, 1, 2, 3}));
 }
 
 struct DatatypeCase {
