@@ -372,10 +372,6 @@ class ScannerValues : public ScannerTest {
     ScannerTest::TearDown();
   }
   int next() { return fetchToken(&value_, &ctx_); }
-  const TokenNode* onlyNode() {
-    EXPECT_EQ(listCount(value_.list), 1u);
-    return static_cast<const TokenNode*>(listFirst(value_.list));
-  }
   std::vector<std::string> nodeTexts() {
     std::vector<std::string> texts;
     for (AstListCell* c = listHeadCell(value_.list); c != nullptr; c = c->next)
