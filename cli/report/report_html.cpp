@@ -150,7 +150,7 @@ std::string fileOutcome(const ReportFile& file, int rejected) {
   return rejected > 0 ? "rejected" : "translated";
 }
 
-// With --extend only: what more the extensions would translate, by the feature that blocks it by default.
+// With --extend only: what more the extensions would translate, by the construct that blocks it by default.
 std::string extensionsSection(const ReportRun& run, const ReportTotals& totals) {
   if (run.extensions.empty()) return {};
   std::string asked;
@@ -167,7 +167,7 @@ std::string extensionsSection(const ReportRun& run, const ReportTotals& totals) 
       "<table id=\"extension-table\"><thead><tr><th>Blocked by default by</th><th>Translates with</th>"
       "<th class=\"num\">Units</th></tr></thead><tbody>\n";
   for (const ReportTotals::ExtendedCount& e : extended) {
-    out += "<tr><td>" + htmlEscape(e.feature) + "</td><td>" + htmlEscape(e.extensions) + "</td><td class=\"num\">" +
+    out += "<tr><td>" + htmlEscape(e.construct) + "</td><td>" + htmlEscape(e.extensions) + "</td><td class=\"num\">" +
            grouped(static_cast<size_t>(e.units)) + "</td></tr>\n";
   }
   return out + "</tbody></table>\n</section>\n";
@@ -182,14 +182,14 @@ std::string headline(const ReportRun& run, const ReportTotals& totals) {
   } else {
     out += grouped(all.translated) + " of " + grouped(all.units) + " PL/SQL units (" +
            percent(all.translated, all.units) + " %) translate as they are.";
-    const std::vector<FeatureCount> features = totals.rankedFeatures();
-    if (!features.empty()) {
-      const size_t top = std::min(features.size(), size_t{3});
-      const std::vector<int> unblocked = totals.unblockedCumulative(features);
-      out += " The feature that blocks most units first is <b>" + htmlEscape(features.front().feature) + "</b> (" +
-             counted(features.front().firstError, "unit") + "). Once " +
+    const std::vector<ConstructCount> constructs = totals.rankedConstructs();
+    if (!constructs.empty()) {
+      const size_t top = std::min(constructs.size(), size_t{3});
+      const std::vector<int> unblocked = totals.unblockedCumulative(constructs);
+      out += " The construct that blocks most units first is <b>" + htmlEscape(constructs.front().construct) +
+             "</b> (" + counted(constructs.front().firstError, "unit") + "). Once " +
              (top == 1 ? std::string("it translates, ")
-                       : "the first " + std::to_string(top) + " features of the chart translate, ") +
+                       : "the first " + std::to_string(top) + " constructs of the chart translate, ") +
              span("unblocked-by-top", grouped(static_cast<size_t>(unblocked[top - 1]))) + " more units would.";
     }
   }
@@ -201,8 +201,8 @@ std::string headline(const ReportRun& run, const ReportTotals& totals) {
          " %</div>lines of PL/SQL translate: " + span("lines-translated", grouped(all.linesTranslated)) + " of " +
          span("lines-total", grouped(all.lines)) + "</div>\n";
   out += "<div class=\"card\"><div class=\"big bad\">" + span("units-rejected", grouped(all.rejected())) +
-         "</div>units rejected, blocked by " + span("feature-count", grouped(totals.rankedFeatures().size())) +
-         " features</div>\n";
+         "</div>units rejected, blocked by " + span("construct-count", grouped(totals.rankedConstructs().size())) +
+         " constructs</div>\n";
   out += "<div class=\"card\"><div class=\"big\">" + span("files-read", grouped(filesRead)) + "</div>files read, " +
          span("files-skipped", grouped(totals.filesSkipped())) + " skipped";
   if (run.filesNotRead > 0) out += ", " + span("files-not-read", grouped(run.filesNotRead)) + " not reached";
@@ -213,21 +213,21 @@ std::string headline(const ReportRun& run, const ReportTotals& totals) {
   return out;
 }
 
-std::string featureChart(const ReportTotals& totals) {
-  const std::vector<FeatureCount> features = totals.rankedFeatures();
-  std::string out = "<section id=\"features\">\n<h2>What blocks the rest</h2>\n";
-  if (features.empty()) return out + "<p>Nothing: every unit translates.</p>\n</section>\n";
-  out += "<p class=\"note\">" + htmlEscape(blockingFeatureExplanation) + "</p>\n";
+std::string constructChart(const ReportTotals& totals) {
+  const std::vector<ConstructCount> constructs = totals.rankedConstructs();
+  std::string out = "<section id=\"constructs\">\n<h2>What blocks the rest</h2>\n";
+  if (constructs.empty()) return out + "<p>Nothing: every unit translates.</p>\n</section>\n";
+  out += "<p class=\"note\">" + htmlEscape(blockingConstructExplanation) + "</p>\n";
   out +=
       "<p class=\"legend\"><span class=\"swatch first\"></span> units whose first error it is &nbsp; "
       "<span class=\"swatch any\"></span> units with any error of it</p>\n";
   int widest = 1;
-  for (const FeatureCount& f : features) widest = std::max(widest, f.anyError);
-  out += "<div class=\"chart\" id=\"feature-chart\">\n";
-  for (size_t i = 0; i < features.size() && i < chartedFeatures; ++i) {
-    const FeatureCount& f = features[i];
-    const std::string label = htmlEscape(f.feature);
-    out += "<div class=\"bar-row\" data-feature=\"" + label + "\" data-first=\"" + std::to_string(f.firstError) +
+  for (const ConstructCount& f : constructs) widest = std::max(widest, f.anyError);
+  out += "<div class=\"chart\" id=\"construct-chart\">\n";
+  for (size_t i = 0; i < constructs.size() && i < chartedConstructs; ++i) {
+    const ConstructCount& f = constructs[i];
+    const std::string label = htmlEscape(f.construct);
+    out += "<div class=\"bar-row\" data-construct=\"" + label + "\" data-first=\"" + std::to_string(f.firstError) +
            "\" data-any=\"" + std::to_string(f.anyError) + "\"><div class=\"bar-label\" title=\"" + label + "\">" +
            label + "</div><div class=\"bar-track\"><div class=\"bar-any\" style=\"width:" +
            percent(static_cast<size_t>(f.anyError), static_cast<size_t>(widest)) +
@@ -236,17 +236,18 @@ std::string featureChart(const ReportTotals& totals) {
            "%\"></div></div><div class=\"bar-count\">" + grouped(static_cast<size_t>(f.firstError)) +
            " <span class=\"any\">/ " + grouped(static_cast<size_t>(f.anyError)) + "</span></div></div>\n";
   }
-  out += "</div>\n<details><summary>All " + grouped(features.size()) +
-         " features, with an example</summary>\n<table id=\"feature-table\"><thead><tr><th>Feature</th><th>Domain</th>"
+  out += "</div>\n<details><summary>All " + grouped(constructs.size()) +
+         " constructs, with an example</summary>\n<table "
+         "id=\"construct-table\"><thead><tr><th>Construct</th><th>Domain</th>"
          "<th class=\"num\">First error</th><th class=\"num\">Any error</th><th class=\"num\">Units translating "
          "once this and those above do</th><th>First met</th></tr></thead><tbody>\n";
-  const std::vector<int> unblocked = totals.unblockedCumulative(features);
-  for (size_t i = 0; i < features.size(); ++i) {
-    const FeatureCount& f = features[i];
+  const std::vector<int> unblocked = totals.unblockedCumulative(constructs);
+  for (size_t i = 0; i < constructs.size(); ++i) {
+    const ConstructCount& f = constructs[i];
     std::string where = f.file;
     if (f.line > 0) where += ":" + std::to_string(f.line);
     if (f.detail) where += " (" + *f.detail + ")";
-    out += "<tr><td>" + htmlEscape(f.feature) + "</td><td>" + htmlEscape(f.domain) + "</td><td class=\"num\">" +
+    out += "<tr><td>" + htmlEscape(f.construct) + "</td><td>" + htmlEscape(f.domain) + "</td><td class=\"num\">" +
            grouped(static_cast<size_t>(f.firstError)) + "</td><td class=\"num\">" +
            grouped(static_cast<size_t>(f.anyError)) + "</td><td class=\"num\">" +
            grouped(static_cast<size_t>(unblocked[i])) + "</td><td>" + htmlEscape(where) + "</td></tr>\n";
@@ -370,7 +371,7 @@ bool writeHtmlPage(std::FILE* out, const ReportRun& run, const ReportTotals& tot
     if (run.filesNotRead > 0) page += "; " + grouped(run.filesNotRead) + " files were not reached";
     page += ".</p>\n";
   }
-  page += headline(run, totals) + featureChart(totals) + extensionsSection(run, totals) + kindTable(totals);
+  page += headline(run, totals) + constructChart(totals) + extensionsSection(run, totals) + kindTable(totals);
   page +=
       "<section id=\"files\">\n<h2>Files</h2>\n<div class=\"controls\"><label>Show <select id=\"outcome-filter\">"
       "<option value=\"all\">all files</option><option value=\"translated\">translated</option>"

@@ -27,10 +27,10 @@ void ReportTotals::add(const FileAnalysis& analysis) {
     std::set<std::string> counted;
     for (const ReportError& error : unit.errors) {
       const bool first = &error == &unit.errors.front();
-      if (!counted.insert(error.feature).second) continue;
-      FeatureCount& count = features_[error.feature];
+      if (!counted.insert(error.construct).second) continue;
+      ConstructCount& count = constructs_[error.construct];
       if (count.anyError == 0) {
-        count.feature = error.feature;
+        count.construct = error.construct;
         count.domain = error.domain;
         count.file = analysis.file.path;
         count.line = error.fileLine;
@@ -39,11 +39,11 @@ void ReportTotals::add(const FileAnalysis& analysis) {
       ++count.anyError;
       if (first) ++count.firstError;
     }
-    if (!counted.empty()) ++featureSets_[std::vector<std::string>(counted.begin(), counted.end())];
+    if (!counted.empty()) ++constructSets_[std::vector<std::string>(counted.begin(), counted.end())];
     if (!unit.translatesWith.empty() && !unit.errors.empty()) {
       std::string names;
       for (const std::string& name : unit.translatesWith) names += (names.empty() ? "" : "+") + name;
-      ++extended_[{unit.errors.front().feature, names}];
+      ++extended_[{unit.errors.front().construct, names}];
       ++extendedUnits_;
     }
   }
@@ -57,14 +57,14 @@ std::vector<ReportTotals::ExtendedCount> ReportTotals::translatedWithExtensions(
   return out;
 }
 
-std::vector<int> ReportTotals::unblockedCumulative(const std::vector<FeatureCount>& ranked) const {
+std::vector<int> ReportTotals::unblockedCumulative(const std::vector<ConstructCount>& ranked) const {
   std::map<std::string, size_t> rank;
-  for (size_t i = 0; i < ranked.size(); ++i) rank[ranked[i].feature] = i;
-  // A set of features is solved at the rank of its last feature.
+  for (size_t i = 0; i < ranked.size(); ++i) rank[ranked[i].construct] = i;
+  // A set of constructs is solved at the rank of its last construct.
   std::vector<int> out(ranked.size(), 0);
-  for (const auto& [features, count] : featureSets_) {
+  for (const auto& [constructs, count] : constructSets_) {
     size_t last = 0;
-    for (const std::string& feature : features) last = std::max(last, rank.at(feature));
+    for (const std::string& construct : constructs) last = std::max(last, rank.at(construct));
     out[last] += count;
   }
   for (size_t i = 1; i < out.size(); ++i) out[i] += out[i - 1];
@@ -80,11 +80,11 @@ std::vector<std::pair<std::string, UnitCounts>> ReportTotals::byKind() const {
   return out;
 }
 
-std::vector<FeatureCount> ReportTotals::rankedFeatures() const {
-  std::vector<FeatureCount> out;
-  out.reserve(features_.size());
-  for (const auto& entry : features_) out.push_back(entry.second);
-  std::stable_sort(out.begin(), out.end(), [](const FeatureCount& a, const FeatureCount& b) {
+std::vector<ConstructCount> ReportTotals::rankedConstructs() const {
+  std::vector<ConstructCount> out;
+  out.reserve(constructs_.size());
+  for (const auto& entry : constructs_) out.push_back(entry.second);
+  std::stable_sort(out.begin(), out.end(), [](const ConstructCount& a, const ConstructCount& b) {
     if (a.firstError != b.firstError) return a.firstError > b.firstError;
     return a.anyError > b.anyError;
   });

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <system_error>
 
+#include "constructs.h"
 #include "entry/entry.h"
 #include "request_report.h"
 #include "script/sql_text.h"
@@ -31,22 +32,6 @@ int countLines(const std::string& text) {
   if (text.empty()) return 0;
   const auto newlines = static_cast<int>(std::count(text.begin(), text.end(), '\n'));
   return text.back() == '\n' ? newlines : newlines + 1;
-}
-
-// Quoted names ('&name', 'x') left out of a message, so messages that differ only in them group.
-std::string withoutQuotedNames(const std::string& message) {
-  std::string out;
-  size_t pos = 0;
-  for (;;) {
-    const size_t open = message.find('\'', pos);
-    const size_t close = open == std::string::npos ? std::string::npos : message.find('\'', open + 1);
-    if (close == std::string::npos) break;
-    out.append(message, pos, open - pos);
-    out += "'...'";
-    pos = close + 1;
-  }
-  out.append(message, pos, std::string::npos);
-  return out;
 }
 
 // The text, checked; on a problem, the reason the file is skipped.
@@ -92,7 +77,7 @@ ReportError scriptError(const Diagnostic& d) {
   e.message = d.message;
   e.fileLine = d.line;
   e.column = d.column;
-  e.feature = blockingFeature(d);
+  e.construct = constructOf(d);
   return e;
 }
 
@@ -138,7 +123,7 @@ void compileUnit(const ScriptItem& item, const TranslateOptions& options, Report
     error.detail = e.detail;
     error.fileLine = fileLineOf(item, e.line);
     error.column = e.column;
-    error.feature = blockingFeature(e, item);
+    error.construct = constructOf(e, item.text);
     unit.errors.push_back(std::move(error));
   }
   const std::vector<Diagnostic> shown = describeCompileErrors(item, outcome);
@@ -149,7 +134,7 @@ void compileUnit(const ScriptItem& item, const TranslateOptions& options, Report
     error.domain = "sqlca";
     error.message = shown.empty() ? "error" : shown.front().message;
     error.fileLine = unit.firstLine;
-    error.feature = error.message;
+    error.construct = error.message;
     unit.errors.push_back(std::move(error));
   }
 }
@@ -218,25 +203,6 @@ std::string unitName(const ScriptItem& item) {
   }
   return name;
 }
-
-std::string blockingFeature(const ErrorCopy& error, const ScriptItem& item) {
-  const std::string message = error.message ? *error.message : "error";
-  if (error.domain != 0) {
-    // Unsupported features name the construct; lexical and size errors say what they are.
-    return message;
-  }
-  const char* extra = error.extra ? error.extra->c_str() : nullptr;
-  std::string key = friendlyMessage(message, nullptr, extra);
-  const size_t expecting = key.find(", expecting");
-  if (expecting != std::string::npos) key.erase(expecting);
-  // A later stage's bare record gives its reason as near text when that is not the source line.
-  if (key == "syntax error" && error.nearText && !error.nearText->empty() &&
-      item.text.find(*error.nearText) == std::string::npos)
-    key += ": " + *error.nearText;
-  return key;
-}
-
-std::string blockingFeature(const Diagnostic& scriptError) { return withoutQuotedNames(scriptError.message); }
 
 FileAnalysis analyzeFile(const InputFile& input, const TranslateOptions& options, AnalysisListener* listener) {
   FileAnalysis analysis;

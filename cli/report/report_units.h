@@ -22,7 +22,7 @@ struct ReportError {
   std::optional<std::string> detail;  // the record's detail: the refused construct, the token met
   int fileLine = 0;                   // 0 when unknown
   int column = 0;                     // 0 when unknown
-  std::string feature;                // the blocking feature it counts for (blockingFeature)
+  std::string construct;              // what it is about (constructOf)
 };
 
 struct ReportUnit {
@@ -85,14 +85,6 @@ std::string reportKind(const ScriptItem& item);
 // The unit's name as written after its kind ("hr.payroll", "\"Odd Name\""); a block's label; empty
 // when there is none.
 std::string unitName(const ScriptItem& item);
-
-// What an error blocks, as one key for many units: an unsupported feature's message; for a syntax
-// error the token the parser met, in the user's words, without the list it expected (which differs
-// with the place); a later stage's bare "syntax error" with the reason it gives; any other message as
-// it is, with quoted names left out ('...'), so one undefined variable per unit does not make a row
-// of its own.
-std::string blockingFeature(const ErrorCopy& error, const ScriptItem& item);
-std::string blockingFeature(const Diagnostic& scriptError);
 
 // The kinds in the order the report lists them.
 const std::vector<std::string>& reportKinds();

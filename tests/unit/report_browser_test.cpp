@@ -126,7 +126,7 @@ TEST(ReportBrowser, RenderedPageAgreesWithReportJson) {
   const Json report = parseJson(readFile(dir.path("out/report.json")));
   const Json& totals = report["totals"];
   const Json& files = report["files"];
-  const Json& ranked = report["blockingFeatures"]["ranked"];
+  const Json& ranked = report["blockingConstructs"]["ranked"];
   ASSERT_GE(ranked.size(), 3u);
   const std::string page = "file://" + dir.path("out/report.html");
 
@@ -143,7 +143,7 @@ TEST(ReportBrowser, RenderedPageAgreesWithReportJson) {
   EXPECT_EQ(textOf(dom, "lines-percent"), percent(units["linesTranslated"].integer(), units["lines"].integer()));
   EXPECT_EQ(textOf(dom, "units-rejected"), std::to_string(units["rejected"].integer()));
   EXPECT_EQ(textOf(dom, "files-skipped"), std::to_string(totals["filesSkipped"].integer()));
-  EXPECT_EQ(textOf(dom, "feature-count"), std::to_string(ranked.size()));
+  EXPECT_EQ(textOf(dom, "construct-count"), std::to_string(ranked.size()));
 
   // A row for each file, in input order, saying what became of it; the script counted them.
   const std::vector<Attributes> rows = tagsWith(dom, "class=\"file-row\"");
@@ -161,7 +161,7 @@ TEST(ReportBrowser, RenderedPageAgreesWithReportJson) {
   }
   EXPECT_EQ(textOf(dom, "file-count"), std::to_string(files.size()) + " of " + std::to_string(files.size()) + " files");
 
-  // A bar for each ranked feature, in rank order, as long as its count.
+  // A bar for each ranked construct, in rank order, as long as its count.
   const std::vector<Attributes> bars = tagsWith(dom, "class=\"bar-row\"");
   ASSERT_EQ(bars.size(), std::min<size_t>(ranked.size(), 20));
   long widest = 0;
@@ -169,14 +169,14 @@ TEST(ReportBrowser, RenderedPageAgreesWithReportJson) {
   const std::vector<Attributes> fills = tagsWith(dom, "class=\"bar\"");
   ASSERT_EQ(fills.size(), bars.size());
   for (size_t i = 0; i < bars.size(); ++i) {
-    EXPECT_EQ(bars[i].at("data-feature"), ranked[i]["feature"].str());
+    EXPECT_EQ(bars[i].at("data-construct"), ranked[i]["construct"].str());
     EXPECT_EQ(bars[i].at("data-first"), std::to_string(ranked[i]["firstError"].integer()));
     EXPECT_EQ(bars[i].at("data-any"), std::to_string(ranked[i]["anyError"].integer()));
     std::string style = fills[i].at("style");
     style.erase(std::remove_if(style.begin(), style.end(), [](char c) { return c == ' ' || c == ';'; }), style.end());
     EXPECT_EQ(style, "width:" + percent(ranked[i]["firstError"].integer(), widest) + "%");
   }
-  EXPECT_EQ(ranked[0]["feature"].str(), "AUTHID CURRENT_USER not supported");
+  EXPECT_EQ(ranked[0]["construct"].str(), "AUTHID CURRENT_USER");
   EXPECT_EQ(ranked[0]["firstError"].integer(), 3);
 
   // A view from the address: files with rejected units only, the longest first.

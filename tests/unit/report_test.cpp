@@ -1,4 +1,4 @@
-// The migration report: what it makes of each unit (kind, name, lines, errors and the feature they
+// The migration report: what it makes of each unit (kind, name, lines, errors and the construct they
 // count for), its totals, the files it skips, and `xcomp --report` as a user runs it over a tree, on
 // several threads and when interrupted. The page's rendering is checked in report_browser_test.cpp.
 #include <fcntl.h>
@@ -140,7 +140,7 @@ TEST(ReportUnits, RejectedUnitKeepsEachErrorAtItsFileLine) {
   EXPECT_EQ(authid.errors[0].message, "AUTHID CURRENT_USER not supported");
   EXPECT_EQ(authid.errors[0].detail, "CREATE [OR REPLACE] PROCEDURE...");
   EXPECT_EQ(authid.errors[0].fileLine, 16);
-  EXPECT_EQ(authid.errors[0].feature, "AUTHID CURRENT_USER not supported");
+  EXPECT_EQ(authid.errors[0].construct, "AUTHID CURRENT_USER");
 
   // The IF closed by END: the error is on the file's line 46, where ';' comes instead of END's IF.
   const ReportUnit& block = a.units[8];
@@ -149,7 +149,7 @@ TEST(ReportUnits, RejectedUnitKeepsEachErrorAtItsFileLine) {
   EXPECT_EQ(block.errors[0].fileLine, 46);
   EXPECT_EQ(block.errors[0].detail, ";");
   EXPECT_EQ(block.errors[0].message, "syntax error, unexpected ';', expecting IF");
-  EXPECT_EQ(block.errors[0].feature, "syntax error, unexpected ';'");
+  EXPECT_EQ(block.errors[0].construct, "syntax error, unexpected ';'");
   ASSERT_TRUE(block.firstError.has_value());
   EXPECT_EQ(block.firstError->line, 46);
   EXPECT_EQ(block.firstError->source, "  IF n > 0 THEN n := 1; END;");
@@ -160,8 +160,8 @@ TEST(ReportUnits, RejectedUnitKeepsEachErrorAtItsFileLine) {
   }
 }
 
-// Errors that differ only in where they are, or in a name, are one feature; different refusals are not.
-TEST(ReportUnits, FeatureKeyGroupsErrorsThatDifferOnlyInPlaceOrName) {
+// Errors that differ only in where they are, or in a name, are one construct; different refusals are not.
+TEST(ReportUnits, ConstructKeyGroupsErrorsThatDifferOnlyInPlaceOrName) {
   TempDir dir("xcomp-report");
   const FileAnalysis a =
       analyze(dir.add("keys.sql",
@@ -177,17 +177,17 @@ TEST(ReportUnits, FeatureKeyGroupsErrorsThatDifferOnlyInPlaceOrName) {
   for (const ReportUnit& u : a.units) ASSERT_FALSE(u.errors.empty()) << u.kind << " " << u.name;
   // Two identifiers met where something else was expected (LOOP, CASE), with different names.
   EXPECT_NE(a.units[0].errors[0].message, a.units[1].errors[0].message);
-  EXPECT_EQ(a.units[0].errors[0].feature, "syntax error, unexpected identifier");
-  EXPECT_EQ(a.units[1].errors[0].feature, "syntax error, unexpected identifier");
+  EXPECT_EQ(a.units[0].errors[0].construct, "syntax error, unexpected identifier");
+  EXPECT_EQ(a.units[1].errors[0].construct, "syntax error, unexpected identifier");
   // Undefined substitution variables, whatever their names.
   EXPECT_EQ(a.units[2].errors[0].domain, "script");
-  EXPECT_EQ(a.units[2].errors[0].feature, a.units[3].errors[0].feature);
-  EXPECT_EQ(a.units[2].errors[0].feature, "substitution variable '...' has no value");
-  // A later stage's bare syntax error says what it is about.
-  EXPECT_EQ(a.units[4].errors[0].feature, "syntax error: pragma exception_init");
+  EXPECT_EQ(a.units[2].errors[0].construct, a.units[3].errors[0].construct);
+  EXPECT_EQ(a.units[2].errors[0].construct, "substitution variable '...' has no value");
+  // A later stage's bare syntax error is named by its construct, the refused number told.
+  EXPECT_EQ(a.units[4].errors[0].construct, "EXCEPTION_INIT with a positive error number");
   EXPECT_EQ(a.units[4].errors[0].message, "syntax error: pragma exception_init");
-  EXPECT_EQ(a.units[5].errors[0].feature, "AUTHID CURRENT_USER not supported");
-  EXPECT_NE(a.units[6].errors[0].feature, a.units[5].errors[0].feature);
+  EXPECT_EQ(a.units[5].errors[0].construct, "AUTHID CURRENT_USER");
+  EXPECT_NE(a.units[6].errors[0].construct, a.units[5].errors[0].construct);
 }
 
 TEST(ReportUnits, FilesWithoutUnitsAreSkippedWithTheirReason) {
@@ -243,24 +243,24 @@ TEST(ReportUnits, StopRequestEndsTheFileAtAUnitBoundary) {
   EXPECT_EQ(a.file.reason, "interrupted after 3 of 10 units");
 }
 
-ReportUnit unitWith(const std::string& kind, int lines, std::vector<std::string> features) {
+ReportUnit unitWith(const std::string& kind, int lines, std::vector<std::string> constructs) {
   ReportUnit u;
   u.kind = kind;
   u.firstLine = 10;
   u.lastLine = 10 + lines - 1;
   u.bytes = static_cast<size_t>(lines) * 10;
-  u.translated = features.empty();
-  for (const std::string& f : features) {
+  u.translated = constructs.empty();
+  for (const std::string& f : constructs) {
     ReportError e;
     e.domain = "syntax";
-    e.feature = f;
+    e.construct = f;
     e.fileLine = 11;
     u.errors.push_back(e);
   }
   return u;
 }
 
-TEST(ReportTotals, UnitsCountOnceForTheirFirstErrorAndOnceForEachFeature) {
+TEST(ReportTotals, UnitsCountOnceForTheirFirstErrorAndOnceForEachConstruct) {
   FileAnalysis one;
   one.file.path = "one.sql";
   one.units = {unitWith("procedure", 5, {"f1", "f2", "f1"}), unitWith("procedure", 3, {"f2"}),
@@ -286,15 +286,15 @@ TEST(ReportTotals, UnitsCountOnceForTheirFirstErrorAndOnceForEachFeature) {
   EXPECT_EQ(kinds[3].first, "package body");
   EXPECT_EQ(kinds[3].second.translated, 1);
 
-  // Each feature has one first error; the ties are broken by units with any error, then by name.
-  const std::vector<FeatureCount> ranked = totals.rankedFeatures();
+  // Each construct has one first error; the ties are broken by units with any error, then by name.
+  const std::vector<ConstructCount> ranked = totals.rankedConstructs();
   ASSERT_EQ(ranked.size(), 3u);
-  EXPECT_EQ(ranked[0].feature, "f1");
+  EXPECT_EQ(ranked[0].construct, "f1");
   EXPECT_EQ(ranked[0].firstError, 1);
   EXPECT_EQ(ranked[0].anyError, 2) << "a unit with f1 twice counts once";
-  EXPECT_EQ(ranked[1].feature, "f2");
+  EXPECT_EQ(ranked[1].construct, "f2");
   EXPECT_EQ(ranked[1].anyError, 2);
-  EXPECT_EQ(ranked[2].feature, "f3");
+  EXPECT_EQ(ranked[2].construct, "f3");
   EXPECT_EQ(ranked[2].anyError, 1);
   EXPECT_EQ(ranked[0].file, "one.sql");
   // Solving f1 frees nothing alone; f1 and f2 free the first two units; all three free the fourth.
@@ -333,7 +333,7 @@ TEST(ReportUnits, ExtensionsSayWhatMoreTranslatesWithoutChangingTheOutcome) {
   EXPECT_EQ(totals.unitsTranslatedWithExtensions(), 2);
   const auto extended = totals.translatedWithExtensions();
   ASSERT_EQ(extended.size(), 2u);
-  EXPECT_EQ(extended[0].feature, "AUTHID CURRENT_USER not supported");
+  EXPECT_EQ(extended[0].construct, "AUTHID CURRENT_USER");
   EXPECT_EQ(extended[0].extensions, "authid");
   EXPECT_EQ(extended[1].extensions, "error-map");
 
@@ -427,16 +427,16 @@ TEST(ReportCommand, ReportsEveryUnitAndFileOfATree) {
     EXPECT_EQ(k["units"].integer(), byKind[k["kind"].str()]) << k["kind"].str();
   EXPECT_EQ(totals["byKind"].size(), byKind.size());
 
-  // Four rejected units, each with one feature of its own.
-  const Json& ranked = report["blockingFeatures"]["ranked"];
+  // Four rejected units, each with one construct of its own.
+  const Json& ranked = report["blockingConstructs"]["ranked"];
   ASSERT_EQ(ranked.size(), 4u);
-  std::set<std::string> features;
+  std::set<std::string> constructs;
   for (const Json& f : ranked.items) {
     EXPECT_EQ(f["firstError"].integer(), 1);
-    features.insert(f["feature"].str());
+    constructs.insert(f["construct"].str());
   }
-  EXPECT_EQ(features, (std::set<std::string>{"AUTHID CURRENT_USER not supported", "syntax error, unexpected BODY",
-                                             "syntax error, unexpected '<<'", "syntax error, unexpected ';'"}));
+  EXPECT_EQ(constructs, (std::set<std::string>{"AUTHID CURRENT_USER", "CREATE TYPE BODY",
+                                               "syntax error, unexpected '<<'", "syntax error, unexpected ';'"}));
   EXPECT_EQ(ranked[0]["unblockedCumulative"].integer(), 1);
   EXPECT_EQ(ranked[3]["unblockedCumulative"].integer(), 4);
 
