@@ -22,6 +22,7 @@
 #include <thread>
 
 #include "entry/entry.h"
+#include "report_csv.h"
 #include "report_html.h"
 #include "report_json.h"
 #include "report_totals.h"
@@ -199,21 +200,24 @@ std::string localTime() {
 // Writes each file's records, in input order, to the report's streams and keeps the totals.
 class ReportWriter {
  public:
-  ReportWriter(std::FILE* json, std::FILE* files, std::FILE* rows, std::FILE* rejected,
+  ReportWriter(std::FILE* json, std::FILE* csv, std::FILE* files, std::FILE* rows, std::FILE* rejected,
                std::vector<std::string> directories)
-      : json_(json), files_(files), rows_(rows), rejected_(rejected), directories_(std::move(directories)) {}
+      : json_(json), csv_(csv), files_(files), rows_(rows), rejected_(rejected), directories_(std::move(directories)) {}
 
-  bool add(const FileAnalysis& analysis) {
+  bool add(FileAnalysis& analysis) {
     bool ok = true;
     long firstRejected = -1;
+    // The report may be read on another machine: it names files from the input they were found under.
+    analysis.file.path = shownPath(analysis.file.path);
     for (const ReportUnit& unit : analysis.units) {
       ok = ok && put(json_, (units_++ == 0 ? "\n" : ",\n") + unitJson(analysis.file.path, unit));
+      ok = ok && put(csv_, unitCsvRow(analysis.file.path, unit));
       if (unit.translated) continue;
       if (firstRejected < 0) firstRejected = rejectedUnits_;
       ok = ok && put(rejected_, htmlRejectedUnit(analysis.file.path, unit, rejectedUnits_++));
     }
     ok = ok && put(files_, (files_written_ == 0 ? "\n" : ",\n") + fileJson(analysis));
-    ok = ok && put(rows_, htmlFileRow(analysis, files_written_++, firstRejected, shownPath(analysis.file.path)));
+    ok = ok && put(rows_, htmlFileRow(analysis, files_written_++, firstRejected, analysis.file.path));
     totals_.add(analysis);
     // A file the command would report as bad: unreadable, or with text the reader could not place.
     const bool problem = std::any_of(analysis.file.problems.begin(), analysis.file.problems.end(),
@@ -226,15 +230,17 @@ class ReportWriter {
   bool anyUnreadable() const { return anyUnreadable_; }
 
  private:
-  // The page names a file found under an input directory from that directory, which its header names.
+  // A file found under an input directory is named from that directory, which the header names; a
+  // file named itself keeps a relative name as given and an absolute one only its file name.
   std::string shownPath(const std::string& path) const {
     for (const std::string& directory : directories_) {
       if (path.size() > directory.size() && path.starts_with(directory)) return path.substr(directory.size());
     }
-    return path;
+    return path.starts_with('/') ? fs::path(path).filename().string() : path;
   }
 
   std::FILE* json_;
+  std::FILE* csv_;
   std::FILE* files_;
   std::FILE* rows_;
   std::FILE* rejected_;
@@ -326,11 +332,14 @@ int runReport(const Options& options) {
   const fs::path htmlPath = directory / "report.html";
   const fs::path jsonPart = directory / "report.json.part";
   const fs::path htmlPart = directory / "report.html.part";
+  const fs::path csvPath = directory / "units.csv";
+  const fs::path csvPart = directory / "units.csv.part";
   File json(std::fopen(jsonPart.c_str(), "wb"));
+  File csv(std::fopen(csvPart.c_str(), "wb"));
   File files(std::tmpfile());
   File rows(std::tmpfile());
   File rejected(std::tmpfile());
-  if (!json || !files || !rows || !rejected) return cannotWrite("to '" + options.reportDir + "'", "");
+  if (!json || !csv || !files || !rows || !rejected) return cannotWrite("to '" + options.reportDir + "'", "");
 
   ReportRun run;
   run.version = xcompVersion();
@@ -343,7 +352,7 @@ int runReport(const Options& options) {
   }
   run.started = localTime();
   const Clock::time_point start = Clock::now();
-  bool written = put(json.get(), reportJsonHead(run));
+  bool written = put(json.get(), reportJsonHead(run)) && put(csv.get(), unitsCsvHeader);
 
   const std::vector<InputFile> inputs = expandInputs(options.paths);
   Counters counters;
@@ -355,7 +364,7 @@ int runReport(const Options& options) {
   for (const std::string& path : options.paths) {
     if (path != "-" && fs::is_directory(path, error)) directories.push_back(path.ends_with('/') ? path : path + "/");
   }
-  ReportWriter writer(json.get(), files.get(), rows.get(), rejected.get(), std::move(directories));
+  ReportWriter writer(json.get(), csv.get(), files.get(), rows.get(), rejected.get(), std::move(directories));
   size_t finished = 0;
   {
     InterruptWatch interrupt;
@@ -394,6 +403,8 @@ int runReport(const Options& options) {
   written = put(json.get(), "]" + reportJsonTail(run, totals)) && written;
   written = std::fflush(json.get()) == 0 && written;
   json.reset();
+  written = std::fflush(csv.get()) == 0 && written;
+  csv.reset();
   File html(std::fopen(htmlPart.c_str(), "wb"));
   written = html && writeHtmlPage(html.get(), run, totals, rows.get(), rejected.get()) &&
             std::fflush(html.get()) == 0 && written;
@@ -401,9 +412,11 @@ int runReport(const Options& options) {
   if (!written) {
     fs::remove(jsonPart, error);
     fs::remove(htmlPart, error);
+    fs::remove(csvPart, error);
     return cannotWrite("to '" + options.reportDir + "'", "a write failed");
   }
   fs::rename(jsonPart, jsonPath, error);
+  if (!error) fs::rename(csvPart, csvPath, error);
   if (!error) fs::rename(htmlPart, htmlPath, error);
   if (error) return cannotWrite("to '" + options.reportDir + "'", error.message());
 

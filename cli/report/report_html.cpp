@@ -57,6 +57,8 @@ tr.file-row td:first-child { word-break: break-all; }
 pre { background: var(--panel); border: 1px solid var(--line); border-radius: 6px; padding: 10px; margin: 6px 0 0;
       overflow-x: auto; font: 12.5px/1.4 ui-monospace, "DejaVu Sans Mono", "Liberation Mono", monospace; }
 details summary { cursor: pointer; color: var(--muted); margin-top: 10px; }
+ol.errors { margin: 6px 0 0; padding-left: 22px; }
+ol.errors .construct, .refused { color: var(--muted); }
 )";
 
 const char* const pageScript = R"(
@@ -206,6 +208,17 @@ std::string headline(const ReportRun& run, const ReportTotals& totals) {
   out += "<div class=\"card\"><div class=\"big\">" + span("files-read", grouped(filesRead)) + "</div>files read, " +
          span("files-skipped", grouped(totals.filesSkipped())) + " skipped";
   if (run.filesNotRead > 0) out += ", " + span("files-not-read", grouped(run.filesNotRead)) + " not reached";
+  if (totals.filesRefused() > 0) {
+    // Files refused whole hide code the unit counts cannot see: each reason is a task of its own.
+    out += "<br><span id=\"files-refused\">" + grouped(static_cast<size_t>(totals.filesRefused())) +
+           "</span> refused whole:";
+    bool firstReason = true;
+    for (const auto& [reason, count] : totals.skippedByReason()) {
+      out += std::string(firstReason ? " " : ", ") + "<span class=\"refused\" data-reason=\"" + htmlEscape(reason) +
+             "\">" + grouped(static_cast<size_t>(count)) + " " + htmlEscape(reason) + "</span>";
+      firstReason = false;
+    }
+  }
   out += "<br>" + counted(totals.sqlStatements(), "SQL statement") + " and " +
          counted(totals.sqlplusCommands(), "SQL*Plus command") + " beside the units</div>\n";
   out += "<div class=\"meter\" title=\"units translated\"><div style=\"width:" + percent(all.translated, all.units) +
@@ -236,20 +249,25 @@ std::string constructChart(const ReportTotals& totals) {
            "%\"></div></div><div class=\"bar-count\">" + grouped(static_cast<size_t>(f.firstError)) +
            " <span class=\"any\">/ " + grouped(static_cast<size_t>(f.anyError)) + "</span></div></div>\n";
   }
-  out += "</div>\n<details><summary>All " + grouped(constructs.size()) +
+  out += "</div>\n<details open><summary>All " + grouped(constructs.size()) +
          " constructs, with an example</summary>\n<table "
          "id=\"construct-table\"><thead><tr><th>Construct</th><th>Domain</th>"
-         "<th class=\"num\">First error</th><th class=\"num\">Any error</th><th class=\"num\">Units translating "
-         "once this and those above do</th><th>First met</th></tr></thead><tbody>\n";
+         "<th class=\"num\">First error</th><th class=\"num\">Lines</th><th class=\"num\">Any error</th>"
+         "<th class=\"num\">Units it frees alone</th><th class=\"num\">Units translating once this and those "
+         "above do</th><th>First met</th></tr></thead><tbody>\n";
   const std::vector<int> unblocked = totals.unblockedCumulative(constructs);
+  const std::vector<int> alone = totals.unblockedAlone(constructs);
   for (size_t i = 0; i < constructs.size(); ++i) {
     const ConstructCount& f = constructs[i];
     std::string where = f.file;
     if (f.line > 0) where += ":" + std::to_string(f.line);
     if (f.detail) where += " (" + *f.detail + ")";
-    out += "<tr><td>" + htmlEscape(f.construct) + "</td><td>" + htmlEscape(f.domain) + "</td><td class=\"num\">" +
-           grouped(static_cast<size_t>(f.firstError)) + "</td><td class=\"num\">" +
-           grouped(static_cast<size_t>(f.anyError)) + "</td><td class=\"num\">" +
+    out += "<tr data-construct=\"" + htmlEscape(f.construct) + "\" data-lines=\"" + std::to_string(f.linesFirst) +
+           "\" data-alone=\"" + std::to_string(alone[i]) + "\" data-cumulative=\"" + std::to_string(unblocked[i]) +
+           "\"><td>" + htmlEscape(f.construct) + "</td><td>" + htmlEscape(f.domain) + "</td><td class=\"num\">" +
+           grouped(static_cast<size_t>(f.firstError)) + "</td><td class=\"num\">" + grouped(f.linesFirst) +
+           "</td><td class=\"num\">" + grouped(static_cast<size_t>(f.anyError)) + "</td><td class=\"num\">" +
+           grouped(static_cast<size_t>(alone[i])) + "</td><td class=\"num\">" +
            grouped(static_cast<size_t>(unblocked[i])) + "</td><td>" + htmlEscape(where) + "</td></tr>\n";
   }
   return out + "</tbody></table></details>\n</section>\n";
@@ -266,6 +284,24 @@ std::string kindTable(const ReportTotals& totals) {
     out += "<tr data-kind=\"" + htmlEscape(kind) + "\"><td>" + htmlEscape(kind) + "</td><td class=\"num\">" +
            grouped(static_cast<size_t>(c.units)) + "</td><td class=\"num\">" +
            grouped(static_cast<size_t>(c.translated)) + "</td><td class=\"num\">" +
+           grouped(static_cast<size_t>(c.rejected())) + "</td><td class=\"num\">" +
+           percent(static_cast<size_t>(c.translated), static_cast<size_t>(c.units)) + "</td><td class=\"num\">" +
+           grouped(c.lines) + "</td><td class=\"num\">" + grouped(c.linesTranslated) + "</td></tr>\n";
+  }
+  return out + "</tbody></table>\n</section>\n";
+}
+
+std::string folderTable(const ReportTotals& totals) {
+  std::string out =
+      "<section id=\"folders\">\n<h2>By folder</h2>\n<table id=\"folder-table\"><thead><tr><th>Folder</th>"
+      "<th class=\"num\">Units</th><th class=\"num\">Translated</th><th class=\"num\">Rejected</th>"
+      "<th class=\"num\">% translated</th><th class=\"num\">Lines</th><th class=\"num\">Lines translated</th>"
+      "</tr></thead><tbody>\n";
+  for (const auto& [folder, c] : totals.byFolder()) {
+    out += "<tr data-folder=\"" + htmlEscape(folder) + "\" data-units=\"" + std::to_string(c.units) +
+           "\" data-translated=\"" + std::to_string(c.translated) + "\" data-lines=\"" + std::to_string(c.lines) +
+           "\"><td>" + htmlEscape(folder) + "</td><td class=\"num\">" + grouped(static_cast<size_t>(c.units)) +
+           "</td><td class=\"num\">" + grouped(static_cast<size_t>(c.translated)) + "</td><td class=\"num\">" +
            grouped(static_cast<size_t>(c.rejected())) + "</td><td class=\"num\">" +
            percent(static_cast<size_t>(c.translated), static_cast<size_t>(c.units)) + "</td><td class=\"num\">" +
            grouped(c.lines) + "</td><td class=\"num\">" + grouped(c.linesTranslated) + "</td></tr>\n";
@@ -345,7 +381,16 @@ std::string htmlRejectedUnit(const std::string& file, const ReportUnit& unit, lo
   } else if (!unit.errors.empty()) {
     out += htmlEscape(unit.errors.front().message);
   }
-  out += "</pre></div>\n";
+  out += "</pre>\n<ol class=\"errors\">";
+  for (const ReportError& e : unit.errors) {
+    out += "<li data-construct=\"" + htmlEscape(e.construct) + "\">";
+    if (e.fileLine > 0)
+      out += "line " + std::to_string(e.fileLine) + (e.column > 0 ? ":" + std::to_string(e.column) : "") + ": ";
+    out += htmlEscape(e.message);
+    if (e.construct != e.message) out += " <span class=\"construct\">(" + htmlEscape(e.construct) + ")</span>";
+    out += "</li>";
+  }
+  out += "</ol></div>\n";
   return out;
 }
 
@@ -371,7 +416,8 @@ bool writeHtmlPage(std::FILE* out, const ReportRun& run, const ReportTotals& tot
     if (run.filesNotRead > 0) page += "; " + grouped(run.filesNotRead) + " files were not reached";
     page += ".</p>\n";
   }
-  page += headline(run, totals) + constructChart(totals) + extensionsSection(run, totals) + kindTable(totals);
+  page += headline(run, totals) + constructChart(totals) + extensionsSection(run, totals) + kindTable(totals) +
+          folderTable(totals);
   page +=
       "<section id=\"files\">\n<h2>Files</h2>\n<div class=\"controls\"><label>Show <select id=\"outcome-filter\">"
       "<option value=\"all\">all files</option><option value=\"translated\">translated</option>"
@@ -386,7 +432,7 @@ bool writeHtmlPage(std::FILE* out, const ReportRun& run, const ReportTotals& tot
       "<th class=\"num\" data-sort=\"bytes\" data-type=\"number\">Bytes</th>"
       "<th data-sort=\"outcome\" data-type=\"text\">Outcome</th><th>Note</th></tr></thead>\n<tbody>\n";
   if (std::fputs(page.c_str(), out) == EOF || !copyScratch(fileRows, out)) return false;
-  page = "</tbody></table>\n</section>\n<section id=\"rejected\">\n<h2>Rejected units: the first error of each</h2>\n";
+  page = "</tbody></table>\n</section>\n<section id=\"rejected\">\n<h2>Rejected units and their errors</h2>\n";
   if (all.rejected() == 0) page += "<p>None.</p>\n";
   if (std::fputs(page.c_str(), out) == EOF || !copyScratch(rejectedUnits, out)) return false;
   page = std::string("</section>\n<script>") + pageScript + "</script>\n</body>\n</html>\n";

@@ -133,7 +133,17 @@ std::string reportJsonTail(const ReportRun& run, const ReportTotals& totals) {
          ", \"filesRead\": " + std::to_string(totals.files() - totals.filesSkipped() - totals.filesInterrupted()) +
          ", \"filesSkipped\": " + std::to_string(totals.filesSkipped()) +
          ", \"filesInterrupted\": " + std::to_string(totals.filesInterrupted()) +
-         ", \"filesNotRead\": " + std::to_string(run.filesNotRead);
+         ", \"filesNotRead\": " + std::to_string(run.filesNotRead) +
+         ", \"filesRefused\": " + std::to_string(totals.filesRefused());
+  // Every reason, met or not, so a reader can count on the keys.
+  out += ", \"skippedByReason\": {";
+  for (const Refusal r : {Refusal::binary, Refusal::encoding, Refusal::unreadable, Refusal::tooLarge}) {
+    if (r != Refusal::binary) out += ", ";
+    appendKey(out, refusalName(r));
+    const auto found = totals.skippedByReason().find(refusalName(r));
+    out += std::to_string(found == totals.skippedByReason().end() ? 0 : found->second);
+  }
+  out += "}";
   out += ", \"sqlStatements\": " + std::to_string(totals.sqlStatements()) +
          ", \"sqlplusCommands\": " + std::to_string(totals.sqlplusCommands());
   out += ", \"units\": " + countsJson(totals.all());
@@ -155,11 +165,22 @@ std::string reportJsonTail(const ReportRun& run, const ReportTotals& totals) {
     appendString(out, kind);
     out += ", " + entry;
   }
+  out += "], \"byFolder\": [";
+  first = true;
+  for (const auto& [folder, counts] : totals.byFolder()) {
+    std::string entry = countsJson(counts);
+    entry.erase(0, 1);
+    out += first ? "\n  {\"folder\": " : ",\n  {\"folder\": ";
+    first = false;
+    appendString(out, folder);
+    out += ", " + entry;
+  }
   out += "]},\n\"blockingConstructs\": {\"explanation\": ";
   appendString(out, blockingConstructExplanation);
   out += ", \"ranked\": [";
   const std::vector<ConstructCount> ranked = totals.rankedConstructs();
   const std::vector<int> unblocked = totals.unblockedCumulative(ranked);
+  const std::vector<int> alone = totals.unblockedAlone(ranked);
   for (size_t i = 0; i < ranked.size(); ++i) {
     const ConstructCount& f = ranked[i];
     if (i > 0) out += ",";
@@ -168,6 +189,7 @@ std::string reportJsonTail(const ReportRun& run, const ReportTotals& totals) {
     out += ", \"domain\": ";
     appendString(out, f.domain);
     out += ", \"firstError\": " + std::to_string(f.firstError) + ", \"anyError\": " + std::to_string(f.anyError) +
+           ", \"linesBlocked\": " + std::to_string(f.linesFirst) + ", \"unblockedAlone\": " + std::to_string(alone[i]) +
            ", \"unblockedCumulative\": " + std::to_string(unblocked[i]);
     out += ", \"example\": {\"file\": ";
     appendString(out, f.file);

@@ -19,11 +19,18 @@ void ReportTotals::add(const FileAnalysis& analysis) {
   ++files_;
   if (analysis.file.status == FileStatus::skipped) ++filesSkipped_;
   if (analysis.file.status == FileStatus::interrupted) ++filesInterrupted_;
+  if (const char* reason = refusalName(analysis.file.refusal)) {
+    ++refused_[reason];
+    ++filesRefused_;
+  }
+  const size_t slash = analysis.file.path.rfind('/');
+  const std::string folder = slash == std::string::npos || slash == 0 ? "." : analysis.file.path.substr(0, slash);
   sqlStatements_ += analysis.file.sqlStatements;
   sqlplusCommands_ += analysis.file.sqlplusCommands;
   for (const ReportUnit& unit : analysis.units) {
     all_.add(unit);
     kinds_[unit.kind].add(unit);
+    folders_[folder].add(unit);
     std::set<std::string> counted;
     for (const ReportError& error : unit.errors) {
       const bool first = &error == &unit.errors.front();
@@ -37,7 +44,9 @@ void ReportTotals::add(const FileAnalysis& analysis) {
         count.detail = error.detail;
       }
       ++count.anyError;
-      if (first) ++count.firstError;
+      if (!first) continue;
+      ++count.firstError;
+      count.linesFirst += static_cast<size_t>(unit.lines());
     }
     if (!counted.empty()) ++constructSets_[std::vector<std::string>(counted.begin(), counted.end())];
     if (!unit.translatesWith.empty() && !unit.errors.empty()) {
@@ -68,6 +77,16 @@ std::vector<int> ReportTotals::unblockedCumulative(const std::vector<ConstructCo
     out[last] += count;
   }
   for (size_t i = 1; i < out.size(); ++i) out[i] += out[i - 1];
+  return out;
+}
+
+std::vector<int> ReportTotals::unblockedAlone(const std::vector<ConstructCount>& ranked) const {
+  std::vector<int> out;
+  out.reserve(ranked.size());
+  for (const ConstructCount& c : ranked) {
+    const auto found = constructSets_.find({c.construct});
+    out.push_back(found == constructSets_.end() ? 0 : found->second);
+  }
   return out;
 }
 

@@ -25,10 +25,11 @@ struct UnitCounts {
 
 struct ConstructCount {
   std::string construct;
-  std::string domain;  // of the first error counted
-  int firstError = 0;  // units whose first error is this construct
-  int anyError = 0;    // units with at least one error of this construct
-  std::string file;    // where it is first met
+  std::string domain;     // of the first error counted
+  int firstError = 0;     // units whose first error is this construct
+  int anyError = 0;       // units with at least one error of this construct
+  size_t linesFirst = 0;  // lines of the units whose first error is this construct
+  std::string file;       // where it is first met
   int line = 0;
   std::optional<std::string> detail;  // the first error's detail there
 };
@@ -45,6 +46,14 @@ class ReportTotals {
   // For each ranked construct k (as rankedConstructs orders them), the rejected units all of whose errors
   // are among the first k+1 constructs: the units that would translate once those constructs do.
   std::vector<int> unblockedCumulative(const std::vector<ConstructCount>& ranked) const;
+  // For each ranked construct, the rejected units whose errors are all of it: what it frees alone.
+  std::vector<int> unblockedAlone(const std::vector<ConstructCount>& ranked) const;
+
+  // Units by the folder of their file (its path as the report shows it, "." for none), in path order.
+  const std::map<std::string, UnitCounts>& byFolder() const { return folders_; }
+  // Files refused whole, by refusalName; only the reasons met.
+  const std::map<std::string, int>& skippedByReason() const { return refused_; }
+  int filesRefused() const { return filesRefused_; }
 
   // Rejected units that translate with the --extend set, by their first error's construct and the
   // extensions they used ("error-map+q-quotes"), most units first; and their number.
@@ -65,6 +74,9 @@ class ReportTotals {
  private:
   UnitCounts all_;
   std::map<std::string, UnitCounts> kinds_;
+  std::map<std::string, UnitCounts> folders_;
+  std::map<std::string, int> refused_;
+  int filesRefused_ = 0;
   std::map<std::string, ConstructCount> constructs_;
   // Rejected units by the set of constructs among their errors (sorted): few sets, however many units.
   std::map<std::vector<std::string>, int> constructSets_;

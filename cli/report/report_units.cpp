@@ -5,12 +5,15 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <filesystem>
 #include <system_error>
 
 #include "constructs.h"
 #include "entry/entry.h"
 #include "request_report.h"
 #include "script/sql_text.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -43,6 +46,17 @@ bool loadText(const InputFile& input, const TranslateOptions& options, std::stri
   if (input.kind == InputFile::unreadableDirectory) {
     file.reason = "cannot read this directory";
     file.unreadable = true;
+    file.refusal = Refusal::unreadable;
+    return false;
+  }
+  std::error_code sizeError;
+  const std::uintmax_t size = input.kind == InputFile::file ? fs::file_size(input.path, sizeError) : 0;
+  if (!sizeError && size > reportFileLimit) {
+    file.bytes = static_cast<size_t>(size);
+    file.reason = "too large: " + std::to_string(size >> 20) + " MiB, more than " +
+                  std::to_string(reportFileLimit >> 20) + " MiB";
+    file.unreadable = true;
+    file.refusal = Refusal::tooLarge;
     return false;
   }
   std::string bytes;
@@ -51,6 +65,7 @@ bool loadText(const InputFile& input, const TranslateOptions& options, std::stri
     file.reason = "cannot read this file";
     if (errno != 0) file.reason += ": " + std::error_code(errno, std::generic_category()).message();
     file.unreadable = true;
+    file.refusal = Refusal::unreadable;
     return false;
   }
   file.bytes = bytes.size();
@@ -63,6 +78,8 @@ bool loadText(const InputFile& input, const TranslateOptions& options, std::stri
     file.reason = problem.message;
     if (problem.line > 0) file.reason = "line " + std::to_string(problem.line) + ": " + file.reason;
     file.unreadable = true;
+    // prepareText finds NUL bytes before it looks at the code page.
+    file.refusal = problem.message.starts_with("binary file") ? Refusal::binary : Refusal::encoding;
     return false;
   }
   file.lines = countLines(*text);
@@ -154,6 +171,17 @@ const char* fileStatusName(FileStatus status) {
     case FileStatus::interrupted: return "interrupted";
   }
   return "read";
+}
+
+const char* refusalName(Refusal refusal) {
+  switch (refusal) {
+    case Refusal::none: return nullptr;
+    case Refusal::binary: return "binary";
+    case Refusal::encoding: return "encoding";
+    case Refusal::unreadable: return "unreadable";
+    case Refusal::tooLarge: return "too large";
+  }
+  return nullptr;
 }
 
 std::string reportKind(const ScriptItem& item) {

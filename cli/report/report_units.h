@@ -43,11 +43,20 @@ struct ReportUnit {
 
 enum class FileStatus { read, skipped, interrupted };
 
+// Why a file was refused whole, before any unit of it was read. A file read but holding no unit is
+// skipped, not refused.
+enum class Refusal { none, binary, encoding, unreadable, tooLarge };
+
+// Files larger than this are refused whole: the report holds each file being compiled in memory, on
+// each of -j threads, and a file this size is a data dump rather than code someone maintains.
+inline constexpr size_t reportFileLimit = size_t{32} << 20;
+
 struct ReportFile {
   std::string path;
   FileStatus status = FileStatus::read;
   std::string reason;       // why a file was skipped or left unfinished; empty otherwise
   bool unreadable = false;  // skipped for its bytes (unreadable, binary, another code page), not its content
+  Refusal refusal = Refusal::none;
   size_t bytes = 0;
   int lines = 0;
   int unitsFound = 0;  // units the reader cut, compiled or not (an interrupted file has fewer records)
@@ -90,3 +99,6 @@ std::string unitName(const ScriptItem& item);
 const std::vector<std::string>& reportKinds();
 
 const char* fileStatusName(FileStatus status);
+
+// "binary", "encoding", "unreadable", "too large"; null for Refusal::none.
+const char* refusalName(Refusal refusal);

@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -391,7 +392,7 @@ TEST(ReportCommand, ReportsEveryUnitAndFileOfATree) {
   // Files in path order, each with its outcome; the .txt file is not a source.
   const Json& files = report["files"];
   std::vector<std::string> paths;
-  for (const Json& f : files.items) paths.push_back(f["path"].str().substr(dir.path("src/").size()));
+  for (const Json& f : files.items) paths.push_back(f["path"].str());
   EXPECT_EQ(paths, (std::vector<std::string>{"billing/billing.pkb", "billing/billing.pks", "billing/logo.sql",
                                              "billing/tables.sql", "install.sql", "legacy/old.prc"}));
   EXPECT_EQ(files[2]["status"].str(), "skipped");
@@ -426,6 +427,28 @@ TEST(ReportCommand, ReportsEveryUnitAndFileOfATree) {
   for (const Json& k : totals["byKind"].items)
     EXPECT_EQ(k["units"].integer(), byKind[k["kind"].str()]) << k["kind"].str();
   EXPECT_EQ(totals["byKind"].size(), byKind.size());
+  // Refused whole: the binary file and the Latin-1 one; the file of tables only is skipped, not refused.
+  EXPECT_EQ(totals["filesRefused"].integer(), 2);
+  EXPECT_EQ(totals["skippedByReason"]["binary"].integer(), 1);
+  EXPECT_EQ(totals["skippedByReason"]["encoding"].integer(), 1);
+  EXPECT_EQ(totals["skippedByReason"]["too large"].integer(), 0);
+  // Folders that hold units, named from the input: "." for the input directory itself.
+  std::vector<std::string> folders;
+  for (const Json& f : totals["byFolder"].items) folders.push_back(f["folder"].str());
+  EXPECT_EQ(folders, (std::vector<std::string>{".", "billing"}));
+  EXPECT_EQ(totals["byFolder"][0]["units"].integer(), 10);
+  EXPECT_EQ(totals["byFolder"][0]["rejected"].integer(), 4);
+  EXPECT_EQ(totals["byFolder"][1]["translated"].integer(), 2);
+
+  // units.csv: a header and a row per unit, in the order of report.json.
+  std::istringstream csv(readFile(dir.path("out/units.csv")));
+  std::vector<std::string> rows;
+  for (std::string row; std::getline(csv, row);) rows.push_back(row);
+  ASSERT_EQ(rows.size(), 13u);
+  EXPECT_EQ(rows[0], "file,line,kind,name,outcome,construct,lines\r");
+  EXPECT_EQ(rows[1], "billing/billing.pkb,1,package body,billing,translated,,6\r");
+  EXPECT_NE(std::find(rows.begin(), rows.end(), "install.sql,21,function,\"\"\"Net Pay\"\"\",translated,,4\r"),
+            rows.end());
 
   // Four rejected units, each with one construct of its own.
   const Json& ranked = report["blockingConstructs"]["ranked"];
@@ -439,11 +462,18 @@ TEST(ReportCommand, ReportsEveryUnitAndFileOfATree) {
                                                "syntax error, unexpected '<<'", "syntax error, unexpected ';'"}));
   EXPECT_EQ(ranked[0]["unblockedCumulative"].integer(), 1);
   EXPECT_EQ(ranked[3]["unblockedCumulative"].integer(), 4);
+  for (const Json& f : ranked.items) EXPECT_EQ(f["unblockedAlone"].integer(), 1) << f["construct"].str();
+  long blocked = 0;
+  for (const Json& f : ranked.items) blocked += f["linesBlocked"].integer();
+  EXPECT_EQ(blocked, totals["byOutcome"]["rejected"]["lines"].integer());
 
   // The page stands alone: nothing is fetched from anywhere.
   const std::string html = readFile(dir.path("out/report.html"));
   for (const char* outside : {"http:", "https:", "<link", " src=", "@import", "url("})
     EXPECT_EQ(html.find(outside), std::string::npos) << outside;
+  // Nor does it name where the code base lay on this machine.
+  EXPECT_EQ(html.find(dir.path("src/billing")), std::string::npos);
+  EXPECT_EQ(readFile(dir.path("out/report.json")).find(dir.path("src/billing")), std::string::npos);
   EXPECT_FALSE(fs::exists(dir.path("out/report.json.part")));
 }
 
