@@ -37,6 +37,7 @@ const char* const usageText =
     "  --no-progress          no progress line on a terminal\n"
     "  --report DIR           write a migration assessment to DIR (report.json, report.html) instead of\n"
     "                         translating: every unit compiled, what translates, what blocks the rest\n"
+    "  --baseline FILE        with --report: what changed since the earlier report.json FILE\n"
     "\n"
     "Session:\n"
     "  --codepage N           input is in code page N; output is converted back to it\n"
@@ -222,6 +223,9 @@ Options parseOptions(int argc, char** argv) {
     } else if (arg == "--report") {
       options.reportDir = value();
       if (options.reportDir.empty()) usageError("--report needs a directory");
+    } else if (arg == "--baseline") {
+      options.baseline = value();
+      if (options.baseline.empty()) usageError("--baseline needs an earlier report.json");
     } else if (arg == "--help") {
       std::fputs(usageText, stdout);
       std::exit(0);
@@ -241,6 +245,7 @@ Options parseOptions(int argc, char** argv) {
   // A request that is only listed or printed is not compiled, and there would be nothing to run.
   if (compile.execute.enabled && (compile.printTokens || compile.printTree))
     usageError(std::string(compile.printTokens ? "--print-tokens" : "--print-tree") + " cannot be used with --execute");
+  if (!options.baseline.empty() && options.reportDir.empty()) usageError("--baseline needs --report");
   if (!options.reportDir.empty()) {
     // The report compiles every unit and writes no statements: the options that change what is printed
     // have nothing to act on.

@@ -22,6 +22,7 @@
 #include <thread>
 
 #include "entry/entry.h"
+#include "report_baseline.h"
 #include "report_csv.h"
 #include "report_html.h"
 #include "report_json.h"
@@ -201,8 +202,14 @@ std::string localTime() {
 class ReportWriter {
  public:
   ReportWriter(std::FILE* json, std::FILE* csv, std::FILE* files, std::FILE* rows, std::FILE* rejected,
-               std::vector<std::string> directories)
-      : json_(json), csv_(csv), files_(files), rows_(rows), rejected_(rejected), directories_(std::move(directories)) {}
+               std::vector<std::string> directories, BaselineComparison* baseline)
+      : baseline_(baseline),
+        json_(json),
+        csv_(csv),
+        files_(files),
+        rows_(rows),
+        rejected_(rejected),
+        directories_(std::move(directories)) {}
 
   bool add(FileAnalysis& analysis) {
     bool ok = true;
@@ -212,6 +219,7 @@ class ReportWriter {
     for (const ReportUnit& unit : analysis.units) {
       ok = ok && put(json_, (units_++ == 0 ? "\n" : ",\n") + unitJson(analysis.file.path, unit));
       ok = ok && put(csv_, unitCsvRow(analysis.file.path, unit));
+      if (baseline_ != nullptr) baseline_->add(analysis.file.path, unit);
       if (unit.translated) continue;
       if (firstRejected < 0) firstRejected = rejectedUnits_;
       ok = ok && put(rejected_, htmlRejectedUnit(analysis.file.path, unit, rejectedUnits_++));
@@ -239,6 +247,7 @@ class ReportWriter {
     return path.starts_with('/') ? fs::path(path).filename().string() : path;
   }
 
+  BaselineComparison* baseline_;  // null without --baseline
   std::FILE* json_;
   std::FILE* csv_;
   std::FILE* files_;
@@ -341,7 +350,16 @@ int runReport(const Options& options) {
   File rejected(std::tmpfile());
   if (!json || !csv || !files || !rows || !rejected) return cannotWrite("to '" + options.reportDir + "'", "");
 
+  BaselineComparison baseline;
+  if (!options.baseline.empty()) {
+    std::string problem;
+    if (!baseline.load(options.baseline, &problem)) {
+      std::fprintf(stderr, "xcomp: --baseline '%s': %s\n", options.baseline.c_str(), problem.c_str());
+      return 2;
+    }
+  }
   ReportRun run;
+  run.baseline = options.baseline;
   run.version = xcompVersion();
   run.inputs = options.paths;
   run.jobs = options.jobs;
@@ -364,7 +382,8 @@ int runReport(const Options& options) {
   for (const std::string& path : options.paths) {
     if (path != "-" && fs::is_directory(path, error)) directories.push_back(path.ends_with('/') ? path : path + "/");
   }
-  ReportWriter writer(json.get(), csv.get(), files.get(), rows.get(), rejected.get(), std::move(directories));
+  ReportWriter writer(json.get(), csv.get(), files.get(), rows.get(), rejected.get(), std::move(directories),
+                      options.baseline.empty() ? nullptr : &baseline);
   size_t finished = 0;
   {
     InterruptWatch interrupt;
@@ -400,13 +419,16 @@ int runReport(const Options& options) {
 
   const ReportTotals& totals = writer.totals();
   written = put(json.get(), "],\n\"files\": [") && copyScratch(files.get(), json.get()) && written;
-  written = put(json.get(), "]" + reportJsonTail(run, totals)) && written;
+  const std::optional<ReportChanges> changes =
+      options.baseline.empty() ? std::nullopt : std::optional<ReportChanges>(baseline.changes());
+  const ReportChanges* changed = changes ? &*changes : nullptr;
+  written = put(json.get(), "]" + reportJsonTail(run, totals, changed)) && written;
   written = std::fflush(json.get()) == 0 && written;
   json.reset();
   written = std::fflush(csv.get()) == 0 && written;
   csv.reset();
   File html(std::fopen(htmlPart.c_str(), "wb"));
-  written = html && writeHtmlPage(html.get(), run, totals, rows.get(), rejected.get()) &&
+  written = html && writeHtmlPage(html.get(), run, totals, rows.get(), rejected.get(), changed) &&
             std::fflush(html.get()) == 0 && written;
   html.reset();
   if (!written) {

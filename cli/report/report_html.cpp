@@ -4,6 +4,7 @@
 #include "report_html.h"
 
 #include <algorithm>
+#include <tuple>
 
 namespace {
 
@@ -291,6 +292,34 @@ std::string kindTable(const ReportTotals& totals) {
   return out + "</tbody></table>\n</section>\n";
 }
 
+// --baseline: what changed since the earlier report, each list of units in full.
+std::string changesSection(const ReportRun& run, const ReportChanges& changes) {
+  std::string out = "<section id=\"changes\">\n<h2>Since the earlier report</h2>\n<p class=\"note\">Compared with " +
+                    htmlEscape(run.baseline) + "; units are matched by file, kind and name.</p>\n";
+  const std::tuple<const char*, const char*, const std::vector<UnitRef>*> lists[] = {
+      {"fixed", "translate now and were rejected", &changes.fixed},
+      {"regressed", "are rejected now and translated", &changes.regressed},
+      {"new", "are new", &changes.added},
+      {"gone", "are gone", &changes.gone}};
+  out += "<div class=\"cards\">\n";
+  for (const auto& [id, what, refs] : lists) {
+    out += "<div class=\"card\"><div class=\"big\">" +
+           span((std::string("changes-") + id).c_str(), grouped(refs->size())) + "</div>units " + what + "</div>\n";
+  }
+  out += "</div>\n";
+  for (const auto& [id, what, refs] : lists) {
+    if (refs->empty()) continue;
+    out += "<details><summary>" + grouped(refs->size()) + " units " + what +
+           "</summary>\n<ul class=\"changes\" data-change=\"" + id + "\">";
+    for (const UnitRef& r : *refs) {
+      out += "<li>" + htmlEscape(r.kind) + " " + htmlEscape(r.name) + " <span class=\"meta\">in " + htmlEscape(r.file) +
+             ", line " + std::to_string(r.line) + "</span></li>";
+    }
+    out += "</ul></details>\n";
+  }
+  return out + "</section>\n";
+}
+
 std::string folderTable(const ReportTotals& totals) {
   std::string out =
       "<section id=\"folders\">\n<h2>By folder</h2>\n<table id=\"folder-table\"><thead><tr><th>Folder</th>"
@@ -395,7 +424,7 @@ std::string htmlRejectedUnit(const std::string& file, const ReportUnit& unit, lo
 }
 
 bool writeHtmlPage(std::FILE* out, const ReportRun& run, const ReportTotals& totals, std::FILE* fileRows,
-                   std::FILE* rejectedUnits) {
+                   std::FILE* rejectedUnits, const ReportChanges* changes) {
   const UnitCounts& all = totals.all();
   std::string inputs;
   for (const std::string& input : run.inputs) inputs += (inputs.empty() ? "" : ", ") + input;
@@ -416,8 +445,8 @@ bool writeHtmlPage(std::FILE* out, const ReportRun& run, const ReportTotals& tot
     if (run.filesNotRead > 0) page += "; " + grouped(run.filesNotRead) + " files were not reached";
     page += ".</p>\n";
   }
-  page += headline(run, totals) + constructChart(totals) + extensionsSection(run, totals) + kindTable(totals) +
-          folderTable(totals);
+  page += headline(run, totals) + (changes != nullptr ? changesSection(run, *changes) : std::string()) +
+          constructChart(totals) + extensionsSection(run, totals) + kindTable(totals) + folderTable(totals);
   page +=
       "<section id=\"files\">\n<h2>Files</h2>\n<div class=\"controls\"><label>Show <select id=\"outcome-filter\">"
       "<option value=\"all\">all files</option><option value=\"translated\">translated</option>"

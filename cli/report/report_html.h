@@ -30,7 +30,7 @@ std::string htmlFileRow(const FileAnalysis& analysis, long index, long firstReje
 // xcomp prints it, and how many more it has.
 std::string htmlRejectedUnit(const std::string& file, const ReportUnit& unit, long number);
 
-// The whole page, with the rows and entries read back from the two scratch files. False when writing
-// fails.
+// The whole page, with the rows and entries read back from the two scratch files; with `changes`
+// (--baseline), a section on what changed since the earlier report. False when writing fails.
 bool writeHtmlPage(std::FILE* out, const ReportRun& run, const ReportTotals& totals, std::FILE* fileRows,
-                   std::FILE* rejectedUnits);
+                   std::FILE* rejectedUnits, const ReportChanges* changes = nullptr);

@@ -126,7 +126,7 @@ std::string reportJsonHead(const ReportRun& run) {
   return out;
 }
 
-std::string reportJsonTail(const ReportRun& run, const ReportTotals& totals) {
+std::string reportJsonTail(const ReportRun& run, const ReportTotals& totals, const ReportChanges* changes) {
   std::string out = ",\n\"totals\": {";
   appendKey(out, "files");
   out += std::to_string(totals.files()) +
@@ -220,6 +220,35 @@ std::string reportJsonTail(const ReportRun& run, const ReportTotals& totals) {
       out += ", \"units\": " + std::to_string(extended[i].units) + "}";
     }
     out += "]}";
+  }
+  if (changes != nullptr) {
+    out += ",\n\"changes\": {\"baseline\": ";
+    appendString(out, run.baseline);
+    const std::pair<const char*, const std::vector<UnitRef>*> lists[] = {{"fixed", &changes->fixed},
+                                                                         {"regressed", &changes->regressed},
+                                                                         {"new", &changes->added},
+                                                                         {"gone", &changes->gone}};
+    for (const auto& [name, refs] : lists) {
+      out += ", ";
+      appendKey(out, name);
+      out += "[";
+      for (size_t i = 0; i < refs->size(); ++i) {
+        const UnitRef& r = (*refs)[i];
+        out += i == 0 ? "\n  {\"file\": " : ",\n  {\"file\": ";
+        appendString(out, r.file);
+        out += ", \"kind\": ";
+        appendString(out, r.kind);
+        out += ", \"name\": ";
+        if (r.name.empty()) {
+          out += "null";
+        } else {
+          appendString(out, r.name);
+        }
+        out += ", \"firstLine\": " + std::to_string(r.line) + "}";
+      }
+      out += "]";
+    }
+    out += "}";
   }
   char seconds[32];
   std::snprintf(seconds, sizeof seconds, "%.3f", run.seconds);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "report_baseline.h"
 #include "report_totals.h"
 #include "report_units.h"
 #include "xcomp2.h"
@@ -22,6 +23,7 @@ struct ReportRun {
   bool interrupted = false;
   int filesNotRead = 0;                 // inputs never started because the run was interrupted
   std::vector<std::string> extensions;  // --extend: what more would translate with these
+  std::string baseline;                 // --baseline: the earlier report.json compared with
 };
 
 // How blocking constructs are keyed and counted, as the report explains it.
@@ -39,5 +41,5 @@ std::string fileJson(const FileAnalysis& analysis);
 std::string reportJsonHead(const ReportRun& run);
 
 // "totals": {...}, "blockingConstructs": {...} and the run's outcome, closing the object. Written after
-// the "files" array.
-std::string reportJsonTail(const ReportRun& run, const ReportTotals& totals);
+// the "files" array. With `changes` (--baseline), a "changes" record too.
+std::string reportJsonTail(const ReportRun& run, const ReportTotals& totals, const ReportChanges* changes = nullptr);

@@ -577,6 +577,42 @@ TEST(ReportCommand, UsageAndUnwritableReports) {
   EXPECT_EQ(problems[0]["line"].integer(), 3);
 }
 
+// Units are matched across runs by file, kind and name; two blocks alike in all three by their order.
+TEST(ReportCommand, BaselineSaysWhatWasFixedRegressedAddedAndGone) {
+  TempDir dir("xcomp-report");
+  dir.add("src/a.sql",
+          "CREATE PROCEDURE p1 AUTHID CURRENT_USER IS BEGIN NULL; END;\n/\nBEGIN NULL; END;\n/\n"
+          "BEGIN x := 1; END;\n/\nCREATE PROCEDURE p2 IS BEGIN NULL; END;\n/\n");
+  dir.add("src/b.sql", "CREATE FUNCTION f RETURN NUMBER IS BEGIN RETURN 1; END;\n/\n");
+  ASSERT_EQ(xcomp("--report " + dir.path("old") + " " + dir.path("src")).status, 1);
+  // p1 is fixed and moves down a line; the second block breaks; p2 is renamed p3; b.sql goes.
+  dir.add("src/a.sql",
+          "\nCREATE PROCEDURE p1 IS BEGIN NULL; END;\n/\nBEGIN NULL; END;\n/\n"
+          "BEGIN x := ; END;\n/\nCREATE PROCEDURE p3 IS BEGIN NULL; END;\n/\n");
+  fs::remove(dir.path("src/b.sql"));
+  const CommandRun run =
+      xcomp("--report " + dir.path("new") + " --baseline " + dir.path("old/report.json") + " " + dir.path("src"));
+  EXPECT_EQ(run.status, 1) << run.out;
+  const Json changes = parseJson(readFile(dir.path("new/report.json")))["changes"];
+  const auto names = [&](const char* list) {
+    std::vector<std::string> out;
+    for (const Json& u : changes[list].items)
+      out.push_back(u["file"].str() + ":" + u["kind"].str() + ":" + (u["name"].isNull() ? "-" : u["name"].str()));
+    return out;
+  };
+  EXPECT_EQ(names("fixed"), (std::vector<std::string>{"a.sql:procedure:p1"}));
+  EXPECT_EQ(names("regressed"), (std::vector<std::string>{"a.sql:anonymous block:-"}));
+  EXPECT_EQ(changes["regressed"][0]["firstLine"].integer(), 6);
+  EXPECT_EQ(names("new"), (std::vector<std::string>{"a.sql:procedure:p3"}));
+  EXPECT_EQ(names("gone"), (std::vector<std::string>{"a.sql:procedure:p2", "b.sql:function:f"}));
+  EXPECT_NE(readFile(dir.path("new/report.html")).find("id=\"changes\""), std::string::npos);
+
+  // A baseline that is not a report is refused before anything runs.
+  const std::string notReport = dir.add("notes.json", "{\"units\": []}");
+  EXPECT_EQ(xcomp("--report " + dir.path("x") + " --baseline " + notReport + " " + dir.path("src")).status, 2);
+  EXPECT_EQ(xcomp("--baseline " + dir.path("old/report.json") + " " + dir.path("src")).status, 2);
+}
+
 // ---- the manual page ----
 
 // Options as the first word of lines that start with two blanks and a dash ("  -j N  ...").
