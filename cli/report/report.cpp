@@ -21,6 +21,7 @@
 #include <system_error>
 #include <thread>
 
+#include "ci_outputs.h"
 #include "entry/entry.h"
 #include "report_baseline.h"
 #include "report_csv.h"
@@ -202,8 +203,9 @@ std::string localTime() {
 class ReportWriter {
  public:
   ReportWriter(std::FILE* json, std::FILE* csv, std::FILE* files, std::FILE* rows, std::FILE* rejected,
-               std::vector<std::string> directories, BaselineComparison* baseline)
+               std::vector<std::string> directories, BaselineComparison* baseline, CiOutputs* ci)
       : baseline_(baseline),
+        ci_(ci),
         json_(json),
         csv_(csv),
         files_(files),
@@ -215,7 +217,9 @@ class ReportWriter {
     bool ok = true;
     long firstRejected = -1;
     // The report may be read on another machine: it names files from the input they were found under.
-    analysis.file.path = shownPath(analysis.file.path);
+    analysis.file.path = pathInReport(analysis.file.path, directories_);
+    if (ci_ != nullptr)
+      ci_->add(analysis.file.path, analysis.units, analysis.file.refusal == Refusal::none ? "" : analysis.file.reason);
     for (const ReportUnit& unit : analysis.units) {
       ok = ok && put(json_, (units_++ == 0 ? "\n" : ",\n") + unitJson(analysis.file.path, unit));
       ok = ok && put(csv_, unitCsvRow(analysis.file.path, unit));
@@ -238,16 +242,8 @@ class ReportWriter {
   bool anyUnreadable() const { return anyUnreadable_; }
 
  private:
-  // A file found under an input directory is named from that directory, which the header names; a
-  // file named itself keeps a relative name as given and an absolute one only its file name.
-  std::string shownPath(const std::string& path) const {
-    for (const std::string& directory : directories_) {
-      if (path.size() > directory.size() && path.starts_with(directory)) return path.substr(directory.size());
-    }
-    return path.starts_with('/') ? fs::path(path).filename().string() : path;
-  }
-
   BaselineComparison* baseline_;  // null without --baseline
+  CiOutputs* ci_;                 // null without --sarif, --junit or --fail-under
   std::FILE* json_;
   std::FILE* csv_;
   std::FILE* files_;
@@ -358,6 +354,11 @@ int runReport(const Options& options) {
       return 2;
     }
   }
+  CiOutputs ci(options.ci, xcompVersion());
+  if (options.ci.asked()) {
+    std::string problem;
+    if (!ci.open(&problem)) return cannotWrite(problem, "");
+  }
   ReportRun run;
   run.baseline = options.baseline;
   run.version = xcompVersion();
@@ -378,12 +379,9 @@ int runReport(const Options& options) {
   size_t totalBytes = 0;
   for (const size_t size : sizes) totalBytes += size;
   ProgressLine progress(options.progress && isatty(STDERR_FILENO) != 0, inputs.size(), totalBytes, counters);
-  std::vector<std::string> directories;
-  for (const std::string& path : options.paths) {
-    if (path != "-" && fs::is_directory(path, error)) directories.push_back(path.ends_with('/') ? path : path + "/");
-  }
+  std::vector<std::string> directories = inputDirectories(options.paths);
   ReportWriter writer(json.get(), csv.get(), files.get(), rows.get(), rejected.get(), std::move(directories),
-                      options.baseline.empty() ? nullptr : &baseline);
+                      options.baseline.empty() ? nullptr : &baseline, options.ci.asked() ? &ci : nullptr);
   size_t finished = 0;
   {
     InterruptWatch interrupt;
@@ -453,6 +451,6 @@ int runReport(const Options& options) {
                 all.units == 0 ? 0.0 : 100.0 * (all.translated + totals.unitsTranslatedWithExtensions()) / all.units);
   }
   std::fflush(stdout);
-  if (run.interrupted) return 130;
-  return all.rejected() > 0 || writer.anyUnreadable() ? 1 : 0;
+  if (run.interrupted) return ci.finish(130);
+  return ci.finish(all.rejected() > 0 || writer.anyUnreadable() ? 1 : 0);
 }

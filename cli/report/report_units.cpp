@@ -111,24 +111,21 @@ std::vector<std::string> extensionsThatTranslate(const ScriptItem& item, const T
   return used;
 }
 
-void compileUnit(const ScriptItem& item, const TranslateOptions& options, ReportUnit& unit) {
+// What the engine made of the unit: its reading errors, or its compile errors.
+void describeOutcome(const ScriptItem& item, const Outcome* outcome, ReportUnit& unit) {
   std::vector<Diagnostic> readingErrors;
   for (const Diagnostic& d : item.diagnostics) {
     if (d.severity == Severity::error) readingErrors.push_back(d);
   }
-  if (!readingErrors.empty()) {
+  if (!readingErrors.empty() || outcome == nullptr) {
     for (const Diagnostic& d : readingErrors) unit.errors.push_back(scriptError(d));
-    unit.firstError = readingErrors.front();
+    if (!readingErrors.empty()) unit.firstError = readingErrors.front();
+    unit.translated = readingErrors.empty();
     return;
   }
-  // The outcome is always the engine's own; the extensions only say what more would translate.
-  CompileSettings plain = options.compile;
-  plain.extensions = 0;
-  const Outcome outcome = compileRequest(plain, item.text);
-  unit.translated = outcome.ok;
-  if (outcome.ok) return;
-  if (options.compile.extensions != 0) unit.translatesWith = extensionsThatTranslate(item, options);
-  for (const ErrorCopy& e : outcome.errors) {
+  unit.translated = outcome->ok;
+  if (outcome->ok) return;
+  for (const ErrorCopy& e : outcome->errors) {
     ReportError error;
     error.domain = errorDomainKey(e.domain);
     error.message = friendlyMessage(e.message ? *e.message : "error", e.detail ? e.detail->c_str() : nullptr,
@@ -143,7 +140,7 @@ void compileUnit(const ScriptItem& item, const TranslateOptions& options, Report
     error.construct = constructOf(e, item.text);
     unit.errors.push_back(std::move(error));
   }
-  const std::vector<Diagnostic> shown = describeCompileErrors(item, outcome);
+  const std::vector<Diagnostic> shown = describeCompileErrors(item, *outcome);
   if (!shown.empty()) unit.firstError = shown.front();
   if (unit.errors.empty()) {
     // A failure without a record (the SQLCA alone says what went wrong).
@@ -154,6 +151,30 @@ void compileUnit(const ScriptItem& item, const TranslateOptions& options, Report
     error.construct = error.message;
     unit.errors.push_back(std::move(error));
   }
+}
+
+void compileUnit(const ScriptItem& item, const TranslateOptions& options, ReportUnit& unit) {
+  const bool readable = std::none_of(item.diagnostics.begin(), item.diagnostics.end(),
+                                     [](const Diagnostic& d) { return d.severity == Severity::error; });
+  if (!readable) return describeOutcome(item, nullptr, unit);
+  // The outcome is always the engine's own; the extensions only say what more would translate.
+  CompileSettings plain = options.compile;
+  plain.extensions = 0;
+  const Outcome outcome = compileRequest(plain, item.text);
+  describeOutcome(item, &outcome, unit);
+  if (!outcome.ok && options.compile.extensions != 0) unit.translatesWith = extensionsThatTranslate(item, options);
+}
+
+ReportUnit unitOf(const ScriptItem& item) {
+  ReportUnit unit;
+  unit.kind = reportKind(item);
+  unit.name = unitName(item);
+  size_t skippedBytes = 0;
+  const size_t skippedLines = leadingBlankLines(item.text, &skippedBytes);
+  unit.firstLine = std::min(item.firstLine + static_cast<int>(skippedLines), std::max(item.lastLine, item.firstLine));
+  unit.lastLine = std::max(item.lastLine, unit.firstLine);
+  unit.bytes = item.text.size() - skippedBytes;
+  return unit;
 }
 
 }  // namespace
@@ -232,6 +253,28 @@ std::string unitName(const ScriptItem& item) {
   return name;
 }
 
+std::vector<std::string> inputDirectories(const std::vector<std::string>& paths) {
+  std::vector<std::string> directories;
+  for (const std::string& path : paths) {
+    std::error_code error;
+    if (path != "-" && fs::is_directory(path, error)) directories.push_back(path.ends_with('/') ? path : path + "/");
+  }
+  return directories;
+}
+
+std::string pathInReport(const std::string& path, const std::vector<std::string>& directories) {
+  for (const std::string& directory : directories) {
+    if (path.size() > directory.size() && path.starts_with(directory)) return path.substr(directory.size());
+  }
+  return path.starts_with('/') ? fs::path(path).filename().string() : path;
+}
+
+ReportUnit reportUnitOf(const ScriptItem& item, const Outcome* outcome) {
+  ReportUnit unit = unitOf(item);
+  describeOutcome(item, outcome, unit);
+  return unit;
+}
+
 FileAnalysis analyzeFile(const InputFile& input, const TranslateOptions& options, AnalysisListener* listener) {
   FileAnalysis analysis;
   ReportFile& file = analysis.file;
@@ -267,14 +310,7 @@ FileAnalysis analyzeFile(const InputFile& input, const TranslateOptions& options
                     std::to_string(file.unitsFound) + " units";
       break;
     }
-    ReportUnit unit;
-    unit.kind = reportKind(item);
-    unit.name = unitName(item);
-    size_t skippedBytes = 0;
-    const size_t skippedLines = leadingBlankLines(item.text, &skippedBytes);
-    unit.firstLine = std::min(item.firstLine + static_cast<int>(skippedLines), std::max(item.lastLine, item.firstLine));
-    unit.lastLine = std::max(item.lastLine, unit.firstLine);
-    unit.bytes = item.text.size() - skippedBytes;
+    ReportUnit unit = unitOf(item);
     compileUnit(item, options, unit);
     if (listener != nullptr) listener->unitDone(unit);
     analysis.units.push_back(std::move(unit));

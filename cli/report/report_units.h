@@ -14,32 +14,7 @@
 #include "script/inputs.h"
 #include "script/script_reader.h"
 #include "translate.h"
-
-// One error of a rejected unit.
-struct ReportError {
-  std::string domain;                 // the library's domain key, "script" for a reading error
-  std::string message;                // in the user's words, as xcomp prints it
-  std::optional<std::string> detail;  // the record's detail: the refused construct, the token met
-  int fileLine = 0;                   // 0 when unknown
-  int column = 0;                     // 0 when unknown
-  std::string construct;              // what it is about (constructOf)
-};
-
-struct ReportUnit {
-  std::string kind;  // reportKind
-  std::string name;  // unitName; empty when the unit has none
-  int firstLine = 0;
-  int lastLine = 0;
-  size_t bytes = 0;  // of the request given to the compiler
-  bool translated = false;
-  std::vector<ReportError> errors;  // empty when translated
-  // A rejected unit's first error as xcomp shows it (message, place, source line).
-  std::optional<Diagnostic> firstError;
-  // A rejected unit that translates with the --extend set: the extensions it used (their notes), in the
-  // order of the extension table. Empty otherwise, and always without --extend.
-  std::vector<std::string> translatesWith;
-  int lines() const { return lastLine - firstLine + 1; }
-};
+#include "unit_record.h"
 
 enum class FileStatus { read, skipped, interrupted };
 
@@ -85,6 +60,18 @@ class AnalysisListener {
 // read, is binary, is not in the session's code page, is empty or holds no PL/SQL unit comes back
 // skipped with its reason; so does a directory with no sources. `listener` may be null.
 FileAnalysis analyzeFile(const InputFile& input, const TranslateOptions& options, AnalysisListener* listener);
+
+// The record of a unit the command compiled (with `outcome`) or could not read (its errors among the
+// item's diagnostics, `outcome` null): what the CI outputs are written from.
+ReportUnit reportUnitOf(const ScriptItem& item, const Outcome* outcome);
+
+// The input directories among the command's paths, each ending in '/'.
+std::vector<std::string> inputDirectories(const std::vector<std::string>& paths);
+
+// How the report and the CI outputs name a file: from the input directory it was found under; a file
+// named itself keeps a relative name as given and an absolute one only its file name. Reports are read
+// on other machines, where this one's folders mean nothing.
+std::string pathInReport(const std::string& path, const std::vector<std::string>& directories);
 
 // The kind the report counts a unit under: "procedure", "function", "package", "package body",
 // "trigger", "type", "type body", "anonymous block", "drop", or "other" (a raw request that starts no
