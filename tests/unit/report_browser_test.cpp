@@ -120,7 +120,13 @@ TEST(ReportBrowser, RenderedPageAgreesWithReportJson) {
   TempDir dir("xcomp-browser");
   writeCodeBase(dir);
   int status = 0;
-  run(std::string(XCOMP_BINARY_DIR) + "/xcomp --report " + dir.path("out") + " -j 2 " + dir.path("src") + " 2>&1",
+  const std::string xcomp = std::string(XCOMP_BINARY_DIR) + "/xcomp --report ";
+  run(xcomp + dir.path("before") + " " + dir.path("src") + " 2>&1", &status);
+  ASSERT_EQ(status, 1);
+  // Since then, one type body went and a procedure came.
+  fs::remove(dir.path("src/types/price.tpb"));
+  dir.add("src/pkg/late.prc", "CREATE PROCEDURE late IS\nBEGIN\n  NULL;\nEND;\n/\n");
+  run(xcomp + dir.path("out") + " -j 2 --baseline " + dir.path("before/report.json") + " " + dir.path("src") + " 2>&1",
       &status);
   ASSERT_EQ(status, 1);
   const Json report = parseJson(readFile(dir.path("out/report.json")));
@@ -178,6 +184,39 @@ TEST(ReportBrowser, RenderedPageAgreesWithReportJson) {
   }
   EXPECT_EQ(ranked[0]["construct"].str(), "AUTHID CURRENT_USER");
   EXPECT_EQ(ranked[0]["firstError"].integer(), 3);
+
+  // The construct table: the lines each blocks and the units it frees alone and with those above it.
+  const std::vector<Attributes> constructRows = tagsWith(dom, "data-cumulative=");
+  ASSERT_EQ(constructRows.size(), ranked.size());
+  for (size_t i = 0; i < ranked.size(); ++i) {
+    EXPECT_EQ(constructRows[i].at("data-construct"), ranked[i]["construct"].str());
+    EXPECT_EQ(constructRows[i].at("data-lines"), std::to_string(ranked[i]["linesBlocked"].integer()));
+    EXPECT_EQ(constructRows[i].at("data-alone"), std::to_string(ranked[i]["unblockedAlone"].integer()));
+    EXPECT_EQ(constructRows[i].at("data-cumulative"), std::to_string(ranked[i]["unblockedCumulative"].integer()));
+  }
+
+  // A row per folder that holds units, named from the input.
+  const Json& folders = totals["byFolder"];
+  const std::vector<Attributes> folderRows = tagsWith(dom, "data-folder=");
+  ASSERT_EQ(folderRows.size(), folders.size());
+  for (size_t i = 0; i < folders.size(); ++i) {
+    EXPECT_EQ(folderRows[i].at("data-folder"), folders[i]["folder"].str());
+    EXPECT_EQ(folderRows[i].at("data-units"), std::to_string(folders[i]["units"].integer()));
+    EXPECT_EQ(folderRows[i].at("data-translated"), std::to_string(folders[i]["translated"].integer()));
+    EXPECT_EQ(folderRows[i].at("data-lines"), std::to_string(folders[i]["lines"].integer()));
+  }
+  EXPECT_EQ(folders[0]["folder"].str(), ".");
+  EXPECT_EQ(textOf(dom, "files-refused"), std::to_string(totals["filesRefused"].integer()));
+  EXPECT_EQ(totals["skippedByReason"]["binary"].integer(), 1);
+
+  // What changed since the earlier report.
+  const Json& changes = report["changes"];
+  for (const char* list : {"fixed", "regressed", "new", "gone"})
+    EXPECT_EQ(textOf(dom, std::string("changes-") + list), std::to_string(changes[list].size())) << list;
+  ASSERT_EQ(changes["gone"].size(), 1u);
+  EXPECT_EQ(changes["gone"][0]["file"].str(), "types/price.tpb");
+  ASSERT_EQ(changes["new"].size(), 1u);
+  EXPECT_EQ(changes["new"][0]["name"].str(), "late");
 
   // A view from the address: files with rejected units only, the longest first.
   const std::string view = renderedDom(page + "#sort=lines&order=desc&outcome=rejected", dir.path("profile2"));
