@@ -157,11 +157,18 @@ std::string methodOnResult(const ConstructClue& c) {
   return end != std::string_view::npos && before[end] == ')' ? "method call on a function result" : "";
 }
 
-// /* ... /* ... */: comments nest here, so a '/*' inside a comment leaves it open.
+size_t occurrences(std::string_view text, std::string_view what) {
+  size_t n = 0;
+  for (size_t at = text.find(what); at != std::string_view::npos; at = text.find(what, at + what.size())) ++n;
+  return n;
+}
+
+// /* ... /* ... */: comments nest here, so a '/*' inside a comment leaves it open, and the parser then
+// meets the end of the input too. A comment that is simply never closed has no '*/' at all.
 std::string nestedComment(const ConstructClue& c) {
-  return c.message == "Unterminated comment" && c.text.find("*/") != std::string_view::npos
-             ? "comment holding '/*' (comments nest)"
-             : "";
+  if (c.message != "Unterminated comment" && c.met != "end of input") return {};
+  const size_t closes = occurrences(c.text, "*/");
+  return closes > 0 && occurrences(c.text, "/*") > closes ? "comment holding '/*' (comments nest)" : "";
 }
 
 std::string typeForce(const ConstructClue& c) {

@@ -81,6 +81,8 @@ TEST(Constructs, EachRuleNamesItsConstructFromAUnitThatUsesIt) {
     bool known = false;
     EXPECT_EQ(constructOf(outcome.errors.front(), c.unit, &known), c.construct);
     EXPECT_TRUE(known);
+    // What follows from the construct counts under it too: an open comment leaves the input ended.
+    for (const ErrorCopy& e : outcome.errors) EXPECT_EQ(constructOf(e, c.unit), c.construct);
     tested.insert(c.rule);
   }
   // A rule added to the table comes with a unit of its own here.
