@@ -35,7 +35,8 @@ run: build
 # Every test, in the normal build and again under AddressSanitizer and UndefinedBehaviorSanitizer;
 # the concurrent calls and the region allocator once more under ThreadSanitizer.
 test: build build-asan build-tsan
-	@sh scripts/install-deps.sh chromium
+	@sh scripts/install-deps.sh chromium npm
+	@sh scripts/install-sarif-validator.sh $(BUILD) || echo "the SARIF validator is not installed: its test is skipped"
 	TSAN_OPTIONS="halt_on_error=1 suppressions=$(CURDIR)/tests/tsan.supp" ./$(TSAN_BUILD)/unit_tests --gtest_filter='Threads*:Context*:Region*:SmallStacks.Concurrent*:CodePages*'
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j$(JOBS)

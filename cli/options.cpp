@@ -37,6 +37,10 @@ const char* const usageText =
     "  --no-progress          no progress line on a terminal\n"
     "  --report DIR           write a migration assessment to DIR (report.json, report.html) instead of\n"
     "                         translating: every unit compiled, what translates, what blocks the rest\n"
+    "  --baseline FILE        with --report: what changed since the earlier report.json FILE\n"
+    "  --sarif FILE           also write every error as SARIF 2.1.0 (paths relative to their input)\n"
+    "  --junit FILE           also write JUnit XML: a test case per unit, the first error of a rejected one\n"
+    "  --fail-under PCT       exit 0 when at least PCT % of the units translate, 1 otherwise\n"
     "\n"
     "Session:\n"
     "  --codepage N           input is in code page N; output is converted back to it\n"
@@ -222,6 +226,22 @@ Options parseOptions(int argc, char** argv) {
     } else if (arg == "--report") {
       options.reportDir = value();
       if (options.reportDir.empty()) usageError("--report needs a directory");
+    } else if (arg == "--baseline") {
+      options.baseline = value();
+      if (options.baseline.empty()) usageError("--baseline needs an earlier report.json");
+    } else if (arg == "--sarif") {
+      options.ci.sarif = value();
+      if (options.ci.sarif.empty()) usageError("--sarif needs a file");
+    } else if (arg == "--junit") {
+      options.ci.junit = value();
+      if (options.ci.junit.empty()) usageError("--junit needs a file");
+    } else if (arg == "--fail-under") {
+      const std::string v = value();
+      char* end = nullptr;
+      const double pct = std::strtod(v.c_str(), &end);
+      if (v.empty() || *end != '\0' || !(pct >= 0 && pct <= 100))
+        usageError("invalid value '" + v + "' for --fail-under (a percentage from 0 to 100)");
+      options.ci.failUnder = pct;
     } else if (arg == "--help") {
       std::fputs(usageText, stdout);
       std::exit(0);
@@ -241,6 +261,8 @@ Options parseOptions(int argc, char** argv) {
   // A request that is only listed or printed is not compiled, and there would be nothing to run.
   if (compile.execute.enabled && (compile.printTokens || compile.printTree))
     usageError(std::string(compile.printTokens ? "--print-tokens" : "--print-tree") + " cannot be used with --execute");
+  if (!options.baseline.empty() && options.reportDir.empty()) usageError("--baseline needs --report");
+  translate.keepUnits = options.ci.asked();
   if (!options.reportDir.empty()) {
     // The report compiles every unit and writes no statements: the options that change what is printed
     // have nothing to act on.

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "output/diagnostics.h"
+#include "report/ci_outputs.h"
 #include "translate.h"
 
 struct Options {
@@ -15,6 +16,8 @@ struct Options {
   int jobs = 1;
   bool progress = true;   // on a terminal, for runs over several files
   std::string reportDir;  // --report DIR: assess the inputs instead of translating them
+  std::string baseline;   // --baseline OLD/report.json: with --report, what changed since then
+  CiRequest ci;           // --sarif, --junit, --fail-under
 };
 
 // Parses the arguments; prints help or the version and exits 0 when asked, and exits 2 with a

@@ -11,6 +11,7 @@
 #include "deploy.h"
 #include "entry/entry.h"
 #include "output/json_output.h"
+#include "report/report_units.h"
 #include "report/request_report.h"
 #include "script/sql_text.h"
 #include "script/whenever.h"
@@ -109,6 +110,7 @@ std::optional<std::string> checkedText(const InputFile& input, const TranslateOp
   }
   if (input.kind == InputFile::unreadableDirectory) {
     d.message = "cannot read this directory";
+    report.refusal = d.message;
     say.diagnose(d);
     report.status = 2;
     return std::nullopt;
@@ -118,6 +120,7 @@ std::optional<std::string> checkedText(const InputFile& input, const TranslateOp
   if (!readInput(input, &bytes)) {
     d.message = "cannot read this file";
     if (errno != 0) d.message += ": " + std::error_code(errno, std::generic_category()).message();
+    report.refusal = d.message;
     say.diagnose(d);
     report.status = 2;
     return std::nullopt;
@@ -131,6 +134,7 @@ std::optional<std::string> checkedText(const InputFile& input, const TranslateOp
   }
   std::string text;
   if (!prepareText(bytes, options.compile.codePage, &text, &d)) {
+    report.refusal = d.message;
     say.diagnose(d);
     return std::nullopt;
   }
@@ -416,6 +420,19 @@ FileReport translateFile(const InputFile& input, const TranslateOptions& options
     translateItem(item, options, result, report, run);
     settleRun(item, options, result, run);
     if (!result.entry.ok) report.status = std::max(report.status, 1);
+    if (options.keepUnits && item.kind == ItemKind::unit) {
+      ReportUnit unit = reportUnitOf(item, result.entry.outcome != nullptr ? &result.outcome : nullptr);
+      // Failed without a compile error: at the data source, or not run (cut off by the end of the file).
+      if (!result.entry.ok && unit.errors.empty() && !result.shown.empty()) {
+        unit.translated = false;
+        ReportError error;
+        error.domain = "script";
+        error.message = error.construct = result.shown.front().message;
+        error.fileLine = result.shown.front().line;
+        unit.errors.push_back(std::move(error));
+      }
+      report.unitRecords.push_back(std::move(unit));
+    }
     if (options.json) {
       say.output(jsonItem(input.shownName, result.entry));
       report.errors += static_cast<int>(std::count_if(

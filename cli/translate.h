@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "compile.h"
+#include "report/unit_record.h"
 #include "script/inputs.h"
 #include "script/script_reader.h"
 
@@ -20,7 +21,8 @@ struct TranslateOptions {
   bool raw = false;
   bool json = false;
   bool verbose = false;
-  bool color = false;  // of the diagnostics
+  bool color = false;      // of the diagnostics
+  bool keepUnits = false;  // --sarif, --junit, --fail-under: keep a record of each unit (FileReport::unitRecords)
 };
 
 struct FileReport {
@@ -31,8 +33,10 @@ struct FileReport {
   std::vector<Chunk> chunks;  // in the order they were made
   int status = 0;             // 0 all well, 1 a request failed or the file is bad, 2 the file cannot be read
   size_t bytes = 0;
-  int units = 0;   // requests given to the compiler
-  int errors = 0;  // error diagnostics
+  int units = 0;                        // requests given to the compiler
+  int errors = 0;                       // error diagnostics
+  std::vector<ReportUnit> unitRecords;  // with keepUnits: each unit compiled or not readable, in file order
+  std::string refusal;                  // why the file was not read at all; empty otherwise
 };
 
 class Deployment;

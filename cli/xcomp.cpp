@@ -15,6 +15,7 @@
 
 #include "deploy.h"
 #include "options.h"
+#include "report/ci_outputs.h"
 #include "report/report.h"
 #include "script/inputs.h"
 #include "translate.h"
@@ -139,6 +140,15 @@ int main(int argc, char** argv) {
   }
 
   const std::vector<InputFile> inputs = expandInputs(options.paths);
+  // What a CI pipeline reads beside the output: files named from their input, as the report names them.
+  CiOutputs ci(options.ci, xcompVersion());
+  std::string ciProblem;
+  if (options.ci.asked() && !ci.open(&ciProblem)) {
+    std::fprintf(stderr, "xcomp: %s\n", ciProblem.c_str());
+    return 2;
+  }
+  const std::vector<std::string> inputDirs = inputDirectories(options.paths);
+  size_t finished = 0;
   Progress progress(options.progress && inputs.size() > 1 && isatty(STDERR_FILENO) != 0, inputs.size());
   int status = 0;
   // The progress line must go before anything is written to the terminal it is drawn on.
@@ -152,6 +162,9 @@ int main(int argc, char** argv) {
     progress.count(report);
     progress.draw(out);
     status = std::max(status, report.status);
+    if (options.ci.asked())
+      ci.add(pathInReport(inputs[finished].shownName, inputDirs), report.unitRecords, report.refusal);
+    ++finished;
   };
 
   const size_t workers = std::min(static_cast<size_t>(options.jobs), inputs.size());
@@ -194,5 +207,5 @@ int main(int argc, char** argv) {
     }
   }
   if (out != stdout) std::fclose(out);
-  return status;
+  return ci.finish(status);
 }

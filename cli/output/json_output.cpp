@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "entry/entry.h"
+#include "report/constructs.h"
 #include "report/request_report.h"
 
 namespace {
@@ -127,6 +128,8 @@ std::string jsonItem(const std::string& file, const JsonItem& entry) {
       appendJson(out, e.nearText);
       out += ", \"extra\": ";
       appendJson(out, e.extra);
+      out += ", \"construct\": ";
+      appendJson(out, constructOf(e, item.text).c_str());
       out += "}";
     }
   }
@@ -142,7 +145,7 @@ std::string jsonItem(const std::string& file, const JsonItem& entry) {
       appendJsonString(out, record.message.data(), record.message.size());
     }
     out += ", \"domain\": \"execute\", \"line\": null, \"fileLine\": " + number(item.firstLine);
-    out += ", \"column\": 0, \"detail\": null, \"nearText\": null, \"extra\": null";
+    out += ", \"column\": 0, \"detail\": null, \"nearText\": null, \"extra\": null, \"construct\": null";
     out += ", \"sqlcode\": " + number(sqlca.sqlcode) + ", \"sqlstate\": ";
     appendJsonString(out, sqlca.sqlstate, 5);
     out += ", \"nativeError\": " + (record.sqlstate.empty() ? std::string("null") : number(record.nativeError)) + "}";
@@ -156,7 +159,9 @@ std::string jsonItem(const std::string& file, const JsonItem& entry) {
     out += ", \"column\": " + number(d.column);
     out += ", \"detail\": null, \"nearText\": ";
     appendJson(out, d.source.empty() ? nullptr : d.source.c_str());
-    out += ", \"extra\": null}";
+    out += ", \"extra\": null, \"construct\": ";
+    appendJson(out, constructOf(d).c_str());
+    out += "}";
   }
   auto remarks = [&](const char* key, const std::vector<Diagnostic>& list) {
     out += std::string("], \"") + key + "\": [";

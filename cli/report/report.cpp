@@ -21,7 +21,10 @@
 #include <system_error>
 #include <thread>
 
+#include "ci_outputs.h"
 #include "entry/entry.h"
+#include "report_baseline.h"
+#include "report_csv.h"
 #include "report_html.h"
 #include "report_json.h"
 #include "report_totals.h"
@@ -199,21 +202,34 @@ std::string localTime() {
 // Writes each file's records, in input order, to the report's streams and keeps the totals.
 class ReportWriter {
  public:
-  ReportWriter(std::FILE* json, std::FILE* files, std::FILE* rows, std::FILE* rejected,
-               std::vector<std::string> directories)
-      : json_(json), files_(files), rows_(rows), rejected_(rejected), directories_(std::move(directories)) {}
+  ReportWriter(std::FILE* json, std::FILE* csv, std::FILE* files, std::FILE* rows, std::FILE* rejected,
+               std::vector<std::string> directories, BaselineComparison* baseline, CiOutputs* ci)
+      : baseline_(baseline),
+        ci_(ci),
+        json_(json),
+        csv_(csv),
+        files_(files),
+        rows_(rows),
+        rejected_(rejected),
+        directories_(std::move(directories)) {}
 
-  bool add(const FileAnalysis& analysis) {
+  bool add(FileAnalysis& analysis) {
     bool ok = true;
     long firstRejected = -1;
+    // The report may be read on another machine: it names files from the input they were found under.
+    analysis.file.path = pathInReport(analysis.file.path, directories_);
+    if (ci_ != nullptr)
+      ci_->add(analysis.file.path, analysis.units, analysis.file.refusal == Refusal::none ? "" : analysis.file.reason);
     for (const ReportUnit& unit : analysis.units) {
       ok = ok && put(json_, (units_++ == 0 ? "\n" : ",\n") + unitJson(analysis.file.path, unit));
+      ok = ok && put(csv_, unitCsvRow(analysis.file.path, unit));
+      if (baseline_ != nullptr) baseline_->add(analysis.file.path, unit);
       if (unit.translated) continue;
       if (firstRejected < 0) firstRejected = rejectedUnits_;
       ok = ok && put(rejected_, htmlRejectedUnit(analysis.file.path, unit, rejectedUnits_++));
     }
     ok = ok && put(files_, (files_written_ == 0 ? "\n" : ",\n") + fileJson(analysis));
-    ok = ok && put(rows_, htmlFileRow(analysis, files_written_++, firstRejected, shownPath(analysis.file.path)));
+    ok = ok && put(rows_, htmlFileRow(analysis, files_written_++, firstRejected, analysis.file.path));
     totals_.add(analysis);
     // A file the command would report as bad: unreadable, or with text the reader could not place.
     const bool problem = std::any_of(analysis.file.problems.begin(), analysis.file.problems.end(),
@@ -226,15 +242,10 @@ class ReportWriter {
   bool anyUnreadable() const { return anyUnreadable_; }
 
  private:
-  // The page names a file found under an input directory from that directory, which its header names.
-  std::string shownPath(const std::string& path) const {
-    for (const std::string& directory : directories_) {
-      if (path.size() > directory.size() && path.starts_with(directory)) return path.substr(directory.size());
-    }
-    return path;
-  }
-
+  BaselineComparison* baseline_;  // null without --baseline
+  CiOutputs* ci_;                 // null without --sarif, --junit or --fail-under
   std::FILE* json_;
+  std::FILE* csv_;
   std::FILE* files_;
   std::FILE* rows_;
   std::FILE* rejected_;
@@ -326,13 +337,30 @@ int runReport(const Options& options) {
   const fs::path htmlPath = directory / "report.html";
   const fs::path jsonPart = directory / "report.json.part";
   const fs::path htmlPart = directory / "report.html.part";
+  const fs::path csvPath = directory / "units.csv";
+  const fs::path csvPart = directory / "units.csv.part";
   File json(std::fopen(jsonPart.c_str(), "wb"));
+  File csv(std::fopen(csvPart.c_str(), "wb"));
   File files(std::tmpfile());
   File rows(std::tmpfile());
   File rejected(std::tmpfile());
-  if (!json || !files || !rows || !rejected) return cannotWrite("to '" + options.reportDir + "'", "");
+  if (!json || !csv || !files || !rows || !rejected) return cannotWrite("to '" + options.reportDir + "'", "");
 
+  BaselineComparison baseline;
+  if (!options.baseline.empty()) {
+    std::string problem;
+    if (!baseline.load(options.baseline, &problem)) {
+      std::fprintf(stderr, "xcomp: --baseline '%s': %s\n", options.baseline.c_str(), problem.c_str());
+      return 2;
+    }
+  }
+  CiOutputs ci(options.ci, xcompVersion());
+  if (options.ci.asked()) {
+    std::string problem;
+    if (!ci.open(&problem)) return cannotWrite(problem, "");
+  }
   ReportRun run;
+  run.baseline = options.baseline;
   run.version = xcompVersion();
   run.inputs = options.paths;
   run.jobs = options.jobs;
@@ -343,7 +371,7 @@ int runReport(const Options& options) {
   }
   run.started = localTime();
   const Clock::time_point start = Clock::now();
-  bool written = put(json.get(), reportJsonHead(run));
+  bool written = put(json.get(), reportJsonHead(run)) && put(csv.get(), unitsCsvHeader);
 
   const std::vector<InputFile> inputs = expandInputs(options.paths);
   Counters counters;
@@ -351,11 +379,9 @@ int runReport(const Options& options) {
   size_t totalBytes = 0;
   for (const size_t size : sizes) totalBytes += size;
   ProgressLine progress(options.progress && isatty(STDERR_FILENO) != 0, inputs.size(), totalBytes, counters);
-  std::vector<std::string> directories;
-  for (const std::string& path : options.paths) {
-    if (path != "-" && fs::is_directory(path, error)) directories.push_back(path.ends_with('/') ? path : path + "/");
-  }
-  ReportWriter writer(json.get(), files.get(), rows.get(), rejected.get(), std::move(directories));
+  std::vector<std::string> directories = inputDirectories(options.paths);
+  ReportWriter writer(json.get(), csv.get(), files.get(), rows.get(), rejected.get(), std::move(directories),
+                      options.baseline.empty() ? nullptr : &baseline, options.ci.asked() ? &ci : nullptr);
   size_t finished = 0;
   {
     InterruptWatch interrupt;
@@ -391,19 +417,26 @@ int runReport(const Options& options) {
 
   const ReportTotals& totals = writer.totals();
   written = put(json.get(), "],\n\"files\": [") && copyScratch(files.get(), json.get()) && written;
-  written = put(json.get(), "]" + reportJsonTail(run, totals)) && written;
+  const std::optional<ReportChanges> changes =
+      options.baseline.empty() ? std::nullopt : std::optional<ReportChanges>(baseline.changes());
+  const ReportChanges* changed = changes ? &*changes : nullptr;
+  written = put(json.get(), "]" + reportJsonTail(run, totals, changed)) && written;
   written = std::fflush(json.get()) == 0 && written;
   json.reset();
+  written = std::fflush(csv.get()) == 0 && written;
+  csv.reset();
   File html(std::fopen(htmlPart.c_str(), "wb"));
-  written = html && writeHtmlPage(html.get(), run, totals, rows.get(), rejected.get()) &&
+  written = html && writeHtmlPage(html.get(), run, totals, rows.get(), rejected.get(), changed) &&
             std::fflush(html.get()) == 0 && written;
   html.reset();
   if (!written) {
     fs::remove(jsonPart, error);
     fs::remove(htmlPart, error);
+    fs::remove(csvPart, error);
     return cannotWrite("to '" + options.reportDir + "'", "a write failed");
   }
   fs::rename(jsonPart, jsonPath, error);
+  if (!error) fs::rename(csvPart, csvPath, error);
   if (!error) fs::rename(htmlPart, htmlPath, error);
   if (error) return cannotWrite("to '" + options.reportDir + "'", error.message());
 
@@ -418,6 +451,6 @@ int runReport(const Options& options) {
                 all.units == 0 ? 0.0 : 100.0 * (all.translated + totals.unitsTranslatedWithExtensions()) / all.units);
   }
   std::fflush(stdout);
-  if (run.interrupted) return 130;
-  return all.rejected() > 0 || writer.anyUnreadable() ? 1 : 0;
+  if (run.interrupted) return ci.finish(130);
+  return ci.finish(all.rejected() > 0 || writer.anyUnreadable() ? 1 : 0);
 }

@@ -1,6 +1,7 @@
 // report.h - xcomp --report DIR: a migration assessment of a code base. Every input is read as the
 // command reads it and every PL/SQL unit compiled on -j threads; DIR gets report.json (a record per
-// unit and per file, totals, the blocking features) and report.html (the same for people to read).
+// unit and per file, totals, the blocking constructs), units.csv (a row per unit) and report.html
+// (the same for people to read).
 // Records stream to disk as files finish, so memory holds a few files' units at a time, never the
 // code base. Ctrl-C stops at the next unit and still writes a valid, partial report.
 #pragma once

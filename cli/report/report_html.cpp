@@ -4,6 +4,7 @@
 #include "report_html.h"
 
 #include <algorithm>
+#include <tuple>
 
 namespace {
 
@@ -57,6 +58,8 @@ tr.file-row td:first-child { word-break: break-all; }
 pre { background: var(--panel); border: 1px solid var(--line); border-radius: 6px; padding: 10px; margin: 6px 0 0;
       overflow-x: auto; font: 12.5px/1.4 ui-monospace, "DejaVu Sans Mono", "Liberation Mono", monospace; }
 details summary { cursor: pointer; color: var(--muted); margin-top: 10px; }
+ol.errors { margin: 6px 0 0; padding-left: 22px; }
+ol.errors .construct, .refused { color: var(--muted); }
 )";
 
 const char* const pageScript = R"(
@@ -150,7 +153,7 @@ std::string fileOutcome(const ReportFile& file, int rejected) {
   return rejected > 0 ? "rejected" : "translated";
 }
 
-// With --extend only: what more the extensions would translate, by the feature that blocks it by default.
+// With --extend only: what more the extensions would translate, by the construct that blocks it by default.
 std::string extensionsSection(const ReportRun& run, const ReportTotals& totals) {
   if (run.extensions.empty()) return {};
   std::string asked;
@@ -167,7 +170,7 @@ std::string extensionsSection(const ReportRun& run, const ReportTotals& totals) 
       "<table id=\"extension-table\"><thead><tr><th>Blocked by default by</th><th>Translates with</th>"
       "<th class=\"num\">Units</th></tr></thead><tbody>\n";
   for (const ReportTotals::ExtendedCount& e : extended) {
-    out += "<tr><td>" + htmlEscape(e.feature) + "</td><td>" + htmlEscape(e.extensions) + "</td><td class=\"num\">" +
+    out += "<tr><td>" + htmlEscape(e.construct) + "</td><td>" + htmlEscape(e.extensions) + "</td><td class=\"num\">" +
            grouped(static_cast<size_t>(e.units)) + "</td></tr>\n";
   }
   return out + "</tbody></table>\n</section>\n";
@@ -182,14 +185,14 @@ std::string headline(const ReportRun& run, const ReportTotals& totals) {
   } else {
     out += grouped(all.translated) + " of " + grouped(all.units) + " PL/SQL units (" +
            percent(all.translated, all.units) + " %) translate as they are.";
-    const std::vector<FeatureCount> features = totals.rankedFeatures();
-    if (!features.empty()) {
-      const size_t top = std::min(features.size(), size_t{3});
-      const std::vector<int> unblocked = totals.unblockedCumulative(features);
-      out += " The feature that blocks most units first is <b>" + htmlEscape(features.front().feature) + "</b> (" +
-             counted(features.front().firstError, "unit") + "). Once " +
+    const std::vector<ConstructCount> constructs = totals.rankedConstructs();
+    if (!constructs.empty()) {
+      const size_t top = std::min(constructs.size(), size_t{3});
+      const std::vector<int> unblocked = totals.unblockedCumulative(constructs);
+      out += " The construct that blocks most units first is <b>" + htmlEscape(constructs.front().construct) +
+             "</b> (" + counted(constructs.front().firstError, "unit") + "). Once " +
              (top == 1 ? std::string("it translates, ")
-                       : "the first " + std::to_string(top) + " features of the chart translate, ") +
+                       : "the first " + std::to_string(top) + " constructs of the chart translate, ") +
              span("unblocked-by-top", grouped(static_cast<size_t>(unblocked[top - 1]))) + " more units would.";
     }
   }
@@ -201,11 +204,22 @@ std::string headline(const ReportRun& run, const ReportTotals& totals) {
          " %</div>lines of PL/SQL translate: " + span("lines-translated", grouped(all.linesTranslated)) + " of " +
          span("lines-total", grouped(all.lines)) + "</div>\n";
   out += "<div class=\"card\"><div class=\"big bad\">" + span("units-rejected", grouped(all.rejected())) +
-         "</div>units rejected, blocked by " + span("feature-count", grouped(totals.rankedFeatures().size())) +
-         " features</div>\n";
+         "</div>units rejected, blocked by " + span("construct-count", grouped(totals.rankedConstructs().size())) +
+         " constructs</div>\n";
   out += "<div class=\"card\"><div class=\"big\">" + span("files-read", grouped(filesRead)) + "</div>files read, " +
          span("files-skipped", grouped(totals.filesSkipped())) + " skipped";
   if (run.filesNotRead > 0) out += ", " + span("files-not-read", grouped(run.filesNotRead)) + " not reached";
+  if (totals.filesRefused() > 0) {
+    // Files refused whole hide code the unit counts cannot see: each reason is a task of its own.
+    out += "<br><span id=\"files-refused\">" + grouped(static_cast<size_t>(totals.filesRefused())) +
+           "</span> refused whole:";
+    bool firstReason = true;
+    for (const auto& [reason, count] : totals.skippedByReason()) {
+      out += std::string(firstReason ? " " : ", ") + "<span class=\"refused\" data-reason=\"" + htmlEscape(reason) +
+             "\">" + grouped(static_cast<size_t>(count)) + " " + htmlEscape(reason) + "</span>";
+      firstReason = false;
+    }
+  }
   out += "<br>" + counted(totals.sqlStatements(), "SQL statement") + " and " +
          counted(totals.sqlplusCommands(), "SQL*Plus command") + " beside the units</div>\n";
   out += "<div class=\"meter\" title=\"units translated\"><div style=\"width:" + percent(all.translated, all.units) +
@@ -213,21 +227,21 @@ std::string headline(const ReportRun& run, const ReportTotals& totals) {
   return out;
 }
 
-std::string featureChart(const ReportTotals& totals) {
-  const std::vector<FeatureCount> features = totals.rankedFeatures();
-  std::string out = "<section id=\"features\">\n<h2>What blocks the rest</h2>\n";
-  if (features.empty()) return out + "<p>Nothing: every unit translates.</p>\n</section>\n";
-  out += "<p class=\"note\">" + htmlEscape(blockingFeatureExplanation) + "</p>\n";
+std::string constructChart(const ReportTotals& totals) {
+  const std::vector<ConstructCount> constructs = totals.rankedConstructs();
+  std::string out = "<section id=\"constructs\">\n<h2>What blocks the rest</h2>\n";
+  if (constructs.empty()) return out + "<p>Nothing: every unit translates.</p>\n</section>\n";
+  out += "<p class=\"note\">" + htmlEscape(blockingConstructExplanation) + "</p>\n";
   out +=
       "<p class=\"legend\"><span class=\"swatch first\"></span> units whose first error it is &nbsp; "
       "<span class=\"swatch any\"></span> units with any error of it</p>\n";
   int widest = 1;
-  for (const FeatureCount& f : features) widest = std::max(widest, f.anyError);
-  out += "<div class=\"chart\" id=\"feature-chart\">\n";
-  for (size_t i = 0; i < features.size() && i < chartedFeatures; ++i) {
-    const FeatureCount& f = features[i];
-    const std::string label = htmlEscape(f.feature);
-    out += "<div class=\"bar-row\" data-feature=\"" + label + "\" data-first=\"" + std::to_string(f.firstError) +
+  for (const ConstructCount& f : constructs) widest = std::max(widest, f.anyError);
+  out += "<div class=\"chart\" id=\"construct-chart\">\n";
+  for (size_t i = 0; i < constructs.size() && i < chartedConstructs; ++i) {
+    const ConstructCount& f = constructs[i];
+    const std::string label = htmlEscape(f.construct);
+    out += "<div class=\"bar-row\" data-construct=\"" + label + "\" data-first=\"" + std::to_string(f.firstError) +
            "\" data-any=\"" + std::to_string(f.anyError) + "\"><div class=\"bar-label\" title=\"" + label + "\">" +
            label + "</div><div class=\"bar-track\"><div class=\"bar-any\" style=\"width:" +
            percent(static_cast<size_t>(f.anyError), static_cast<size_t>(widest)) +
@@ -236,19 +250,25 @@ std::string featureChart(const ReportTotals& totals) {
            "%\"></div></div><div class=\"bar-count\">" + grouped(static_cast<size_t>(f.firstError)) +
            " <span class=\"any\">/ " + grouped(static_cast<size_t>(f.anyError)) + "</span></div></div>\n";
   }
-  out += "</div>\n<details><summary>All " + grouped(features.size()) +
-         " features, with an example</summary>\n<table id=\"feature-table\"><thead><tr><th>Feature</th><th>Domain</th>"
-         "<th class=\"num\">First error</th><th class=\"num\">Any error</th><th class=\"num\">Units translating "
-         "once this and those above do</th><th>First met</th></tr></thead><tbody>\n";
-  const std::vector<int> unblocked = totals.unblockedCumulative(features);
-  for (size_t i = 0; i < features.size(); ++i) {
-    const FeatureCount& f = features[i];
+  out += "</div>\n<details open><summary>All " + grouped(constructs.size()) +
+         " constructs, with an example</summary>\n<table "
+         "id=\"construct-table\"><thead><tr><th>Construct</th><th>Domain</th>"
+         "<th class=\"num\">First error</th><th class=\"num\">Lines</th><th class=\"num\">Any error</th>"
+         "<th class=\"num\">Units it frees alone</th><th class=\"num\">Units translating once this and those "
+         "above do</th><th>First met</th></tr></thead><tbody>\n";
+  const std::vector<int> unblocked = totals.unblockedCumulative(constructs);
+  const std::vector<int> alone = totals.unblockedAlone(constructs);
+  for (size_t i = 0; i < constructs.size(); ++i) {
+    const ConstructCount& f = constructs[i];
     std::string where = f.file;
     if (f.line > 0) where += ":" + std::to_string(f.line);
     if (f.detail) where += " (" + *f.detail + ")";
-    out += "<tr><td>" + htmlEscape(f.feature) + "</td><td>" + htmlEscape(f.domain) + "</td><td class=\"num\">" +
-           grouped(static_cast<size_t>(f.firstError)) + "</td><td class=\"num\">" +
-           grouped(static_cast<size_t>(f.anyError)) + "</td><td class=\"num\">" +
+    out += "<tr data-construct=\"" + htmlEscape(f.construct) + "\" data-lines=\"" + std::to_string(f.linesFirst) +
+           "\" data-alone=\"" + std::to_string(alone[i]) + "\" data-cumulative=\"" + std::to_string(unblocked[i]) +
+           "\"><td>" + htmlEscape(f.construct) + "</td><td>" + htmlEscape(f.domain) + "</td><td class=\"num\">" +
+           grouped(static_cast<size_t>(f.firstError)) + "</td><td class=\"num\">" + grouped(f.linesFirst) +
+           "</td><td class=\"num\">" + grouped(static_cast<size_t>(f.anyError)) + "</td><td class=\"num\">" +
+           grouped(static_cast<size_t>(alone[i])) + "</td><td class=\"num\">" +
            grouped(static_cast<size_t>(unblocked[i])) + "</td><td>" + htmlEscape(where) + "</td></tr>\n";
   }
   return out + "</tbody></table></details>\n</section>\n";
@@ -265,6 +285,52 @@ std::string kindTable(const ReportTotals& totals) {
     out += "<tr data-kind=\"" + htmlEscape(kind) + "\"><td>" + htmlEscape(kind) + "</td><td class=\"num\">" +
            grouped(static_cast<size_t>(c.units)) + "</td><td class=\"num\">" +
            grouped(static_cast<size_t>(c.translated)) + "</td><td class=\"num\">" +
+           grouped(static_cast<size_t>(c.rejected())) + "</td><td class=\"num\">" +
+           percent(static_cast<size_t>(c.translated), static_cast<size_t>(c.units)) + "</td><td class=\"num\">" +
+           grouped(c.lines) + "</td><td class=\"num\">" + grouped(c.linesTranslated) + "</td></tr>\n";
+  }
+  return out + "</tbody></table>\n</section>\n";
+}
+
+// --baseline: what changed since the earlier report, each list of units in full.
+std::string changesSection(const ReportRun& run, const ReportChanges& changes) {
+  std::string out = "<section id=\"changes\">\n<h2>Since the earlier report</h2>\n<p class=\"note\">Compared with " +
+                    htmlEscape(run.baseline) + "; units are matched by file, kind and name.</p>\n";
+  const std::tuple<const char*, const char*, const std::vector<UnitRef>*> lists[] = {
+      {"fixed", "translate now and were rejected", &changes.fixed},
+      {"regressed", "are rejected now and translated", &changes.regressed},
+      {"new", "are new", &changes.added},
+      {"gone", "are gone", &changes.gone}};
+  out += "<div class=\"cards\">\n";
+  for (const auto& [id, what, refs] : lists) {
+    out += "<div class=\"card\"><div class=\"big\">" +
+           span((std::string("changes-") + id).c_str(), grouped(refs->size())) + "</div>units " + what + "</div>\n";
+  }
+  out += "</div>\n";
+  for (const auto& [id, what, refs] : lists) {
+    if (refs->empty()) continue;
+    out += "<details><summary>" + grouped(refs->size()) + " units " + what +
+           "</summary>\n<ul class=\"changes\" data-change=\"" + id + "\">";
+    for (const UnitRef& r : *refs) {
+      out += "<li>" + htmlEscape(r.kind) + " " + htmlEscape(r.name) + " <span class=\"meta\">in " + htmlEscape(r.file) +
+             ", line " + std::to_string(r.line) + "</span></li>";
+    }
+    out += "</ul></details>\n";
+  }
+  return out + "</section>\n";
+}
+
+std::string folderTable(const ReportTotals& totals) {
+  std::string out =
+      "<section id=\"folders\">\n<h2>By folder</h2>\n<table id=\"folder-table\"><thead><tr><th>Folder</th>"
+      "<th class=\"num\">Units</th><th class=\"num\">Translated</th><th class=\"num\">Rejected</th>"
+      "<th class=\"num\">% translated</th><th class=\"num\">Lines</th><th class=\"num\">Lines translated</th>"
+      "</tr></thead><tbody>\n";
+  for (const auto& [folder, c] : totals.byFolder()) {
+    out += "<tr data-folder=\"" + htmlEscape(folder) + "\" data-units=\"" + std::to_string(c.units) +
+           "\" data-translated=\"" + std::to_string(c.translated) + "\" data-lines=\"" + std::to_string(c.lines) +
+           "\"><td>" + htmlEscape(folder) + "</td><td class=\"num\">" + grouped(static_cast<size_t>(c.units)) +
+           "</td><td class=\"num\">" + grouped(static_cast<size_t>(c.translated)) + "</td><td class=\"num\">" +
            grouped(static_cast<size_t>(c.rejected())) + "</td><td class=\"num\">" +
            percent(static_cast<size_t>(c.translated), static_cast<size_t>(c.units)) + "</td><td class=\"num\">" +
            grouped(c.lines) + "</td><td class=\"num\">" + grouped(c.linesTranslated) + "</td></tr>\n";
@@ -344,12 +410,21 @@ std::string htmlRejectedUnit(const std::string& file, const ReportUnit& unit, lo
   } else if (!unit.errors.empty()) {
     out += htmlEscape(unit.errors.front().message);
   }
-  out += "</pre></div>\n";
+  out += "</pre>\n<ol class=\"errors\">";
+  for (const ReportError& e : unit.errors) {
+    out += "<li data-construct=\"" + htmlEscape(e.construct) + "\">";
+    if (e.fileLine > 0)
+      out += "line " + std::to_string(e.fileLine) + (e.column > 0 ? ":" + std::to_string(e.column) : "") + ": ";
+    out += htmlEscape(e.message);
+    if (e.construct != e.message) out += " <span class=\"construct\">(" + htmlEscape(e.construct) + ")</span>";
+    out += "</li>";
+  }
+  out += "</ol></div>\n";
   return out;
 }
 
 bool writeHtmlPage(std::FILE* out, const ReportRun& run, const ReportTotals& totals, std::FILE* fileRows,
-                   std::FILE* rejectedUnits) {
+                   std::FILE* rejectedUnits, const ReportChanges* changes) {
   const UnitCounts& all = totals.all();
   std::string inputs;
   for (const std::string& input : run.inputs) inputs += (inputs.empty() ? "" : ", ") + input;
@@ -370,7 +445,8 @@ bool writeHtmlPage(std::FILE* out, const ReportRun& run, const ReportTotals& tot
     if (run.filesNotRead > 0) page += "; " + grouped(run.filesNotRead) + " files were not reached";
     page += ".</p>\n";
   }
-  page += headline(run, totals) + featureChart(totals) + extensionsSection(run, totals) + kindTable(totals);
+  page += headline(run, totals) + (changes != nullptr ? changesSection(run, *changes) : std::string()) +
+          constructChart(totals) + extensionsSection(run, totals) + kindTable(totals) + folderTable(totals);
   page +=
       "<section id=\"files\">\n<h2>Files</h2>\n<div class=\"controls\"><label>Show <select id=\"outcome-filter\">"
       "<option value=\"all\">all files</option><option value=\"translated\">translated</option>"
@@ -385,7 +461,7 @@ bool writeHtmlPage(std::FILE* out, const ReportRun& run, const ReportTotals& tot
       "<th class=\"num\" data-sort=\"bytes\" data-type=\"number\">Bytes</th>"
       "<th data-sort=\"outcome\" data-type=\"text\">Outcome</th><th>Note</th></tr></thead>\n<tbody>\n";
   if (std::fputs(page.c_str(), out) == EOF || !copyScratch(fileRows, out)) return false;
-  page = "</tbody></table>\n</section>\n<section id=\"rejected\">\n<h2>Rejected units: the first error of each</h2>\n";
+  page = "</tbody></table>\n</section>\n<section id=\"rejected\">\n<h2>Rejected units and their errors</h2>\n";
   if (all.rejected() == 0) page += "<p>None.</p>\n";
   if (std::fputs(page.c_str(), out) == EOF || !copyScratch(rejectedUnits, out)) return false;
   page = std::string("</section>\n<script>") + pageScript + "</script>\n</body>\n</html>\n";

@@ -6,13 +6,14 @@
 
 #include "output/json_output.h"
 
-const char* const blockingFeatureExplanation =
-    "A blocking feature is what an error is about: for an unsupported feature its message; for a syntax "
-    "error the token the parser met, in the user's words, without the tokens it expected (they differ with "
-    "the place, the construct does not); for other errors their message, quoted names left out. A rejected "
-    "unit counts once under its first error's feature ('first error': what has to be solved first to "
-    "translate it) and once under every feature among its errors ('any error'). Features are ranked by "
-    "first error, then by any error.";
+const char* const blockingConstructExplanation =
+    "A blocking construct is the PL/SQL construct an error is about, in its own words (CREATE TYPE BODY, "
+    "EXCEPTION_INIT with error number -1400, a nested FUNCTION in a declaration section), found from the "
+    "error and the source around it. An error that names no known construct keeps its message: for a syntax "
+    "error the token the parser met, without the tokens it expected (they differ with the place); for other "
+    "errors their message, quoted names left out. A rejected unit counts once under its first error's "
+    "construct ('first error': what has to be solved first to translate it) and once under every construct "
+    "among its errors ('any error'). Constructs are ranked by first error, then by any error.";
 
 namespace {
 
@@ -71,8 +72,8 @@ std::string unitJson(const std::string& file, const ReportUnit& unit) {
       out += "null";
     }
     out += ", \"fileLine\": " + lineOrNull(e.fileLine) + ", \"column\": " + std::to_string(e.column);
-    out += ", \"feature\": ";
-    appendString(out, e.feature);
+    out += ", \"construct\": ";
+    appendString(out, e.construct);
     out += "}";
   }
   out += "]}";
@@ -125,14 +126,24 @@ std::string reportJsonHead(const ReportRun& run) {
   return out;
 }
 
-std::string reportJsonTail(const ReportRun& run, const ReportTotals& totals) {
+std::string reportJsonTail(const ReportRun& run, const ReportTotals& totals, const ReportChanges* changes) {
   std::string out = ",\n\"totals\": {";
   appendKey(out, "files");
   out += std::to_string(totals.files()) +
          ", \"filesRead\": " + std::to_string(totals.files() - totals.filesSkipped() - totals.filesInterrupted()) +
          ", \"filesSkipped\": " + std::to_string(totals.filesSkipped()) +
          ", \"filesInterrupted\": " + std::to_string(totals.filesInterrupted()) +
-         ", \"filesNotRead\": " + std::to_string(run.filesNotRead);
+         ", \"filesNotRead\": " + std::to_string(run.filesNotRead) +
+         ", \"filesRefused\": " + std::to_string(totals.filesRefused());
+  // Every reason, met or not, so a reader can count on the keys.
+  out += ", \"skippedByReason\": {";
+  for (const Refusal r : {Refusal::binary, Refusal::encoding, Refusal::unreadable, Refusal::tooLarge}) {
+    if (r != Refusal::binary) out += ", ";
+    appendKey(out, refusalName(r));
+    const auto found = totals.skippedByReason().find(refusalName(r));
+    out += std::to_string(found == totals.skippedByReason().end() ? 0 : found->second);
+  }
+  out += "}";
   out += ", \"sqlStatements\": " + std::to_string(totals.sqlStatements()) +
          ", \"sqlplusCommands\": " + std::to_string(totals.sqlplusCommands());
   out += ", \"units\": " + countsJson(totals.all());
@@ -154,19 +165,31 @@ std::string reportJsonTail(const ReportRun& run, const ReportTotals& totals) {
     appendString(out, kind);
     out += ", " + entry;
   }
-  out += "]},\n\"blockingFeatures\": {\"explanation\": ";
-  appendString(out, blockingFeatureExplanation);
+  out += "], \"byFolder\": [";
+  first = true;
+  for (const auto& [folder, counts] : totals.byFolder()) {
+    std::string entry = countsJson(counts);
+    entry.erase(0, 1);
+    out += first ? "\n  {\"folder\": " : ",\n  {\"folder\": ";
+    first = false;
+    appendString(out, folder);
+    out += ", " + entry;
+  }
+  out += "]},\n\"blockingConstructs\": {\"explanation\": ";
+  appendString(out, blockingConstructExplanation);
   out += ", \"ranked\": [";
-  const std::vector<FeatureCount> ranked = totals.rankedFeatures();
+  const std::vector<ConstructCount> ranked = totals.rankedConstructs();
   const std::vector<int> unblocked = totals.unblockedCumulative(ranked);
+  const std::vector<int> alone = totals.unblockedAlone(ranked);
   for (size_t i = 0; i < ranked.size(); ++i) {
-    const FeatureCount& f = ranked[i];
+    const ConstructCount& f = ranked[i];
     if (i > 0) out += ",";
-    out += "\n  {\"feature\": ";
-    appendString(out, f.feature);
+    out += "\n  {\"construct\": ";
+    appendString(out, f.construct);
     out += ", \"domain\": ";
     appendString(out, f.domain);
     out += ", \"firstError\": " + std::to_string(f.firstError) + ", \"anyError\": " + std::to_string(f.anyError) +
+           ", \"linesBlocked\": " + std::to_string(f.linesFirst) + ", \"unblockedAlone\": " + std::to_string(alone[i]) +
            ", \"unblockedCumulative\": " + std::to_string(unblocked[i]);
     out += ", \"example\": {\"file\": ";
     appendString(out, f.file);
@@ -186,17 +209,46 @@ std::string reportJsonTail(const ReportRun& run, const ReportTotals& totals) {
       if (i > 0) out += ", ";
       appendString(out, run.extensions[i]);
     }
-    out += "], \"unitsTranslated\": " + std::to_string(totals.unitsTranslatedWithExtensions()) + ", \"byFeature\": [";
+    out += "], \"unitsTranslated\": " + std::to_string(totals.unitsTranslatedWithExtensions()) + ", \"byConstruct\": [";
     const std::vector<ReportTotals::ExtendedCount> extended = totals.translatedWithExtensions();
     for (size_t i = 0; i < extended.size(); ++i) {
       if (i > 0) out += ",";
-      out += "\n  {\"feature\": ";
-      appendString(out, extended[i].feature);
+      out += "\n  {\"construct\": ";
+      appendString(out, extended[i].construct);
       out += ", \"extensions\": ";
       appendString(out, extended[i].extensions);
       out += ", \"units\": " + std::to_string(extended[i].units) + "}";
     }
     out += "]}";
+  }
+  if (changes != nullptr) {
+    out += ",\n\"changes\": {\"baseline\": ";
+    appendString(out, run.baseline);
+    const std::pair<const char*, const std::vector<UnitRef>*> lists[] = {{"fixed", &changes->fixed},
+                                                                         {"regressed", &changes->regressed},
+                                                                         {"new", &changes->added},
+                                                                         {"gone", &changes->gone}};
+    for (const auto& [name, refs] : lists) {
+      out += ", ";
+      appendKey(out, name);
+      out += "[";
+      for (size_t i = 0; i < refs->size(); ++i) {
+        const UnitRef& r = (*refs)[i];
+        out += i == 0 ? "\n  {\"file\": " : ",\n  {\"file\": ";
+        appendString(out, r.file);
+        out += ", \"kind\": ";
+        appendString(out, r.kind);
+        out += ", \"name\": ";
+        if (r.name.empty()) {
+          out += "null";
+        } else {
+          appendString(out, r.name);
+        }
+        out += ", \"firstLine\": " + std::to_string(r.line) + "}";
+      }
+      out += "]";
+    }
+    out += "}";
   }
   char seconds[32];
   std::snprintf(seconds, sizeof seconds, "%.3f", run.seconds);

@@ -19,31 +19,40 @@ void ReportTotals::add(const FileAnalysis& analysis) {
   ++files_;
   if (analysis.file.status == FileStatus::skipped) ++filesSkipped_;
   if (analysis.file.status == FileStatus::interrupted) ++filesInterrupted_;
+  if (const char* reason = refusalName(analysis.file.refusal)) {
+    ++refused_[reason];
+    ++filesRefused_;
+  }
+  const size_t slash = analysis.file.path.rfind('/');
+  const std::string folder = slash == std::string::npos || slash == 0 ? "." : analysis.file.path.substr(0, slash);
   sqlStatements_ += analysis.file.sqlStatements;
   sqlplusCommands_ += analysis.file.sqlplusCommands;
   for (const ReportUnit& unit : analysis.units) {
     all_.add(unit);
     kinds_[unit.kind].add(unit);
+    folders_[folder].add(unit);
     std::set<std::string> counted;
     for (const ReportError& error : unit.errors) {
       const bool first = &error == &unit.errors.front();
-      if (!counted.insert(error.feature).second) continue;
-      FeatureCount& count = features_[error.feature];
+      if (!counted.insert(error.construct).second) continue;
+      ConstructCount& count = constructs_[error.construct];
       if (count.anyError == 0) {
-        count.feature = error.feature;
+        count.construct = error.construct;
         count.domain = error.domain;
         count.file = analysis.file.path;
         count.line = error.fileLine;
         count.detail = error.detail;
       }
       ++count.anyError;
-      if (first) ++count.firstError;
+      if (!first) continue;
+      ++count.firstError;
+      count.linesFirst += static_cast<size_t>(unit.lines());
     }
-    if (!counted.empty()) ++featureSets_[std::vector<std::string>(counted.begin(), counted.end())];
+    if (!counted.empty()) ++constructSets_[std::vector<std::string>(counted.begin(), counted.end())];
     if (!unit.translatesWith.empty() && !unit.errors.empty()) {
       std::string names;
       for (const std::string& name : unit.translatesWith) names += (names.empty() ? "" : "+") + name;
-      ++extended_[{unit.errors.front().feature, names}];
+      ++extended_[{unit.errors.front().construct, names}];
       ++extendedUnits_;
     }
   }
@@ -57,17 +66,27 @@ std::vector<ReportTotals::ExtendedCount> ReportTotals::translatedWithExtensions(
   return out;
 }
 
-std::vector<int> ReportTotals::unblockedCumulative(const std::vector<FeatureCount>& ranked) const {
+std::vector<int> ReportTotals::unblockedCumulative(const std::vector<ConstructCount>& ranked) const {
   std::map<std::string, size_t> rank;
-  for (size_t i = 0; i < ranked.size(); ++i) rank[ranked[i].feature] = i;
-  // A set of features is solved at the rank of its last feature.
+  for (size_t i = 0; i < ranked.size(); ++i) rank[ranked[i].construct] = i;
+  // A set of constructs is solved at the rank of its last construct.
   std::vector<int> out(ranked.size(), 0);
-  for (const auto& [features, count] : featureSets_) {
+  for (const auto& [constructs, count] : constructSets_) {
     size_t last = 0;
-    for (const std::string& feature : features) last = std::max(last, rank.at(feature));
+    for (const std::string& construct : constructs) last = std::max(last, rank.at(construct));
     out[last] += count;
   }
   for (size_t i = 1; i < out.size(); ++i) out[i] += out[i - 1];
+  return out;
+}
+
+std::vector<int> ReportTotals::unblockedAlone(const std::vector<ConstructCount>& ranked) const {
+  std::vector<int> out;
+  out.reserve(ranked.size());
+  for (const ConstructCount& c : ranked) {
+    const auto found = constructSets_.find({c.construct});
+    out.push_back(found == constructSets_.end() ? 0 : found->second);
+  }
   return out;
 }
 
@@ -80,11 +99,11 @@ std::vector<std::pair<std::string, UnitCounts>> ReportTotals::byKind() const {
   return out;
 }
 
-std::vector<FeatureCount> ReportTotals::rankedFeatures() const {
-  std::vector<FeatureCount> out;
-  out.reserve(features_.size());
-  for (const auto& entry : features_) out.push_back(entry.second);
-  std::stable_sort(out.begin(), out.end(), [](const FeatureCount& a, const FeatureCount& b) {
+std::vector<ConstructCount> ReportTotals::rankedConstructs() const {
+  std::vector<ConstructCount> out;
+  out.reserve(constructs_.size());
+  for (const auto& entry : constructs_) out.push_back(entry.second);
+  std::stable_sort(out.begin(), out.end(), [](const ConstructCount& a, const ConstructCount& b) {
     if (a.firstError != b.firstError) return a.firstError > b.firstError;
     return a.anyError > b.anyError;
   });

@@ -1,7 +1,7 @@
 // report_totals.h - the migration report's running totals: units, lines and bytes by kind and by
-// outcome, files read and skipped, and the blocking features with the units they block. Added to one
+// outcome, files read and skipped, and the blocking constructs with the units they block. Added to one
 // file at a time as the records stream to disk; what it holds grows with the number of kinds and
-// distinct features, never with the code base.
+// distinct constructs, never with the code base.
 #pragma once
 
 #include <cstddef>
@@ -23,12 +23,13 @@ struct UnitCounts {
   void add(const ReportUnit& unit);
 };
 
-struct FeatureCount {
-  std::string feature;
-  std::string domain;  // of the first error counted
-  int firstError = 0;  // units whose first error is this feature
-  int anyError = 0;    // units with at least one error of this feature
-  std::string file;    // where it is first met
+struct ConstructCount {
+  std::string construct;
+  std::string domain;     // of the first error counted
+  int firstError = 0;     // units whose first error is this construct
+  int anyError = 0;       // units with at least one error of this construct
+  size_t linesFirst = 0;  // lines of the units whose first error is this construct
+  std::string file;       // where it is first met
   int line = 0;
   std::optional<std::string> detail;  // the first error's detail there
 };
@@ -40,16 +41,24 @@ class ReportTotals {
   const UnitCounts& all() const { return all_; }
   // Every kind of reportKinds(), in that order, counted or not.
   std::vector<std::pair<std::string, UnitCounts>> byKind() const;
-  // By first error, then by any error, then by name: the feature that unblocks most units first.
-  std::vector<FeatureCount> rankedFeatures() const;
-  // For each ranked feature k (as rankedFeatures orders them), the rejected units all of whose errors
-  // are among the first k+1 features: the units that would translate once those features do.
-  std::vector<int> unblockedCumulative(const std::vector<FeatureCount>& ranked) const;
+  // By first error, then by any error, then by name: the construct that unblocks most units first.
+  std::vector<ConstructCount> rankedConstructs() const;
+  // For each ranked construct k (as rankedConstructs orders them), the rejected units all of whose errors
+  // are among the first k+1 constructs: the units that would translate once those constructs do.
+  std::vector<int> unblockedCumulative(const std::vector<ConstructCount>& ranked) const;
+  // For each ranked construct, the rejected units whose errors are all of it: what it frees alone.
+  std::vector<int> unblockedAlone(const std::vector<ConstructCount>& ranked) const;
 
-  // Rejected units that translate with the --extend set, by their first error's feature and the
+  // Units by the folder of their file (its path as the report shows it, "." for none), in path order.
+  const std::map<std::string, UnitCounts>& byFolder() const { return folders_; }
+  // Files refused whole, by refusalName; only the reasons met.
+  const std::map<std::string, int>& skippedByReason() const { return refused_; }
+  int filesRefused() const { return filesRefused_; }
+
+  // Rejected units that translate with the --extend set, by their first error's construct and the
   // extensions they used ("error-map+q-quotes"), most units first; and their number.
   struct ExtendedCount {
-    std::string feature;
+    std::string construct;
     std::string extensions;
     int units = 0;
   };
@@ -65,9 +74,12 @@ class ReportTotals {
  private:
   UnitCounts all_;
   std::map<std::string, UnitCounts> kinds_;
-  std::map<std::string, FeatureCount> features_;
-  // Rejected units by the set of features among their errors (sorted): few sets, however many units.
-  std::map<std::vector<std::string>, int> featureSets_;
+  std::map<std::string, UnitCounts> folders_;
+  std::map<std::string, int> refused_;
+  int filesRefused_ = 0;
+  std::map<std::string, ConstructCount> constructs_;
+  // Rejected units by the set of constructs among their errors (sorted): few sets, however many units.
+  std::map<std::vector<std::string>, int> constructSets_;
   int files_ = 0;
   int filesSkipped_ = 0;
   int filesInterrupted_ = 0;

@@ -5,11 +5,15 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <filesystem>
 #include <system_error>
 
+#include "constructs.h"
 #include "entry/entry.h"
 #include "request_report.h"
 #include "script/sql_text.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -33,22 +37,6 @@ int countLines(const std::string& text) {
   return text.back() == '\n' ? newlines : newlines + 1;
 }
 
-// Quoted names ('&name', 'x') left out of a message, so messages that differ only in them group.
-std::string withoutQuotedNames(const std::string& message) {
-  std::string out;
-  size_t pos = 0;
-  for (;;) {
-    const size_t open = message.find('\'', pos);
-    const size_t close = open == std::string::npos ? std::string::npos : message.find('\'', open + 1);
-    if (close == std::string::npos) break;
-    out.append(message, pos, open - pos);
-    out += "'...'";
-    pos = close + 1;
-  }
-  out.append(message, pos, std::string::npos);
-  return out;
-}
-
 // The text, checked; on a problem, the reason the file is skipped.
 bool loadText(const InputFile& input, const TranslateOptions& options, std::string* text, ReportFile& file) {
   if (input.kind == InputFile::emptyDirectory) {
@@ -58,6 +46,17 @@ bool loadText(const InputFile& input, const TranslateOptions& options, std::stri
   if (input.kind == InputFile::unreadableDirectory) {
     file.reason = "cannot read this directory";
     file.unreadable = true;
+    file.refusal = Refusal::unreadable;
+    return false;
+  }
+  std::error_code sizeError;
+  const std::uintmax_t size = input.kind == InputFile::file ? fs::file_size(input.path, sizeError) : 0;
+  if (!sizeError && size > reportFileLimit) {
+    file.bytes = static_cast<size_t>(size);
+    file.reason = "too large: " + std::to_string(size >> 20) + " MiB, more than " +
+                  std::to_string(reportFileLimit >> 20) + " MiB";
+    file.unreadable = true;
+    file.refusal = Refusal::tooLarge;
     return false;
   }
   std::string bytes;
@@ -66,6 +65,7 @@ bool loadText(const InputFile& input, const TranslateOptions& options, std::stri
     file.reason = "cannot read this file";
     if (errno != 0) file.reason += ": " + std::error_code(errno, std::generic_category()).message();
     file.unreadable = true;
+    file.refusal = Refusal::unreadable;
     return false;
   }
   file.bytes = bytes.size();
@@ -78,6 +78,8 @@ bool loadText(const InputFile& input, const TranslateOptions& options, std::stri
     file.reason = problem.message;
     if (problem.line > 0) file.reason = "line " + std::to_string(problem.line) + ": " + file.reason;
     file.unreadable = true;
+    // prepareText finds NUL bytes before it looks at the code page.
+    file.refusal = problem.message.starts_with("binary file") ? Refusal::binary : Refusal::encoding;
     return false;
   }
   file.lines = countLines(*text);
@@ -92,7 +94,7 @@ ReportError scriptError(const Diagnostic& d) {
   e.message = d.message;
   e.fileLine = d.line;
   e.column = d.column;
-  e.feature = blockingFeature(d);
+  e.construct = constructOf(d);
   return e;
 }
 
@@ -109,24 +111,21 @@ std::vector<std::string> extensionsThatTranslate(const ScriptItem& item, const T
   return used;
 }
 
-void compileUnit(const ScriptItem& item, const TranslateOptions& options, ReportUnit& unit) {
+// What the engine made of the unit: its reading errors, or its compile errors.
+void describeOutcome(const ScriptItem& item, const Outcome* outcome, ReportUnit& unit) {
   std::vector<Diagnostic> readingErrors;
   for (const Diagnostic& d : item.diagnostics) {
     if (d.severity == Severity::error) readingErrors.push_back(d);
   }
-  if (!readingErrors.empty()) {
+  if (!readingErrors.empty() || outcome == nullptr) {
     for (const Diagnostic& d : readingErrors) unit.errors.push_back(scriptError(d));
-    unit.firstError = readingErrors.front();
+    if (!readingErrors.empty()) unit.firstError = readingErrors.front();
+    unit.translated = readingErrors.empty();
     return;
   }
-  // The outcome is always the engine's own; the extensions only say what more would translate.
-  CompileSettings plain = options.compile;
-  plain.extensions = 0;
-  const Outcome outcome = compileRequest(plain, item.text);
-  unit.translated = outcome.ok;
-  if (outcome.ok) return;
-  if (options.compile.extensions != 0) unit.translatesWith = extensionsThatTranslate(item, options);
-  for (const ErrorCopy& e : outcome.errors) {
+  unit.translated = outcome->ok;
+  if (outcome->ok) return;
+  for (const ErrorCopy& e : outcome->errors) {
     ReportError error;
     error.domain = errorDomainKey(e.domain);
     error.message = friendlyMessage(e.message ? *e.message : "error", e.detail ? e.detail->c_str() : nullptr,
@@ -138,10 +137,10 @@ void compileUnit(const ScriptItem& item, const TranslateOptions& options, Report
     error.detail = e.detail;
     error.fileLine = fileLineOf(item, e.line);
     error.column = e.column;
-    error.feature = blockingFeature(e, item);
+    error.construct = constructOf(e, item.text);
     unit.errors.push_back(std::move(error));
   }
-  const std::vector<Diagnostic> shown = describeCompileErrors(item, outcome);
+  const std::vector<Diagnostic> shown = describeCompileErrors(item, *outcome);
   if (!shown.empty()) unit.firstError = shown.front();
   if (unit.errors.empty()) {
     // A failure without a record (the SQLCA alone says what went wrong).
@@ -149,9 +148,33 @@ void compileUnit(const ScriptItem& item, const TranslateOptions& options, Report
     error.domain = "sqlca";
     error.message = shown.empty() ? "error" : shown.front().message;
     error.fileLine = unit.firstLine;
-    error.feature = error.message;
+    error.construct = error.message;
     unit.errors.push_back(std::move(error));
   }
+}
+
+void compileUnit(const ScriptItem& item, const TranslateOptions& options, ReportUnit& unit) {
+  const bool readable = std::none_of(item.diagnostics.begin(), item.diagnostics.end(),
+                                     [](const Diagnostic& d) { return d.severity == Severity::error; });
+  if (!readable) return describeOutcome(item, nullptr, unit);
+  // The outcome is always the engine's own; the extensions only say what more would translate.
+  CompileSettings plain = options.compile;
+  plain.extensions = 0;
+  const Outcome outcome = compileRequest(plain, item.text);
+  describeOutcome(item, &outcome, unit);
+  if (!outcome.ok && options.compile.extensions != 0) unit.translatesWith = extensionsThatTranslate(item, options);
+}
+
+ReportUnit unitOf(const ScriptItem& item) {
+  ReportUnit unit;
+  unit.kind = reportKind(item);
+  unit.name = unitName(item);
+  size_t skippedBytes = 0;
+  const size_t skippedLines = leadingBlankLines(item.text, &skippedBytes);
+  unit.firstLine = std::min(item.firstLine + static_cast<int>(skippedLines), std::max(item.lastLine, item.firstLine));
+  unit.lastLine = std::max(item.lastLine, unit.firstLine);
+  unit.bytes = item.text.size() - skippedBytes;
+  return unit;
 }
 
 }  // namespace
@@ -169,6 +192,17 @@ const char* fileStatusName(FileStatus status) {
     case FileStatus::interrupted: return "interrupted";
   }
   return "read";
+}
+
+const char* refusalName(Refusal refusal) {
+  switch (refusal) {
+    case Refusal::none: return nullptr;
+    case Refusal::binary: return "binary";
+    case Refusal::encoding: return "encoding";
+    case Refusal::unreadable: return "unreadable";
+    case Refusal::tooLarge: return "too large";
+  }
+  return nullptr;
 }
 
 std::string reportKind(const ScriptItem& item) {
@@ -219,24 +253,27 @@ std::string unitName(const ScriptItem& item) {
   return name;
 }
 
-std::string blockingFeature(const ErrorCopy& error, const ScriptItem& item) {
-  const std::string message = error.message ? *error.message : "error";
-  if (error.domain != 0) {
-    // Unsupported features name the construct; lexical and size errors say what they are.
-    return message;
+std::vector<std::string> inputDirectories(const std::vector<std::string>& paths) {
+  std::vector<std::string> directories;
+  for (const std::string& path : paths) {
+    std::error_code error;
+    if (path != "-" && fs::is_directory(path, error)) directories.push_back(path.ends_with('/') ? path : path + "/");
   }
-  const char* extra = error.extra ? error.extra->c_str() : nullptr;
-  std::string key = friendlyMessage(message, nullptr, extra);
-  const size_t expecting = key.find(", expecting");
-  if (expecting != std::string::npos) key.erase(expecting);
-  // A later stage's bare record gives its reason as near text when that is not the source line.
-  if (key == "syntax error" && error.nearText && !error.nearText->empty() &&
-      item.text.find(*error.nearText) == std::string::npos)
-    key += ": " + *error.nearText;
-  return key;
+  return directories;
 }
 
-std::string blockingFeature(const Diagnostic& scriptError) { return withoutQuotedNames(scriptError.message); }
+std::string pathInReport(const std::string& path, const std::vector<std::string>& directories) {
+  for (const std::string& directory : directories) {
+    if (path.size() > directory.size() && path.starts_with(directory)) return path.substr(directory.size());
+  }
+  return path.starts_with('/') ? fs::path(path).filename().string() : path;
+}
+
+ReportUnit reportUnitOf(const ScriptItem& item, const Outcome* outcome) {
+  ReportUnit unit = unitOf(item);
+  describeOutcome(item, outcome, unit);
+  return unit;
+}
 
 FileAnalysis analyzeFile(const InputFile& input, const TranslateOptions& options, AnalysisListener* listener) {
   FileAnalysis analysis;
@@ -273,14 +310,7 @@ FileAnalysis analyzeFile(const InputFile& input, const TranslateOptions& options
                     std::to_string(file.unitsFound) + " units";
       break;
     }
-    ReportUnit unit;
-    unit.kind = reportKind(item);
-    unit.name = unitName(item);
-    size_t skippedBytes = 0;
-    const size_t skippedLines = leadingBlankLines(item.text, &skippedBytes);
-    unit.firstLine = std::min(item.firstLine + static_cast<int>(skippedLines), std::max(item.lastLine, item.firstLine));
-    unit.lastLine = std::max(item.lastLine, unit.firstLine);
-    unit.bytes = item.text.size() - skippedBytes;
+    ReportUnit unit = unitOf(item);
     compileUnit(item, options, unit);
     if (listener != nullptr) listener->unitDone(unit);
     analysis.units.push_back(std::move(unit));

@@ -14,40 +14,24 @@
 #include "script/inputs.h"
 #include "script/script_reader.h"
 #include "translate.h"
-
-// One error of a rejected unit.
-struct ReportError {
-  std::string domain;                 // the library's domain key, "script" for a reading error
-  std::string message;                // in the user's words, as xcomp prints it
-  std::optional<std::string> detail;  // the record's detail: the refused construct, the token met
-  int fileLine = 0;                   // 0 when unknown
-  int column = 0;                     // 0 when unknown
-  std::string feature;                // the blocking feature it counts for (blockingFeature)
-};
-
-struct ReportUnit {
-  std::string kind;  // reportKind
-  std::string name;  // unitName; empty when the unit has none
-  int firstLine = 0;
-  int lastLine = 0;
-  size_t bytes = 0;  // of the request given to the compiler
-  bool translated = false;
-  std::vector<ReportError> errors;  // empty when translated
-  // A rejected unit's first error as xcomp shows it (message, place, source line).
-  std::optional<Diagnostic> firstError;
-  // A rejected unit that translates with the --extend set: the extensions it used (their notes), in the
-  // order of the extension table. Empty otherwise, and always without --extend.
-  std::vector<std::string> translatesWith;
-  int lines() const { return lastLine - firstLine + 1; }
-};
+#include "unit_record.h"
 
 enum class FileStatus { read, skipped, interrupted };
+
+// Why a file was refused whole, before any unit of it was read. A file read but holding no unit is
+// skipped, not refused.
+enum class Refusal { none, binary, encoding, unreadable, tooLarge };
+
+// Files larger than this are refused whole: the report holds each file being compiled in memory, on
+// each of -j threads, and a file this size is a data dump rather than code someone maintains.
+inline constexpr size_t reportFileLimit = size_t{32} << 20;
 
 struct ReportFile {
   std::string path;
   FileStatus status = FileStatus::read;
   std::string reason;       // why a file was skipped or left unfinished; empty otherwise
   bool unreadable = false;  // skipped for its bytes (unreadable, binary, another code page), not its content
+  Refusal refusal = Refusal::none;
   size_t bytes = 0;
   int lines = 0;
   int unitsFound = 0;  // units the reader cut, compiled or not (an interrupted file has fewer records)
@@ -77,6 +61,18 @@ class AnalysisListener {
 // skipped with its reason; so does a directory with no sources. `listener` may be null.
 FileAnalysis analyzeFile(const InputFile& input, const TranslateOptions& options, AnalysisListener* listener);
 
+// The record of a unit the command compiled (with `outcome`) or could not read (its errors among the
+// item's diagnostics, `outcome` null): what the CI outputs are written from.
+ReportUnit reportUnitOf(const ScriptItem& item, const Outcome* outcome);
+
+// The input directories among the command's paths, each ending in '/'.
+std::vector<std::string> inputDirectories(const std::vector<std::string>& paths);
+
+// How the report and the CI outputs name a file: from the input directory it was found under; a file
+// named itself keeps a relative name as given and an absolute one only its file name. Reports are read
+// on other machines, where this one's folders mean nothing.
+std::string pathInReport(const std::string& path, const std::vector<std::string>& directories);
+
 // The kind the report counts a unit under: "procedure", "function", "package", "package body",
 // "trigger", "type", "type body", "anonymous block", "drop", or "other" (a raw request that starts no
 // unit, a PRAGMA before something else).
@@ -86,15 +82,10 @@ std::string reportKind(const ScriptItem& item);
 // when there is none.
 std::string unitName(const ScriptItem& item);
 
-// What an error blocks, as one key for many units: an unsupported feature's message; for a syntax
-// error the token the parser met, in the user's words, without the list it expected (which differs
-// with the place); a later stage's bare "syntax error" with the reason it gives; any other message as
-// it is, with quoted names left out ('...'), so one undefined variable per unit does not make a row
-// of its own.
-std::string blockingFeature(const ErrorCopy& error, const ScriptItem& item);
-std::string blockingFeature(const Diagnostic& scriptError);
-
 // The kinds in the order the report lists them.
 const std::vector<std::string>& reportKinds();
 
 const char* fileStatusName(FileStatus status);
+
+// "binary", "encoding", "unreadable", "too large"; null for Refusal::none.
+const char* refusalName(Refusal refusal);

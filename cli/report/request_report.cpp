@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "constructs.h"
 #include "script/sql_text.h"
 
 namespace {
@@ -130,6 +131,10 @@ std::vector<Diagnostic> describeCompileErrors(const ScriptItem& item, const Outc
         d.notes.push_back("near " + *e.nearText);
       }
     }
+    // The parser's token rarely says which construct it stopped at; a rule that recognises one says so.
+    bool known = false;
+    const std::string construct = constructOf(e, item.text, &known);
+    if (known && d.message.find(construct) == std::string::npos) d.notes.push_back("construct: " + construct);
     const bool repeated = std::any_of(out.begin(), out.end(), [&](const Diagnostic& seen) {
       return seen.line == d.line && seen.column == d.column && seen.message == d.message;
     });

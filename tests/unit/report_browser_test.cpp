@@ -120,13 +120,19 @@ TEST(ReportBrowser, RenderedPageAgreesWithReportJson) {
   TempDir dir("xcomp-browser");
   writeCodeBase(dir);
   int status = 0;
-  run(std::string(XCOMP_BINARY_DIR) + "/xcomp --report " + dir.path("out") + " -j 2 " + dir.path("src") + " 2>&1",
+  const std::string xcomp = std::string(XCOMP_BINARY_DIR) + "/xcomp --report ";
+  run(xcomp + dir.path("before") + " " + dir.path("src") + " 2>&1", &status);
+  ASSERT_EQ(status, 1);
+  // Since then, one type body went and a procedure came.
+  fs::remove(dir.path("src/types/price.tpb"));
+  dir.add("src/pkg/late.prc", "CREATE PROCEDURE late IS\nBEGIN\n  NULL;\nEND;\n/\n");
+  run(xcomp + dir.path("out") + " -j 2 --baseline " + dir.path("before/report.json") + " " + dir.path("src") + " 2>&1",
       &status);
   ASSERT_EQ(status, 1);
   const Json report = parseJson(readFile(dir.path("out/report.json")));
   const Json& totals = report["totals"];
   const Json& files = report["files"];
-  const Json& ranked = report["blockingFeatures"]["ranked"];
+  const Json& ranked = report["blockingConstructs"]["ranked"];
   ASSERT_GE(ranked.size(), 3u);
   const std::string page = "file://" + dir.path("out/report.html");
 
@@ -143,7 +149,7 @@ TEST(ReportBrowser, RenderedPageAgreesWithReportJson) {
   EXPECT_EQ(textOf(dom, "lines-percent"), percent(units["linesTranslated"].integer(), units["lines"].integer()));
   EXPECT_EQ(textOf(dom, "units-rejected"), std::to_string(units["rejected"].integer()));
   EXPECT_EQ(textOf(dom, "files-skipped"), std::to_string(totals["filesSkipped"].integer()));
-  EXPECT_EQ(textOf(dom, "feature-count"), std::to_string(ranked.size()));
+  EXPECT_EQ(textOf(dom, "construct-count"), std::to_string(ranked.size()));
 
   // A row for each file, in input order, saying what became of it; the script counted them.
   const std::vector<Attributes> rows = tagsWith(dom, "class=\"file-row\"");
@@ -161,7 +167,7 @@ TEST(ReportBrowser, RenderedPageAgreesWithReportJson) {
   }
   EXPECT_EQ(textOf(dom, "file-count"), std::to_string(files.size()) + " of " + std::to_string(files.size()) + " files");
 
-  // A bar for each ranked feature, in rank order, as long as its count.
+  // A bar for each ranked construct, in rank order, as long as its count.
   const std::vector<Attributes> bars = tagsWith(dom, "class=\"bar-row\"");
   ASSERT_EQ(bars.size(), std::min<size_t>(ranked.size(), 20));
   long widest = 0;
@@ -169,15 +175,48 @@ TEST(ReportBrowser, RenderedPageAgreesWithReportJson) {
   const std::vector<Attributes> fills = tagsWith(dom, "class=\"bar\"");
   ASSERT_EQ(fills.size(), bars.size());
   for (size_t i = 0; i < bars.size(); ++i) {
-    EXPECT_EQ(bars[i].at("data-feature"), ranked[i]["feature"].str());
+    EXPECT_EQ(bars[i].at("data-construct"), ranked[i]["construct"].str());
     EXPECT_EQ(bars[i].at("data-first"), std::to_string(ranked[i]["firstError"].integer()));
     EXPECT_EQ(bars[i].at("data-any"), std::to_string(ranked[i]["anyError"].integer()));
     std::string style = fills[i].at("style");
     style.erase(std::remove_if(style.begin(), style.end(), [](char c) { return c == ' ' || c == ';'; }), style.end());
     EXPECT_EQ(style, "width:" + percent(ranked[i]["firstError"].integer(), widest) + "%");
   }
-  EXPECT_EQ(ranked[0]["feature"].str(), "AUTHID CURRENT_USER not supported");
+  EXPECT_EQ(ranked[0]["construct"].str(), "AUTHID CURRENT_USER");
   EXPECT_EQ(ranked[0]["firstError"].integer(), 3);
+
+  // The construct table: the lines each blocks and the units it frees alone and with those above it.
+  const std::vector<Attributes> constructRows = tagsWith(dom, "data-cumulative=");
+  ASSERT_EQ(constructRows.size(), ranked.size());
+  for (size_t i = 0; i < ranked.size(); ++i) {
+    EXPECT_EQ(constructRows[i].at("data-construct"), ranked[i]["construct"].str());
+    EXPECT_EQ(constructRows[i].at("data-lines"), std::to_string(ranked[i]["linesBlocked"].integer()));
+    EXPECT_EQ(constructRows[i].at("data-alone"), std::to_string(ranked[i]["unblockedAlone"].integer()));
+    EXPECT_EQ(constructRows[i].at("data-cumulative"), std::to_string(ranked[i]["unblockedCumulative"].integer()));
+  }
+
+  // A row per folder that holds units, named from the input.
+  const Json& folders = totals["byFolder"];
+  const std::vector<Attributes> folderRows = tagsWith(dom, "data-folder=");
+  ASSERT_EQ(folderRows.size(), folders.size());
+  for (size_t i = 0; i < folders.size(); ++i) {
+    EXPECT_EQ(folderRows[i].at("data-folder"), folders[i]["folder"].str());
+    EXPECT_EQ(folderRows[i].at("data-units"), std::to_string(folders[i]["units"].integer()));
+    EXPECT_EQ(folderRows[i].at("data-translated"), std::to_string(folders[i]["translated"].integer()));
+    EXPECT_EQ(folderRows[i].at("data-lines"), std::to_string(folders[i]["lines"].integer()));
+  }
+  EXPECT_EQ(folders[0]["folder"].str(), ".");
+  EXPECT_EQ(textOf(dom, "files-refused"), std::to_string(totals["filesRefused"].integer()));
+  EXPECT_EQ(totals["skippedByReason"]["binary"].integer(), 1);
+
+  // What changed since the earlier report.
+  const Json& changes = report["changes"];
+  for (const char* list : {"fixed", "regressed", "new", "gone"})
+    EXPECT_EQ(textOf(dom, std::string("changes-") + list), std::to_string(changes[list].size())) << list;
+  ASSERT_EQ(changes["gone"].size(), 1u);
+  EXPECT_EQ(changes["gone"][0]["file"].str(), "types/price.tpb");
+  ASSERT_EQ(changes["new"].size(), 1u);
+  EXPECT_EQ(changes["new"][0]["name"].str(), "late");
 
   // A view from the address: files with rejected units only, the longest first.
   const std::string view = renderedDom(page + "#sort=lines&order=desc&outcome=rejected", dir.path("profile2"));

@@ -1,4 +1,4 @@
-// The migration report: what it makes of each unit (kind, name, lines, errors and the feature they
+// The migration report: what it makes of each unit (kind, name, lines, errors and the construct they
 // count for), its totals, the files it skips, and `xcomp --report` as a user runs it over a tree, on
 // several threads and when interrupted. The page's rendering is checked in report_browser_test.cpp.
 #include <fcntl.h>
@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -140,7 +141,7 @@ TEST(ReportUnits, RejectedUnitKeepsEachErrorAtItsFileLine) {
   EXPECT_EQ(authid.errors[0].message, "AUTHID CURRENT_USER not supported");
   EXPECT_EQ(authid.errors[0].detail, "CREATE [OR REPLACE] PROCEDURE...");
   EXPECT_EQ(authid.errors[0].fileLine, 16);
-  EXPECT_EQ(authid.errors[0].feature, "AUTHID CURRENT_USER not supported");
+  EXPECT_EQ(authid.errors[0].construct, "AUTHID CURRENT_USER");
 
   // The IF closed by END: the error is on the file's line 46, where ';' comes instead of END's IF.
   const ReportUnit& block = a.units[8];
@@ -149,7 +150,7 @@ TEST(ReportUnits, RejectedUnitKeepsEachErrorAtItsFileLine) {
   EXPECT_EQ(block.errors[0].fileLine, 46);
   EXPECT_EQ(block.errors[0].detail, ";");
   EXPECT_EQ(block.errors[0].message, "syntax error, unexpected ';', expecting IF");
-  EXPECT_EQ(block.errors[0].feature, "syntax error, unexpected ';'");
+  EXPECT_EQ(block.errors[0].construct, "syntax error, unexpected ';'");
   ASSERT_TRUE(block.firstError.has_value());
   EXPECT_EQ(block.firstError->line, 46);
   EXPECT_EQ(block.firstError->source, "  IF n > 0 THEN n := 1; END;");
@@ -160,8 +161,8 @@ TEST(ReportUnits, RejectedUnitKeepsEachErrorAtItsFileLine) {
   }
 }
 
-// Errors that differ only in where they are, or in a name, are one feature; different refusals are not.
-TEST(ReportUnits, FeatureKeyGroupsErrorsThatDifferOnlyInPlaceOrName) {
+// Errors that differ only in where they are, or in a name, are one construct; different refusals are not.
+TEST(ReportUnits, ConstructKeyGroupsErrorsThatDifferOnlyInPlaceOrName) {
   TempDir dir("xcomp-report");
   const FileAnalysis a =
       analyze(dir.add("keys.sql",
@@ -177,17 +178,17 @@ TEST(ReportUnits, FeatureKeyGroupsErrorsThatDifferOnlyInPlaceOrName) {
   for (const ReportUnit& u : a.units) ASSERT_FALSE(u.errors.empty()) << u.kind << " " << u.name;
   // Two identifiers met where something else was expected (LOOP, CASE), with different names.
   EXPECT_NE(a.units[0].errors[0].message, a.units[1].errors[0].message);
-  EXPECT_EQ(a.units[0].errors[0].feature, "syntax error, unexpected identifier");
-  EXPECT_EQ(a.units[1].errors[0].feature, "syntax error, unexpected identifier");
+  EXPECT_EQ(a.units[0].errors[0].construct, "syntax error, unexpected identifier");
+  EXPECT_EQ(a.units[1].errors[0].construct, "syntax error, unexpected identifier");
   // Undefined substitution variables, whatever their names.
   EXPECT_EQ(a.units[2].errors[0].domain, "script");
-  EXPECT_EQ(a.units[2].errors[0].feature, a.units[3].errors[0].feature);
-  EXPECT_EQ(a.units[2].errors[0].feature, "substitution variable '...' has no value");
-  // A later stage's bare syntax error says what it is about.
-  EXPECT_EQ(a.units[4].errors[0].feature, "syntax error: pragma exception_init");
+  EXPECT_EQ(a.units[2].errors[0].construct, a.units[3].errors[0].construct);
+  EXPECT_EQ(a.units[2].errors[0].construct, "substitution variable '...' has no value");
+  // A later stage's bare syntax error is named by its construct, the refused number told.
+  EXPECT_EQ(a.units[4].errors[0].construct, "EXCEPTION_INIT with a positive error number");
   EXPECT_EQ(a.units[4].errors[0].message, "syntax error: pragma exception_init");
-  EXPECT_EQ(a.units[5].errors[0].feature, "AUTHID CURRENT_USER not supported");
-  EXPECT_NE(a.units[6].errors[0].feature, a.units[5].errors[0].feature);
+  EXPECT_EQ(a.units[5].errors[0].construct, "AUTHID CURRENT_USER");
+  EXPECT_NE(a.units[6].errors[0].construct, a.units[5].errors[0].construct);
 }
 
 TEST(ReportUnits, FilesWithoutUnitsAreSkippedWithTheirReason) {
@@ -243,24 +244,24 @@ TEST(ReportUnits, StopRequestEndsTheFileAtAUnitBoundary) {
   EXPECT_EQ(a.file.reason, "interrupted after 3 of 10 units");
 }
 
-ReportUnit unitWith(const std::string& kind, int lines, std::vector<std::string> features) {
+ReportUnit unitWith(const std::string& kind, int lines, std::vector<std::string> constructs) {
   ReportUnit u;
   u.kind = kind;
   u.firstLine = 10;
   u.lastLine = 10 + lines - 1;
   u.bytes = static_cast<size_t>(lines) * 10;
-  u.translated = features.empty();
-  for (const std::string& f : features) {
+  u.translated = constructs.empty();
+  for (const std::string& f : constructs) {
     ReportError e;
     e.domain = "syntax";
-    e.feature = f;
+    e.construct = f;
     e.fileLine = 11;
     u.errors.push_back(e);
   }
   return u;
 }
 
-TEST(ReportTotals, UnitsCountOnceForTheirFirstErrorAndOnceForEachFeature) {
+TEST(ReportTotals, UnitsCountOnceForTheirFirstErrorAndOnceForEachConstruct) {
   FileAnalysis one;
   one.file.path = "one.sql";
   one.units = {unitWith("procedure", 5, {"f1", "f2", "f1"}), unitWith("procedure", 3, {"f2"}),
@@ -286,15 +287,15 @@ TEST(ReportTotals, UnitsCountOnceForTheirFirstErrorAndOnceForEachFeature) {
   EXPECT_EQ(kinds[3].first, "package body");
   EXPECT_EQ(kinds[3].second.translated, 1);
 
-  // Each feature has one first error; the ties are broken by units with any error, then by name.
-  const std::vector<FeatureCount> ranked = totals.rankedFeatures();
+  // Each construct has one first error; the ties are broken by units with any error, then by name.
+  const std::vector<ConstructCount> ranked = totals.rankedConstructs();
   ASSERT_EQ(ranked.size(), 3u);
-  EXPECT_EQ(ranked[0].feature, "f1");
+  EXPECT_EQ(ranked[0].construct, "f1");
   EXPECT_EQ(ranked[0].firstError, 1);
   EXPECT_EQ(ranked[0].anyError, 2) << "a unit with f1 twice counts once";
-  EXPECT_EQ(ranked[1].feature, "f2");
+  EXPECT_EQ(ranked[1].construct, "f2");
   EXPECT_EQ(ranked[1].anyError, 2);
-  EXPECT_EQ(ranked[2].feature, "f3");
+  EXPECT_EQ(ranked[2].construct, "f3");
   EXPECT_EQ(ranked[2].anyError, 1);
   EXPECT_EQ(ranked[0].file, "one.sql");
   // Solving f1 frees nothing alone; f1 and f2 free the first two units; all three free the fourth.
@@ -333,7 +334,7 @@ TEST(ReportUnits, ExtensionsSayWhatMoreTranslatesWithoutChangingTheOutcome) {
   EXPECT_EQ(totals.unitsTranslatedWithExtensions(), 2);
   const auto extended = totals.translatedWithExtensions();
   ASSERT_EQ(extended.size(), 2u);
-  EXPECT_EQ(extended[0].feature, "AUTHID CURRENT_USER not supported");
+  EXPECT_EQ(extended[0].construct, "AUTHID CURRENT_USER");
   EXPECT_EQ(extended[0].extensions, "authid");
   EXPECT_EQ(extended[1].extensions, "error-map");
 
@@ -391,7 +392,7 @@ TEST(ReportCommand, ReportsEveryUnitAndFileOfATree) {
   // Files in path order, each with its outcome; the .txt file is not a source.
   const Json& files = report["files"];
   std::vector<std::string> paths;
-  for (const Json& f : files.items) paths.push_back(f["path"].str().substr(dir.path("src/").size()));
+  for (const Json& f : files.items) paths.push_back(f["path"].str());
   EXPECT_EQ(paths, (std::vector<std::string>{"billing/billing.pkb", "billing/billing.pks", "billing/logo.sql",
                                              "billing/tables.sql", "install.sql", "legacy/old.prc"}));
   EXPECT_EQ(files[2]["status"].str(), "skipped");
@@ -426,24 +427,53 @@ TEST(ReportCommand, ReportsEveryUnitAndFileOfATree) {
   for (const Json& k : totals["byKind"].items)
     EXPECT_EQ(k["units"].integer(), byKind[k["kind"].str()]) << k["kind"].str();
   EXPECT_EQ(totals["byKind"].size(), byKind.size());
+  // Refused whole: the binary file and the Latin-1 one; the file of tables only is skipped, not refused.
+  EXPECT_EQ(totals["filesRefused"].integer(), 2);
+  EXPECT_EQ(totals["skippedByReason"]["binary"].integer(), 1);
+  EXPECT_EQ(totals["skippedByReason"]["encoding"].integer(), 1);
+  EXPECT_EQ(totals["skippedByReason"]["too large"].integer(), 0);
+  // Folders that hold units, named from the input: "." for the input directory itself.
+  std::vector<std::string> folders;
+  for (const Json& f : totals["byFolder"].items) folders.push_back(f["folder"].str());
+  EXPECT_EQ(folders, (std::vector<std::string>{".", "billing"}));
+  EXPECT_EQ(totals["byFolder"][0]["units"].integer(), 10);
+  EXPECT_EQ(totals["byFolder"][0]["rejected"].integer(), 4);
+  EXPECT_EQ(totals["byFolder"][1]["translated"].integer(), 2);
 
-  // Four rejected units, each with one feature of its own.
-  const Json& ranked = report["blockingFeatures"]["ranked"];
+  // units.csv: a header and a row per unit, in the order of report.json.
+  std::istringstream csv(readFile(dir.path("out/units.csv")));
+  std::vector<std::string> rows;
+  for (std::string row; std::getline(csv, row);) rows.push_back(row);
+  ASSERT_EQ(rows.size(), 13u);
+  EXPECT_EQ(rows[0], "file,line,kind,name,outcome,construct,lines\r");
+  EXPECT_EQ(rows[1], "billing/billing.pkb,1,package body,billing,translated,,6\r");
+  EXPECT_NE(std::find(rows.begin(), rows.end(), "install.sql,21,function,\"\"\"Net Pay\"\"\",translated,,4\r"),
+            rows.end());
+
+  // Four rejected units, each with one construct of its own.
+  const Json& ranked = report["blockingConstructs"]["ranked"];
   ASSERT_EQ(ranked.size(), 4u);
-  std::set<std::string> features;
+  std::set<std::string> constructs;
   for (const Json& f : ranked.items) {
     EXPECT_EQ(f["firstError"].integer(), 1);
-    features.insert(f["feature"].str());
+    constructs.insert(f["construct"].str());
   }
-  EXPECT_EQ(features, (std::set<std::string>{"AUTHID CURRENT_USER not supported", "syntax error, unexpected BODY",
-                                             "syntax error, unexpected '<<'", "syntax error, unexpected ';'"}));
+  EXPECT_EQ(constructs, (std::set<std::string>{"AUTHID CURRENT_USER", "CREATE TYPE BODY",
+                                               "syntax error, unexpected '<<'", "syntax error, unexpected ';'"}));
   EXPECT_EQ(ranked[0]["unblockedCumulative"].integer(), 1);
   EXPECT_EQ(ranked[3]["unblockedCumulative"].integer(), 4);
+  for (const Json& f : ranked.items) EXPECT_EQ(f["unblockedAlone"].integer(), 1) << f["construct"].str();
+  long blocked = 0;
+  for (const Json& f : ranked.items) blocked += f["linesBlocked"].integer();
+  EXPECT_EQ(blocked, totals["byOutcome"]["rejected"]["lines"].integer());
 
   // The page stands alone: nothing is fetched from anywhere.
   const std::string html = readFile(dir.path("out/report.html"));
   for (const char* outside : {"http:", "https:", "<link", " src=", "@import", "url("})
     EXPECT_EQ(html.find(outside), std::string::npos) << outside;
+  // Nor does it name where the code base lay on this machine.
+  EXPECT_EQ(html.find(dir.path("src/billing")), std::string::npos);
+  EXPECT_EQ(readFile(dir.path("out/report.json")).find(dir.path("src/billing")), std::string::npos);
   EXPECT_FALSE(fs::exists(dir.path("out/report.json.part")));
 }
 
@@ -545,6 +575,42 @@ TEST(ReportCommand, UsageAndUnwritableReports) {
   ASSERT_EQ(problems.size(), 1u);
   EXPECT_EQ(problems[0]["message"].str(), "Unterminated comment");
   EXPECT_EQ(problems[0]["line"].integer(), 3);
+}
+
+// Units are matched across runs by file, kind and name; two blocks alike in all three by their order.
+TEST(ReportCommand, BaselineSaysWhatWasFixedRegressedAddedAndGone) {
+  TempDir dir("xcomp-report");
+  dir.add("src/a.sql",
+          "CREATE PROCEDURE p1 AUTHID CURRENT_USER IS BEGIN NULL; END;\n/\nBEGIN NULL; END;\n/\n"
+          "BEGIN x := 1; END;\n/\nCREATE PROCEDURE p2 IS BEGIN NULL; END;\n/\n");
+  dir.add("src/b.sql", "CREATE FUNCTION f RETURN NUMBER IS BEGIN RETURN 1; END;\n/\n");
+  ASSERT_EQ(xcomp("--report " + dir.path("old") + " " + dir.path("src")).status, 1);
+  // p1 is fixed and moves down a line; the second block breaks; p2 is renamed p3; b.sql goes.
+  dir.add("src/a.sql",
+          "\nCREATE PROCEDURE p1 IS BEGIN NULL; END;\n/\nBEGIN NULL; END;\n/\n"
+          "BEGIN x := ; END;\n/\nCREATE PROCEDURE p3 IS BEGIN NULL; END;\n/\n");
+  fs::remove(dir.path("src/b.sql"));
+  const CommandRun run =
+      xcomp("--report " + dir.path("new") + " --baseline " + dir.path("old/report.json") + " " + dir.path("src"));
+  EXPECT_EQ(run.status, 1) << run.out;
+  const Json changes = parseJson(readFile(dir.path("new/report.json")))["changes"];
+  const auto names = [&](const char* list) {
+    std::vector<std::string> out;
+    for (const Json& u : changes[list].items)
+      out.push_back(u["file"].str() + ":" + u["kind"].str() + ":" + (u["name"].isNull() ? "-" : u["name"].str()));
+    return out;
+  };
+  EXPECT_EQ(names("fixed"), (std::vector<std::string>{"a.sql:procedure:p1"}));
+  EXPECT_EQ(names("regressed"), (std::vector<std::string>{"a.sql:anonymous block:-"}));
+  EXPECT_EQ(changes["regressed"][0]["firstLine"].integer(), 6);
+  EXPECT_EQ(names("new"), (std::vector<std::string>{"a.sql:procedure:p3"}));
+  EXPECT_EQ(names("gone"), (std::vector<std::string>{"a.sql:procedure:p2", "b.sql:function:f"}));
+  EXPECT_NE(readFile(dir.path("new/report.html")).find("id=\"changes\""), std::string::npos);
+
+  // A baseline that is not a report is refused before anything runs.
+  const std::string notReport = dir.add("notes.json", "{\"units\": []}");
+  EXPECT_EQ(xcomp("--report " + dir.path("x") + " --baseline " + notReport + " " + dir.path("src")).status, 2);
+  EXPECT_EQ(xcomp("--baseline " + dir.path("old/report.json") + " " + dir.path("src")).status, 2);
 }
 
 // ---- the manual page ----
