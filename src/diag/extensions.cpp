@@ -11,6 +11,8 @@ const ExtensionRow extensionTable[] = {
     {"comments", extendComments, "comments that end at their first */ instead of nesting"},
     {"type-force", extendTypeForce, "CREATE TYPE ... FORCE, written without FORCE"},
     {"corrections", extendCorrections, "places written as the source means them where the default writes otherwise"},
+    {"nested-functions", extendNestedFunctions,
+     "a FUNCTION declared in a declaration section, written as a routine of its own with a generated name"},
     {"q-quotes", extendQQuotes, "q'[...]', Q'{...}' and nq'<...>' string literals"},
     {nullptr, 0, nullptr},
 };

@@ -179,3 +179,12 @@ void transformContinue(ContinueNode* next, TransformContext* ctx);
 
 // An exception handler (exceptions.cpp): its conditions rewritten and its statements made one block.
 void transformHandler(HandlerNode* handler, TransformContext* ctx);
+
+// ---- the nested-functions extension (nested_functions.cpp) ----
+
+// Before the walk: each FUNCTION declared in a declaration section of a routine or trigger becomes a
+// program of its own just before that routine (a private member just before it in a package body), named
+// "<routine>_<function>", and every call to it in the declaring block is renamed, with a note. One that
+// reads a parameter or declaration of an enclosing routine, or sits in an anonymous block, is refused as
+// an unsupported feature naming why, and dropped from its section either way.
+void hoistNestedFunctions(AstList* root, TransformContext* ctx);
