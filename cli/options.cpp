@@ -48,7 +48,7 @@ const char* const usageText =
     "Beyond the engine's language (xcomp2 itself never does this; see docs/extensions.md):\n"
     "  --extend NAME[,NAME...]  translate these constructs too, each reported as a warning or note:\n"
     "                         authid, comments, corrections, error-map, nested-functions,\n"
-    "                         type-force, q-quotes;\n"
+    "                         save-exceptions, type-force, q-quotes;\n"
     "                         'all' for every one (may be repeated; with --report: what more translates)\n"
     "\n"
     "Deploying:\n"

@@ -13,6 +13,8 @@ const ExtensionRow extensionTable[] = {
     {"corrections", extendCorrections, "places written as the source means them where the default writes otherwise"},
     {"nested-functions", extendNestedFunctions,
      "a FUNCTION declared in a declaration section, written as a routine of its own with a generated name"},
+    {"save-exceptions", extendSaveExceptions,
+     "FORALL ... SAVE EXCEPTIONS and INDICES OF ... BETWEEN, failures collected and signalled after the loop"},
     {"q-quotes", extendQQuotes, "q'[...]', Q'{...}' and nq'<...>' string literals"},
     {nullptr, 0, nullptr},
 };

@@ -188,3 +188,20 @@ void transformHandler(HandlerNode* handler, TransformContext* ctx);
 // reads a parameter or declaration of an enclosing routine, or sits in an anonymous block, is refused as
 // an unsupported feature naming why, and dropped from its section either way.
 void hoistNestedFunctions(AstList* root, TransformContext* ctx);
+
+// ---- the save-exceptions extension (save_exceptions.cpp) ----
+
+// The SQLSTATE of the bulk-errors condition (the source's ORA-24381): in the user-defined class, beside
+// the UD states of the application-error range.
+extern const char* const bulkErrorsSqlstate;
+// Drops SAVE EXCEPTIONS from the end of a FORALL's bound or collection tokens; true when it was there.
+bool takeSaveExceptions(AstList** tokens);
+// What goes around the FORALL's loop: the failure count reset before it, the signal after it.
+struct SavedFailures {
+  AstNode* reset;
+  AstNode* signalIfAny;
+};
+// Wraps the FORALL's body into a block whose OTHERS handler records the index and SQLCODE, declares the
+// arrays on the routine's outermost block (once), rewrites every SQL%BULK_EXCEPTIONS read there (a form
+// other than .COUNT and (i).ERROR_INDEX / ERROR_CODE is refused), and warns on the loop.
+SavedFailures saveExceptions(ForNode* loop, TransformContext* ctx);
