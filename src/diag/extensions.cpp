@@ -15,6 +15,8 @@ const ExtensionRow extensionTable[] = {
      "a FUNCTION declared in a declaration section, written as a routine of its own with a generated name"},
     {"save-exceptions", extendSaveExceptions,
      "FORALL ... SAVE EXCEPTIONS and INDICES OF ... BETWEEN, failures collected and signalled after the loop"},
+    {"autonomous-functions", extendAutonomousFunctions,
+     "PRAGMA AUTONOMOUS_TRANSACTION in a function, its body run as an autonomous procedure it calls"},
     {"q-quotes", extendQQuotes, "q'[...]', Q'{...}' and nq'<...>' string literals"},
     {nullptr, 0, nullptr},
 };

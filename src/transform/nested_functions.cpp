@@ -153,20 +153,6 @@ void renameToken(AstNode* node, void* arg) {
   }
 }
 
-// Puts `item` before `before` in `list` (which holds it).
-void insertBefore(AstList* list, void* item, const void* before) {
-  if (listFirst(list) == before) {
-    listPrepend(list, item);
-    return;
-  }
-  for (AstListCell* cell = listHeadCell(list); cell != nullptr; cell = cell->next) {
-    if (cell->next != nullptr && cell->next->item == before) {
-      listInsertAfter(item, cell->item, list);
-      return;
-    }
-  }
-}
-
 const char* joinWithUnderscore(const char* a, const char* b, const char* suffix = "") {
   const size_t length = std::strlen(a) + 1 + std::strlen(b) + std::strlen(suffix) + 1;
   char* text = static_cast<char*>(ctxAlloc(length));
@@ -222,7 +208,7 @@ void hoistFunction(CreateFuncNode* function, BlockNode* block, AstList* siblings
   }
   function->name = listAppend(newName, newTokenNode(T_WORD, generated, function->line));
   function->orReplace = hoisting->orReplace;
-  insertBefore(hoisting->programs, function, hoisting->program);
+  insertItemBefore(hoisting->programs, function, hoisting->program);
   const char* format = "nested FUNCTION %s written as the %s %s, each call renamed";
   const char* where = hoisting->isModuleMember ? "private module function" : "function";
   const size_t length = std::strlen(format) + std::strlen(name) + std::strlen(where) + std::strlen(generated);
@@ -320,6 +306,19 @@ void searchProgram(AstList* programs, AstNode* program, Hoisting hoisting) {
 }
 
 }  // namespace
+
+void insertItemBefore(AstList* list, void* item, const void* before) {
+  if (listFirst(list) == before) {
+    listPrepend(list, item);
+    return;
+  }
+  for (AstListCell* cell = listHeadCell(list); cell != nullptr; cell = cell->next) {
+    if (cell->next != nullptr && cell->next->item == before) {
+      listInsertAfter(item, cell->item, list);
+      return;
+    }
+  }
+}
 
 void hoistNestedFunctions(AstList* root, TransformContext* ctx) {
   // The list grows before each program as functions move out of it; what moved needs no second search.

@@ -188,6 +188,16 @@ void transformHandler(HandlerNode* handler, TransformContext* ctx);
 // reads a parameter or declaration of an enclosing routine, or sits in an anonymous block, is refused as
 // an unsupported feature naming why, and dropped from its section either way.
 void hoistNestedFunctions(AstList* root, TransformContext* ctx);
+// Puts `item` in `list` just before the item `before` (pointer equality); nothing when it is not there.
+void insertItemBefore(AstList* list, void* item, const void* before);
+
+// ---- the autonomous-functions extension (autonomous_functions.cpp) ----
+
+// Before the walk: each function of the request or of a package body whose declarations hold PRAGMA
+// AUTONOMOUS_TRANSACTION becomes the procedure "<function>_AUTONOMOUS" (its parameters, then OUT
+// SYSKELINTERNAL_RESULT; its body, each RETURN x turned into the result's assignment and RETURN),
+// written just before it, and the function calls it and returns the result. A warning says so.
+void splitAutonomousFunctions(AstList* root, TransformContext* ctx);
 
 // ---- the save-exceptions extension (save_exceptions.cpp) ----
 

@@ -268,6 +268,7 @@ void transformTree(AstList* root, const SessionSettings* settings, CompileError*
   ctx.errorMap = settings != nullptr ? settings->errorMap : nullptr;
   buildTypeMap(&ctx, settings != nullptr ? settings->typeMap : nullptr);
   if (isExtended(&ctx, extendNestedFunctions)) hoistNestedFunctions(root, &ctx);
+  if (isExtended(&ctx, extendAutonomousFunctions)) splitAutonomousFunctions(root, &ctx);
   transformNode(root, nullptr, &ctx);
 }
 
