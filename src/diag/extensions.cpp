@@ -17,6 +17,8 @@ const ExtensionRow extensionTable[] = {
      "FORALL ... SAVE EXCEPTIONS and INDICES OF ... BETWEEN, failures collected and signalled after the loop"},
     {"autonomous-functions", extendAutonomousFunctions,
      "PRAGMA AUTONOMOUS_TRANSACTION in a function, its body run as an autonomous procedure it calls"},
+    {"updating-columns", extendUpdatingColumns,
+     "UPDATING('column') in a row trigger, tested as a change of the column's value (a warning says so)"},
     {"q-quotes", extendQQuotes, "q'[...]', Q'{...}' and nq'<...>' string literals"},
     {nullptr, 0, nullptr},
 };

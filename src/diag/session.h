@@ -71,6 +71,7 @@ enum Extension : uint32_t {
   extendNestedFunctions = 1u << 6,      // a FUNCTION in a declaration section, as a routine of its own
   extendSaveExceptions = 1u << 7,       // FORALL ... SAVE EXCEPTIONS, failures collected, signalled after
   extendAutonomousFunctions = 1u << 8,  // PRAGMA AUTONOMOUS_TRANSACTION in a function, via a procedure
+  extendUpdatingColumns = 1u << 9,      // UPDATING('column') in a row trigger, as a change of its value
 };
 
 struct ExtensionRow {

@@ -205,6 +205,9 @@ static void yyerror(ParseContext* ctx, const char* message);
 /* FUNCTION where only a declaration can start: the token stream hands it over only when the
    nested-functions extension is on, so without it no state ever sees this code. */
 %token T_NESTED_FUNCTION
+/* UPDATING('column'), read as one token only when the updating-columns extension is on; its text is
+   the column's name. */
+%token T_UPDATING_COLUMN
 
 %start program_list
 
@@ -1450,6 +1453,11 @@ opt_escape
 decl_stmt
     : T_NESTED_FUNCTION functionName opt_formal_args T_RETURN formal_arg_type optFunctionOpts as_is program_body ';'
                                         { $$ = buildFunction(ctx, $1, $2, $3, $5, $6, $8); }
+    ;
+
+/* IF UPDATING('STATUS') THEN */
+basic_expr
+    : T_UPDATING_COLUMN                 { $$ = triggerPredicateText(ctx, $1, T_UPDATING_COLUMN); }
     ;
 
 %%
