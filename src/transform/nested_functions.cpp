@@ -171,8 +171,8 @@ void hoistFunction(CreateFuncNode* function, BlockNode* block, AstList* siblings
   const char* name = firstTokenText(function->name);
   if (hoisting->inAnonymousBlock) {
     raiseUnsupported(
-        "FUNCTION declared in an anonymous block not supported: as a function of its own it would "
-        "outlive the block",
+        "FUNCTION declared in an anonymous block or a package's initialization not supported: as a "
+        "function of its own it would outlive the block",
         name, function, ctx->errors);
     return;
   }
@@ -339,7 +339,10 @@ void hoistNestedFunctions(AstList* root, TransformContext* ctx) {
     }
     for (AstListCell* member = listHeadCell(members); member != nullptr; member = member->next) {
       auto* routine = static_cast<AstNode*>(member->item);
-      if (routine->kind != astNodeCreateProc && routine->kind != astNodeCreateFunc) continue;
+      // The initialization block runs once, like an anonymous block: searched as one.
+      if (routine->kind != astNodeCreateProc && routine->kind != astNodeCreateFunc && routine->kind != astNodeBlock) {
+        continue;
+      }
       searchProgram(package->members, routine, Hoisting{nullptr, nullptr, nullptr, true, 0, false, ctx});
     }
   }
