@@ -325,7 +325,8 @@ TEST(ReportUnits, ExtensionsSayWhatMoreTranslatesWithoutChangingTheOutcome) {
   EXPECT_FALSE(a.units[1].translated);
   EXPECT_EQ(a.units[1].translatesWith, std::vector<std::string>{"error-map"});
   EXPECT_FALSE(a.units[2].translated);
-  EXPECT_TRUE(a.units[2].translatesWith.empty()) << "a nested function that reads its routine's local is beyond every extension";
+  EXPECT_TRUE(a.units[2].translatesWith.empty())
+      << "a nested function that reads its routine's local is beyond every extension";
   EXPECT_TRUE(a.units[3].translated);
   EXPECT_TRUE(a.units[3].translatesWith.empty());
   ReportTotals totals;
