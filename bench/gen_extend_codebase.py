@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """Writes a code base that uses the constructs xcomp --extend is for, the way table-API code does: packages
 with EXCEPTION_INIT(-1400) and FORALL ... SAVE EXCEPTIONS, banner comments holding '/*', helper
-functions nested in procedures, q-quoted messages, AUTHID CURRENT_USER heads and object types created
-with FORCE, beside plain units the default translation takes.
+functions nested in procedures, q-quoted messages, AUTHID CURRENT_USER heads, object types created
+with FORCE, autonomous logging functions and triggers that test UPDATING('column'), beside plain units
+the default translation takes. The last two come from a random stream of their own, so the units the
+first ones make stay as they were.
 
 usage: bench/gen_extend_codebase.py OUT [--tables N] [--seed S]
 Then: xcomp --report R OUT    and    xcomp --report R --extend all OUT
@@ -75,6 +77,20 @@ def object_type(rng, table):
             f"CREATE OR REPLACE TYPE {table}_tab{force} AS TABLE OF {table}_t;\n/\n")
 
 
+def log_function(table):
+    return (f"CREATE OR REPLACE FUNCTION log_{table} (p_text IN VARCHAR2) RETURN NUMBER IS\n"
+            f"  PRAGMA AUTONOMOUS_TRANSACTION;\n  v_id NUMBER;\nBEGIN\n"
+            f"  INSERT INTO {table}_log (text) VALUES (p_text) RETURNING id INTO v_id;\n"
+            f"  COMMIT;\n  RETURN v_id;\nEND log_{table};\n/\n")
+
+
+def audit_trigger(rng, table):
+    column = rng.choice(COLUMNS)
+    return (f"CREATE OR REPLACE TRIGGER {table}_aud BEFORE UPDATE ON {table} FOR EACH ROW\nBEGIN\n"
+            f"  IF UPDATING('{column.upper()}') THEN\n"
+            f"    :NEW.notes := 'changed {column}';\n  END IF;\nEND;\n/\n")
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("out")
@@ -82,6 +98,7 @@ def main():
     parser.add_argument("--seed", type=int, default=26)
     args = parser.parse_args()
     rng = random.Random(args.seed)
+    later = random.Random(args.seed + 1)
     os.makedirs(args.out, exist_ok=True)
     for n in range(args.tables):
         table = f"t{n:04d}_{rng.choice(['orders', 'customers', 'invoices', 'shipments', 'accounts'])}"
@@ -94,6 +111,12 @@ def main():
         if rng.random() < 0.4:
             with open(os.path.join(args.out, f"{table}.typ"), "w") as f:
                 f.write(object_type(rng, table))
+        if later.random() < 0.3:
+            with open(os.path.join(args.out, f"{table}_log.fnc"), "w") as f:
+                f.write(log_function(table))
+        if later.random() < 0.3:
+            with open(os.path.join(args.out, f"{table}_aud.trg"), "w") as f:
+                f.write(audit_trigger(later, table))
 
 
 if __name__ == "__main__":

@@ -62,12 +62,16 @@ size_t typeMapRowCount(const TypeMapRow* map);
 // Each opt-in translation beyond the accepted language, one bit of SessionSettings::extensions. Without
 // its bit a construct keeps the error it has always had.
 enum Extension : uint32_t {
-  extendQQuotes = 1u << 0,      // q'[...]' and nq'[...]' literals
-  extendErrorMap = 1u << 1,     // EXCEPTION_INIT numbers from extendedErrorMap
-  extendComments = 1u << 2,     // comments end at their first */, as PL/SQL reads them
-  extendAuthid = 1u << 3,       // AUTHID CURRENT_USER, written with the definer's rights
-  extendTypeForce = 1u << 4,    // CREATE TYPE ... FORCE, written without FORCE
-  extendCorrections = 1u << 5,  // places written as the source means them where the default differs
+  extendQQuotes = 1u << 0,              // q'[...]' and nq'[...]' literals
+  extendErrorMap = 1u << 1,             // EXCEPTION_INIT numbers from extendedErrorMap
+  extendComments = 1u << 2,             // comments end at their first */, as PL/SQL reads them
+  extendAuthid = 1u << 3,               // AUTHID CURRENT_USER, written with the definer's rights
+  extendTypeForce = 1u << 4,            // CREATE TYPE ... FORCE, written without FORCE
+  extendCorrections = 1u << 5,          // places written as the source means them where the default differs
+  extendNestedFunctions = 1u << 6,      // a FUNCTION in a declaration section, as a routine of its own
+  extendSaveExceptions = 1u << 7,       // FORALL ... SAVE EXCEPTIONS, failures collected, signalled after
+  extendAutonomousFunctions = 1u << 8,  // PRAGMA AUTONOMOUS_TRANSACTION in a function, via a procedure
+  extendUpdatingColumns = 1u << 9,      // UPDATING('column') in a row trigger, as a change of its value
 };
 
 struct ExtensionRow {

@@ -8,7 +8,7 @@
 namespace {
 
 constexpr int firstNamedToken = T_no_lookahead;
-constexpr int namedTokenCount = T_XMLCAST - T_no_lookahead + 1;
+constexpr int namedTokenCount = T_UPDATING_COLUMN - T_no_lookahead + 1;
 
 struct NamedToken {
   int code;
@@ -31,7 +31,7 @@ constexpr bool everyCodeNamed() {
     if (name == nullptr) return false;
   return sizeof(namedTokens) / sizeof(namedTokens[0]) == namedTokenCount;
 }
-static_assert(everyCodeNamed(), "every token code from T_no_lookahead to T_XMLCAST has exactly one name");
+static_assert(everyCodeNamed(), "every token code from T_no_lookahead to T_UPDATING_COLUMN has exactly one name");
 
 // "'c'" for printable characters, "'\xNN'" for the rest, built once at compile time.
 using CharName = std::array<char, 8>;

@@ -338,6 +338,8 @@ const char* expectedTokenList(ParseContext* ctx);
 // From the grammar's tables: the names of up to `max` terminals with an action in `state`, in token
 // order, without the error token. Returns how many were stored.
 int expectedTerminalNames(int state, const char** names, int max);
+// Whether `state` has an action of its own for token `code`, in the sense of expectedTerminalNames.
+int grammarStateReads(int state, int code);
 // The generator's message name of a grammar symbol: $end and $undefined for the two internal ones.
 // Writes it to `out` when not null; returns its length either way.
 std::ptrdiff_t grammarNameForMessage(char* out, const char* name);
@@ -355,7 +357,9 @@ static_assert(std::is_trivially_destructible_v<ParserPosition>);
 
 // A pool record tracking `state` (yyparse's own), with no lookahead read yet.
 ParserPosition* newParserPosition(const int* state);
-// The token stream's next token, noting the parser's state first. The generated parser's yylex.
+// The token stream's next token, noting the parser's state first. The generated parser's yylex. With
+// the nested-functions extension, FUNCTION read where only a declaration (not a package member) can
+// start comes back as T_NESTED_FUNCTION.
 int readLookahead(TokenValue* value, ParseContext* ctx);
 
 // ---- the grammar's tables (grammar.y), for tests and tools ----

@@ -256,6 +256,8 @@ Value sqlAttributeText(ParseContext*, const Value& pieces, int code) {
 }
 
 Value triggerPredicateText(ParseContext*, const Value& keyword, int code) {
+  // UPDATING('column') keeps the column's name for the transformer, which writes the test.
+  if (code == T_UPDATING_COLUMN) return listValue(add(nullptr, token(keyword.text, T_UPDATING_COLUMN, keyword.line)));
   const char* text = "UPDATING";
   if (code == T_DELETING) text = "DELETING";
   if (code == T_INSERTING) text = "INSERTING";

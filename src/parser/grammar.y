@@ -202,6 +202,12 @@ static void yyerror(ParseContext* ctx, const char* message);
 %token T_SUBTYPE
 %token T_XMLPARSE
 %token T_XMLCAST
+/* FUNCTION where only a declaration can start: the token stream hands it over only when the
+   nested-functions extension is on, so without it no state ever sees this code. */
+%token T_NESTED_FUNCTION
+/* UPDATING('column'), read as one token only when the updating-columns extension is on; its text is
+   the column's name. */
+%token T_UPDATING_COLUMN
 
 %start program_list
 
@@ -1441,6 +1447,19 @@ opt_escape
     | T_ESCAPE value_expr               { $$ = escapeText(ctx, $1, $2); }
     ;
 
+/* ---- extensions: rules last, so every earlier rule keeps its number ---- */
+
+/* DECLARE FUNCTION f (a NUMBER) RETURN NUMBER IS BEGIN RETURN a; END f; BEGIN ... */
+decl_stmt
+    : T_NESTED_FUNCTION functionName opt_formal_args T_RETURN formal_arg_type optFunctionOpts as_is program_body ';'
+                                        { $$ = buildFunction(ctx, $1, $2, $3, $5, $6, $8); }
+    ;
+
+/* IF UPDATING('STATUS') THEN */
+basic_expr
+    : T_UPDATING_COLUMN                 { $$ = triggerPredicateText(ctx, $1, T_UPDATING_COLUMN); }
+    ;
+
 %%
 
 /* "memory exhausted" from the stack limit; syntax errors come through yyreport_syntax_error. */
@@ -1470,6 +1489,18 @@ int expectedTerminalNames(int state, const char** names, int max)
       names[count++] = yysymbol_name(static_cast<yysymbol_kind_t>(symbol));
   }
   return count;
+}
+
+/* Whether `state` has an action of its own for token `code` (a shift or a reduction it reads the token
+   for), as the expected-token list counts it. */
+int grammarStateReads(int state, int code)
+{
+  if (state < 0 || state >= YYNSTATES) return 0;
+  const int base = yypact[state];
+  if (yypact_value_is_default(base)) return 0;
+  const int symbol = YYTRANSLATE(code);
+  const int index = base + symbol;
+  return index >= 0 && index <= YYLAST && yycheck[index] == symbol && !yytable_value_is_error(yytable[index]);
 }
 
 /* Rule numbers as the grammar listing counts them (the augmented start rule is 0); the generated

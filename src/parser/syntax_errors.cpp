@@ -96,12 +96,19 @@ ParserPosition* newParserPosition(const int* state) {
 }
 
 int readLookahead(TokenValue* value, ParseContext* ctx) {
-  if (ctx->parserState != nullptr) {
-    // The record is the pool's, made writable by newParserPosition; the context only hands it on.
-    auto* position = static_cast<ParserPosition*>(const_cast<void*>(ctx->parserState));
-    position->lookaheadState = *position->state;
+  if (ctx->parserState == nullptr) return fetchToken(value, ctx);
+  // The record is the pool's, made writable by newParserPosition; the context only hands it on.
+  auto* position = static_cast<ParserPosition*>(const_cast<void*>(ctx->parserState));
+  position->lookaheadState = *position->state;
+  const int code = fetchToken(value, ctx);
+  // A package body reads FUNCTION as a member of its own; only where FUNCTION has no place but a
+  // declaration may start is it a function nested in a declaration section.
+  if (code == T_FUNCTION && ctx->settings != nullptr && (ctx->settings->extensions & extendNestedFunctions) != 0 &&
+      !grammarStateReads(position->lookaheadState, T_FUNCTION) &&
+      grammarStateReads(position->lookaheadState, T_NESTED_FUNCTION)) {
+    return T_NESTED_FUNCTION;
   }
-  return fetchToken(value, ctx);
+  return code;
 }
 
 void reportParserSyntaxError(ParseContext* ctx, const char* unexpectedName) {

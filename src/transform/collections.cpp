@@ -180,6 +180,31 @@ AssignNode* advance(AstList* variable, const char* collection, int32_t line) {
 
 AstList* integerType(int32_t line) { return hostTexts({"INTEGER"}, line); }
 
+// c BETWEEN lo AND hi (the AND at depth 0): the range keeps c, lo and hi go to `low` and `high`. A range
+// without BETWEEN after its first token is left as it is.
+void splitBetweenBounds(ForNode* loop, AstList** low, AstList** high) {
+  AstListCell* between = listHeadCell(loop->range) != nullptr ? listHeadCell(loop->range)->next : nullptr;
+  if (between == nullptr || !asciiEqualIgnoringCase(tokenText(between->item), "BETWEEN")) return;
+  AstList** side = low;
+  int depth = 0;
+  for (AstListCell* cell = between->next; cell != nullptr; cell = cell->next) {
+    const char* text = tokenText(cell->item);
+    if (text != nullptr && std::strcmp(text, "(") == 0) ++depth;
+    if (text != nullptr && std::strcmp(text, ")") == 0) --depth;
+    if (depth == 0 && side == low && text != nullptr && asciiEqualIgnoringCase(text, "AND")) {
+      side = high;
+      continue;
+    }
+    *side = listAppend(*side, cell->item);
+  }
+  if (*low == nullptr || *high == nullptr) {
+    *low = nullptr;
+    *high = nullptr;
+    return;
+  }
+  loop->range = listNew(listFirst(loop->range));
+}
+
 }  // namespace
 
 void recordForallOption(ForNode* loop, const char* tokenText, TransformContext* ctx) {
@@ -187,9 +212,17 @@ void recordForallOption(ForNode* loop, const char* tokenText, TransformContext* 
 }
 
 AstNode* rewriteForallOverCollection(ForNode* loop, TransformContext* ctx) {
+  const bool extended = isExtended(ctx, extendSaveExceptions);
+  const bool savesExceptions = extended && takeSaveExceptions(&loop->range);
+  // INDICES OF c BETWEEN lo AND hi: the bounds limit the indices (VALUES OF: the positions) walked.
+  AstList* low = nullptr;
+  AstList* high = nullptr;
+  if (extended) splitBetweenBounds(loop, &low, &high);
   // The collection's text is copied into the loop, so it is rewritten (a name qualified by its routine)
   // first.
   transformNode(loop->range, loop, ctx);
+  transformNode(low, loop, ctx);
+  transformNode(high, loop, ctx);
   if (listCount(loop->range) > 1) {
     const char* second = tokenText(listNth(loop->range, 2));
     if (second != nullptr && std::strcmp(second, "(") == 0) {
@@ -199,6 +232,7 @@ AstNode* rewriteForallOverCollection(ForNode* loop, TransformContext* ctx) {
       recordForallOption(loop, second, ctx);
     }
   }
+  const SavedFailures saved = savesExceptions ? saveExceptions(loop, ctx) : SavedFailures{};
   const int32_t line = loop->line;
   const char* collection = tokenText(listFirst(loop->range));
   if (collection == nullptr) collection = "";
@@ -207,9 +241,12 @@ AstNode* rewriteForallOverCollection(ForNode* loop, TransformContext* ctx) {
   auto* whileLoop = makeNode<WhileNode>(astNodeWhile, line);
   whileLoop->sourceLoop = loop;
   AstList* first = hostTexts({"SYSKEL.ARRAY_FIRST(", collection, ")"}, line);
+  // What steps through the collection: the loop variable itself, or for VALUES OF a generated position.
+  AstList* cursor = nullptr;
 
   if (loop->forKind == forallIndicesOf) {
     block->declarations = listNew(makeVariable(copyTokens(loop->loopVariable, line), integerType(line), first, line));
+    cursor = loop->loopVariable;
     whileLoop->condition = listAppend(copyTokens(loop->loopVariable, line), hostText(" IS NOT NULL", line));
     AssignNode* next = advance(loop->loopVariable, collection, line);
     whileLoop->statements = listAppend(loop->body, next);
@@ -217,6 +254,7 @@ AstNode* rewriteForallOverCollection(ForNode* loop, TransformContext* ctx) {
   } else {
     // VALUES OF: a generated index walks the index collection; the loop variable takes each value.
     AstList* position = hostTexts({nextGeneratedName(ctx)}, line);
+    cursor = position;
     block->declarations = listNew(makeVariable(position, integerType(line), first, line));
     block->declarations = listAppend(
         block->declarations, makeVariable(copyTokens(loop->loopVariable, line), integerType(line), nullptr, line));
@@ -230,6 +268,22 @@ AstNode* rewriteForallOverCollection(ForNode* loop, TransformContext* ctx) {
     whileLoop->continueTarget = next;
   }
   block->statements = listNew(whileLoop);
+  if (high != nullptr) {
+    whileLoop->condition = appendCopies(listAppend(whileLoop->condition, hostText(" AND ", line)), cursor, line);
+    whileLoop->condition = listAppend(
+        appendCopies(listAppend(whileLoop->condition, hostText(" <= (", line)), high, line), hostText(")", line));
+    // The indices below the lower bound are passed over before the first iteration.
+    auto* skip = makeNode<WhileNode>(astNodeWhile, line);
+    skip->condition =
+        appendCopies(listAppend(copyTokens(cursor, line), hostText(" IS NOT NULL AND ", line)), cursor, line);
+    skip->condition =
+        listAppend(appendCopies(listAppend(skip->condition, hostText(" < (", line)), low, line), hostText(")", line));
+    skip->statements = listNew(advance(cursor, collection, line));
+    block->statements = listPrepend(block->statements, skip);
+  }
+  if (savesExceptions) {
+    block->statements = listAppend(listPrepend(block->statements, saved.reset), saved.signalIfAny);
+  }
   return block;
 }
 

@@ -130,6 +130,45 @@ void rewriteTriggerVariable(TokenNode* token) {
   token->code = T_WORD;
 }
 
+// UPDATING('COL')  ->  (UPDATING AND NOT (n.COL = o.COL OR (n.COL IS NULL AND o.COL IS NULL))): the host
+// knows the event, not the columns the UPDATE sets, so the test is whether the value changed.
+void rewriteUpdatingColumn(TokenNode* token, TransformContext* ctx) {
+  AstNode* scope = outermostScopeOf(token);
+  auto* trigger =
+      scope != nullptr && scope->kind == astNodeCreateTrigger ? static_cast<CreateTriggerNode*>(scope) : nullptr;
+  if (trigger == nullptr || trigger->forEachRow == 0) {
+    raiseUnsupported(
+        "UPDATING('column') outside a row trigger not supported: there is no row whose column it "
+        "could compare",
+        "UPDATING", token, ctx->errors);
+    return;
+  }
+  const char* column = token->text;
+  token->code = T_STRING;
+  if ((trigger->events & eventUpdate) == 0) {
+    // A trigger that never fires for an UPDATE: PL/SQL's test is always false there.
+    token->text = " (1 = 0) ";
+    recordNote(ctx->notes, noteRemark, "UPDATING('column') in a trigger no UPDATE fires: always false", token->line + 1,
+               "UPDATING", extendUpdatingColumns);
+    return;
+  }
+  {
+    const char* newRow = transitionRowName(trigger, rowNew, true, token->line);
+    const char* oldRow = transitionRowName(trigger, rowOld, true, token->line);
+    // Blanks around it: the expression's text is joined without them next to a literal text.
+    const char* format = " (UPDATING AND NOT (%s.%s = %s.%s OR (%s.%s IS NULL AND %s.%s IS NULL))) ";
+    const size_t length =
+        std::strlen(format) + 4 * (std::strlen(newRow) + std::strlen(oldRow) + 2 * std::strlen(column));
+    char* text = static_cast<char*>(ctxAlloc(length));
+    std::snprintf(text, length, format, newRow, column, oldRow, column, newRow, column, oldRow, column);
+    token->text = text;
+  }
+  recordNote(ctx->notes, noteWarning,
+             "UPDATING('column') is true when the UPDATE changes the column's value; PL/SQL's is true whenever "
+             "the UPDATE sets the column, to the same value too",
+             token->line + 1, "UPDATING", extendUpdatingColumns);
+}
+
 // The trigger whose WHEN condition holds the token, or null.
 CreateTriggerNode* whenConditionOwner(const TokenNode* token) {
   const AstNode* at = token->parent;
@@ -280,8 +319,9 @@ void rewriteOpen(OpenNode* open, TransformContext* ctx) {
   captureWhenRead(ctx, open);
 }
 
-void rewriteToken(TokenNode* token, TransformContext* /*ctx*/) {
+void rewriteToken(TokenNode* token, TransformContext* ctx) {
   switch (token->code) {
+    case T_UPDATING_COLUMN: rewriteUpdatingColumn(token, ctx); return;
     case T_CURSOR_FOUND:
     case T_CURSOR_NOTFOUND:
     case T_CURSOR_ISOPEN:

@@ -208,6 +208,13 @@ void bindErrorCode(const ExceptionDeclNode* pragma, ExceptionDeclNode* exception
     states = sqlstatesOfCode(ctx, code, pragma->line);
   }
   const bool accepted = alwaysKnown || (code >= -1000000 && code <= 0 && code != -1403 && listCount(states) != 0);
+  if (!accepted && code == -24381 && isExtended(ctx, extendSaveExceptions)) {
+    // Errors in array DML: the state FORALL ... SAVE EXCEPTIONS signals after its last iteration.
+    recordNote(ctx->notes, noteRemark, "EXCEPTION_INIT -24381 bound to the state FORALL ... SAVE EXCEPTIONS signals",
+               pragma->line + 1, "EXCEPTION_INIT", extendSaveExceptions);
+    exception->sqlstates = listNew(hostText(bulkErrorsSqlstate, pragma->line));
+    return;
+  }
   const ExtendedErrorRow* extended = isExtended(ctx, extendErrorMap) ? extendedErrorRow(code) : nullptr;
   if (!accepted && extended != nullptr) {
     char message[160];

@@ -57,9 +57,12 @@ AstNode* rewriteNumericFor(ForNode* loop, TransformContext* ctx) {
   }
   checkBound(low, ctx);
   checkBound(high, ctx);
+  const bool savesExceptions =
+      loop->forKind == forallRange && isExtended(ctx, extendSaveExceptions) && takeSaveExceptions(&high);
   if (loop->forKind == forallRange && endsWithSaveExceptions(high)) {
     recordForallOption(loop, tokenText(listNth(high, listCount(high) - 1)), ctx);
   }
+  const SavedFailures saved = savesExceptions ? saveExceptions(loop, ctx) : SavedFailures{};
 
   const int32_t line = loop->line;
   AstList* first = loop->reverse ? high : low;
@@ -88,5 +91,8 @@ AstNode* rewriteNumericFor(ForNode* loop, TransformContext* ctx) {
   whileLoop->continueTarget = increment;
   whileLoop->sourceLoop = loop;
   block->statements = listNew(whileLoop);
+  if (savesExceptions) {
+    block->statements = listAppend(listPrepend(block->statements, saved.reset), saved.signalIfAny);
+  }
   return block;
 }

@@ -179,3 +179,39 @@ void transformContinue(ContinueNode* next, TransformContext* ctx);
 
 // An exception handler (exceptions.cpp): its conditions rewritten and its statements made one block.
 void transformHandler(HandlerNode* handler, TransformContext* ctx);
+
+// ---- the nested-functions extension (nested_functions.cpp) ----
+
+// Before the walk: each FUNCTION declared in a declaration section of a routine or trigger becomes a
+// program of its own just before that routine (a private member just before it in a package body), named
+// "<routine>_<function>", and every call to it in the declaring block is renamed, with a note. One that
+// reads a parameter or declaration of an enclosing routine, or sits in an anonymous block, is refused as
+// an unsupported feature naming why, and dropped from its section either way.
+void hoistNestedFunctions(AstList* root, TransformContext* ctx);
+// Puts `item` in `list` just before the item `before` (pointer equality); nothing when it is not there.
+void insertItemBefore(AstList* list, void* item, const void* before);
+
+// ---- the autonomous-functions extension (autonomous_functions.cpp) ----
+
+// Before the walk: each function of the request or of a package body whose declarations hold PRAGMA
+// AUTONOMOUS_TRANSACTION becomes the procedure "<function>_AUTONOMOUS" (its parameters, then OUT
+// SYSKELINTERNAL_RESULT; its body, each RETURN x turned into the result's assignment and RETURN),
+// written just before it, and the function calls it and returns the result. A warning says so.
+void splitAutonomousFunctions(AstList* root, TransformContext* ctx);
+
+// ---- the save-exceptions extension (save_exceptions.cpp) ----
+
+// The SQLSTATE of the bulk-errors condition (the source's ORA-24381): in the user-defined class, beside
+// the UD states of the application-error range.
+extern const char* const bulkErrorsSqlstate;
+// Drops SAVE EXCEPTIONS from the end of a FORALL's bound or collection tokens; true when it was there.
+bool takeSaveExceptions(AstList** tokens);
+// What goes around the FORALL's loop: the failure count reset before it, the signal after it.
+struct SavedFailures {
+  AstNode* reset;
+  AstNode* signalIfAny;
+};
+// Wraps the FORALL's body into a block whose OTHERS handler records the index and SQLCODE, declares the
+// arrays on the routine's outermost block (once), rewrites every SQL%BULK_EXCEPTIONS read there (a form
+// other than .COUNT and (i).ERROR_INDEX / ERROR_CODE is refused), and warns on the loop.
+SavedFailures saveExceptions(ForNode* loop, TransformContext* ctx);

@@ -267,6 +267,8 @@ void transformTree(AstList* root, const SessionSettings* settings, CompileError*
   ctx.extensions = settings != nullptr ? settings->extensions : 0;
   ctx.errorMap = settings != nullptr ? settings->errorMap : nullptr;
   buildTypeMap(&ctx, settings != nullptr ? settings->typeMap : nullptr);
+  if (isExtended(&ctx, extendNestedFunctions)) hoistNestedFunctions(root, &ctx);
+  if (isExtended(&ctx, extendAutonomousFunctions)) splitAutonomousFunctions(root, &ctx);
   transformNode(root, nullptr, &ctx);
 }
 

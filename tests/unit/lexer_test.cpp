@@ -359,6 +359,21 @@ TEST_F(ScanTable, LinesCountEveryNewlineOnceIncludingThoseInsideTokens) {
   });
 }
 
+TEST_F(ScannerTest, EveryTokenCodeHasOneNameAndOthersAreMarked) {
+  // The grammar numbers its named tokens consecutively; each gets its own name.
+  std::set<std::string> names;
+  for (int code = T_no_lookahead; code <= T_UPDATING_COLUMN; ++code) {
+    const std::string name = tokenCodeName(code);
+    EXPECT_EQ(name.rfind("T_", 0), 0u) << code;
+    EXPECT_TRUE(names.insert(name).second) << name;
+  }
+  EXPECT_STREQ(tokenCodeName(T_WORD), "T_WORD");
+  EXPECT_STREQ(tokenCodeName(';'), "';'");
+  EXPECT_STREQ(tokenCodeName(0), "end of input");
+  EXPECT_STREQ(tokenCodeName(0xe9), "'\\xe9'");
+  EXPECT_STREQ(tokenCodeName(T_UPDATING_COLUMN + 1), "<unknown>");
+}
+
 // ---- values the parser keeps ----
 
 class ScannerValues : public ScannerTest {

@@ -1,0 +1,2 @@
+-- Without --extend autonomous-functions, the pragma in a function is refused as it always was.
+-- xcomp input: autonomous_functions.sql

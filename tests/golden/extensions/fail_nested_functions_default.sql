@@ -1,0 +1,2 @@
+-- Without --extend nested-functions, each FUNCTION in a declaration section is the syntax error it always was.
+-- xcomp input: nested_functions.sql

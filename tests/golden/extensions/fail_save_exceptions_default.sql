@@ -1,0 +1,2 @@
+-- Without --extend save-exceptions, SAVE EXCEPTIONS and -24381 keep the errors they always had.
+-- xcomp input: save_exceptions.sql

@@ -1,0 +1,2 @@
+-- Without --extend updating-columns, UPDATING('column') is the syntax error it always was.
+-- xcomp input: updating_columns.sql
