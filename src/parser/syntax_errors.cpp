@@ -95,13 +95,13 @@ ParserPosition* newParserPosition(const int* state) {
   return position;
 }
 
-int readLookahead(TokenValue* value, ParseContext* ctx) {
+int readLookahead(YYSTYPE* value, ParseContext* ctx) {
   if (ctx->parserState != nullptr) {
     // The record is the pool's, made writable by newParserPosition; the context only hands it on.
     auto* position = static_cast<ParserPosition*>(const_cast<void*>(ctx->parserState));
     position->lookaheadState = *position->state;
   }
-  return fetchToken(value, ctx);
+  return fetchToken(&value->tok, ctx);
 }
 
 void reportParserSyntaxError(ParseContext* ctx, const char* unexpectedName) {
