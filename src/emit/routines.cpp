@@ -68,6 +68,14 @@ bool isInPackageBody(const AstNode* prototype) {
   return list != nullptr && list->parent != nullptr && list->parent->kind == astNodeCreatePkgBody;
 }
 
+// A prototype's line marker, indentation and module member head.
+void emitPrototypeHead(const AstNode* prototype, const AstNode* module, const char* objectWord, AstList* name,
+                       EmitContext* ctx) {
+  emitLineMarker(prototype->line, ctx);
+  emitIndent(ctx);
+  emitModuleMemberHead(module, isInPackageBody(prototype), objectWord, name, ctx);
+}
+
 // Nested statement blocks and handler bodies end with "END;"; the bodies of top-level statements end
 // with the session's terminator instead.
 bool endsTopLevelStatement(const BlockNode* block) {
@@ -227,9 +235,7 @@ void emitFunction(AstNode* node, EmitContext* ctx) {
 // PROCEDURE p (a NUMBER);  ->  ALTER MODULE m PUBLISH PROCEDURE p(IN a NUMBER) LANGUAGE SQL
 void emitProcPrototype(AstNode* node, EmitContext* ctx) {
   auto* prototype = static_cast<ProcProtoNode*>(node);
-  emitLineMarker(node->line, ctx);
-  emitIndent(ctx);
-  emitModuleMemberHead(prototype->module, isInPackageBody(node), "PROCEDURE", prototype->name, ctx);
+  emitPrototypeHead(node, prototype->module, "PROCEDURE", prototype->name, ctx);
   emitParamList(prototype->arguments, ctx);
   emitStrings({" LANGUAGE SQL", ctx->terminator, "\n"}, ctx);
   finishStatement(SQLEXC_PROCEDURE, ctx);
@@ -238,9 +244,7 @@ void emitProcPrototype(AstNode* node, EmitContext* ctx) {
 // FUNCTION f RETURN NUMBER;  ->  ALTER MODULE m PUBLISH FUNCTION f() RETURNS NUMBER ...
 void emitFuncPrototype(AstNode* node, EmitContext* ctx) {
   auto* prototype = static_cast<FuncProtoNode*>(node);
-  emitLineMarker(node->line, ctx);
-  emitIndent(ctx);
-  emitModuleMemberHead(prototype->module, isInPackageBody(node), "FUNCTION", prototype->name, ctx);
+  emitPrototypeHead(node, prototype->module, "FUNCTION", prototype->name, ctx);
   if (prototype->arguments != nullptr) {
     emitParamList(prototype->arguments, ctx);
   } else {

@@ -81,6 +81,15 @@ T* makeDecl(uint32_t kind, DeclClass declClass, int32_t line) {
   return decl;
 }
 
+// A procedure, function or prototype node at its keyword's line, with its name and formal arguments.
+template <typename T>
+T* makeRoutine(uint32_t kind, Token keyword, AstList* name, AstList* arguments) {
+  T* routine = makeNode<T>(kind, keyword.line);
+  routine->name = name;
+  routine->arguments = arguments;
+  return routine;
+}
+
 bool isVariableDeclaration(const AstNode* node) {
   return node->kind == astNodeVarDecl || node->kind == astNodeCursorDecl;
 }
@@ -216,9 +225,7 @@ AstNode* finishCreateFunc(ParseContext*, AstNode* function, Token create, int32_
 
 AstNode* buildProcedure(ParseContext*, Token keyword, AstList* name, AstList* arguments, Token authid,
                         int32_t readsSqlData, AstNode* body) {
-  auto* node = makeNode<CreateProcNode>(astNodeCreateProc, keyword.line);
-  node->name = name;
-  node->arguments = arguments;
+  auto* node = makeRoutine<CreateProcNode>(astNodeCreateProc, keyword, name, arguments);
   node->authid = static_cast<uint8_t>(authid.code);
   node->readsSqlData = static_cast<uint8_t>(readsSqlData);
   node->body = body;
@@ -227,9 +234,7 @@ AstNode* buildProcedure(ParseContext*, Token keyword, AstList* name, AstList* ar
 
 AstNode* buildFunction(ParseContext*, Token keyword, AstList* name, AstList* arguments, AstList* returnType,
                        AstList* options, AstNode* body) {
-  auto* node = makeNode<CreateFuncNode>(astNodeCreateFunc, keyword.line);
-  node->name = name;
-  node->arguments = arguments;
+  auto* node = makeRoutine<CreateFuncNode>(astNodeCreateFunc, keyword, name, arguments);
   node->returnType = returnType;
   node->options = options;
   node->body = body;
@@ -237,17 +242,12 @@ AstNode* buildFunction(ParseContext*, Token keyword, AstList* name, AstList* arg
 }
 
 AstNode* buildProcProto(ParseContext*, Token keyword, AstList* name, AstList* arguments) {
-  auto* node = makeNode<ProcProtoNode>(astNodeProcProto, keyword.line);
-  node->name = name;
-  node->arguments = arguments;
-  return node;
+  return makeRoutine<ProcProtoNode>(astNodeProcProto, keyword, name, arguments);
 }
 
 AstNode* buildFuncProto(ParseContext*, Token keyword, AstList* name, AstList* arguments, AstList* returnType,
                         AstList* options) {
-  auto* node = makeNode<FuncProtoNode>(astNodeFuncProto, keyword.line);
-  node->name = name;
-  node->arguments = arguments;
+  auto* node = makeRoutine<FuncProtoNode>(astNodeFuncProto, keyword, name, arguments);
   node->returnType = returnType;
   node->options = options;
   return node;
@@ -380,24 +380,18 @@ AstNode* buildCreateType(ParseContext*, int32_t orReplace, int32_t line, AstNode
   return node;
 }
 
-AstNode* buildCreateObjectType(ParseContext*, int32_t orReplace, int32_t line, AstList* name, AstList* fields) {
+AstNode* buildCreateObjectType(ParseContext* ctx, int32_t orReplace, int32_t line, AstList* name, AstList* fields) {
   auto* record = makeDecl<RecordDeclNode>(astNodeRecordDecl, declRecord, line);
   record->name = name;
   record->fields = fields;
-  auto* node = makeNode<CreateTypeNode>(astNodeCreateType, line);
-  node->orReplace = static_cast<uint8_t>(orReplace);
-  node->declaration = record;
-  return node;
+  return buildCreateType(ctx, orReplace, line, record);
 }
 
-AstNode* buildCreateTableType(ParseContext*, int32_t orReplace, int32_t line, AstList* name, AstList* elementType) {
+AstNode* buildCreateTableType(ParseContext* ctx, int32_t orReplace, int32_t line, AstList* name, AstList* elementType) {
   auto* table = makeDecl<TableDeclNode>(astNodeTableDecl, declTable, line);
   table->name = name;
   table->elementType = elementType;
-  auto* node = makeNode<CreateTypeNode>(astNodeCreateType, line);
-  node->orReplace = static_cast<uint8_t>(orReplace);
-  node->declaration = table;
-  return node;
+  return buildCreateType(ctx, orReplace, line, table);
 }
 
 AstNode* buildSubtype(ParseContext*, int32_t line, AstList* name, AstList* datatype, AstList* range, int32_t notNull) {
