@@ -12,11 +12,11 @@
 #include "diag/session.h"
 #include "xcomp2.h"
 
-// Code pages whose text is compiled as it comes: 1208, 1252, 850 and 819.
+// Code pages whose text is compiled as it comes: UTF-8 (XCOMP_CODEPAGE_UTF8), 1252, 850 and 819.
 bool needsConversion(uint16_t codePage);
 
 // The settings xcomp2 builds for a session: terminator "", line markers on, the non-Unicode type map
-// unless the code page is 1208.
+// unless the code page is UTF-8 (XCOMP_CODEPAGE_UTF8).
 SessionSettings sessionSettingsFor(uint16_t codePage, char stringUnits, char compatMode, char ncharMapping);
 
 // Fills the SQLCA for a compile error record: code, state, tokens or message, line and failure point.

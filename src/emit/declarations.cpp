@@ -18,15 +18,15 @@ void emitVariable(VarDeclNode* variable, const AstNode* owner, EmitContext* ctx)
   if (owner != nullptr && isPackageNode(owner)) {
     emitModuleHead(owner, "VARIABLE", ctx);
   } else {
-    emitStrings(ctx, {"DECLARE "});
+    emitStrings({"DECLARE "}, ctx);
   }
-  emitTokens(variable->names, ctx, "", " ");
+  emitTokens(variable->names, "", " ", ctx);
   emitDatatype(variable->datatype, ctx);
   if (variable->constant) {
     // The prefix stands even without a value: the host then reports the missing constant value itself.
-    emitTokens(variable->defaultValue, ctx, " CONSTANT ", "");
+    emitTokens(variable->defaultValue, " CONSTANT ", "", ctx);
   } else if (variable->defaultValue != nullptr) {
-    emitTokens(variable->defaultValue, ctx, " DEFAULT ", "");
+    emitTokens(variable->defaultValue, " DEFAULT ", "", ctx);
   }
   endDeclaration(owner, SQLEXC_VARIABLE, ctx);
 }
@@ -34,31 +34,31 @@ void emitVariable(VarDeclNode* variable, const AstNode* owner, EmitContext* ctx)
 void emitCursorQuery(AstNode* query, EmitContext* ctx) {
   if (query != nullptr && query->kind == astNodeSelect) {
     auto* select = static_cast<SelectNode*>(query);
-    emitStrings(ctx, {"WITH HOLD FOR "});
-    if (select->cte != nullptr) emitTokens(select->cte, ctx, "WITH ", " ");
-    emitTokens(select->selectList, ctx, "SELECT ", "");
-    if (select->into != nullptr) emitTokens(select->into, ctx, " INTO ", "");
-    emitTokens(select->fromClause, ctx, " FROM ", "");
+    emitStrings({"WITH HOLD FOR "}, ctx);
+    if (select->cte != nullptr) emitTokens(select->cte, "WITH ", " ", ctx);
+    emitTokens(select->selectList, "SELECT ", "", ctx);
+    if (select->into != nullptr) emitTokens(select->into, " INTO ", "", ctx);
+    emitTokens(select->fromClause, " FROM ", "", ctx);
     return;
   }
-  emitTokens(static_cast<AstList*>(query), ctx, "WITH HOLD FOR ", "");
+  emitTokens(static_cast<AstList*>(query), "WITH HOLD FOR ", "", ctx);
 }
 
 // CURSOR c IS SELECT ...;  ->  DECLARE c CURSOR CONSTANT (CURSOR WITH HOLD FOR SELECT ...);
 void emitCursor(CursorDeclNode* cursor, const AstNode* owner, EmitContext* ctx) {
   if (owner != nullptr && isPackageNode(owner)) {
     emitModuleHead(owner, "VARIABLE", ctx);
-    emitTokens(cursor->name, ctx, "", "");
+    emitTokens(cursor->name, "", "", ctx);
   } else {
-    emitTokens(cursor->name, ctx, "DECLARE ", "");
+    emitTokens(cursor->name, "DECLARE ", "", ctx);
   }
-  emitStrings(ctx, {" CURSOR CONSTANT (CURSOR "});
+  emitStrings({" CURSOR CONSTANT (CURSOR "}, ctx);
   if (cursor->parameters != nullptr) {
     emitParamList(cursor->parameters, ctx);
-    emitStrings(ctx, {" "});
+    emitStrings({" "}, ctx);
   }
   emitCursorQuery(cursor->query, ctx);
-  emitStrings(ctx, {")"});
+  emitStrings({")"}, ctx);
   endDeclaration(owner, SQLEXC_VARIABLE, ctx);
 }
 
@@ -67,9 +67,9 @@ void emitCursor(CursorDeclNode* cursor, const AstNode* owner, EmitContext* ctx) 
 void emitRefCursorType(RefCursorDeclNode* cursorType, const AstNode* owner, EmitContext* ctx) {
   if (cursorType->isLocalWeakCursorType || owner == nullptr || !isPackageNode(owner)) return;
   emitModuleHead(owner, "TYPE", ctx);
-  emitTokens(cursorType->name, ctx, "", " AS ");
+  emitTokens(cursorType->name, "", " AS ", ctx);
   if (cursorType->returnType != nullptr) emitDatatype(cursorType->returnType, ctx);
-  emitStrings(ctx, {" CURSOR"});
+  emitStrings({" CURSOR"}, ctx);
   endDeclaration(owner, SQLEXC_TYPE, ctx);
 }
 
@@ -78,12 +78,12 @@ void emitRefCursorType(RefCursorDeclNode* cursorType, const AstNode* owner, Emit
 // handlers name all of them.
 void emitCondition(ExceptionDeclNode* exception, const AstNode* owner, EmitContext* ctx) {
   if (owner != nullptr && isPackageNode(owner)) {
-    writeMemberHead(ctx, "CONDITION", owner, exception->name);
+    writeMemberHead("CONDITION", owner, exception->name, ctx);
   } else {
-    emitTokens(exception->name, ctx, "DECLARE ", " CONDITION");
+    emitTokens(exception->name, "DECLARE ", " CONDITION", ctx);
   }
   if (listCount(exception->sqlstates) != 0) {
-    emitStrings(ctx, {" FOR SQLSTATE ", "'", tokenText(listFirst(exception->sqlstates)), "'"});
+    emitStrings({" FOR SQLSTATE ", "'", tokenText(listFirst(exception->sqlstates)), "'"}, ctx);
   }
   endDeclaration(owner, SQLEXC_CONDITION, ctx);
 }
@@ -101,7 +101,7 @@ void emitDeclaration(AstNode* decl, EmitContext* ctx) {
     return;
   }
   if (declClass == declExceptionInit) return;
-  beginStatement(ctx, decl);
+  beginStatement(decl, ctx);
   switch (declClass) {
     case declVariable: emitVariable(static_cast<VarDeclNode*>(decl), owner, ctx); return;
     case declCursor: emitCursor(static_cast<CursorDeclNode*>(decl), owner, ctx); return;

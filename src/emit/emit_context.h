@@ -79,17 +79,17 @@ XcompResult* emitProgram(AstNode* root, void* emitHandle, const char* terminator
 // AUTHID CURRENT_USER on `node` (a routine or package head; `what` its CREATE words for the record):
 // unsupported, or with the authid extension accepted with a warning naming the rights it runs with, at
 // the line of `at` (the option's own token where there is one, else the node).
-void recordCurrentUserRights(EmitContext* ctx, const AstNode* node, const AstNode* at, const char* what);
+void recordCurrentUserRights(const AstNode* node, const AstNode* at, const char* what, EmitContext* ctx);
 // Writes one node through the dispatch table; null writes nothing, and so do kinds without a writer.
 void emitNode(AstNode* node, EmitContext* ctx);
 // Appends each string in order, stopping at the first null, counting newlines into outputLine.
-void emitStrings(EmitContext* ctx, std::initializer_list<const char*> strings);
+void emitStrings(std::initializer_list<const char*> strings, EmitContext* ctx);
 // prefix, the token texts joined by single blanks (none before "(", ")" or ",", none after "("),
 // suffix. Null prefix or suffix is skipped; a null list writes prefix and suffix only. Nothing written
 // inside is indented.
-void emitTokens(AstList* list, EmitContext* ctx, const char* prefix, const char* suffix);
+void emitTokens(AstList* list, const char* prefix, const char* suffix, EmitContext* ctx);
 // The "--#line" marker when the output has drifted from the node's source line (line markers only).
-void emitLineMarker(EmitContext* ctx, int32_t line);
+void emitLineMarker(int32_t line, EmitContext* ctx);
 // The indentation: two spaces when indent is not 0, else nothing.
 void emitIndent(EmitContext* ctx);
 // One nesting level for as long as it lives: what is written inside it is indented.
@@ -104,15 +104,15 @@ class NestedLevel {
   EmitContext* ctx_;
 };
 // Line marker, indentation, then "label: " for a labelled statement node.
-void beginStatement(EmitContext* ctx, AstNode* node);
+void beginStatement(AstNode* node, EmitContext* ctx);
 // Cuts the buffer into a new result entry with `domain`; nothing when the buffer is empty. Resets the
 // buffer and sets outputLine to 0 so the next entry opens with a line marker.
-void finishStatement(EmitContext* ctx, StatementDomain domain);
+void finishStatement(StatementDomain domain, EmitContext* ctx);
 // Indentation, "CREATE [OR REPLACE] ", objectWord, " ", the name tokens.
-void writeCreateHead(EmitContext* ctx, const char* objectWord, AstList* name, bool orReplace);
+void writeCreateHead(const char* objectWord, AstList* name, bool orReplace, EmitContext* ctx);
 // The head of a module member: "ALTER MODULE p PUBLISH|ADD <objectWord> <name>" for a package owner,
 // otherwise the indentation and "CREATE <objectWord> <name>".
-void writeMemberHead(EmitContext* ctx, const char* objectWord, const AstNode* owner, AstList* name);
+void writeMemberHead(const char* objectWord, const AstNode* owner, AstList* name, EmitContext* ctx);
 // "ALTER MODULE p PUBLISH <what> " in a package head, "... ADD <what> " in a body.
 void emitModuleHead(const AstNode* package, const char* what, EmitContext* ctx);
 // The end of a declaration: in a package or CREATE TYPE it is a statement of its own (terminator,

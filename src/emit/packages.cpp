@@ -7,9 +7,9 @@
 namespace {
 
 // "to cut with a domain": the statement's last line is the terminator.
-void cut(EmitContext* ctx, StatementDomain domain) {
-  emitStrings(ctx, {ctx->terminator, "\n"});
-  finishStatement(ctx, domain);
+void cut(StatementDomain domain, EmitContext* ctx) {
+  emitStrings({ctx->terminator, "\n"}, ctx);
+  finishStatement(domain, ctx);
 }
 
 // Exceptions bound to an error code declare nothing (handlers name their SQLSTATEs); the declaration
@@ -25,33 +25,33 @@ void emitModuleDeclarations(AstList* declarations, EmitContext* ctx) {
 // CREATE PACKAGE m AS PROCEDURE p; END;  ->  CREATE MODULE m, then ALTER MODULE m PUBLISH ... per member
 void emitPackageHead(AstNode* node, EmitContext* ctx) {
   auto* package = static_cast<CreatePkgHeadNode*>(node);
-  beginStatement(ctx, node);
-  emitTokens(package->name, ctx, package->orReplace ? "CREATE OR REPLACE MODULE " : "CREATE MODULE ", "");
-  cut(ctx, SQLEXC_CREATE_MODULE);
+  beginStatement(node, ctx);
+  emitTokens(package->name, package->orReplace ? "CREATE OR REPLACE MODULE " : "CREATE MODULE ", "", ctx);
+  cut(SQLEXC_CREATE_MODULE, ctx);
   emitModuleDeclarations(package->declarations, ctx);
   emitNode(package->prototypes, ctx);
   // Recorded after the statements: they are complete, and the driver decides whether they are used.
   if (package->authid == 0) {
-    recordCurrentUserRights(ctx, node, node, "CREATE [OR REPLACE] PACKAGE...");
+    recordCurrentUserRights(node, node, "CREATE [OR REPLACE] PACKAGE...", ctx);
   }
 }
 
 // CREATE PACKAGE BODY m AS ... END;  ->  ALTER MODULE m DROP BODY, COMMENT ON MODULE m, ALTER MODULE m ADD ...
 void emitPackageBody(AstNode* node, EmitContext* ctx) {
   auto* package = static_cast<CreatePkgBodyNode*>(node);
-  beginStatement(ctx, node);
+  beginStatement(node, ctx);
   // Replacing a body drops the old one first. Without OR REPLACE nothing is cut here, so the line
   // marker just written opens the COMMENT statement.
   if (package->orReplace) {
-    emitTokens(package->name, ctx, "ALTER MODULE ", " DROP BODY");
-    cut(ctx, SQLEXC_DROP_PACKAGE_BODY);
+    emitTokens(package->name, "ALTER MODULE ", " DROP BODY", ctx);
+    cut(SQLEXC_DROP_PACKAGE_BODY, ctx);
   }
   {
     const NestedLevel nested(ctx);
     // The comment marks the module as one that has a body; it is not indented, unlike the members.
-    emitLineMarker(ctx, node->line);
-    emitTokens(package->name, ctx, "COMMENT ON MODULE ", " IS 'PL/SQL Package Body'");
-    cut(ctx, SQLEXC_COMMENT_MODULE);
+    emitLineMarker(node->line, ctx);
+    emitTokens(package->name, "COMMENT ON MODULE ", " IS 'PL/SQL Package Body'", ctx);
+    cut(SQLEXC_COMMENT_MODULE, ctx);
     emitModuleDeclarations(package->declarations, ctx);
     // Forward declarations first, so that the routines may call each other in any order.
     emitNode(package->prototypes, ctx);

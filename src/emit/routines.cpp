@@ -35,25 +35,25 @@ AstList* moduleNameOf(const AstNode* module) {
 
 // The head of a package member, routine or prototype: the module is altered member by member, and a
 // private member (ADD) is told from a public one (PUBLISH) by the caller.
-void emitModuleMemberHead(EmitContext* ctx, const AstNode* module, bool isPrivate, const char* objectWord,
-                          AstList* name) {
-  emitTokens(moduleNameOf(module), ctx, "ALTER MODULE ", " ");
-  emitStrings(ctx, {isPrivate ? "ADD " : "PUBLISH ", objectWord, " "});
-  emitTokens(name, ctx, "", "");
+void emitModuleMemberHead(const AstNode* module, bool isPrivate, const char* objectWord, AstList* name,
+                          EmitContext* ctx) {
+  emitTokens(moduleNameOf(module), "ALTER MODULE ", " ", ctx);
+  emitStrings({isPrivate ? "ADD " : "PUBLISH ", objectWord, " "}, ctx);
+  emitTokens(name, "", "", ctx);
 }
 
 // The options of a function or function prototype after LANGUAGE SQL: DETERMINISTIC is a line of its
 // own; the two the host cannot express are recorded, the rest have no text here.
-void emitFunctionOptions(EmitContext* ctx, const AstNode* routine, AstList* options) {
+void emitFunctionOptions(const AstNode* routine, AstList* options, EmitContext* ctx) {
   for (AstListCell* cell = listHeadCell(options); cell != nullptr; cell = cell->next) {
     const auto* option = static_cast<const AstNode*>(cell->item);
     if (option == nullptr || option->kind != astNodeToken) continue;
     switch (static_cast<const TokenNode*>(option)->code) {
       case T_DETERMINISTIC:
         emitIndent(ctx);
-        emitStrings(ctx, {"DETERMINISTIC\n"});
+        emitStrings({"DETERMINISTIC\n"}, ctx);
         break;
-      case T_CURRENT_USER: recordCurrentUserRights(ctx, routine, option, "CREATE [OR REPLACE] FUNCTION..."); break;
+      case T_CURRENT_USER: recordCurrentUserRights(routine, option, "CREATE [OR REPLACE] FUNCTION...", ctx); break;
       case T_ORDER:
         raiseUnsupported("ORDER ... BY ... not supported", "CREATE [OR REPLACE] FUNCTION...", routine, ctx->errors);
         break;
@@ -66,6 +66,14 @@ void emitFunctionOptions(EmitContext* ctx, const AstNode* routine, AstList* opti
 bool isInPackageBody(const AstNode* prototype) {
   const AstNode* list = prototype->parent;
   return list != nullptr && list->parent != nullptr && list->parent->kind == astNodeCreatePkgBody;
+}
+
+// A prototype's line marker, indentation and module member head.
+void emitPrototypeHead(const AstNode* prototype, const AstNode* module, const char* objectWord, AstList* name,
+                       EmitContext* ctx) {
+  emitLineMarker(prototype->line, ctx);
+  emitIndent(ctx);
+  emitModuleMemberHead(module, isInPackageBody(prototype), objectWord, name, ctx);
 }
 
 // Nested statement blocks and handler bodies end with "END;"; the bodies of top-level statements end
@@ -112,163 +120,159 @@ void emitBlockDeclarations(BlockNode* block, EmitContext* ctx) {
 
 void emitParamList(AstList* arguments, EmitContext* ctx) {
   if (arguments == nullptr) return;
-  emitStrings(ctx, {"("});
+  emitStrings({"("}, ctx);
   bool first = true;
   for (AstListCell* cell = listHeadCell(arguments); cell != nullptr; cell = cell->next) {
-    if (!first) emitStrings(ctx, {", "});
+    if (!first) emitStrings({", "}, ctx);
     first = false;
     emitNode(static_cast<AstNode*>(cell->item), ctx);
   }
-  emitStrings(ctx, {")"});
+  emitStrings({")"}, ctx);
 }
 
 void emitDatatype(AstList* tokens, EmitContext* ctx) {
   const auto* last = static_cast<const TokenNode*>(listLast(tokens));
   if (last != nullptr && (last->code == T_PERCENT_TYPE || last->code == T_PERCENT_ROWTYPE)) {
-    emitStrings(ctx, {last->code == T_PERCENT_TYPE ? "ANCHOR TO " : "ANCHOR TO ROW "});
+    emitStrings({last->code == T_PERCENT_TYPE ? "ANCHOR TO " : "ANCHOR TO ROW "}, ctx);
     for (AstListCell* cell = listHeadCell(tokens); cell != nullptr && cell->item != last; cell = cell->next) {
-      emitStrings(ctx, {tokenText(cell->item)});
+      emitStrings({tokenText(cell->item)}, ctx);
     }
     return;
   }
-  emitTokens(tokens, ctx, "", "");
+  emitTokens(tokens, "", "", ctx);
 }
 
 // a IN OUT NUMBER  ->  INOUT a NUMBER
 void emitFormalArg(AstNode* node, EmitContext* ctx) {
   auto* arg = static_cast<FormalArgNode*>(node);
-  emitStrings(ctx, {"\n"});
-  emitLineMarker(ctx, node->line);
+  emitStrings({"\n"}, ctx);
+  emitLineMarker(node->line, ctx);
   // A cursor's parameters are inputs only; the host would reject a mode word there.
   const AstNode* list = node->parent;
   const AstNode* owner = list != nullptr ? list->parent : nullptr;
-  if (owner == nullptr || owner->kind != astNodeCursorDecl) emitStrings(ctx, {modeWord(arg->mode)});
-  emitTokens(arg->name, ctx, "", " ");
+  if (owner == nullptr || owner->kind != astNodeCursorDecl) emitStrings({modeWord(arg->mode)}, ctx);
+  emitTokens(arg->name, "", " ", ctx);
   if (arg->datatype != nullptr) emitDatatype(arg->datatype, ctx);
-  if (arg->defaultValue != nullptr) emitTokens(arg->defaultValue, ctx, " DEFAULT ", "");
+  if (arg->defaultValue != nullptr) emitTokens(arg->defaultValue, " DEFAULT ", "", ctx);
 }
 
 // CREATE PROCEDURE p (a NUMBER) IS BEGIN ... END;  ->  CREATE PROCEDURE p(IN a NUMBER) SPECIFIC p LANGUAGE SQL <body>
 void emitProcedure(AstNode* node, EmitContext* ctx) {
   auto* procedure = static_cast<CreateProcNode*>(node);
-  beginStatement(ctx, node);
+  beginStatement(node, ctx);
   if (procedure->module != nullptr) {
-    emitModuleMemberHead(ctx, procedure->module, procedure->module->kind != astNodeCreatePkgHead, "PROCEDURE",
-                         procedure->name);
+    emitModuleMemberHead(procedure->module, procedure->module->kind != astNodeCreatePkgHead, "PROCEDURE",
+                         procedure->name, ctx);
   } else if (procedure->isNested) {
-    emitTokens(procedure->name, ctx, "DECLARE PROCEDURE ", "");
+    emitTokens(procedure->name, "DECLARE PROCEDURE ", "", ctx);
   } else {
-    writeCreateHead(ctx, "PROCEDURE", procedure->name, procedure->orReplace != 0);
+    writeCreateHead("PROCEDURE", procedure->name, procedure->orReplace != 0, ctx);
   }
   emitParamList(procedure->arguments, ctx);
   if (procedure->isNested) {
-    emitStrings(ctx, {"\n"});
+    emitStrings({"\n"}, ctx);
   } else {
-    if (procedure->module == nullptr) emitTokens(procedure->name, ctx, " SPECIFIC ", "");
+    if (procedure->module == nullptr) emitTokens(procedure->name, " SPECIFIC ", "", ctx);
     if (procedure->readsSqlData) {
-      emitStrings(ctx, {"\n"});
+      emitStrings({"\n"}, ctx);
       emitIndent(ctx);
-      emitStrings(ctx, {"READS SQL DATA"});
+      emitStrings({"READS SQL DATA"}, ctx);
     }
     if (procedure->isAutonomous) {
-      emitStrings(ctx, {"\n"});
+      emitStrings({"\n"}, ctx);
       emitIndent(ctx);
-      emitStrings(ctx, {"AUTONOMOUS"});
+      emitStrings({"AUTONOMOUS"}, ctx);
     }
-    emitStrings(ctx, {"\n"});
+    emitStrings({"\n"}, ctx);
     emitIndent(ctx);
-    emitStrings(ctx, {"LANGUAGE SQL\n"});
+    emitStrings({"LANGUAGE SQL\n"}, ctx);
   }
   {
     const NestedLevel nested(ctx);
     emitNode(procedure->body, ctx);
-    emitStrings(ctx, {"\n\n"});
+    emitStrings({"\n\n"}, ctx);
   }
-  if (!procedure->isNested) finishStatement(ctx, SQLEXC_PROCEDURE);
+  if (!procedure->isNested) finishStatement(SQLEXC_PROCEDURE, ctx);
   // Recorded after the cut: the statement is complete and the driver decides whether it is used.
   if (procedure->authid == 0) {
-    recordCurrentUserRights(ctx, node, node, "CREATE [OR REPLACE] PROCEDURE...");
+    recordCurrentUserRights(node, node, "CREATE [OR REPLACE] PROCEDURE...", ctx);
   }
 }
 
 // CREATE FUNCTION f RETURN NUMBER IS BEGIN ... END;  ->  CREATE FUNCTION f() RETURNS NUMBER ... LANGUAGE SQL <body>
 void emitFunction(AstNode* node, EmitContext* ctx) {
   auto* function = static_cast<CreateFuncNode*>(node);
-  beginStatement(ctx, node);
+  beginStatement(node, ctx);
   if (function->module != nullptr) {
-    emitModuleMemberHead(ctx, function->module, function->module->kind != astNodeCreatePkgHead, "FUNCTION",
-                         function->name);
+    emitModuleMemberHead(function->module, function->module->kind != astNodeCreatePkgHead, "FUNCTION", function->name,
+                         ctx);
   } else {
-    writeCreateHead(ctx, "FUNCTION", function->name, function->orReplace != 0);
+    writeCreateHead("FUNCTION", function->name, function->orReplace != 0, ctx);
   }
   if (function->arguments != nullptr) {
     emitParamList(function->arguments, ctx);
   } else {
-    emitStrings(ctx, {"()"});
+    emitStrings({"()"}, ctx);
   }
-  if (function->module == nullptr) emitTokens(function->name, ctx, " SPECIFIC ", "");
-  emitStrings(ctx, {"\n"});
+  if (function->module == nullptr) emitTokens(function->name, " SPECIFIC ", "", ctx);
+  emitStrings({"\n"}, ctx);
   emitIndent(ctx);
-  emitStrings(ctx, {"RETURNS "});
-  if (hasOption(function->options, T_PIPELINED)) emitStrings(ctx, {"TABLE ELEMENT OF "});
+  emitStrings({"RETURNS "}, ctx);
+  if (hasOption(function->options, T_PIPELINED)) emitStrings({"TABLE ELEMENT OF "}, ctx);
   emitDatatype(function->returnType, ctx);
-  emitStrings(ctx, {"\n"});
+  emitStrings({"\n"}, ctx);
   emitIndent(ctx);
-  emitStrings(ctx, {"LANGUAGE SQL NO EXTERNAL ACTION\n"});
-  emitFunctionOptions(ctx, node, function->options);
+  emitStrings({"LANGUAGE SQL NO EXTERNAL ACTION\n"}, ctx);
+  emitFunctionOptions(node, function->options, ctx);
   {
     const NestedLevel nested(ctx);
     emitNode(function->body, ctx);
-    emitStrings(ctx, {"\n\n"});
+    emitStrings({"\n\n"}, ctx);
   }
-  finishStatement(ctx, SQLEXC_FUNCTION);
+  finishStatement(SQLEXC_FUNCTION, ctx);
 }
 
 // PROCEDURE p (a NUMBER);  ->  ALTER MODULE m PUBLISH PROCEDURE p(IN a NUMBER) LANGUAGE SQL
 void emitProcPrototype(AstNode* node, EmitContext* ctx) {
   auto* prototype = static_cast<ProcProtoNode*>(node);
-  emitLineMarker(ctx, node->line);
-  emitIndent(ctx);
-  emitModuleMemberHead(ctx, prototype->module, isInPackageBody(node), "PROCEDURE", prototype->name);
+  emitPrototypeHead(node, prototype->module, "PROCEDURE", prototype->name, ctx);
   emitParamList(prototype->arguments, ctx);
-  emitStrings(ctx, {" LANGUAGE SQL", ctx->terminator, "\n"});
-  finishStatement(ctx, SQLEXC_PROCEDURE);
+  emitStrings({" LANGUAGE SQL", ctx->terminator, "\n"}, ctx);
+  finishStatement(SQLEXC_PROCEDURE, ctx);
 }
 
 // FUNCTION f RETURN NUMBER;  ->  ALTER MODULE m PUBLISH FUNCTION f() RETURNS NUMBER ...
 void emitFuncPrototype(AstNode* node, EmitContext* ctx) {
   auto* prototype = static_cast<FuncProtoNode*>(node);
-  emitLineMarker(ctx, node->line);
-  emitIndent(ctx);
-  emitModuleMemberHead(ctx, prototype->module, isInPackageBody(node), "FUNCTION", prototype->name);
+  emitPrototypeHead(node, prototype->module, "FUNCTION", prototype->name, ctx);
   if (prototype->arguments != nullptr) {
     emitParamList(prototype->arguments, ctx);
   } else {
-    emitStrings(ctx, {"()"});
+    emitStrings({"()"}, ctx);
   }
-  emitStrings(ctx, {" RETURNS "});
-  if (hasOption(prototype->options, T_PIPELINED)) emitStrings(ctx, {"TABLE ELEMENT OF "});
+  emitStrings({" RETURNS "}, ctx);
+  if (hasOption(prototype->options, T_PIPELINED)) emitStrings({"TABLE ELEMENT OF "}, ctx);
   emitDatatype(prototype->returnType, ctx);
-  emitStrings(ctx, {" LANGUAGE SQL NO EXTERNAL ACTION "});
-  emitFunctionOptions(ctx, node, prototype->options);
-  emitStrings(ctx, {ctx->terminator, "\n"});
-  finishStatement(ctx, SQLEXC_FUNCTION);
+  emitStrings({" LANGUAGE SQL NO EXTERNAL ACTION "}, ctx);
+  emitFunctionOptions(node, prototype->options, ctx);
+  emitStrings({ctx->terminator, "\n"}, ctx);
+  finishStatement(SQLEXC_FUNCTION, ctx);
 }
 
 // DECLARE x NUMBER; BEGIN ... EXCEPTION ... END;  ->  label: BEGIN DECLARE x NUMBER; DECLARE ... HANDLER ...; ... END
 void emitBlock(AstNode* node, EmitContext* ctx) {
   auto* block = static_cast<BlockNode*>(node);
-  beginStatement(ctx, node);
+  beginStatement(node, ctx);
   if (isSingleCallBlock(block)) {
     // A lone call needs no compound statement around it: the host runs the CALL as it is.
     auto* call = static_cast<CallNode*>(listFirst(block->statements));
-    beginStatement(ctx, call);
-    emitTokens(call->name, ctx, "CALL ", "");
-    if (call->arguments != nullptr) emitTokens(call->arguments, ctx, "(", ")");
-    finishStatement(ctx, SQLEXC_ANONYMOUS_BLOCK);
+    beginStatement(call, ctx);
+    emitTokens(call->name, "CALL ", "", ctx);
+    if (call->arguments != nullptr) emitTokens(call->arguments, "(", ")", ctx);
+    finishStatement(SQLEXC_ANONYMOUS_BLOCK, ctx);
     return;
   }
-  emitStrings(ctx, {"BEGIN\n"});
+  emitStrings({"BEGIN\n"}, ctx);
   {
     const NestedLevel nested(ctx);
     emitBlockDeclarations(block, ctx);
@@ -278,9 +282,9 @@ void emitBlock(AstNode* node, EmitContext* ctx) {
   }
   emitIndent(ctx);
   if (endsTopLevelStatement(block)) {
-    emitStrings(ctx, {"END", ctx->terminator, "\n"});
+    emitStrings({"END", ctx->terminator, "\n"}, ctx);
   } else {
-    emitStrings(ctx, {"END;\n"});
+    emitStrings({"END;\n"}, ctx);
   }
-  if (block->isAnonymous) finishStatement(ctx, SQLEXC_ANONYMOUS_BLOCK);
+  if (block->isAnonymous) finishStatement(SQLEXC_ANONYMOUS_BLOCK, ctx);
 }

@@ -17,7 +17,7 @@ using EmitWriter = void (*)(AstNode* node, EmitContext* ctx);
 // About four tokens ahead, with their cells and short texts.
 constexpr size_t tokenPrefetchDistance = 512;
 
-void appendCounted(EmitContext* ctx, const char* text) {
+void appendCounted(const char* text, EmitContext* ctx) {
   if (text == nullptr) return;
   // Most pieces are a token's few characters: one pass finds their end and counts their newlines, where
   // the library's search functions would each be called for a handful of bytes.
@@ -43,27 +43,27 @@ void emitList(AstNode* node, EmitContext* ctx) {
   }
 }
 
-void emitToken(AstNode* node, EmitContext* ctx) { appendCounted(ctx, static_cast<TokenNode*>(node)->text); }
+void emitToken(AstNode* node, EmitContext* ctx) { appendCounted(static_cast<TokenNode*>(node)->text, ctx); }
 
 // DROP PACKAGE p becomes the module's DROP; with a trailing clause the PL/SQL form is kept as written.
 void emitDropPkgHead(AstNode* node, EmitContext* ctx) {
   auto* drop = static_cast<DropPkgHeadNode*>(node);
-  beginStatement(ctx, node);
+  beginStatement(node, ctx);
   if (drop->rest != nullptr) {
-    emitTokens(drop->name, ctx, "DROP PACKAGE ", nullptr);
-    emitTokens(drop->rest, ctx, " ", nullptr);
+    emitTokens(drop->name, "DROP PACKAGE ", nullptr, ctx);
+    emitTokens(drop->rest, " ", nullptr, ctx);
   } else {
-    emitTokens(drop->name, ctx, "DROP MODULE ", nullptr);
+    emitTokens(drop->name, "DROP MODULE ", nullptr, ctx);
   }
-  emitStrings(ctx, {ctx->terminator, "\n"});
-  finishStatement(ctx, SQLEXC_DROP_PACKAGE);
+  emitStrings({ctx->terminator, "\n"}, ctx);
+  finishStatement(SQLEXC_DROP_PACKAGE, ctx);
 }
 
 void emitDropPkgBody(AstNode* node, EmitContext* ctx) {
-  beginStatement(ctx, node);
-  emitTokens(static_cast<DropPkgBodyNode*>(node)->name, ctx, "ALTER MODULE ", " DROP BODY");
-  emitStrings(ctx, {ctx->terminator, "\n"});
-  finishStatement(ctx, SQLEXC_DROP_PACKAGE_BODY);
+  beginStatement(node, ctx);
+  emitTokens(static_cast<DropPkgBodyNode*>(node)->name, "ALTER MODULE ", " DROP BODY", ctx);
+  emitStrings({ctx->terminator, "\n"}, ctx);
+  finishStatement(SQLEXC_DROP_PACKAGE_BODY, ctx);
 }
 
 // Every kind is listed so that a new one cannot slip past without a decision. Null means the kind is
@@ -179,16 +179,16 @@ void emitNode(AstNode* node, EmitContext* ctx) {
   if (writer != nullptr) writer(node, ctx);
 }
 
-void emitStrings(EmitContext* ctx, std::initializer_list<const char*> strings) {
+void emitStrings(std::initializer_list<const char*> strings, EmitContext* ctx) {
   for (const char* s : strings) {
     if (s == nullptr) return;
-    appendCounted(ctx, s);
+    appendCounted(s, ctx);
   }
 }
 
-void emitTokens(AstList* list, EmitContext* ctx, const char* prefix, const char* suffix) {
+void emitTokens(AstList* list, const char* prefix, const char* suffix, EmitContext* ctx) {
   IndentSuspended suspended(ctx);
-  appendCounted(ctx, prefix);
+  appendCounted(prefix, ctx);
   bool needSpace = false;
   for (AstListCell* cell = listHeadCell(list); cell != nullptr; cell = cell->next) {
     // A list's tokens, their texts and its cells lie in memory in the order the scanner made them, which
@@ -202,13 +202,13 @@ void emitTokens(AstList* list, EmitContext* ctx, const char* prefix, const char*
       textAppendBytes(ctx->buffer, " ", 1);  // no newline to count
       needSpace = false;
     }
-    appendCounted(ctx, text);
+    appendCounted(text, ctx);
     needSpace = first != '(';
   }
-  appendCounted(ctx, suffix);
+  appendCounted(suffix, ctx);
 }
 
-void emitLineMarker(EmitContext* ctx, int32_t line) {
+void emitLineMarker(int32_t line, EmitContext* ctx) {
   if (!ctx->trackLines) return;
   const int64_t wanted = static_cast<int64_t>(line) + 1;
   const uint32_t old = ctx->outputLine;
@@ -234,19 +234,19 @@ void emitLineMarker(EmitContext* ctx, int32_t line) {
 }
 
 void emitIndent(EmitContext* ctx) {
-  if (ctx->indent != 0) appendCounted(ctx, "  ");
+  if (ctx->indent != 0) appendCounted("  ", ctx);
 }
 
-void beginStatement(EmitContext* ctx, AstNode* node) {
-  emitLineMarker(ctx, node->line);
+void beginStatement(AstNode* node, EmitContext* ctx) {
+  emitLineMarker(node->line, ctx);
   emitIndent(ctx);
   if (isStatementNode(node)) {
     const char* label = static_cast<StatementNode*>(node)->label;
-    if (label != nullptr) emitStrings(ctx, {label, ": "});
+    if (label != nullptr) emitStrings({label, ": "}, ctx);
   }
 }
 
-void finishStatement(EmitContext* ctx, StatementDomain domain) {
+void finishStatement(StatementDomain domain, EmitContext* ctx) {
   const uint64_t n = textLength(ctx->buffer);
   if (n == 0) return;
   auto* result = static_cast<XcompResult*>(ctxAlloc(sizeof(XcompResult) + n));
@@ -264,10 +264,10 @@ void finishStatement(EmitContext* ctx, StatementDomain domain) {
   ctx->outputLine = 0;
 }
 
-void writeCreateHead(EmitContext* ctx, const char* objectWord, AstList* name, bool orReplace) {
+void writeCreateHead(const char* objectWord, AstList* name, bool orReplace, EmitContext* ctx) {
   emitIndent(ctx);
-  emitStrings(ctx, {orReplace ? "CREATE OR REPLACE " : "CREATE ", objectWord, " "});
-  emitTokens(name, ctx, "", "");
+  emitStrings({orReplace ? "CREATE OR REPLACE " : "CREATE ", objectWord, " "}, ctx);
+  emitTokens(name, "", "", ctx);
 }
 
 namespace {
@@ -280,32 +280,32 @@ AstList* packageName(const AstNode* package) {
 }  // namespace
 
 void emitModuleHead(const AstNode* package, const char* what, EmitContext* ctx) {
-  emitTokens(packageName(package), ctx, "ALTER MODULE ", "");
-  emitStrings(ctx, {package->kind == astNodeCreatePkgHead ? " PUBLISH " : " ADD ", what, " "});
+  emitTokens(packageName(package), "ALTER MODULE ", "", ctx);
+  emitStrings({package->kind == astNodeCreatePkgHead ? " PUBLISH " : " ADD ", what, " "}, ctx);
 }
 
 void endDeclaration(const AstNode* owner, StatementDomain domain, EmitContext* ctx) {
   if (owner != nullptr && (isPackageNode(owner) || owner->kind == astNodeCreateType)) {
-    emitStrings(ctx, {ctx->terminator, "\n"});
-    finishStatement(ctx, domain);
+    emitStrings({ctx->terminator, "\n"}, ctx);
+    finishStatement(domain, ctx);
     return;
   }
-  emitStrings(ctx, {";\n"});
+  emitStrings({";\n"}, ctx);
 }
 
-void writeMemberHead(EmitContext* ctx, const char* objectWord, const AstNode* owner, AstList* name) {
+void writeMemberHead(const char* objectWord, const AstNode* owner, AstList* name, EmitContext* ctx) {
   if (owner != nullptr && isPackageNode(owner) && packageName(owner) != nullptr) {
-    emitTokens(packageName(owner), ctx, "ALTER MODULE ", " ");
-    emitStrings(ctx, {owner->kind == astNodeCreatePkgHead ? "PUBLISH " : "ADD ", objectWord});
-    emitTokens(name, ctx, " ", "");
+    emitTokens(packageName(owner), "ALTER MODULE ", " ", ctx);
+    emitStrings({owner->kind == astNodeCreatePkgHead ? "PUBLISH " : "ADD ", objectWord}, ctx);
+    emitTokens(name, " ", "", ctx);
     return;
   }
   emitIndent(ctx);
-  emitStrings(ctx, {"CREATE ", objectWord, " "});
-  emitTokens(name, ctx, "", "");
+  emitStrings({"CREATE ", objectWord, " "}, ctx);
+  emitTokens(name, "", "", ctx);
 }
 
-void recordCurrentUserRights(EmitContext* ctx, const AstNode* node, const AstNode* at, const char* what) {
+void recordCurrentUserRights(const AstNode* node, const AstNode* at, const char* what, EmitContext* ctx) {
   if ((ctx->extensions & extendAuthid) == 0) {
     raiseUnsupported("AUTHID CURRENT_USER not supported", what, node, ctx->errors);
     return;

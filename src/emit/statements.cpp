@@ -34,35 +34,35 @@ const char* continueTargetLabel(const AstNode* loop) {
 
 // A query as written, WITH to FROM, with nothing after it.
 void emitQuery(SelectNode* select, EmitContext* ctx) {
-  if (select->cte != nullptr) emitTokens(select->cte, ctx, "WITH ", " ");
-  emitTokens(select->selectList, ctx, "SELECT ", "");
-  if (select->into != nullptr) emitTokens(select->into, ctx, " INTO ", "");
-  emitTokens(select->fromClause, ctx, " FROM ", "");
+  if (select->cte != nullptr) emitTokens(select->cte, "WITH ", " ", ctx);
+  emitTokens(select->selectList, "SELECT ", "", ctx);
+  if (select->into != nullptr) emitTokens(select->into, " INTO ", "", ctx);
+  emitTokens(select->fromClause, " FROM ", "", ctx);
 }
 
 void emitTokenLists(AstList* lists, EmitContext* ctx) {
   bool first = true;
   for (AstListCell* cell = listHeadCell(lists); cell != nullptr; cell = cell->next) {
-    emitTokens(static_cast<AstList*>(cell->item), ctx, first ? "" : ", ", nullptr);
+    emitTokens(static_cast<AstList*>(cell->item), first ? "" : ", ", nullptr, ctx);
     first = false;
   }
 }
 
 // "SET target = value;" after the statement start was written.
 void emitAssignText(AssignNode* assign, EmitContext* ctx) {
-  emitTokens(assign->target, ctx, "SET ", "");
-  if (assign->targetIndex != nullptr) emitTokens(assign->targetIndex, ctx, "[", "]");
-  if (assign->targetField != nullptr) emitTokens(assign->targetField, ctx, ".", "");
-  emitStrings(ctx, {" = "});
+  emitTokens(assign->target, "SET ", "", ctx);
+  if (assign->targetIndex != nullptr) emitTokens(assign->targetIndex, "[", "]", ctx);
+  if (assign->targetField != nullptr) emitTokens(assign->targetField, ".", "", ctx);
+  emitStrings({" = "}, ctx);
   AstNode* value = assign->value;
   if (value != nullptr && value->kind == astNodeSelect) {
     // A query assigned is a cursor value the host can open later.
-    emitStrings(ctx, {"CURSOR WITH HOLD FOR "});
+    emitStrings({"CURSOR WITH HOLD FOR "}, ctx);
     emitQuery(static_cast<SelectNode*>(value), ctx);
   } else {
-    emitTokens(assign->value, ctx, "", "");
+    emitTokens(assign->value, "", "", ctx);
   }
-  emitStrings(ctx, {";\n"});
+  emitStrings({";\n"}, ctx);
 }
 
 }  // namespace
@@ -74,25 +74,25 @@ void emitAssign(AstNode* node, EmitContext* ctx) {
     emitNode(assign->replacement, ctx);
     return;
   }
-  beginStatement(ctx, node);
+  beginStatement(node, ctx);
   emitAssignText(assign, ctx);
 }
 
 // IF a THEN ... ELSIF b THEN ... ELSE ... END IF;  ->  the same, ELSIF spelt ELSEIF
 void emitIf(AstNode* node, EmitContext* ctx) {
   auto* ifNode = static_cast<IfNode*>(node);
-  emitStrings(ctx, {"\n"});
-  beginStatement(ctx, node);
-  emitTokens(ifNode->condition, ctx, "IF ", " THEN\n");
+  emitStrings({"\n"}, ctx);
+  beginStatement(node, ctx);
+  emitTokens(ifNode->condition, "IF ", " THEN\n", ctx);
   emitNested(ifNode->thenStatements, ctx);
   emitNode(ifNode->elsifs, ctx);
   if (ifNode->elseStatements != nullptr) {
     emitIndent(ctx);
-    emitStrings(ctx, {"ELSE\n"});
+    emitStrings({"ELSE\n"}, ctx);
     emitNested(ifNode->elseStatements, ctx);
   }
   emitIndent(ctx);
-  emitStrings(ctx, {"END IF;\n\n"});
+  emitStrings({"END IF;\n\n"}, ctx);
 }
 
 // ELSIF b THEN ...  ->  ELSEIF b THEN ...
@@ -100,7 +100,7 @@ void emitElseIf(AstNode* node, EmitContext* ctx) {
   // The arms form a chain; walk it here rather than recursing once per ELSIF.
   for (auto* arm = static_cast<ElseIfNode*>(node); arm != nullptr; arm = arm->next) {
     emitIndent(ctx);
-    emitTokens(arm->condition, ctx, "ELSEIF ", " THEN\n");
+    emitTokens(arm->condition, "ELSEIF ", " THEN\n", ctx);
     emitNested(arm->statements, ctx);
   }
 }
@@ -108,16 +108,16 @@ void emitElseIf(AstNode* node, EmitContext* ctx) {
 // CASE x WHEN 1 THEN ... ELSE ... END CASE;  ->  the same
 void emitCase(AstNode* node, EmitContext* ctx) {
   auto* caseNode = static_cast<CaseNode*>(node);
-  emitStrings(ctx, {"\n"});
-  beginStatement(ctx, node);
-  emitTokens(caseNode->selector, ctx, "CASE ", "\n");
+  emitStrings({"\n"}, ctx);
+  beginStatement(node, ctx);
+  emitTokens(caseNode->selector, "CASE ", "\n", ctx);
   {
     const NestedLevel nested(ctx);
     emitNode(caseNode->whenClauses, ctx);
     emitNode(caseNode->elseClause, ctx);
   }
   emitIndent(ctx);
-  emitStrings(ctx, {"END CASE;\n\n"});
+  emitStrings({"END CASE;\n\n"}, ctx);
 }
 
 // WHEN 1 THEN ...  ->  WHEN 1 THEN ...; ELSE ...  ->  ELSE ...
@@ -125,9 +125,9 @@ void emitCaseExpr(AstNode* node, EmitContext* ctx) {
   auto* arm = static_cast<CaseExprNode*>(node);
   emitIndent(ctx);
   if (arm->condition != nullptr) {
-    emitTokens(arm->condition, ctx, "WHEN ", " THEN\n");
+    emitTokens(arm->condition, "WHEN ", " THEN\n", ctx);
   } else {
-    emitStrings(ctx, {"ELSE ", "\n"});
+    emitStrings({"ELSE ", "\n"}, ctx);
   }
   emitNested(arm->statements, ctx);
 }
@@ -135,27 +135,27 @@ void emitCaseExpr(AstNode* node, EmitContext* ctx) {
 // <<l>> LOOP ... END LOOP;  ->  l: LOOP ... END LOOP l;
 void emitLoop(AstNode* node, EmitContext* ctx) {
   auto* loop = static_cast<LoopNode*>(node);
-  emitStrings(ctx, {"\n"});
-  beginStatement(ctx, node);
-  emitStrings(ctx, {"LOOP\n"});
+  emitStrings({"\n"}, ctx);
+  beginStatement(node, ctx);
+  emitStrings({"LOOP\n"}, ctx);
   emitNested(loop->statements, ctx);
   emitIndent(ctx);
   if (loop->label != nullptr) {
-    emitStrings(ctx, {"END LOOP ", loop->label, ";\n\n"});
+    emitStrings({"END LOOP ", loop->label, ";\n\n"}, ctx);
   } else {
-    emitStrings(ctx, {"END LOOP;\n\n"});
+    emitStrings({"END LOOP;\n\n"}, ctx);
   }
 }
 
 // WHILE c LOOP ... END LOOP;  ->  WHILE c DO ... END WHILE;
 void emitWhile(AstNode* node, EmitContext* ctx) {
   auto* loop = static_cast<WhileNode*>(node);
-  emitStrings(ctx, {"\n"});
-  beginStatement(ctx, node);
-  emitTokens(loop->condition, ctx, "WHILE ", " DO\n");
+  emitStrings({"\n"}, ctx);
+  beginStatement(node, ctx);
+  emitTokens(loop->condition, "WHILE ", " DO\n", ctx);
   emitNested(loop->statements, ctx);
   emitIndent(ctx);
-  emitStrings(ctx, {"END WHILE;\n", "\n"});
+  emitStrings({"END WHILE;\n", "\n"}, ctx);
 }
 
 // FOR i IN 1 .. n LOOP ... END LOOP;  ->  the WHILE loop or block the transformer made of it
@@ -164,72 +164,72 @@ void emitFor(AstNode* node, EmitContext* ctx) { emitNode(static_cast<ForNode*>(n
 // EXIT l WHEN c;  ->  IF c THEN LEAVE l; END IF;
 void emitExit(AstNode* node, EmitContext* ctx) {
   auto* exit = static_cast<ExitNode*>(node);
-  beginStatement(ctx, node);
+  beginStatement(node, ctx);
   if (exit->condition != nullptr) {
-    emitTokens(exit->condition, ctx, "IF ", " THEN ");
-    emitStrings(ctx, {"LEAVE ", labelText(exit->target), "; END IF;\n"});
+    emitTokens(exit->condition, "IF ", " THEN ", ctx);
+    emitStrings({"LEAVE ", labelText(exit->target), "; END IF;\n"}, ctx);
   } else {
-    emitStrings(ctx, {"LEAVE ", labelText(exit->target), ";\n"});
+    emitStrings({"LEAVE ", labelText(exit->target), ";\n"}, ctx);
   }
 }
 
 // CONTINUE l WHEN c;  ->  IF c THEN ITERATE l; END IF;
 void emitContinue(AstNode* node, EmitContext* ctx) {
   auto* next = static_cast<ContinueNode*>(node);
-  beginStatement(ctx, node);
-  if (next->condition != nullptr) emitTokens(next->condition, ctx, "IF ", " THEN ");
+  beginStatement(node, ctx);
+  if (next->condition != nullptr) emitTokens(next->condition, "IF ", " THEN ", ctx);
   // A loop generated from a FOR keeps its increment as a labelled statement: ITERATE would skip it.
   const char* inner = continueTargetLabel(next->loopTarget);
   if (inner != nullptr) {
-    emitStrings(ctx, {"GOTO ", inner});
+    emitStrings({"GOTO ", inner}, ctx);
   } else {
-    emitStrings(ctx, {"ITERATE ", labelText(next->target)});
+    emitStrings({"ITERATE ", labelText(next->target)}, ctx);
   }
-  emitStrings(ctx, {next->condition != nullptr ? "; END IF;\n" : ";\n"});
+  emitStrings({next->condition != nullptr ? "; END IF;\n" : ";\n"}, ctx);
 }
 
 // GOTO done;  ->  GOTO done;
 void emitGoto(AstNode* node, EmitContext* ctx) {
-  beginStatement(ctx, node);
-  emitTokens(static_cast<GotoNode*>(node)->target, ctx, "GOTO ", ";\n");
+  beginStatement(node, ctx);
+  emitTokens(static_cast<GotoNode*>(node)->target, "GOTO ", ";\n", ctx);
 }
 
 // NULL;  ->  -- NULL;    <<l>> NULL;  ->  l: BEGIN /* NULL */ END;
 void emitNull(AstNode* node, EmitContext* ctx) {
   auto* null = static_cast<NullNode*>(node);
-  beginStatement(ctx, node);
+  beginStatement(node, ctx);
   if (null->label != nullptr) {
     // A label needs a statement to stand on; an empty compound statement is the host's no-op.
     if (null->comment != nullptr) {
-      emitStrings(ctx, {"BEGIN /* ", null->comment, " */ END;\n"});
+      emitStrings({"BEGIN /* ", null->comment, " */ END;\n"}, ctx);
     } else {
-      emitStrings(ctx, {"BEGIN /* NULL */ END;\n"});
+      emitStrings({"BEGIN /* NULL */ END;\n"}, ctx);
     }
     return;
   }
   if (null->comment != nullptr) {
-    emitStrings(ctx, {"-- ", null->comment, "\n"});
+    emitStrings({"-- ", null->comment, "\n"}, ctx);
   } else {
-    emitStrings(ctx, {"-- NULL;\n"});
+    emitStrings({"-- NULL;\n"}, ctx);
   }
 }
 
 // RETURN x;  ->  RETURN x;
 void emitReturn(AstNode* node, EmitContext* ctx) {
-  beginStatement(ctx, node);
-  emitTokens(static_cast<ReturnNode*>(node)->value, ctx, "RETURN ", ";\n");
+  beginStatement(node, ctx);
+  emitTokens(static_cast<ReturnNode*>(node)->value, "RETURN ", ";\n", ctx);
 }
 
 // PIPE ROW (r);  ->  PIPE (r);
 void emitPipe(AstNode* node, EmitContext* ctx) {
-  beginStatement(ctx, node);
-  emitTokens(static_cast<PipeNode*>(node)->value, ctx, "PIPE ", ";\n");
+  beginStatement(node, ctx);
+  emitTokens(static_cast<PipeNode*>(node)->value, "PIPE ", ";\n", ctx);
 }
 
 // CLOSE c;  ->  CLOSE c;
 void emitClose(AstNode* node, EmitContext* ctx) {
-  beginStatement(ctx, node);
-  emitTokens(static_cast<CloseNode*>(node)->cursor, ctx, "CLOSE ", ";\n");
+  beginStatement(node, ctx);
+  emitTokens(static_cast<CloseNode*>(node)->cursor, "CLOSE ", ";\n", ctx);
 }
 
 // SELECT a INTO x FROM t;  ->  the same; with BULK COLLECT, the fetch loop that replaced it
@@ -237,25 +237,25 @@ void emitClose(AstNode* node, EmitContext* ctx) {
 // start (its label); the block then starts itself as any block does.
 void emitSelect(AstNode* node, EmitContext* ctx) {
   auto* select = static_cast<SelectNode*>(node);
-  beginStatement(ctx, node);
+  beginStatement(node, ctx);
   if (select->bulkCollect) {
     emitNode(select->generated, ctx);
     return;
   }
   emitQuery(select, ctx);
-  emitStrings(ctx, {";\n"});
+  emitStrings({";\n"}, ctx);
 }
 
 // FETCH c INTO x;  ->  FETCH c INTO x;
 void emitFetch(AstNode* node, EmitContext* ctx) {
   auto* fetch = static_cast<FetchNode*>(node);
-  beginStatement(ctx, node);
+  beginStatement(node, ctx);
   if (fetch->replacement != nullptr) {
     emitNode(fetch->replacement, ctx);
     return;
   }
-  emitTokens(fetch->cursor, ctx, "FETCH ", "");
-  emitTokens(fetch->into, ctx, " INTO ", ";\n");
+  emitTokens(fetch->cursor, "FETCH ", "", ctx);
+  emitTokens(fetch->into, " INTO ", ";\n", ctx);
 }
 
 // OPEN c FOR q USING a;  ->  SET c = ...; PREPARE s FROM ...; OPEN c USING a;
@@ -264,17 +264,17 @@ void emitFetch(AstNode* node, EmitContext* ctx) {
 // sequence, so it stands once, on the first line.
 void emitOpen(AstNode* node, EmitContext* ctx) {
   auto* open = static_cast<OpenNode*>(node);
-  beginStatement(ctx, node);
+  beginStatement(node, ctx);
   // The OPEN's start (its label) comes first; the cursor assignment is then written as any assignment
   // is, with its own start, and the OPEN itself follows the assignment or the PREPARE directly, with no
   // indentation of its own.
   if (open->replacement != nullptr && open->replacement->kind == astNodeAssign) emitAssign(open->replacement, ctx);
   if (open->prepare != nullptr) emitPrepare(open->prepare, ctx);
-  emitTokens(open->cursor, ctx, "OPEN ", "");
-  if (open->using_ != nullptr) emitTokens(open->using_, ctx, " USING ", "");
-  if (open->arguments != nullptr) emitTokens(open->arguments, ctx, "(", ")");
-  if (open->tail != nullptr) emitTokens(open->tail, ctx, "", "");
-  emitStrings(ctx, {";\n"});
+  emitTokens(open->cursor, "OPEN ", "", ctx);
+  if (open->using_ != nullptr) emitTokens(open->using_, " USING ", "", ctx);
+  if (open->arguments != nullptr) emitTokens(open->arguments, "(", ")", ctx);
+  if (open->tail != nullptr) emitTokens(open->tail, "", "", ctx);
+  emitStrings({";\n"}, ctx);
 }
 
 // EXECUTE IMMEDIATE 'COMMIT';  ->  EXECUTE IMMEDIATE 'COMMIT';
@@ -284,30 +284,30 @@ void emitDynamic(AstNode* node, EmitContext* ctx) {
     emitNode(dynamic->replacement, ctx);
     return;
   }
-  beginStatement(ctx, node);
-  emitTokens(dynamic->statement, ctx, "EXECUTE IMMEDIATE ", ";\n");
+  beginStatement(node, ctx);
+  emitTokens(dynamic->statement, "EXECUTE IMMEDIATE ", ";\n", ctx);
 }
 
 // (generated)  ->  PREPARE s FROM text;
 void emitPrepare(AstNode* node, EmitContext* ctx) {
   auto* prepare = static_cast<PrepareNode*>(node);
-  beginStatement(ctx, node);
-  emitStrings(ctx, {"PREPARE ", prepare->statementName, " FROM "});
+  beginStatement(node, ctx);
+  emitStrings({"PREPARE ", prepare->statementName, " FROM "}, ctx);
   if (prepare->sourceText != nullptr) {
-    emitStrings(ctx, {prepare->sourceText, ";\n"});
+    emitStrings({prepare->sourceText, ";\n"}, ctx);
   } else {
-    emitTokens(prepare->source, ctx, "", ";\n");
+    emitTokens(prepare->source, "", ";\n", ctx);
   }
 }
 
 // (generated)  ->  EXECUTE s INTO x USING a;
 void emitExecute(AstNode* node, EmitContext* ctx) {
   auto* execute = static_cast<ExecuteNode*>(node);
-  beginStatement(ctx, node);
-  emitStrings(ctx, {"EXECUTE ", execute->statementName});
-  if (execute->into != nullptr) emitTokens(execute->into, ctx, " INTO ", "");
-  if (execute->using_ != nullptr) emitTokens(execute->using_, ctx, " USING ", "");
-  emitStrings(ctx, {";\n"});
+  beginStatement(node, ctx);
+  emitStrings({"EXECUTE ", execute->statementName}, ctx);
+  if (execute->into != nullptr) emitTokens(execute->into, " INTO ", "", ctx);
+  if (execute->using_ != nullptr) emitTokens(execute->using_, " USING ", "", ctx);
+  emitStrings({";\n"}, ctx);
 }
 
 // p(1);  ->  CALL p(1);
@@ -317,56 +317,56 @@ void emitCall(AstNode* node, EmitContext* ctx) {
     emitNode(call->replacement, ctx);
     return;
   }
-  beginStatement(ctx, node);
-  emitTokens(call->name, ctx, "CALL ", "");
-  if (call->arguments != nullptr) emitTokens(call->arguments, ctx, "(", ")");
-  emitStrings(ctx, {";\n"});
+  beginStatement(node, ctx);
+  emitTokens(call->name, "CALL ", "", ctx);
+  if (call->arguments != nullptr) emitTokens(call->arguments, "(", ")", ctx);
+  emitStrings({";\n"}, ctx);
 }
 
 // (generated)  ->  GET DIAGNOSTICS x = ROW_COUNT;
 void emitGetDiag(AstNode* node, EmitContext* ctx) {
   auto* diag = static_cast<GetDiagNode*>(node);
-  beginStatement(ctx, node);
-  emitTokens(diag->target, ctx, diag->diagKind == diagCondition ? "GET DIAGNOSTICS EXCEPTION 1 " : "GET DIAGNOSTICS ",
-             "");
-  emitTokens(diag->item, ctx, " = ", ";\n");
+  beginStatement(node, ctx);
+  emitTokens(diag->target, diag->diagKind == diagCondition ? "GET DIAGNOSTICS EXCEPTION 1 " : "GET DIAGNOSTICS ", "",
+             ctx);
+  emitTokens(diag->item, " = ", ";\n", ctx);
 }
 
 // RAISE e;  ->  SIGNAL e;    RAISE NO_DATA_FOUND;  ->  SIGNAL SQLSTATE 'ORANF';    RAISE;  ->  RESIGNAL;
 void emitRaise(AstNode* node, EmitContext* ctx) {
   auto* raise = static_cast<RaiseNode*>(node);
-  beginStatement(ctx, node);
+  beginStatement(node, ctx);
   if (raise->sqlstate == nullptr) {
-    emitStrings(ctx, {"RESIGNAL;\n"});
+    emitStrings({"RESIGNAL;\n"}, ctx);
   } else if (raise->isPredefined) {
-    emitStrings(ctx, {"SIGNAL SQLSTATE '", raise->sqlstate, "';\n"});
+    emitStrings({"SIGNAL SQLSTATE '", raise->sqlstate, "';\n"}, ctx);
   } else {
-    emitStrings(ctx, {"SIGNAL ", raise->sqlstate, ";\n"});
+    emitStrings({"SIGNAL ", raise->sqlstate, ";\n"}, ctx);
   }
 }
 
 // (generated)  ->  SIGNAL SQLSTATE 'UD001' SET MESSAGE_TEXT = m;
 void emitSignal(AstNode* node, EmitContext* ctx) {
   auto* signal = static_cast<SignalNode*>(node);
-  beginStatement(ctx, node);
+  beginStatement(node, ctx);
   if (signal->isResignal) {
-    emitStrings(ctx, {"RESIGNAL"});
+    emitStrings({"RESIGNAL"}, ctx);
   } else {
-    emitStrings(ctx, {"SIGNAL SQLSTATE '", labelText(signal->sqlstate), "'"});
-    if (signal->message != nullptr) emitTokens(signal->message, ctx, " SET MESSAGE_TEXT = ", "");
+    emitStrings({"SIGNAL SQLSTATE '", labelText(signal->sqlstate), "'"}, ctx);
+    if (signal->message != nullptr) emitTokens(signal->message, " SET MESSAGE_TEXT = ", "", ctx);
   }
-  emitStrings(ctx, {";\n"});
+  emitStrings({";\n"}, ctx);
 }
 
 // (generated)  ->  VALUES(a, b) INTO x, y;
 void emitValues(AstNode* node, EmitContext* ctx) {
   auto* values = static_cast<ValuesNode*>(node);
-  beginStatement(ctx, node);
-  emitStrings(ctx, {"VALUES("});
+  beginStatement(node, ctx);
+  emitStrings({"VALUES("}, ctx);
   emitTokenLists(values->expressions, ctx);
-  emitStrings(ctx, {") INTO "});
+  emitStrings({") INTO "}, ctx);
   emitTokenLists(values->into, ctx);
-  emitStrings(ctx, {";\n"});
+  emitStrings({";\n"}, ctx);
 }
 
 // WHEN e1 OR e2 THEN ...  ->  DECLARE EXIT HANDLER FOR e1 ...  DECLARE EXIT HANDLER FOR e2 ...
@@ -374,11 +374,11 @@ void emitHandler(AstNode* node, EmitContext* ctx) {
   auto* handler = static_cast<HandlerNode*>(node);
   // WHEN a OR b THEN: the host takes one condition per handler, so each gets its own copy of the body.
   for (AstListCell* cell = listHeadCell(handler->conditions); cell != nullptr; cell = cell->next) {
-    beginStatement(ctx, node);
-    emitStrings(ctx,
-                {handler->handlerKind == handlerExit ? "DECLARE EXIT HANDLER FOR " : "DECLARE CONTINUE HANDLER FOR "});
+    beginStatement(node, ctx);
+    emitStrings({handler->handlerKind == handlerExit ? "DECLARE EXIT HANDLER FOR " : "DECLARE CONTINUE HANDLER FOR "},
+                ctx);
     emitNode(static_cast<AstNode*>(cell->item), ctx);
-    emitStrings(ctx, {"\n"});
+    emitStrings({"\n"}, ctx);
     emitNested(handler->statements, ctx);
   }
 }
@@ -386,22 +386,22 @@ void emitHandler(AstNode* node, EmitContext* ctx) {
 // UPDATE t SET a = 1 RETURNING b INTO x;  ->  SELECT b FROM NEW TABLE (UPDATE t SET a = 1) ...
 void emitSqlStmt(AstNode* node, EmitContext* ctx) {
   auto* sql = static_cast<SqlStmtNode*>(node);
-  beginStatement(ctx, node);
+  beginStatement(node, ctx);
   const bool isDml = sql->verbCode == T_INSERT || sql->verbCode == T_UPDATE || sql->verbCode == T_DELETE;
   if (isDml && sql->returning != nullptr) {
     // RETURNING becomes a query over the rows the statement changed.
-    emitTokens(sql->returning, ctx, "SELECT ", sql->verbCode == T_DELETE ? " FROM OLD TABLE (" : " FROM NEW TABLE (");
-    emitStrings(ctx, {sql->verb, " "});
-    emitTokens(sql->rest, ctx, "", "");
-    emitStrings(ctx, {")"});
+    emitTokens(sql->returning, "SELECT ", sql->verbCode == T_DELETE ? " FROM OLD TABLE (" : " FROM NEW TABLE (", ctx);
+    emitStrings({sql->verb, " "}, ctx);
+    emitTokens(sql->rest, "", "", ctx);
+    emitStrings({")"}, ctx);
   } else {
-    emitStrings(ctx, {sql->verb, " "});
-    emitTokens(sql->rest, ctx, "", "");
+    emitStrings({sql->verb, " "}, ctx);
+    emitTokens(sql->rest, "", "", ctx);
   }
   if (sql->scope != nullptr) {
-    emitStrings(ctx, {";\n"});
+    emitStrings({";\n"}, ctx);
     return;
   }
-  emitStrings(ctx, {ctx->terminator, "\n"});
-  finishStatement(ctx, SQLEXC_SQL_STMT);
+  emitStrings({ctx->terminator, "\n"}, ctx);
+  finishStatement(SQLEXC_SQL_STMT, ctx);
 }

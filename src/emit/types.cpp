@@ -13,24 +13,24 @@ bool isCreateType(const AstNode* container) { return container != nullptr && con
 void writeTypeHead(AstList* name, const AstNode* container, EmitContext* ctx) {
   if (isCreateType(container)) return;
   if (container != nullptr && isPackageNode(container)) {
-    writeMemberHead(ctx, "TYPE", container, name);
+    writeMemberHead("TYPE", container, name, ctx);
     return;
   }
-  emitTokens(name, ctx, "DECLARE TYPE ", "");
+  emitTokens(name, "DECLARE TYPE ", "", ctx);
 }
 
 // The range bounds are written as they came; the ".." between them becomes the upper comparison.
 void writeRangeCheck(AstList* range, EmitContext* ctx) {
-  emitStrings(ctx, {" CHECK (VALUE >= "});
+  emitStrings({" CHECK (VALUE >= "}, ctx);
   for (AstListCell* cell = listHeadCell(range); cell != nullptr; cell = cell->next) {
     auto* item = static_cast<AstNode*>(cell->item);
     if (cell != listHeadCell(range) && tokenCode(item) == T_DOTDOT) {
-      emitStrings(ctx, {" AND VALUE <= "});
+      emitStrings({" AND VALUE <= "}, ctx);
       continue;
     }
     emitNode(item, ctx);
   }
-  emitStrings(ctx, {") "});
+  emitStrings({") "}, ctx);
 }
 
 AstList* declaredTypeName(const AstNode* decl) {
@@ -52,9 +52,9 @@ AstList* declaredTypeName(const AstNode* decl) {
 // the bounds (the index type or the limit) and the closing bracket.
 void writeArrayType(AstList* name, AstList* elementType, const AstNode* container, EmitContext* ctx) {
   writeTypeHead(name, container, ctx);
-  emitStrings(ctx, {" AS "});
+  emitStrings({" AS "}, ctx);
   emitDatatype(elementType, ctx);
-  emitStrings(ctx, {" ARRAY["});
+  emitStrings({" ARRAY["}, ctx);
 }
 
 }  // namespace
@@ -63,26 +63,26 @@ void writeArrayType(AstList* name, AstList* elementType, const AstNode* containe
 void emitRecordType(AstNode* decl, const AstNode* container, EmitContext* ctx) {
   auto* record = static_cast<RecordDeclNode*>(decl);
   writeTypeHead(record->name, container, ctx);
-  emitStrings(ctx, {" AS ROW \n"});
+  emitStrings({" AS ROW \n"}, ctx);
   emitIndent(ctx);
-  emitStrings(ctx, {"(\n"});
+  emitStrings({"(\n"}, ctx);
   {
     const NestedLevel nested(ctx);
     bool first = true;
     for (AstListCell* cell = listHeadCell(record->fields); cell != nullptr; cell = cell->next) {
       auto* field = static_cast<AstNode*>(cell->item);
       if (field == nullptr || field->kind != astNodeVarDecl) continue;
-      if (!first) emitStrings(ctx, {",\n"});
+      if (!first) emitStrings({",\n"}, ctx);
       first = false;
       emitIndent(ctx);
       auto* variable = static_cast<VarDeclNode*>(field);
-      emitTokens(variable->names, ctx, "", " ");
+      emitTokens(variable->names, "", " ", ctx);
       emitDatatype(variable->datatype, ctx);
     }
   }
-  emitStrings(ctx, {"\n"});
+  emitStrings({"\n"}, ctx);
   emitIndent(ctx);
-  emitStrings(ctx, {")"});
+  emitStrings({")"}, ctx);
   endDeclaration(container, SQLEXC_TYPE, ctx);
 }
 
@@ -91,7 +91,7 @@ void emitTableType(AstNode* decl, const AstNode* container, EmitContext* ctx) {
   auto* table = static_cast<TableDeclNode*>(decl);
   writeArrayType(table->name, table->elementType, container, ctx);
   emitDatatype(table->indexType, ctx);
-  emitStrings(ctx, {"]"});
+  emitStrings({"]"}, ctx);
   endDeclaration(container, SQLEXC_TYPE, ctx);
 }
 
@@ -99,7 +99,7 @@ void emitTableType(AstNode* decl, const AstNode* container, EmitContext* ctx) {
 void emitVarrayType(AstNode* decl, const AstNode* container, EmitContext* ctx) {
   auto* varray = static_cast<VarrayDeclNode*>(decl);
   writeArrayType(varray->name, varray->elementType, container, ctx);
-  emitStrings(ctx, {varray->limit != nullptr ? varray->limit : "", "]"});
+  emitStrings({varray->limit != nullptr ? varray->limit : "", "]"}, ctx);
   endDeclaration(container, SQLEXC_TYPE, ctx);
 }
 
@@ -107,10 +107,10 @@ void emitVarrayType(AstNode* decl, const AstNode* container, EmitContext* ctx) {
 void emitSubtype(AstNode* decl, const AstNode* container, EmitContext* ctx) {
   auto* subtype = static_cast<SubtypeNode*>(decl);
   writeTypeHead(subtype->names, container, ctx);
-  emitStrings(ctx, {" AS "});
+  emitStrings({" AS "}, ctx);
   emitDatatype(subtype->datatype, ctx);
-  emitStrings(ctx, {" WITH WEAK TYPE RULES"});
-  if (subtype->notNull) emitStrings(ctx, {" NOT NULL"});
+  emitStrings({" WITH WEAK TYPE RULES"}, ctx);
+  if (subtype->notNull) emitStrings({" NOT NULL"}, ctx);
   if (subtype->range != nullptr) writeRangeCheck(subtype->range, ctx);
   endDeclaration(container, SQLEXC_TYPE, ctx);
 }
@@ -139,15 +139,15 @@ void emitCreateType(AstNode* node, EmitContext* ctx) {
       (decl->kind != astNodeRecordDecl && decl->kind != astNodeTableDecl && decl->kind != astNodeVarrayDecl)) {
     return;
   }
-  beginStatement(ctx, node);
-  writeCreateHead(ctx, "TYPE", declaredTypeName(decl), type->orReplace != 0);
+  beginStatement(node, ctx);
+  writeCreateHead("TYPE", declaredTypeName(decl), type->orReplace != 0, ctx);
   if (decl->kind == astNodeRecordDecl) {
     emitRecordType(decl, node, ctx);
   } else if (decl->kind == astNodeVarrayDecl) {
     emitVarrayType(decl, node, ctx);
   } else {
     // A schema-level nested table has no index type of its own: the host array is indexed by INTEGER.
-    emitTokens(static_cast<TableDeclNode*>(decl)->elementType, ctx, " AS ", " ARRAY[INTEGER]");
+    emitTokens(static_cast<TableDeclNode*>(decl)->elementType, " AS ", " ARRAY[INTEGER]", ctx);
     endDeclaration(node, SQLEXC_TYPE, ctx);
   }
 }

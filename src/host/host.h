@@ -16,7 +16,7 @@ struct HostStaticData {
   char ncharMapping;  // '0' NOT_APPLICABLE, '1' GRAPHIC_CU16, '2' GRAPHIC_CU32, '3' CHAR_CU32
 };
 
-// The session values. Outside an engine: XCOMP_CODEPAGE (default 1208), XCOMP_STRING_UNITS ('S'),
+// The session values. Outside an engine: XCOMP_CODEPAGE (default XCOMP_CODEPAGE_UTF8), XCOMP_STRING_UNITS ('S'),
 // XCOMP_COMPAT ('0'), XCOMP_NCHAR_MAPPING ('0'). A value that hostSessionValuesValid rejects reads as
 // the default, so ask that first.
 HostStaticData hostStaticData();

@@ -12,7 +12,7 @@
 #include "diag/errors.h"
 #include "diag/session.h"
 
-// The value of one token, filled by the scanner in a slot the parser owns (the parser's semantic value).
+// The value of one token, filled by the scanner in a slot the parser owns (the `tok` of its semantic value).
 // Which pointer is meaningful depends on the token: keywords, operators, literals and T_ARGNAME carry a
 // string in `text`; T_WORD, T_TRIG_VAR, the `$` names, T_DTYPE and the SQL attributes carry a token list
 // in `list`; T_PERCENT_TYPE and T_PERCENT_ROWTYPE carry one token node in `node`. Only tokens with a string
@@ -100,6 +100,8 @@ struct ParseContext {
   // Programs read so far, DROP FUNCTION and DROP PROCEDURE included: the second one is a syntax error
   // unless the settings allow several.
   int programCount;
+  // Set when DROP FUNCTION or DROP PROCEDURE was just read: the program it ends has no node but counts.
+  bool droppedRoutine;
 };
 
 // ---- scanner lifetime ----

@@ -1,7 +1,9 @@
-// actions.h - the helpers the grammar's actions call: each builds one node, list or text list from the
+// actions.h - the helpers the grammar's actions call: each builds one node, list or text from the
 // semantic values of a production and returns the value of its left-hand side.
-// Every value is a TokenValue: a node or list in `node`/`list`, a flag or small number in `code`, a
-// line in `line`. Errors found here go on the chain (reportSyntaxError) and the parse goes on.
+// Each takes and returns the kind of value its symbols carry in the grammar's %union: a node, a list,
+// an expression's text (ExprText), a line, a flag, or the token record (TokenValue) where a token's
+// text, code or line is needed. Errors found here go on the chain (reportSyntaxError) and the parse
+// goes on.
 #pragma once
 
 #include <cstddef>
@@ -12,303 +14,300 @@
 #include "grammar.hpp"
 #include "lexer/lexer.h"
 
-using Value = TokenValue;
-
-// Every pointer a value carries lives in one slot of the union, whatever it points at (a node, a
-// list, a string): the grammar knows which each symbol holds, and the helpers read it back as that.
-inline void* pointerOf(const Value& value) { return static_cast<void*>(value.list); }
-template <typename T>
-T* valueAs(const Value& value) {
-  return static_cast<T*>(pointerOf(value));
-}
-inline AstList* listOf(const Value& value) { return value.list; }
-inline Value pointerValue(void* pointer, int32_t code, int32_t line) {
-  Value value{};
-  value.list = static_cast<AstList*>(pointer);
-  value.code = code;
-  value.line = line;
-  return value;
-}
-inline Value listValue(AstList* list, int32_t code = 0) { return pointerValue(list, code, -1); }
-inline Value nodeValue(AstNode* node) { return pointerValue(node, 0, node == nullptr ? -1 : node->line); }
+using Token = const TokenValue&;
 
 // ---- value plumbing (decl_actions.cpp) ----
 
-// A value with no node, no list, code 0 and line -1: what a production without a result passes on.
-Value noValue(ParseContext* ctx);
-// A flag or small number in `code` (line -1); flagAt takes the line of `token`.
-Value flagValue(ParseContext* ctx, int32_t flag);
-Value flagAt(ParseContext* ctx, int32_t flag, const Value& token);
-// The scanner's current zero-based line in `line` and `code`.
-Value lineValue(ParseContext* ctx);
-// A one-item list of the value's node (or list); no list for a value without one.
-Value startList(ParseContext* ctx, const Value& item);
-// Appends the item's node to the list; an item without a node is skipped.
-Value appendItem(ParseContext* ctx, const Value& list, const Value& item);
+// A record with no pointer, code 0 and line -1: an absent part whose symbol carries a token record.
+TokenValue noValue(ParseContext* ctx);
+// An absent expression: no tokens, not bare.
+ExprText noText(ParseContext* ctx);
+// A flag or small number.
+int32_t flagValue(ParseContext* ctx, int32_t flag);
+// A token record with the flag in `code` and the line of `token`.
+TokenValue flagAt(ParseContext* ctx, int32_t flag, Token token);
+// No AUTHID clause: definer's rights (code 1), no line.
+TokenValue definerRights(ParseContext* ctx);
+// The scanner's current zero-based line.
+int32_t lineValue(ParseContext* ctx);
+// A one-item list of the node (a list is a node too); no list for no node.
+AstList* startList(ParseContext* ctx, AstNode* item);
+// Appends the node to the list; no node is skipped.
+AstList* appendItem(ParseContext* ctx, AstList* list, AstNode* item);
 // The two lists joined (the second's header is used up).
-Value concatLists(ParseContext* ctx, const Value& first, const Value& second);
+AstList* concatLists(ParseContext* ctx, AstList* first, AstList* second);
 // A keyword standing as a name: a one-item list of a T_STRING token node with the keyword's text;
 // keywordAsName gives it no line (-1), keywordAsLinedName the keyword's line.
-Value keywordAsName(ParseContext* ctx, const Value& keyword);
-Value keywordAsLinedName(ParseContext* ctx, const Value& keyword);
+AstList* keywordAsName(ParseContext* ctx, Token keyword);
+AstList* keywordAsLinedName(ParseContext* ctx, Token keyword);
 // T_DIGITS text with a leading "-".
-Value negativeDigits(ParseContext* ctx, const Value& digits);
+TokenValue negativeDigits(ParseContext* ctx, Token digits);
 // The comment a T_COMMENT_SEMI token carried, appended to a text list as a T_STRING token at its line.
-AstList* appendComment(AstList* list, const Value& comment);
+AstList* appendComment(AstList* list, Token comment);
 // The parser's stacks beyond their first 200 entries, in the compilation's pool.
 void* parserStackAlloc(size_t size);
 void parserStackFree(void* stack);
 
 // ---- programs (decl_actions.cpp) ----
 
-void setProgramRoot(ParseContext* ctx, const Value& programs);
+void setProgramRoot(ParseContext* ctx, AstList* programs);
 // The program list; a program without a node (a "/" line, DROP FUNCTION, DROP PROCEDURE) is left out.
 // A second program records "syntax error" at "<END-OF-STATEMENT>" unless the settings allow several
 // programs: DROP FUNCTION and DROP PROCEDURE count as programs although they give no statement, a "/"
 // line does not.
-Value startPrograms(ParseContext* ctx, const Value& program);
-// DROP FUNCTION f, DROP PROCEDURE p: a program with no node, marked so that it still counts as one.
-Value droppedRoutine(ParseContext* ctx);
-Value appendProgram(ParseContext* ctx, const Value& programs, const Value& program);
-Value markAnonymousBlock(ParseContext* ctx, const Value& block);
-Value finishCreateProc(ParseContext* ctx, const Value& procedure, const Value& create, const Value& orReplace);
-Value finishCreateFunc(ParseContext* ctx, const Value& function, const Value& create, const Value& orReplace);
-Value buildProcedure(ParseContext* ctx, const Value& keyword, const Value& name, const Value& arguments,
-                     const Value& authid, const Value& readsSqlData, const Value& body);
-Value buildFunction(ParseContext* ctx, const Value& keyword, const Value& name, const Value& arguments,
-                    const Value& returnType, const Value& options, const Value& body);
-Value buildProcProto(ParseContext* ctx, const Value& keyword, const Value& name, const Value& arguments);
-Value buildFuncProto(ParseContext* ctx, const Value& keyword, const Value& name, const Value& arguments,
-                     const Value& returnType, const Value& options);
-Value buildDropPkgHead(ParseContext* ctx, const Value& drop, const Value& name, const Value& rest);
-Value buildDropPkgBody(ParseContext* ctx, const Value& drop, const Value& name);
-Value buildPkgHead(ParseContext* ctx, const Value& create, const Value& orReplace, const Value& name,
-                   const Value& authid, const Value& members);
-Value buildPkgBody(ParseContext* ctx, const Value& create, const Value& orReplace, const Value& name,
-                   const Value& members);
+AstList* startPrograms(ParseContext* ctx, AstNode* program);
+// DROP FUNCTION f, DROP PROCEDURE p: a program with no node, noted on the context so that the program
+// list still counts it as one.
+AstNode* droppedRoutine(ParseContext* ctx);
+AstList* appendProgram(ParseContext* ctx, AstList* programs, AstNode* program);
+AstNode* markAnonymousBlock(ParseContext* ctx, AstNode* block);
+AstNode* finishCreateProc(ParseContext* ctx, AstNode* procedure, Token create, int32_t orReplace);
+AstNode* finishCreateFunc(ParseContext* ctx, AstNode* function, Token create, int32_t orReplace);
+AstNode* buildProcedure(ParseContext* ctx, Token keyword, AstList* name, AstList* arguments, Token authid,
+                        int32_t readsSqlData, AstNode* body);
+AstNode* buildFunction(ParseContext* ctx, Token keyword, AstList* name, AstList* arguments, AstList* returnType,
+                       AstList* options, AstNode* body);
+AstNode* buildProcProto(ParseContext* ctx, Token keyword, AstList* name, AstList* arguments);
+AstNode* buildFuncProto(ParseContext* ctx, Token keyword, AstList* name, AstList* arguments, AstList* returnType,
+                        AstList* options);
+AstNode* buildDropPkgHead(ParseContext* ctx, Token drop, AstList* name, AstList* rest);
+AstNode* buildDropPkgBody(ParseContext* ctx, Token drop, AstList* name);
+AstNode* buildPkgHead(ParseContext* ctx, Token create, int32_t orReplace, AstList* name, Token authid,
+                      AstList* members);
+AstNode* buildPkgBody(ParseContext* ctx, Token create, int32_t orReplace, AstList* name, AstList* members);
 // Function options: AUTHID gives CURRENT_USER or DEFINER, DETERMINISTIC, PIPELINED, ORDER gives ORDER_BY.
-Value authidOption(ParseContext* ctx, const Value& authid, const Value& line);
-Value functionOption(ParseContext* ctx, const Value& keyword, int code);
+AstNode* authidOption(ParseContext* ctx, Token authid, int32_t line);
+AstNode* functionOption(ParseContext* ctx, Token keyword, int code);
 
 // ---- blocks (decl_actions.cpp) ----
 
 // BEGIN nesting: past 512 records "Max nexting depth exceeded" (statement-too-big domain) once per
-// excursion. Both pass on their token's line.
-Value enterBlock(ParseContext* ctx, const Value& begin);
-Value leaveBlock(ParseContext* ctx, const Value& end);
-Value buildProgramBody(ParseContext* ctx, const Value& declarations, const Value& begin, const Value& statements,
-                       const Value& handlers);
-Value buildDeclareBlock(ParseContext* ctx, const Value& declare, const Value& declarations, const Value& statements,
-                        const Value& handlers);
-Value buildBeginBlock(ParseContext* ctx, const Value& begin, const Value& statements, const Value& handlers);
+// excursion. Both give their token's line.
+int32_t enterBlock(ParseContext* ctx, Token begin);
+int32_t leaveBlock(ParseContext* ctx, Token end);
+AstNode* buildProgramBody(ParseContext* ctx, AstList* declarations, int32_t beginLine, AstList* statements,
+                          AstList* handlers);
+AstNode* buildDeclareBlock(ParseContext* ctx, Token declare, AstList* declarations, AstList* statements,
+                           AstList* handlers);
+AstNode* buildBeginBlock(ParseContext* ctx, int32_t beginLine, AstList* statements, AstList* handlers);
 
 // ---- declarations (decl_actions.cpp) ----
 
 // A section's declarations are kept as three groups (types; variables and cursors; the rest), each in
 // source order; finishDeclarations joins them into the section's list.
-Value startDeclarations(ParseContext* ctx, const Value& declaration);
-Value addDeclaration(ParseContext* ctx, const Value& groups, const Value& declaration);
-Value finishDeclarations(ParseContext* ctx, const Value& groups);
+DeclGroups* startDeclarations(ParseContext* ctx, AstNode* declaration);
+DeclGroups* addDeclaration(ParseContext* ctx, DeclGroups* groups, AstNode* declaration);
+AstList* finishDeclarations(ParseContext* ctx, DeclGroups* groups);
 // Records "Must specify a default value for CONSTANT declarations" for a CONSTANT without default.
-Value buildVarDecl(ParseContext* ctx, const Value& name, const Value& line, const Value& constant,
-                   const Value& datatype, const Value& notNull, const Value& defaultValue);
-Value buildVarrayDecl(ParseContext* ctx, const Value& name, const Value& varray, const Value& limit,
-                      const Value& elementType);
-Value beginCreateType(ParseContext* ctx, const Value& orReplace);
-Value buildCreateType(ParseContext* ctx, const Value& orReplace, const Value& line, const Value& declaration);
-Value buildCreateObjectType(ParseContext* ctx, const Value& orReplace, const Value& line, const Value& name,
-                            const Value& fields);
-Value buildCreateTableType(ParseContext* ctx, const Value& orReplace, const Value& line, const Value& name,
-                           const Value& elementType);
-Value buildSubtype(ParseContext* ctx, const Value& line, const Value& name, const Value& datatype, const Value& range,
-                   const Value& notNull);
-// RANGE low .. high as one text list: low, a T_DOTDOT token, high.
-Value buildRangeText(ParseContext* ctx, const Value& low, const Value& dotdot, const Value& high);
-Value buildCursorDecl(ParseContext* ctx, const Value& name, const Value& line, const Value& query);
-Value buildCursorDeclWithArgs(ParseContext* ctx, const Value& name, const Value& line, const Value& arguments,
-                              const Value& query);
+AstNode* buildVarDecl(ParseContext* ctx, AstList* name, int32_t line, int32_t constant, AstList* datatype,
+                      int32_t notNull, const ExprText& defaultValue);
+AstNode* buildVarrayDecl(ParseContext* ctx, AstList* name, Token varray, Token limit, AstList* elementType);
+int32_t beginCreateType(ParseContext* ctx, int32_t orReplace);
+AstNode* buildCreateType(ParseContext* ctx, int32_t orReplace, int32_t line, AstNode* declaration);
+AstNode* buildCreateObjectType(ParseContext* ctx, int32_t orReplace, int32_t line, AstList* name, AstList* fields);
+AstNode* buildCreateTableType(ParseContext* ctx, int32_t orReplace, int32_t line, AstList* name, AstList* elementType);
+AstNode* buildSubtype(ParseContext* ctx, int32_t line, AstList* name, AstList* datatype, AstList* range,
+                      int32_t notNull);
+// low .. high as one text list: low, a T_DOTDOT token, high. subtypeRange for RANGE low .. high.
+AstList* buildRangeText(ParseContext* ctx, AstList* low, Token dotdot, AstList* high);
+AstList* subtypeRange(ParseContext* ctx, const ExprText& low, Token dotdot, const ExprText& high);
+AstNode* buildCursorDecl(ParseContext* ctx, AstList* name, int32_t line, AstList* query);
+AstNode* buildCursorDeclWithArgs(ParseContext* ctx, AstList* name, int32_t line, AstList* arguments, AstList* query);
 // The end of a cursor query: comments before ';' are no longer kept; the comment, if any, is appended.
-Value finishCursorQuery(ParseContext* ctx, const Value& query);
-Value finishCursorQueryWithComment(ParseContext* ctx, const Value& query, const Value& comment);
-Value buildRecordType(ParseContext* ctx, const Value& type, const Value& name, const Value& fields);
+AstList* finishCursorQuery(ParseContext* ctx, AstList* query);
+AstList* finishCursorQueryWithComment(ParseContext* ctx, AstList* query, Token comment);
+AstNode* buildRecordType(ParseContext* ctx, Token type, AstList* name, AstList* fields);
 // Without INDEX BY the index type is INTEGER (code T_INDEX).
-Value buildTableType(ParseContext* ctx, const Value& type, const Value& name, const Value& elementType,
-                     const Value& indexType);
-Value buildRefCursorType(ParseContext* ctx, const Value& type, const Value& name);
-Value buildStrongRefCursorType(ParseContext* ctx, const Value& type, const Value& name, const Value& returnType);
-Value buildExceptionDecl(ParseContext* ctx, const Value& name, const Value& line);
+AstNode* buildTableType(ParseContext* ctx, Token type, AstList* name, AstList* elementType, AstList* indexType);
+AstNode* buildRefCursorType(ParseContext* ctx, Token type, AstList* name);
+AstNode* buildStrongRefCursorType(ParseContext* ctx, Token type, AstList* name, AstList* returnType);
+AstNode* buildExceptionDecl(ParseContext* ctx, AstList* name, int32_t line);
 // The error number as a 32-bit integer; out of range records "Integer overflow" and saturates.
-Value buildExceptionInit(ParseContext* ctx, const Value& pragma, const Value& name, const Value& number);
-Value buildSqlstateExceptionInit(ParseContext* ctx, const Value& pragma, const Value& name, const Value& sqlstate);
-Value buildAutonomousPragma(ParseContext* ctx, const Value& pragma);
+AstNode* buildExceptionInit(ParseContext* ctx, Token pragma, AstList* name, Token number);
+AstNode* buildSqlstateExceptionInit(ParseContext* ctx, Token pragma, AstList* name, Token sqlstate);
+AstNode* buildAutonomousPragma(ParseContext* ctx, Token pragma);
 // readDatatype after the type's first word; records "Missing data type" for nothing, and for a second
 // %TYPE or %ROWTYPE "Syntax error - too many %TYPE or %ROWTYPE references" then "Invalid data type".
-Value readDeclDatatype(ParseContext* ctx, TokenValue* slot, int* lookahead, const Value& typeName);
-Value readFormalArgType(ParseContext* ctx, TokenValue* slot, int* lookahead, const Value& typeName);
+AstList* readDeclDatatype(ParseContext* ctx, TokenValue* slot, int* lookahead, AstList* typeName);
+AstList* readFormalArgType(ParseContext* ctx, TokenValue* slot, int* lookahead, AstList* typeName);
 // A formal argument's default up to ',' or ')'; nothing records "Missing default value".
-Value readArgDefault(ParseContext* ctx, TokenValue* slot, int* lookahead);
-Value buildFormalArg(ParseContext* ctx, const Value& name, const Value& line, const Value& mode, const Value& datatype,
-                     const Value& defaultValue);
+AstList* readArgDefault(ParseContext* ctx, TokenValue* slot, int* lookahead);
+AstNode* buildFormalArg(ParseContext* ctx, AstList* name, int32_t line, int32_t mode, AstList* datatype,
+                        AstList* defaultValue);
 
 // ---- triggers (decl_actions.cpp) ----
 
 // Trigger events: the INSERT/UPDATE/DELETE bits in `code`, the last UPDATE OF column list in `list`.
-Value triggerEvent(ParseContext* ctx, int32_t bit, const Value& columns);
-Value addTriggerEvent(ParseContext* ctx, const Value& events, const Value& event);
-Value buildTriggerArg(ParseContext* ctx, TriggerRow which, const Value& alias);
+TokenValue triggerEvent(ParseContext* ctx, int32_t bit, AstList* columns);
+TokenValue addTriggerEvent(ParseContext* ctx, Token events, Token event);
+AstNode* buildTriggerArg(ParseContext* ctx, TriggerRow which, AstList* alias);
 // The parts of CREATE TRIGGER by name: the rule has fifteen symbols.
 struct TriggerParts {
-  Value create, orReplace, name, timing, events, table, referencing, forEachRow, follows, disabled, compound, condition,
-      body;
+  TokenValue create;
+  int32_t orReplace;
+  AstList* name;
+  int32_t timing;
+  TokenValue events;
+  AstList* table;
+  AstList* referencing;
+  int32_t forEachRow;
+  AstList* follows;
+  int32_t disabled;
+  int32_t compound;
+  AstList* condition;
+  AstNode* body;
 };
-Value buildTrigger(ParseContext* ctx, const TriggerParts& parts);
+AstNode* buildTrigger(ParseContext* ctx, const TriggerParts& parts);
 
 // ---- statements (stmt_actions.cpp) ----
 
 // An empty statement part: one NULL statement at `line`.
-Value emptyStatementPart(ParseContext* ctx, const Value& line);
+AstList* emptyStatementPart(ParseContext* ctx, int32_t line);
 // Stores the label (its parts joined by dots) on a statement node; traces "Parsed".
-Value labelStatement(ParseContext* ctx, const Value& label, const Value& statement);
-Value buildAliasPragma(ParseContext* ctx, const Value& pragma, const Value& datatype, const Value& name);
-Value buildAssign(ParseContext* ctx, const Value& target, const Value& line, const Value& value);
+AstNode* labelStatement(ParseContext* ctx, AstList* label, AstNode* statement);
+AstNode* buildAliasPragma(ParseContext* ctx, Token pragma, AstList* datatype, Token name);
+AstNode* buildAssign(ParseContext* ctx, AstList* target, int32_t line, AstList* value);
 // x(args)[.col] := value (then a ';' is pushed back for the statement) or a call p(args).
-Value buildIndexedStatement(ParseContext* ctx, const Value& name, const Value& line, const Value& arguments,
-                            const Value& field, const Value& assignment);
-// Marks `:= value ;` as present even when its value came back empty.
-Value assignmentPart(ParseContext* ctx, const Value& value);
-Value buildSimpleCall(ParseContext* ctx, const Value& name, const Value& line);
-Value buildIf(ParseContext* ctx, const Value& keyword, const Value& condition, const Value& thenStatements,
-              const Value& elsifs, const Value& elseStatements);
-Value buildElsif(ParseContext* ctx, const Value& keyword, const Value& condition, const Value& statements,
-                 const Value& next);
-Value buildLoop(ParseContext* ctx, const Value& keyword, const Value& statements);
-Value buildWhile(ParseContext* ctx, const Value& keyword, const Value& condition, const Value& statements);
+AstNode* buildIndexedStatement(ParseContext* ctx, AstList* name, int32_t line, AstList* arguments, AstList* field,
+                               Token assignment);
+// `:= value ;` in `list`, marked present in `code` even when its value came back empty.
+TokenValue assignmentPart(ParseContext* ctx, AstList* value);
+AstNode* buildSimpleCall(ParseContext* ctx, AstList* name, int32_t line);
+AstNode* buildIf(ParseContext* ctx, Token keyword, AstList* condition, AstList* thenStatements, AstNode* elsifs,
+                 AstList* elseStatements);
+AstNode* buildElsif(ParseContext* ctx, Token keyword, AstList* condition, AstList* statements, AstNode* next);
+AstNode* buildLoop(ParseContext* ctx, Token keyword, AstList* statements);
+AstNode* buildWhile(ParseContext* ctx, Token keyword, AstList* condition, AstList* statements);
 // FOR: the loop kind from the range's tokens; a `..` with an empty side records "expected loop limits".
-Value buildFor(ParseContext* ctx, const Value& keyword, const Value& variable, const Value& reverse, const Value& range,
-               const Value& body);
-Value buildForallRange(ParseContext* ctx, const Value& keyword, const Value& variable, const Value& low,
-                       const Value& dotdot, const Value& high, const Value& body);
-Value buildForallCollection(ParseContext* ctx, const Value& keyword, const Value& variable, const Value& forKind,
-                            const Value& collection, const Value& body);
-Value buildFetch(ParseContext* ctx, const Value& keyword, const Value& cursor, const Value& bulkCollect,
-                 const Value& into, const Value& limit);
-Value buildClose(ParseContext* ctx, const Value& keyword, const Value& cursor);
-Value buildPipe(ParseContext* ctx, const Value& keyword, const Value& value);
+AstNode* buildFor(ParseContext* ctx, Token keyword, AstList* variable, int32_t reverse, AstList* range, AstList* body);
+AstNode* buildForallRange(ParseContext* ctx, Token keyword, AstList* variable, AstList* low, Token dotdot,
+                          AstList* high, AstNode* body);
+AstNode* buildForallCollection(ParseContext* ctx, Token keyword, AstList* variable, int32_t forKind,
+                               AstList* collection, AstNode* body);
+AstNode* buildFetch(ParseContext* ctx, Token keyword, AstList* cursor, int32_t bulkCollect, AstList* into,
+                    const ExprText& limit);
+AstNode* buildClose(ParseContext* ctx, Token keyword, AstList* cursor);
+AstNode* buildPipe(ParseContext* ctx, Token keyword, AstList* value);
 // OPEN c FOR: from here a comment before ';' stays with the query.
-Value beginCursorFor(ParseContext* ctx, const Value& cursor);
-Value buildOpen(ParseContext* ctx, const Value& keyword, const Value& cursor);
-Value buildOpenWithArgs(ParseContext* ctx, const Value& keyword, const Value& cursor, const Value& arguments);
-Value buildOpenForSelect(ParseContext* ctx, const Value& keyword, const Value& cursor, const Value& select);
-Value buildOpenForSelectWithComment(ParseContext* ctx, const Value& keyword, const Value& cursor, const Value& select,
-                                    const Value& comment);
-Value buildOpenForText(ParseContext* ctx, const Value& keyword, const Value& cursor, const Value& query,
-                       const Value& usingText);
-Value buildOpenForTextWithComment(ParseContext* ctx, const Value& keyword, const Value& cursor, const Value& query,
-                                  const Value& usingText, const Value& comment);
-Value buildExit(ParseContext* ctx, const Value& keyword, const Value& target, const Value& condition);
-Value buildContinue(ParseContext* ctx, const Value& keyword, const Value& target, const Value& condition);
-Value buildGoto(ParseContext* ctx, const Value& keyword, const Value& label);
-Value buildNull(ParseContext* ctx, const Value& keyword);
-Value buildReturn(ParseContext* ctx, const Value& keyword, const Value& value);
-Value buildCase(ParseContext* ctx, const Value& keyword, const Value& selector, const Value& whenClauses,
-                const Value& elseClause);
-Value buildSearchedCase(ParseContext* ctx, const Value& keyword, const Value& whenClauses, const Value& elseClause);
-Value buildCaseWhen(ParseContext* ctx, const Value& keyword, const Value& condition, const Value& statements);
-Value buildCaseElse(ParseContext* ctx, const Value& keyword, const Value& statements);
-Value buildDynamic(ParseContext* ctx, const Value& keyword, const Value& statement, const Value& bulkCollect,
-                   const Value& into, const Value& usingParams, const Value& returning);
-Value buildUsingParam(ParseContext* ctx, const Value& mode, const Value& line, const Value& value);
-Value buildRaise(ParseContext* ctx, const Value& keyword, const Value& name);
-Value buildReraise(ParseContext* ctx, const Value& keyword);
-Value buildSelect(ParseContext* ctx, const Value& cte, const Value& keyword, const Value& selectList,
-                  const Value& bulkCollect, const Value& into, const Value& fromClause);
+AstList* beginCursorFor(ParseContext* ctx, AstList* cursor);
+AstNode* buildOpen(ParseContext* ctx, Token keyword, AstList* cursor);
+AstNode* buildOpenWithArgs(ParseContext* ctx, Token keyword, AstList* cursor, AstList* arguments);
+AstNode* buildOpenForSelect(ParseContext* ctx, Token keyword, AstList* cursor, AstNode* select);
+AstNode* buildOpenForSelectWithComment(ParseContext* ctx, Token keyword, AstList* cursor, AstNode* select,
+                                       Token comment);
+AstNode* buildOpenForText(ParseContext* ctx, Token keyword, AstList* cursor, AstList* query, AstList* usingText);
+AstNode* buildOpenForTextWithComment(ParseContext* ctx, Token keyword, AstList* cursor, AstList* query,
+                                     AstList* usingText, Token comment);
+AstNode* buildExit(ParseContext* ctx, Token keyword, AstList* target, AstList* condition);
+AstNode* buildContinue(ParseContext* ctx, Token keyword, AstList* target, AstList* condition);
+AstNode* buildGoto(ParseContext* ctx, Token keyword, AstList* label);
+AstNode* buildNull(ParseContext* ctx, Token keyword);
+AstNode* buildReturn(ParseContext* ctx, Token keyword, AstList* value);
+AstNode* buildCase(ParseContext* ctx, Token keyword, const ExprText& selector, AstList* whenClauses,
+                   AstNode* elseClause);
+AstNode* buildSearchedCase(ParseContext* ctx, Token keyword, AstList* whenClauses, AstNode* elseClause);
+AstNode* buildCaseWhen(ParseContext* ctx, Token keyword, AstList* condition, AstList* statements);
+AstNode* buildCaseElse(ParseContext* ctx, Token keyword, AstList* statements);
+AstNode* buildDynamic(ParseContext* ctx, Token keyword, AstList* statement, int32_t bulkCollect, AstList* into,
+                      AstList* usingParams, AstList* returning);
+AstNode* buildUsingParam(ParseContext* ctx, int32_t mode, int32_t line, AstList* value);
+AstNode* buildRaise(ParseContext* ctx, Token keyword, AstList* name);
+AstNode* buildReraise(ParseContext* ctx, Token keyword);
+AstNode* buildSelect(ParseContext* ctx, AstList* cte, Token keyword, AstList* selectList, int32_t bulkCollect,
+                     AstList* into, AstList* fromClause);
 // After the select list: from here a comment before ';' stays with the query.
-Value beginSelectRest(ParseContext* ctx, const Value& into);
+AstList* beginSelectRest(ParseContext* ctx, AstList* into);
 // Records "Missing FROM clause" for nothing after FROM.
-Value checkFromClause(ParseContext* ctx, const Value& rest);
-Value appendSelectComment(ParseContext* ctx, const Value& select, const Value& comment);
+AstList* checkFromClause(ParseContext* ctx, AstList* rest);
+AstNode* appendSelectComment(ParseContext* ctx, AstNode* select, Token comment);
 // INSERT, UPDATE, DELETE, MERGE, LOCK, SAVEPOINT, TRUNCATE, ROLLBACK, COMMIT with the text after it.
-Value buildSqlStmt(ParseContext* ctx, const Value& keyword, int code, const Value& rest);
-Value buildStartTransaction(ParseContext* ctx, const Value& keyword);
+AstNode* buildSqlStmt(ParseContext* ctx, Token keyword, int code, AstList* rest);
+AstNode* buildStartTransaction(ParseContext* ctx, Token keyword);
 // The end of an embedded SQL statement: comments before ';' are no longer kept.
-Value finishEmbeddedSql(ParseContext* ctx, const Value& statement);
-Value finishSqlStmtWithComment(ParseContext* ctx, const Value& statement, const Value& comment);
-Value buildHandler(ParseContext* ctx, const Value& keyword, const Value& conditions, const Value& statements);
+AstNode* finishEmbeddedSql(ParseContext* ctx, AstNode* statement);
+AstNode* finishSqlStmtWithComment(ParseContext* ctx, AstNode* statement, Token comment);
+AstNode* buildHandler(ParseContext* ctx, Token keyword, AstList* conditions, AstList* statements);
 
 // ---- readers (stmt_actions.cpp) ----
 // Each runs one reader of the token stream with the parser's lookahead as its first token and leaves
 // the parser without a lookahead. "Missing ..." is recorded for an empty result where noted.
 
-Value readUntilSemi(ParseContext* ctx, TokenValue* slot, int* lookahead);           // Missing expression
-Value readUntilSemiOrComment(ParseContext* ctx, TokenValue* slot, int* lookahead);  // Missing expression
-Value readOptionalUntilSemi(ParseContext* ctx, TokenValue* slot, int* lookahead);
-Value readUntilThen(ParseContext* ctx, TokenValue* slot, int* lookahead);    // Missing expression
-Value readUntilSelect(ParseContext* ctx, TokenValue* slot, int* lookahead);  // Missing expression
-Value readUntilUsing(ParseContext* ctx, TokenValue* slot, int* lookahead);   // Missing expression
+AstList* readUntilSemi(ParseContext* ctx, TokenValue* slot, int* lookahead);           // Missing expression
+AstList* readUntilSemiOrComment(ParseContext* ctx, TokenValue* slot, int* lookahead);  // Missing expression
+AstList* readOptionalUntilSemi(ParseContext* ctx, TokenValue* slot, int* lookahead);
+AstList* readUntilThen(ParseContext* ctx, TokenValue* slot, int* lookahead);    // Missing expression
+AstList* readUntilSelect(ParseContext* ctx, TokenValue* slot, int* lookahead);  // Missing expression
+AstList* readUntilUsing(ParseContext* ctx, TokenValue* slot, int* lookahead);   // Missing expression
 // FOR range up to LOOP (consumed): Missing expression; not ended by LOOP: "Unexpected token".
-Value readLoopRange(ParseContext* ctx, TokenValue* slot, int* lookahead);
-Value readForallLowerBound(ParseContext* ctx, TokenValue* slot, int* lookahead);  // Missing expression
-Value readForallUpperBound(ParseContext* ctx, TokenValue* slot, int* lookahead);  // Missing expression
-Value readImmediateText(ParseContext* ctx, TokenValue* slot, int* lookahead);     // Missing statement
-Value readDynamicInto(ParseContext* ctx, TokenValue* slot, int* lookahead);       // Missing statement
-Value readFetchInto(ParseContext* ctx, TokenValue* slot, int* lookahead);         // Missing statement
-Value readUsingValue(ParseContext* ctx, TokenValue* slot, int* lookahead);        // Missing expression
-Value readReturnClause(ParseContext* ctx, TokenValue* slot, int* lookahead);      // Missing expression
-Value readSelectList(ParseContext* ctx, TokenValue* slot, int* lookahead);        // Missing SELECT expression
-Value readSelectInto(ParseContext* ctx, TokenValue* slot, int* lookahead);        // Missing INTO clause
-Value readUntilRparen(ParseContext* ctx, TokenValue* slot, int* lookahead);
-Value readArgumentRest(ParseContext* ctx, TokenValue* slot, int* lookahead);
+AstList* readLoopRange(ParseContext* ctx, TokenValue* slot, int* lookahead);
+AstList* readForallLowerBound(ParseContext* ctx, TokenValue* slot, int* lookahead);  // Missing expression
+AstList* readForallUpperBound(ParseContext* ctx, TokenValue* slot, int* lookahead);  // Missing expression
+AstList* readImmediateText(ParseContext* ctx, TokenValue* slot, int* lookahead);     // Missing statement
+AstList* readDynamicInto(ParseContext* ctx, TokenValue* slot, int* lookahead);       // Missing statement
+AstList* readFetchInto(ParseContext* ctx, TokenValue* slot, int* lookahead);         // Missing statement
+AstList* readUsingValue(ParseContext* ctx, TokenValue* slot, int* lookahead);        // Missing expression
+AstList* readReturnClause(ParseContext* ctx, TokenValue* slot, int* lookahead);      // Missing expression
+AstList* readSelectList(ParseContext* ctx, TokenValue* slot, int* lookahead);        // Missing SELECT expression
+AstList* readSelectInto(ParseContext* ctx, TokenValue* slot, int* lookahead);        // Missing INTO clause
+AstList* readUntilRparen(ParseContext* ctx, TokenValue* slot, int* lookahead);
+AstList* readArgumentRest(ParseContext* ctx, TokenValue* slot, int* lookahead);
 
 // ---- expression text (expr_actions.cpp) ----
-// A text list is a token list in `list` with the bareValue flag in `code`: set when the text is a plain
-// value (name, call, CURRENT_DATE, CURRENT_TIMESTAMP, SQL%FOUND, SQL%NOTFOUND) rather than a predicate.
+// An expression is an ExprText: its token list, and `bare` set when the text is a plain value (name,
+// call, CURRENT_DATE, CURRENT_TIMESTAMP, SQL%FOUND, SQL%NOTFOUND) rather than a predicate. A condition
+// is a plain token list.
 
 // A bare value gets " = TRUE" appended, so that BOOLEAN variables become predicates.
-Value finishCondition(ParseContext* ctx, const Value& expression, const Value& line);
-Value logicalOperator(ParseContext* ctx, const Value& keyword, int code);
-Value joinLogical(ParseContext* ctx, const Value& left, const Value& op, const Value& right);
-Value negateCondition(ParseContext* ctx, const Value& keyword, const Value& operand);
-Value buildComparison(ParseContext* ctx, const Value& left, const Value& op, const Value& right);
-Value buildLike(ParseContext* ctx, const Value& left, const Value& negated, const Value& keyword, const Value& pattern,
-                const Value& escape);
-Value escapeText(ParseContext* ctx, const Value& keyword, const Value& value);
-Value buildIsNull(ParseContext* ctx, const Value& left, const Value& keyword, const Value& negated);
-Value buildBetween(ParseContext* ctx, const Value& left, const Value& negated, const Value& keyword, const Value& low,
-                   const Value& andKeyword, const Value& high);
+AstList* finishCondition(ParseContext* ctx, const ExprText& expression, int32_t line);
+TokenNode* logicalOperator(ParseContext* ctx, Token keyword, int code);
+ExprText joinLogical(ParseContext* ctx, const ExprText& left, TokenNode* op, const ExprText& right);
+ExprText negateCondition(ParseContext* ctx, Token keyword, const ExprText& operand);
+ExprText buildComparison(ParseContext* ctx, const ExprText& left, Token op, const ExprText& right);
+ExprText buildLike(ParseContext* ctx, const ExprText& left, int32_t negated, Token keyword, const ExprText& pattern,
+                   const ExprText& escape);
+ExprText escapeText(ParseContext* ctx, Token keyword, const ExprText& value);
+ExprText buildIsNull(ParseContext* ctx, const ExprText& left, Token keyword, int32_t negated);
+ExprText buildBetween(ParseContext* ctx, const ExprText& left, int32_t negated, Token keyword, const ExprText& low,
+                      Token andKeyword, const ExprText& high);
 // "(" takes the line of IN (a character token carries no line of its own), ")" the line after ')'.
-Value buildInList(ParseContext* ctx, const Value& left, const Value& negated, const Value& keyword,
-                  const Value& arguments, const Value& closeLine);
-Value appendArgument(ParseContext* ctx, const Value& arguments, const Value& comma, const Value& argument);
-Value namedArgument(ParseContext* ctx, const Value& argName, const Value& expression);
-// The two texts one after the other; the first one's bareValue flag is kept.
-Value concatText(ParseContext* ctx, const Value& first, const Value& second);
-Value signText(ParseContext* ctx, const Value& sign);
-Value operatorText(ParseContext* ctx, const Value& op, int code);
-Value characterOperator(ParseContext* ctx, char op, const Value& line);
-Value joinBinary(ParseContext* ctx, const Value& left, const Value& op, const Value& right);
+ExprText buildInList(ParseContext* ctx, const ExprText& left, int32_t negated, Token keyword, const ExprText& arguments,
+                     int32_t closeLine);
+ExprText appendArgument(ParseContext* ctx, const ExprText& arguments, Token comma, const ExprText& argument);
+ExprText namedArgument(ParseContext* ctx, Token argName, const ExprText& expression);
+// The two texts one after the other; the first one's bare flag is kept. argumentText appends what the
+// reader took after an argument's expression.
+ExprText concatText(ParseContext* ctx, const ExprText& first, const ExprText& second);
+ExprText argumentText(ParseContext* ctx, const ExprText& expression, AstList* rest);
+TokenNode* signText(ParseContext* ctx, Token sign);
+TokenNode* operatorText(ParseContext* ctx, Token op, int code);
+TokenNode* characterOperator(ParseContext* ctx, char op, int32_t line);
+ExprText joinBinary(ParseContext* ctx, const ExprText& left, TokenNode* op, const ExprText& right);
 // A sign before a bare number becomes part of the literal (-5); otherwise a separate token.
-Value applySign(ParseContext* ctx, const Value& sign, const Value& operand);
-Value parenthesize(ParseContext* ctx, const Value& open, const Value& expression, const Value& close);
+ExprText applySign(ParseContext* ctx, TokenNode* sign, const ExprText& operand);
+ExprText parenthesize(ParseContext* ctx, int32_t openLine, const ExprText& expression, int32_t closeLine);
 // A name as a value; a first part SQLCODE, SQLSTATE or SQLERRM takes that keyword's code.
-Value nameValue(ParseContext* ctx, const Value& name);
-Value currentValue(ParseContext* ctx, const Value& keyword, int which);
-Value plainText(ParseContext* ctx, const Value& tokens);
-Value castText(ParseContext* ctx, const Value& keyword, const Value& expression, const Value& asKeyword,
-               const Value& datatype, const Value& closeLine);
-Value fieldOfCall(ParseContext* ctx, const Value& call, const Value& line, const Value& field);
-Value caseText(ParseContext* ctx, const Value& keyword, const Value& selector, const Value& branches,
-               const Value& elseValue, const Value& end);
-Value whenThenText(ParseContext* ctx, const Value& when, const Value& condition, const Value& then, const Value& value);
-Value elseText(ParseContext* ctx, const Value& keyword, const Value& value);
-Value existsText(ParseContext* ctx, const Value& keyword, const Value& subSelect);
-Value literalText(ParseContext* ctx, const Value& literal, int code);
-Value sqlAttributeText(ParseContext* ctx, const Value& pieces, int code);
-Value triggerPredicateText(ParseContext* ctx, const Value& keyword, int code);
-Value callText(ParseContext* ctx, const Value& name, const Value& openLine, const Value& arguments,
-               const Value& closeLine);
-Value xmlCallText(ParseContext* ctx, const Value& keyword, int code, const Value& openLine, const Value& tokens,
-                  const Value& closeLine);
-Value subSelectText(ParseContext* ctx, const Value& keyword, const Value& tokens, const Value& closeLine);
+ExprText nameValue(ParseContext* ctx, AstList* name);
+ExprText currentValue(ParseContext* ctx, Token keyword, int which);
+ExprText plainText(ParseContext* ctx, AstList* tokens);
+ExprText castText(ParseContext* ctx, Token keyword, const ExprText& expression, Token asKeyword, AstList* datatype,
+                  int32_t closeLine);
+ExprText fieldOfCall(ParseContext* ctx, const ExprText& call, int32_t line, AstList* field);
+// CASE selector WHEN ... END; searchedCaseText without a selector.
+ExprText caseText(ParseContext* ctx, Token keyword, const ExprText& selector, const ExprText& branches,
+                  const ExprText& elseValue, Token end);
+ExprText searchedCaseText(ParseContext* ctx, Token keyword, const ExprText& branches, const ExprText& elseValue,
+                          Token end);
+// WHEN value THEN value; conditionThenText for WHEN condition THEN value.
+ExprText whenThenText(ParseContext* ctx, Token when, const ExprText& value, Token then, const ExprText& result);
+ExprText conditionThenText(ParseContext* ctx, Token when, AstList* condition, Token then, const ExprText& result);
+ExprText elseText(ParseContext* ctx, Token keyword, const ExprText& value);
+ExprText existsText(ParseContext* ctx, Token keyword, const ExprText& subSelect);
+ExprText literalText(ParseContext* ctx, Token literal, int code);
+ExprText sqlAttributeText(ParseContext* ctx, AstList* pieces, int code);
+ExprText triggerPredicateText(ParseContext* ctx, Token keyword, int code);
+ExprText callText(ParseContext* ctx, AstList* name, int32_t openLine, const ExprText& arguments, int32_t closeLine);
+ExprText xmlCallText(ParseContext* ctx, Token keyword, int code, int32_t openLine, AstList* tokens, int32_t closeLine);
+ExprText subSelectText(ParseContext* ctx, Token keyword, AstList* tokens, int32_t closeLine);
 
 // ---- syntax errors (syntax_errors.cpp) ----
 
@@ -360,7 +359,7 @@ ParserPosition* newParserPosition(const int* state);
 // The token stream's next token, noting the parser's state first. The generated parser's yylex. With
 // the nested-functions extension, FUNCTION read where only a declaration (not a package member) can
 // start comes back as T_NESTED_FUNCTION.
-int readLookahead(TokenValue* value, ParseContext* ctx);
+int readLookahead(YYSTYPE* value, ParseContext* ctx);
 
 // ---- the grammar's tables (grammar.y), for tests and tools ----
 

@@ -12,6 +12,14 @@
 #include "lexer/token_codes.h"
 #include "pool/pool.h"
 
+// The three declaration groups of one section while it is being parsed.
+struct DeclGroups {
+  AstList* types;
+  AstList* variables;
+  AstList* others;
+};
+static_assert(std::is_trivially_destructible_v<DeclGroups>);
+
 namespace {
 
 // Deeper BEGIN nesting than this is refused: the later stages recurse per block level.
@@ -34,7 +42,7 @@ size_t namePartLength(const char* text) {
 // token is scanned; when the parser had to look ahead before deciding that the keyword is a name, the
 // text runs on into what follows. A keyword ends where its identifier characters end, except the two
 // two-word keywords a name may be (REF CURSOR, VARYING ARRAY), which end after their second word.
-char* keywordAsWritten(const Value& keyword) {
+char* keywordAsWritten(Token keyword) {
   const char* text = keyword.text == nullptr ? "" : keyword.text;
   size_t length = namePartLength(text);
   const bool twoWords = (keyword.code == T_REFCURSOR && length == 3 && asciiEqualIgnoringCaseN(text, "REF", 3)) ||
@@ -47,23 +55,22 @@ char* keywordAsWritten(const Value& keyword) {
   return ctxStrndup(text, length);
 }
 
-Value blockValue(int32_t line, const Value& declarations, const Value& statements, const Value& handlers) {
+AstNode* blockNode(int32_t line, AstList* declarations, AstList* statements, AstList* handlers) {
   auto* block = makeNode<BlockNode>(astNodeBlock, line);
-  block->declarations = listOf(declarations);
-  block->statements = listOf(statements);
-  block->handlers = listOf(handlers);
-  return nodeValue(block);
+  block->declarations = declarations;
+  block->statements = statements;
+  block->handlers = handlers;
+  return block;
 }
 
-TokenNode* keywordToken(const Value& keyword, int32_t line) {
+TokenNode* keywordToken(Token keyword, int32_t line) {
   TokenNode* name = newTokenNode(T_STRING, nullptr, line);
   name->text = keywordAsWritten(keyword);
   return name;
 }
 
-void traceParsed(const char* what, const void* item) {
+void traceParsed(const char* what, const AstNode* node) {
   if (yydebug == 0) return;
-  const auto* node = static_cast<const AstNode*>(item);
   debugPrint("%s %s\n", what, node == nullptr ? "(nothing)" : nodeKindName(node->kind));
 }
 
@@ -74,13 +81,14 @@ T* makeDecl(uint32_t kind, DeclClass declClass, int32_t line) {
   return decl;
 }
 
-// The three declaration groups of one section while it is being parsed.
-struct DeclGroups {
-  AstList* types;
-  AstList* variables;
-  AstList* others;
-};
-static_assert(std::is_trivially_destructible_v<DeclGroups>);
+// A procedure, function or prototype node at its keyword's line, with its name and formal arguments.
+template <typename T>
+T* makeRoutine(uint32_t kind, Token keyword, AstList* name, AstList* arguments) {
+  T* routine = makeNode<T>(kind, keyword.line);
+  routine->name = name;
+  routine->arguments = arguments;
+  return routine;
+}
 
 bool isVariableDeclaration(const AstNode* node) {
   return node->kind == astNodeVarDecl || node->kind == astNodeCursorDecl;
@@ -103,45 +111,53 @@ void addToGroup(DeclGroups* groups, AstNode* declaration) {
 
 // ---- value plumbing ----
 
-Value noValue(ParseContext*) { return pointerValue(nullptr, 0, -1); }
-
-Value flagValue(ParseContext*, int32_t flag) { return pointerValue(nullptr, flag, -1); }
-
-Value flagAt(ParseContext*, int32_t flag, const Value& token) { return pointerValue(nullptr, flag, token.line); }
-
-Value lineValue(ParseContext* ctx) {
-  const int32_t line = currentLine(ctx);
-  return pointerValue(nullptr, line, line);
+TokenValue noValue(ParseContext*) {
+  TokenValue value{};
+  value.line = -1;
+  return value;
 }
 
-Value startList(ParseContext*, const Value& item) { return listValue(listNew(pointerOf(item))); }
+ExprText noText(ParseContext*) { return ExprText{}; }
 
-Value appendItem(ParseContext*, const Value& list, const Value& item) {
-  return listValue(listAppend(listOf(list), pointerOf(item)));
+int32_t flagValue(ParseContext*, int32_t flag) { return flag; }
+
+TokenValue flagAt(ParseContext* ctx, int32_t flag, Token token) {
+  TokenValue value = noValue(ctx);
+  value.code = flag;
+  value.line = token.line;
+  return value;
 }
 
-Value concatLists(ParseContext*, const Value& first, const Value& second) {
-  return listValue(listConcat(listOf(first), listOf(second)));
+TokenValue definerRights(ParseContext* ctx) {
+  TokenValue value = noValue(ctx);
+  value.code = 1;
+  return value;
 }
 
-Value keywordAsName(ParseContext*, const Value& keyword) { return listValue(listNew(keywordToken(keyword, -1))); }
+int32_t lineValue(ParseContext* ctx) { return currentLine(ctx); }
 
-Value keywordAsLinedName(ParseContext*, const Value& keyword) {
-  return listValue(listNew(keywordToken(keyword, keyword.line)));
-}
+AstList* startList(ParseContext*, AstNode* item) { return listNew(item); }
 
-Value negativeDigits(ParseContext*, const Value& digits) {
+AstList* appendItem(ParseContext*, AstList* list, AstNode* item) { return listAppend(list, item); }
+
+AstList* concatLists(ParseContext*, AstList* first, AstList* second) { return listConcat(first, second); }
+
+AstList* keywordAsName(ParseContext*, Token keyword) { return listNew(keywordToken(keyword, -1)); }
+
+AstList* keywordAsLinedName(ParseContext*, Token keyword) { return listNew(keywordToken(keyword, keyword.line)); }
+
+TokenValue negativeDigits(ParseContext*, Token digits) {
   const char* text = digits.text == nullptr ? "" : digits.text;
   const size_t length = std::strlen(text);
   char* negative = static_cast<char*>(ctxAlloc(length + 2));
   negative[0] = '-';
   std::memcpy(negative + 1, text, length + 1);
-  Value value = digits;
+  TokenValue value = digits;
   value.text = negative;
   return value;
 }
 
-AstList* appendComment(AstList* list, const Value& comment) {
+AstList* appendComment(AstList* list, Token comment) {
   return listAppend(list, newTokenNode(T_STRING, comment.text, comment.line));
 }
 
@@ -151,327 +167,313 @@ void parserStackFree(void* stack) { ctxFree(stack); }
 
 // ---- programs ----
 
-void setProgramRoot(ParseContext* ctx, const Value& programs) { ctx->root = listOf(programs); }
+void setProgramRoot(ParseContext* ctx, AstList* programs) { ctx->root = programs; }
 
 namespace {
 
-// The code of a program value that has no node but is a program all the same (DROP FUNCTION).
-constexpr int32_t droppedRoutineMark = 1;
-
-bool isProgram(const Value& program) { return pointerOf(program) != nullptr || program.code == droppedRoutineMark; }
+// A program without a node still counts when it was a dropped routine; the note is used up here, so it
+// counts once.
+bool isProgram(ParseContext* ctx, const AstNode* program) {
+  const bool dropped = ctx->droppedRoutine;
+  ctx->droppedRoutine = false;
+  return program != nullptr || dropped;
+}
 
 }  // namespace
 
-Value droppedRoutine(ParseContext*) { return pointerValue(nullptr, droppedRoutineMark, -1); }
-
-Value startPrograms(ParseContext* ctx, const Value& program) {
-  traceParsed("Parsed Program", pointerOf(program));
-  if (isProgram(program)) ctx->programCount = 1;
-  return listValue(listNew(pointerOf(program)));
+AstNode* droppedRoutine(ParseContext* ctx) {
+  ctx->droppedRoutine = true;
+  return nullptr;
 }
 
-Value appendProgram(ParseContext* ctx, const Value& programs, const Value& program) {
-  if (!isProgram(program)) return programs;
+AstList* startPrograms(ParseContext* ctx, AstNode* program) {
+  traceParsed("Parsed Program", program);
+  if (isProgram(ctx, program)) ctx->programCount = 1;
+  return listNew(program);
+}
+
+AstList* appendProgram(ParseContext* ctx, AstList* programs, AstNode* program) {
+  if (!isProgram(ctx, program)) return programs;
   const bool allowed = ctx->settings != nullptr && ctx->settings->allowMultiplePrograms != 0;
   if (ctx->programCount > 0 && !allowed) {
     reportSyntaxErrorWithText(ctx, syntaxErrorMessage, "<END-OF-STATEMENT>");
   }
   ++ctx->programCount;
-  if (pointerOf(program) == nullptr) return programs;
-  return listValue(listAppend(listOf(programs), pointerOf(program)));
+  if (program == nullptr) return programs;
+  return listAppend(programs, program);
 }
 
-Value markAnonymousBlock(ParseContext*, const Value& block) {
-  valueAs<BlockNode>(block)->isAnonymous = 1;
+// Only a block reaches here (the rule's one symbol is pl_block).
+AstNode* markAnonymousBlock(ParseContext*, AstNode* block) {
+  static_cast<BlockNode*>(block)->isAnonymous = 1;
   return block;
 }
 
-Value finishCreateProc(ParseContext*, const Value& procedure, const Value& create, const Value& orReplace) {
-  auto* node = valueAs<CreateProcNode>(procedure);
+AstNode* finishCreateProc(ParseContext*, AstNode* procedure, Token create, int32_t orReplace) {
+  auto* node = static_cast<CreateProcNode*>(procedure);
   node->line = create.line;
-  node->orReplace = static_cast<uint8_t>(orReplace.code);
-  return nodeValue(node);
+  node->orReplace = static_cast<uint8_t>(orReplace);
+  return node;
 }
 
-Value finishCreateFunc(ParseContext*, const Value& function, const Value& create, const Value& orReplace) {
-  auto* node = valueAs<CreateFuncNode>(function);
+AstNode* finishCreateFunc(ParseContext*, AstNode* function, Token create, int32_t orReplace) {
+  auto* node = static_cast<CreateFuncNode*>(function);
   node->line = create.line;
-  node->orReplace = static_cast<uint8_t>(orReplace.code);
-  return nodeValue(node);
+  node->orReplace = static_cast<uint8_t>(orReplace);
+  return node;
 }
 
-Value buildProcedure(ParseContext*, const Value& keyword, const Value& name, const Value& arguments,
-                     const Value& authid, const Value& readsSqlData, const Value& body) {
-  auto* node = makeNode<CreateProcNode>(astNodeCreateProc, keyword.line);
-  node->name = listOf(name);
-  node->arguments = listOf(arguments);
+AstNode* buildProcedure(ParseContext*, Token keyword, AstList* name, AstList* arguments, Token authid,
+                        int32_t readsSqlData, AstNode* body) {
+  auto* node = makeRoutine<CreateProcNode>(astNodeCreateProc, keyword, name, arguments);
   node->authid = static_cast<uint8_t>(authid.code);
-  node->readsSqlData = static_cast<uint8_t>(readsSqlData.code);
-  node->body = valueAs<AstNode>(body);
-  return nodeValue(node);
+  node->readsSqlData = static_cast<uint8_t>(readsSqlData);
+  node->body = body;
+  return node;
 }
 
-Value buildFunction(ParseContext*, const Value& keyword, const Value& name, const Value& arguments,
-                    const Value& returnType, const Value& options, const Value& body) {
-  auto* node = makeNode<CreateFuncNode>(astNodeCreateFunc, keyword.line);
-  node->name = listOf(name);
-  node->arguments = listOf(arguments);
-  node->returnType = listOf(returnType);
-  node->options = listOf(options);
-  node->body = valueAs<AstNode>(body);
-  return nodeValue(node);
+AstNode* buildFunction(ParseContext*, Token keyword, AstList* name, AstList* arguments, AstList* returnType,
+                       AstList* options, AstNode* body) {
+  auto* node = makeRoutine<CreateFuncNode>(astNodeCreateFunc, keyword, name, arguments);
+  node->returnType = returnType;
+  node->options = options;
+  node->body = body;
+  return node;
 }
 
-Value buildProcProto(ParseContext*, const Value& keyword, const Value& name, const Value& arguments) {
-  auto* node = makeNode<ProcProtoNode>(astNodeProcProto, keyword.line);
-  node->name = listOf(name);
-  node->arguments = listOf(arguments);
-  return nodeValue(node);
+AstNode* buildProcProto(ParseContext*, Token keyword, AstList* name, AstList* arguments) {
+  return makeRoutine<ProcProtoNode>(astNodeProcProto, keyword, name, arguments);
 }
 
-Value buildFuncProto(ParseContext*, const Value& keyword, const Value& name, const Value& arguments,
-                     const Value& returnType, const Value& options) {
-  auto* node = makeNode<FuncProtoNode>(astNodeFuncProto, keyword.line);
-  node->name = listOf(name);
-  node->arguments = listOf(arguments);
-  node->returnType = listOf(returnType);
-  node->options = listOf(options);
-  return nodeValue(node);
+AstNode* buildFuncProto(ParseContext*, Token keyword, AstList* name, AstList* arguments, AstList* returnType,
+                        AstList* options) {
+  auto* node = makeRoutine<FuncProtoNode>(astNodeFuncProto, keyword, name, arguments);
+  node->returnType = returnType;
+  node->options = options;
+  return node;
 }
 
-Value buildDropPkgHead(ParseContext*, const Value& drop, const Value& name, const Value& rest) {
+AstNode* buildDropPkgHead(ParseContext*, Token drop, AstList* name, AstList* rest) {
   auto* node = makeNode<DropPkgHeadNode>(astNodeDropPkgHead, drop.line);
-  node->name = listOf(name);
-  node->rest = listOf(rest);
-  return nodeValue(node);
+  node->name = name;
+  node->rest = rest;
+  return node;
 }
 
-Value buildDropPkgBody(ParseContext*, const Value& drop, const Value& name) {
+AstNode* buildDropPkgBody(ParseContext*, Token drop, AstList* name) {
   auto* node = makeNode<DropPkgBodyNode>(astNodeDropPkgBody, drop.line);
-  node->name = listOf(name);
-  return nodeValue(node);
+  node->name = name;
+  return node;
 }
 
-Value buildPkgHead(ParseContext*, const Value& create, const Value& orReplace, const Value& name, const Value& authid,
-                   const Value& members) {
+AstNode* buildPkgHead(ParseContext*, Token create, int32_t orReplace, AstList* name, Token authid, AstList* members) {
   auto* node = makeNode<CreatePkgHeadNode>(astNodeCreatePkgHead, create.line);
-  node->name = listOf(name);
-  node->orReplace = static_cast<uint8_t>(orReplace.code);
+  node->name = name;
+  node->orReplace = static_cast<uint8_t>(orReplace);
   node->authid = static_cast<uint8_t>(authid.code);
-  node->members = listOf(members);
-  return nodeValue(node);
+  node->members = members;
+  return node;
 }
 
-Value buildPkgBody(ParseContext*, const Value& create, const Value& orReplace, const Value& name,
-                   const Value& members) {
+AstNode* buildPkgBody(ParseContext*, Token create, int32_t orReplace, AstList* name, AstList* members) {
   auto* node = makeNode<CreatePkgBodyNode>(astNodeCreatePkgBody, create.line);
-  node->name = listOf(name);
-  node->orReplace = static_cast<uint8_t>(orReplace.code);
-  node->members = listOf(members);
-  return nodeValue(node);
+  node->name = name;
+  node->orReplace = static_cast<uint8_t>(orReplace);
+  node->members = members;
+  return node;
 }
 
-Value authidOption(ParseContext*, const Value& authid, const Value&) {
+AstNode* authidOption(ParseContext*, Token authid, int32_t) {
   const bool definer = authid.code != 0;
-  TokenNode* option = definer ? newTokenNode(T_DEFINER, "DEFINER", authid.line)
-                              : newTokenNode(T_CURRENT_USER, "CURRENT_USER", authid.line);
-  return nodeValue(option);
+  return definer ? newTokenNode(T_DEFINER, "DEFINER", authid.line)
+                 : newTokenNode(T_CURRENT_USER, "CURRENT_USER", authid.line);
 }
 
-Value functionOption(ParseContext*, const Value& keyword, int code) {
+AstNode* functionOption(ParseContext*, Token keyword, int code) {
   const char* text = "DETERMINISTIC";
   if (code == T_PIPELINED) text = "PIPELINED";
   if (code == T_ORDER) text = "ORDER_BY";
-  return nodeValue(newTokenNode(static_cast<uint32_t>(code), text, keyword.line));
+  return newTokenNode(static_cast<uint32_t>(code), text, keyword.line);
 }
 
 // ---- blocks ----
 
-Value enterBlock(ParseContext* ctx, const Value& begin) {
+int32_t enterBlock(ParseContext* ctx, Token begin) {
   ctx->blockDepth += 1;
   // Recorded when the limit is first passed, not again for every deeper level of the same nesting.
   if (ctx->blockDepth == maxBlockDepth + 1) {
     reportErrorInDomain(ctx, maxNestingMessage, begin.line, statementTooBig, nullptr);
   }
-  return pointerValue(nullptr, begin.line, begin.line);
+  return begin.line;
 }
 
-Value leaveBlock(ParseContext* ctx, const Value& end) {
+int32_t leaveBlock(ParseContext* ctx, Token end) {
   ctx->blockDepth -= 1;
-  return pointerValue(nullptr, end.line, end.line);
+  return end.line;
 }
 
-Value buildProgramBody(ParseContext*, const Value& declarations, const Value& begin, const Value& statements,
-                       const Value& handlers) {
-  return blockValue(begin.line, declarations, statements, handlers);
+AstNode* buildProgramBody(ParseContext*, AstList* declarations, int32_t beginLine, AstList* statements,
+                          AstList* handlers) {
+  return blockNode(beginLine, declarations, statements, handlers);
 }
 
-Value buildDeclareBlock(ParseContext*, const Value& declare, const Value& declarations, const Value& statements,
-                        const Value& handlers) {
-  return blockValue(declare.line, declarations, statements, handlers);
+AstNode* buildDeclareBlock(ParseContext*, Token declare, AstList* declarations, AstList* statements,
+                           AstList* handlers) {
+  return blockNode(declare.line, declarations, statements, handlers);
 }
 
-Value buildBeginBlock(ParseContext*, const Value& begin, const Value& statements, const Value& handlers) {
-  return blockValue(begin.line, Value{}, statements, handlers);
+AstNode* buildBeginBlock(ParseContext*, int32_t beginLine, AstList* statements, AstList* handlers) {
+  return blockNode(beginLine, nullptr, statements, handlers);
 }
 
 // ---- declarations ----
 
-Value startDeclarations(ParseContext*, const Value& declaration) {
+DeclGroups* startDeclarations(ParseContext*, AstNode* declaration) {
   auto* groups = static_cast<DeclGroups*>(ctxAlloc(sizeof(DeclGroups)));
   *groups = DeclGroups{};
-  addToGroup(groups, valueAs<AstNode>(declaration));
-  traceParsed("Parsed Declaration", pointerOf(declaration));
-  return pointerValue(groups, 0, -1);
-}
-
-Value addDeclaration(ParseContext*, const Value& groups, const Value& declaration) {
-  addToGroup(valueAs<DeclGroups>(groups), valueAs<AstNode>(declaration));
+  addToGroup(groups, declaration);
+  traceParsed("Parsed Declaration", declaration);
   return groups;
 }
 
-Value finishDeclarations(ParseContext*, const Value& groups) {
-  auto* sections = valueAs<DeclGroups>(groups);
-  return listValue(listConcat(listConcat(sections->types, sections->variables), sections->others));
+DeclGroups* addDeclaration(ParseContext*, DeclGroups* groups, AstNode* declaration) {
+  addToGroup(groups, declaration);
+  return groups;
 }
 
-Value buildVarDecl(ParseContext* ctx, const Value& name, const Value& line, const Value& constant,
-                   const Value& datatype, const Value& notNull, const Value& defaultValue) {
-  auto* decl = makeDecl<VarDeclNode>(astNodeVarDecl, declVariable, line.line);
-  decl->names = listOf(name);
-  decl->constant = static_cast<uint8_t>(constant.code);
-  decl->notNull = static_cast<uint8_t>(notNull.code);
-  decl->datatype = listOf(datatype);
-  decl->defaultValue = listOf(defaultValue);
+AstList* finishDeclarations(ParseContext*, DeclGroups* groups) {
+  return listConcat(listConcat(groups->types, groups->variables), groups->others);
+}
+
+AstNode* buildVarDecl(ParseContext* ctx, AstList* name, int32_t line, int32_t constant, AstList* datatype,
+                      int32_t notNull, const ExprText& defaultValue) {
+  auto* decl = makeDecl<VarDeclNode>(astNodeVarDecl, declVariable, line);
+  decl->names = name;
+  decl->constant = static_cast<uint8_t>(constant);
+  decl->notNull = static_cast<uint8_t>(notNull);
+  decl->datatype = datatype;
+  decl->defaultValue = defaultValue.tokens;
   if (decl->constant != 0 && decl->defaultValue == nullptr) {
     reportSyntaxError(ctx, "Must specify a default value for CONSTANT declarations");
   }
-  return nodeValue(decl);
+  return decl;
 }
 
-Value buildVarrayDecl(ParseContext*, const Value& name, const Value& varray, const Value& limit,
-                      const Value& elementType) {
+AstNode* buildVarrayDecl(ParseContext*, AstList* name, Token varray, Token limit, AstList* elementType) {
   auto* decl = makeDecl<VarrayDeclNode>(astNodeVarrayDecl, declVarray, varray.line);
-  decl->name = listOf(name);
+  decl->name = name;
   decl->limit = limit.text;
-  decl->elementType = listOf(elementType);
-  return nodeValue(decl);
+  decl->elementType = elementType;
+  return decl;
 }
 
 // CREATE TYPE ... AS TABLE OF t may be the whole request, with no ';' after the datatype.
-Value beginCreateType(ParseContext* ctx, const Value& orReplace) {
+int32_t beginCreateType(ParseContext* ctx, int32_t orReplace) {
   ctx->allowEofInDatatype = true;
   return orReplace;
 }
 
-Value buildCreateType(ParseContext*, const Value& orReplace, const Value& line, const Value& declaration) {
-  auto* node = makeNode<CreateTypeNode>(astNodeCreateType, line.line);
-  node->orReplace = static_cast<uint8_t>(orReplace.code);
-  node->declaration = valueAs<AstNode>(declaration);
-  return nodeValue(node);
+AstNode* buildCreateType(ParseContext*, int32_t orReplace, int32_t line, AstNode* declaration) {
+  auto* node = makeNode<CreateTypeNode>(astNodeCreateType, line);
+  node->orReplace = static_cast<uint8_t>(orReplace);
+  node->declaration = declaration;
+  return node;
 }
 
-Value buildCreateObjectType(ParseContext*, const Value& orReplace, const Value& line, const Value& name,
-                            const Value& fields) {
-  auto* record = makeDecl<RecordDeclNode>(astNodeRecordDecl, declRecord, line.line);
-  record->name = listOf(name);
-  record->fields = listOf(fields);
-  auto* node = makeNode<CreateTypeNode>(astNodeCreateType, line.line);
-  node->orReplace = static_cast<uint8_t>(orReplace.code);
-  node->declaration = record;
-  return nodeValue(node);
+AstNode* buildCreateObjectType(ParseContext* ctx, int32_t orReplace, int32_t line, AstList* name, AstList* fields) {
+  auto* record = makeDecl<RecordDeclNode>(astNodeRecordDecl, declRecord, line);
+  record->name = name;
+  record->fields = fields;
+  return buildCreateType(ctx, orReplace, line, record);
 }
 
-Value buildCreateTableType(ParseContext*, const Value& orReplace, const Value& line, const Value& name,
-                           const Value& elementType) {
-  auto* table = makeDecl<TableDeclNode>(astNodeTableDecl, declTable, line.line);
-  table->name = listOf(name);
-  table->elementType = listOf(elementType);
-  auto* node = makeNode<CreateTypeNode>(astNodeCreateType, line.line);
-  node->orReplace = static_cast<uint8_t>(orReplace.code);
-  node->declaration = table;
-  return nodeValue(node);
+AstNode* buildCreateTableType(ParseContext* ctx, int32_t orReplace, int32_t line, AstList* name, AstList* elementType) {
+  auto* table = makeDecl<TableDeclNode>(astNodeTableDecl, declTable, line);
+  table->name = name;
+  table->elementType = elementType;
+  return buildCreateType(ctx, orReplace, line, table);
 }
 
-Value buildSubtype(ParseContext*, const Value& line, const Value& name, const Value& datatype, const Value& range,
-                   const Value& notNull) {
-  auto* decl = makeDecl<SubtypeNode>(astNodeSubtype, declSubtype, line.line);
-  decl->names = listOf(name);
-  decl->datatype = listOf(datatype);
-  decl->range = listOf(range);
-  decl->notNull = static_cast<uint8_t>(notNull.code);
-  return nodeValue(decl);
+AstNode* buildSubtype(ParseContext*, int32_t line, AstList* name, AstList* datatype, AstList* range, int32_t notNull) {
+  auto* decl = makeDecl<SubtypeNode>(astNodeSubtype, declSubtype, line);
+  decl->names = name;
+  decl->datatype = datatype;
+  decl->range = range;
+  decl->notNull = static_cast<uint8_t>(notNull);
+  return decl;
 }
 
 // The `..` token's own text is gone by now (the upper bound was read after it), but it is always "..".
-Value buildRangeText(ParseContext*, const Value& low, const Value& dotdot, const Value& high) {
-  AstList* range = listAppend(listOf(low), newTokenNode(T_DOTDOT, "..", dotdot.line));
-  return listValue(listConcat(range, listOf(high)));
+AstList* buildRangeText(ParseContext*, AstList* low, Token dotdot, AstList* high) {
+  AstList* range = listAppend(low, newTokenNode(T_DOTDOT, "..", dotdot.line));
+  return listConcat(range, high);
 }
 
-Value buildCursorDecl(ParseContext*, const Value& name, const Value& line, const Value& query) {
-  auto* decl = makeDecl<CursorDeclNode>(astNodeCursorDecl, declCursor, line.line);
-  decl->name = listOf(name);
-  decl->query = listOf(query);
-  return nodeValue(decl);
+AstList* subtypeRange(ParseContext* ctx, const ExprText& low, Token dotdot, const ExprText& high) {
+  return buildRangeText(ctx, low.tokens, dotdot, high.tokens);
 }
 
-Value buildCursorDeclWithArgs(ParseContext* ctx, const Value& name, const Value& line, const Value& arguments,
-                              const Value& query) {
-  const Value value = buildCursorDecl(ctx, name, line, query);
-  valueAs<CursorDeclNode>(value)->parameters = listOf(arguments);
-  return value;
+AstNode* buildCursorDecl(ParseContext*, AstList* name, int32_t line, AstList* query) {
+  auto* decl = makeDecl<CursorDeclNode>(astNodeCursorDecl, declCursor, line);
+  decl->name = name;
+  decl->query = query;
+  return decl;
 }
 
-Value finishCursorQuery(ParseContext* ctx, const Value& query) {
+AstNode* buildCursorDeclWithArgs(ParseContext* ctx, AstList* name, int32_t line, AstList* arguments, AstList* query) {
+  auto* decl = static_cast<CursorDeclNode*>(buildCursorDecl(ctx, name, line, query));
+  decl->parameters = arguments;
+  return decl;
+}
+
+AstList* finishCursorQuery(ParseContext* ctx, AstList* query) {
   setCommentBeforeSemicolon(ctx, false);
   return query;
 }
 
-Value finishCursorQueryWithComment(ParseContext* ctx, const Value& query, const Value& comment) {
+AstList* finishCursorQueryWithComment(ParseContext* ctx, AstList* query, Token comment) {
   setCommentBeforeSemicolon(ctx, false);
-  return listValue(appendComment(listOf(query), comment));
+  return appendComment(query, comment);
 }
 
-Value buildRecordType(ParseContext*, const Value& type, const Value& name, const Value& fields) {
+AstNode* buildRecordType(ParseContext*, Token type, AstList* name, AstList* fields) {
   auto* decl = makeDecl<RecordDeclNode>(astNodeRecordDecl, declRecord, type.line);
-  decl->name = listOf(name);
-  decl->fields = listOf(fields);
-  return nodeValue(decl);
+  decl->name = name;
+  decl->fields = fields;
+  return decl;
 }
 
-Value buildTableType(ParseContext*, const Value& type, const Value& name, const Value& elementType,
-                     const Value& indexType) {
+AstNode* buildTableType(ParseContext*, Token type, AstList* name, AstList* elementType, AstList* indexType) {
   auto* decl = makeDecl<TableDeclNode>(astNodeTableDecl, declTable, type.line);
-  decl->name = listOf(name);
-  decl->elementType = listOf(elementType);
-  decl->indexType = listOf(indexType);
+  decl->name = name;
+  decl->elementType = elementType;
+  decl->indexType = indexType;
   if (decl->indexType == nullptr) decl->indexType = listNew(newTokenNode(T_INDEX, "INTEGER", type.line));
-  return nodeValue(decl);
+  return decl;
 }
 
-Value buildRefCursorType(ParseContext*, const Value& type, const Value& name) {
+AstNode* buildRefCursorType(ParseContext*, Token type, AstList* name) {
   auto* decl = makeDecl<RefCursorDeclNode>(astNodeRefCursorDecl, declRefCursor, type.line);
-  decl->name = listOf(name);
-  return nodeValue(decl);
+  decl->name = name;
+  return decl;
 }
 
-Value buildStrongRefCursorType(ParseContext*, const Value& type, const Value& name, const Value& returnType) {
+AstNode* buildStrongRefCursorType(ParseContext*, Token type, AstList* name, AstList* returnType) {
   auto* decl = makeDecl<RefCursorDeclNode>(astNodeRefCursorDecl, declRefCursor, type.line);
-  decl->name = listOf(name);
-  decl->returnType = listOf(returnType);
-  return nodeValue(decl);
+  decl->name = name;
+  decl->returnType = returnType;
+  return decl;
 }
 
-Value buildExceptionDecl(ParseContext*, const Value& name, const Value& line) {
-  auto* decl = makeDecl<ExceptionDeclNode>(astNodeExceptionDecl, declException, line.line);
-  decl->name = listOf(name);
-  return nodeValue(decl);
+AstNode* buildExceptionDecl(ParseContext*, AstList* name, int32_t line) {
+  auto* decl = makeDecl<ExceptionDeclNode>(astNodeExceptionDecl, declException, line);
+  decl->name = name;
+  return decl;
 }
 
-Value buildExceptionInit(ParseContext* ctx, const Value& pragma, const Value& name, const Value& number) {
+AstNode* buildExceptionInit(ParseContext* ctx, Token pragma, AstList* name, Token number) {
   auto* decl = makeDecl<ExceptionDeclNode>(astNodeExceptionDecl, declExceptionInit, pragma.line);
-  decl->name = listOf(name);
+  decl->name = name;
   errno = 0;
   const long long converted = std::strtoll(number.text == nullptr ? "" : number.text, nullptr, 10);
   long long clamped = converted;
@@ -479,33 +481,33 @@ Value buildExceptionInit(ParseContext* ctx, const Value& pragma, const Value& na
   if (clamped < INT32_MIN) clamped = INT32_MIN;
   if (errno == ERANGE || clamped != converted) reportSyntaxError(ctx, "Integer overflow");
   decl->errorCode = static_cast<int32_t>(clamped);
-  return nodeValue(decl);
+  return decl;
 }
 
-Value buildSqlstateExceptionInit(ParseContext*, const Value& pragma, const Value& name, const Value& sqlstate) {
+AstNode* buildSqlstateExceptionInit(ParseContext*, Token pragma, AstList* name, Token sqlstate) {
   auto* decl = makeDecl<ExceptionDeclNode>(astNodeExceptionDecl, declExceptionInit, pragma.line);
-  decl->name = listOf(name);
+  decl->name = name;
   decl->errorCode = -1;
   decl->sqlstates = listNew(newTokenNode(T_STRING, sqlstate.text, pragma.line));
-  return nodeValue(decl);
+  return decl;
 }
 
-Value buildAutonomousPragma(ParseContext*, const Value& pragma) {
+AstNode* buildAutonomousPragma(ParseContext*, Token pragma) {
   auto* node = makeNode<PragmaNode>(astNodePragma, pragma.line);
   node->pragmaCode = T_AUTONOMOUS_XACT;
-  return nodeValue(node);
+  return node;
 }
 
 namespace {
 
 // The datatype's first word was the parser's last token; a lookahead read after it would have to go
 // back to the stream before the reader continues (the grammar's states never need one here).
-AstList* readTypeAfterName(ParseContext* ctx, TokenValue* slot, int* lookahead, const Value& typeName) {
+AstList* readTypeAfterName(ParseContext* ctx, TokenValue* slot, int* lookahead, AstList* typeName) {
   if (*lookahead != YYEMPTY) {
     pushBackToken(ctx, readerFirstToken(*lookahead));
     *lookahead = YYEMPTY;
   }
-  return readDatatype(ctx, slot, listOf(typeName));
+  return readDatatype(ctx, slot, typeName);
 }
 
 bool isPercentReference(const void* item) {
@@ -517,11 +519,11 @@ bool isPercentReference(const void* item) {
 
 }  // namespace
 
-Value readDeclDatatype(ParseContext* ctx, TokenValue* slot, int* lookahead, const Value& typeName) {
+AstList* readDeclDatatype(ParseContext* ctx, TokenValue* slot, int* lookahead, AstList* typeName) {
   AstList* datatype = readTypeAfterName(ctx, slot, lookahead, typeName);
   if (datatype == nullptr) {
     reportSyntaxError(ctx, missingDatatype);
-    return listValue(nullptr);
+    return nullptr;
   }
   int references = 0;
   for (AstListCell* cell = listHeadCell(datatype); cell != nullptr; cell = cell->next) {
@@ -531,64 +533,68 @@ Value readDeclDatatype(ParseContext* ctx, TokenValue* slot, int* lookahead, cons
     reportSyntaxError(ctx, "Syntax error - too many %TYPE or %ROWTYPE references");
     reportSyntaxError(ctx, "Invalid data type");
   }
-  return listValue(datatype);
+  return datatype;
 }
 
-Value readFormalArgType(ParseContext* ctx, TokenValue* slot, int* lookahead, const Value& typeName) {
+AstList* readFormalArgType(ParseContext* ctx, TokenValue* slot, int* lookahead, AstList* typeName) {
   AstList* datatype = readTypeAfterName(ctx, slot, lookahead, typeName);
   if (datatype == nullptr) reportSyntaxError(ctx, missingDatatype);
-  return listValue(datatype);
+  return datatype;
 }
 
-Value readArgDefault(ParseContext* ctx, TokenValue* slot, int* lookahead) {
+AstList* readArgDefault(ParseContext* ctx, TokenValue* slot, int* lookahead) {
   AstList* value = collectTokens(ctx, slot, stopPushedBack, readerFirstToken(*lookahead), ')', T_COMMA);
   *lookahead = YYEMPTY;
   if (value == nullptr) reportSyntaxError(ctx, "Missing default value");
-  return listValue(value);
+  return value;
 }
 
-Value buildFormalArg(ParseContext*, const Value& name, const Value& line, const Value& mode, const Value& datatype,
-                     const Value& defaultValue) {
-  auto* arg = makeNode<FormalArgNode>(astNodeFormalArg, line.line);
-  arg->name = listOf(name);
-  arg->mode = static_cast<ArgMode>(mode.code);
-  arg->datatype = listOf(datatype);
-  arg->defaultValue = listOf(defaultValue);
-  return nodeValue(arg);
+AstNode* buildFormalArg(ParseContext*, AstList* name, int32_t line, int32_t mode, AstList* datatype,
+                        AstList* defaultValue) {
+  auto* arg = makeNode<FormalArgNode>(astNodeFormalArg, line);
+  arg->name = name;
+  arg->mode = static_cast<ArgMode>(mode);
+  arg->datatype = datatype;
+  arg->defaultValue = defaultValue;
+  return arg;
 }
 
 // ---- triggers ----
 
-Value triggerEvent(ParseContext*, int32_t bit, const Value& columns) { return listValue(listOf(columns), bit); }
-
-Value addTriggerEvent(ParseContext*, const Value& events, const Value& event) {
-  AstList* columns = listOf(event) != nullptr ? listOf(event) : listOf(events);
-  return listValue(columns, events.code | event.code);
+TokenValue triggerEvent(ParseContext* ctx, int32_t bit, AstList* columns) {
+  TokenValue value = noValue(ctx);
+  value.list = columns;
+  value.code = bit;
+  return value;
 }
 
-Value buildTriggerArg(ParseContext*, TriggerRow which, const Value& alias) {
-  AstList* names = listOf(alias);
-  const auto* first = static_cast<const AstNode*>(listFirst(names));
+TokenValue addTriggerEvent(ParseContext* ctx, Token events, Token event) {
+  AstList* columns = event.list != nullptr ? event.list : events.list;
+  return triggerEvent(ctx, events.code | event.code, columns);
+}
+
+AstNode* buildTriggerArg(ParseContext*, TriggerRow which, AstList* alias) {
+  const auto* first = static_cast<const AstNode*>(listFirst(alias));
   auto* arg = makeNode<TriggerArgNode>(astNodeTriggerArg, first == nullptr ? -1 : first->line);
   arg->which = which;
-  arg->alias = names;
-  return nodeValue(arg);
+  arg->alias = alias;
+  return arg;
 }
 
-Value buildTrigger(ParseContext*, const TriggerParts& parts) {
+AstNode* buildTrigger(ParseContext*, const TriggerParts& parts) {
   auto* node = makeNode<CreateTriggerNode>(astNodeCreateTrigger, parts.create.line);
-  node->name = listOf(parts.name);
-  node->orReplace = static_cast<uint8_t>(parts.orReplace.code);
-  node->timing = static_cast<TriggerTiming>(parts.timing.code);
+  node->name = parts.name;
+  node->orReplace = static_cast<uint8_t>(parts.orReplace);
+  node->timing = static_cast<TriggerTiming>(parts.timing);
   node->events = static_cast<uint32_t>(parts.events.code);
-  node->updateColumns = listOf(parts.events);
-  node->table = listOf(parts.table);
-  node->referencing = listOf(parts.referencing);
-  node->forEachRow = static_cast<uint8_t>(parts.forEachRow.code);
-  node->follows = listOf(parts.follows);
-  node->disabled = static_cast<uint8_t>(parts.disabled.code);
-  node->compound = static_cast<uint8_t>(parts.compound.code);
-  node->condition = listOf(parts.condition);
-  node->body = valueAs<AstNode>(parts.body);
-  return nodeValue(node);
+  node->updateColumns = parts.events.list;
+  node->table = parts.table;
+  node->referencing = parts.referencing;
+  node->forEachRow = static_cast<uint8_t>(parts.forEachRow);
+  node->follows = parts.follows;
+  node->disabled = static_cast<uint8_t>(parts.disabled);
+  node->compound = static_cast<uint8_t>(parts.compound);
+  node->condition = parts.condition;
+  node->body = parts.body;
+  return node;
 }

@@ -20,25 +20,28 @@ TokenNode* token(const char* text, int32_t line) { return newTokenNode(T_STRING,
 
 AstList* add(AstList* list, TokenNode* item) { return listAppend(list, item); }
 
-AstList* add(AstList* list, const Value& text) { return listConcat(list, listOf(text)); }
+AstList* add(AstList* list, const ExprText& text) { return listConcat(list, text.tokens); }
 
-bool isBare(const Value& text) { return text.code == bare; }
+// A token list's text after the list: its cells move over.
+AstList* addTokens(AstList* list, AstList* tokens) { return listConcat(list, tokens); }
+
+ExprText textOf(AstList* tokens, int32_t bareFlag = 0) { return ExprText{tokens, bareFlag}; }
 
 // "(" operand " = TRUE)" for a bare value, the operand itself otherwise.
-AstList* asPredicate(AstList* list, const Value& operand, int32_t line) {
-  if (!isBare(operand)) return add(list, operand);
+AstList* asPredicate(AstList* list, const ExprText& operand, int32_t line) {
+  if (operand.bare == 0) return add(list, operand);
   list = add(list, token("(", line));
   list = add(list, operand);
   return add(list, token(" = TRUE)", line));
 }
 
-int32_t firstLine(const Value& text) {
-  const auto* node = static_cast<const AstNode*>(listFirst(listOf(text)));
+int32_t firstLine(AstList* tokens) {
+  const auto* node = static_cast<const AstNode*>(listFirst(tokens));
   return node == nullptr ? -1 : node->line;
 }
 
-TokenNode* firstToken(const Value& text) {
-  auto* node = static_cast<AstNode*>(listFirst(listOf(text)));
+TokenNode* firstToken(AstList* tokens) {
+  auto* node = static_cast<AstNode*>(listFirst(tokens));
   if (node == nullptr || node->kind != astNodeToken) return nullptr;
   return static_cast<TokenNode*>(node);
 }
@@ -56,195 +59,203 @@ uint32_t diagnosticCodeOf(const char* text) {
 
 }  // namespace
 
-Value finishCondition(ParseContext*, const Value& expression, const Value& line) {
-  if (!isBare(expression)) return listValue(listOf(expression));
-  return listValue(add(listOf(expression), token(" = TRUE", line.line)));
+AstList* finishCondition(ParseContext*, const ExprText& expression, int32_t line) {
+  if (expression.bare == 0) return expression.tokens;
+  return add(expression.tokens, token(" = TRUE", line));
 }
 
-Value logicalOperator(ParseContext*, const Value& keyword, int code) {
-  return nodeValue(token(code == T_OR ? "OR" : "AND", static_cast<uint32_t>(code), keyword.line));
+TokenNode* logicalOperator(ParseContext*, Token keyword, int code) {
+  return token(code == T_OR ? "OR" : "AND", static_cast<uint32_t>(code), keyword.line);
 }
 
-Value joinLogical(ParseContext*, const Value& left, const Value& op, const Value& right) {
-  auto* opToken = valueAs<TokenNode>(op);
-  AstList* list = asPredicate(nullptr, left, firstLine(left));
-  list = add(list, opToken);
-  return listValue(asPredicate(list, right, opToken->line));
+ExprText joinLogical(ParseContext*, const ExprText& left, TokenNode* op, const ExprText& right) {
+  AstList* list = asPredicate(nullptr, left, firstLine(left.tokens));
+  list = add(list, op);
+  return textOf(asPredicate(list, right, op->line));
 }
 
-Value negateCondition(ParseContext*, const Value& keyword, const Value& operand) {
-  if (!isBare(operand)) {
-    return listValue(add(add(nullptr, token("NOT", T_NOT, keyword.line)), operand));
-  }
+ExprText negateCondition(ParseContext*, Token keyword, const ExprText& operand) {
+  if (operand.bare == 0) return textOf(add(add(nullptr, token("NOT", T_NOT, keyword.line)), operand));
   AstList* list = add(nullptr, token("NOT(", keyword.line));
   list = add(list, operand);
-  return listValue(add(list, token(" = TRUE)", keyword.line)));
+  return textOf(add(list, token(" = TRUE)", keyword.line)));
 }
 
-Value buildComparison(ParseContext*, const Value& left, const Value& op, const Value& right) {
-  AstList* list = add(listOf(left), token(op.text, T_COMPARISON, op.line));
-  return listValue(add(list, right));
+ExprText buildComparison(ParseContext*, const ExprText& left, Token op, const ExprText& right) {
+  AstList* list = add(left.tokens, token(op.text, T_COMPARISON, op.line));
+  return textOf(add(list, right));
 }
 
-Value buildLike(ParseContext*, const Value& left, const Value& negated, const Value& keyword, const Value& pattern,
-                const Value& escape) {
-  AstList* list = add(listOf(left), token(negated.code != 0 ? "NOT LIKE" : "LIKE", T_LIKE, keyword.line));
+ExprText buildLike(ParseContext*, const ExprText& left, int32_t negated, Token keyword, const ExprText& pattern,
+                   const ExprText& escape) {
+  AstList* list = add(left.tokens, token(negated != 0 ? "NOT LIKE" : "LIKE", T_LIKE, keyword.line));
   list = add(list, pattern);
-  return listValue(add(list, escape));
+  return textOf(add(list, escape));
 }
 
-Value escapeText(ParseContext*, const Value& keyword, const Value& value) {
-  return listValue(add(add(nullptr, token("ESCAPE", T_ESCAPE, keyword.line)), value));
+ExprText escapeText(ParseContext*, Token keyword, const ExprText& value) {
+  return textOf(add(add(nullptr, token("ESCAPE", T_ESCAPE, keyword.line)), value));
 }
 
-Value buildIsNull(ParseContext*, const Value& left, const Value& keyword, const Value& negated) {
-  return listValue(add(listOf(left), token(negated.code != 0 ? "IS NOT NULL" : "IS NULL", keyword.line)));
+ExprText buildIsNull(ParseContext*, const ExprText& left, Token keyword, int32_t negated) {
+  return textOf(add(left.tokens, token(negated != 0 ? "IS NOT NULL" : "IS NULL", keyword.line)));
 }
 
-Value buildBetween(ParseContext*, const Value& left, const Value& negated, const Value& keyword, const Value& low,
-                   const Value& andKeyword, const Value& high) {
-  AstList* list = add(listOf(left), token(negated.code != 0 ? "NOT BETWEEN" : "BETWEEN", T_BETWEEN, keyword.line));
+ExprText buildBetween(ParseContext*, const ExprText& left, int32_t negated, Token keyword, const ExprText& low,
+                      Token andKeyword, const ExprText& high) {
+  AstList* list = add(left.tokens, token(negated != 0 ? "NOT BETWEEN" : "BETWEEN", T_BETWEEN, keyword.line));
   list = add(list, low);
   list = add(list, token("AND", T_AND, andKeyword.line));
-  return listValue(add(list, high));
+  return textOf(add(list, high));
 }
 
-Value buildInList(ParseContext*, const Value& left, const Value& negated, const Value& keyword, const Value& arguments,
-                  const Value& closeLine) {
-  AstList* list = add(listOf(left), token(negated.code != 0 ? "NOT IN" : "IN", T_IN, keyword.line));
+ExprText buildInList(ParseContext*, const ExprText& left, int32_t negated, Token keyword, const ExprText& arguments,
+                     int32_t closeLine) {
+  AstList* list = add(left.tokens, token(negated != 0 ? "NOT IN" : "IN", T_IN, keyword.line));
   list = add(list, token("(", keyword.line));
   list = add(list, arguments);
-  return listValue(add(list, token(")", closeLine.line)));
+  return textOf(add(list, token(")", closeLine)));
 }
 
-Value appendArgument(ParseContext*, const Value& arguments, const Value& comma, const Value& argument) {
-  AstList* list = add(listOf(arguments), token(",", T_COMMA, comma.line));
-  return listValue(add(list, argument));
+ExprText appendArgument(ParseContext*, const ExprText& arguments, Token comma, const ExprText& argument) {
+  AstList* list = add(arguments.tokens, token(",", T_COMMA, comma.line));
+  return textOf(add(list, argument));
 }
 
-Value namedArgument(ParseContext*, const Value& argName, const Value& expression) {
-  return listValue(add(add(nullptr, token(argName.text, T_ARGNAME, argName.line)), expression));
+ExprText namedArgument(ParseContext*, Token argName, const ExprText& expression) {
+  return textOf(add(add(nullptr, token(argName.text, T_ARGNAME, argName.line)), expression));
 }
 
-Value concatText(ParseContext*, const Value& first, const Value& second) {
-  return listValue(add(listOf(first), second), first.code);
+ExprText concatText(ParseContext*, const ExprText& first, const ExprText& second) {
+  return textOf(add(first.tokens, second), first.bare);
 }
 
-Value signText(ParseContext*, const Value& sign) { return nodeValue(token(sign.text, sign.line)); }
-
-Value operatorText(ParseContext*, const Value& op, int code) {
-  return nodeValue(token(op.text, static_cast<uint32_t>(code), op.line));
+ExprText argumentText(ParseContext*, const ExprText& expression, AstList* rest) {
+  return textOf(addTokens(expression.tokens, rest), expression.bare);
 }
 
-Value characterOperator(ParseContext*, char op, const Value& line) {
-  const char text[2] = {op, '\0'};
-  return nodeValue(token(text, line.line));
+TokenNode* signText(ParseContext*, Token sign) { return token(sign.text, sign.line); }
+
+TokenNode* operatorText(ParseContext*, Token op, int code) {
+  return token(op.text, static_cast<uint32_t>(code), op.line);
 }
 
-Value joinBinary(ParseContext*, const Value& left, const Value& op, const Value& right) {
-  AstList* list = add(listOf(left), valueAs<TokenNode>(op));
-  return listValue(add(list, right));
+TokenNode* characterOperator(ParseContext*, char op, int32_t line) {
+  const char opText[2] = {op, '\0'};
+  return token(opText, line);
 }
 
-Value applySign(ParseContext*, const Value& sign, const Value& operand) {
-  auto* signToken = valueAs<TokenNode>(sign);
-  TokenNode* number = firstToken(operand);
-  if (listCount(listOf(operand)) == 1 && number != nullptr && number->code == T_DIGITS) {
-    const size_t signLength = std::strlen(signToken->text);
+ExprText joinBinary(ParseContext*, const ExprText& left, TokenNode* op, const ExprText& right) {
+  AstList* list = add(left.tokens, op);
+  return textOf(add(list, right));
+}
+
+ExprText applySign(ParseContext*, TokenNode* sign, const ExprText& operand) {
+  TokenNode* number = firstToken(operand.tokens);
+  if (listCount(operand.tokens) == 1 && number != nullptr && number->code == T_DIGITS) {
+    const size_t signLength = std::strlen(sign->text);
     const size_t digitsLength = std::strlen(number->text);
     char* literal = static_cast<char*>(ctxAlloc(signLength + digitsLength + 1));
-    std::memcpy(literal, signToken->text, signLength);
+    std::memcpy(literal, sign->text, signLength);
     std::memcpy(literal + signLength, number->text, digitsLength + 1);
     number->text = literal;
-    return listValue(listOf(operand));
+    return textOf(operand.tokens);
   }
-  return listValue(add(add(nullptr, signToken), operand));
+  return textOf(add(add(nullptr, sign), operand));
 }
 
-Value parenthesize(ParseContext*, const Value& open, const Value& expression, const Value& close) {
-  AstList* list = add(nullptr, token("(", open.line));
+ExprText parenthesize(ParseContext*, int32_t openLine, const ExprText& expression, int32_t closeLine) {
+  AstList* list = add(nullptr, token("(", openLine));
   list = add(list, expression);
-  return listValue(add(list, token(")", close.line)), expression.code);
+  return textOf(add(list, token(")", closeLine)), expression.bare);
 }
 
-Value nameValue(ParseContext*, const Value& name) {
+ExprText nameValue(ParseContext*, AstList* name) {
   TokenNode* first = firstToken(name);
   if (first != nullptr) {
     const uint32_t code = diagnosticCodeOf(first->text);
     if (code != 0) {
       first->code = code;
       // The list now holds a token the transformer's prescan must see.
-      if (AstList* list = listOf(name)) list->plainTokens = 0;
+      if (name != nullptr) name->plainTokens = 0;
     }
   }
-  return listValue(listOf(name), bare);
+  return textOf(name, bare);
 }
 
-Value currentValue(ParseContext*, const Value& keyword, int which) {
-  const char* text = which == T_DATE ? "CURRENT_DATE" : "CURRENT_TIMESTAMP";
-  return listValue(add(nullptr, token(text, T_WORD, keyword.line)), bare);
+ExprText currentValue(ParseContext*, Token keyword, int which) {
+  const char* value = which == T_DATE ? "CURRENT_DATE" : "CURRENT_TIMESTAMP";
+  return textOf(add(nullptr, token(value, T_WORD, keyword.line)), bare);
 }
 
-Value plainText(ParseContext*, const Value& tokens) { return listValue(listOf(tokens)); }
+ExprText plainText(ParseContext*, AstList* tokens) { return textOf(tokens); }
 
-Value castText(ParseContext*, const Value& keyword, const Value& expression, const Value& asKeyword,
-               const Value& datatype, const Value& closeLine) {
+ExprText castText(ParseContext*, Token keyword, const ExprText& expression, Token asKeyword, AstList* datatype,
+                  int32_t closeLine) {
   AstList* list = add(nullptr, token("CAST(", keyword.line));
   list = add(list, expression);
   list = add(list, token("AS", asKeyword.line));
-  list = add(list, datatype);
-  return listValue(add(list, token(")", closeLine.line)));
+  list = addTokens(list, datatype);
+  return textOf(add(list, token(")", closeLine)));
 }
 
-Value fieldOfCall(ParseContext*, const Value& call, const Value& line, const Value& field) {
-  AstList* list = add(listOf(call), token(".", line.line));
-  return listValue(add(list, field));
+ExprText fieldOfCall(ParseContext*, const ExprText& call, int32_t line, AstList* field) {
+  AstList* list = add(call.tokens, token(".", line));
+  return textOf(addTokens(list, field));
 }
 
-Value caseText(ParseContext*, const Value& keyword, const Value& selector, const Value& branches,
-               const Value& elseValue, const Value& end) {
+ExprText caseText(ParseContext*, Token keyword, const ExprText& selector, const ExprText& branches,
+                  const ExprText& elseValue, Token end) {
   AstList* list = add(nullptr, token("CASE", keyword.line));
   list = add(list, selector);
   list = add(list, branches);
   list = add(list, elseValue);
-  return listValue(add(list, token("END", end.line)));
+  return textOf(add(list, token("END", end.line)));
 }
 
-Value whenThenText(ParseContext*, const Value& when, const Value& condition, const Value& then, const Value& value) {
+ExprText searchedCaseText(ParseContext* ctx, Token keyword, const ExprText& branches, const ExprText& elseValue,
+                          Token end) {
+  return caseText(ctx, keyword, noText(ctx), branches, elseValue, end);
+}
+
+ExprText whenThenText(ParseContext* ctx, Token when, const ExprText& value, Token then, const ExprText& result) {
+  return conditionThenText(ctx, when, value.tokens, then, result);
+}
+
+ExprText conditionThenText(ParseContext*, Token when, AstList* condition, Token then, const ExprText& result) {
   AstList* list = add(nullptr, token("WHEN", T_WHEN, when.line));
-  list = add(list, condition);
+  list = addTokens(list, condition);
   list = add(list, token("THEN", T_THEN, then.line));
-  return listValue(add(list, value));
+  return textOf(add(list, result));
 }
 
-Value elseText(ParseContext*, const Value& keyword, const Value& value) {
-  return listValue(add(add(nullptr, token("ELSE", T_ELSE, keyword.line)), value));
+ExprText elseText(ParseContext*, Token keyword, const ExprText& value) {
+  return textOf(add(add(nullptr, token("ELSE", T_ELSE, keyword.line)), value));
 }
 
-Value existsText(ParseContext*, const Value& keyword, const Value& subSelect) {
-  return listValue(add(add(nullptr, token("EXISTS", keyword.line)), subSelect));
+ExprText existsText(ParseContext*, Token keyword, const ExprText& subSelect) {
+  return textOf(add(add(nullptr, token("EXISTS", keyword.line)), subSelect));
 }
 
-Value literalText(ParseContext*, const Value& literal, int code) {
-  return listValue(add(nullptr, token(literal.text, static_cast<uint32_t>(code), literal.line)));
+ExprText literalText(ParseContext*, Token literal, int code) {
+  return textOf(add(nullptr, token(literal.text, static_cast<uint32_t>(code), literal.line)));
 }
 
 // The scanner splits SQL%FOUND into its pieces around the '%'; the condition text keeps them joined.
-Value sqlAttributeText(ParseContext*, const Value& pieces, int code) {
-  AstList* parts = listOf(pieces);
+ExprText sqlAttributeText(ParseContext*, AstList* pieces, int code) {
   size_t length = 1;
-  for (AstListCell* cell = listHeadCell(parts); cell != nullptr; cell = cell->next) {
-    const char* text = tokenText(cell->item);
-    length += std::strlen(text == nullptr ? "" : text) + 1;
+  for (AstListCell* cell = listHeadCell(pieces); cell != nullptr; cell = cell->next) {
+    const char* piece = tokenText(cell->item);
+    length += std::strlen(piece == nullptr ? "" : piece) + 1;
   }
   char* joined = static_cast<char*>(ctxAlloc(length));
   size_t used = 0;
-  for (AstListCell* cell = listHeadCell(parts); cell != nullptr; cell = cell->next) {
-    const char* text = tokenText(cell->item);
-    if (text == nullptr) text = "";
-    if (cell != listHeadCell(parts)) joined[used++] = '%';
-    const size_t pieceLength = std::strlen(text);
-    std::memcpy(joined + used, text, pieceLength);
+  for (AstListCell* cell = listHeadCell(pieces); cell != nullptr; cell = cell->next) {
+    const char* piece = tokenText(cell->item);
+    if (piece == nullptr) piece = "";
+    if (cell != listHeadCell(pieces)) joined[used++] = '%';
+    const size_t pieceLength = std::strlen(piece);
+    std::memcpy(joined + used, piece, pieceLength);
     used += pieceLength;
   }
   joined[used] = '\0';
@@ -252,35 +263,33 @@ Value sqlAttributeText(ParseContext*, const Value& pieces, int code) {
   attribute->code = static_cast<uint32_t>(code);
   attribute->text = joined;
   const bool isBareValue = code == T_SQL_FOUND || code == T_SQL_NOTFOUND;
-  return listValue(add(nullptr, attribute), isBareValue ? bare : 0);
+  return textOf(add(nullptr, attribute), isBareValue ? bare : 0);
 }
 
-Value triggerPredicateText(ParseContext*, const Value& keyword, int code) {
+ExprText triggerPredicateText(ParseContext*, Token keyword, int code) {
   // UPDATING('column') keeps the column's name for the transformer, which writes the test.
-  if (code == T_UPDATING_COLUMN) return listValue(add(nullptr, token(keyword.text, T_UPDATING_COLUMN, keyword.line)));
-  const char* text = "UPDATING";
-  if (code == T_DELETING) text = "DELETING";
-  if (code == T_INSERTING) text = "INSERTING";
-  return listValue(add(nullptr, token(text, static_cast<uint32_t>(code), keyword.line)));
+  if (code == T_UPDATING_COLUMN) return textOf(add(nullptr, token(keyword.text, T_UPDATING_COLUMN, keyword.line)));
+  const char* predicate = "UPDATING";
+  if (code == T_DELETING) predicate = "DELETING";
+  if (code == T_INSERTING) predicate = "INSERTING";
+  return textOf(add(nullptr, token(predicate, static_cast<uint32_t>(code), keyword.line)));
 }
 
-Value callText(ParseContext*, const Value& name, const Value& openLine, const Value& arguments,
-               const Value& closeLine) {
-  AstList* list = add(listOf(name), token("(", openLine.line));
+ExprText callText(ParseContext*, AstList* name, int32_t openLine, const ExprText& arguments, int32_t closeLine) {
+  AstList* list = add(name, token("(", openLine));
   list = add(list, arguments);
-  return listValue(add(list, token(")", closeLine.line)), bare);
+  return textOf(add(list, token(")", closeLine)), bare);
 }
 
-Value xmlCallText(ParseContext*, const Value& keyword, int code, const Value& openLine, const Value& tokens,
-                  const Value& closeLine) {
+ExprText xmlCallText(ParseContext*, Token keyword, int code, int32_t openLine, AstList* tokens, int32_t closeLine) {
   AstList* list = add(nullptr, token(code == T_XMLCAST ? "XMLCAST" : "XMLPARSE", T_XMLPARSE, keyword.line));
-  list = add(list, token("(", openLine.line));
-  list = add(list, tokens);
-  return listValue(add(list, token(")", closeLine.line)));
+  list = add(list, token("(", openLine));
+  list = addTokens(list, tokens);
+  return textOf(add(list, token(")", closeLine)));
 }
 
-Value subSelectText(ParseContext*, const Value& keyword, const Value& tokens, const Value& closeLine) {
+ExprText subSelectText(ParseContext*, Token keyword, AstList* tokens, int32_t closeLine) {
   AstList* list = add(nullptr, token("(SELECT ", keyword.line));
-  list = add(list, tokens);
-  return listValue(add(list, token(")", closeLine.line)));
+  list = addTokens(list, tokens);
+  return textOf(add(list, token(")", closeLine)));
 }

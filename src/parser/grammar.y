@@ -5,7 +5,6 @@
  * order of the %token list fixes the token codes (258 upward) shared with the scanner. */
 
 %define api.pure full
-%define api.value.type {TokenValue}
 /* The message is built by yyreport_syntax_error below, from the state in which the unexpected token
    was read rather than the one the parser reached by default reductions after reading it. */
 %define parse.error custom
@@ -15,6 +14,21 @@
 
 %code requires {
 #include "lexer/lexer.h"
+#include "parser/grammar_values.h"
+}
+
+/* What each symbol carries; bison checks every $n against it. The scanner fills `tok`, and a token
+   whose value is a token list (a name, SQL%FOUND) is read back through `list`, which shares its
+   storage with the record's own list. */
+%union {
+  TokenValue tok;        /* a token's text, code and line, or a value built like one */
+  AstList* list;         /* a name, a token list, a list of statements or declarations */
+  AstNode* node;         /* one node of the tree */
+  TokenNode* tokenNode;  /* one operator token of an expression */
+  ExprText expr;         /* an expression's text and whether it is a bare value */
+  DeclGroups* groups;    /* a declaration section while it is read */
+  int32_t line;          /* a zero-based source line */
+  int32_t flag;          /* a flag or a small enumerated value */
 }
 
 %code {
@@ -44,170 +58,203 @@ static void yyerror(ParseContext* ctx, const char* message);
 %token '(' ')' '*' '.' '/' ';'
 %token T_no_lookahead
 %token T_lexical_error
-%token T_DIGITS
-%token T_HEXLIT
-%token T_NUMERICNO
-%token T_COMPARISON
-%token T_ARGNAME
-%token T_TRIG_VAR
-%token T_SQL_NOTFOUND
-%token T_SQL_FOUND
-%token T_SQL_ROWCOUNT
-%token T_STRING
-%token T_DTYPE
-%token T_WORD
+%token <tok> T_DIGITS
+%token <tok> T_HEXLIT
+%token <tok> T_NUMERICNO
+%token <tok> T_COMPARISON
+%token <tok> T_ARGNAME
+%token <list> T_TRIG_VAR
+%token <list> T_SQL_NOTFOUND
+%token <list> T_SQL_FOUND
+%token <list> T_SQL_ROWCOUNT
+%token <tok> T_STRING
+%token <list> T_DTYPE
+%token <list> T_WORD
 %token T_PERCENT_TYPE
 %token T_PERCENT_ROWTYPE
-%token T_EXECUTE
-%token T_PRAGMA
-%token T_AFTER
-%token T_ALIAS
-%token T_AUTHID
-%token T_AUTONOMOUS_XACT
-%token T_DETERMINISTIC
-%token T_PIPELINED
-%token T_INDEX
-%token T_BY
-%token T_ORDER
+%token <tok> T_EXECUTE
+%token <tok> T_PRAGMA
+%token <tok> T_AFTER
+%token <tok> T_ALIAS
+%token <tok> T_AUTHID
+%token <tok> T_AUTONOMOUS_XACT
+%token <tok> T_DETERMINISTIC
+%token <tok> T_PIPELINED
+%token <tok> T_INDEX
+%token <tok> T_BY
+%token <tok> T_ORDER
 %token T_CLUSTER
 %token T_PARALLEL_ENABLE
-%token T_PARTITION
-%token T_HASH
-%token T_ANY
+%token <tok> T_PARTITION
+%token <tok> T_HASH
+%token <tok> T_ANY
 %token T_LABEL_BEG
 %token T_LABEL_END
-%token T_DECLARE
-%token T_BEGIN
-%token T_END
+%token <tok> T_DECLARE
+%token <tok> T_BEGIN
+%token <tok> T_END
 %token T_ASSIGN
-%token T_DOTDOT
-%token T_CONCAT
+%token <tok> T_DOTDOT
+%token <tok> T_CONCAT
 %token T_DCOLON
-%token T_PLUS
-%token T_MINUS
-%token T_IF
-%token T_THEN
-%token T_ELSIF
-%token T_ELSE
-%token T_WHEN
-%token T_OR
-%token T_NOT
-%token T_LOOP
-%token T_WHILE
-%token T_REVERSE
-%token T_FOR
-%token T_SELECT
-%token T_FROM
-%token T_INTO
-%token T_WHERE
-%token T_USING
-%token T_INSERT
-%token T_UPDATE
-%token T_DELETE
-%token T_MERGE
-%token T_LOCK
-%token T_TRUNCATE
-%token T_SAVEPOINT
-%token T_CURSOR_NOTFOUND
-%token T_CURSOR_FOUND
-%token T_CURSOR_ROWCOUNT
-%token T_CURSOR_ISOPEN
-%token T_OPEN
-%token T_CLOSE
-%token T_CURSOR
-%token T_IS
-%token T_FETCH
-%token T_PIPE
-%token T_DELETING
-%token T_INSERTING
-%token T_UPDATING
-%token T_EXIT
-%token T_EXISTS
-%token T_IN
-%token T_SQLCODE
-%token T_SQLERRM
-%token T_SQLERRMFUNC
-%token T_EXCEPTION
-%token T_SQLSTATE
-%token T_NULL
-%token T_COMMIT
-%token T_ROLLBACK
-%token T_RETURN
-%token T_START
-%token T_TRANSACTION
-%token T_RETURNING
-%token T_CASE
-%token T_CAST
-%token T_CONTINUE
-%token T_IMMEDIATE
-%token T_RAISE
+%token <tok> T_PLUS
+%token <tok> T_MINUS
+%token <tok> T_IF
+%token <tok> T_THEN
+%token <tok> T_ELSIF
+%token <tok> T_ELSE
+%token <tok> T_WHEN
+%token <tok> T_OR
+%token <tok> T_NOT
+%token <tok> T_LOOP
+%token <tok> T_WHILE
+%token <tok> T_REVERSE
+%token <tok> T_FOR
+%token <tok> T_SELECT
+%token <tok> T_FROM
+%token <tok> T_INTO
+%token <tok> T_WHERE
+%token <tok> T_USING
+%token <tok> T_INSERT
+%token <tok> T_UPDATE
+%token <tok> T_DELETE
+%token <tok> T_MERGE
+%token <tok> T_LOCK
+%token <tok> T_TRUNCATE
+%token <tok> T_SAVEPOINT
+%token <tok> T_CURSOR_NOTFOUND
+%token <tok> T_CURSOR_FOUND
+%token <tok> T_CURSOR_ROWCOUNT
+%token <tok> T_CURSOR_ISOPEN
+%token <tok> T_OPEN
+%token <tok> T_CLOSE
+%token <tok> T_CURSOR
+%token <tok> T_IS
+%token <tok> T_FETCH
+%token <tok> T_PIPE
+%token <tok> T_DELETING
+%token <tok> T_INSERTING
+%token <tok> T_UPDATING
+%token <tok> T_EXIT
+%token <tok> T_EXISTS
+%token <tok> T_IN
+%token <tok> T_SQLCODE
+%token <tok> T_SQLERRM
+%token <tok> T_SQLERRMFUNC
+%token <tok> T_EXCEPTION
+%token <tok> T_SQLSTATE
+%token <tok> T_NULL
+%token <tok> T_COMMIT
+%token <tok> T_ROLLBACK
+%token <tok> T_RETURN
+%token <tok> T_START
+%token <tok> T_TRANSACTION
+%token <tok> T_RETURNING
+%token <tok> T_CASE
+%token <tok> T_CAST
+%token <tok> T_CONTINUE
+%token <tok> T_IMMEDIATE
+%token <tok> T_RAISE
 %token T_READS_SQL_DATA
-%token T_TYPE
-%token T_RECORD
-%token T_REFCURSOR
-%token T_VARRAY
-%token T_OBJECT
-%token T_PROCEDURE
-%token T_CREATE
-%token T_FUNCTION
-%token T_DROP
-%token T_AS
-%token T_REPLACE
-%token T_CURRENT_USER
-%token T_DEFINER
-%token T_CURRENT
-%token T_DATE
-%token T_TIMESTAMP
-%token T_COMMA
+%token <tok> T_TYPE
+%token <tok> T_RECORD
+%token <tok> T_REFCURSOR
+%token <tok> T_VARRAY
+%token <tok> T_OBJECT
+%token <tok> T_PROCEDURE
+%token <tok> T_CREATE
+%token <tok> T_FUNCTION
+%token <tok> T_DROP
+%token <tok> T_AS
+%token <tok> T_REPLACE
+%token <tok> T_CURRENT_USER
+%token <tok> T_DEFINER
+%token <tok> T_CURRENT
+%token <tok> T_DATE
+%token <tok> T_TIMESTAMP
+%token <tok> T_COMMA
 %token T_TERMINATOR
-%token T_COMMENT_SEMI
-%token T_OUT
-%token T_GOTO
-%token T_DEFAULT
-%token T_CONSTANT
-%token T_NOCOPY
-%token T_EXCEPTION_INIT
+%token <tok> T_COMMENT_SEMI
+%token <tok> T_OUT
+%token <tok> T_GOTO
+%token <tok> T_DEFAULT
+%token <tok> T_CONSTANT
+%token <tok> T_NOCOPY
+%token <tok> T_EXCEPTION_INIT
 %token T_NUV_EXCEPTION_INIT
-%token T_PACKAGE
-%token T_BODY
-%token T_TRIGGER
-%token T_BEFORE
-%token T_INSTEAD
-%token T_OF
-%token T_REFERENCING
-%token T_OLD
-%token T_NEW
-%token T_ON
-%token T_PARENT
-%token T_EACH
-%token T_ROW
-%token T_STATEMENT
-%token T_FOLLOWS
-%token T_DISABLE
-%token T_COMPOUND
-%token T_BULK
-%token T_COLLECT
-%token T_LIMIT
-%token T_WITH
-%token T_FORALL
-%token T_INDICES
-%token T_VALUES
-%token T_TABLE
-%token T_AND
-%token T_BETWEEN
-%token T_EXPO
-%token T_LIKE
-%token T_ESCAPE
+%token <tok> T_PACKAGE
+%token <tok> T_BODY
+%token <tok> T_TRIGGER
+%token <tok> T_BEFORE
+%token <tok> T_INSTEAD
+%token <tok> T_OF
+%token <tok> T_REFERENCING
+%token <tok> T_OLD
+%token <tok> T_NEW
+%token <tok> T_ON
+%token <tok> T_PARENT
+%token <tok> T_EACH
+%token <tok> T_ROW
+%token <tok> T_STATEMENT
+%token <tok> T_FOLLOWS
+%token <tok> T_DISABLE
+%token <tok> T_COMPOUND
+%token <tok> T_BULK
+%token <tok> T_COLLECT
+%token <tok> T_LIMIT
+%token <tok> T_WITH
+%token <tok> T_FORALL
+%token <tok> T_INDICES
+%token <tok> T_VALUES
+%token <tok> T_TABLE
+%token <tok> T_AND
+%token <tok> T_BETWEEN
+%token <tok> T_EXPO
+%token <tok> T_LIKE
+%token <tok> T_ESCAPE
 %token T_RANGE
 %token T_SUBTYPE
-%token T_XMLPARSE
-%token T_XMLCAST
+%token <tok> T_XMLPARSE
+%token <tok> T_XMLCAST
 /* FUNCTION where only a declaration can start: the token stream hands it over only when the
    nested-functions extension is on, so without it no state ever sees this code. */
-%token T_NESTED_FUNCTION
+%token <tok> T_NESTED_FUNCTION
 /* UPDATING('column'), read as one token only when the updating-columns extension is on; its text is
    the column's name. */
-%token T_UPDATING_COLUMN
+%token <tok> T_UPDATING_COLUMN
+
+/* The value each nonterminal carries (see the %union above). */
+%type <list> programs pkg_members pkg_member_list pkg_prototypes pkg_proto_list first_decl_sect decl_sect
+           opt_range_expr cursor_decl_begin cursor_decl_end record_decl simple_decls decl_datatype
+           formal_arg_type opt_arg_dflt proc_stmts proc_stmt_list loop_body exp_until_dotdot
+           exp_until_forall_body immediate_exp opt_into_clause fetch_into_clause opt_using_clause using_list
+           exp_until_comma_return opt_return_clause exp_until_semi exp_until_semi_or_comment
+           opt_index_by_datatype opt_exp_until_semi optCTE else_sect exp_until_then exp_until_select
+           exp_until_using opt_open_using exp_until_loop select_target into_clause exp_until_from from_clause
+           proc_exceptions proc_conditions opt_target opt_label optEndName opt_rec_colname actual_args
+           opt_formal_args formal_args case_exprs bool_case_exprs exp_until_rparen optFunctionOpts
+           functionOpts optColumnList columnList optCondition optReferencing referencingList optFollows
+           cursor_for bool_expr trailing_argument_tokens varKeyword typeKeyword schemaKeyword declVarName
+           varName typeName schemaObjectName cursorName triggerName procedureName functionName packageName
+           exceptionName labelName exception_sect opt_when_expr
+%type <node> program create_proc_stmt procedure create_func_stmt function create_pkg_stmt drop_pkg_stmt
+           drop_pkg_head drop_pkg_body create_pkg_head create_pkg_body constructor pkg_member pkg_prototype
+           proc_prototype func_prototype program_body pl_block trigger_body block simple_decl varray_type_decl
+           create_type_stmt subtype_stmt decl_stmt proc_stmt labeled_stmt stmt_pragma stmt_assign stmt_if
+           stmt_loop stmt_while stmt_fetch stmt_close stmt_pipe stmt_open stmt_exit stmt_continue stmt_goto
+           stmt_for stmt_forall forall_body stmt_null stmt_return stmt_case stmt_dynexecute using_param
+           stmt_raise stmt_select stmt_create_trigger selectExpr selectWithParens selectNoParens elseif_sect
+           stmt_execsql_udi stmt_execsql proc_exception param_exp formal_arg simple_func_expr case_expr
+           bool_case_expr case_default functionOpt referenceClause
+%type <tokenNode> or_and plus_minus binary_operator
+%type <groups> decl_stmts
+%type <line> tok_BEGIN tok_END lno
+%type <flag> create_type opt_notnull optConstant opt_bulk_collect indices_or_values opt_mode optNoCopy
+           optReverse opt_or_replace opt_readsSqlData triggerPoint optForEach optDisable optCompound opt_not
+%type <tok> as_is authid opt_authid triggerEvents triggerEvent opt_assign varrayDim signedInteger
+%type <expr> expression possibly_negated value_or_comparison arguments argument value_expr basic_expr
+           func_call sub_select when_then_list when_then bool_when_then_list bool_when_then opt_else_expr
+           opt_escape opt_dflt_value opt_limit_clause
 
 %start program_list
 
@@ -233,7 +280,7 @@ program
     | stmt_create_trigger
     | stmt_pragma optSemiColon
     | pl_block                          { $$ = markAnonymousBlock(ctx, $1); }
-    | T_TERMINATOR                      { $$ = noValue(ctx); }
+    | T_TERMINATOR                      { $$ = nullptr; }
     ;
 
 /* CREATE OR REPLACE PROCEDURE p (a NUMBER) IS BEGIN NULL; END; */
@@ -294,7 +341,7 @@ pkg_members
     : pkg_member_list T_END
     | pkg_member_list constructor       { $$ = appendItem(ctx, $1, $2); }
     | constructor                       { $$ = startList(ctx, $1); }
-    | T_END                             { $$ = noValue(ctx); }
+    | T_END                             { $$ = nullptr; }
     ;
 
 pkg_member_list
@@ -325,7 +372,7 @@ pkg_member
 
 pkg_prototypes
     : pkg_proto_list T_END
-    | T_END                             { $$ = noValue(ctx); }
+    | T_END                             { $$ = nullptr; }
     ;
 
 pkg_proto_list
@@ -377,7 +424,7 @@ block
 /* ---- declarations ---- */
 
 decl_sect
-    : %empty                            { $$ = noValue(ctx); }
+    : %empty                            { $$ = nullptr; }
     | decl_stmts                        { $$ = finishDeclarations(ctx, $1); }
     ;
 
@@ -417,9 +464,9 @@ subtype_stmt
     ;
 
 opt_range_expr
-    : %empty                            { $$ = noValue(ctx); }
+    : %empty                            { $$ = nullptr; }
     | T_RANGE value_expr T_DOTDOT value_expr
-                                        { $$ = buildRangeText(ctx, $2, $3, $4); }
+                                        { $$ = subtypeRange(ctx, $2, $3, $4); }
     ;
 
 decl_stmt
@@ -469,11 +516,11 @@ simple_decls
     ;
 
 decl_datatype
-    : typeName                          { $$ = readDeclDatatype(ctx, &yylval, &yychar, $1); }
+    : typeName                          { $$ = readDeclDatatype(ctx, &yylval.tok, &yychar, $1); }
     ;
 
 formal_arg_type
-    : typeName                          { $$ = readFormalArgType(ctx, &yylval, &yychar, $1); }
+    : typeName                          { $$ = readFormalArgType(ctx, &yylval.tok, &yychar, $1); }
     ;
 
 opt_notnull
@@ -482,7 +529,7 @@ opt_notnull
     ;
 
 opt_dflt_value
-    : %empty                            { $$ = noValue(ctx); }
+    : %empty                            { $$ = noText(ctx); }
     | T_ASSIGN expression               { $$ = $2; }
     | T_DEFAULT expression              { $$ = $2; }
     ;
@@ -493,9 +540,9 @@ optConstant
     ;
 
 opt_arg_dflt
-    : %empty                            { $$ = noValue(ctx); }
-    | T_DEFAULT                         { $$ = readArgDefault(ctx, &yylval, &yychar); }
-    | T_ASSIGN                          { $$ = readArgDefault(ctx, &yylval, &yychar); }
+    : %empty                            { $$ = nullptr; }
+    | T_DEFAULT                         { $$ = readArgDefault(ctx, &yylval.tok, &yychar); }
+    | T_ASSIGN                          { $$ = readArgDefault(ctx, &yylval.tok, &yychar); }
     ;
 
 /* ---- statements ---- */
@@ -634,11 +681,11 @@ indices_or_values
     ;
 
 exp_until_dotdot
-    : %empty                            { $$ = readForallLowerBound(ctx, &yylval, &yychar); }
+    : %empty                            { $$ = readForallLowerBound(ctx, &yylval.tok, &yychar); }
     ;
 
 exp_until_forall_body
-    : %empty                            { $$ = readForallUpperBound(ctx, &yylval, &yychar); }
+    : %empty                            { $$ = readForallUpperBound(ctx, &yylval.tok, &yychar); }
     ;
 
 forall_body
@@ -668,12 +715,12 @@ stmt_dynexecute
     ;
 
 immediate_exp
-    : %empty                            { $$ = readImmediateText(ctx, &yylval, &yychar); }
+    : %empty                            { $$ = readImmediateText(ctx, &yylval.tok, &yychar); }
     ;
 
 opt_into_clause
-    : %empty                            { $$ = noValue(ctx); }
-    | T_INTO                            { $$ = readDynamicInto(ctx, &yylval, &yychar); }
+    : %empty                            { $$ = nullptr; }
+    | T_INTO                            { $$ = readDynamicInto(ctx, &yylval.tok, &yychar); }
     ;
 
 opt_bulk_collect
@@ -682,16 +729,16 @@ opt_bulk_collect
     ;
 
 fetch_into_clause
-    : T_INTO                            { $$ = readFetchInto(ctx, &yylval, &yychar); }
+    : T_INTO                            { $$ = readFetchInto(ctx, &yylval.tok, &yychar); }
     ;
 
 opt_limit_clause
-    : %empty                            { $$ = noValue(ctx); }
+    : %empty                            { $$ = noText(ctx); }
     | T_LIMIT value_expr lno            { $$ = $2; }
     ;
 
 opt_using_clause
-    : %empty                            { $$ = noValue(ctx); }
+    : %empty                            { $$ = nullptr; }
     | T_USING using_list                { $$ = $2; }
     ;
 
@@ -706,15 +753,15 @@ using_param
     ;
 
 exp_until_comma_return
-    : %empty                            { $$ = readUsingValue(ctx, &yylval, &yychar); }
+    : %empty                            { $$ = readUsingValue(ctx, &yylval.tok, &yychar); }
     ;
 
 opt_return_clause
-    : %empty                            { $$ = noValue(ctx); }
-    | T_RETURNING                       { $$ = readReturnClause(ctx, &yylval, &yychar); }
-    | T_RETURNING T_INTO                { $$ = readReturnClause(ctx, &yylval, &yychar); }
-    | T_RETURN                          { $$ = readReturnClause(ctx, &yylval, &yychar); }
-    | T_RETURN T_INTO                   { $$ = readReturnClause(ctx, &yylval, &yychar); }
+    : %empty                            { $$ = nullptr; }
+    | T_RETURNING                       { $$ = readReturnClause(ctx, &yylval.tok, &yychar); }
+    | T_RETURNING T_INTO                { $$ = readReturnClause(ctx, &yylval.tok, &yychar); }
+    | T_RETURN                          { $$ = readReturnClause(ctx, &yylval.tok, &yychar); }
+    | T_RETURN T_INTO                   { $$ = readReturnClause(ctx, &yylval.tok, &yychar); }
     ;
 
 stmt_raise
@@ -740,20 +787,20 @@ stmt_create_trigger
     ;
 
 exp_until_semi
-    : %empty                            { $$ = readUntilSemi(ctx, &yylval, &yychar); }
+    : %empty                            { $$ = readUntilSemi(ctx, &yylval.tok, &yychar); }
     ;
 
 exp_until_semi_or_comment
-    : %empty                            { $$ = readUntilSemiOrComment(ctx, &yylval, &yychar); }
+    : %empty                            { $$ = readUntilSemiOrComment(ctx, &yylval.tok, &yychar); }
     ;
 
 opt_index_by_datatype
-    : %empty                            { $$ = noValue(ctx); }
+    : %empty                            { $$ = nullptr; }
     | T_INDEX T_BY decl_datatype        { $$ = $3; }
     ;
 
 opt_exp_until_semi
-    : %empty                            { $$ = readOptionalUntilSemi(ctx, &yylval, &yychar); }
+    : %empty                            { $$ = readOptionalUntilSemi(ctx, &yylval.tok, &yychar); }
     ;
 
 selectExpr
@@ -774,34 +821,34 @@ selectNoParens
 
 optCTE
     : T_WITH exp_until_select           { $$ = $2; }
-    | %empty                            { $$ = noValue(ctx); }
+    | %empty                            { $$ = nullptr; }
     ;
 
 elseif_sect
-    : %empty                            { $$ = noValue(ctx); }
+    : %empty                            { $$ = nullptr; }
     | T_ELSIF bool_expr T_THEN proc_stmts elseif_sect
                                         { $$ = buildElsif(ctx, $1, $2, $4, $5); }
     ;
 
 else_sect
-    : %empty                            { $$ = noValue(ctx); }
+    : %empty                            { $$ = nullptr; }
     | T_ELSE lno proc_stmts             { $$ = $3; }
     ;
 
 exp_until_then
-    : %empty                            { $$ = readUntilThen(ctx, &yylval, &yychar); }
+    : %empty                            { $$ = readUntilThen(ctx, &yylval.tok, &yychar); }
     ;
 
 exp_until_select
-    : %empty                            { $$ = readUntilSelect(ctx, &yylval, &yychar); }
+    : %empty                            { $$ = readUntilSelect(ctx, &yylval.tok, &yychar); }
     ;
 
 exp_until_using
-    : %empty                            { $$ = readUntilUsing(ctx, &yylval, &yychar); }
+    : %empty                            { $$ = readUntilUsing(ctx, &yylval.tok, &yychar); }
     ;
 
 opt_open_using
-    : %empty                            { $$ = noValue(ctx); }
+    : %empty                            { $$ = nullptr; }
     | T_USING exp_until_semi_or_comment { $$ = $2; }
     ;
 
@@ -810,20 +857,20 @@ loop_body
     ;
 
 exp_until_loop
-    : %empty                            { $$ = readLoopRange(ctx, &yylval, &yychar); }
+    : %empty                            { $$ = readLoopRange(ctx, &yylval.tok, &yychar); }
     ;
 
 select_target
-    : %empty                            { $$ = readSelectList(ctx, &yylval, &yychar); }
+    : %empty                            { $$ = readSelectList(ctx, &yylval.tok, &yychar); }
     ;
 
 into_clause
-    : %empty                            { $$ = beginSelectRest(ctx, noValue(ctx)); }
+    : %empty                            { $$ = beginSelectRest(ctx, nullptr); }
     | T_INTO exp_until_from             { $$ = beginSelectRest(ctx, $2); }
     ;
 
 exp_until_from
-    : %empty                            { $$ = readSelectInto(ctx, &yylval, &yychar); }
+    : %empty                            { $$ = readSelectInto(ctx, &yylval.tok, &yychar); }
     ;
 
 from_clause
@@ -852,7 +899,7 @@ stmt_execsql
     ;
 
 exception_sect
-    : %empty                            { $$ = noValue(ctx); }
+    : %empty                            { $$ = nullptr; }
     | T_EXCEPTION proc_exceptions       { $$ = $2; }
     ;
 
@@ -873,17 +920,17 @@ proc_conditions
     ;
 
 opt_target
-    : %empty                            { $$ = noValue(ctx); }
+    : %empty                            { $$ = nullptr; }
     | labelName
     ;
 
 opt_label
-    : %empty                            { $$ = noValue(ctx); }
+    : %empty                            { $$ = nullptr; }
     | T_LABEL_BEG labelName T_LABEL_END { $$ = $2; }
     ;
 
 optEndName
-    : %empty                            { $$ = noValue(ctx); }
+    : %empty                            { $$ = nullptr; }
     | labelName
     ;
 
@@ -901,12 +948,12 @@ opt_assign
 
 opt_when_expr
     : T_WHEN bool_expr                  { $$ = $2; }
-    | %empty                            { $$ = noValue(ctx); }
+    | %empty                            { $$ = nullptr; }
     ;
 
 opt_rec_colname
     : '.' varName                       { $$ = $2; }
-    | %empty                            { $$ = noValue(ctx); }
+    | %empty                            { $$ = nullptr; }
     ;
 
 /* a(i).f := 1; or p(1, 2); */
@@ -922,7 +969,7 @@ actual_args
     ;
 
 opt_formal_args
-    : %empty                            { $$ = noValue(ctx); }
+    : %empty                            { $$ = nullptr; }
     | '(' formal_args ')'               { $$ = $2; }
     ;
 
@@ -979,12 +1026,12 @@ bool_case_expr
     ;
 
 case_default
-    : %empty                            { $$ = noValue(ctx); }
+    : %empty                            { $$ = nullptr; }
     | T_ELSE proc_stmts                 { $$ = buildCaseElse(ctx, $1, $2); }
     ;
 
 exp_until_rparen
-    : %empty                            { $$ = readUntilRparen(ctx, &yylval, &yychar); }
+    : %empty                            { $$ = readUntilRparen(ctx, &yylval.tok, &yychar); }
     ;
 
 as_is
@@ -1003,7 +1050,7 @@ authid
     ;
 
 opt_authid
-    : %empty                            { $$ = flagValue(ctx, 1); }
+    : %empty                            { $$ = definerRights(ctx); }
     | authid
     ;
 
@@ -1013,7 +1060,7 @@ opt_readsSqlData
     ;
 
 optFunctionOpts
-    : %empty                            { $$ = noValue(ctx); }
+    : %empty                            { $$ = nullptr; }
     | functionOpts
     ;
 
@@ -1027,13 +1074,13 @@ functionOpt
     | T_DETERMINISTIC                   { $$ = functionOption(ctx, $1, T_DETERMINISTIC); }
     | T_PIPELINED                       { $$ = functionOption(ctx, $1, T_PIPELINED); }
     | T_PARALLEL_ENABLE '(' T_PARTITION varName T_BY T_HASH '(' exp_until_rparen ')' ')'
-                                        { $$ = noValue(ctx); }
+                                        { $$ = nullptr; }
     | T_PARALLEL_ENABLE '(' T_PARTITION varName T_BY T_RANGE '(' exp_until_rparen ')' ')'
-                                        { $$ = noValue(ctx); }
+                                        { $$ = nullptr; }
     | T_PARALLEL_ENABLE '(' T_PARTITION varName T_BY T_ANY ')'
-                                        { $$ = noValue(ctx); }
+                                        { $$ = nullptr; }
     | T_CLUSTER varName T_BY '(' exp_until_rparen ')'
-                                        { $$ = noValue(ctx); }
+                                        { $$ = nullptr; }
     | T_ORDER varName T_BY '(' exp_until_rparen ')'
                                         { $$ = functionOption(ctx, $1, T_ORDER); }
     ;
@@ -1053,13 +1100,13 @@ triggerEvents
     ;
 
 triggerEvent
-    : T_INSERT                          { $$ = triggerEvent(ctx, eventInsert, noValue(ctx)); }
+    : T_INSERT                          { $$ = triggerEvent(ctx, eventInsert, nullptr); }
     | T_UPDATE optColumnList            { $$ = triggerEvent(ctx, eventUpdate, $2); }
-    | T_DELETE                          { $$ = triggerEvent(ctx, eventDelete, noValue(ctx)); }
+    | T_DELETE                          { $$ = triggerEvent(ctx, eventDelete, nullptr); }
     ;
 
 optColumnList
-    : %empty                            { $$ = noValue(ctx); }
+    : %empty                            { $$ = nullptr; }
     | T_OF columnList                   { $$ = $2; }
     ;
 
@@ -1070,12 +1117,12 @@ columnList
     ;
 
 optCondition
-    : %empty                            { $$ = noValue(ctx); }
+    : %empty                            { $$ = nullptr; }
     | T_WHEN '(' exp_until_rparen ')'   { $$ = $3; }
     ;
 
 optReferencing
-    : %empty                            { $$ = noValue(ctx); }
+    : %empty                            { $$ = nullptr; }
     | T_REFERENCING referencingList     { $$ = $2; }
     ;
 
@@ -1097,7 +1144,7 @@ optForEach
     ;
 
 optFollows
-    : %empty                            { $$ = noValue(ctx); }
+    : %empty                            { $$ = nullptr; }
     | T_FOLLOWS triggerName             { $$ = $2; }
     ;
 
@@ -1121,7 +1168,7 @@ signedInteger
     ;
 
 optSemiColon
-    : %empty                            { $$ = noValue(ctx); }
+    : %empty
     | ';'
     ;
 
@@ -1336,7 +1383,7 @@ value_or_comparison
     ;
 
 arguments
-    : %empty                            { $$ = noValue(ctx); }
+    : %empty                            { $$ = noText(ctx); }
     | argument
     | arguments T_COMMA argument        { $$ = appendArgument(ctx, $1, $2, $3); }
     ;
@@ -1344,11 +1391,11 @@ arguments
 argument
     : T_ARGNAME expression              { $$ = namedArgument(ctx, $1, $2); }
     | expression trailing_argument_tokens
-                                        { $$ = concatText(ctx, $1, $2); }
+                                        { $$ = argumentText(ctx, $1, $2); }
     ;
 
 trailing_argument_tokens
-    : %empty                            { $$ = readArgumentRest(ctx, &yylval, &yychar); }
+    : %empty                            { $$ = readArgumentRest(ctx, &yylval.tok, &yychar); }
     ;
 
 plus_minus
@@ -1382,7 +1429,7 @@ basic_expr
     | func_call
     | func_call '.' lno varName         { $$ = fieldOfCall(ctx, $1, $3, $4); }
     | T_CASE bool_when_then_list opt_else_expr T_END
-                                        { $$ = caseText(ctx, $1, noValue(ctx), $2, $3, $4); }
+                                        { $$ = searchedCaseText(ctx, $1, $2, $3, $4); }
     | T_CASE expression when_then_list opt_else_expr T_END
                                         { $$ = caseText(ctx, $1, $2, $3, $4, $5); }
     | sub_select
@@ -1434,16 +1481,16 @@ bool_when_then_list
 
 bool_when_then
     : T_WHEN bool_expr T_THEN expression
-                                        { $$ = whenThenText(ctx, $1, $2, $3, $4); }
+                                        { $$ = conditionThenText(ctx, $1, $2, $3, $4); }
     ;
 
 opt_else_expr
-    : %empty                            { $$ = noValue(ctx); }
+    : %empty                            { $$ = noText(ctx); }
     | T_ELSE expression                 { $$ = elseText(ctx, $1, $2); }
     ;
 
 opt_escape
-    : %empty                            { $$ = noValue(ctx); }
+    : %empty                            { $$ = noText(ctx); }
     | T_ESCAPE value_expr               { $$ = escapeText(ctx, $1, $2); }
     ;
 

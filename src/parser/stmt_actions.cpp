@@ -10,10 +10,7 @@
 
 namespace {
 
-const char* labelText(const Value& label) {
-  AstList* parts = listOf(label);
-  return parts == nullptr ? nullptr : joinNameParts(parts);
-}
+const char* labelText(AstList* parts) { return parts == nullptr ? nullptr : joinNameParts(parts); }
 
 // Readers give the stop that ended the run back to the stream for the grammar to read.
 AstList* runReader(ParseContext* ctx, TokenValue* slot, int* lookahead, int stop1, int stop2 = 0, int stop3 = 0,
@@ -24,9 +21,9 @@ AstList* runReader(ParseContext* ctx, TokenValue* slot, int* lookahead, int stop
   return tokens;
 }
 
-Value checked(ParseContext* ctx, AstList* tokens, const char* messageWhenEmpty) {
+AstList* checked(ParseContext* ctx, AstList* tokens, const char* messageWhenEmpty) {
   if (tokens == nullptr) reportSyntaxError(ctx, messageWhenEmpty);
-  return listValue(tokens);
+  return tokens;
 }
 
 // A numeric range has a `..` anywhere; a query stands in parentheses; anything else names a cursor
@@ -45,21 +42,18 @@ ForKind forKindOf(ParseContext* ctx, AstList* range) {
 
 // ---- statements ----
 
-Value emptyStatementPart(ParseContext*, const Value& line) {
-  return listValue(listNew(makeNode<NullNode>(astNodeNull, line.line)));
-}
+AstList* emptyStatementPart(ParseContext*, int32_t line) { return listNew(makeNode<NullNode>(astNodeNull, line)); }
 
-Value labelStatement(ParseContext*, const Value& label, const Value& statement) {
-  auto* node = valueAs<AstNode>(statement);
-  if (node == nullptr) return statement;
+AstNode* labelStatement(ParseContext*, AstList* label, AstNode* statement) {
+  if (statement == nullptr) return statement;
   // PRAGMA ALIAS is accepted among statements but is not one: it has no label field.
-  if (isStatementNode(node) && listOf(label) != nullptr) static_cast<StatementNode*>(node)->label = labelText(label);
-  if (yydebug != 0) debugPrint("Parsed %s\n", nodeKindName(node->kind));
+  if (isStatementNode(statement) && label != nullptr) static_cast<StatementNode*>(statement)->label = labelText(label);
+  if (yydebug != 0) debugPrint("Parsed %s\n", nodeKindName(statement->kind));
   return statement;
 }
 
 // The name keeps its quotes out: PRAGMA ALIAS t := 'DECFLOAT' maps t to DECFLOAT.
-Value buildAliasPragma(ParseContext*, const Value& pragma, const Value& datatype, const Value& name) {
+AstNode* buildAliasPragma(ParseContext*, Token pragma, AstList* datatype, Token name) {
   const char* quoted = name.text == nullptr ? "''" : name.text;
   size_t length = std::strlen(quoted);
   const char* start = quoted;
@@ -69,291 +63,286 @@ Value buildAliasPragma(ParseContext*, const Value& pragma, const Value& datatype
   }
   auto* node = makeNode<PragmaNode>(astNodePragma, pragma.line);
   node->pragmaCode = T_ALIAS;
-  node->first = listOf(datatype);
+  node->first = datatype;
   TokenNode* unquoted = newTokenNode(T_STRING, nullptr, name.line);
   unquoted->text = ctxStrndup(start, length);
   node->second = listNew(unquoted);
-  return nodeValue(node);
+  return node;
 }
 
-Value buildAssign(ParseContext*, const Value& target, const Value& line, const Value& value) {
-  auto* node = makeNode<AssignNode>(astNodeAssign, line.line);
-  node->target = listOf(target);
-  node->value = listOf(value);
-  return nodeValue(node);
+AstNode* buildAssign(ParseContext*, AstList* target, int32_t line, AstList* value) {
+  auto* node = makeNode<AssignNode>(astNodeAssign, line);
+  node->target = target;
+  node->value = value;
+  return node;
 }
 
-Value assignmentPart(ParseContext*, const Value& value) { return listValue(listOf(value), 1); }
+TokenValue assignmentPart(ParseContext* ctx, AstList* value) {
+  TokenValue part = noValue(ctx);
+  part.list = value;
+  part.code = 1;
+  return part;
+}
 
 // The `:= value ;` part already took the statement's ';', which the enclosing rule still expects.
-Value buildIndexedStatement(ParseContext* ctx, const Value& name, const Value& line, const Value& arguments,
-                            const Value& field, const Value& assignment) {
+AstNode* buildIndexedStatement(ParseContext* ctx, AstList* name, int32_t line, AstList* arguments, AstList* field,
+                               Token assignment) {
   if (assignment.code != 0) {
-    auto* node = makeNode<AssignNode>(astNodeAssign, line.line);
-    node->target = listOf(name);
-    node->targetField = listOf(field);
-    node->targetIndex = listOf(arguments);
-    node->value = listOf(assignment);
+    auto* node = makeNode<AssignNode>(astNodeAssign, line);
+    node->target = name;
+    node->targetField = field;
+    node->targetIndex = arguments;
+    node->value = assignment.list;
     pushBackToken(ctx, ';');
-    return nodeValue(node);
+    return node;
   }
-  auto* call = makeNode<CallNode>(astNodeCall, line.line);
-  call->name = listOf(name);
-  call->arguments = listOf(arguments);
-  return nodeValue(call);
+  auto* call = makeNode<CallNode>(astNodeCall, line);
+  call->name = name;
+  call->arguments = arguments;
+  return call;
 }
 
-Value buildSimpleCall(ParseContext*, const Value& name, const Value& line) {
-  auto* call = makeNode<CallNode>(astNodeCall, line.line);
-  call->name = listOf(name);
-  return nodeValue(call);
+AstNode* buildSimpleCall(ParseContext*, AstList* name, int32_t line) {
+  auto* call = makeNode<CallNode>(astNodeCall, line);
+  call->name = name;
+  return call;
 }
 
-Value buildIf(ParseContext*, const Value& keyword, const Value& condition, const Value& thenStatements,
-              const Value& elsifs, const Value& elseStatements) {
+AstNode* buildIf(ParseContext*, Token keyword, AstList* condition, AstList* thenStatements, AstNode* elsifs,
+                 AstList* elseStatements) {
   auto* node = makeNode<IfNode>(astNodeIf, keyword.line);
-  node->condition = listOf(condition);
-  node->thenStatements = listOf(thenStatements);
-  node->elsifs = valueAs<ElseIfNode>(elsifs);
-  node->elseStatements = listOf(elseStatements);
-  return nodeValue(node);
+  node->condition = condition;
+  node->thenStatements = thenStatements;
+  node->elsifs = static_cast<ElseIfNode*>(elsifs);
+  node->elseStatements = elseStatements;
+  return node;
 }
 
-Value buildElsif(ParseContext*, const Value& keyword, const Value& condition, const Value& statements,
-                 const Value& next) {
+AstNode* buildElsif(ParseContext*, Token keyword, AstList* condition, AstList* statements, AstNode* next) {
   auto* node = makeNode<ElseIfNode>(astNodeElseIf, keyword.line);
-  node->condition = listOf(condition);
-  node->statements = listOf(statements);
-  node->next = valueAs<ElseIfNode>(next);
-  return nodeValue(node);
+  node->condition = condition;
+  node->statements = statements;
+  node->next = static_cast<ElseIfNode*>(next);
+  return node;
 }
 
-Value buildLoop(ParseContext*, const Value& keyword, const Value& statements) {
+AstNode* buildLoop(ParseContext*, Token keyword, AstList* statements) {
   auto* node = makeNode<LoopNode>(astNodeLoop, keyword.line);
-  node->statements = listOf(statements);
-  return nodeValue(node);
+  node->statements = statements;
+  return node;
 }
 
-Value buildWhile(ParseContext*, const Value& keyword, const Value& condition, const Value& statements) {
+AstNode* buildWhile(ParseContext*, Token keyword, AstList* condition, AstList* statements) {
   auto* node = makeNode<WhileNode>(astNodeWhile, keyword.line);
-  node->condition = listOf(condition);
-  node->statements = listOf(statements);
-  return nodeValue(node);
+  node->condition = condition;
+  node->statements = statements;
+  return node;
 }
 
-Value buildFor(ParseContext* ctx, const Value& keyword, const Value& variable, const Value& reverse, const Value& range,
-               const Value& body) {
+AstNode* buildFor(ParseContext* ctx, Token keyword, AstList* variable, int32_t reverse, AstList* range, AstList* body) {
   auto* node = makeNode<ForNode>(astNodeFor, keyword.line);
-  node->loopVariable = listOf(variable);
-  node->reverse = static_cast<uint8_t>(reverse.code);
-  node->range = listOf(range);
-  node->body = listOf(body);
+  node->loopVariable = variable;
+  node->reverse = static_cast<uint8_t>(reverse);
+  node->range = range;
+  node->body = body;
   node->forKind = forKindOf(ctx, node->range);
-  return nodeValue(node);
+  return node;
 }
 
-Value buildForallRange(ParseContext* ctx, const Value& keyword, const Value& variable, const Value& low,
-                       const Value& dotdot, const Value& high, const Value& body) {
+AstNode* buildForallRange(ParseContext* ctx, Token keyword, AstList* variable, AstList* low, Token dotdot,
+                          AstList* high, AstNode* body) {
   auto* node = makeNode<ForNode>(astNodeFor, keyword.line);
-  node->loopVariable = listOf(variable);
-  node->range = listOf(buildRangeText(ctx, low, dotdot, high));
-  node->body = listNew(pointerOf(body));
+  node->loopVariable = variable;
+  node->range = buildRangeText(ctx, low, dotdot, high);
+  node->body = listNew(body);
   node->forKind = forallRange;
-  return nodeValue(node);
+  return node;
 }
 
-Value buildForallCollection(ParseContext*, const Value& keyword, const Value& variable, const Value& forKind,
-                            const Value& collection, const Value& body) {
+AstNode* buildForallCollection(ParseContext*, Token keyword, AstList* variable, int32_t forKind, AstList* collection,
+                               AstNode* body) {
   auto* node = makeNode<ForNode>(astNodeFor, keyword.line);
-  node->loopVariable = listOf(variable);
-  node->range = listOf(collection);
-  node->body = listNew(pointerOf(body));
-  node->forKind = static_cast<ForKind>(forKind.code);
-  return nodeValue(node);
+  node->loopVariable = variable;
+  node->range = collection;
+  node->body = listNew(body);
+  node->forKind = static_cast<ForKind>(forKind);
+  return node;
 }
 
-Value buildFetch(ParseContext*, const Value& keyword, const Value& cursor, const Value& bulkCollect, const Value& into,
-                 const Value& limit) {
+AstNode* buildFetch(ParseContext*, Token keyword, AstList* cursor, int32_t bulkCollect, AstList* into,
+                    const ExprText& limit) {
   auto* node = makeNode<FetchNode>(astNodeFetch, keyword.line);
-  node->cursor = listOf(cursor);
-  node->bulkCollect = static_cast<uint8_t>(bulkCollect.code);
-  node->into = listOf(into);
-  node->limit = listOf(limit);
-  return nodeValue(node);
+  node->cursor = cursor;
+  node->bulkCollect = static_cast<uint8_t>(bulkCollect);
+  node->into = into;
+  node->limit = limit.tokens;
+  return node;
 }
 
-Value buildClose(ParseContext*, const Value& keyword, const Value& cursor) {
+AstNode* buildClose(ParseContext*, Token keyword, AstList* cursor) {
   auto* node = makeNode<CloseNode>(astNodeClose, keyword.line);
-  node->cursor = listOf(cursor);
-  return nodeValue(node);
+  node->cursor = cursor;
+  return node;
 }
 
-Value buildPipe(ParseContext*, const Value& keyword, const Value& value) {
+AstNode* buildPipe(ParseContext*, Token keyword, AstList* value) {
   auto* node = makeNode<PipeNode>(astNodePipe, keyword.line);
-  node->value = listOf(value);
-  return nodeValue(node);
+  node->value = value;
+  return node;
 }
 
-Value beginCursorFor(ParseContext* ctx, const Value& cursor) {
+AstList* beginCursorFor(ParseContext* ctx, AstList* cursor) {
   setCommentBeforeSemicolon(ctx, true);
   return cursor;
 }
 
-Value buildOpen(ParseContext*, const Value& keyword, const Value& cursor) {
+AstNode* buildOpen(ParseContext*, Token keyword, AstList* cursor) {
   auto* node = makeNode<OpenNode>(astNodeOpen, keyword.line);
-  node->cursor = listOf(cursor);
-  return nodeValue(node);
+  node->cursor = cursor;
+  return node;
 }
 
-Value buildOpenWithArgs(ParseContext*, const Value& keyword, const Value& cursor, const Value& arguments) {
+AstNode* buildOpenWithArgs(ParseContext*, Token keyword, AstList* cursor, AstList* arguments) {
   auto* node = makeNode<OpenNode>(astNodeOpen, keyword.line);
-  node->cursor = listOf(cursor);
-  node->arguments = listOf(arguments);
-  return nodeValue(node);
+  node->cursor = cursor;
+  node->arguments = arguments;
+  return node;
 }
 
 // OPEN c FOR SELECT ...: the operand is the astNodeSelect itself, not a token list; readers of `query`
 // tell the two apart by the node's kind.
-Value buildOpenForSelect(ParseContext*, const Value& keyword, const Value& cursor, const Value& select) {
+AstNode* buildOpenForSelect(ParseContext*, Token keyword, AstList* cursor, AstNode* select) {
   auto* node = makeNode<OpenNode>(astNodeOpen, keyword.line);
-  node->cursor = listOf(cursor);
-  node->query = valueAs<AstNode>(select);
-  return nodeValue(node);
+  node->cursor = cursor;
+  node->query = select;
+  return node;
 }
 
-Value buildOpenForSelectWithComment(ParseContext* ctx, const Value& keyword, const Value& cursor, const Value& select,
-                                    const Value& comment) {
+AstNode* buildOpenForSelectWithComment(ParseContext* ctx, Token keyword, AstList* cursor, AstNode* select,
+                                       Token comment) {
   return buildOpenForSelect(ctx, keyword, cursor, appendSelectComment(ctx, select, comment));
 }
 
-Value buildOpenForText(ParseContext*, const Value& keyword, const Value& cursor, const Value& query,
-                       const Value& usingText) {
+AstNode* buildOpenForText(ParseContext*, Token keyword, AstList* cursor, AstList* query, AstList* usingText) {
   auto* node = makeNode<OpenNode>(astNodeOpen, keyword.line);
-  node->cursor = listOf(cursor);
-  node->query = listOf(query);
-  node->using_ = listOf(usingText);
-  return nodeValue(node);
+  node->cursor = cursor;
+  node->query = query;
+  node->using_ = usingText;
+  return node;
 }
 
-Value buildOpenForTextWithComment(ParseContext* ctx, const Value& keyword, const Value& cursor, const Value& query,
-                                  const Value& usingText, const Value& comment) {
-  return buildOpenForText(ctx, keyword, cursor, listValue(appendComment(listOf(query), comment)), usingText);
+AstNode* buildOpenForTextWithComment(ParseContext* ctx, Token keyword, AstList* cursor, AstList* query,
+                                     AstList* usingText, Token comment) {
+  return buildOpenForText(ctx, keyword, cursor, appendComment(query, comment), usingText);
 }
 
-Value buildExit(ParseContext*, const Value& keyword, const Value& target, const Value& condition) {
+AstNode* buildExit(ParseContext*, Token keyword, AstList* target, AstList* condition) {
   auto* node = makeNode<ExitNode>(astNodeExit, keyword.line);
   node->target = labelText(target);
-  node->condition = listOf(condition);
-  return nodeValue(node);
+  node->condition = condition;
+  return node;
 }
 
-Value buildContinue(ParseContext*, const Value& keyword, const Value& target, const Value& condition) {
+AstNode* buildContinue(ParseContext*, Token keyword, AstList* target, AstList* condition) {
   auto* node = makeNode<ContinueNode>(astNodeContinue, keyword.line);
   node->target = labelText(target);
-  node->condition = listOf(condition);
-  return nodeValue(node);
+  node->condition = condition;
+  return node;
 }
 
-Value buildGoto(ParseContext*, const Value& keyword, const Value& label) {
+AstNode* buildGoto(ParseContext*, Token keyword, AstList* label) {
   auto* node = makeNode<GotoNode>(astNodeGoto, keyword.line);
-  node->target = listOf(label);
-  return nodeValue(node);
+  node->target = label;
+  return node;
 }
 
-Value buildNull(ParseContext*, const Value& keyword) {
-  return nodeValue(makeNode<NullNode>(astNodeNull, keyword.line));
-}
+AstNode* buildNull(ParseContext*, Token keyword) { return makeNode<NullNode>(astNodeNull, keyword.line); }
 
-Value buildReturn(ParseContext*, const Value& keyword, const Value& value) {
+AstNode* buildReturn(ParseContext*, Token keyword, AstList* value) {
   auto* node = makeNode<ReturnNode>(astNodeReturn, keyword.line);
-  node->value = listOf(value);
-  return nodeValue(node);
+  node->value = value;
+  return node;
 }
 
-Value buildCase(ParseContext*, const Value& keyword, const Value& selector, const Value& whenClauses,
-                const Value& elseClause) {
+AstNode* buildCase(ParseContext*, Token keyword, const ExprText& selector, AstList* whenClauses, AstNode* elseClause) {
   auto* node = makeNode<CaseNode>(astNodeCase, keyword.line);
-  node->selector = listOf(selector);
-  node->whenClauses = listOf(whenClauses);
-  node->elseClause = valueAs<CaseExprNode>(elseClause);
-  return nodeValue(node);
+  node->selector = selector.tokens;
+  node->whenClauses = whenClauses;
+  node->elseClause = static_cast<CaseExprNode*>(elseClause);
+  return node;
 }
 
-Value buildSearchedCase(ParseContext*, const Value& keyword, const Value& whenClauses, const Value& elseClause) {
+AstNode* buildSearchedCase(ParseContext*, Token keyword, AstList* whenClauses, AstNode* elseClause) {
   auto* node = makeNode<CaseNode>(astNodeCase, keyword.line);
-  node->whenClauses = listOf(whenClauses);
-  node->elseClause = valueAs<CaseExprNode>(elseClause);
-  return nodeValue(node);
+  node->whenClauses = whenClauses;
+  node->elseClause = static_cast<CaseExprNode*>(elseClause);
+  return node;
 }
 
-Value buildCaseWhen(ParseContext*, const Value& keyword, const Value& condition, const Value& statements) {
+AstNode* buildCaseWhen(ParseContext*, Token keyword, AstList* condition, AstList* statements) {
   auto* node = makeNode<CaseExprNode>(astNodeCaseExpr, keyword.line);
-  node->condition = listOf(condition);
-  node->statements = listOf(statements);
-  return nodeValue(node);
+  node->condition = condition;
+  node->statements = statements;
+  return node;
 }
 
-Value buildCaseElse(ParseContext*, const Value& keyword, const Value& statements) {
+AstNode* buildCaseElse(ParseContext*, Token keyword, AstList* statements) {
   auto* node = makeNode<CaseExprNode>(astNodeCaseExpr, keyword.line);
-  node->statements = listOf(statements);
-  return nodeValue(node);
+  node->statements = statements;
+  return node;
 }
 
-Value buildDynamic(ParseContext*, const Value& keyword, const Value& statement, const Value& bulkCollect,
-                   const Value& into, const Value& usingParams, const Value& returning) {
+AstNode* buildDynamic(ParseContext*, Token keyword, AstList* statement, int32_t bulkCollect, AstList* into,
+                      AstList* usingParams, AstList* returning) {
   auto* node = makeNode<DynamicNode>(astNodeDynamic, keyword.line);
-  node->statement = listOf(statement);
-  node->bulkCollect = static_cast<uint8_t>(bulkCollect.code);
-  node->into = listOf(into);
-  node->using_ = listOf(usingParams);
-  node->returning = listOf(returning);
-  return nodeValue(node);
+  node->statement = statement;
+  node->bulkCollect = static_cast<uint8_t>(bulkCollect);
+  node->into = into;
+  node->using_ = usingParams;
+  node->returning = returning;
+  return node;
 }
 
-Value buildUsingParam(ParseContext*, const Value& mode, const Value& line, const Value& value) {
-  auto* node = makeNode<UsingParam>(astNodeUsingParam, line.line);
-  node->mode = static_cast<ArgMode>(mode.code);
-  node->value = listOf(value);
-  return nodeValue(node);
+AstNode* buildUsingParam(ParseContext*, int32_t mode, int32_t line, AstList* value) {
+  auto* node = makeNode<UsingParam>(astNodeUsingParam, line);
+  node->mode = static_cast<ArgMode>(mode);
+  node->value = value;
+  return node;
 }
 
-Value buildRaise(ParseContext*, const Value& keyword, const Value& name) {
+AstNode* buildRaise(ParseContext*, Token keyword, AstList* name) {
   auto* node = makeNode<RaiseNode>(astNodeRaise, keyword.line);
-  node->exceptionName = listOf(name);
-  return nodeValue(node);
+  node->exceptionName = name;
+  return node;
 }
 
-Value buildReraise(ParseContext*, const Value& keyword) {
-  return nodeValue(makeNode<RaiseNode>(astNodeRaise, keyword.line));
-}
+AstNode* buildReraise(ParseContext*, Token keyword) { return makeNode<RaiseNode>(astNodeRaise, keyword.line); }
 
-Value buildSelect(ParseContext*, const Value& cte, const Value& keyword, const Value& selectList,
-                  const Value& bulkCollect, const Value& into, const Value& fromClause) {
+AstNode* buildSelect(ParseContext*, AstList* cte, Token keyword, AstList* selectList, int32_t bulkCollect,
+                     AstList* into, AstList* fromClause) {
   auto* node = makeNode<SelectNode>(astNodeSelect, keyword.line);
-  node->cte = listOf(cte);
-  node->selectList = listOf(selectList);
-  node->bulkCollect = static_cast<uint8_t>(bulkCollect.code);
-  node->into = listOf(into);
-  node->fromClause = listOf(fromClause);
-  return nodeValue(node);
+  node->cte = cte;
+  node->selectList = selectList;
+  node->bulkCollect = static_cast<uint8_t>(bulkCollect);
+  node->into = into;
+  node->fromClause = fromClause;
+  return node;
 }
 
-Value beginSelectRest(ParseContext* ctx, const Value& into) {
+AstList* beginSelectRest(ParseContext* ctx, AstList* into) {
   setCommentBeforeSemicolon(ctx, true);
   return into;
 }
 
-Value checkFromClause(ParseContext* ctx, const Value& rest) {
-  return checked(ctx, listOf(rest), "Missing FROM clause");
-}
+AstList* checkFromClause(ParseContext* ctx, AstList* rest) { return checked(ctx, rest, "Missing FROM clause"); }
 
-Value appendSelectComment(ParseContext*, const Value& select, const Value& comment) {
-  auto* node = valueAs<SelectNode>(select);
+AstNode* appendSelectComment(ParseContext*, AstNode* select, Token comment) {
+  auto* node = static_cast<SelectNode*>(select);
   node->fromClause = appendComment(node->fromClause, comment);
   return select;
 }
 
-Value buildSqlStmt(ParseContext*, const Value& keyword, int code, const Value& rest) {
+AstNode* buildSqlStmt(ParseContext*, Token keyword, int code, AstList* rest) {
   const char* verb = "INSERT";
   int verbCode = code;
   switch (code) {
@@ -377,115 +366,115 @@ Value buildSqlStmt(ParseContext*, const Value& keyword, int code, const Value& r
   auto* node = makeNode<SqlStmtNode>(astNodeSqlStmt, keyword.line);
   node->verb = ctxStrdup(verb);
   node->verbCode = static_cast<uint32_t>(verbCode);
-  node->rest = listOf(rest);
-  return nodeValue(node);
+  node->rest = rest;
+  return node;
 }
 
-Value buildStartTransaction(ParseContext*, const Value& keyword) {
+AstNode* buildStartTransaction(ParseContext*, Token keyword) {
   auto* node = makeNode<SqlStmtNode>(astNodeSqlStmt, keyword.line);
   node->verb = ctxStrdup("START TRANSACTION");
   node->verbCode = T_START;
-  return nodeValue(node);
+  return node;
 }
 
-Value finishEmbeddedSql(ParseContext* ctx, const Value& statement) {
+AstNode* finishEmbeddedSql(ParseContext* ctx, AstNode* statement) {
   setCommentBeforeSemicolon(ctx, false);
   return statement;
 }
 
-Value finishSqlStmtWithComment(ParseContext* ctx, const Value& statement, const Value& comment) {
+AstNode* finishSqlStmtWithComment(ParseContext* ctx, AstNode* statement, Token comment) {
   setCommentBeforeSemicolon(ctx, false);
-  auto* node = valueAs<SqlStmtNode>(statement);
+  auto* node = static_cast<SqlStmtNode*>(statement);
   node->rest = appendComment(node->rest, comment);
   return statement;
 }
 
-Value buildHandler(ParseContext*, const Value& keyword, const Value& conditions, const Value& statements) {
+AstNode* buildHandler(ParseContext*, Token keyword, AstList* conditions, AstList* statements) {
   auto* node = makeNode<HandlerNode>(astNodeHandler, keyword.line);
-  node->conditions = listOf(conditions);
-  node->statements = listOf(statements);
-  return nodeValue(node);
+  node->conditions = conditions;
+  node->statements = statements;
+  return node;
 }
 
 // ---- readers ----
 
-Value readUntilSemi(ParseContext* ctx, TokenValue* slot, int* lookahead) {
+AstList* readUntilSemi(ParseContext* ctx, TokenValue* slot, int* lookahead) {
   return checked(ctx, runReader(ctx, slot, lookahead, ';'), missingExpression);
 }
 
-Value readUntilSemiOrComment(ParseContext* ctx, TokenValue* slot, int* lookahead) {
+AstList* readUntilSemiOrComment(ParseContext* ctx, TokenValue* slot, int* lookahead) {
   return checked(ctx, runReader(ctx, slot, lookahead, ';', T_COMMENT_SEMI), missingExpression);
 }
 
-Value readOptionalUntilSemi(ParseContext* ctx, TokenValue* slot, int* lookahead) {
-  return listValue(runReader(ctx, slot, lookahead, ';'));
+AstList* readOptionalUntilSemi(ParseContext* ctx, TokenValue* slot, int* lookahead) {
+  return runReader(ctx, slot, lookahead, ';');
 }
 
-Value readUntilThen(ParseContext* ctx, TokenValue* slot, int* lookahead) {
+AstList* readUntilThen(ParseContext* ctx, TokenValue* slot, int* lookahead) {
   return checked(ctx, runReader(ctx, slot, lookahead, T_THEN), missingExpression);
 }
 
-Value readUntilSelect(ParseContext* ctx, TokenValue* slot, int* lookahead) {
+AstList* readUntilSelect(ParseContext* ctx, TokenValue* slot, int* lookahead) {
   return checked(ctx, runReader(ctx, slot, lookahead, T_SELECT), missingExpression);
 }
 
-Value readUntilUsing(ParseContext* ctx, TokenValue* slot, int* lookahead) {
+AstList* readUntilUsing(ParseContext* ctx, TokenValue* slot, int* lookahead) {
   return checked(ctx, runReader(ctx, slot, lookahead, T_USING, T_COMMENT_SEMI, ';'), missingExpression);
 }
 
 // LOOP is consumed here, so the loop body rule starts with the statements.
-Value readLoopRange(ParseContext* ctx, TokenValue* slot, int* lookahead) {
+AstList* readLoopRange(ParseContext* ctx, TokenValue* slot, int* lookahead) {
   int endToken = 0;
   AstList* range = collectTokensUntil(ctx, slot, stopDropped, readerFirstToken(*lookahead), &endToken, T_LOOP);
   *lookahead = YYEMPTY;
   if (range == nullptr) reportSyntaxError(ctx, missingExpression);
   if (endToken != T_LOOP) reportSyntaxError(ctx, "Unexpected token");
-  return listValue(range);
+  return range;
 }
 
-Value readForallLowerBound(ParseContext* ctx, TokenValue* slot, int* lookahead) {
+AstList* readForallLowerBound(ParseContext* ctx, TokenValue* slot, int* lookahead) {
   return checked(ctx, runReader(ctx, slot, lookahead, T_DOTDOT), missingExpression);
 }
 
-Value readForallUpperBound(ParseContext* ctx, TokenValue* slot, int* lookahead) {
+AstList* readForallUpperBound(ParseContext* ctx, TokenValue* slot, int* lookahead) {
   return checked(ctx, runReader(ctx, slot, lookahead, T_UPDATE, T_DELETE, T_INSERT, T_EXECUTE), missingExpression);
 }
 
-Value readImmediateText(ParseContext* ctx, TokenValue* slot, int* lookahead) {
+AstList* readImmediateText(ParseContext* ctx, TokenValue* slot, int* lookahead) {
   return checked(ctx, runReader(ctx, slot, lookahead, ';', T_USING, T_INTO, T_RETURNING, T_RETURN, T_BULK),
                  missingStatement);
 }
 
-Value readDynamicInto(ParseContext* ctx, TokenValue* slot, int* lookahead) {
+AstList* readDynamicInto(ParseContext* ctx, TokenValue* slot, int* lookahead) {
   return checked(ctx, runReader(ctx, slot, lookahead, ';', T_USING, T_RETURNING, T_RETURN), missingStatement);
 }
 
-Value readFetchInto(ParseContext* ctx, TokenValue* slot, int* lookahead) {
+AstList* readFetchInto(ParseContext* ctx, TokenValue* slot, int* lookahead) {
   return checked(ctx, runReader(ctx, slot, lookahead, ';', T_LIMIT), missingStatement);
 }
 
-Value readUsingValue(ParseContext* ctx, TokenValue* slot, int* lookahead) {
+AstList* readUsingValue(ParseContext* ctx, TokenValue* slot, int* lookahead) {
   return checked(ctx, runReader(ctx, slot, lookahead, ';', T_COMMA, T_RETURNING, T_RETURN), missingExpression);
 }
 
-Value readReturnClause(ParseContext* ctx, TokenValue* slot, int* lookahead) {
+AstList* readReturnClause(ParseContext* ctx, TokenValue* slot, int* lookahead) {
   return checked(ctx, runReader(ctx, slot, lookahead, ';'), missingExpression);
 }
 
-Value readSelectList(ParseContext* ctx, TokenValue* slot, int* lookahead) {
+AstList* readSelectList(ParseContext* ctx, TokenValue* slot, int* lookahead) {
   return checked(ctx, runReader(ctx, slot, lookahead, T_INTO, T_FROM, T_BULK), "Missing SELECT expression");
 }
 
-Value readSelectInto(ParseContext* ctx, TokenValue* slot, int* lookahead) {
+AstList* readSelectInto(ParseContext* ctx, TokenValue* slot, int* lookahead) {
   return checked(ctx, runReader(ctx, slot, lookahead, T_FROM), "Missing INTO clause");
 }
 
-Value readUntilRparen(ParseContext* ctx, TokenValue* slot, int* lookahead) {
-  return listValue(runReader(ctx, slot, lookahead, ')'));
+AstList* readUntilRparen(ParseContext* ctx, TokenValue* slot, int* lookahead) {
+  return runReader(ctx, slot, lookahead, ')');
 }
 
 // The scanner hands commas over as T_COMMA, so the ',' stop never fires: a comma at depth 0 stays in
 // the argument's text, which reads the same once written out.
-Value readArgumentRest(ParseContext* ctx, TokenValue* slot, int* lookahead) {
-  return listValue(runReader(ctx, slot, lookahead, ')', ','));
+AstList* readArgumentRest(ParseContext* ctx, TokenValue* slot, int* lookahead) {
+  return runReader(ctx, slot, lookahead, ')', ',');
 }

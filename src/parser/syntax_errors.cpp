@@ -95,12 +95,12 @@ ParserPosition* newParserPosition(const int* state) {
   return position;
 }
 
-int readLookahead(TokenValue* value, ParseContext* ctx) {
-  if (ctx->parserState == nullptr) return fetchToken(value, ctx);
+int readLookahead(YYSTYPE* value, ParseContext* ctx) {
+  if (ctx->parserState == nullptr) return fetchToken(&value->tok, ctx);
   // The record is the pool's, made writable by newParserPosition; the context only hands it on.
   auto* position = static_cast<ParserPosition*>(const_cast<void*>(ctx->parserState));
   position->lookaheadState = *position->state;
-  const int code = fetchToken(value, ctx);
+  const int code = fetchToken(&value->tok, ctx);
   // A package body reads FUNCTION as a member of its own; only where FUNCTION has no place but a
   // declaration may start is it a function nested in a declaration section.
   if (code == T_FUNCTION && ctx->settings != nullptr && (ctx->settings->extensions & extendNestedFunctions) != 0 &&

@@ -145,7 +145,7 @@ TEST_F(EmitTest, LineMarkerOnlyWhenOutputDrifted) {
   for (const Case& c : cases) {
     EmitContext ctx = newContext(c.trackLines);
     ctx.outputLine = c.outputLine;
-    emitLineMarker(&ctx, c.line);
+    emitLineMarker(c.line, &ctx);
     EXPECT_EQ(bufferText(ctx), c.text) << "line " << c.line << " at " << c.outputLine;
     EXPECT_EQ(ctx.outputLine, c.after) << "line " << c.line << " at " << c.outputLine;
   }
@@ -155,13 +155,13 @@ TEST_F(EmitTest, WrittenNewlinesAdvanceTheCountButMarkerNewlinesDoNot) {
   EmitContext ctx = newContext(true);
   ctx.outputLine = 0;
   auto* first = makeNode<NullNode>(astNodeNull, 2);
-  beginStatement(&ctx, first);
+  beginStatement(first, &ctx);
   EXPECT_EQ(ctx.outputLine, 3u);
-  emitStrings(&ctx, {"a\n", "b\nc\n"});
+  emitStrings({"a\n", "b\nc\n"}, &ctx);
   EXPECT_EQ(ctx.outputLine, 6u);
   // The statement on source line index 5 is where the output is: no marker.
   auto* second = makeNode<NullNode>(astNodeNull, 5);
-  beginStatement(&ctx, second);
+  beginStatement(second, &ctx);
   EXPECT_EQ(bufferText(ctx), "--#line 003\na\nb\nc\n");
 }
 
@@ -170,10 +170,10 @@ TEST_F(EmitTest, BeginStatementIndentsOneLevelAndWritesTheLabel) {
   ctx.indent = 4;
   auto* labelled = makeNode<NullNode>(astNodeNull, 0);
   labelled->label = "L1";
-  beginStatement(&ctx, labelled);
+  beginStatement(labelled, &ctx);
   // Declarations are not statements: no label even though the field layout would allow reading one.
   ctx.indent = 0;
-  beginStatement(&ctx, makeNode<FormalArgNode>(astNodeFormalArg, 0));
+  beginStatement(makeNode<FormalArgNode>(astNodeFormalArg, 0), &ctx);
   EXPECT_EQ(bufferText(ctx), "  L1: ");
 }
 
@@ -194,7 +194,7 @@ TEST_F(EmitTest, TokensJoinWithBlanksExceptAroundParenthesesAndCommas) {
   for (const Case& c : cases) {
     EmitContext ctx = newContext();
     ctx.indent = 2;
-    emitTokens(c.list, &ctx, c.prefix, c.suffix);
+    emitTokens(c.list, c.prefix, c.suffix, &ctx);
     EXPECT_EQ(bufferText(ctx), c.text);
     EXPECT_EQ(ctx.indent, 2);
   }
@@ -202,12 +202,12 @@ TEST_F(EmitTest, TokensJoinWithBlanksExceptAroundParenthesesAndCommas) {
 
 TEST_F(EmitTest, FinishStatementCutsOnlyNonEmptyText) {
   EmitContext ctx = newContext(true);
-  finishStatement(&ctx, SQLEXC_PROCEDURE);
+  finishStatement(SQLEXC_PROCEDURE, &ctx);
   EXPECT_EQ(ctx.resultHead, nullptr);
-  emitStrings(&ctx, {"one\n"});
-  finishStatement(&ctx, SQLEXC_SQL_STMT);
-  emitStrings(&ctx, {"two", nullptr, "never"});
-  finishStatement(&ctx, SQLEXC_FUNCTION);
+  emitStrings({"one\n"}, &ctx);
+  finishStatement(SQLEXC_SQL_STMT, &ctx);
+  emitStrings({"two", nullptr, "never"}, &ctx);
+  finishStatement(SQLEXC_FUNCTION, &ctx);
   ASSERT_NE(ctx.resultHead, nullptr);
   EXPECT_EQ(results(ctx.resultHead), (std::vector<std::string>{"one\n", "two"}));
   EXPECT_EQ(ctx.resultHead->domain, static_cast<uint32_t>(SQLEXC_SQL_STMT));
