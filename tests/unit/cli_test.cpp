@@ -60,6 +60,12 @@ TEST(Cli, ExitStatusTellsWhetherEveryRequestCompiled) {
   EXPECT_EQ(xcomp("--define novalue").status, 2);
   EXPECT_EQ(xcomp("-j 0").status, 2);
   EXPECT_EQ(xcomp("--color sometimes").status, 2);
+  // The parser's own words for a problem are not shown: the command names it as it always has.
+  EXPECT_EQ(xcomp("--sql").out, "xcomp: option --sql needs a value\nTry 'xcomp --help'.\n");
+  EXPECT_NE(xcomp("--no-such-option a.sql").out.find("unknown option '--no-such-option'"), std::string::npos);
+  // A value after '=', -j's joined, and '--' before a file that looks like an option.
+  EXPECT_EQ(xcomp("--sql=error", "COMMIT;\n").status, 1);
+  EXPECT_EQ(xcomp("-j2 --sql=skip --define=a=1 -- -", "SELECT &a FROM t;\n").status, 0);
   // Plain SQL is an error only when asked; warnings never fail a run.
   EXPECT_EQ(xcomp("", "COMMIT;\n").status, 0);
   EXPECT_EQ(xcomp("--sql error", "COMMIT;\n").status, 1);
