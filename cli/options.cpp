@@ -30,7 +30,9 @@ const char* const usageText =
     "\n"
     "Output:\n"
     "  -o FILE                write the generated statements to FILE\n"
-    "  --terminator TEXT      session terminator written after each statement (default: none)\n"
+    "  --terminator TEXT      written on a line of its own after each statement, so the output runs\n"
+    "                         statement by statement (default: @; '' for none); with --raw, the session\n"
+    "                         terminator the library writes after each END (default: none)\n"
     "  --no-line-markers      do not write --#line markers\n"
     "  --json                 one JSON object per item instead of statements\n"
     "  --verbose              also list the SQL*Plus commands and statements that are left out\n"
@@ -209,7 +211,13 @@ Options parseOptions(int argc, char** argv) {
   }
   checkLeftOver(app.remaining());
 
-  if (terminator) compile.terminator = *terminator;
+  // --raw shows the engine's exact results: the terminator is the session's, written by the library.
+  if (translate.raw) {
+    compile.terminator = terminator.value_or("");
+    translate.terminator.clear();
+  } else if (terminator) {
+    translate.terminator = *terminator;
+  }
   if (codePage) {
     const std::string& v = *codePage;
     char* end = nullptr;

@@ -57,6 +57,36 @@ std::string headline(std::string_view text) {
   return {};
 }
 
+// The terminator's line as the output is written: in the session's code page, as the statements are.
+struct TerminatorLine {
+  std::string text;  // the terminator and its newline; empty for none
+  char newline = '\n';
+};
+
+TerminatorLine terminatorLine(const TranslateOptions& options) {
+  TerminatorLine line;
+  if (!options.terminator.empty()) line.text = options.terminator + "\n";
+  const uint16_t codePage = options.compile.codePage;
+  if (!convertsInput(codePage)) return line;
+  std::string newline;
+  // A terminator the code page cannot write is left out rather than written in the wrong bytes.
+  if (!convertText(line.text, XCOMP_CODEPAGE_UTF8, codePage, &line.text)) line.text.clear();
+  if (convertText("\n", XCOMP_CODEPAGE_UTF8, codePage, &newline) && newline.size() == 1) line.newline = newline[0];
+  return line;
+}
+
+// `statement` ending in a newline (the single CALL form has none) and then the terminator on a line of
+// its own right after the last line of text: the blank lines a routine ends with come after it, so the
+// terminator reads as the end of that routine's END.
+std::string terminated(std::string statement, const TerminatorLine& line) {
+  if (statement.empty()) return statement;
+  if (statement.back() != line.newline) statement += line.newline;
+  const size_t lastText = statement.find_last_not_of(line.newline);
+  if (line.text.empty() || lastText == std::string::npos) return statement;
+  statement.insert(lastText + 2, line.text);
+  return statement;
+}
+
 // A note that lists an item left out of the output.
 Diagnostic leftOut(const ScriptItem& item, const std::string& what) {
   Diagnostic d;
@@ -268,7 +298,8 @@ void translateStatement(const ScriptItem& item, const TranslateOptions& options,
     if (options.verbose) result.shown.push_back(leftOut(item, "plain SQL statement"));
     return;
   }
-  // The statement ends with the session's terminator, as the generated ones do.
+  // The statement ends with the session's terminator, as the generated ones do (the terminator line
+  // is the output's, added where it is written).
   const uint16_t codePage = options.compile.codePage;
   const std::string statement = item.text.substr(0, item.statementLength) + options.compile.terminator + "\n";
   if (!convertsInput(codePage)) {
@@ -402,6 +433,7 @@ FileReport translateFile(const InputFile& input, const TranslateOptions& options
     run.action.end = WorkEnd::commit;
     run.action.text = "--stop-on-error";
   }
+  const TerminatorLine terminator = terminatorLine(options);
   int afterExit = 0;
   int number = 0;
   for (const ScriptItem& item : reading.items) {
@@ -426,14 +458,10 @@ FileReport translateFile(const InputFile& input, const TranslateOptions& options
     // When a request has errors as well as statements, the errors win: a statement that lost part of
     // its source must not reach a script that feeds the engine. --json still shows both.
     if (result.outcome.ok) {
-      for (const auto& statement : result.outcome.results) {
-        say.output(statement.second);
-        // A statement that ends without a newline (the single CALL form) must not run into the next.
-        if (!statement.second.empty() && statement.second.back() != '\n') say.output("\n");
-      }
+      for (const auto& statement : result.outcome.results) say.output(terminated(statement.second, terminator));
     }
     // A statement that failed at the data source is not part of what was deployed.
-    if (result.entry.ok) say.output(result.copied);
+    if (result.entry.ok) say.output(terminated(result.copied, terminator));
     for (const Diagnostic& d : result.shown) say.diagnose(d);
   }
   if (afterExit > 0) {

@@ -17,6 +17,7 @@ struct TranslateOptions {
   CompileSettings compile;
   ScriptSettings script;  // each file starts from these (the --define values among them)
   SqlMode sql = SqlMode::pass;
+  std::string terminator = "@";  // a line of its own after each statement written; empty for none
   bool raw = false;
   bool json = false;
   bool verbose = false;
