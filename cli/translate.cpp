@@ -127,9 +127,16 @@ std::vector<Diagnostic> ofSeverity(const std::vector<Diagnostic>& all, Severity 
   return out;
 }
 
-// The input's text, checked and ready to be read as a script; nothing when there is none (said).
+// The input's text, checked and ready to be read as a script; nothing when there is none (said). A
+// file refused whole still has its record in --json, so that every input is accounted for.
 std::optional<std::string> checkedText(const InputFile& input, const TranslateOptions& options, FileReport& report,
                                        Report& say) {
+  auto refuse = [&](Diagnostic d, int status) {
+    report.status = std::max(report.status, status);
+    if (options.json) say.output(jsonRefusedFile(input.shownName, d));
+    say.diagnose(d);
+    return std::nullopt;
+  };
   Diagnostic d;
   if (input.kind == InputFile::emptyDirectory) {
     d.severity = Severity::warning;
@@ -139,18 +146,14 @@ std::optional<std::string> checkedText(const InputFile& input, const TranslateOp
   }
   if (input.kind == InputFile::unreadableDirectory) {
     d.message = "cannot read this directory";
-    say.diagnose(d);
-    report.status = 2;
-    return std::nullopt;
+    return refuse(d, 2);
   }
   std::string bytes;
   errno = 0;
   if (!readInput(input, &bytes)) {
     d.message = "cannot read this file";
     if (errno != 0) d.message += ": " + std::error_code(errno, std::generic_category()).message();
-    say.diagnose(d);
-    report.status = 2;
-    return std::nullopt;
+    return refuse(d, 2);
   }
   report.bytes = bytes.size();
   if (bytes.empty()) {
@@ -160,10 +163,7 @@ std::optional<std::string> checkedText(const InputFile& input, const TranslateOp
     return std::nullopt;
   }
   std::string text;
-  if (!prepareText(bytes, options.compile.codePage, &text, &d)) {
-    say.diagnose(d);
-    return std::nullopt;
-  }
+  if (!prepareText(bytes, options.compile.codePage, &text, &d)) return refuse(d, 1);
   return text;
 }
 

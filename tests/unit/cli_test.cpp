@@ -172,6 +172,15 @@ TEST(Cli, BadFilesAreReportedAndTheOthersStillRead) {
   if (getuid() != 0) {
     EXPECT_NE(run.out.find("g_unreadable.sql: error: cannot read this file"), std::string::npos);
   }
+  // --json accounts for every file refused whole, in input order, with no results.
+  const CommandRun json = xcomp("--json -j 3 " + tree.root());
+  const std::string refused = "\"kind\": \"file\", \"firstLine\": null, \"lastLine\": null, \"ok\": false";
+  const size_t binary = json.out.find("a_binary.sql\", \"request\": null, " + refused);
+  const size_t latin = json.out.find("b_latin1.sql\", \"request\": null, " + refused);
+  EXPECT_NE(binary, std::string::npos) << json.out;
+  EXPECT_LT(binary, latin) << json.out;
+  EXPECT_EQ(count(json.out, "\"domain\": \"script\""), getuid() == 0 ? 2u : 3u) << json.out;
+  EXPECT_EQ(count(json.out, "\"ok\": false"), count(json.out, "{\"file\"") - count(json.out, "\"results\"")) << json.out;
 }
 
 TEST(Cli, ColourOnlyWhenWantedAndNeverInAPipeByDefault) {
