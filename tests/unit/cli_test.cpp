@@ -180,7 +180,8 @@ TEST(Cli, BadFilesAreReportedAndTheOthersStillRead) {
   EXPECT_NE(binary, std::string::npos) << json.out;
   EXPECT_LT(binary, latin) << json.out;
   EXPECT_EQ(count(json.out, "\"domain\": \"script\""), getuid() == 0 ? 2u : 3u) << json.out;
-  EXPECT_EQ(count(json.out, "\"ok\": false"), count(json.out, "{\"file\"") - count(json.out, "\"results\"")) << json.out;
+  EXPECT_EQ(count(json.out, "\"ok\": false"), count(json.out, "{\"file\"") - count(json.out, "\"results\""))
+      << json.out;
 }
 
 TEST(Cli, ColourOnlyWhenWantedAndNeverInAPipeByDefault) {
