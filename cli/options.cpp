@@ -36,6 +36,7 @@ const char* const usageText =
     "  --no-line-markers      do not write --#line markers\n"
     "  --json                 one JSON object per item instead of statements\n"
     "  --verbose              also list the SQL*Plus commands and statements that are left out\n"
+    "  -q, --quiet            errors only: no warnings, notes, progress line or summary\n"
     "  --color auto|always|never  colour the diagnostics (auto: on a terminal, unless NO_COLOR is set)\n"
     "\n"
     "Whole code bases:\n"
@@ -186,6 +187,7 @@ Options parseOptions(int argc, char** argv) {
   app.add_option("--define", defines)->allow_extra_args(false);
   app.add_flag("--raw", translate.raw);
   app.add_flag("--verbose", translate.verbose);
+  app.add_flag("-q,--quiet", translate.quiet);
   app.add_option("--color", color);
   app.add_option("-j", jobs);
   app.add_flag("!--no-progress", options.progress);
@@ -257,6 +259,7 @@ Options parseOptions(int argc, char** argv) {
     }
   }
   if (jobs) options.jobs = jobCount(*jobs);
+  if (translate.quiet) options.progress = false;
   if (app.count("--report") > 0 && options.reportDir.empty()) usageError("--report needs a directory");
   std::string problem;
   if (dsn)

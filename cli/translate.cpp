@@ -28,6 +28,8 @@ class Report {
     if (d.severity == Severity::error) {
       ++report_.errors;
       report_.status = std::max(report_.status, 1);
+    } else if (options_.quiet) {
+      return;
     }
     add(true, renderDiagnostic(input_.shownName, d, options_.color));
   }
@@ -133,6 +135,7 @@ std::optional<std::string> checkedText(const InputFile& input, const TranslateOp
                                        Report& say) {
   auto refuse = [&](Diagnostic d, int status) {
     report.status = std::max(report.status, status);
+    report.refused = true;
     if (options.json) say.output(jsonRefusedFile(input.shownName, d));
     say.diagnose(d);
     return std::nullopt;
@@ -389,6 +392,14 @@ void translateItem(const ScriptItem& item, const TranslateOptions& options, Item
   }
 }
 
+void countItem(const ScriptItem& item, const ItemResult& result, FileReport& report) {
+  switch (item.kind) {
+    case ItemKind::unit: ++(result.entry.ok ? report.translated : report.failed); return;
+    case ItemKind::sql: report.statements += result.entry.ok && result.entry.passedText != nullptr ? 1 : 0; return;
+    case ItemKind::sqlplus: ++report.commands; return;
+  }
+}
+
 // The items of a file a stopped run leaves out, read without a word about the file itself.
 int runnableItems(const InputFile& input, const TranslateOptions& options) {
   std::string bytes, text;
@@ -447,6 +458,7 @@ FileReport translateFile(const InputFile& input, const TranslateOptions& options
     result.entry.number = ++number;
     translateItem(item, options, result, report, run);
     settleRun(item, options, result, run);
+    countItem(item, result, report);
     if (!result.entry.ok) report.status = std::max(report.status, 1);
     if (options.json) {
       say.output(jsonItem(input.shownName, result.entry));

@@ -21,6 +21,7 @@ struct TranslateOptions {
   bool raw = false;
   bool json = false;
   bool verbose = false;
+  bool quiet = false;  // errors only: no warnings or notes
   bool color = false;  // of the diagnostics
 };
 
@@ -34,6 +35,12 @@ struct FileReport {
   size_t bytes = 0;
   int units = 0;   // requests given to the compiler
   int errors = 0;  // error diagnostics
+  // For the run's summary: what became of the file's items.
+  bool refused = false;  // the file was not read at all
+  int translated = 0;    // units that compiled (and ran, with --execute)
+  int failed = 0;        // units that did not
+  int statements = 0;    // plain SQL statements copied to the output
+  int commands = 0;      // SQL*Plus commands left out
 };
 
 class Deployment;

@@ -69,6 +69,38 @@ class Progress {
   Clock::time_point drawn_;
 };
 
+// What the run did, said in one line on standard error at its end.
+class Summary {
+ public:
+  void add(const FileReport& report) {
+    ++files_;
+    refused_ += report.refused ? 1 : 0;
+    translated_ += report.translated;
+    failed_ += report.failed;
+    statements_ += report.statements;
+    commands_ += report.commands;
+  }
+
+  // "xcomp: 3 files (1 refused), 12 units translated, 1 failed, 4 statements copied, 2 commands
+  // skipped, in 0.05 s"
+  std::string line(double seconds) const {
+    std::string out = "xcomp: " + counted(files_, "file");
+    if (refused_ > 0) out += " (" + std::to_string(refused_) + " refused)";
+    out += ", " + counted(translated_, "unit") + " translated, " + std::to_string(failed_) + " failed, ";
+    out += counted(statements_, "statement") + " copied, " + counted(commands_, "command") + " skipped";
+    char time[32];
+    std::snprintf(time, sizeof time, ", in %.2f s\n", seconds);
+    return out + time;
+  }
+
+ private:
+  static std::string counted(size_t n, const char* noun) {
+    return std::to_string(n) + " " + noun + (n == 1 ? "" : "s");
+  }
+
+  size_t files_ = 0, refused_ = 0, translated_ = 0, failed_ = 0, statements_ = 0, commands_ = 0;
+};
+
 void print(const FileReport& report, FILE* out) {
   for (const FileReport::Chunk& chunk : report.chunks) {
     if (chunk.diagnostics) std::fflush(out);
@@ -139,7 +171,9 @@ int main(int argc, char** argv) {
   }
 
   const std::vector<InputFile> inputs = expandInputs(options.paths);
+  const Clock::time_point start = Clock::now();
   Progress progress(options.progress && inputs.size() > 1 && isatty(STDERR_FILENO) != 0, inputs.size());
+  Summary summary;
   int status = 0;
   // The progress line must go before anything is written to the terminal it is drawn on.
   const bool outputOnTerminal = out == stdout && isatty(STDOUT_FILENO) != 0;
@@ -150,6 +184,7 @@ int main(int argc, char** argv) {
     if (writesToTerminal) progress.clear();
     print(report, out);
     progress.count(report);
+    summary.add(report);
     progress.draw(out);
     status = std::max(status, report.status);
   };
@@ -188,10 +223,15 @@ int main(int argc, char** argv) {
     status = deployment->exitStatus(status);
     if (options.translate.json) {
       std::fputs(deployment->summaryJson(status, "").c_str(), out);
-    } else {
+    } else if (!options.translate.quiet) {
       std::fflush(out);
       std::fputs(deployment->summaryText().c_str(), stderr);
     }
+  }
+  // A deployment's own summary says what ran; the run's would say it twice.
+  if (!options.translate.quiet && !deployment) {
+    std::fflush(out);
+    std::fputs(summary.line(std::chrono::duration<double>(Clock::now() - start).count()).c_str(), stderr);
   }
   if (out != stdout) std::fclose(out);
   return status;
