@@ -42,6 +42,9 @@ const char* const usageText =
     "Whole code bases:\n"
     "  -j N                   translate N files at a time (output stays in input order)\n"
     "  --no-progress          no progress line on a terminal\n"
+    "  --out-dir DIR          write each file's translation to DIR, at its path below the directory it\n"
+    "                         was found in (a file named itself: its relative path, or its name); errors\n"
+    "                         still go to standard error, --json records to the output\n"
     "  --report DIR           write a migration assessment to DIR (report.json, report.html) instead of\n"
     "                         translating: every unit compiled, what translates, what blocks the rest\n"
     "\n"
@@ -197,6 +200,7 @@ Options parseOptions(int argc, char** argv) {
   app.add_option("--dsn", dsn);
   app.add_option("--connect", connect);
   app.add_option("--report", options.reportDir);
+  app.add_option("--out-dir", options.outDir);
   app.add_option("paths", options.paths);
   try {
     app.parse(argc, argv);
@@ -261,6 +265,8 @@ Options parseOptions(int argc, char** argv) {
   if (jobs) options.jobs = jobCount(*jobs);
   if (translate.quiet) options.progress = false;
   if (app.count("--report") > 0 && options.reportDir.empty()) usageError("--report needs a directory");
+  if (app.count("--out-dir") > 0 && options.outDir.empty()) usageError("--out-dir needs a directory");
+  translate.keepTranslation = !options.outDir.empty();
   std::string problem;
   if (dsn)
     takeExecuteOption(
@@ -284,6 +290,7 @@ Options parseOptions(int argc, char** argv) {
     // The report compiles every unit and writes no statements: the options that change what is printed
     // have nothing to act on.
     const char* printing = !options.output.empty()   ? "-o"
+                           : !options.outDir.empty() ? "--out-dir"
                            : translate.json          ? "--json"
                            : compile.printTokens     ? "--print-tokens"
                            : compile.printTree       ? "--print-tree"

@@ -15,6 +15,7 @@ struct Options {
   int jobs = 1;
   bool progress = true;   // on a terminal, for runs over several files
   std::string reportDir;  // --report DIR: assess the inputs instead of translating them
+  std::string outDir;     // --out-dir DIR: each file's translation under DIR, at its relative path
 };
 
 // Parses the arguments; prints help or the version and exits 0 when asked, and exits 2 with a

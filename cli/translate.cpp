@@ -460,20 +460,22 @@ FileReport translateFile(const InputFile& input, const TranslateOptions& options
     settleRun(item, options, result, run);
     countItem(item, result, report);
     if (!result.entry.ok) report.status = std::max(report.status, 1);
+    std::string written = result.outcome.view;
+    // When a request has errors as well as statements, the errors win: a statement that lost part of
+    // its source must not reach a script that feeds the engine. --json still shows both.
+    if (result.outcome.ok) {
+      for (const auto& statement : result.outcome.results) written += terminated(statement.second, terminator);
+    }
+    // A statement that failed at the data source is not part of what was deployed.
+    if (result.entry.ok) written += terminated(result.copied, terminator);
+    if (options.keepTranslation) report.translation += written;
     if (options.json) {
       say.output(jsonItem(input.shownName, result.entry));
       report.errors += static_cast<int>(std::count_if(
           result.shown.begin(), result.shown.end(), [](const Diagnostic& d) { return d.severity == Severity::error; }));
       continue;
     }
-    say.output(result.outcome.view);
-    // When a request has errors as well as statements, the errors win: a statement that lost part of
-    // its source must not reach a script that feeds the engine. --json still shows both.
-    if (result.outcome.ok) {
-      for (const auto& statement : result.outcome.results) say.output(terminated(statement.second, terminator));
-    }
-    // A statement that failed at the data source is not part of what was deployed.
-    if (result.entry.ok) say.output(terminated(result.copied, terminator));
+    if (!options.keepTranslation) say.output(written);
     for (const Diagnostic& d : result.shown) say.diagnose(d);
   }
   if (afterExit > 0) {

@@ -22,6 +22,9 @@ struct TranslateOptions {
   bool json = false;
   bool verbose = false;
   bool quiet = false;  // errors only: no warnings or notes
+  // --out-dir: the statements go to FileReport::translation instead of the output (--json still
+  // writes its records there).
+  bool keepTranslation = false;
   bool color = false;  // of the diagnostics
 };
 
@@ -31,6 +34,7 @@ struct FileReport {
     std::string text;
   };
   std::vector<Chunk> chunks;  // in the order they were made
+  std::string translation;    // the file's statements, when TranslateOptions::keepTranslation
   int status = 0;             // 0 all well, 1 a request failed or the file is bad, 2 the file cannot be read
   size_t bytes = 0;
   int units = 0;   // requests given to the compiler

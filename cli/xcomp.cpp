@@ -15,6 +15,7 @@
 
 #include "deploy.h"
 #include "options.h"
+#include "output/out_dir.h"
 #include "report/report.h"
 #include "script/inputs.h"
 #include "translate.h"
@@ -170,6 +171,15 @@ int main(int argc, char** argv) {
     }
   }
 
+  // An out-dir that cannot be written is found before any file is read.
+  OutDir outDir;
+  std::string outDirError;
+  if (!options.outDir.empty() && !outDir.open(options.outDir, &outDirError)) {
+    std::fprintf(stderr, "xcomp: %s\n", outDirError.c_str());
+    if (out != stdout) std::fclose(out);
+    return 2;
+  }
+
   const std::vector<InputFile> inputs = expandInputs(options.paths);
   const Clock::time_point start = Clock::now();
   Progress progress(options.progress && inputs.size() > 1 && isatty(STDERR_FILENO) != 0, inputs.size());
@@ -177,12 +187,25 @@ int main(int argc, char** argv) {
   int status = 0;
   // The progress line must go before anything is written to the terminal it is drawn on.
   const bool outputOnTerminal = out == stdout && isatty(STDOUT_FILENO) != 0;
-  auto finish = [&](const FileReport& report) {
+  // The translation of a file that was read goes under --out-dir; standard input's has no path there
+  // and goes to the output.
+  auto keep = [&](const InputFile& input, const FileReport& report) {
+    if (options.outDir.empty() || report.refused) return;
+    if (input.kind == InputFile::standardInput) {
+      std::fwrite(report.translation.data(), 1, report.translation.size(), out);
+    } else if (input.kind == InputFile::file && !outDir.write(input, report.translation, &outDirError)) {
+      std::fflush(out);
+      std::fprintf(stderr, "xcomp: %s\n", outDirError.c_str());
+      status = 2;
+    }
+  };
+  auto finish = [&](const InputFile& input, const FileReport& report) {
     const bool writesToTerminal =
         std::any_of(report.chunks.begin(), report.chunks.end(),
                     [&](const FileReport::Chunk& chunk) { return chunk.diagnostics || outputOnTerminal; });
     if (writesToTerminal) progress.clear();
     print(report, out);
+    keep(input, report);
     progress.count(report);
     summary.add(report);
     progress.draw(out);
@@ -192,7 +215,7 @@ int main(int argc, char** argv) {
   const size_t workers = std::min(static_cast<size_t>(options.jobs), inputs.size());
   if (workers <= 1) {
     for (const InputFile& input : inputs)
-      finish(translateFile(input, options.translate, deployment ? &*deployment : nullptr));
+      finish(input, translateFile(input, options.translate, deployment ? &*deployment : nullptr));
   } else {
     ReportQueue queue(inputs.size());
     std::mutex nextMutex;
@@ -214,7 +237,7 @@ int main(int argc, char** argv) {
     for (size_t i = 0; i < inputs.size(); ++i) {
       std::optional<FileReport> report;
       while (!(report = queue.take(i, std::chrono::milliseconds(200)))) progress.draw(out);
-      finish(*report);
+      finish(inputs[i], *report);
     }
     for (std::thread& thread : threads) thread.join();
   }

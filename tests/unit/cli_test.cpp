@@ -188,6 +188,32 @@ TEST(Cli, BadFilesAreReportedAndTheOthersStillRead) {
       << json.out;
 }
 
+// --out-dir mirrors the tree below the named directory; errors and --json records stay on the
+// command's own streams, and a refused file leaves no file behind.
+TEST(Cli, OutDirWritesATranslatedTree) {
+  TempDir tree("xcomp-outdir");
+  tree.add("src/billing/due.fnc", "CREATE FUNCTION due RETURN DATE IS\nBEGIN\n  RETURN SYSDATE;\nEND;\n/\n");
+  tree.add("src/install.sql", "SET ECHO OFF\nCREATE TABLE t (id NUMBER);\nBEGIN x := ; END;\n/\n");
+  tree.add("src/logo.sql", std::string("\x89PNG\0\0", 6));
+  const CommandRun run = xcomp("--no-line-markers -j 2 --out-dir " + tree.path("out") + " " + tree.path("src"));
+  EXPECT_EQ(run.status, 1) << run.out;
+  EXPECT_EQ(run.out.find("CREATE TABLE"), std::string::npos) << "statements go to the files only";
+  EXPECT_NE(run.out.find("install.sql:3:12: error: Missing expression"), std::string::npos) << run.out;
+  const std::string function = readFile(tree.path("out/billing/due.fnc"));
+  EXPECT_NE(function.find("RETURN SYSDATE;\n  END\n@\n"), std::string::npos) << function;
+  EXPECT_EQ(readFile(tree.path("out/install.sql")), "CREATE TABLE t (id NUMBER)\n@\n")
+      << "the failed unit writes nothing";
+  EXPECT_FALSE(std::filesystem::exists(tree.path("out/logo.sql")));
+
+  const CommandRun json = xcomp("--json --out-dir " + tree.path("again") + " " + tree.path("src/install.sql"));
+  EXPECT_EQ(count(json.out, "{\"file\""), 3u) << json.out;
+  EXPECT_TRUE(std::filesystem::exists(tree.path("again/install.sql")));
+
+  const CommandRun blocked = xcomp("--out-dir " + tree.path("src/install.sql/out") + " " + tree.path("src"));
+  EXPECT_EQ(blocked.status, 2);
+  EXPECT_EQ(blocked.out, "xcomp: cannot write to '" + tree.path("src/install.sql/out") + "': Not a directory\n");
+}
+
 TEST(Cli, ColourOnlyWhenWantedAndNeverInAPipeByDefault) {
   const std::string bad = "BEGIN x := ; END;\n";
   EXPECT_EQ(xcomp("", bad).out.find('\033'), std::string::npos);
