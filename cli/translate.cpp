@@ -49,9 +49,8 @@ class Report {
   const TranslateOptions& options_;
 };
 
-// The first line of `text`, trimmed, for listings.
-std::string headline(std::string_view text) {
-  const std::vector<std::string_view> lines = splitLines(text);
+// The first line holding text, trimmed, for listings.
+std::string headline(const std::vector<std::string_view>& lines) {
   for (std::string_view line : lines) {
     const std::string_view trimmed = trimBlanks(line);
     if (!trimmed.empty()) return std::string(trimmed);
@@ -94,7 +93,7 @@ Diagnostic leftOut(const ScriptItem& item, const std::string& what) {
   Diagnostic d;
   d.severity = Severity::note;
   d.line = item.firstLine;
-  d.message = what + " left out: " + headline(item.text);
+  d.message = what + " left out: " + headline(item.lines());
   return d;
 }
 
@@ -103,7 +102,7 @@ Diagnostic atFirstWord(const ScriptItem& item, Severity severity, std::string me
   Diagnostic d;
   d.severity = severity;
   d.message = std::move(message);
-  const std::vector<std::string_view> lines = splitLines(item.text);
+  const std::vector<std::string_view>& lines = item.lines();
   for (size_t i = 0; i < lines.size(); ++i) {
     const size_t start = lines[i].find_first_not_of(" \t\r");
     if (start == std::string_view::npos) continue;
@@ -230,9 +229,9 @@ void reportRun(const ScriptItem& item, ItemResult& result) {
 }
 
 // The command's words with continuation lines joined.
-std::string joinedCommand(const std::string& text) {
+std::string joinedCommand(const ScriptItem& item) {
   std::string out;
-  for (std::string_view line : splitLines(text)) {
+  for (std::string_view line : item.lines()) {
     std::string_view trimmed = trimBlanks(line);
     if (!trimmed.empty() && trimmed.back() == '-') trimmed.remove_suffix(1);
     out += ' ';
@@ -245,7 +244,7 @@ std::string joinedCommand(const std::string& text) {
 void followCommand(const ScriptItem& item, ItemResult& result, FileRun& run) {
   const std::string command = sqlPlusCommand(item.text);
   if (command != "WHENEVER" && command != "EXIT" && command != "QUIT") return;
-  const std::string words = joinedCommand(item.text);
+  const std::string words = joinedCommand(item);
   ExitReading reading;
   if (command == "WHENEVER") {
     WheneverReading whenever = readWhenever(words);
@@ -278,10 +277,11 @@ void settleRun(const ScriptItem& item, const TranslateOptions& options, ItemResu
   if (result.entry.ok) {
     run.deployment->succeeded();
     if (run.deployment->dryRun())
-      result.shown.push_back(
-          noteAt(item.firstLine, item.kind == ItemKind::sql
-                                     ? "would run statement: " + headline(item.text.substr(0, item.statementLength))
-                                     : "would run " + item.name + ": " + headline(item.text)));
+      result.shown.push_back(noteAt(
+          item.firstLine, item.kind == ItemKind::sql
+                              ? "would run statement: " +
+                                    headline(splitLines(std::string_view(item.text).substr(0, item.statementLength)))
+                              : "would run " + item.name + ": " + headline(item.lines())));
     return;
   }
   SQLCA none;
