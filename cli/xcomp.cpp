@@ -114,17 +114,15 @@ int main(int argc, char** argv) {
                         "errors");
   Summary summary;
   int status = 0;
-  // The translation of a file that was read goes under --out-dir; standard input's has no path there
-  // and goes to the output.
-  auto keep = [&](const InputFile& input, const FileReport& report) {
-    if (options.outDir.empty() || report.refused) return;
-    if (input.kind == InputFile::standardInput) {
-      std::fwrite(report.translation.data(), 1, report.translation.size(), out);
-    } else if (input.kind == InputFile::file && !outDir.write(input, report.translation, &outDirError)) {
-      std::fflush(out);
-      std::fprintf(stderr, "xcomp: %s\n", outDirError.c_str());
-      status = 2;
-    }
+  // The translation of a file that was read goes under --out-dir, written by the worker that made it
+  // (files do not wait for each other); a failure is said in the file's place in the output.
+  // Standard input's translation has no path there and goes to the output.
+  auto keep = [&](const InputFile& input, FileReport& report) {
+    if (options.outDir.empty() || report.refused || input.kind != InputFile::file) return;
+    std::string error;
+    if (outDir.write(input, report.translation, &error)) return;
+    report.chunks.push_back({true, "xcomp: " + error + "\n"});
+    report.status = 2;
   };
   // The progress line must go before anything is written to the terminal it is drawn on.
   const bool outputOnTerminal = out == stdout && isatty(STDOUT_FILENO) != 0;
@@ -134,7 +132,8 @@ int main(int argc, char** argv) {
                     [&](const FileReport::Chunk& chunk) { return chunk.diagnostics || outputOnTerminal; });
     if (writesToTerminal) progress.clear();
     print(report, out);
-    keep(inputs[index], report);
+    if (!options.outDir.empty() && inputs[index].kind == InputFile::standardInput)
+      std::fwrite(report.translation.data(), 1, report.translation.size(), out);
     ProgressCounts& counts = progress.counts();
     ++counts.files;
     counts.units += report.units;
@@ -147,8 +146,12 @@ int main(int argc, char** argv) {
   Deployment* const deploying = deployment ? &*deployment : nullptr;
   runInOrder<FileReport>(
       inputs.size(), static_cast<size_t>(options.jobs),
-      [&](size_t index) { return translateFile(inputs[index], options.translate, deploying); }, finish,
-      [&] { progress.draw(); });
+      [&](size_t index) {
+        FileReport report = translateFile(inputs[index], options.translate, deploying);
+        keep(inputs[index], report);
+        return report;
+      },
+      finish, [&] { progress.draw(); });
   progress.clear();
   if (deployment) {
     status = deployment->exitStatus(status);

@@ -1,5 +1,5 @@
-// out_dir.cpp - writing translated files under --out-dir. Called from the main thread in input order,
-// so two inputs with the same relative path end with the later one's translation.
+// out_dir.cpp - writing translated files under --out-dir, from the runner's workers at once: each
+// writes its own file, and folders two of them need are made by whichever comes first.
 #include "out_dir.h"
 
 #include <unistd.h>
