@@ -6,6 +6,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
+
+#include <CLI/CLI.hpp>
 
 #include "entry/entry.h"
 
@@ -16,7 +19,8 @@ const char* const usageText =
     "Translates PL/SQL scripts as SQL*Plus reads them: PL/SQL units are compiled, plain SQL statements\n"
     "are copied, SQL*Plus commands and comments are left out. A directory stands for the PL/SQL sources\n"
     "under it (.sql .pks .pkb .pkg .pls .plb .prc .fnc .trg .tps .tpb .typ .bdy .spc, any case).\n"
-    "Reads standard input when no FILE is given or FILE is '-'.\n"
+    "Reads standard input when no FILE is given or FILE is '-'. An option's value may follow it as the\n"
+    "next word or after '=' (--sql=skip); -j also takes it joined (-j2); '--' ends the options.\n"
     "\n"
     "Reading scripts:\n"
     "  --sql pass|skip|error  plain SQL statements: copied to the output in place (pass, the default),\n"
@@ -26,15 +30,21 @@ const char* const usageText =
     "\n"
     "Output:\n"
     "  -o FILE                write the generated statements to FILE\n"
-    "  --terminator TEXT      session terminator written after each statement (default: none)\n"
+    "  --terminator TEXT      written on a line of its own after each statement, so the output runs\n"
+    "                         statement by statement (default: @; '' for none); with --raw, the session\n"
+    "                         terminator the library writes after each END (default: none)\n"
     "  --no-line-markers      do not write --#line markers\n"
     "  --json                 one JSON object per item instead of statements\n"
     "  --verbose              also list the SQL*Plus commands and statements that are left out\n"
+    "  -q, --quiet            errors only: no warnings, notes, progress line or summary\n"
     "  --color auto|always|never  colour the diagnostics (auto: on a terminal, unless NO_COLOR is set)\n"
     "\n"
     "Whole code bases:\n"
     "  -j N                   translate N files at a time (output stays in input order)\n"
     "  --no-progress          no progress line on a terminal\n"
+    "  --out-dir DIR          write each file's translation to DIR, at its path below the directory it\n"
+    "                         was found in (a file named itself: its relative path, or its name); errors\n"
+    "                         still go to standard error, --json records to the output\n"
     "  --report DIR           write a migration assessment to DIR (report.json, report.html) instead of\n"
     "                         translating: every unit compiled, what translates, what blocks the rest\n"
     "  --baseline FILE        with --report: what changed since the earlier report.json FILE\n"
@@ -71,7 +81,7 @@ const char* const usageText =
     "  --print-tokens         list the tokens of each request instead of compiling\n"
     "  --print-tree           print the syntax tree of each request instead of compiling\n"
     "\n"
-    "  --help                 show this text\n"
+    "  -h, --help             show this text\n"
     "  --version              show the version\n"
     "\n"
     "Environment:\n"
@@ -87,7 +97,8 @@ const char* const usageText =
     "  xcomp --report assessment -j 2 src/\n"
     "  xcomp --execute --dsn payroll_test --stop-on-error install.sql\n"
     "\n"
-    "Exit status: 0 everything translated, 1 a request or file failed, 2 bad usage or an unreadable file;\n"
+    "Exit status: 0 everything translated, 1 a request or file failed, 2 bad usage, an unreadable file or\n"
+    "an --out-dir file that cannot be written;\n"
     "with --execute: also 1 when the data source cannot be reached, or what a WHENEVER SQLERROR EXIT asks;\n"
     "with --report: 0 every unit translates, 1 a unit is rejected or a file unreadable, 2 bad usage or the\n"
     "report cannot be written, 130 interrupted (a partial report is written).\n"
@@ -131,133 +142,168 @@ uint32_t extensionList(const std::string& value) {
   return bits;
 }
 
+// The words CLI11 did not take: an option xcomp does not know is an error; the '--' that ended the
+// options is left over too, and is not.
+void checkLeftOver(const std::vector<std::string>& left) {
+  for (const std::string& word : left) {
+    if (word != "--") usageError("unknown option '" + word + "'");
+  }
+}
+
+// CLI11 names a missing value "--sql: 1 required TEXT missing"; said here as the command always has.
+[[noreturn]] void parseFailure(const CLI::ParseError& error) {
+  const std::string what = error.what();
+  const size_t colon = what.find(": ");
+  if (error.get_name() == "ArgumentMismatch" && colon != std::string::npos && what.starts_with("-"))
+    usageError("option " + what.substr(0, colon) + " needs a value");
+  usageError(what);
+}
+
 }  // namespace
 
 Options parseOptions(int argc, char** argv) {
   Options options;
   TranslateOptions& translate = options.translate;
   CompileSettings& compile = translate.compile;
-  bool onlyFiles = false;
-  bool dsnGiven = false;
-  bool connectGiven = false;
-  std::string problem;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    auto value = [&]() -> std::string {
-      if (i + 1 >= argc) usageError("option " + arg + " needs a value");
-      return argv[++i];
-    };
-    if (onlyFiles || arg == "-" || arg.empty() || arg[0] != '-') {
-      options.paths.push_back(arg);
-    } else if (arg == "--") {
-      onlyFiles = true;
-    } else if (arg == "-o") {
-      options.output = value();
-    } else if (arg == "--terminator") {
-      compile.terminator = value();
-    } else if (arg == "--no-line-markers") {
-      compile.lineMarkers = false;
-    } else if (arg == "--codepage") {
-      const std::string v = value();
-      char* end = nullptr;
-      const long cp = std::strtol(v.c_str(), &end, 10);
-      if (end == v.c_str() || *end != '\0' || cp <= 0 || cp > 65535 || !hostKnowsCodepage(static_cast<uint16_t>(cp)))
-        usageError("unknown code page '" + v + "'");
-      compile.codePage = static_cast<uint16_t>(cp);
-    } else if (arg == "--string-units") {
-      compile.stringUnits = oneOf(arg, value(), "S4");
-    } else if (arg == "--nchar-mapping") {
-      compile.ncharMapping = oneOf(arg, value(), "0123");
-    } else if (arg == "--compat") {
-      compile.compatMode = oneOf(arg, value(), "012");
-    } else if (arg == "--allow-multiple") {
-      compile.allowMultiple = true;
-    } else if (arg == "--extend") {
-      compile.extensions |= extensionList(value());
-    } else if (arg == "--json") {
-      translate.json = true;
-    } else if (arg == "--dump") {
-      compile.dump = true;
-    } else if (arg == "--trace-parser") {
-      compile.traceParser = true;
-    } else if (arg == "--print-tokens") {
-      compile.printTokens = true;
-    } else if (arg == "--print-tree") {
-      compile.printTree = true;
-    } else if (arg == "--sql") {
-      const std::string v = value();
-      if (v == "pass") {
-        translate.sql = SqlMode::pass;
-      } else if (v == "skip") {
-        translate.sql = SqlMode::skip;
-      } else if (v == "error") {
-        translate.sql = SqlMode::error;
-      } else {
-        usageError("invalid value '" + v + "' for --sql (pass, skip or error)");
-      }
-    } else if (arg == "--define") {
-      const std::string v = value();
-      if (!defineVariable(v, translate.script) || v.find('=') == std::string::npos)
-        usageError("invalid value '" + v + "' for --define (NAME=VALUE)");
-    } else if (arg == "--raw") {
-      translate.raw = true;
-    } else if (arg == "--verbose") {
-      translate.verbose = true;
-    } else if (arg == "--color") {
-      const std::string v = value();
-      if (v == "auto") {
-        options.color = ColorChoice::automatic;
-      } else if (v == "always") {
-        options.color = ColorChoice::always;
-      } else if (v == "never") {
-        options.color = ColorChoice::never;
-      } else {
-        usageError("invalid value '" + v + "' for --color (auto, always or never)");
-      }
-    } else if (arg == "-j") {
-      options.jobs = jobCount(value());
-    } else if (arg.starts_with("-j")) {
-      options.jobs = jobCount(arg.substr(2));
-    } else if (arg == "--no-progress") {
-      options.progress = false;
-    } else if (takeExecuteOption(arg, value, &compile.execute, &problem)) {
-      if (!problem.empty()) usageError(problem);
-      dsnGiven = dsnGiven || arg == "--dsn";
-      connectGiven = connectGiven || arg == "--connect";
-    } else if (arg == "--report") {
-      options.reportDir = value();
-      if (options.reportDir.empty()) usageError("--report needs a directory");
-    } else if (arg == "--baseline") {
-      options.baseline = value();
-      if (options.baseline.empty()) usageError("--baseline needs an earlier report.json");
-    } else if (arg == "--sarif") {
-      options.ci.sarif = value();
-      if (options.ci.sarif.empty()) usageError("--sarif needs a file");
-    } else if (arg == "--junit") {
-      options.ci.junit = value();
-      if (options.ci.junit.empty()) usageError("--junit needs a file");
-    } else if (arg == "--fail-under") {
-      const std::string v = value();
-      char* end = nullptr;
-      const double pct = std::strtod(v.c_str(), &end);
-      if (v.empty() || *end != '\0' || !(pct >= 0 && pct <= 100))
-        usageError("invalid value '" + v + "' for --fail-under (a percentage from 0 to 100)");
-      options.ci.failUnder = pct;
-    } else if (arg == "--help") {
-      std::fputs(usageText, stdout);
-      std::exit(0);
-    } else if (arg == "--version") {
-      std::printf("xcomp %s\n", xcompVersion());
-      std::exit(0);
+
+  // Every value is taken as text and checked below, so that a bad one is named as the command names it.
+  CLI::App app("xcomp");
+  app.set_help_flag();
+  app.allow_extras();
+  // An option given twice keeps its last value, as before; --define and --extend keep them all.
+  app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  app.positionals_at_end(false);
+  std::optional<std::string> codePage, stringUnits, ncharMapping, compat, sql, color, jobs, terminator, dsn, connect,
+      failUnder;
+  std::vector<std::string> defines, extensions;
+  bool help = false, version = false;
+  app.add_flag("-h,--help", help);
+  app.add_flag("--version", version);
+  app.add_option("-o", options.output);
+  app.add_option("--terminator", terminator);
+  app.add_flag("!--no-line-markers", compile.lineMarkers);
+  app.add_option("--codepage", codePage);
+  app.add_option("--string-units", stringUnits);
+  app.add_option("--nchar-mapping", ncharMapping);
+  app.add_option("--compat", compat);
+  app.add_flag("--allow-multiple", compile.allowMultiple);
+  app.add_option("--extend", extensions)->allow_extra_args(false);
+  app.add_flag("--json", translate.json);
+  app.add_flag("--dump", compile.dump);
+  app.add_flag("--trace-parser", compile.traceParser);
+  app.add_flag("--print-tokens", compile.printTokens);
+  app.add_flag("--print-tree", compile.printTree);
+  app.add_option("--sql", sql);
+  app.add_option("--define", defines)->allow_extra_args(false);
+  app.add_flag("--raw", translate.raw);
+  app.add_flag("--verbose", translate.verbose);
+  app.add_flag("-q,--quiet", translate.quiet);
+  app.add_option("--color", color);
+  app.add_option("-j", jobs);
+  app.add_flag("!--no-progress", options.progress);
+  app.add_flag("--execute", compile.execute.enabled);
+  app.add_flag("--dry-run", compile.execute.dryRun);
+  app.add_flag("--stop-on-error", compile.execute.stopOnError);
+  app.add_option("--dsn", dsn);
+  app.add_option("--connect", connect);
+  app.add_option("--report", options.reportDir);
+  app.add_option("--out-dir", options.outDir);
+  app.add_option("--baseline", options.baseline);
+  app.add_option("--sarif", options.ci.sarif);
+  app.add_option("--junit", options.ci.junit);
+  app.add_option("--fail-under", failUnder);
+  app.add_option("paths", options.paths);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    parseFailure(error);
+  }
+  if (help) {
+    std::fputs(usageText, stdout);
+    std::exit(0);
+  }
+  if (version) {
+    std::printf("xcomp %s\n", xcompVersion());
+    std::exit(0);
+  }
+  checkLeftOver(app.remaining());
+
+  // --raw shows the engine's exact results: the terminator is the session's, written by the library.
+  if (translate.raw) {
+    compile.terminator = terminator.value_or("");
+    translate.terminator.clear();
+  } else if (terminator) {
+    translate.terminator = *terminator;
+  }
+  if (codePage) {
+    const std::string& v = *codePage;
+    char* end = nullptr;
+    const long cp = std::strtol(v.c_str(), &end, 10);
+    if (end == v.c_str() || *end != '\0' || cp <= 0 || cp > 65535 || !hostKnowsCodepage(static_cast<uint16_t>(cp)))
+      usageError("unknown code page '" + v + "'");
+    compile.codePage = static_cast<uint16_t>(cp);
+  }
+  if (stringUnits) compile.stringUnits = oneOf("--string-units", *stringUnits, "S4");
+  if (ncharMapping) compile.ncharMapping = oneOf("--nchar-mapping", *ncharMapping, "0123");
+  if (compat) compile.compatMode = oneOf("--compat", *compat, "012");
+  for (const std::string& list : extensions) compile.extensions |= extensionList(list);
+  if (sql) {
+    if (*sql == "pass") {
+      translate.sql = SqlMode::pass;
+    } else if (*sql == "skip") {
+      translate.sql = SqlMode::skip;
+    } else if (*sql == "error") {
+      translate.sql = SqlMode::error;
     } else {
-      usageError("unknown option '" + arg + "'");
+      usageError("invalid value '" + *sql + "' for --sql (pass, skip or error)");
     }
   }
+  for (const std::string& v : defines) {
+    if (!defineVariable(v, translate.script) || v.find('=') == std::string::npos)
+      usageError("invalid value '" + v + "' for --define (NAME=VALUE)");
+  }
+  if (color) {
+    if (*color == "auto") {
+      options.color = ColorChoice::automatic;
+    } else if (*color == "always") {
+      options.color = ColorChoice::always;
+    } else if (*color == "never") {
+      options.color = ColorChoice::never;
+    } else {
+      usageError("invalid value '" + *color + "' for --color (auto, always or never)");
+    }
+  }
+  if (jobs) options.jobs = jobCount(*jobs);
+  if (translate.quiet) options.progress = false;
+  if (app.count("--report") > 0 && options.reportDir.empty()) usageError("--report needs a directory");
+  if (app.count("--out-dir") > 0 && options.outDir.empty()) usageError("--out-dir needs a directory");
+  translate.keepTranslation = !options.outDir.empty();
+  if (app.count("--baseline") > 0 && options.baseline.empty()) usageError("--baseline needs an earlier report.json");
+  if (app.count("--sarif") > 0 && options.ci.sarif.empty()) usageError("--sarif needs a file");
+  if (app.count("--junit") > 0 && options.ci.junit.empty()) usageError("--junit needs a file");
+  if (failUnder) {
+    const std::string& v = *failUnder;
+    char* end = nullptr;
+    const double pct = std::strtod(v.c_str(), &end);
+    if (v.empty() || *end != '\0' || !(pct >= 0 && pct <= 100))
+      usageError("invalid value '" + v + "' for --fail-under (a percentage from 0 to 100)");
+    options.ci.failUnder = pct;
+  }
+  std::string problem;
+  if (dsn)
+    takeExecuteOption(
+        "--dsn", [&] { return *dsn; }, &compile.execute, &problem);
+  if (!problem.empty()) usageError(problem);
+  if (connect)
+    takeExecuteOption(
+        "--connect", [&] { return *connect; }, &compile.execute, &problem);
+  if (!problem.empty()) usageError(problem);
+
   // The script reader must see where a unit's literals and comments end as the compiler will.
   translate.script.plsqlQQuotes = (compile.extensions & extendQQuotes) != 0;
   translate.script.plsqlFlatComments = (compile.extensions & extendComments) != 0;
   if (options.paths.empty()) options.paths.push_back("-");
-  problem = checkExecuteOptions(compile.execute, dsnGiven, connectGiven);
+  problem = checkExecuteOptions(compile.execute, dsn.has_value(), connect.has_value());
   if (!problem.empty()) usageError(problem);
   // A request that is only listed or printed is not compiled, and there would be nothing to run.
   if (compile.execute.enabled && (compile.printTokens || compile.printTree))
@@ -268,6 +314,7 @@ Options parseOptions(int argc, char** argv) {
     // The report compiles every unit and writes no statements: the options that change what is printed
     // have nothing to act on.
     const char* printing = !options.output.empty()   ? "-o"
+                           : !options.outDir.empty() ? "--out-dir"
                            : translate.json          ? "--json"
                            : compile.printTokens     ? "--print-tokens"
                            : compile.printTree       ? "--print-tree"

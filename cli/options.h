@@ -18,6 +18,7 @@ struct Options {
   std::string reportDir;  // --report DIR: assess the inputs instead of translating them
   std::string baseline;   // --baseline OLD/report.json: with --report, what changed since then
   CiRequest ci;           // --sarif, --junit, --fail-under
+  std::string outDir;     // --out-dir DIR: each file's translation under DIR, at its relative path
 };
 
 // Parses the arguments; prints help or the version and exits 0 when asked, and exits 2 with a

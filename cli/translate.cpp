@@ -29,6 +29,8 @@ class Report {
     if (d.severity == Severity::error) {
       ++report_.errors;
       report_.status = std::max(report_.status, 1);
+    } else if (options_.quiet) {
+      return;
     }
     add(true, renderDiagnostic(input_.shownName, d, options_.color));
   }
@@ -48,9 +50,8 @@ class Report {
   const TranslateOptions& options_;
 };
 
-// The first line of `text`, trimmed, for listings.
-std::string headline(std::string_view text) {
-  const std::vector<std::string_view> lines = splitLines(text);
+// The first line holding text, trimmed, for listings.
+std::string headline(const std::vector<std::string_view>& lines) {
   for (std::string_view line : lines) {
     const std::string_view trimmed = trimBlanks(line);
     if (!trimmed.empty()) return std::string(trimmed);
@@ -58,12 +59,42 @@ std::string headline(std::string_view text) {
   return {};
 }
 
+// The terminator's line as the output is written: in the session's code page, as the statements are.
+struct TerminatorLine {
+  std::string text;  // the terminator and its newline; empty for none
+  char newline = '\n';
+};
+
+TerminatorLine terminatorLine(const TranslateOptions& options) {
+  TerminatorLine line;
+  if (!options.terminator.empty()) line.text = options.terminator + "\n";
+  const uint16_t codePage = options.compile.codePage;
+  if (!convertsInput(codePage)) return line;
+  std::string newline;
+  // A terminator the code page cannot write is left out rather than written in the wrong bytes.
+  if (!convertText(line.text, XCOMP_CODEPAGE_UTF8, codePage, &line.text)) line.text.clear();
+  if (convertText("\n", XCOMP_CODEPAGE_UTF8, codePage, &newline) && newline.size() == 1) line.newline = newline[0];
+  return line;
+}
+
+// `statement` ending in a newline (the single CALL form has none) and then the terminator on a line of
+// its own right after the last line of text: the blank lines a routine ends with come after it, so the
+// terminator reads as the end of that routine's END.
+std::string terminated(std::string statement, const TerminatorLine& line) {
+  if (statement.empty()) return statement;
+  if (statement.back() != line.newline) statement += line.newline;
+  const size_t lastText = statement.find_last_not_of(line.newline);
+  if (line.text.empty() || lastText == std::string::npos) return statement;
+  statement.insert(lastText + 2, line.text);
+  return statement;
+}
+
 // A note that lists an item left out of the output.
 Diagnostic leftOut(const ScriptItem& item, const std::string& what) {
   Diagnostic d;
   d.severity = Severity::note;
   d.line = item.firstLine;
-  d.message = what + " left out: " + headline(item.text);
+  d.message = what + " left out: " + headline(item.lines());
   return d;
 }
 
@@ -72,7 +103,7 @@ Diagnostic atFirstWord(const ScriptItem& item, Severity severity, std::string me
   Diagnostic d;
   d.severity = severity;
   d.message = std::move(message);
-  const std::vector<std::string_view> lines = splitLines(item.text);
+  const std::vector<std::string_view>& lines = item.lines();
   for (size_t i = 0; i < lines.size(); ++i) {
     const size_t start = lines[i].find_first_not_of(" \t\r");
     if (start == std::string_view::npos) continue;
@@ -98,9 +129,18 @@ std::vector<Diagnostic> ofSeverity(const std::vector<Diagnostic>& all, Severity 
   return out;
 }
 
-// The input's text, checked and ready to be read as a script; nothing when there is none (said).
+// The input's text, checked and ready to be read as a script; nothing when there is none (said). A
+// file refused whole still has its record in --json, so that every input is accounted for.
 std::optional<std::string> checkedText(const InputFile& input, const TranslateOptions& options, FileReport& report,
                                        Report& say) {
+  auto refuse = [&](Diagnostic d, int status) {
+    report.status = std::max(report.status, status);
+    report.refused = true;
+    report.refusal = d.message;
+    if (options.json) say.output(jsonRefusedFile(input.shownName, d));
+    say.diagnose(d);
+    return std::nullopt;
+  };
   Diagnostic d;
   if (input.kind == InputFile::emptyDirectory) {
     d.severity = Severity::warning;
@@ -110,20 +150,14 @@ std::optional<std::string> checkedText(const InputFile& input, const TranslateOp
   }
   if (input.kind == InputFile::unreadableDirectory) {
     d.message = "cannot read this directory";
-    report.refusal = d.message;
-    say.diagnose(d);
-    report.status = 2;
-    return std::nullopt;
+    return refuse(d, 2);
   }
   std::string bytes;
   errno = 0;
   if (!readInput(input, &bytes)) {
     d.message = "cannot read this file";
     if (errno != 0) d.message += ": " + std::error_code(errno, std::generic_category()).message();
-    report.refusal = d.message;
-    say.diagnose(d);
-    report.status = 2;
-    return std::nullopt;
+    return refuse(d, 2);
   }
   report.bytes = bytes.size();
   if (bytes.empty()) {
@@ -133,11 +167,7 @@ std::optional<std::string> checkedText(const InputFile& input, const TranslateOp
     return std::nullopt;
   }
   std::string text;
-  if (!prepareText(bytes, options.compile.codePage, &text, &d)) {
-    report.refusal = d.message;
-    say.diagnose(d);
-    return std::nullopt;
-  }
+  if (!prepareText(bytes, options.compile.codePage, &text, &d)) return refuse(d, 1);
   return text;
 }
 
@@ -201,9 +231,9 @@ void reportRun(const ScriptItem& item, ItemResult& result) {
 }
 
 // The command's words with continuation lines joined.
-std::string joinedCommand(const std::string& text) {
+std::string joinedCommand(const ScriptItem& item) {
   std::string out;
-  for (std::string_view line : splitLines(text)) {
+  for (std::string_view line : item.lines()) {
     std::string_view trimmed = trimBlanks(line);
     if (!trimmed.empty() && trimmed.back() == '-') trimmed.remove_suffix(1);
     out += ' ';
@@ -216,7 +246,7 @@ std::string joinedCommand(const std::string& text) {
 void followCommand(const ScriptItem& item, ItemResult& result, FileRun& run) {
   const std::string command = sqlPlusCommand(item.text);
   if (command != "WHENEVER" && command != "EXIT" && command != "QUIT") return;
-  const std::string words = joinedCommand(item.text);
+  const std::string words = joinedCommand(item);
   ExitReading reading;
   if (command == "WHENEVER") {
     WheneverReading whenever = readWhenever(words);
@@ -249,10 +279,11 @@ void settleRun(const ScriptItem& item, const TranslateOptions& options, ItemResu
   if (result.entry.ok) {
     run.deployment->succeeded();
     if (run.deployment->dryRun())
-      result.shown.push_back(
-          noteAt(item.firstLine, item.kind == ItemKind::sql
-                                     ? "would run statement: " + headline(item.text.substr(0, item.statementLength))
-                                     : "would run " + item.name + ": " + headline(item.text)));
+      result.shown.push_back(noteAt(
+          item.firstLine, item.kind == ItemKind::sql
+                              ? "would run statement: " +
+                                    headline(splitLines(std::string_view(item.text).substr(0, item.statementLength)))
+                              : "would run " + item.name + ": " + headline(item.lines())));
     return;
   }
   SQLCA none;
@@ -272,7 +303,8 @@ void translateStatement(const ScriptItem& item, const TranslateOptions& options,
     if (options.verbose) result.shown.push_back(leftOut(item, "plain SQL statement"));
     return;
   }
-  // The statement ends with the session's terminator, as the generated ones do.
+  // The statement ends with the session's terminator, as the generated ones do (the terminator line
+  // is the output's, added where it is written).
   const uint16_t codePage = options.compile.codePage;
   const std::string statement = item.text.substr(0, item.statementLength) + options.compile.terminator + "\n";
   if (!convertsInput(codePage)) {
@@ -362,6 +394,14 @@ void translateItem(const ScriptItem& item, const TranslateOptions& options, Item
   }
 }
 
+void countItem(const ScriptItem& item, const ItemResult& result, FileReport& report) {
+  switch (item.kind) {
+    case ItemKind::unit: ++(result.entry.ok ? report.translated : report.failed); return;
+    case ItemKind::sql: report.statements += result.entry.ok && result.entry.passedText != nullptr ? 1 : 0; return;
+    case ItemKind::sqlplus: ++report.commands; return;
+  }
+}
+
 // The items of a file a stopped run leaves out, read without a word about the file itself.
 int runnableItems(const InputFile& input, const TranslateOptions& options) {
   std::string bytes, text;
@@ -406,6 +446,7 @@ FileReport translateFile(const InputFile& input, const TranslateOptions& options
     run.action.end = WorkEnd::commit;
     run.action.text = "--stop-on-error";
   }
+  const TerminatorLine terminator = terminatorLine(options);
   int afterExit = 0;
   int number = 0;
   for (const ScriptItem& item : reading.items) {
@@ -419,6 +460,7 @@ FileReport translateFile(const InputFile& input, const TranslateOptions& options
     result.entry.number = ++number;
     translateItem(item, options, result, report, run);
     settleRun(item, options, result, run);
+    countItem(item, result, report);
     if (!result.entry.ok) report.status = std::max(report.status, 1);
     if (options.keepUnits && item.kind == ItemKind::unit) {
       ReportUnit unit = reportUnitOf(item, result.entry.outcome != nullptr ? &result.outcome : nullptr);
@@ -433,24 +475,22 @@ FileReport translateFile(const InputFile& input, const TranslateOptions& options
       }
       report.unitRecords.push_back(std::move(unit));
     }
+    std::string written = result.outcome.view;
+    // When a request has errors as well as statements, the errors win: a statement that lost part of
+    // its source must not reach a script that feeds the engine. --json still shows both.
+    if (result.outcome.ok) {
+      for (const auto& statement : result.outcome.results) written += terminated(statement.second, terminator);
+    }
+    // A statement that failed at the data source is not part of what was deployed.
+    if (result.entry.ok) written += terminated(result.copied, terminator);
+    if (options.keepTranslation) report.translation += written;
     if (options.json) {
       say.output(jsonItem(input.shownName, result.entry));
       report.errors += static_cast<int>(std::count_if(
           result.shown.begin(), result.shown.end(), [](const Diagnostic& d) { return d.severity == Severity::error; }));
       continue;
     }
-    say.output(result.outcome.view);
-    // When a request has errors as well as statements, the errors win: a statement that lost part of
-    // its source must not reach a script that feeds the engine. --json still shows both.
-    if (result.outcome.ok) {
-      for (const auto& statement : result.outcome.results) {
-        say.output(statement.second);
-        // A statement that ends without a newline (the single CALL form) must not run into the next.
-        if (!statement.second.empty() && statement.second.back() != '\n') say.output("\n");
-      }
-    }
-    // A statement that failed at the data source is not part of what was deployed.
-    if (result.entry.ok) say.output(result.copied);
+    if (!options.keepTranslation) say.output(written);
     for (const Diagnostic& d : result.shown) say.diagnose(d);
   }
   if (afterExit > 0) {

@@ -18,10 +18,15 @@ struct TranslateOptions {
   CompileSettings compile;
   ScriptSettings script;  // each file starts from these (the --define values among them)
   SqlMode sql = SqlMode::pass;
+  std::string terminator = "@";  // a line of its own after each statement written; empty for none
   bool raw = false;
   bool json = false;
   bool verbose = false;
-  bool color = false;      // of the diagnostics
+  bool quiet = false;  // errors only: no warnings or notes
+  // --out-dir: the statements go to FileReport::translation instead of the output (--json still
+  // writes its records there).
+  bool keepTranslation = false;
+  bool color = false;  // of the diagnostics
   bool keepUnits = false;  // --sarif, --junit, --fail-under: keep a record of each unit (FileReport::unitRecords)
 };
 
@@ -31,12 +36,19 @@ struct FileReport {
     std::string text;
   };
   std::vector<Chunk> chunks;  // in the order they were made
+  std::string translation;    // the file's statements, when TranslateOptions::keepTranslation
   int status = 0;             // 0 all well, 1 a request failed or the file is bad, 2 the file cannot be read
   size_t bytes = 0;
-  int units = 0;                        // requests given to the compiler
-  int errors = 0;                       // error diagnostics
+  int units = 0;   // requests given to the compiler
+  int errors = 0;  // error diagnostics
   std::vector<ReportUnit> unitRecords;  // with keepUnits: each unit compiled or not readable, in file order
   std::string refusal;                  // why the file was not read at all; empty otherwise
+  // For the run's summary: what became of the file's items.
+  bool refused = false;  // the file was not read at all (refusal says why)
+  int translated = 0;    // units that compiled (and ran, with --execute)
+  int failed = 0;        // units that did not
+  int statements = 0;    // plain SQL statements copied to the output
+  int commands = 0;      // SQL*Plus commands left out
 };
 
 class Deployment;

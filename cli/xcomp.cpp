@@ -1,22 +1,22 @@
-// xcomp.cpp - the command-line translator's main: expands the inputs, translates the files (on -j
-// threads through the thread-safe library), and prints each file's report in input order, with a
-// progress line on a terminal. A failed request or a bad file never stops the next one.
+// xcomp.cpp - the command-line translator's main: expands the inputs, translates the files through
+// the run's ordered runner (on -j threads through the thread-safe library), and prints each file's
+// report in input order, with a progress line on a terminal. A failed request or a bad file never stops the next one.
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
-#include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "deploy.h"
 #include "options.h"
 #include "report/ci_outputs.h"
+#include "output/out_dir.h"
 #include "report/report.h"
+#include "runner/ordered_runner.h"
+#include "runner/progress_line.h"
 #include "script/inputs.h"
 #include "translate.h"
 
@@ -24,50 +24,36 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The line "xcomp: 12/340 files, 1234 units, 5.6 MB/s, 3 errors" on standard error, redrawn in place.
-class Progress {
+// What the run did, said in one line on standard error at its end.
+class Summary {
  public:
-  Progress(bool enabled, size_t files) : enabled_(enabled), files_(files), start_(Clock::now()) {}
-
-  void count(const FileReport& report) {
-    ++done_;
-    units_ += report.units;
-    errors_ += report.errors;
-    bytes_ += report.bytes;
+  void add(const FileReport& report) {
+    ++files_;
+    refused_ += report.refused ? 1 : 0;
+    translated_ += report.translated;
+    failed_ += report.failed;
+    statements_ += report.statements;
+    commands_ += report.commands;
   }
 
-  // Removes the line before anything else is written.
-  void clear() {
-    if (!shown_) return;
-    std::fputs("\r\033[K", stderr);
-    shown_ = false;
-  }
-
-  // Redraws at most ten times a second, so thousands of small files do not flood the terminal.
-  void draw(FILE* out) {
-    if (!enabled_) return;
-    const Clock::time_point now = Clock::now();
-    if (shown_ && now - drawn_ < std::chrono::milliseconds(100)) return;
-    drawn_ = now;
-    std::fflush(out);
-    const double seconds = std::chrono::duration<double>(Clock::now() - start_).count();
-    const double rate = seconds > 0 ? static_cast<double>(bytes_) / 1e6 / seconds : 0.0;
-    std::fprintf(stderr, "\r\033[Kxcomp: %zu/%zu files, %d units, %.1f MB/s, %d error%s", done_, files_, units_, rate,
-                 errors_, errors_ == 1 ? "" : "s");
-    std::fflush(stderr);
-    shown_ = true;
+  // "xcomp: 3 files (1 refused), 12 units translated, 1 failed, 4 statements copied, 2 commands
+  // skipped, in 0.05 s"
+  std::string line(double seconds) const {
+    std::string out = "xcomp: " + counted(files_, "file");
+    if (refused_ > 0) out += " (" + std::to_string(refused_) + " refused)";
+    out += ", " + counted(translated_, "unit") + " translated, " + std::to_string(failed_) + " failed, ";
+    out += counted(statements_, "statement") + " copied, " + counted(commands_, "command") + " skipped";
+    char time[32];
+    std::snprintf(time, sizeof time, ", in %.2f s\n", seconds);
+    return out + time;
   }
 
  private:
-  bool enabled_;
-  size_t files_;
-  Clock::time_point start_;
-  size_t done_ = 0;
-  int units_ = 0;
-  int errors_ = 0;
-  size_t bytes_ = 0;
-  bool shown_ = false;
-  Clock::time_point drawn_;
+  static std::string counted(size_t n, const char* noun) {
+    return std::to_string(n) + " " + noun + (n == 1 ? "" : "s");
+  }
+
+  size_t files_ = 0, refused_ = 0, translated_ = 0, failed_ = 0, statements_ = 0, commands_ = 0;
 };
 
 void print(const FileReport& report, FILE* out) {
@@ -77,34 +63,6 @@ void print(const FileReport& report, FILE* out) {
     if (chunk.diagnostics) std::fflush(stderr);
   }
 }
-
-// Reports come from the workers in any order and are printed in input order.
-class ReportQueue {
- public:
-  explicit ReportQueue(size_t size) : reports_(size) {}
-
-  void put(size_t index, FileReport report) {
-    {
-      const std::lock_guard<std::mutex> lock(mutex_);
-      reports_[index] = std::move(report);
-    }
-    ready_.notify_all();
-  }
-
-  // The report of file `index`, or nothing if it is not ready within `wait`.
-  std::optional<FileReport> take(size_t index, Clock::duration wait) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    if (!ready_.wait_for(lock, wait, [&] { return reports_[index].has_value(); })) return std::nullopt;
-    std::optional<FileReport> report = std::move(reports_[index]);
-    reports_[index].reset();
-    return report;
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable ready_;
-  std::vector<std::optional<FileReport>> reports_;
-};
 
 }  // namespace
 
@@ -139,6 +97,15 @@ int main(int argc, char** argv) {
     }
   }
 
+  // An out-dir that cannot be written is found before any file is read.
+  OutDir outDir;
+  std::string outDirError;
+  if (!options.outDir.empty() && !outDir.open(options.outDir, &outDirError)) {
+    std::fprintf(stderr, "xcomp: %s\n", outDirError.c_str());
+    if (out != stdout) std::fclose(out);
+    return 2;
+  }
+
   const std::vector<InputFile> inputs = expandInputs(options.paths);
   // What a CI pipeline reads beside the output: files named from their input, as the report names them.
   CiOutputs ci(options.ci, xcompVersion());
@@ -148,63 +115,67 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::vector<std::string> inputDirs = inputDirectories(options.paths);
-  size_t finished = 0;
-  Progress progress(options.progress && inputs.size() > 1 && isatty(STDERR_FILENO) != 0, inputs.size());
+  const Clock::time_point start = Clock::now();
+  const std::vector<size_t> sizes = inputSizes(inputs);
+  size_t totalBytes = 0;
+  for (const size_t size : sizes) totalBytes += size;
+  ProgressLine progress(options.progress && inputs.size() > 1 && isatty(STDERR_FILENO) != 0, inputs.size(), totalBytes,
+                        "errors");
+  Summary summary;
   int status = 0;
+  // The translation of a file that was read goes under --out-dir, written by the worker that made it
+  // (files do not wait for each other); a failure is said in the file's place in the output.
+  // Standard input's translation has no path there and goes to the output.
+  auto keep = [&](const InputFile& input, FileReport& report) {
+    if (options.outDir.empty() || report.refused || input.kind != InputFile::file) return;
+    std::string error;
+    if (outDir.write(input, report.translation, &error)) return;
+    report.chunks.push_back({true, "xcomp: " + error + "\n"});
+    report.status = 2;
+  };
   // The progress line must go before anything is written to the terminal it is drawn on.
   const bool outputOnTerminal = out == stdout && isatty(STDOUT_FILENO) != 0;
-  auto finish = [&](const FileReport& report) {
+  auto finish = [&](size_t index, FileReport&& report) {
     const bool writesToTerminal =
         std::any_of(report.chunks.begin(), report.chunks.end(),
                     [&](const FileReport::Chunk& chunk) { return chunk.diagnostics || outputOnTerminal; });
     if (writesToTerminal) progress.clear();
     print(report, out);
-    progress.count(report);
-    progress.draw(out);
+    if (!options.outDir.empty() && inputs[index].kind == InputFile::standardInput)
+      std::fwrite(report.translation.data(), 1, report.translation.size(), out);
+    ProgressCounts& counts = progress.counts();
+    ++counts.files;
+    counts.units += report.units;
+    counts.failed += report.errors;
+    counts.bytes += sizes[index];
+    summary.add(report);
+    progress.draw();
     status = std::max(status, report.status);
-    if (options.ci.asked())
-      ci.add(pathInReport(inputs[finished].shownName, inputDirs), report.unitRecords, report.refusal);
-    ++finished;
+    if (options.ci.asked()) ci.add(pathInReport(inputs[index].shownName, inputDirs), report.unitRecords, report.refusal);
   };
-
-  const size_t workers = std::min(static_cast<size_t>(options.jobs), inputs.size());
-  if (workers <= 1) {
-    for (const InputFile& input : inputs)
-      finish(translateFile(input, options.translate, deployment ? &*deployment : nullptr));
-  } else {
-    ReportQueue queue(inputs.size());
-    std::mutex nextMutex;
-    size_t next = 0;
-    std::vector<std::thread> threads;
-    for (size_t w = 0; w < workers; ++w) {
-      threads.emplace_back([&] {
-        for (;;) {
-          size_t index;
-          {
-            const std::lock_guard<std::mutex> lock(nextMutex);
-            if (next >= inputs.size()) return;
-            index = next++;
-          }
-          queue.put(index, translateFile(inputs[index], options.translate));
-        }
-      });
-    }
-    for (size_t i = 0; i < inputs.size(); ++i) {
-      std::optional<FileReport> report;
-      while (!(report = queue.take(i, std::chrono::milliseconds(200)))) progress.draw(out);
-      finish(*report);
-    }
-    for (std::thread& thread : threads) thread.join();
-  }
+  Deployment* const deploying = deployment ? &*deployment : nullptr;
+  runInOrder<FileReport>(
+      inputs.size(), static_cast<size_t>(options.jobs),
+      [&](size_t index) {
+        FileReport report = translateFile(inputs[index], options.translate, deploying);
+        keep(inputs[index], report);
+        return report;
+      },
+      finish, [&] { progress.draw(); });
   progress.clear();
   if (deployment) {
     status = deployment->exitStatus(status);
     if (options.translate.json) {
       std::fputs(deployment->summaryJson(status, "").c_str(), out);
-    } else {
+    } else if (!options.translate.quiet) {
       std::fflush(out);
       std::fputs(deployment->summaryText().c_str(), stderr);
     }
+  }
+  // A deployment's own summary says what ran; the run's would say it twice.
+  if (!options.translate.quiet && !deployment) {
+    std::fflush(out);
+    std::fputs(summary.line(std::chrono::duration<double>(Clock::now() - start).count()).c_str(), stderr);
   }
   if (out != stdout) std::fclose(out);
   return ci.finish(status);

@@ -24,6 +24,20 @@ void appendJson(std::string& out, const std::optional<std::string>& text) {
 
 std::string number(int value) { return std::to_string(value); }
 
+// An error of xcomp's own reading, at a line of an item that starts at file line `firstLine`.
+void appendScriptError(std::string& out, const Diagnostic& d, int firstLine) {
+  out += "{\"message\": ";
+  appendJson(out, d.message.c_str());
+  out += ", \"domain\": \"script\", \"line\": " + number(d.line > 0 ? d.line - firstLine + 1 : -1);
+  out += ", \"fileLine\": " + (d.line > 0 ? number(d.line) : std::string("null"));
+  out += ", \"column\": " + number(d.column);
+  out += ", \"detail\": null, \"nearText\": ";
+  appendJson(out, d.source.empty() ? nullptr : d.source.c_str());
+  out += ", \"extra\": null, \"construct\": ";
+  appendJson(out, constructOf(d).c_str());
+  out += "}";
+}
+
 }  // namespace
 
 void appendJsonString(std::string& out, const char* s, size_t n) {
@@ -114,8 +128,11 @@ std::string jsonItem(const std::string& file, const JsonItem& entry) {
   if (outcome != nullptr) {
     for (const ErrorCopy& e : outcome->errors) {
       separate();
+      // The words stderr shows; the record's own text stays in sqlerrmc.
       out += "{\"message\": ";
-      appendJson(out, e.message);
+      appendJson(out, friendlyMessage(e.message ? *e.message : "error", e.detail ? e.detail->c_str() : nullptr,
+                                      e.extra ? e.extra->c_str() : nullptr)
+                          .c_str());
       out += ", \"domain\": ";
       appendJson(out, errorDomainKey(e.domain));
       out += ", \"line\": " + number(e.line);
@@ -152,16 +169,7 @@ std::string jsonItem(const std::string& file, const JsonItem& entry) {
   }
   for (const Diagnostic& d : entry.scriptErrors) {
     separate();
-    out += "{\"message\": ";
-    appendJson(out, d.message.c_str());
-    out += ", \"domain\": \"script\", \"line\": " + number(d.line > 0 ? d.line - item.firstLine + 1 : -1);
-    out += ", \"fileLine\": " + (d.line > 0 ? number(d.line) : std::string("null"));
-    out += ", \"column\": " + number(d.column);
-    out += ", \"detail\": null, \"nearText\": ";
-    appendJson(out, d.source.empty() ? nullptr : d.source.c_str());
-    out += ", \"extra\": null, \"construct\": ";
-    appendJson(out, constructOf(d).c_str());
-    out += "}";
+    appendScriptError(out, d, item.firstLine);
   }
   auto remarks = [&](const char* key, const std::vector<Diagnostic>& list) {
     out += std::string("], \"") + key + "\": [";
@@ -175,7 +183,13 @@ std::string jsonItem(const std::string& file, const JsonItem& entry) {
   };
   remarks("warnings", entry.warnings);
   if (!entry.notes.empty()) remarks("notes", entry.notes);
-  out += "], \"results\": [";
+  out += "]";
+  // A failed item writes nothing, so it has no results to show.
+  if (!entry.ok) {
+    out += "}\n";
+    return out;
+  }
+  out += ", \"results\": [";
   first = true;
   if (outcome != nullptr) {
     for (const auto& [domain, text] : outcome->results) {
@@ -194,5 +208,15 @@ std::string jsonItem(const std::string& file, const JsonItem& entry) {
     out += "}";
   }
   out += "]}\n";
+  return out;
+}
+
+std::string jsonRefusedFile(const std::string& file, const Diagnostic& error) {
+  std::string out = "{\"file\": ";
+  appendJson(out, file.c_str());
+  out += ", \"request\": null, \"kind\": \"file\", \"firstLine\": null, \"lastLine\": null, \"ok\": false";
+  out += ", \"sqlcode\": null, \"sqlstate\": null, \"sqlerrmc\": [], \"errorLine\": null, \"errors\": [";
+  appendScriptError(out, error, 1);
+  out += "], \"warnings\": []}\n";
   return out;
 }

@@ -22,8 +22,13 @@ struct JsonItem {
 };
 
 // One line: {"file", "request", "kind", "firstLine", "lastLine", "ok", "sqlcode", "sqlstate",
-// "sqlerrmc", "errorLine", "errors", "warnings", ["notes",] "results"}; "notes" only when there are any.
+// "sqlerrmc", "errorLine", "errors", "warnings", ["notes",] ["results"]}; "notes" only when there are
+// any, "results" only when the item is ok. Error messages are in the words stderr shows.
 std::string jsonItem(const std::string& file, const JsonItem& entry);
+
+// The record of a file refused whole (unreadable, binary, a byte the code page has not): the keys of
+// an item's, with "kind": "file", null request and lines, and `error` with domain "script".
+std::string jsonRefusedFile(const std::string& file, const Diagnostic& error);
 
 // `text` as a JSON string; well-formed UTF-8 passes, any other byte becomes \u00XX of itself.
 void appendJsonString(std::string& out, const char* text, size_t length);

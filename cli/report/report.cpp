@@ -1,6 +1,6 @@
-// report.cpp - the assessment run: workers analyse files (at most `window` ahead of the writer), the
-// main thread writes each file's records in input order as soon as it has them and draws the progress
-// line, and a watcher thread turns Ctrl-C into a request to stop. Scratch streams hold the files array
+// report.cpp - the assessment run: the run's ordered runner has workers analyse the files and hands
+// each file's records to the main thread in input order, which writes them and draws the progress
+// line; a watcher thread turns Ctrl-C into a request to stop. Scratch streams hold the files array
 // and the page's rows until the end; report.json and report.html appear whole, by renaming.
 #include "report.h"
 
@@ -11,13 +11,10 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
-#include <map>
 #include <memory>
-#include <mutex>
 #include <system_error>
 #include <thread>
 
@@ -29,16 +26,14 @@
 #include "report_json.h"
 #include "report_totals.h"
 #include "report_units.h"
+#include "runner/ordered_runner.h"
+#include "runner/progress_line.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// How many files the workers may finish ahead of the one the writer waits for: enough to keep them
-// busy behind a slow file, few enough that waiting records stay small.
-constexpr size_t window = 64;
 
 // SIGINT and SIGTERM are blocked in every thread of the run and taken by this one, so a worker is
 // never interrupted inside a compilation. The first asks the run to stop; a second one, once the first
@@ -82,101 +77,28 @@ class InterruptWatch {
   std::thread thread_;
 };
 
-// What the workers have done so far, for the progress line.
-struct Counters {
-  std::atomic<long> unitsFound{0};
-  std::atomic<size_t> filesCounted{0};  // files whose units are counted
-  std::atomic<size_t> bytesCounted{0};  // their size on disk
-  std::atomic<long> unitsDone{0};
-  std::atomic<long> unitsRejected{0};
-  std::atomic<size_t> bytesDone{0};
-};
-
 class FileListener : public AnalysisListener {
  public:
-  FileListener(Counters& counters, const InterruptWatch& interrupt, size_t fileSize)
-      : counters_(counters), interrupt_(interrupt), fileSize_(fileSize) {}
-  void unitsFound(int units) override {
-    counters_.unitsFound += units;
-    counters_.bytesCounted += fileSize_;
-    ++counters_.filesCounted;
-  }
+  // The progress line counts each unit as it is done, so a large file moves it too.
+  FileListener(ProgressCounts& counts, const InterruptWatch& interrupt) : counts_(counts), interrupt_(interrupt) {}
+  void unitsFound(int) override {}
   void unitDone(const ReportUnit& unit) override {
-    ++counters_.unitsDone;
-    if (!unit.translated) ++counters_.unitsRejected;
-    counters_.bytesDone += unit.bytes;
+    ++counts_.units;
+    if (!unit.translated) ++counts_.failed;
+    counts_.bytes += unit.bytes;
     bytes_ += unit.bytes;
   }
   bool stopRequested() const override { return interrupt_.requested(); }
-  // Counts the bytes of the file that were not in a unit (comments, SQL, a skipped file).
+  // Counts the file, and its bytes that were not in a unit (comments, SQL, a skipped file).
   void fileDone(size_t fileBytes) {
-    if (fileBytes > bytes_) counters_.bytesDone += fileBytes - bytes_;
+    if (fileBytes > bytes_) counts_.bytes += fileBytes - bytes_;
+    ++counts_.files;
   }
 
  private:
-  Counters& counters_;
+  ProgressCounts& counts_;
   const InterruptWatch& interrupt_;
-  size_t fileSize_;
   size_t bytes_ = 0;
-};
-
-std::string clock(double seconds) {
-  const long s = static_cast<long>(seconds + 0.5);
-  char buffer[32];
-  if (s >= 3600) {
-    std::snprintf(buffer, sizeof buffer, "%ld:%02ld:%02ld", s / 3600, s / 60 % 60, s % 60);
-  } else {
-    std::snprintf(buffer, sizeof buffer, "%ld:%02ld", s / 60, s % 60);
-  }
-  return buffer;
-}
-
-// "xcomp: 1234/5678 units, 45.6/300.0 MB, 12.3 MB/s, ETA 0:21, 56 rejected", redrawn in place at most
-// ten times a second. Until every file is read the unit total is estimated ("~5700") from the units per
-// byte of the files read so far.
-class ProgressLine {
- public:
-  ProgressLine(bool enabled, size_t files, size_t totalBytes, const Counters& counters)
-      : enabled_(enabled), files_(files), totalBytes_(totalBytes), counters_(counters), start_(Clock::now()) {}
-
-  void draw() {
-    if (!enabled_) return;
-    const Clock::time_point now = Clock::now();
-    if (shown_ && now - drawn_ < std::chrono::milliseconds(100)) return;
-    drawn_ = now;
-    const double seconds = std::chrono::duration<double>(now - start_).count();
-    const auto done = static_cast<double>(counters_.bytesDone.load());
-    const double rate = seconds > 0 ? done / seconds : 0.0;
-    const bool counted = counters_.filesCounted.load() >= files_;
-    long total = counters_.unitsFound.load();
-    const size_t bytesCounted = counters_.bytesCounted.load();
-    if (!counted && bytesCounted > 0 && totalBytes_ > bytesCounted)
-      total = static_cast<long>(static_cast<double>(total) * static_cast<double>(totalBytes_) / bytesCounted);
-    std::string eta = "--:--";
-    if (rate > 0 && seconds >= 1 && totalBytes_ > 0)
-      eta = clock(std::max(0.0, static_cast<double>(totalBytes_) - done) / rate);
-    std::fprintf(stderr, "\r\033[Kxcomp: %ld/%s%ld units, %.1f/%.1f MB, %.1f MB/s, ETA %s, %ld rejected",
-                 counters_.unitsDone.load(), counted ? "" : "~", total, done / 1e6,
-                 static_cast<double>(totalBytes_) / 1e6, rate / 1e6, eta.c_str(), counters_.unitsRejected.load());
-    std::fflush(stderr);
-    shown_ = true;
-  }
-
-  void clear() {
-    if (!shown_) return;
-    std::fputs("\r\033[K", stderr);
-    std::fflush(stderr);
-    shown_ = false;
-  }
-
- private:
-  bool enabled_;
-  size_t files_;
-  size_t totalBytes_;
-  const Counters& counters_;
-  Clock::time_point start_;
-  Clock::time_point drawn_;
-  bool shown_ = false;
 };
 
 struct FileCloser {
@@ -257,70 +179,6 @@ class ReportWriter {
   bool anyUnreadable_ = false;
 };
 
-// Files finished by the workers and not yet written, and which file to start next.
-class WorkQueue {
- public:
-  explicit WorkQueue(size_t files) : files_(files) {}
-
-  // The next file to analyse, or false when there is none or the run is stopping.
-  bool take(size_t* index, const InterruptWatch& interrupt) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    for (;;) {
-      if (interrupt.requested() || next_ >= files_) return false;
-      if (next_ < written_ + window) break;
-      changed_.wait_for(lock, std::chrono::milliseconds(100));
-    }
-    *index = next_++;
-    return true;
-  }
-
-  void finish(size_t index, FileAnalysis analysis) {
-    {
-      const std::lock_guard<std::mutex> lock(mutex_);
-      done_.emplace(index, std::move(analysis));
-    }
-    changed_.notify_all();
-  }
-
-  // File `index`'s analysis; nothing when it is not ready within `wait`, or will never be (the run
-  // stopped before it was started: `*never` is set).
-  std::optional<FileAnalysis> result(size_t index, Clock::duration wait, const InterruptWatch& interrupt, bool* never) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait_for(lock, wait, [&] { return done_.count(index) != 0; });
-    const auto found = done_.find(index);
-    if (found == done_.end()) {
-      *never = interrupt.requested() && index >= next_;
-      return std::nullopt;
-    }
-    std::optional<FileAnalysis> analysis = std::move(found->second);
-    done_.erase(found);
-    written_ = index + 1;
-    lock.unlock();
-    changed_.notify_all();
-    return analysis;
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  size_t files_;
-  size_t next_ = 0;
-  size_t written_ = 0;
-  std::map<size_t, FileAnalysis> done_;
-};
-
-// The size of each input on disk; 0 for standard input, a directory, or a file that cannot be read.
-std::vector<size_t> inputSizes(const std::vector<InputFile>& inputs) {
-  std::vector<size_t> sizes;
-  sizes.reserve(inputs.size());
-  for (const InputFile& input : inputs) {
-    std::error_code error;
-    const std::uintmax_t size = input.kind == InputFile::file ? fs::file_size(input.path, error) : 0;
-    sizes.push_back(error ? 0 : static_cast<size_t>(size));
-  }
-  return sizes;
-}
-
 int cannotWrite(const std::string& what, const std::string& why) {
   std::fprintf(stderr, "xcomp: cannot write the report %s%s%s\n", what.c_str(), why.empty() ? "" : ": ", why.c_str());
   return 2;
@@ -374,41 +232,29 @@ int runReport(const Options& options) {
   bool written = put(json.get(), reportJsonHead(run)) && put(csv.get(), unitsCsvHeader);
 
   const std::vector<InputFile> inputs = expandInputs(options.paths);
-  Counters counters;
   const std::vector<size_t> sizes = inputSizes(inputs);
   size_t totalBytes = 0;
   for (const size_t size : sizes) totalBytes += size;
-  ProgressLine progress(options.progress && isatty(STDERR_FILENO) != 0, inputs.size(), totalBytes, counters);
+  ProgressLine progress(options.progress && isatty(STDERR_FILENO) != 0, inputs.size(), totalBytes, "rejected");
   std::vector<std::string> directories = inputDirectories(options.paths);
   ReportWriter writer(json.get(), csv.get(), files.get(), rows.get(), rejected.get(), std::move(directories),
                       options.baseline.empty() ? nullptr : &baseline, options.ci.asked() ? &ci : nullptr);
   size_t finished = 0;
   {
     InterruptWatch interrupt;
-    WorkQueue queue(inputs.size());
-    std::vector<std::thread> workers;
-    const size_t count = std::max<size_t>(1, std::min(static_cast<size_t>(options.jobs), inputs.size()));
-    for (size_t w = 0; w < count; ++w) {
-      workers.emplace_back([&] {
-        size_t index;
-        while (queue.take(&index, interrupt)) {
-          FileListener listener(counters, interrupt, sizes[index]);
+    finished = runInOrder<FileAnalysis>(
+        inputs.size(), static_cast<size_t>(options.jobs),
+        [&](size_t index) {
+          FileListener listener(progress.counts(), interrupt);
           FileAnalysis analysis = analyzeFile(inputs[index], options.translate, &listener);
           listener.fileDone(analysis.file.bytes);
-          queue.finish(index, std::move(analysis));
-        }
-      });
-    }
-    for (; finished < inputs.size(); ++finished) {
-      std::optional<FileAnalysis> analysis;
-      bool never = false;
-      while (!(analysis = queue.result(finished, std::chrono::milliseconds(100), interrupt, &never)) && !never)
-        progress.draw();
-      if (!analysis) break;
-      written = writer.add(*analysis) && written;
-      progress.draw();
-    }
-    for (std::thread& worker : workers) worker.join();
+          return analysis;
+        },
+        [&](size_t, FileAnalysis&& analysis) {
+          written = writer.add(analysis) && written;
+          progress.draw();
+        },
+        [&] { progress.draw(); }, [&] { return interrupt.requested(); });
     run.interrupted = interrupt.requested();
   }
   progress.clear();

@@ -217,7 +217,7 @@ std::string reportKind(const ScriptItem& item) {
 std::string unitName(const ScriptItem& item) {
   std::vector<SqlToken> tokens;
   ScanCarry carry;
-  const std::vector<std::string_view> lines = splitLines(item.text);
+  const std::vector<std::string_view>& lines = item.lines();
   for (size_t i = 0; i < lines.size() && i < 64 && tokens.size() < 24; ++i)
     scanLine(lines[i], static_cast<int>(i) + 1, Dialect::plsql, carry, &tokens);
   size_t k = 0;

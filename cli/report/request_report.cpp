@@ -84,7 +84,7 @@ std::vector<Diagnostic> describeCompileErrors(const ScriptItem& item, const Outc
     out.push_back(std::move(d));
     return out;
   }
-  const std::vector<std::string_view> lines = splitLines(item.text);
+  const std::vector<std::string_view>& lines = item.lines();
   const int last = lastContentLine(lines);
   // What the request leaves open at its end, read as the compiler reads it.
   ScanCarry open;
@@ -157,7 +157,7 @@ bool holdsQQuotedLiteral(std::string_view line) {
 
 std::vector<Diagnostic> describeExtensionNotes(const ScriptItem& item, const Outcome& outcome) {
   std::vector<Diagnostic> out;
-  const std::vector<std::string_view> lines = splitLines(item.text);
+  const std::vector<std::string_view>& lines = item.lines();
   for (const ErrorCopy& n : outcome.notes) {
     Diagnostic d;
     d.severity = n.domain == 0 ? Severity::warning : Severity::note;
@@ -211,7 +211,7 @@ bool mayEndNestedWithName(std::string_view text) {
 std::vector<Diagnostic> endNameCallWarnings(const ScriptItem& item, const Outcome& outcome) {
   std::vector<Diagnostic> out;
   if (!outcome.ok || !mayEndNestedWithName(item.text)) return out;
-  const std::vector<std::string_view> lines = splitLines(item.text);
+  const std::vector<std::string_view>& lines = item.lines();
   std::vector<SqlToken> tokens;
   ScanCarry carry;
   for (size_t i = 0; i < lines.size(); ++i) scanLine(lines[i], static_cast<int>(i) + 1, Dialect::plsql, carry, &tokens);

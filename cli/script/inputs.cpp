@@ -84,16 +84,26 @@ bool isSourceFileName(std::string_view name) {
   return std::find(std::begin(sourceExtensions), std::end(sourceExtensions), extension) != std::end(sourceExtensions);
 }
 
+namespace {
+
+std::string namedFileRelativePath(const std::string& argument) {
+  const fs::path path = fs::path(argument).lexically_normal();
+  if (path.is_absolute() || path.empty() || *path.begin() == "..") return path.filename().string();
+  return path.string();
+}
+
+}  // namespace
+
 std::vector<InputFile> expandInputs(const std::vector<std::string>& arguments) {
   std::vector<InputFile> inputs;
   for (const std::string& argument : arguments) {
     if (argument == "-") {
-      inputs.push_back({InputFile::standardInput, argument, "<stdin>"});
+      inputs.push_back({InputFile::standardInput, argument, "<stdin>", ""});
       continue;
     }
     std::error_code error;
     if (!fs::is_directory(argument, error)) {
-      inputs.push_back({InputFile::file, argument, argument});
+      inputs.push_back({InputFile::file, argument, argument, namedFileRelativePath(argument)});
       continue;
     }
     std::vector<std::string> found;
@@ -105,15 +115,16 @@ std::vector<InputFile> expandInputs(const std::vector<std::string>& arguments) {
         found.push_back(walk->path().string());
     }
     if (error && found.empty()) {
-      inputs.push_back({InputFile::unreadableDirectory, argument, argument});
+      inputs.push_back({InputFile::unreadableDirectory, argument, argument, ""});
       continue;
     }
     if (found.empty()) {
-      inputs.push_back({InputFile::emptyDirectory, argument, argument});
+      inputs.push_back({InputFile::emptyDirectory, argument, argument, ""});
       continue;
     }
     std::sort(found.begin(), found.end());
-    for (std::string& path : found) inputs.push_back({InputFile::file, path, path});
+    for (std::string& path : found)
+      inputs.push_back({InputFile::file, path, path, fs::path(path).lexically_relative(argument).string()});
   }
   return inputs;
 }

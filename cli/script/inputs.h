@@ -15,6 +15,9 @@ struct InputFile {
   Kind kind = file;
   std::string path;       // as named, or as found under a named directory
   std::string shownName;  // in messages: the path, or "<stdin>"
+  // Where --out-dir writes the file's translation: the path below the named directory it was found
+  // in; for a file named itself, its path when that stays below the working directory, else its name.
+  std::string relativePath;
 };
 
 // The inputs in command-line order; a directory becomes the source files under it (recursively, by

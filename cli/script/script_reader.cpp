@@ -502,6 +502,15 @@ bool ScriptItem::hasErrors() const {
                      [](const Diagnostic& d) { return d.severity == Severity::error; });
 }
 
+const std::vector<std::string_view>& ScriptItem::lines() const {
+  if (linesOf_ != text.data() || linesSize_ != text.size()) {
+    lines_ = splitLines(text);
+    linesOf_ = text.data();
+    linesSize_ = text.size();
+  }
+  return lines_;
+}
+
 std::string sqlPlusCommand(std::string_view line) {
   const std::string_view trimmed = trimBlanks(line);
   if (trimmed.starts_with("@@")) return "@@";

@@ -46,6 +46,16 @@ struct ScriptItem {
   // Problems met while reading the item. An error among them keeps it from being compiled or copied.
   std::vector<Diagnostic> diagnostics;
   bool hasErrors() const;
+
+  // The lines of `text` (without their line ends), split once and kept: the output, the JSON, the
+  // diagnostics and the report all read an item by its lines. Split again only when `text` is no
+  // longer the string they were split from (a copy of the item, or a text replaced).
+  const std::vector<std::string_view>& lines() const;
+
+ private:
+  mutable std::vector<std::string_view> lines_;
+  mutable const char* linesOf_ = nullptr;
+  mutable size_t linesSize_ = 0;
 };
 
 struct ScriptReading {

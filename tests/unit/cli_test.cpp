@@ -51,6 +51,10 @@ TEST(Cli, ExitStatusTellsWhetherEveryRequestCompiled) {
   EXPECT_EQ(failed.status, 1);
   EXPECT_NE(failed.out.find("<stdin>:3:"), std::string::npos) << failed.out;
   EXPECT_EQ(count(failed.out, "BEGIN\n"), 2u) << "the requests around the failed one are still translated";
+  EXPECT_NE(
+      failed.out.find("\nxcomp: 1 file, 2 units translated, 1 failed, 0 statements copied, 0 commands skipped, in "),
+      std::string::npos)
+      << failed.out;
   EXPECT_EQ(xcomp("/nonexistent/file.sql").status, 2);
   EXPECT_EQ(xcomp("--no-such-option").status, 2);
   EXPECT_EQ(xcomp("--codepage 4242").status, 2);
@@ -60,6 +64,12 @@ TEST(Cli, ExitStatusTellsWhetherEveryRequestCompiled) {
   EXPECT_EQ(xcomp("--define novalue").status, 2);
   EXPECT_EQ(xcomp("-j 0").status, 2);
   EXPECT_EQ(xcomp("--color sometimes").status, 2);
+  // The parser's own words for a problem are not shown: the command names it as it always has.
+  EXPECT_EQ(xcomp("--sql").out, "xcomp: option --sql needs a value\nTry 'xcomp --help'.\n");
+  EXPECT_NE(xcomp("--no-such-option a.sql").out.find("unknown option '--no-such-option'"), std::string::npos);
+  // A value after '=', -j's joined, and '--' before a file that looks like an option.
+  EXPECT_EQ(xcomp("--sql=error", "COMMIT;\n").status, 1);
+  EXPECT_EQ(xcomp("-j2 --sql=skip --define=a=1 -- -", "SELECT &a FROM t;\n").status, 0);
   // Plain SQL is an error only when asked; warnings never fail a run.
   EXPECT_EQ(xcomp("", "COMMIT;\n").status, 0);
   EXPECT_EQ(xcomp("--sql error", "COMMIT;\n").status, 1);
@@ -77,7 +87,7 @@ TEST(Cli, HelpVersionAndOutputFile) {
   EXPECT_EQ(version.out.rfind("xcomp ", 0), 0u);
 
   const std::string out = tempFile("");
-  const CommandRun run = xcomp("-o " + out + " -", "DROP PACKAGE pk\n");
+  const CommandRun run = xcomp("--quiet -o " + out + " -", "DROP PACKAGE pk\n");
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out, "");
   std::ifstream in(out);
@@ -125,8 +135,9 @@ TEST(Cli, DirectoriesAreWalkedInOrderAndJobsKeepThatOrder) {
   tree.add("notes.txt", "not PL/SQL");
   tree.add("pkg1/readme.md", "# not PL/SQL either");
   tree.add("deep/er/still.sql", "COMMIT;\n");
-  const CommandRun one = xcomp("--no-line-markers " + tree.root());
-  const CommandRun four = xcomp("--no-line-markers -j 4 " + tree.root());
+  // Quiet: the summary's run time is the one thing that differs.
+  const CommandRun one = xcomp("-q --no-line-markers " + tree.root());
+  const CommandRun four = xcomp("-q --no-line-markers -j 4 " + tree.root());
   EXPECT_EQ(one.status, 0) << one.out;
   EXPECT_EQ(four.status, 0) << four.out;
   EXPECT_EQ(one.out, four.out);
@@ -166,6 +177,42 @@ TEST(Cli, BadFilesAreReportedAndTheOthersStillRead) {
   if (getuid() != 0) {
     EXPECT_NE(run.out.find("g_unreadable.sql: error: cannot read this file"), std::string::npos);
   }
+  // --json accounts for every file refused whole, in input order, with no results.
+  const CommandRun json = xcomp("--json -j 3 " + tree.root());
+  const std::string refused = "\"kind\": \"file\", \"firstLine\": null, \"lastLine\": null, \"ok\": false";
+  const size_t binary = json.out.find("a_binary.sql\", \"request\": null, " + refused);
+  const size_t latin = json.out.find("b_latin1.sql\", \"request\": null, " + refused);
+  EXPECT_NE(binary, std::string::npos) << json.out;
+  EXPECT_LT(binary, latin) << json.out;
+  EXPECT_EQ(count(json.out, "\"domain\": \"script\""), getuid() == 0 ? 2u : 3u) << json.out;
+  EXPECT_EQ(count(json.out, "\"ok\": false"), count(json.out, "{\"file\"") - count(json.out, "\"results\""))
+      << json.out;
+}
+
+// --out-dir mirrors the tree below the named directory; errors and --json records stay on the
+// command's own streams, and a refused file leaves no file behind.
+TEST(Cli, OutDirWritesATranslatedTree) {
+  TempDir tree("xcomp-outdir");
+  tree.add("src/billing/due.fnc", "CREATE FUNCTION due RETURN DATE IS\nBEGIN\n  RETURN SYSDATE;\nEND;\n/\n");
+  tree.add("src/install.sql", "SET ECHO OFF\nCREATE TABLE t (id NUMBER);\nBEGIN x := ; END;\n/\n");
+  tree.add("src/logo.sql", std::string("\x89PNG\0\0", 6));
+  const CommandRun run = xcomp("--no-line-markers -j 2 --out-dir " + tree.path("out") + " " + tree.path("src"));
+  EXPECT_EQ(run.status, 1) << run.out;
+  EXPECT_EQ(run.out.find("CREATE TABLE"), std::string::npos) << "statements go to the files only";
+  EXPECT_NE(run.out.find("install.sql:3:12: error: Missing expression"), std::string::npos) << run.out;
+  const std::string function = readFile(tree.path("out/billing/due.fnc"));
+  EXPECT_NE(function.find("RETURN SYSDATE;\n  END\n@\n"), std::string::npos) << function;
+  EXPECT_EQ(readFile(tree.path("out/install.sql")), "CREATE TABLE t (id NUMBER)\n@\n")
+      << "the failed unit writes nothing";
+  EXPECT_FALSE(std::filesystem::exists(tree.path("out/logo.sql")));
+
+  const CommandRun json = xcomp("--json --out-dir " + tree.path("again") + " " + tree.path("src/install.sql"));
+  EXPECT_EQ(count(json.out, "{\"file\""), 3u) << json.out;
+  EXPECT_TRUE(std::filesystem::exists(tree.path("again/install.sql")));
+
+  const CommandRun blocked = xcomp("--out-dir " + tree.path("src/install.sql/out") + " " + tree.path("src"));
+  EXPECT_EQ(blocked.status, 2);
+  EXPECT_EQ(blocked.out, "xcomp: cannot write to '" + tree.path("src/install.sql/out") + "': Not a directory\n");
 }
 
 TEST(Cli, ColourOnlyWhenWantedAndNeverInAPipeByDefault) {

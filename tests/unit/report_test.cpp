@@ -622,7 +622,9 @@ std::set<std::string> helpOptions(const std::string& help) {
   std::istringstream lines(help);
   for (std::string line; std::getline(lines, line);) {
     if (line.rfind("  -", 0) != 0) continue;
-    options.insert(line.substr(2, line.find(' ', 2) - 2));
+    std::string option = line.substr(2, line.find(' ', 2) - 2);
+    if (option.ends_with(',')) option.pop_back();  // "-h, --help"
+    options.insert(option);
   }
   return options;
 }

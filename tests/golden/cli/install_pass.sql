@@ -1,6 +1,6 @@
--- xcomp: --terminator @
+-- xcomp: --sql pass
 -- A realistic install script (CRLF line ends) read as SQL*Plus reads it: commands and REM lines are
--- left out, plain SQL is copied in place ending with the session terminator, units are compiled.
+-- left out, plain SQL is copied in place followed by the terminator line, units are compiled.
 REM ====================================================================
 REM  payroll_install.sql  -  payroll schema objects, release 3.2
 REM  Run as the schema owner:  sqlplus payroll/... @payroll_install.sql

@@ -1,5 +1,5 @@
--- xcomp: --terminator @ --no-line-markers
--- The session terminator ends every statement, and no line markers are written.
+-- xcomp: --terminator % --no-line-markers
+-- --terminator names the line written after every statement, and no line markers are written.
 CREATE OR REPLACE PROCEDURE t1(a IN NUMBER) IS
 BEGIN
   IF a > 0 THEN

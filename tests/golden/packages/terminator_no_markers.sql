@@ -1,4 +1,4 @@
--- xcomp: --terminator @ --no-line-markers
+-- xcomp: --raw --terminator @ --no-line-markers
 -- Every statement of a package ends with the session's terminator, so a script runner can cut them
 -- apart; the procedure bodies end their END with it too.
 CREATE OR REPLACE PACKAGE tally AS

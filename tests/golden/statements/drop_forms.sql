@@ -1,4 +1,4 @@
--- xcomp: --terminator @
+-- xcomp: --raw --terminator @
 -- DROP PACKAGE becomes DROP MODULE, DROP PACKAGE BODY the module's DROP BODY, each ending with the
 -- session terminator.
 DROP PACKAGE billing

@@ -1,4 +1,4 @@
--- xcomp: --terminator @ --no-line-markers
+-- xcomp: --raw --terminator @ --no-line-markers
 -- Without line markers the head is still padded towards the body's line, and the body's END carries
 -- the session's terminator.
 CREATE OR REPLACE TRIGGER stamp_rows

@@ -1,0 +1,3 @@
+-- xcomp: --quiet
+-- xcomp input: end_name_warning.sql
+-- Errors only: the warnings of end_name_warning.sql and the summary line are not written.
