@@ -26,7 +26,7 @@ struct TranslateOptions {
   // --out-dir: the statements go to FileReport::translation instead of the output (--json still
   // writes its records there).
   bool keepTranslation = false;
-  bool color = false;  // of the diagnostics
+  bool color = false;      // of the diagnostics
   bool keepUnits = false;  // --sarif, --junit, --fail-under: keep a record of each unit (FileReport::unitRecords)
 };
 
@@ -39,8 +39,8 @@ struct FileReport {
   std::string translation;    // the file's statements, when TranslateOptions::keepTranslation
   int status = 0;             // 0 all well, 1 a request failed or the file is bad, 2 the file cannot be read
   size_t bytes = 0;
-  int units = 0;   // requests given to the compiler
-  int errors = 0;  // error diagnostics
+  int units = 0;                        // requests given to the compiler
+  int errors = 0;                       // error diagnostics
   std::vector<ReportUnit> unitRecords;  // with keepUnits: each unit compiled or not readable, in file order
   std::string refusal;                  // why the file was not read at all; empty otherwise
   // For the run's summary: what became of the file's items.

@@ -12,8 +12,8 @@
 
 #include "deploy.h"
 #include "options.h"
-#include "report/ci_outputs.h"
 #include "output/out_dir.h"
+#include "report/ci_outputs.h"
 #include "report/report.h"
 #include "runner/ordered_runner.h"
 #include "runner/progress_line.h"
@@ -151,7 +151,8 @@ int main(int argc, char** argv) {
     summary.add(report);
     progress.draw();
     status = std::max(status, report.status);
-    if (options.ci.asked()) ci.add(pathInReport(inputs[index].shownName, inputDirs), report.unitRecords, report.refusal);
+    if (options.ci.asked())
+      ci.add(pathInReport(inputs[index].shownName, inputDirs), report.unitRecords, report.refusal);
   };
   Deployment* const deploying = deployment ? &*deployment : nullptr;
   runInOrder<FileReport>(
