@@ -174,7 +174,7 @@ const char* fileStatusName(FileStatus status) {
 std::string reportKind(const ScriptItem& item) {
   const std::string& name = item.name;
   if (name == "package head") return "package";
-  if (name == "block") return "anonymous block";
+  if (name == "block" || name == "exec") return "anonymous block";
   if (name == "drop package" || name == "drop package body") return "drop";
   if (std::find(reportKinds().begin(), reportKinds().end(), name) != reportKinds().end()) return name;
   return "other";

@@ -177,6 +177,7 @@ class Reader {
     }
     if (column_ == 0) {
       const std::string command = sqlPlusCommand(trimmed);
+      if (command == "EXECUTE") return readExec();
       if (!command.empty()) return readCommand(command);
     }
     const std::string name = classifyAt(lines_, line_, column_);
@@ -236,6 +237,45 @@ class Reader {
     item.firstLine = static_cast<int>(first) + 1;
     item.lastLine = static_cast<int>(line_) + 1;
     reading_.items.push_back(std::move(item));
+    nextLine();
+    gapStart_ = line_;
+  }
+
+  // EXEC[UTE] text, continued by a trailing '-', is the block BEGIN text END; as SQL*Plus sends it. The
+  // command word becomes BEGIN and each continued line keeps its own line, so the compiler's lines are
+  // the file's; END goes after the last token, before any comment that ends the line.
+  void readExec() {
+    ScriptItem item = startCompiled("exec");
+    const size_t requestStart = item.text.size();
+    size_t j = line_;
+    for (;; ++j) {
+      const std::string_view line = lines_[j];
+      size_t from = 0;
+      if (j == line_) {
+        const size_t start = line.find_first_not_of(" \t");
+        from = start + firstWord(line.substr(start)).size();
+        item.text.append(line.substr(0, start));
+        item.text += "BEGIN";
+      }
+      std::string_view rest = line.substr(from);
+      const std::string_view trimmed = trimBlanks(rest);
+      const bool continued = !trimmed.empty() && trimmed.back() == '-' && j + 1 < lines_.size();
+      if (continued) rest = rest.substr(0, rest.rfind('-'));
+      substitute(item, rest, j, from);
+      if (!continued) break;
+      item.text += '\n';
+    }
+    std::vector<SqlToken> tokens;
+    ScanCarry carry;
+    const std::string_view request = std::string_view(item.text).substr(requestStart);
+    for (std::string_view line : splitLines(request)) scanLine(line, 0, Dialect::plsql, carry, &tokens);
+    const SqlToken& last = tokens.back();  // BEGIN at least
+    const size_t end = static_cast<size_t>(last.text.data() + last.text.size() - item.text.data());
+    item.text.insert(end, isSymbol(last, ";") ? " END;" : "; END;");
+    if (j + 1 < lines_.size() || endsWithNewline_) item.text += '\n';
+    item.lastLine = static_cast<int>(j) + 1;
+    reading_.items.push_back(std::move(item));
+    line_ = j;
     nextLine();
     gapStart_ = line_;
   }

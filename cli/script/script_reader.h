@@ -27,8 +27,8 @@ enum class ItemKind { unit, sql, sqlplus };
 struct ScriptItem {
   ItemKind kind = ItemKind::unit;
   // What the item is, as JSON names it: "procedure", "function", "package head", "package body",
-  // "trigger", "type", "type body", "block", "pragma", "drop package", "drop package body", "sql",
-  // "sqlplus".
+  // "trigger", "type", "type body", "block", "exec" (an EXECUTE command, compiled as its block),
+  // "pragma", "drop package", "drop package body", "sql", "sqlplus".
   std::string name;
   // A unit: the request for the compiler, whose first line is `firstLine` (lines the script skipped
   // before the unit stay as empty lines, so the compiler's line numbers count from the same place as
