@@ -144,6 +144,8 @@ std::string classifyAt(const std::vector<std::string_view>& lines, size_t first,
   return classifyTokens(tokens);
 }
 
+constexpr const char* quotedStringEnd = "this line ends the unit inside the quoted string";
+
 bool readsAsUnit(const std::string& name) {
   return name != "sql" && name != "drop package" && name != "drop package body";
 }
@@ -274,6 +276,7 @@ class Reader {
     item.text.insert(end, isSymbol(last, ";") ? " END;" : "; END;");
     if (j + 1 < lines_.size() || endsWithNewline_) item.text += '\n';
     item.lastLine = static_cast<int>(j) + 1;
+    refuseQQuotes(item);
     reading_.items.push_back(std::move(item));
     line_ = j;
     nextLine();
@@ -330,10 +333,44 @@ class Reader {
     item.terminated = terminated;
     item.keptUnrun = terminated && !isLoneChar(trimBlanks(lines_[j]), '/') && !slashFollows(j + 1);
     blankEditionWord(item);
+    refuseQQuotes(item);
     reading_.items.push_back(std::move(item));
     line_ = terminated ? j + 1 : j;
     column_ = 0;
     gapStart_ = line_;
+  }
+
+  // The compiler reads q'[a ]' as the name q and the string '[a ]', which would change the text without
+  // a word: unless --extend q-quotes reads such literals, the first one keeps the unit from being sent.
+  void refuseQQuotes(ScriptItem& item) const {
+    if (settings_.plsqlQQuotes) return;
+    std::vector<SqlToken> tokens;
+    ScanCarry carry;
+    const std::vector<std::string_view> lines = splitLines(item.text);
+    for (size_t i = 0; i < lines.size(); ++i) {
+      tokens.clear();
+      scanLine(lines[i], static_cast<int>(i) + 1, Dialect::plsql, carry, &tokens);
+      for (size_t k = 0; k + 1 < tokens.size(); ++k) {
+        const SqlToken& name = tokens[k];
+        const SqlToken& literal = tokens[k + 1];
+        if (name.kind != SqlToken::word || !(isWord(name, "Q") || isWord(name, "NQ"))) continue;
+        if (literal.kind != SqlToken::literal || literal.line != name.line ||
+            literal.column != name.column + static_cast<int>(name.text.size()))
+          continue;
+        Diagnostic d;
+        d.line = item.firstLine + static_cast<int>(i);
+        d.column = name.column;
+        d.length = static_cast<int>(name.text.size()) + 2;
+        d.source = std::string(lines[i]);
+        d.message = "q-quoted literal: the compiler would read it as the name '" + std::string(name.text) +
+                    "' and a string, changing the text, so the unit is not translated";
+        d.notes.push_back("--extend q-quotes reads it as one literal");
+        // A '/' line after the literal's quote is no longer worth a warning: the literal is the cause.
+        std::erase_if(item.diagnostics, [](const Diagnostic& w) { return w.message.find(quotedStringEnd) == 0; });
+        item.diagnostics.push_back(std::move(d));
+        return;
+      }
+    }
   }
 
   // Whether the next line that is not blank or a comment, from line `j` on, holds only '/'.
@@ -393,9 +430,8 @@ class Reader {
       d.message = "this line is inside the comment opened on line " + opened +
                   " and is read as comment text; SQL*Plus would end the unit here";
     } else {
-      const char* what = carry.commentDepth > 0 ? "comment" : "quoted string";
-      d.message = "this line ends the unit inside the " + std::string(what) + " opened on line " + opened +
-                  ", as SQL*Plus reads it";
+      d.message = std::string(carry.commentDepth > 0 ? "this line ends the unit inside the comment" : quotedStringEnd) +
+                  " opened on line " + opened + ", as SQL*Plus reads it";
     }
     return d;
   }
@@ -447,6 +483,7 @@ class Reader {
     column_ = 0;
     gapStart_ = line_;
     if (!compiled && statementEnd == 0 && item.diagnostics.empty()) return;  // a lone terminator
+    if (compiled) refuseQQuotes(item);
     reading_.items.push_back(std::move(item));
   }
 
