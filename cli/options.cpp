@@ -23,6 +23,8 @@ const char* const usageText =
     "                         left out (skip), or reported as errors (error)\n"
     "  --define NAME=VALUE    value of the substitution variable &NAME (may be repeated)\n"
     "  --raw                  no SQL*Plus reading: every text between lines holding only '/' is compiled\n"
+    "  --encoding NAME        how files are read: auto (the default: UTF-8 when valid, else Windows-1252,\n"
+    "                         with a warning), utf-8, windows-1252 or any iconv name\n"
     "\n"
     "Output:\n"
     "  -o FILE                write the generated statements to FILE\n"
@@ -39,7 +41,8 @@ const char* const usageText =
     "                         translating: every unit compiled, what translates, what blocks the rest\n"
     "\n"
     "Session:\n"
-    "  --codepage N           input is in code page N; output is converted back to it\n"
+    "  --codepage N           the session's code page N: what the output is written in (files are read\n"
+    "                         as --encoding says)\n"
     "  --string-units S|4     SYSTEM or CODEUNITS32 string units\n"
     "  --nchar-mapping 0..3   NCHAR mapping of the session\n"
     "  --compat 0|1|2         SQL compatibility mode of the session\n"
@@ -194,6 +197,11 @@ Options parseOptions(int argc, char** argv) {
       const std::string v = value();
       if (!defineVariable(v, translate.script) || v.find('=') == std::string::npos)
         usageError("invalid value '" + v + "' for --define (NAME=VALUE)");
+    } else if (arg == "--encoding") {
+      translate.encoding = value();
+      if (!isKnownEncoding(translate.encoding))
+        usageError("unknown encoding '" + translate.encoding +
+                   "' for --encoding (auto, utf-8, windows-1252 or an iconv name)");
     } else if (arg == "--raw") {
       translate.raw = true;
     } else if (arg == "--verbose") {

@@ -130,7 +130,10 @@ std::optional<std::string> checkedText(const InputFile& input, const TranslateOp
     return std::nullopt;
   }
   std::string text;
-  if (!prepareText(bytes, options.compile.codePage, &text, &d)) {
+  Diagnostic warning;
+  const bool ok = prepareText(bytes, options.encoding, &text, &d, &warning);
+  if (!warning.message.empty()) say.diagnose(warning);
+  if (!ok) {
     say.diagnose(d);
     return std::nullopt;
   }
@@ -271,7 +274,7 @@ void translateStatement(const ScriptItem& item, const TranslateOptions& options,
   // The statement ends with the session's terminator, as the generated ones do.
   const uint16_t codePage = options.compile.codePage;
   const std::string statement = item.text.substr(0, item.statementLength) + options.compile.terminator + "\n";
-  if (!convertsInput(codePage)) {
+  if (codePage == XCOMP_CODEPAGE_UTF8) {
     result.copied = statement;
   } else if (!convertText(statement, XCOMP_CODEPAGE_UTF8, codePage, &result.copied)) {
     failWith(result, atFirstWord(item, Severity::error,
@@ -283,7 +286,7 @@ void translateStatement(const ScriptItem& item, const TranslateOptions& options,
   // What SQL*Plus sends: the statement without its terminator, in the session's code page (the whole
   // statement converted above, so its head converts too).
   std::string text = item.text.substr(0, item.statementLength);
-  if (convertsInput(codePage)) convertText(text, XCOMP_CODEPAGE_UTF8, codePage, &text);
+  if (codePage != XCOMP_CODEPAGE_UTF8) convertText(text, XCOMP_CODEPAGE_UTF8, codePage, &text);
   StatementReport ran = run.deployment->runStatement(text);
   result.outcome.sqlca = ran.sqlca;
   result.outcome.diagnostic = std::move(ran.diagnostic);
@@ -319,6 +322,15 @@ void translateItem(const ScriptItem& item, const TranslateOptions& options, Item
                                              : "is cut off by the end of the file before a line holding only '/'";
     d.message = "this " + item.name + " " + where + ": it is not run";
     failWith(result, std::move(d));
+    return;
+  }
+  const uint16_t codePage = options.compile.codePage;
+  std::string ignored;
+  if (!convertsInput(codePage) && codePage != XCOMP_CODEPAGE_UTF8 &&
+      !convertText(item.text, XCOMP_CODEPAGE_UTF8, codePage, &ignored)) {
+    failWith(result, atFirstWord(item, Severity::error,
+                                 "the " + item.name + " holds a character that code page " + std::to_string(codePage) +
+                                     " cannot write"));
     return;
   }
   result.outcome = compileRequest(options.compile, item.text);
@@ -362,7 +374,7 @@ void translateItem(const ScriptItem& item, const TranslateOptions& options, Item
 int runnableItems(const InputFile& input, const TranslateOptions& options) {
   std::string bytes, text;
   Diagnostic ignored;
-  if (!readInput(input, &bytes) || !prepareText(bytes, options.compile.codePage, &text, &ignored)) return 0;
+  if (!readInput(input, &bytes) || !prepareText(bytes, options.encoding, &text, &ignored, &ignored)) return 0;
   ScriptSettings settings = options.script;
   const ScriptReading reading = options.raw ? readRequestsRaw(text) : readScript(text, settings);
   return static_cast<int>(std::count_if(reading.items.begin(), reading.items.end(),

@@ -17,6 +17,7 @@ struct TranslateOptions {
   CompileSettings compile;
   ScriptSettings script;  // each file starts from these (the --define values among them)
   SqlMode sql = SqlMode::pass;
+  std::string encoding = "auto";  // --encoding: how the bytes of every file are read
   bool raw = false;
   bool json = false;
   bool verbose = false;

@@ -74,7 +74,8 @@ bool loadText(const InputFile& input, const TranslateOptions& options, std::stri
     return false;
   }
   Diagnostic problem;
-  if (!prepareText(bytes, options.compile.codePage, text, &problem)) {
+  Diagnostic notUtf8;  // the file is still read; its units' records say the rest
+  if (!prepareText(bytes, options.encoding, text, &problem, &notUtf8)) {
     file.reason = problem.message;
     if (problem.line > 0) file.reason = "line " + std::to_string(problem.line) + ": " + file.reason;
     file.unreadable = true;
