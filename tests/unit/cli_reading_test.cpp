@@ -314,31 +314,39 @@ TEST(Inputs, SourceExtensionsInAnyCase) {
     EXPECT_FALSE(isSourceFileName(name)) << name;
 }
 
-TEST(Inputs, BinaryFilesAndBytesOutsideTheCodePageAreFoundWithTheirLine) {
+TEST(Inputs, EachFileIsReadIntoUtf8InItsEncoding) {
   std::string text;
   Diagnostic problem;
-  EXPECT_FALSE(prepareText(std::string("BEGIN\nNULL;\n\0END;", 16), 1208, &text, &problem));
+  Diagnostic warning;
+  EXPECT_FALSE(prepareText(std::string("BEGIN\nNULL;\n\0END;", 16), "auto", &text, &problem, &warning));
   EXPECT_EQ(problem.message, "binary file (a NUL byte on line 3); not read");
 
-  EXPECT_TRUE(
-      prepareText("\xEF\xBB\xBF"
-                  "BEGIN 'caf\xC3\xA9'; END;",
-                  1208, &text, &problem));
+  EXPECT_TRUE(prepareText("\xEF\xBB\xBF"
+                          "BEGIN 'caf\xC3\xA9'; END;",
+                          "auto", &text, &problem, &warning));
   EXPECT_EQ(text, "BEGIN 'caf\xC3\xA9'; END;") << "the byte-order mark goes";
+  EXPECT_TRUE(warning.message.empty());
 
-  EXPECT_FALSE(prepareText("BEGIN\n  x := 'caf\xE9';\nEND;", 1208, &text, &problem));
+  // auto: the first byte that is not UTF-8 makes the whole file Windows-1252, with one warning there.
+  EXPECT_TRUE(prepareText("-- caf\xC3\xA9\nBEGIN\n  x := 'caf\xE9 \x80';\nEND;", "auto", &text, &problem, &warning));
+  EXPECT_EQ(text, "-- caf\xC3\x83\xC2\xA9\nBEGIN\n  x := 'caf\xC3\xA9 \xE2\x82\xAC';\nEND;");
+  EXPECT_EQ(warning.line, 3);
+  EXPECT_EQ(warning.source, "  x := 'caf\xC3\xA9 \xE2\x82\xAC';") << "shown as read";
+  // 0x81 is neither UTF-8 nor a Windows-1252 character.
+  EXPECT_FALSE(prepareText("a\nb\nc\x81\n", "auto", &text, &problem, &warning));
+  EXPECT_EQ(problem.line, 3);
+  EXPECT_TRUE(warning.message.empty());
+
+  EXPECT_FALSE(prepareText("BEGIN\n  x := 'caf\xE9';\nEND;", "utf-8", &text, &problem, &warning));
   EXPECT_EQ(problem.line, 2);
   EXPECT_EQ(problem.column, 12);
   EXPECT_NE(problem.message.find("0xE9"), std::string::npos);
-
-  // 0x81 has no character in code page 1252; the same file read as 1252 otherwise passes unchanged.
-  EXPECT_FALSE(prepareText("a\nb\nc\x81\n", 1252, &text, &problem));
-  EXPECT_EQ(problem.line, 3);
-  EXPECT_TRUE(prepareText("x := 'caf\xE9';", 1252, &text, &problem));
-  EXPECT_EQ(text, "x := 'caf\xE9';");
-  // A converted code page is read in UTF-8.
-  EXPECT_TRUE(prepareText("\xC2\xC5\xC7\xC9\xD5", 37, &text, &problem));
+  EXPECT_TRUE(prepareText("\xC2\xC5\xC7\xC9\xD5", "IBM037", &text, &problem, &warning));
   EXPECT_EQ(text, "BEGIN");
+
+  EXPECT_TRUE(isKnownEncoding("Windows-1252"));
+  EXPECT_TRUE(isKnownEncoding("UTF8"));
+  EXPECT_FALSE(isKnownEncoding("no-such-encoding"));
 }
 
 }  // namespace
