@@ -23,6 +23,8 @@ const char* const usageText =
     "                         left out (skip), or reported as errors (error)\n"
     "  --define NAME=VALUE    value of the substitution variable &NAME (may be repeated)\n"
     "  --raw                  no SQL*Plus reading: every text between lines holding only '/' is compiled\n"
+    "  --no-follow            @, @@ and START lines are left out like other commands instead of running\n"
+    "                         the scripts they name\n"
     "  --encoding NAME        how files are read: auto (the default: UTF-8 when valid, else Windows-1252,\n"
     "                         with a warning), utf-8, windows-1252 or any iconv name\n"
     "\n"
@@ -202,6 +204,8 @@ Options parseOptions(int argc, char** argv) {
       if (!isKnownEncoding(translate.encoding))
         usageError("unknown encoding '" + translate.encoding +
                    "' for --encoding (auto, utf-8, windows-1252 or an iconv name)");
+    } else if (arg == "--no-follow") {
+      translate.followScripts = false;
     } else if (arg == "--raw") {
       translate.raw = true;
     } else if (arg == "--verbose") {

@@ -12,6 +12,7 @@
 #include "entry/entry.h"
 #include "output/json_output.h"
 #include "report/request_report.h"
+#include "script/script_runs.h"
 #include "script/sql_text.h"
 #include "script/whenever.h"
 
@@ -24,12 +25,15 @@ class Report {
 
   void output(const std::string& text) { add(false, text); }
 
-  void diagnose(const Diagnostic& d) {
+  void diagnose(const Diagnostic& d) { diagnose(input_.shownName, d); }
+
+  // A diagnostic of a script the input runs names that script.
+  void diagnose(const std::string& file, const Diagnostic& d) {
     if (d.severity == Severity::error) {
       ++report_.errors;
       report_.status = std::max(report_.status, 1);
     }
-    add(true, renderDiagnostic(input_.shownName, d, options_.color));
+    add(true, renderDiagnostic(file, d, options_.color));
   }
 
  private:
@@ -304,6 +308,7 @@ void translateItem(const ScriptItem& item, const TranslateOptions& options, Item
   result.entry.scriptErrors = ofSeverity(item.diagnostics, Severity::error);
   result.shown = item.diagnostics;
   if (item.kind == ItemKind::sqlplus) {
+    result.entry.ok = !item.hasErrors();  // a script it runs could not be read
     if (options.verbose) result.shown.push_back(leftOut(item, "SQL*Plus command"));
     if (run.deployment != nullptr) followCommand(item, result, run);
     return;
@@ -376,7 +381,9 @@ int runnableItems(const InputFile& input, const TranslateOptions& options) {
   Diagnostic ignored;
   if (!readInput(input, &bytes) || !prepareText(bytes, options.encoding, &text, &ignored, &ignored)) return 0;
   ScriptSettings settings = options.script;
-  const ScriptReading reading = options.raw ? readRequestsRaw(text) : readScript(text, settings);
+  const ScriptReading reading = options.raw
+                                    ? readRequestsRaw(text)
+                                    : readInputScript(input, text, settings, options.encoding, options.followScripts);
   return static_cast<int>(std::count_if(reading.items.begin(), reading.items.end(),
                                         [&](const ScriptItem& item) { return isRunnable(item, options); }));
 }
@@ -394,7 +401,9 @@ FileReport translateFile(const InputFile& input, const TranslateOptions& options
   if (!text) return report;
 
   ScriptSettings settings = options.script;
-  const ScriptReading reading = options.raw ? readRequestsRaw(*text) : readScript(*text, settings);
+  const ScriptReading reading = options.raw
+                                    ? readRequestsRaw(*text)
+                                    : readInputScript(input, *text, settings, options.encoding, options.followScripts);
   for (const Diagnostic& d : reading.diagnostics) say.diagnose(d);
   const bool anything = std::any_of(reading.items.begin(), reading.items.end(),
                                     [](const ScriptItem& item) { return item.kind != ItemKind::sqlplus; });
@@ -428,8 +437,9 @@ FileReport translateFile(const InputFile& input, const TranslateOptions& options
     translateItem(item, options, result, report, run);
     settleRun(item, options, result, run);
     if (!result.entry.ok) report.status = std::max(report.status, 1);
+    const std::string& file = item.file.empty() ? input.shownName : item.file;
     if (options.json) {
-      say.output(jsonItem(input.shownName, result.entry));
+      say.output(jsonItem(file, result.entry));
       report.errors += static_cast<int>(std::count_if(
           result.shown.begin(), result.shown.end(), [](const Diagnostic& d) { return d.severity == Severity::error; }));
       continue;
@@ -446,7 +456,7 @@ FileReport translateFile(const InputFile& input, const TranslateOptions& options
     }
     // A statement that failed at the data source is not part of what was deployed.
     if (result.entry.ok) say.output(result.copied);
-    for (const Diagnostic& d : result.shown) say.diagnose(d);
+    for (const Diagnostic& d : result.shown) say.diagnose(file, d);
   }
   if (afterExit > 0) {
     say.diagnose(noteAt(run.exitLine, "the script ends here: " + std::to_string(afterExit) +

@@ -18,6 +18,7 @@ struct TranslateOptions {
   ScriptSettings script;  // each file starts from these (the --define values among them)
   SqlMode sql = SqlMode::pass;
   std::string encoding = "auto";  // --encoding: how the bytes of every file are read
+  bool followScripts = true;      // @, @@ and START read the scripts they name (not --no-follow)
   bool raw = false;
   bool json = false;
   bool verbose = false;

@@ -207,10 +207,12 @@ class ReportWriter {
     bool ok = true;
     long firstRejected = -1;
     for (const ReportUnit& unit : analysis.units) {
-      ok = ok && put(json_, (units_++ == 0 ? "\n" : ",\n") + unitJson(analysis.file.path, unit));
+      ok = ok && put(json_, (units_++ == 0 ? "\n" : ",\n") +
+                                unitJson(unit.file.empty() ? analysis.file.path : unit.file, unit));
       if (unit.translated) continue;
       if (firstRejected < 0) firstRejected = rejectedUnits_;
-      ok = ok && put(rejected_, htmlRejectedUnit(analysis.file.path, unit, rejectedUnits_++));
+      ok = ok &&
+           put(rejected_, htmlRejectedUnit(unit.file.empty() ? analysis.file.path : unit.file, unit, rejectedUnits_++));
     }
     ok = ok && put(files_, (files_written_ == 0 ? "\n" : ",\n") + fileJson(analysis));
     ok = ok && put(rows_, htmlFileRow(analysis, files_written_++, firstRejected, shownPath(analysis.file.path)));

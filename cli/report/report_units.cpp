@@ -9,6 +9,7 @@
 
 #include "entry/entry.h"
 #include "request_report.h"
+#include "script/script_runs.h"
 #include "script/sql_text.h"
 
 namespace {
@@ -250,7 +251,9 @@ FileAnalysis analyzeFile(const InputFile& input, const TranslateOptions& options
     return analysis;
   }
   ScriptSettings settings = options.script;
-  const ScriptReading reading = options.raw ? readRequestsRaw(text) : readScript(text, settings);
+  const ScriptReading reading = options.raw
+                                    ? readRequestsRaw(text)
+                                    : readInputScript(input, text, settings, options.encoding, options.followScripts);
   text.clear();
   text.shrink_to_fit();
   for (const Diagnostic& d : reading.diagnostics) file.problems.push_back(d);
@@ -277,6 +280,7 @@ FileAnalysis analyzeFile(const InputFile& input, const TranslateOptions& options
     ReportUnit unit;
     unit.kind = reportKind(item);
     unit.name = unitName(item);
+    unit.file = item.file;
     size_t skippedBytes = 0;
     const size_t skippedLines = leadingBlankLines(item.text, &skippedBytes);
     unit.firstLine = std::min(item.firstLine + static_cast<int>(skippedLines), std::max(item.lastLine, item.firstLine));

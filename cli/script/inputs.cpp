@@ -205,8 +205,9 @@ bool prepareText(const std::string& bytes, const std::string& encoding, std::str
     }
     *warning = problemAt(body, bad, "");
     warning->severity = Severity::warning;
-    warning->message = "the file's first line that is not UTF-8: it is read as Windows-1252 (--encoding names "
-                       "another)";
+    warning->message =
+        "the file's first line that is not UTF-8: it is read as Windows-1252 (--encoding names "
+        "another)";
   }
   const std::string from = automatic ? "WINDOWS-1252" : encoding;
   const size_t bad = convertToUtf8(body, from.c_str(), text);

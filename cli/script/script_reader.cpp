@@ -152,8 +152,11 @@ bool readsAsUnit(const std::string& name) {
 
 class Reader {
  public:
-  Reader(std::string_view text, ScriptSettings& settings)
-      : lines_(splitLines(text)), endsWithNewline_(!text.empty() && text.back() == '\n'), settings_(settings) {}
+  Reader(std::string_view text, ScriptSettings& settings, ScriptRunner* runner)
+      : lines_(splitLines(text)),
+        endsWithNewline_(!text.empty() && text.back() == '\n'),
+        settings_(settings),
+        runner_(runner) {}
 
   ScriptReading read() {
     while (line_ < lines_.size()) step();
@@ -238,9 +241,23 @@ class Reader {
     item.text = std::move(text);
     item.firstLine = static_cast<int>(first) + 1;
     item.lastLine = static_cast<int>(line_) + 1;
+    std::vector<ScriptItem> ran;
+    if (runner_ != nullptr && (command == "@" || command == "@@" || command == "START"))
+      ran = runScript(item, command, substituteKnown(joined));
     reading_.items.push_back(std::move(item));
+    for (ScriptItem& included : ran) reading_.items.push_back(std::move(included));
     nextLine();
     gapStart_ = line_;
+  }
+
+  // @name, @@name and START name run a script, the words after the name being its &1, &2, ...
+  std::vector<ScriptItem> runScript(ScriptItem& item, const std::string& command, std::string_view joined) {
+    std::string_view rest = trimBlanks(joined);
+    rest.remove_prefix(command == "START" ? firstWord(rest).size() : command.size());
+    const std::vector<std::string_view> words = commandWords(rest);
+    if (words.empty()) return {};
+    for (size_t k = 1; k < words.size(); ++k) settings_.defines[std::to_string(k)] = std::string(unquote(words[k]));
+    return runner_->run(item, std::string(unquote(words[0])), command == "@@", settings_);
   }
 
   // EXEC[UTE] text, continued by a trailing '-', is the block BEGIN text END; as SQL*Plus sends it. The
@@ -562,6 +579,7 @@ class Reader {
   std::vector<std::string_view> lines_;
   bool endsWithNewline_;
   ScriptSettings& settings_;
+  ScriptRunner* runner_;
   ScriptReading reading_;
   size_t line_ = 0;    // the line being read
   size_t column_ = 0;  // where reading resumes on it (after a comment that closed mid-line)
@@ -618,7 +636,9 @@ bool defineVariable(std::string_view assignment, ScriptSettings& settings) {
   return true;
 }
 
-ScriptReading readScript(std::string_view text, ScriptSettings& settings) { return Reader(text, settings).read(); }
+ScriptReading readScript(std::string_view text, ScriptSettings& settings, ScriptRunner* runner) {
+  return Reader(text, settings, runner).read();
+}
 
 ScriptReading readRequestsRaw(std::string_view script) {
   ScriptReading reading;
