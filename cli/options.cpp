@@ -23,6 +23,8 @@ const char* const usageText =
     "                         left out (skip), or reported as errors (error)\n"
     "  --define NAME=VALUE    value of the substitution variable &NAME (may be repeated)\n"
     "  --raw                  no SQL*Plus reading: every text between lines holding only '/' is compiled\n"
+    "  --set \"OPTION VALUE\"   SET a script option before the first line of every file, e.g. --set \"define off\"\n"
+    "                         (sqlblanklines, sqlterminator, blockterminator, define, scan; may be repeated)\n"
     "  --no-follow            @, @@ and START lines are left out like other commands instead of running\n"
     "                         the scripts they name\n"
     "  --encoding NAME        how files are read: auto (the default: UTF-8 when valid, else Windows-1252,\n"
@@ -204,6 +206,11 @@ Options parseOptions(int argc, char** argv) {
       if (!isKnownEncoding(translate.encoding))
         usageError("unknown encoding '" + translate.encoding +
                    "' for --encoding (auto, utf-8, windows-1252 or an iconv name)");
+    } else if (arg == "--set") {
+      const std::string v = value();
+      if (!presetSetting(v, translate.script))
+        usageError("invalid value '" + v + "' for --set (sqlblanklines, sqlterminator, blockterminator, define or " +
+                   "scan, with its value)");
     } else if (arg == "--no-follow") {
       translate.followScripts = false;
     } else if (arg == "--raw") {

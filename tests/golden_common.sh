@@ -1,8 +1,8 @@
 # Shared by run_golden.sh and update_golden.sh: runs one golden case the way its expected output was
-# made. A case's first line may say "-- xcomp: OPTIONS"; the command runs in the case's folder so that
-# messages name the file relatively. A case that reads another case's input in other modes says so on
-# its second line, "-- xcomp input: FILE", instead of holding a copy of it. Prints stdout, then stderr;
-# returns xcomp's exit status.
+# made. A case's first line may say "-- xcomp: OPTIONS" (quoted as in a shell); the command runs in the
+# case's folder so that messages name the file relatively. A case that reads another case's input in
+# other modes says so on its second line, "-- xcomp input: FILE", instead of holding a copy of it.
+# Prints stdout, then stderr; returns xcomp's exit status.
 run_case() {
   xcomp_bin=$1
   case_file=$2
@@ -12,8 +12,8 @@ run_case() {
   input=$(sed -n '2s/^-- xcomp input: *//p' "$case_file" | tr -d '\r')
   [ -n "$input" ] && base=$input
   tmp_err=$(mktemp)
-  # shellcheck disable=SC2086
-  (cd "$dir" && "$xcomp_bin" $opts "$base" 2>"$tmp_err")
+  # The options are read as a shell would read them, so a value with blanks can be quoted.
+  (cd "$dir" && eval "\"\$xcomp_bin\" $opts \"\$base\"" 2>"$tmp_err")
   status=$?
   cat "$tmp_err"
   rm -f "$tmp_err"

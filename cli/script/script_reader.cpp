@@ -85,9 +85,12 @@ char switchValue(std::string_view word, char onValue) {
   return value.empty() ? onValue : unquote(word)[0];
 }
 
-// The SET options that change how the rest of the script is read; the others are skipped.
-void applySet(const std::vector<std::string_view>& words, ScriptSettings& settings) {
-  for (size_t k = 1; k + 1 < words.size(); ++k) {
+// The SET options that change how the rest of the script is read; the others are skipped. False when
+// some option was not one of those.
+bool applySet(const std::vector<std::string_view>& words, ScriptSettings& settings) {
+  bool allFollowed = true;
+  for (size_t k = 1; k < words.size(); ++k) {
+    if (k + 1 >= words.size()) return false;
     const std::string_view option = words[k];
     const std::string_view value = words[k + 1];
     if (abbreviates(option, "SQLBLANKLINES", 5)) {
@@ -101,10 +104,34 @@ void applySet(const std::vector<std::string_view>& words, ScriptSettings& settin
     } else if (abbreviates(option, "SCAN", 4)) {
       settings.defineChar = upperAscii(value) == "OFF" ? 0 : '&';
     } else {
+      allFollowed = false;
       continue;
     }
     ++k;
   }
+  return allFollowed;
+}
+
+// ACCEPT name ... DEFAULT value gives `name` the value when it has none: a script run without a prompt
+// takes the default its author wrote.
+void applyAcceptDefault(const std::vector<std::string_view>& words, ScriptSettings& settings) {
+  if (words.size() < 2) return;
+  for (size_t k = 2; k + 1 < words.size(); ++k) {
+    if (!abbreviates(words[k], "DEFAULT", 3)) continue;
+    settings.defines.try_emplace(upperAscii(words[1]), std::string(unquote(words[k + 1])));
+    return;
+  }
+}
+
+// WITH FUNCTION or WITH PROCEDURE opens a query whose PL/SQL declarations hold ';': SQL*Plus reads it
+// to its '/' line, as it reads a unit.
+bool opensPlsqlQuery(const std::vector<std::string_view>& lines, size_t first, size_t column) {
+  std::vector<SqlToken> tokens;
+  ScanCarry carry;
+  for (size_t j = first; j < lines.size() && j < first + 8 && tokens.size() < 2; ++j)
+    scanLine(j == first ? lines[j].substr(column) : lines[j], static_cast<int>(j) + 1, Dialect::sql, carry, &tokens);
+  return tokens.size() >= 2 && isWord(tokens[0], "WITH") &&
+         (isWord(tokens[1], "FUNCTION") || isWord(tokens[1], "PROCEDURE"));
 }
 
 std::string classifyTokens(const std::vector<SqlToken>& tokens) {
@@ -232,6 +259,8 @@ class Reader {
       const size_t start = joined.find_first_of(" \t");
       if (start != std::string::npos && joined.find('=') != std::string::npos)
         defineVariable(substituteKnown(std::string_view(joined).substr(start)), settings_);
+    } else if (command == "ACCEPT") {
+      applyAcceptDefault(words, settings_);
     } else if (command == "UNDEFINE") {
       for (size_t k = 1; k < words.size(); ++k) settings_.defines.erase(upperAscii(words[k]));
     }
@@ -455,6 +484,7 @@ class Reader {
 
   void readStatement(const std::string& name) {
     const bool compiled = name != "sql";
+    const bool toSlash = !compiled && opensPlsqlQuery(lines_, line_, column_);
     ScriptItem item;
     if (compiled) {
       item = startCompiled(name);
@@ -471,7 +501,7 @@ class Reader {
     while (j < lines_.size()) {
       if (j > line_) {
         const std::string_view trimmed = trimBlanks(lines_[j]);
-        if (trimmed.empty() && settings_.blankLinesEndSql) break;
+        if (trimmed.empty() && settings_.blankLinesEndSql && !toSlash) break;
         if (isLoneChar(trimmed, '/') || isLoneChar(trimmed, settings_.blockTerminator)) {
           consumedTerminatorLine = true;
           break;
@@ -488,7 +518,7 @@ class Reader {
         const SqlToken& last = tokens.back();
         statementEnd = static_cast<size_t>(last.text.data() + last.text.size() - item.text.data()) - (ends ? 1 : 0);
       }
-      if (ends) break;
+      if (ends && !toSlash) break;
     }
     item.lastLine = static_cast<int>(j);
     if (!item.text.empty() && item.text.back() != '\n') item.text += '\n';
@@ -618,6 +648,12 @@ std::string sqlPlusCommand(std::string_view line) {
 }
 
 std::string classifyRequest(std::string_view text) { return classifyAt(splitLines(text), 0, 0); }
+
+bool presetSetting(std::string_view text, ScriptSettings& settings) {
+  const std::string command = "SET " + std::string(text);
+  const std::vector<std::string_view> words = commandWords(command);
+  return words.size() > 1 && applySet(words, settings);
+}
 
 bool defineVariable(std::string_view assignment, ScriptSettings& settings) {
   const std::string_view text = trimBlanks(assignment);

@@ -84,5 +84,9 @@ std::string classifyRequest(std::string_view text);
 // SET TRANSACTION, SET ROLE and SET CONSTRAINT(S) are SQL.
 std::string sqlPlusCommand(std::string_view line);
 
+// Applies `--set TEXT` as the command SET TEXT would; false when TEXT names a SET option the reader
+// does not follow (only SQLBLANKLINES, SQLTERMINATOR, BLOCKTERMINATOR, DEFINE and SCAN change reading).
+bool presetSetting(std::string_view text, ScriptSettings& settings);
+
 // Applies the text of `--define NAME=VALUE` (or a DEFINE command's NAME = VALUE); false when malformed.
 bool defineVariable(std::string_view assignment, ScriptSettings& settings);
