@@ -301,6 +301,27 @@ void translateStatement(const ScriptItem& item, const TranslateOptions& options,
   reportRun(item, result);
 }
 
+// PL/SQL ends a comment at its first '*/'; this compiler's comments nest, so a '/*' inside one opens
+// another that needs its own '*/'. Where such a '/*' left the comment open, the note points at it, on
+// standard error and in JSON; the library's message stays as it is.
+void noteNestedComment(const ScriptItem& item, Diagnostic& error, ItemResult& result) {
+  const auto [line, column] = innerCommentOpening(item.text);
+  if (line == 0) {
+    if (item.text.find("*/") != std::string::npos)
+      error.notes.push_back(
+          "comments nest: a '/*' inside one needs its own '*/'; --extend comments ends each at its first '*/'");
+    return;
+  }
+  const int fileLine = item.firstLine + line - 1;
+  const std::string text = "comments nest in this compiler, not in PL/SQL: the '/*' on line " +
+                           std::to_string(fileLine) +
+                           " opens a comment inside this one, and the first '*/' after it closes only that one; "
+                           "--extend comments ends each at its first '*/'";
+  error.notes.push_back(text);
+  result.entry.notes.push_back(noteAt(fileLine, text));
+  result.entry.notes.back().column = column;
+}
+
 void translateItem(const ScriptItem& item, const TranslateOptions& options, ItemResult& result, FileReport& report,
                    FileRun& run) {
   result.entry.item = &item;
@@ -349,11 +370,8 @@ void translateItem(const ScriptItem& item, const TranslateOptions& options, Item
       if ((options.compile.extensions & extendQQuotes) == 0 && holdsQQuotedLiteral(d.source)) {
         d.notes.push_back("a q-quoted literal is read as a name and a string here; --extend q-quotes reads it as one");
       }
-      if ((options.compile.extensions & extendComments) == 0 && d.message == "Unterminated comment" &&
-          item.text.find("*/") != std::string::npos) {
-        d.notes.push_back(
-            "comments nest: a '/*' inside one needs its own '*/'; --extend comments ends each at its "
-            "first '*/'");
+      if ((options.compile.extensions & extendComments) == 0 && d.message == "Unterminated comment") {
+        noteNestedComment(item, d, result);
       }
       if ((options.compile.extensions & extendErrorMap) == 0) {
         if (const ExtendedErrorRow* row = extendedExceptionInit(d)) {
