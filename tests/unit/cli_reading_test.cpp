@@ -321,9 +321,10 @@ TEST(Inputs, EachFileIsReadIntoUtf8InItsEncoding) {
   EXPECT_FALSE(prepareText(std::string("BEGIN\nNULL;\n\0END;", 16), "auto", &text, &problem, &warning));
   EXPECT_EQ(problem.message, "binary file (a NUL byte on line 3); not read");
 
-  EXPECT_TRUE(prepareText("\xEF\xBB\xBF"
-                          "BEGIN 'caf\xC3\xA9'; END;",
-                          "auto", &text, &problem, &warning));
+  EXPECT_TRUE(
+      prepareText("\xEF\xBB\xBF"
+                  "BEGIN 'caf\xC3\xA9'; END;",
+                  "auto", &text, &problem, &warning));
   EXPECT_EQ(text, "BEGIN 'caf\xC3\xA9'; END;") << "the byte-order mark goes";
   EXPECT_TRUE(warning.message.empty());
 
