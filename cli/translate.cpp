@@ -330,7 +330,12 @@ void translateItem(const ScriptItem& item, const TranslateOptions& options, Item
   result.shown = item.diagnostics;
   if (item.kind == ItemKind::sqlplus) {
     result.entry.ok = !item.hasErrors();  // a script it runs could not be read
-    if (options.verbose) result.shown.push_back(leftOut(item, "SQL*Plus command"));
+    if (options.verbose) {
+      const std::string command = sqlPlusCommand(item.text);
+      const bool runs = options.followScripts && (command == "@" || command == "@@" || command == "START");
+      result.shown.push_back(runs ? noteAt(item.firstLine, "script run here: " + headline(item.text))
+                                  : leftOut(item, "SQL*Plus command"));
+    }
     if (run.deployment != nullptr) followCommand(item, result, run);
     return;
   }

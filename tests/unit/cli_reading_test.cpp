@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "script/inputs.h"
 #include "script/script_reader.h"
+#include "script/sql_text.h"
 
 namespace {
 
@@ -304,6 +306,16 @@ TEST(ScriptReader, RawReadingGivesEveryTextBetweenSlashLinesToTheCompiler) {
   EXPECT_EQ(reading.items[0].kind, ItemKind::unit);
   EXPECT_EQ(reading.items[1].text, "COMMIT;\r\n");
   EXPECT_EQ(reading.items[1].firstLine, 6);
+}
+
+TEST(ScriptReader, InnerCommentThatLeftTheOuterOneOpen) {
+  // The first '/*' inside the comment still open at the end, read as the compiler nests them.
+  EXPECT_EQ(innerCommentOpening("BEGIN /* off:\n  /* old */ x := 1;\nEND;"), std::make_pair(2, 3));
+  EXPECT_EQ(innerCommentOpening("/* a /* b */ */ BEGIN /* c\n /* d */"), std::make_pair(2, 2))
+      << "a closed one is over";
+  EXPECT_EQ(innerCommentOpening("BEGIN x := '/*'; -- /* \n /* open"), std::make_pair(0, 0))
+      << "no inner '/*': quotes and line comments hold none";
+  EXPECT_EQ(innerCommentOpening("BEGIN /* a /* b */ */ END;"), std::make_pair(0, 0)) << "nothing left open";
 }
 
 TEST(Inputs, SourceExtensionsInAnyCase) {
