@@ -322,8 +322,9 @@ void noteNestedComment(const ScriptItem& item, Diagnostic& error, ItemResult& re
   result.entry.notes.back().column = column;
 }
 
-void translateItem(const ScriptItem& item, const TranslateOptions& options, ItemResult& result, FileReport& report,
-                   FileRun& run) {
+// `followsScripts`: the lines that run scripts were followed in this file.
+void translateItem(const ScriptItem& item, const TranslateOptions& options, bool followsScripts, ItemResult& result,
+                   FileReport& report, FileRun& run) {
   result.entry.item = &item;
   result.entry.warnings = ofSeverity(item.diagnostics, Severity::warning);
   result.entry.scriptErrors = ofSeverity(item.diagnostics, Severity::error);
@@ -332,7 +333,7 @@ void translateItem(const ScriptItem& item, const TranslateOptions& options, Item
     result.entry.ok = !item.hasErrors();  // a script it runs could not be read
     if (options.verbose) {
       const std::string command = sqlPlusCommand(item.text);
-      const bool runs = options.followScripts && (command == "@" || command == "@@" || command == "START");
+      const bool runs = followsScripts && (command == "@" || command == "@@" || command == "START");
       result.shown.push_back(runs ? noteAt(item.firstLine, "script run here: " + headline(item.text))
                                   : leftOut(item, "SQL*Plus command"));
     }
@@ -457,7 +458,7 @@ FileReport translateFile(const InputFile& input, const TranslateOptions& options
     }
     ItemResult result;
     result.entry.number = ++number;
-    translateItem(item, options, result, report, run);
+    translateItem(item, options, options.followScripts && !input.walked, result, report, run);
     settleRun(item, options, result, run);
     if (!result.entry.ok) report.status = std::max(report.status, 1);
     const std::string& file = item.file.empty() ? input.shownName : item.file;

@@ -149,7 +149,7 @@ std::vector<InputFile> expandInputs(const std::vector<std::string>& arguments) {
       continue;
     }
     std::sort(found.begin(), found.end());
-    for (std::string& path : found) inputs.push_back({InputFile::file, path, path});
+    for (std::string& path : found) inputs.push_back({InputFile::file, path, path, true});
   }
   return inputs;
 }

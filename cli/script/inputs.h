@@ -14,6 +14,9 @@ struct InputFile {
   Kind kind = file;
   std::string path;       // as named, or as found under a named directory
   std::string shownName;  // in messages: the path, or "<stdin>"
+  // Found under a named directory: the scripts it runs are inputs of their own there, so they are not
+  // also read where it runs them.
+  bool walked = false;
 };
 
 // The inputs in command-line order; a directory becomes the source files under it (recursively, by

@@ -118,7 +118,7 @@ class FollowingRunner : public ScriptRunner {
 
 ScriptReading readInputScript(const InputFile& input, std::string_view text, ScriptSettings& settings,
                               const std::string& encoding, bool follow) {
-  if (!follow) return readScript(text, settings);
+  if (!follow || input.walked) return readScript(text, settings);
   FollowingRunner runner(input, encoding);
   return readScript(text, settings, &runner);
 }

@@ -125,6 +125,7 @@ TEST(Cli, DirectoriesAreWalkedInOrderAndJobsKeepThatOrder) {
   tree.add("notes.txt", "not PL/SQL");
   tree.add("pkg1/readme.md", "# not PL/SQL either");
   tree.add("deep/er/still.sql", "COMMIT;\n");
+  tree.add("deep/runs_still.sql", "@@er/still\n");  // an input of its own here
   const CommandRun one = xcomp("--no-line-markers " + tree.root());
   const CommandRun four = xcomp("--no-line-markers -j 4 " + tree.root());
   EXPECT_EQ(one.status, 0) << one.out;
