@@ -261,6 +261,15 @@ FileAnalysis analyzeFile(const InputFile& input, const TranslateOptions& options
     if (item.kind == ItemKind::unit) ++file.unitsFound;
     if (item.kind == ItemKind::sql) ++file.sqlStatements;
     if (item.kind == ItemKind::sqlplus) ++file.sqlplusCommands;
+    // A script the file runs that cannot be read is the file's problem, said on the line that runs it.
+    if (item.kind != ItemKind::sqlplus || !item.hasErrors()) continue;
+    for (Diagnostic d : item.diagnostics) {
+      if (!item.file.empty()) {
+        d.message = item.file + ":" + std::to_string(d.line) + ": " + d.message;
+        d.line = 0;  // not a line of this file
+      }
+      file.problems.push_back(std::move(d));
+    }
   }
   if (listener != nullptr) listener->unitsFound(file.unitsFound);
   if (file.unitsFound == 0) {

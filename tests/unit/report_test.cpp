@@ -190,6 +190,20 @@ TEST(ReportUnits, FeatureKeyGroupsErrorsThatDifferOnlyInPlaceOrName) {
   EXPECT_NE(a.units[6].errors[0].feature, a.units[5].errors[0].feature);
 }
 
+TEST(ReportUnits, ScriptsAFileRunsAreReportedAsTheirOwnFiles) {
+  TempDir dir("xcomp-report");
+  dir.add("lib/body.sql", "\nCREATE PROCEDURE p IS\nBEGIN\n  NULL;\nEND;\n/\n@@gone\n");
+  const FileAnalysis a = analyze(dir.add("install.sql", "@@missing\n@@lib/body\n"));
+  ASSERT_EQ(a.units.size(), 1u);
+  EXPECT_EQ(a.units[0].file, dir.path("lib/body.sql"));
+  EXPECT_EQ(a.units[0].firstLine, 2);
+  ASSERT_EQ(a.file.problems.size(), 2u);
+  EXPECT_EQ(a.file.problems[0].line, 1);
+  EXPECT_EQ(a.file.problems[0].message.rfind("cannot run '" + dir.path("missing.sql") + "'", 0), 0u);
+  EXPECT_EQ(a.file.problems[1].line, 0) << "a line of the script that runs it, not of this file";
+  EXPECT_EQ(a.file.problems[1].message.rfind(dir.path("lib/body.sql") + ":7: cannot run", 0), 0u);
+}
+
 TEST(ReportUnits, FilesWithoutUnitsAreSkippedWithTheirReason) {
   TempDir dir("xcomp-report");
   struct Case {
