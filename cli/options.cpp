@@ -13,8 +13,9 @@ namespace {
 
 const char* const usageText =
     "usage: xcomp [OPTIONS] [FILE|DIRECTORY ...]\n"
-    "Translates PL/SQL scripts as SQL*Plus reads them: PL/SQL units are compiled, plain SQL statements\n"
-    "are copied, SQL*Plus commands and comments are left out. A directory stands for the PL/SQL sources\n"
+    "Translates PL/SQL scripts as SQL*Plus reads them: PL/SQL units and EXEC lines are compiled, plain\n"
+    "SQL statements are copied, the scripts that @, @@ and START run are read where they stand, other\n"
+    "SQL*Plus commands and comments are left out. A directory stands for the PL/SQL sources\n"
     "under it (.sql .pks .pkb .pkg .pls .plb .prc .fnc .trg .tps .tpb .typ .bdy .spc, any case).\n"
     "Reads standard input when no FILE is given or FILE is '-'.\n"
     "\n"
