@@ -27,9 +27,21 @@ bool convertText(const std::string& in, uint16_t from, uint16_t to, std::string*
   return true;
 }
 
-Outcome compileRequest(const CompileSettings& options, const std::string& text) {
+Outcome compileRequest(const CompileSettings& options, const std::string& utf8Text) {
   Outcome outcome;
   clearSqlca(&outcome.sqlca);
+  const bool convert = needsConversion(options.codePage);
+  // Scripts are read into UTF-8; a single-byte session code page the library reads as it is gets its
+  // own bytes.
+  std::string sessionText;
+  const bool byteWise = !convert && options.codePage != XCOMP_CODEPAGE_UTF8;
+  if (byteWise && !convertText(utf8Text, XCOMP_CODEPAGE_UTF8, options.codePage, &sessionText)) {
+    const std::string message =
+        "the request holds a character that code page " + std::to_string(options.codePage) + " cannot write";
+    outcome.errors.push_back({message, std::nullopt, std::nullopt, std::nullopt, 0, -1, 0});
+    return outcome;
+  }
+  const std::string& text = byteWise ? sessionText : utf8Text;
   SessionSettings settings =
       sessionSettingsFor(options.codePage, options.stringUnits, options.compatMode, options.ncharMapping);
   settings.emitText = options.terminator.c_str();
@@ -50,7 +62,6 @@ Outcome compileRequest(const CompileSettings& options, const std::string& text) 
   CompileError* notes = nullptr;
   compileStatementWithViews(text.c_str(), &results, &errors, &settings, viewing ? &views : nullptr, &notes);
 
-  const bool convert = needsConversion(options.codePage);
   outcome.compileError = errors != nullptr;
   // A debugging view stops the compilation before any statement is made.
   outcome.ok =

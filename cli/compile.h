@@ -48,8 +48,9 @@ struct Outcome {
   DriverDiagnostic diagnostic;                            // a run's: the driver's whole record behind the SQLCA
 };
 
-// Compiles `text` (UTF-8, or the session's code page when it needs no conversion) as xcomp2 would in
-// compile-only mode, and converts the statements back to the session's code page when it must. With
+// Compiles `text` (UTF-8) as xcomp2 would in compile-only mode: in the session's code page where the
+// library reads that one as it is (a request with a character that code page lacks fails whole), and
+// converts the statements back to the session's code page when it must. With
 // --execute (but not --dry-run), a request that compiled is then run as execute mode runs it (its SQLCA
 // the outcome).
 Outcome compileRequest(const CompileSettings& settings, const std::string& text);

@@ -16,8 +16,9 @@ namespace {
 
 const char* const usageText =
     "usage: xcomp [OPTIONS] [FILE|DIRECTORY ...]\n"
-    "Translates PL/SQL scripts as SQL*Plus reads them: PL/SQL units are compiled, plain SQL statements\n"
-    "are copied, SQL*Plus commands and comments are left out. A directory stands for the PL/SQL sources\n"
+    "Translates PL/SQL scripts as SQL*Plus reads them: PL/SQL units and EXEC lines are compiled, plain\n"
+    "SQL statements are copied, the scripts that @, @@ and START run are read where they stand, other\n"
+    "SQL*Plus commands and comments are left out. A directory stands for the PL/SQL sources\n"
     "under it (.sql .pks .pkb .pkg .pls .plb .prc .fnc .trg .tps .tpb .typ .bdy .spc, any case).\n"
     "Reads standard input when no FILE is given or FILE is '-'. An option's value may follow it as the\n"
     "next word or after '=' (--sql=skip); -j also takes it joined (-j2); '--' ends the options.\n"
@@ -27,6 +28,12 @@ const char* const usageText =
     "                         left out (skip), or reported as errors (error)\n"
     "  --define NAME=VALUE    value of the substitution variable &NAME (may be repeated)\n"
     "  --raw                  no SQL*Plus reading: every text between lines holding only '/' is compiled\n"
+    "  --set \"OPTION VALUE\"   SET a script option before the first line of every file, e.g. --set \"define off\"\n"
+    "                         (sqlblanklines, sqlterminator, blockterminator, define, scan; may be repeated)\n"
+    "  --no-follow            @, @@ and START lines are left out like other commands instead of running\n"
+    "                         the scripts they name\n"
+    "  --encoding NAME        how files are read: auto (the default: UTF-8 when valid, else Windows-1252,\n"
+    "                         with a warning), utf-8, windows-1252 or any iconv name\n"
     "\n"
     "Output:\n"
     "  -o FILE                write the generated statements to FILE\n"
@@ -53,7 +60,8 @@ const char* const usageText =
     "  --fail-under PCT       exit 0 when at least PCT % of the units translate, 1 otherwise\n"
     "\n"
     "Session:\n"
-    "  --codepage N           input is in code page N; output is converted back to it\n"
+    "  --codepage N           the session's code page N: what the output is written in (files are read\n"
+    "                         as --encoding says)\n"
     "  --string-units S|4     SYSTEM or CODEUNITS32 string units\n"
     "  --nchar-mapping 0..3   NCHAR mapping of the session\n"
     "  --compat 0|1|2         SQL compatibility mode of the session\n"
@@ -170,12 +178,13 @@ Options parseOptions(int argc, char** argv) {
   CLI::App app("xcomp");
   app.set_help_flag();
   app.allow_extras();
-  // An option given twice keeps its last value, as before; --define and --extend keep them all.
+  // An option given twice keeps its last value, as before; --define, --extend and --set keep them all.
   app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   app.positionals_at_end(false);
   std::optional<std::string> codePage, stringUnits, ncharMapping, compat, sql, color, jobs, terminator, dsn, connect,
       failUnder;
-  std::vector<std::string> defines, extensions;
+  std::optional<std::string> encoding;
+  std::vector<std::string> defines, extensions, presets;
   bool help = false, version = false;
   app.add_flag("-h,--help", help);
   app.add_flag("--version", version);
@@ -195,6 +204,9 @@ Options parseOptions(int argc, char** argv) {
   app.add_flag("--print-tree", compile.printTree);
   app.add_option("--sql", sql);
   app.add_option("--define", defines)->allow_extra_args(false);
+  app.add_option("--encoding", encoding);
+  app.add_option("--set", presets)->allow_extra_args(false);
+  app.add_flag("!--no-follow", translate.followScripts);
   app.add_flag("--raw", translate.raw);
   app.add_flag("--verbose", translate.verbose);
   app.add_flag("-q,--quiet", translate.quiet);
@@ -261,6 +273,17 @@ Options parseOptions(int argc, char** argv) {
   for (const std::string& v : defines) {
     if (!defineVariable(v, translate.script) || v.find('=') == std::string::npos)
       usageError("invalid value '" + v + "' for --define (NAME=VALUE)");
+  }
+  if (encoding) {
+    translate.encoding = *encoding;
+    if (!isKnownEncoding(translate.encoding))
+      usageError("unknown encoding '" + translate.encoding +
+                 "' for --encoding (auto, utf-8, windows-1252 or an iconv name)");
+  }
+  for (const std::string& v : presets) {
+    if (!presetSetting(v, translate.script))
+      usageError("invalid value '" + v + "' for --set (sqlblanklines, sqlterminator, blockterminator, define or " +
+                 "scan, with its value)");
   }
   if (color) {
     if (*color == "auto") {

@@ -13,6 +13,7 @@
 #include "output/json_output.h"
 #include "report/report_units.h"
 #include "report/request_report.h"
+#include "script/script_runs.h"
 #include "script/sql_text.h"
 #include "script/whenever.h"
 
@@ -25,14 +26,17 @@ class Report {
 
   void output(const std::string& text) { add(false, text); }
 
-  void diagnose(const Diagnostic& d) {
+  void diagnose(const Diagnostic& d) { diagnose(input_.shownName, d); }
+
+  // A diagnostic of a script the input runs names that script.
+  void diagnose(const std::string& file, const Diagnostic& d) {
     if (d.severity == Severity::error) {
       ++report_.errors;
       report_.status = std::max(report_.status, 1);
     } else if (options_.quiet) {
       return;
     }
-    add(true, renderDiagnostic(input_.shownName, d, options_.color));
+    add(true, renderDiagnostic(file, d, options_.color));
   }
 
  private:
@@ -167,7 +171,10 @@ std::optional<std::string> checkedText(const InputFile& input, const TranslateOp
     return std::nullopt;
   }
   std::string text;
-  if (!prepareText(bytes, options.compile.codePage, &text, &d)) return refuse(d, 1);
+  Diagnostic warning;
+  const bool ok = prepareText(bytes, options.encoding, &text, &d, &warning);
+  if (!warning.message.empty()) say.diagnose(warning);
+  if (!ok) return refuse(d, 1);
   return text;
 }
 
@@ -307,7 +314,7 @@ void translateStatement(const ScriptItem& item, const TranslateOptions& options,
   // is the output's, added where it is written).
   const uint16_t codePage = options.compile.codePage;
   const std::string statement = item.text.substr(0, item.statementLength) + options.compile.terminator + "\n";
-  if (!convertsInput(codePage)) {
+  if (codePage == XCOMP_CODEPAGE_UTF8) {
     result.copied = statement;
   } else if (!convertText(statement, XCOMP_CODEPAGE_UTF8, codePage, &result.copied)) {
     failWith(result, atFirstWord(item, Severity::error,
@@ -319,7 +326,7 @@ void translateStatement(const ScriptItem& item, const TranslateOptions& options,
   // What SQL*Plus sends: the statement without its terminator, in the session's code page (the whole
   // statement converted above, so its head converts too).
   std::string text = item.text.substr(0, item.statementLength);
-  if (convertsInput(codePage)) convertText(text, XCOMP_CODEPAGE_UTF8, codePage, &text);
+  if (codePage != XCOMP_CODEPAGE_UTF8) convertText(text, XCOMP_CODEPAGE_UTF8, codePage, &text);
   StatementReport ran = run.deployment->runStatement(text);
   result.outcome.sqlca = ran.sqlca;
   result.outcome.diagnostic = std::move(ran.diagnostic);
@@ -330,14 +337,42 @@ void translateStatement(const ScriptItem& item, const TranslateOptions& options,
   reportRun(item, result);
 }
 
-void translateItem(const ScriptItem& item, const TranslateOptions& options, ItemResult& result, FileReport& report,
-                   FileRun& run) {
+// PL/SQL ends a comment at its first '*/'; this compiler's comments nest, so a '/*' inside one opens
+// another that needs its own '*/'. Where such a '/*' left the comment open, the note points at it, on
+// standard error and in JSON; the library's message stays as it is.
+void noteNestedComment(const ScriptItem& item, Diagnostic& error, ItemResult& result) {
+  const auto [line, column] = innerCommentOpening(item.text);
+  if (line == 0) {
+    if (item.text.find("*/") != std::string::npos)
+      error.notes.push_back(
+          "comments nest: a '/*' inside one needs its own '*/'; --extend comments ends each at its first '*/'");
+    return;
+  }
+  const int fileLine = item.firstLine + line - 1;
+  const std::string text = "comments nest in this compiler, not in PL/SQL: the '/*' on line " +
+                           std::to_string(fileLine) +
+                           " opens a comment inside this one, and the first '*/' after it closes only that one; "
+                           "--extend comments ends each at its first '*/'";
+  error.notes.push_back(text);
+  result.entry.notes.push_back(noteAt(fileLine, text));
+  result.entry.notes.back().column = column;
+}
+
+// `followsScripts`: the lines that run scripts were followed in this file.
+void translateItem(const ScriptItem& item, const TranslateOptions& options, bool followsScripts, ItemResult& result,
+                   FileReport& report, FileRun& run) {
   result.entry.item = &item;
   result.entry.warnings = ofSeverity(item.diagnostics, Severity::warning);
   result.entry.scriptErrors = ofSeverity(item.diagnostics, Severity::error);
   result.shown = item.diagnostics;
   if (item.kind == ItemKind::sqlplus) {
-    if (options.verbose) result.shown.push_back(leftOut(item, "SQL*Plus command"));
+    result.entry.ok = !item.hasErrors();  // a script it runs could not be read
+    if (options.verbose) {
+      const std::string command = sqlPlusCommand(item.text);
+      const bool runs = followsScripts && (command == "@" || command == "@@" || command == "START");
+      result.shown.push_back(runs ? noteAt(item.firstLine, "script run here: " + headline(item.lines()))
+                                  : leftOut(item, "SQL*Plus command"));
+    }
     if (run.deployment != nullptr) followCommand(item, result, run);
     return;
   }
@@ -357,6 +392,15 @@ void translateItem(const ScriptItem& item, const TranslateOptions& options, Item
     failWith(result, std::move(d));
     return;
   }
+  const uint16_t codePage = options.compile.codePage;
+  std::string ignored;
+  if (!convertsInput(codePage) && codePage != XCOMP_CODEPAGE_UTF8 &&
+      !convertText(item.text, XCOMP_CODEPAGE_UTF8, codePage, &ignored)) {
+    failWith(result, atFirstWord(item, Severity::error,
+                                 "the " + item.name + " holds a character that code page " + std::to_string(codePage) +
+                                     " cannot write"));
+    return;
+  }
   result.outcome = compileRequest(options.compile, item.text);
   ++report.units;
   result.entry.outcome = &result.outcome;
@@ -368,11 +412,8 @@ void translateItem(const ScriptItem& item, const TranslateOptions& options, Item
       if ((options.compile.extensions & extendQQuotes) == 0 && holdsQQuotedLiteral(d.source)) {
         d.notes.push_back("a q-quoted literal is read as a name and a string here; --extend q-quotes reads it as one");
       }
-      if ((options.compile.extensions & extendComments) == 0 && d.message == "Unterminated comment" &&
-          item.text.find("*/") != std::string::npos) {
-        d.notes.push_back(
-            "comments nest: a '/*' inside one needs its own '*/'; --extend comments ends each at its "
-            "first '*/'");
+      if ((options.compile.extensions & extendComments) == 0 && d.message == "Unterminated comment") {
+        noteNestedComment(item, d, result);
       }
       if ((options.compile.extensions & extendErrorMap) == 0) {
         if (const ExtendedErrorRow* row = extendedExceptionInit(d)) {
@@ -406,9 +447,11 @@ void countItem(const ScriptItem& item, const ItemResult& result, FileReport& rep
 int runnableItems(const InputFile& input, const TranslateOptions& options) {
   std::string bytes, text;
   Diagnostic ignored;
-  if (!readInput(input, &bytes) || !prepareText(bytes, options.compile.codePage, &text, &ignored)) return 0;
+  if (!readInput(input, &bytes) || !prepareText(bytes, options.encoding, &text, &ignored, &ignored)) return 0;
   ScriptSettings settings = options.script;
-  const ScriptReading reading = options.raw ? readRequestsRaw(text) : readScript(text, settings);
+  const ScriptReading reading = options.raw
+                                    ? readRequestsRaw(text)
+                                    : readInputScript(input, text, settings, options.encoding, options.followScripts);
   return static_cast<int>(std::count_if(reading.items.begin(), reading.items.end(),
                                         [&](const ScriptItem& item) { return isRunnable(item, options); }));
 }
@@ -426,7 +469,9 @@ FileReport translateFile(const InputFile& input, const TranslateOptions& options
   if (!text) return report;
 
   ScriptSettings settings = options.script;
-  const ScriptReading reading = options.raw ? readRequestsRaw(*text) : readScript(*text, settings);
+  const ScriptReading reading = options.raw
+                                    ? readRequestsRaw(*text)
+                                    : readInputScript(input, *text, settings, options.encoding, options.followScripts);
   for (const Diagnostic& d : reading.diagnostics) say.diagnose(d);
   const bool anything = std::any_of(reading.items.begin(), reading.items.end(),
                                     [](const ScriptItem& item) { return item.kind != ItemKind::sqlplus; });
@@ -458,10 +503,11 @@ FileReport translateFile(const InputFile& input, const TranslateOptions& options
     }
     ItemResult result;
     result.entry.number = ++number;
-    translateItem(item, options, result, report, run);
+    translateItem(item, options, options.followScripts && !input.walked, result, report, run);
     settleRun(item, options, result, run);
     countItem(item, result, report);
     if (!result.entry.ok) report.status = std::max(report.status, 1);
+    const std::string& file = item.file.empty() ? input.shownName : item.file;
     if (options.keepUnits && item.kind == ItemKind::unit) {
       ReportUnit unit = reportUnitOf(item, result.entry.outcome != nullptr ? &result.outcome : nullptr);
       // Failed without a compile error: at the data source, or not run (cut off by the end of the file).
@@ -485,13 +531,13 @@ FileReport translateFile(const InputFile& input, const TranslateOptions& options
     if (result.entry.ok) written += terminated(result.copied, terminator);
     if (options.keepTranslation) report.translation += written;
     if (options.json) {
-      say.output(jsonItem(input.shownName, result.entry));
+      say.output(jsonItem(file, result.entry));
       report.errors += static_cast<int>(std::count_if(
           result.shown.begin(), result.shown.end(), [](const Diagnostic& d) { return d.severity == Severity::error; }));
       continue;
     }
     if (!options.keepTranslation) say.output(written);
-    for (const Diagnostic& d : result.shown) say.diagnose(d);
+    for (const Diagnostic& d : result.shown) say.diagnose(file, d);
   }
   if (afterExit > 0) {
     say.diagnose(noteAt(run.exitLine, "the script ends here: " + std::to_string(afterExit) +

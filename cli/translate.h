@@ -18,7 +18,9 @@ struct TranslateOptions {
   CompileSettings compile;
   ScriptSettings script;  // each file starts from these (the --define values among them)
   SqlMode sql = SqlMode::pass;
-  std::string terminator = "@";  // a line of its own after each statement written; empty for none
+  std::string terminator = "@";   // a line of its own after each statement written; empty for none
+  std::string encoding = "auto";  // --encoding: how the bytes of every file are read
+  bool followScripts = true;      // @, @@ and START read the scripts they name (not --no-follow)
   bool raw = false;
   bool json = false;
   bool verbose = false;

@@ -143,12 +143,14 @@ class ReportWriter {
     if (ci_ != nullptr)
       ci_->add(analysis.file.path, analysis.units, analysis.file.refusal == Refusal::none ? "" : analysis.file.reason);
     for (const ReportUnit& unit : analysis.units) {
-      ok = ok && put(json_, (units_++ == 0 ? "\n" : ",\n") + unitJson(analysis.file.path, unit));
-      ok = ok && put(csv_, unitCsvRow(analysis.file.path, unit));
-      if (baseline_ != nullptr) baseline_->add(analysis.file.path, unit);
+      // A unit from a script the file runs (@, @@, START) is named by that script.
+      const std::string path = unit.file.empty() ? analysis.file.path : pathInReport(unit.file, directories_);
+      ok = ok && put(json_, (units_++ == 0 ? "\n" : ",\n") + unitJson(path, unit));
+      ok = ok && put(csv_, unitCsvRow(path, unit));
+      if (baseline_ != nullptr) baseline_->add(path, unit);
       if (unit.translated) continue;
       if (firstRejected < 0) firstRejected = rejectedUnits_;
-      ok = ok && put(rejected_, htmlRejectedUnit(analysis.file.path, unit, rejectedUnits_++));
+      ok = ok && put(rejected_, htmlRejectedUnit(path, unit, rejectedUnits_++));
     }
     ok = ok && put(files_, (files_written_ == 0 ? "\n" : ",\n") + fileJson(analysis));
     ok = ok && put(rows_, htmlFileRow(analysis, files_written_++, firstRejected, analysis.file.path));

@@ -11,6 +11,7 @@
 #include "constructs.h"
 #include "entry/entry.h"
 #include "request_report.h"
+#include "script/script_runs.h"
 #include "script/sql_text.h"
 
 namespace fs = std::filesystem;
@@ -74,7 +75,8 @@ bool loadText(const InputFile& input, const TranslateOptions& options, std::stri
     return false;
   }
   Diagnostic problem;
-  if (!prepareText(bytes, options.compile.codePage, text, &problem)) {
+  Diagnostic notUtf8;  // the file is still read; its units' records say the rest
+  if (!prepareText(bytes, options.encoding, text, &problem, &notUtf8)) {
     file.reason = problem.message;
     if (problem.line > 0) file.reason = "line " + std::to_string(problem.line) + ": " + file.reason;
     file.unreadable = true;
@@ -169,6 +171,7 @@ ReportUnit unitOf(const ScriptItem& item) {
   ReportUnit unit;
   unit.kind = reportKind(item);
   unit.name = unitName(item);
+  unit.file = item.file;
   size_t skippedBytes = 0;
   const size_t skippedLines = leadingBlankLines(item.text, &skippedBytes);
   unit.firstLine = std::min(item.firstLine + static_cast<int>(skippedLines), std::max(item.lastLine, item.firstLine));
@@ -208,7 +211,7 @@ const char* refusalName(Refusal refusal) {
 std::string reportKind(const ScriptItem& item) {
   const std::string& name = item.name;
   if (name == "package head") return "package";
-  if (name == "block") return "anonymous block";
+  if (name == "block" || name == "exec") return "anonymous block";
   if (name == "drop package" || name == "drop package body") return "drop";
   if (std::find(reportKinds().begin(), reportKinds().end(), name) != reportKinds().end()) return name;
   return "other";
@@ -286,7 +289,9 @@ FileAnalysis analyzeFile(const InputFile& input, const TranslateOptions& options
     return analysis;
   }
   ScriptSettings settings = options.script;
-  const ScriptReading reading = options.raw ? readRequestsRaw(text) : readScript(text, settings);
+  const ScriptReading reading = options.raw
+                                    ? readRequestsRaw(text)
+                                    : readInputScript(input, text, settings, options.encoding, options.followScripts);
   text.clear();
   text.shrink_to_fit();
   for (const Diagnostic& d : reading.diagnostics) file.problems.push_back(d);
@@ -294,6 +299,15 @@ FileAnalysis analyzeFile(const InputFile& input, const TranslateOptions& options
     if (item.kind == ItemKind::unit) ++file.unitsFound;
     if (item.kind == ItemKind::sql) ++file.sqlStatements;
     if (item.kind == ItemKind::sqlplus) ++file.sqlplusCommands;
+    // A script the file runs that cannot be read is the file's problem, said on the line that runs it.
+    if (item.kind != ItemKind::sqlplus || !item.hasErrors()) continue;
+    for (Diagnostic d : item.diagnostics) {
+      if (!item.file.empty()) {
+        d.message = item.file + ":" + std::to_string(d.line) + ": " + d.message;
+        d.line = 0;  // not a line of this file
+      }
+      file.problems.push_back(std::move(d));
+    }
   }
   if (listener != nullptr) listener->unitsFound(file.unitsFound);
   if (file.unitsFound == 0) {

@@ -23,6 +23,7 @@ struct ReportError {
 struct ReportUnit {
   std::string kind;  // reportKind
   std::string name;  // unitName; empty when the unit has none
+  std::string file;  // the script the file runs it from (@, @@, START); empty for the file's own units
   int firstLine = 0;
   int lastLine = 0;
   size_t bytes = 0;  // of the request given to the compiler

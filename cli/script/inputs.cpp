@@ -2,12 +2,13 @@
 // stops the others.
 #include "inputs.h"
 
+#include <iconv.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
 
-#include "compile.h"
 #include "sql_text.h"
 
 namespace fs = std::filesystem;
@@ -67,6 +68,41 @@ Diagnostic problemAt(std::string_view text, size_t offset, std::string message) 
   return d;
 }
 
+std::string lowerAscii(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return out;
+}
+
+// The offset where 1-based line `line` starts.
+size_t lineOffset(std::string_view text, int line) {
+  size_t offset = 0;
+  for (int k = 1; k < line && offset != std::string_view::npos; ++k) {
+    offset = text.find('\n', offset);
+    if (offset != std::string_view::npos) ++offset;
+  }
+  return offset == std::string_view::npos ? text.size() : offset;
+}
+
+// Converts `in` from the iconv encoding `from` to UTF-8; npos on success, else the offset of the
+// first byte that does not convert.
+size_t convertToUtf8(std::string_view in, const char* from, std::string* out) {
+  const iconv_t cd = iconv_open("UTF-8", from);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return 0;
+  out->assign(in.size() * 4 + 16, '\0');
+  char* source = const_cast<char*>(in.data());
+  size_t left = in.size();
+  char* target = out->data();
+  size_t room = out->size();
+  const size_t rc = iconv(cd, &source, &left, &target, &room);
+  iconv_close(cd);
+  if (rc == static_cast<size_t>(-1)) return static_cast<size_t>(source - in.data());
+  out->resize(out->size() - room);
+  return std::string_view::npos;
+}
+
 std::string hexByte(unsigned char c) {
   char buffer[8];
   std::snprintf(buffer, sizeof buffer, "0x%02X", c);
@@ -124,7 +160,7 @@ std::vector<InputFile> expandInputs(const std::vector<std::string>& arguments) {
     }
     std::sort(found.begin(), found.end());
     for (std::string& path : found)
-      inputs.push_back({InputFile::file, path, path, fs::path(path).lexically_relative(argument).string()});
+      inputs.push_back({InputFile::file, path, path, fs::path(path).lexically_relative(argument).string(), true});
   }
   return inputs;
 }
@@ -141,7 +177,18 @@ bool readInput(const InputFile& input, std::string* bytes) {
   return ok;
 }
 
-bool prepareText(const std::string& bytes, uint16_t codePage, std::string* text, Diagnostic* problem) {
+bool isKnownEncoding(const std::string& name) {
+  const std::string lower = lowerAscii(name);
+  if (lower == "auto" || lower == "utf-8" || lower == "utf8") return true;
+  const iconv_t cd = iconv_open("UTF-8", name.c_str());
+  if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+  iconv_close(cd);
+  return true;
+}
+
+bool prepareText(const std::string& bytes, const std::string& encoding, std::string* text, Diagnostic* problem,
+                 Diagnostic* warning) {
+  warning->message.clear();
   const size_t nul = bytes.find('\0');
   if (nul != std::string::npos) {
     *problem = problemAt(bytes, nul, "");
@@ -152,37 +199,40 @@ bool prepareText(const std::string& bytes, uint16_t codePage, std::string* text,
   }
   std::string_view body(bytes);
   if (body.starts_with("\xEF\xBB\xBF")) body.remove_prefix(3);
-  if (codePage == XCOMP_CODEPAGE_UTF8) {
+  const std::string lower = lowerAscii(encoding);
+  const bool automatic = lower == "auto";
+  if (automatic || lower == "utf-8" || lower == "utf8") {
     const size_t bad = firstInvalidUtf8(body);
-    if (bad != std::string_view::npos) {
+    if (bad == std::string_view::npos) {
+      *text = std::string(body);
+      return true;
+    }
+    if (!automatic) {
       *problem = problemAt(body, bad,
                            "byte " + hexByte(static_cast<unsigned char>(body[bad])) +
-                               " is not UTF-8: the file is not in code page " + std::to_string(XCOMP_CODEPAGE_UTF8) +
-                               "; name its code page with --codepage");
+                               " is not UTF-8; name the file's encoding with --encoding");
       problem->source = std::string(lineAt(body, bad));
       return false;
     }
-    *text = std::string(body);
+    *warning = problemAt(body, bad, "");
+    warning->severity = Severity::warning;
+    warning->message =
+        "the file's first line that is not UTF-8: it is read as Windows-1252 (--encoding names "
+        "another)";
+  }
+  const std::string from = automatic ? "WINDOWS-1252" : encoding;
+  const size_t bad = convertToUtf8(body, from.c_str(), text);
+  if (bad == std::string_view::npos) {
+    if (!warning->message.empty()) {
+      warning->column = 0;
+      warning->source = std::string(lineAt(*text, lineOffset(*text, warning->line)));
+    }
     return true;
   }
-  std::string converted;
-  if (!convertText(std::string(body), codePage, XCOMP_CODEPAGE_UTF8, &converted)) {
-    // The first line that does not convert holds the first bad byte.
-    size_t start = 0;
-    while (start < body.size()) {
-      size_t end = body.find('\n', start);
-      if (end == std::string_view::npos) end = body.size();
-      std::string ignored;
-      if (!convertText(std::string(body.substr(start, end - start)), codePage, XCOMP_CODEPAGE_UTF8, &ignored)) break;
-      start = end + 1;
-    }
-    *problem = problemAt(body, std::min(start, body.size()),
-                         "the file holds a byte that is not valid in code page " + std::to_string(codePage) +
-                             "; name its code page with --codepage");
-    problem->column = 0;
-    problem->source = std::string(lineAt(body, std::min(start, body.size())));
-    return false;
-  }
-  *text = convertsInput(codePage) ? std::move(converted) : std::string(body);
-  return true;
+  *problem = problemAt(body, bad,
+                       "byte " + hexByte(static_cast<unsigned char>(body[bad])) + " is not valid in " +
+                           (automatic ? std::string("UTF-8 or Windows-1252") : encoding) +
+                           "; name the file's encoding with --encoding");
+  warning->message.clear();
+  return false;
 }

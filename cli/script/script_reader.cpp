@@ -85,9 +85,12 @@ char switchValue(std::string_view word, char onValue) {
   return value.empty() ? onValue : unquote(word)[0];
 }
 
-// The SET options that change how the rest of the script is read; the others are skipped.
-void applySet(const std::vector<std::string_view>& words, ScriptSettings& settings) {
-  for (size_t k = 1; k + 1 < words.size(); ++k) {
+// The SET options that change how the rest of the script is read; the others are skipped. False when
+// some option was not one of those.
+bool applySet(const std::vector<std::string_view>& words, ScriptSettings& settings) {
+  bool allFollowed = true;
+  for (size_t k = 1; k < words.size(); ++k) {
+    if (k + 1 >= words.size()) return false;
     const std::string_view option = words[k];
     const std::string_view value = words[k + 1];
     if (abbreviates(option, "SQLBLANKLINES", 5)) {
@@ -101,10 +104,34 @@ void applySet(const std::vector<std::string_view>& words, ScriptSettings& settin
     } else if (abbreviates(option, "SCAN", 4)) {
       settings.defineChar = upperAscii(value) == "OFF" ? 0 : '&';
     } else {
+      allFollowed = false;
       continue;
     }
     ++k;
   }
+  return allFollowed;
+}
+
+// ACCEPT name ... DEFAULT value gives `name` the value when it has none: a script run without a prompt
+// takes the default its author wrote.
+void applyAcceptDefault(const std::vector<std::string_view>& words, ScriptSettings& settings) {
+  if (words.size() < 2) return;
+  for (size_t k = 2; k + 1 < words.size(); ++k) {
+    if (!abbreviates(words[k], "DEFAULT", 3)) continue;
+    settings.defines.try_emplace(upperAscii(words[1]), std::string(unquote(words[k + 1])));
+    return;
+  }
+}
+
+// WITH FUNCTION or WITH PROCEDURE opens a query whose PL/SQL declarations hold ';': SQL*Plus reads it
+// to its '/' line, as it reads a unit.
+bool opensPlsqlQuery(const std::vector<std::string_view>& lines, size_t first, size_t column) {
+  std::vector<SqlToken> tokens;
+  ScanCarry carry;
+  for (size_t j = first; j < lines.size() && j < first + 8 && tokens.size() < 2; ++j)
+    scanLine(j == first ? lines[j].substr(column) : lines[j], static_cast<int>(j) + 1, Dialect::sql, carry, &tokens);
+  return tokens.size() >= 2 && isWord(tokens[0], "WITH") &&
+         (isWord(tokens[1], "FUNCTION") || isWord(tokens[1], "PROCEDURE"));
 }
 
 std::string classifyTokens(const std::vector<SqlToken>& tokens) {
@@ -144,14 +171,19 @@ std::string classifyAt(const std::vector<std::string_view>& lines, size_t first,
   return classifyTokens(tokens);
 }
 
+constexpr const char* quotedStringEnd = "this line ends the unit inside the quoted string";
+
 bool readsAsUnit(const std::string& name) {
   return name != "sql" && name != "drop package" && name != "drop package body";
 }
 
 class Reader {
  public:
-  Reader(std::string_view text, ScriptSettings& settings)
-      : lines_(splitLines(text)), endsWithNewline_(!text.empty() && text.back() == '\n'), settings_(settings) {}
+  Reader(std::string_view text, ScriptSettings& settings, ScriptRunner* runner)
+      : lines_(splitLines(text)),
+        endsWithNewline_(!text.empty() && text.back() == '\n'),
+        settings_(settings),
+        runner_(runner) {}
 
   ScriptReading read() {
     while (line_ < lines_.size()) step();
@@ -177,6 +209,7 @@ class Reader {
     }
     if (column_ == 0) {
       const std::string command = sqlPlusCommand(trimmed);
+      if (command == "EXECUTE") return readExec();
       if (!command.empty()) return readCommand(command);
     }
     const std::string name = classifyAt(lines_, line_, column_);
@@ -226,6 +259,8 @@ class Reader {
       const size_t start = joined.find_first_of(" \t");
       if (start != std::string::npos && joined.find('=') != std::string::npos)
         defineVariable(substituteKnown(std::string_view(joined).substr(start)), settings_);
+    } else if (command == "ACCEPT") {
+      applyAcceptDefault(words, settings_);
     } else if (command == "UNDEFINE") {
       for (size_t k = 1; k < words.size(); ++k) settings_.defines.erase(upperAscii(words[k]));
     }
@@ -235,7 +270,61 @@ class Reader {
     item.text = std::move(text);
     item.firstLine = static_cast<int>(first) + 1;
     item.lastLine = static_cast<int>(line_) + 1;
+    std::vector<ScriptItem> ran;
+    if (runner_ != nullptr && (command == "@" || command == "@@" || command == "START"))
+      ran = runScript(item, command, substituteKnown(joined));
     reading_.items.push_back(std::move(item));
+    for (ScriptItem& included : ran) reading_.items.push_back(std::move(included));
+    nextLine();
+    gapStart_ = line_;
+  }
+
+  // @name, @@name and START name run a script, the words after the name being its &1, &2, ...
+  std::vector<ScriptItem> runScript(ScriptItem& item, const std::string& command, std::string_view joined) {
+    std::string_view rest = trimBlanks(joined);
+    rest.remove_prefix(command == "START" ? firstWord(rest).size() : command.size());
+    const std::vector<std::string_view> words = commandWords(rest);
+    if (words.empty()) return {};
+    for (size_t k = 1; k < words.size(); ++k) settings_.defines[std::to_string(k)] = std::string(unquote(words[k]));
+    return runner_->run(item, std::string(unquote(words[0])), command == "@@", settings_);
+  }
+
+  // EXEC[UTE] text, continued by a trailing '-', is the block BEGIN text END; as SQL*Plus sends it. The
+  // command word becomes BEGIN and each continued line keeps its own line, so the compiler's lines are
+  // the file's; END goes after the last token, before any comment that ends the line.
+  void readExec() {
+    ScriptItem item = startCompiled("exec");
+    const size_t requestStart = item.text.size();
+    size_t j = line_;
+    for (;; ++j) {
+      const std::string_view line = lines_[j];
+      size_t from = 0;
+      if (j == line_) {
+        const size_t start = line.find_first_not_of(" \t");
+        from = start + firstWord(line.substr(start)).size();
+        item.text.append(line.substr(0, start));
+        item.text += "BEGIN";
+      }
+      std::string_view rest = line.substr(from);
+      const std::string_view trimmed = trimBlanks(rest);
+      const bool continued = !trimmed.empty() && trimmed.back() == '-' && j + 1 < lines_.size();
+      if (continued) rest = rest.substr(0, rest.rfind('-'));
+      substitute(item, rest, j, from);
+      if (!continued) break;
+      item.text += '\n';
+    }
+    std::vector<SqlToken> tokens;
+    ScanCarry carry;
+    const std::string_view request = std::string_view(item.text).substr(requestStart);
+    for (std::string_view line : splitLines(request)) scanLine(line, 0, Dialect::plsql, carry, &tokens);
+    const SqlToken& last = tokens.back();  // BEGIN at least
+    const size_t end = static_cast<size_t>(last.text.data() + last.text.size() - item.text.data());
+    item.text.insert(end, isSymbol(last, ";") ? " END;" : "; END;");
+    if (j + 1 < lines_.size() || endsWithNewline_) item.text += '\n';
+    item.lastLine = static_cast<int>(j) + 1;
+    refuseQQuotes(item);
+    reading_.items.push_back(std::move(item));
+    line_ = j;
     nextLine();
     gapStart_ = line_;
   }
@@ -290,10 +379,44 @@ class Reader {
     item.terminated = terminated;
     item.keptUnrun = terminated && !isLoneChar(trimBlanks(lines_[j]), '/') && !slashFollows(j + 1);
     blankEditionWord(item);
+    refuseQQuotes(item);
     reading_.items.push_back(std::move(item));
     line_ = terminated ? j + 1 : j;
     column_ = 0;
     gapStart_ = line_;
+  }
+
+  // The compiler reads q'[a ]' as the name q and the string '[a ]', which would change the text without
+  // a word: unless --extend q-quotes reads such literals, the first one keeps the unit from being sent.
+  void refuseQQuotes(ScriptItem& item) const {
+    if (settings_.plsqlQQuotes) return;
+    std::vector<SqlToken> tokens;
+    ScanCarry carry;
+    const std::vector<std::string_view> lines = splitLines(item.text);
+    for (size_t i = 0; i < lines.size(); ++i) {
+      tokens.clear();
+      scanLine(lines[i], static_cast<int>(i) + 1, Dialect::plsql, carry, &tokens);
+      for (size_t k = 0; k + 1 < tokens.size(); ++k) {
+        const SqlToken& name = tokens[k];
+        const SqlToken& literal = tokens[k + 1];
+        if (name.kind != SqlToken::word || !(isWord(name, "Q") || isWord(name, "NQ"))) continue;
+        if (literal.kind != SqlToken::literal || literal.line != name.line ||
+            literal.column != name.column + static_cast<int>(name.text.size()))
+          continue;
+        Diagnostic d;
+        d.line = item.firstLine + static_cast<int>(i);
+        d.column = name.column;
+        d.length = static_cast<int>(name.text.size()) + 2;
+        d.source = std::string(lines[i]);
+        d.message = "q-quoted literal: the compiler would read it as the name '" + std::string(name.text) +
+                    "' and a string, changing the text, so the unit is not translated";
+        d.notes.push_back("--extend q-quotes reads it as one literal");
+        // A '/' line after the literal's quote is no longer worth a warning: the literal is the cause.
+        std::erase_if(item.diagnostics, [](const Diagnostic& w) { return w.message.find(quotedStringEnd) == 0; });
+        item.diagnostics.push_back(std::move(d));
+        return;
+      }
+    }
   }
 
   // Whether the next line that is not blank or a comment, from line `j` on, holds only '/'.
@@ -353,15 +476,15 @@ class Reader {
       d.message = "this line is inside the comment opened on line " + opened +
                   " and is read as comment text; SQL*Plus would end the unit here";
     } else {
-      const char* what = carry.commentDepth > 0 ? "comment" : "quoted string";
-      d.message = "this line ends the unit inside the " + std::string(what) + " opened on line " + opened +
-                  ", as SQL*Plus reads it";
+      d.message = std::string(carry.commentDepth > 0 ? "this line ends the unit inside the comment" : quotedStringEnd) +
+                  " opened on line " + opened + ", as SQL*Plus reads it";
     }
     return d;
   }
 
   void readStatement(const std::string& name) {
     const bool compiled = name != "sql";
+    const bool toSlash = !compiled && opensPlsqlQuery(lines_, line_, column_);
     ScriptItem item;
     if (compiled) {
       item = startCompiled(name);
@@ -378,7 +501,7 @@ class Reader {
     while (j < lines_.size()) {
       if (j > line_) {
         const std::string_view trimmed = trimBlanks(lines_[j]);
-        if (trimmed.empty() && settings_.blankLinesEndSql) break;
+        if (trimmed.empty() && settings_.blankLinesEndSql && !toSlash) break;
         if (isLoneChar(trimmed, '/') || isLoneChar(trimmed, settings_.blockTerminator)) {
           consumedTerminatorLine = true;
           break;
@@ -395,7 +518,7 @@ class Reader {
         const SqlToken& last = tokens.back();
         statementEnd = static_cast<size_t>(last.text.data() + last.text.size() - item.text.data()) - (ends ? 1 : 0);
       }
-      if (ends) break;
+      if (ends && !toSlash) break;
     }
     item.lastLine = static_cast<int>(j);
     if (!item.text.empty() && item.text.back() != '\n') item.text += '\n';
@@ -407,6 +530,7 @@ class Reader {
     column_ = 0;
     gapStart_ = line_;
     if (!compiled && statementEnd == 0 && item.diagnostics.empty()) return;  // a lone terminator
+    if (compiled) refuseQQuotes(item);
     reading_.items.push_back(std::move(item));
   }
 
@@ -485,6 +609,7 @@ class Reader {
   std::vector<std::string_view> lines_;
   bool endsWithNewline_;
   ScriptSettings& settings_;
+  ScriptRunner* runner_;
   ScriptReading reading_;
   size_t line_ = 0;    // the line being read
   size_t column_ = 0;  // where reading resumes on it (after a comment that closed mid-line)
@@ -533,6 +658,12 @@ std::string sqlPlusCommand(std::string_view line) {
 
 std::string classifyRequest(std::string_view text) { return classifyAt(splitLines(text), 0, 0); }
 
+bool presetSetting(std::string_view text, ScriptSettings& settings) {
+  const std::string command = "SET " + std::string(text);
+  const std::vector<std::string_view> words = commandWords(command);
+  return words.size() > 1 && applySet(words, settings);
+}
+
 bool defineVariable(std::string_view assignment, ScriptSettings& settings) {
   const std::string_view text = trimBlanks(assignment);
   size_t end = 0;
@@ -550,7 +681,9 @@ bool defineVariable(std::string_view assignment, ScriptSettings& settings) {
   return true;
 }
 
-ScriptReading readScript(std::string_view text, ScriptSettings& settings) { return Reader(text, settings).read(); }
+ScriptReading readScript(std::string_view text, ScriptSettings& settings, ScriptRunner* runner) {
+  return Reader(text, settings, runner).read();
+}
 
 ScriptReading readRequestsRaw(std::string_view script) {
   ScriptReading reading;

@@ -27,8 +27,8 @@ enum class ItemKind { unit, sql, sqlplus };
 struct ScriptItem {
   ItemKind kind = ItemKind::unit;
   // What the item is, as JSON names it: "procedure", "function", "package head", "package body",
-  // "trigger", "type", "type body", "block", "pragma", "drop package", "drop package body", "sql",
-  // "sqlplus".
+  // "trigger", "type", "type body", "block", "exec" (an EXECUTE command, compiled as its block),
+  // "pragma", "drop package", "drop package body", "sql", "sqlplus".
   std::string name;
   // A unit: the request for the compiler, whose first line is `firstLine` (lines the script skipped
   // before the unit stay as empty lines, so the compiler's line numbers count from the same place as
@@ -37,6 +37,9 @@ struct ScriptItem {
   // A statement: how much of `text` SQL*Plus would send, leaving out the terminator that ended it (a
   // ';' and what follows it on its line) and any comment after its last token.
   size_t statementLength = 0;
+  // The script the item comes from, as messages name it, when that is not the input itself but a
+  // script it runs (@file, @@file, START file); its lines are that script's.
+  std::string file;
   int firstLine = 0;
   int lastLine = 0;  // the last file line holding some of the item
   // A unit: a '/' or '.' line ended it; false when the file ended first (SQL*Plus would not run it).
@@ -63,9 +66,22 @@ struct ScriptReading {
   std::vector<Diagnostic> diagnostics;  // problems outside any item, e.g. a comment never closed
 };
 
+// Reads the scripts a script runs where it runs them.
+class ScriptRunner {
+ public:
+  virtual ~ScriptRunner() = default;
+  // `command` (an @, @@ or START item, not yet among the items) names `script`, relative to the running
+  // script's folder when `besideScript` (@@); `arguments` are its &1, &2, ... The items of the script,
+  // read with the same `settings`, come back to be put after the command; a script that cannot be read
+  // is an error on `command`, and what the script's reading says outside its items a note there.
+  virtual std::vector<ScriptItem> run(ScriptItem& command, const std::string& script, bool besideScript,
+                                      ScriptSettings& settings) = 0;
+};
+
 // Cuts `text` (the whole file, line ends LF or CRLF) into items. `settings` is changed by the SET,
-// DEFINE and UNDEFINE commands the script holds.
-ScriptReading readScript(std::string_view text, ScriptSettings& settings);
+// DEFINE, UNDEFINE and ACCEPT commands the script holds. With a `runner`, the scripts that @, @@ and
+// START name are read in their place; without, those lines are commands like any other.
+ScriptReading readScript(std::string_view text, ScriptSettings& settings, ScriptRunner* runner = nullptr);
 
 // Every text between lines holding only "/" is one request for the compiler, as an engine would be
 // given it; nothing is skipped or substituted. Each item is a unit named by classifyRequest.
@@ -77,6 +93,10 @@ std::string classifyRequest(std::string_view text);
 // The SQL*Plus command a line starts ("SET", "PROMPT", "@@", ...), or empty when it starts none.
 // SET TRANSACTION, SET ROLE and SET CONSTRAINT(S) are SQL.
 std::string sqlPlusCommand(std::string_view line);
+
+// Applies `--set TEXT` as the command SET TEXT would; false when TEXT names a SET option the reader
+// does not follow (only SQLBLANKLINES, SQLTERMINATOR, BLOCKTERMINATOR, DEFINE and SCAN change reading).
+bool presetSetting(std::string_view text, ScriptSettings& settings);
 
 // Applies the text of `--define NAME=VALUE` (or a DEFINE command's NAME = VALUE); false when malformed.
 bool defineVariable(std::string_view assignment, ScriptSettings& settings);

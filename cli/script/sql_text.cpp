@@ -189,3 +189,46 @@ std::string upperAscii(std::string_view text) {
   }
   return out;
 }
+
+std::pair<int, int> innerCommentOpening(std::string_view text) {
+  int depth = 0;
+  int line = 1;
+  size_t lineStart = 0;
+  char quote = 0;
+  std::pair<int, int> inner{0, 0};
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    const char next = i + 1 < text.size() ? text[i + 1] : '\0';
+    if (c == '\n') {
+      ++line;
+      lineStart = i + 1;
+      continue;
+    }
+    if (quote != 0) {
+      if (c == quote) quote = 0;  // a doubled quote closes and opens again
+      continue;
+    }
+    const int column = static_cast<int>(i - lineStart) + 1;
+    if (depth == 0) {
+      if (c == '-' && next == '-') {
+        while (i + 1 < text.size() && text[i + 1] != '\n') ++i;
+      } else if (c == '\'' || c == '"') {
+        quote = c;
+      } else if (c == '/' && next == '*') {
+        depth = 1;
+        inner = {0, 0};
+        ++i;
+      }
+      continue;
+    }
+    if (c == '/' && next == '*') {
+      if (inner.first == 0) inner = {line, column};
+      ++depth;
+      ++i;
+    } else if (c == '*' && next == '/') {
+      --depth;
+      ++i;
+    }
+  }
+  return depth > 0 ? inner : std::pair<int, int>{0, 0};
+}

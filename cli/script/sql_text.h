@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // Plain SQL as SQL*Plus passes it on: comments do not nest and q'[...]' literals exist. PL/SQL as the
@@ -51,3 +52,8 @@ std::string_view trimBlanks(std::string_view line);
 
 // ASCII upper case of a word.
 std::string upperAscii(std::string_view text);
+
+// Where, in `text` read as the compiler reads it (comments nest), the first '/*' opened inside the
+// comment that is still open at the end stands: {request line, column}, both 1-based; {0, 0} when no
+// comment is left open or the one left open holds no inner '/*'.
+std::pair<int, int> innerCommentOpening(std::string_view text);

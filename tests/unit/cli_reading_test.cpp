@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "script/inputs.h"
 #include "script/script_reader.h"
+#include "script/sql_text.h"
 
 namespace {
 
@@ -306,6 +308,16 @@ TEST(ScriptReader, RawReadingGivesEveryTextBetweenSlashLinesToTheCompiler) {
   EXPECT_EQ(reading.items[1].firstLine, 6);
 }
 
+TEST(ScriptReader, InnerCommentThatLeftTheOuterOneOpen) {
+  // The first '/*' inside the comment still open at the end, read as the compiler nests them.
+  EXPECT_EQ(innerCommentOpening("BEGIN /* off:\n  /* old */ x := 1;\nEND;"), std::make_pair(2, 3));
+  EXPECT_EQ(innerCommentOpening("/* a /* b */ */ BEGIN /* c\n /* d */"), std::make_pair(2, 2))
+      << "a closed one is over";
+  EXPECT_EQ(innerCommentOpening("BEGIN x := '/*'; -- /* \n /* open"), std::make_pair(0, 0))
+      << "no inner '/*': quotes and line comments hold none";
+  EXPECT_EQ(innerCommentOpening("BEGIN /* a /* b */ */ END;"), std::make_pair(0, 0)) << "nothing left open";
+}
+
 TEST(Inputs, SourceExtensionsInAnyCase) {
   for (const char* name : {"a.sql", "B.PKB", "c.Pks", "d.pkg", "e.pls", "f.plb", "g.prc", "h.fnc", "i.trg", "j.tps",
                            "k.tpb", "l.typ", "m.bdy", "n.spc"})
@@ -314,31 +326,40 @@ TEST(Inputs, SourceExtensionsInAnyCase) {
     EXPECT_FALSE(isSourceFileName(name)) << name;
 }
 
-TEST(Inputs, BinaryFilesAndBytesOutsideTheCodePageAreFoundWithTheirLine) {
+TEST(Inputs, EachFileIsReadIntoUtf8InItsEncoding) {
   std::string text;
   Diagnostic problem;
-  EXPECT_FALSE(prepareText(std::string("BEGIN\nNULL;\n\0END;", 16), 1208, &text, &problem));
+  Diagnostic warning;
+  EXPECT_FALSE(prepareText(std::string("BEGIN\nNULL;\n\0END;", 16), "auto", &text, &problem, &warning));
   EXPECT_EQ(problem.message, "binary file (a NUL byte on line 3); not read");
 
   EXPECT_TRUE(
       prepareText("\xEF\xBB\xBF"
                   "BEGIN 'caf\xC3\xA9'; END;",
-                  1208, &text, &problem));
+                  "auto", &text, &problem, &warning));
   EXPECT_EQ(text, "BEGIN 'caf\xC3\xA9'; END;") << "the byte-order mark goes";
+  EXPECT_TRUE(warning.message.empty());
 
-  EXPECT_FALSE(prepareText("BEGIN\n  x := 'caf\xE9';\nEND;", 1208, &text, &problem));
+  // auto: the first byte that is not UTF-8 makes the whole file Windows-1252, with one warning there.
+  EXPECT_TRUE(prepareText("-- caf\xC3\xA9\nBEGIN\n  x := 'caf\xE9 \x80';\nEND;", "auto", &text, &problem, &warning));
+  EXPECT_EQ(text, "-- caf\xC3\x83\xC2\xA9\nBEGIN\n  x := 'caf\xC3\xA9 \xE2\x82\xAC';\nEND;");
+  EXPECT_EQ(warning.line, 3);
+  EXPECT_EQ(warning.source, "  x := 'caf\xC3\xA9 \xE2\x82\xAC';") << "shown as read";
+  // 0x81 is neither UTF-8 nor a Windows-1252 character.
+  EXPECT_FALSE(prepareText("a\nb\nc\x81\n", "auto", &text, &problem, &warning));
+  EXPECT_EQ(problem.line, 3);
+  EXPECT_TRUE(warning.message.empty());
+
+  EXPECT_FALSE(prepareText("BEGIN\n  x := 'caf\xE9';\nEND;", "utf-8", &text, &problem, &warning));
   EXPECT_EQ(problem.line, 2);
   EXPECT_EQ(problem.column, 12);
   EXPECT_NE(problem.message.find("0xE9"), std::string::npos);
-
-  // 0x81 has no character in code page 1252; the same file read as 1252 otherwise passes unchanged.
-  EXPECT_FALSE(prepareText("a\nb\nc\x81\n", 1252, &text, &problem));
-  EXPECT_EQ(problem.line, 3);
-  EXPECT_TRUE(prepareText("x := 'caf\xE9';", 1252, &text, &problem));
-  EXPECT_EQ(text, "x := 'caf\xE9';");
-  // A converted code page is read in UTF-8.
-  EXPECT_TRUE(prepareText("\xC2\xC5\xC7\xC9\xD5", 37, &text, &problem));
+  EXPECT_TRUE(prepareText("\xC2\xC5\xC7\xC9\xD5", "IBM037", &text, &problem, &warning));
   EXPECT_EQ(text, "BEGIN");
+
+  EXPECT_TRUE(isKnownEncoding("Windows-1252"));
+  EXPECT_TRUE(isKnownEncoding("UTF8"));
+  EXPECT_FALSE(isKnownEncoding("no-such-encoding"));
 }
 
 }  // namespace

@@ -191,6 +191,20 @@ TEST(ReportUnits, ConstructKeyGroupsErrorsThatDifferOnlyInPlaceOrName) {
   EXPECT_NE(a.units[6].errors[0].construct, a.units[5].errors[0].construct);
 }
 
+TEST(ReportUnits, ScriptsAFileRunsAreReportedAsTheirOwnFiles) {
+  TempDir dir("xcomp-report");
+  dir.add("lib/body.sql", "\nCREATE PROCEDURE p IS\nBEGIN\n  NULL;\nEND;\n/\n@@gone\n");
+  const FileAnalysis a = analyze(dir.add("install.sql", "@@missing\n@@lib/body\n"));
+  ASSERT_EQ(a.units.size(), 1u);
+  EXPECT_EQ(a.units[0].file, dir.path("lib/body.sql"));
+  EXPECT_EQ(a.units[0].firstLine, 2);
+  ASSERT_EQ(a.file.problems.size(), 2u);
+  EXPECT_EQ(a.file.problems[0].line, 1);
+  EXPECT_EQ(a.file.problems[0].message.rfind("cannot run '" + dir.path("missing.sql") + "'", 0), 0u);
+  EXPECT_EQ(a.file.problems[1].line, 0) << "a line of the script that runs it, not of this file";
+  EXPECT_EQ(a.file.problems[1].message.rfind(dir.path("lib/body.sql") + ":7: cannot run", 0), 0u);
+}
+
 TEST(ReportUnits, FilesWithoutUnitsAreSkippedWithTheirReason) {
   TempDir dir("xcomp-report");
   struct Case {
@@ -200,7 +214,7 @@ TEST(ReportUnits, FilesWithoutUnitsAreSkippedWithTheirReason) {
   };
   const std::vector<Case> cases = {
       {dir.add("bin.sql", std::string("BEGIN NULL; END;\n\0\x01\x02", 20)), "binary file (a NUL byte on line 2)", true},
-      {dir.add("latin1.sql", "-- r\xE9sum\xE9\nBEGIN NULL; END;\n"), "line 1: byte 0xE9 is not UTF-8", true},
+      {dir.add("neither.sql", "-- r\x81sum\nBEGIN NULL; END;\n"), "line 1: byte 0x81 is not valid in UTF-8 or", true},
       {dir.add("empty.sql", ""), "empty file", false},
       {dir.add("tables.sql", "CREATE TABLE t (a NUMBER);\nSET ECHO ON\n"),
        "no PL/SQL unit (1 SQL statement, 1 SQL*Plus command)", false},
@@ -376,7 +390,8 @@ void writeTree(const TempDir& dir) {
           "    RETURN SYSDATE + 30;\n  END;\nEND;\n/\n");
   dir.add("src/billing/tables.sql", "CREATE TABLE invoices (id NUMBER);\n");
   dir.add("src/billing/logo.sql", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
-  dir.add("src/legacy/old.prc", "CREATE PROCEDURE old IS\nBEGIN\n  -- \xE9t\xE9\n  NULL;\nEND;\n/\n");
+  // 0x81 is neither UTF-8 nor a Windows-1252 character.
+  dir.add("src/legacy/old.prc", "CREATE PROCEDURE old IS\nBEGIN\n  -- \x81t\x81\n  NULL;\nEND;\n/\n");
   dir.add("src/notes.txt", "BEGIN NULL; END;\n");
 }
 
@@ -400,7 +415,7 @@ TEST(ReportCommand, ReportsEveryUnitAndFileOfATree) {
   EXPECT_EQ(files[2]["reason"].str(), "binary file (a NUL byte on line 3); not read");
   EXPECT_EQ(files[3]["status"].str(), "skipped");
   EXPECT_EQ(files[5]["status"].str(), "skipped");
-  EXPECT_NE(files[5]["reason"].str().find("not UTF-8"), std::string::npos);
+  EXPECT_NE(files[5]["reason"].str().find("not valid in UTF-8 or Windows-1252"), std::string::npos);
   EXPECT_EQ(files[4]["units"].integer(), 10);
   EXPECT_EQ(files[4]["rejected"].integer(), 4);
 

@@ -1,6 +1,6 @@
--- xcomp: --verbose --sql skip --no-line-markers
+-- xcomp: --verbose --sql skip --no-line-markers --no-follow
 -- --verbose lists what is left out of the output: SQL*Plus commands (a continued one is one command)
--- and, with --sql skip, plain SQL statements.
+-- and, with --sql skip, plain SQL statements. With --no-follow, @@ is one of them.
 SET ECHO OFF
 COLUMN grade_name FORMAT a30 -
        HEADING 'Grade'

@@ -1,0 +1,3 @@
+-- xcomp: --json
+-- xcomp input: encoding_windows_1252.sql
+-- In JSON the Windows-1252 file's text arrives as UTF-8.

@@ -1,0 +1,3 @@
+-- xcomp: --encoding utf-8
+-- xcomp input: encoding_windows_1252.sql
+-- Told the files are UTF-8, the Windows-1252 file is refused whole at its first bad byte.

@@ -1,0 +1,3 @@
+-- xcomp: --json
+-- xcomp input: fail_exec.sql
+-- The EXEC items of fail_exec.sql in JSON: each its own record with its result or its error's file line.

@@ -1,0 +1,3 @@
+-- xcomp: --json --no-line-markers
+-- xcomp input: fail_install_tree.sql
+-- The install tree in JSON: each record names the script it comes from and its lines there.

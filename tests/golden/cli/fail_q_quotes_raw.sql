@@ -1,0 +1,3 @@
+-- xcomp: --raw --no-line-markers
+-- xcomp input: fail_q_quotes.sql
+-- Under --raw each request goes to the compiler as the engine would get it, q-quotes and all.

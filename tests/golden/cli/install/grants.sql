@@ -1,0 +1,1 @@
+GRANT SELECT ON invoices TO &1;

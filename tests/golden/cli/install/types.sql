@@ -1,0 +1,6 @@
+SET DEFINE ON
+CREATE OR REPLACE TYPE invoice_line AS OBJECT (
+  item_code VARCHAR2(20),
+  amount    NUMBER
+);
+/

@@ -1,0 +1,3 @@
+-- xcomp: --extend q-quotes --no-line-markers
+-- xcomp input: fail_q_quotes.sql
+-- With --extend q-quotes the same units translate, each literal read as one.
