@@ -167,172 +167,190 @@ void checkLeftOver(const std::vector<std::string>& left) {
   usageError(what);
 }
 
-}  // namespace
+// The options whose values are taken as text and checked after parsing, so that a bad one is named as
+// the command names it.
+struct TextValues {
+  std::optional<std::string> codePage, stringUnits, ncharMapping, compat, sql, color, jobs, terminator, dsn, connect,
+      failUnder, encoding;
+  std::vector<std::string> defines, extensions, presets;
+  bool help = false, version = false;
+};
 
-Options parseOptions(int argc, char** argv) {
-  Options options;
+void declareOptions(CLI::App& app, Options& options, TextValues& text) {
   TranslateOptions& translate = options.translate;
   CompileSettings& compile = translate.compile;
-
-  // Every value is taken as text and checked below, so that a bad one is named as the command names it.
-  CLI::App app("xcomp");
   app.set_help_flag();
   app.allow_extras();
   // An option given twice keeps its last value, as before; --define, --extend and --set keep them all.
   app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   app.positionals_at_end(false);
-  std::optional<std::string> codePage, stringUnits, ncharMapping, compat, sql, color, jobs, terminator, dsn, connect,
-      failUnder;
-  std::optional<std::string> encoding;
-  std::vector<std::string> defines, extensions, presets;
-  bool help = false, version = false;
-  app.add_flag("-h,--help", help);
-  app.add_flag("--version", version);
+  app.add_flag("-h,--help", text.help);
+  app.add_flag("--version", text.version);
   app.add_option("-o", options.output);
-  app.add_option("--terminator", terminator);
+  app.add_option("--terminator", text.terminator);
   app.add_flag("!--no-line-markers", compile.lineMarkers);
-  app.add_option("--codepage", codePage);
-  app.add_option("--string-units", stringUnits);
-  app.add_option("--nchar-mapping", ncharMapping);
-  app.add_option("--compat", compat);
+  app.add_option("--codepage", text.codePage);
+  app.add_option("--string-units", text.stringUnits);
+  app.add_option("--nchar-mapping", text.ncharMapping);
+  app.add_option("--compat", text.compat);
   app.add_flag("--allow-multiple", compile.allowMultiple);
-  app.add_option("--extend", extensions)->allow_extra_args(false);
+  app.add_option("--extend", text.extensions)->allow_extra_args(false);
   app.add_flag("--json", translate.json);
   app.add_flag("--dump", compile.dump);
   app.add_flag("--trace-parser", compile.traceParser);
   app.add_flag("--print-tokens", compile.printTokens);
   app.add_flag("--print-tree", compile.printTree);
-  app.add_option("--sql", sql);
-  app.add_option("--define", defines)->allow_extra_args(false);
-  app.add_option("--encoding", encoding);
-  app.add_option("--set", presets)->allow_extra_args(false);
+  app.add_option("--sql", text.sql);
+  app.add_option("--define", text.defines)->allow_extra_args(false);
+  app.add_option("--encoding", text.encoding);
+  app.add_option("--set", text.presets)->allow_extra_args(false);
   app.add_flag("!--no-follow", translate.followScripts);
   app.add_flag("--raw", translate.raw);
   app.add_flag("--verbose", translate.verbose);
   app.add_flag("-q,--quiet", translate.quiet);
-  app.add_option("--color", color);
-  app.add_option("-j", jobs);
+  app.add_option("--color", text.color);
+  app.add_option("-j", text.jobs);
   app.add_flag("!--no-progress", options.progress);
   app.add_flag("--execute", compile.execute.enabled);
   app.add_flag("--dry-run", compile.execute.dryRun);
   app.add_flag("--stop-on-error", compile.execute.stopOnError);
-  app.add_option("--dsn", dsn);
-  app.add_option("--connect", connect);
+  app.add_option("--dsn", text.dsn);
+  app.add_option("--connect", text.connect);
   app.add_option("--report", options.reportDir);
   app.add_option("--out-dir", options.outDir);
   app.add_option("--baseline", options.baseline);
   app.add_option("--sarif", options.ci.sarif);
   app.add_option("--junit", options.ci.junit);
-  app.add_option("--fail-under", failUnder);
+  app.add_option("--fail-under", text.failUnder);
   app.add_option("paths", options.paths);
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::ParseError& error) {
-    parseFailure(error);
-  }
-  if (help) {
-    std::fputs(usageText, stdout);
-    std::exit(0);
-  }
-  if (version) {
-    std::printf("xcomp %s\n", xcompVersion());
-    std::exit(0);
-  }
-  checkLeftOver(app.remaining());
+}
 
+// The session's values and how scripts are read.
+void takeSessionAndReading(const TextValues& text, TranslateOptions& translate) {
+  CompileSettings& compile = translate.compile;
   // --raw shows the engine's exact results: the terminator is the session's, written by the library.
   if (translate.raw) {
-    compile.terminator = terminator.value_or("");
+    compile.terminator = text.terminator.value_or("");
     translate.terminator.clear();
-  } else if (terminator) {
-    translate.terminator = *terminator;
+  } else if (text.terminator) {
+    translate.terminator = *text.terminator;
   }
-  if (codePage) {
-    const std::string& v = *codePage;
+  if (text.codePage) {
+    const std::string& v = *text.codePage;
     char* end = nullptr;
     const long cp = std::strtol(v.c_str(), &end, 10);
     if (end == v.c_str() || *end != '\0' || cp <= 0 || cp > 65535 || !hostKnowsCodepage(static_cast<uint16_t>(cp)))
       usageError("unknown code page '" + v + "'");
     compile.codePage = static_cast<uint16_t>(cp);
   }
-  if (stringUnits) compile.stringUnits = oneOf("--string-units", *stringUnits, "S4");
-  if (ncharMapping) compile.ncharMapping = oneOf("--nchar-mapping", *ncharMapping, "0123");
-  if (compat) compile.compatMode = oneOf("--compat", *compat, "012");
-  for (const std::string& list : extensions) compile.extensions |= extensionList(list);
-  if (sql) {
-    if (*sql == "pass") {
+  if (text.stringUnits) compile.stringUnits = oneOf("--string-units", *text.stringUnits, "S4");
+  if (text.ncharMapping) compile.ncharMapping = oneOf("--nchar-mapping", *text.ncharMapping, "0123");
+  if (text.compat) compile.compatMode = oneOf("--compat", *text.compat, "012");
+  for (const std::string& list : text.extensions) compile.extensions |= extensionList(list);
+  if (text.sql) {
+    if (*text.sql == "pass") {
       translate.sql = SqlMode::pass;
-    } else if (*sql == "skip") {
+    } else if (*text.sql == "skip") {
       translate.sql = SqlMode::skip;
-    } else if (*sql == "error") {
+    } else if (*text.sql == "error") {
       translate.sql = SqlMode::error;
     } else {
-      usageError("invalid value '" + *sql + "' for --sql (pass, skip or error)");
+      usageError("invalid value '" + *text.sql + "' for --sql (pass, skip or error)");
     }
   }
-  for (const std::string& v : defines) {
+  for (const std::string& v : text.defines) {
     if (!defineVariable(v, translate.script) || v.find('=') == std::string::npos)
       usageError("invalid value '" + v + "' for --define (NAME=VALUE)");
   }
-  if (encoding) {
-    translate.encoding = *encoding;
+  if (text.encoding) {
+    translate.encoding = *text.encoding;
     if (!isKnownEncoding(translate.encoding))
       usageError("unknown encoding '" + translate.encoding +
                  "' for --encoding (auto, utf-8, windows-1252 or an iconv name)");
   }
-  for (const std::string& v : presets) {
+  for (const std::string& v : text.presets) {
     if (!presetSetting(v, translate.script))
       usageError("invalid value '" + v + "' for --set (sqlblanklines, sqlterminator, blockterminator, define or " +
                  "scan, with its value)");
   }
-  if (color) {
-    if (*color == "auto") {
+  // The script reader must see where a unit's literals and comments end as the compiler will.
+  translate.script.plsqlQQuotes = (compile.extensions & extendQQuotes) != 0;
+  translate.script.plsqlFlatComments = (compile.extensions & extendComments) != 0;
+}
+
+// Where the results go: the terminal, the files beside the output, and what decides the exit status.
+void takeOutputs(const CLI::App& app, const TextValues& text, Options& options) {
+  if (text.color) {
+    if (*text.color == "auto") {
       options.color = ColorChoice::automatic;
-    } else if (*color == "always") {
+    } else if (*text.color == "always") {
       options.color = ColorChoice::always;
-    } else if (*color == "never") {
+    } else if (*text.color == "never") {
       options.color = ColorChoice::never;
     } else {
-      usageError("invalid value '" + *color + "' for --color (auto, always or never)");
+      usageError("invalid value '" + *text.color + "' for --color (auto, always or never)");
     }
   }
-  if (jobs) options.jobs = jobCount(*jobs);
-  if (translate.quiet) options.progress = false;
+  if (text.jobs) options.jobs = jobCount(*text.jobs);
+  if (options.translate.quiet) options.progress = false;
   if (app.count("--report") > 0 && options.reportDir.empty()) usageError("--report needs a directory");
   if (app.count("--out-dir") > 0 && options.outDir.empty()) usageError("--out-dir needs a directory");
-  translate.keepTranslation = !options.outDir.empty();
+  options.translate.keepTranslation = !options.outDir.empty();
   if (app.count("--baseline") > 0 && options.baseline.empty()) usageError("--baseline needs an earlier report.json");
   if (app.count("--sarif") > 0 && options.ci.sarif.empty()) usageError("--sarif needs a file");
   if (app.count("--junit") > 0 && options.ci.junit.empty()) usageError("--junit needs a file");
-  if (failUnder) {
-    const std::string& v = *failUnder;
+  if (text.failUnder) {
+    const std::string& v = *text.failUnder;
     char* end = nullptr;
     const double pct = std::strtod(v.c_str(), &end);
     if (v.empty() || *end != '\0' || !(pct >= 0 && pct <= 100))
       usageError("invalid value '" + v + "' for --fail-under (a percentage from 0 to 100)");
     options.ci.failUnder = pct;
   }
-  std::string problem;
-  if (dsn)
-    takeExecuteOption(
-        "--dsn", [&] { return *dsn; }, &compile.execute, &problem);
-  if (!problem.empty()) usageError(problem);
-  if (connect)
-    takeExecuteOption(
-        "--connect", [&] { return *connect; }, &compile.execute, &problem);
-  if (!problem.empty()) usageError(problem);
+  if (!options.baseline.empty() && options.reportDir.empty()) usageError("--baseline needs --report");
+  options.translate.keepUnits = options.ci.asked();
+}
 
-  // The script reader must see where a unit's literals and comments end as the compiler will.
-  translate.script.plsqlQQuotes = (compile.extensions & extendQQuotes) != 0;
-  translate.script.plsqlFlatComments = (compile.extensions & extendComments) != 0;
+}  // namespace
+
+Options parseOptions(int argc, char** argv) {
+  Options options;
+  TranslateOptions& translate = options.translate;
+  CompileSettings& compile = translate.compile;
+  CLI::App app("xcomp");
+  TextValues text;
+  declareOptions(app, options, text);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    parseFailure(error);
+  }
+  if (text.help) {
+    std::fputs(usageText, stdout);
+    std::exit(0);
+  }
+  if (text.version) {
+    std::printf("xcomp %s\n", xcompVersion());
+    std::exit(0);
+  }
+  checkLeftOver(app.remaining());
+  takeSessionAndReading(text, translate);
+  takeOutputs(app, text, options);
+  std::string problem;
+  if (text.dsn)
+    takeExecuteOption(
+        "--dsn", [&] { return *text.dsn; }, &compile.execute, &problem);
+  if (!problem.empty()) usageError(problem);
+  if (text.connect)
+    takeExecuteOption(
+        "--connect", [&] { return *text.connect; }, &compile.execute, &problem);
+  if (!problem.empty()) usageError(problem);
   if (options.paths.empty()) options.paths.push_back("-");
-  problem = checkExecuteOptions(compile.execute, dsn.has_value(), connect.has_value());
+  problem = checkExecuteOptions(compile.execute, text.dsn.has_value(), text.connect.has_value());
   if (!problem.empty()) usageError(problem);
   // A request that is only listed or printed is not compiled, and there would be nothing to run.
   if (compile.execute.enabled && (compile.printTokens || compile.printTree))
     usageError(std::string(compile.printTokens ? "--print-tokens" : "--print-tree") + " cannot be used with --execute");
-  if (!options.baseline.empty() && options.reportDir.empty()) usageError("--baseline needs --report");
-  translate.keepUnits = options.ci.asked();
   if (!options.reportDir.empty()) {
     // The report compiles every unit and writes no statements: the options that change what is printed
     // have nothing to act on.
