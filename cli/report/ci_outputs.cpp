@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "output/json_output.h"
+#include "report_html.h"
 
 namespace fs = std::filesystem;
 
@@ -15,19 +16,12 @@ namespace {
 
 void appendString(std::string& out, const std::string& text) { appendJsonString(out, text.data(), text.size()); }
 
-// Text for XML attributes and content; bytes XML 1.0 cannot hold (control characters) become '?'.
+// Text for XML attributes and content: escaped as the page escapes it, with the bytes XML 1.0 cannot hold
+// (control characters) written as '?'.
 std::string xmlEscape(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (const char c : text) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&apos;"; break;
-      default: out += static_cast<unsigned char>(c) < 0x20 && c != '\n' && c != '\t' ? '?' : c;
-    }
+  std::string out = htmlEscape(text);
+  for (char& c : out) {
+    if (static_cast<unsigned char>(c) < 0x20 && c != '\n' && c != '\t') c = '?';
   }
   return out;
 }

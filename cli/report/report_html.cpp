@@ -274,20 +274,29 @@ std::string constructChart(const ReportTotals& totals) {
   return out + "</tbody></table></details>\n</section>\n";
 }
 
+// The head of a table of unit counts by kind or by folder, its first column named `column`.
+std::string countTableHead(const char* section, const char* title, const char* table, const char* column) {
+  return std::string("<section id=\"") + section + "\">\n<h2>" + title + "</h2>\n<table id=\"" + table +
+         "\"><thead><tr><th>" + column +
+         "</th><th class=\"num\">Units</th><th class=\"num\">Translated</th><th class=\"num\">Rejected</th>"
+         "<th class=\"num\">% translated</th><th class=\"num\">Lines</th><th class=\"num\">Lines translated</th>"
+         "</tr></thead><tbody>\n";
+}
+
+// A row's cells after its first: the counts, the share translated and the lines.
+std::string countCells(const UnitCounts& c) {
+  return "<td class=\"num\">" + grouped(static_cast<size_t>(c.units)) + "</td><td class=\"num\">" +
+         grouped(static_cast<size_t>(c.translated)) + "</td><td class=\"num\">" +
+         grouped(static_cast<size_t>(c.rejected())) + "</td><td class=\"num\">" +
+         percent(static_cast<size_t>(c.translated), static_cast<size_t>(c.units)) + "</td><td class=\"num\">" +
+         grouped(c.lines) + "</td><td class=\"num\">" + grouped(c.linesTranslated) + "</td></tr>\n";
+}
+
 std::string kindTable(const ReportTotals& totals) {
-  std::string out =
-      "<section id=\"kinds\">\n<h2>By kind of unit</h2>\n<table id=\"kind-table\"><thead><tr><th>Kind</th>"
-      "<th class=\"num\">Units</th><th class=\"num\">Translated</th><th class=\"num\">Rejected</th>"
-      "<th class=\"num\">% translated</th><th class=\"num\">Lines</th><th class=\"num\">Lines translated</th>"
-      "</tr></thead><tbody>\n";
+  std::string out = countTableHead("kinds", "By kind of unit", "kind-table", "Kind");
   for (const auto& [kind, c] : totals.byKind()) {
     if (c.units == 0) continue;
-    out += "<tr data-kind=\"" + htmlEscape(kind) + "\"><td>" + htmlEscape(kind) + "</td><td class=\"num\">" +
-           grouped(static_cast<size_t>(c.units)) + "</td><td class=\"num\">" +
-           grouped(static_cast<size_t>(c.translated)) + "</td><td class=\"num\">" +
-           grouped(static_cast<size_t>(c.rejected())) + "</td><td class=\"num\">" +
-           percent(static_cast<size_t>(c.translated), static_cast<size_t>(c.units)) + "</td><td class=\"num\">" +
-           grouped(c.lines) + "</td><td class=\"num\">" + grouped(c.linesTranslated) + "</td></tr>\n";
+    out += "<tr data-kind=\"" + htmlEscape(kind) + "\"><td>" + htmlEscape(kind) + "</td>" + countCells(c);
   }
   return out + "</tbody></table>\n</section>\n";
 }
@@ -321,19 +330,11 @@ std::string changesSection(const ReportRun& run, const ReportChanges& changes) {
 }
 
 std::string folderTable(const ReportTotals& totals) {
-  std::string out =
-      "<section id=\"folders\">\n<h2>By folder</h2>\n<table id=\"folder-table\"><thead><tr><th>Folder</th>"
-      "<th class=\"num\">Units</th><th class=\"num\">Translated</th><th class=\"num\">Rejected</th>"
-      "<th class=\"num\">% translated</th><th class=\"num\">Lines</th><th class=\"num\">Lines translated</th>"
-      "</tr></thead><tbody>\n";
+  std::string out = countTableHead("folders", "By folder", "folder-table", "Folder");
   for (const auto& [folder, c] : totals.byFolder()) {
     out += "<tr data-folder=\"" + htmlEscape(folder) + "\" data-units=\"" + std::to_string(c.units) +
            "\" data-translated=\"" + std::to_string(c.translated) + "\" data-lines=\"" + std::to_string(c.lines) +
-           "\"><td>" + htmlEscape(folder) + "</td><td class=\"num\">" + grouped(static_cast<size_t>(c.units)) +
-           "</td><td class=\"num\">" + grouped(static_cast<size_t>(c.translated)) + "</td><td class=\"num\">" +
-           grouped(static_cast<size_t>(c.rejected())) + "</td><td class=\"num\">" +
-           percent(static_cast<size_t>(c.translated), static_cast<size_t>(c.units)) + "</td><td class=\"num\">" +
-           grouped(c.lines) + "</td><td class=\"num\">" + grouped(c.linesTranslated) + "</td></tr>\n";
+           "\"><td>" + htmlEscape(folder) + "</td>" + countCells(c);
   }
   return out + "</tbody></table>\n</section>\n";
 }
