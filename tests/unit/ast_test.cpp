@@ -71,27 +71,6 @@ TEST_F(AstTest, NewNodeIsZeroedWithKindAndLine) {
   EXPECT_EQ(block->maxNameLength, 0u);
 }
 
-TEST_F(AstTest, AppendAndNewHandleNulls) {
-  EXPECT_EQ(listAppend(nullptr, nullptr), nullptr);
-  EXPECT_EQ(listNew(nullptr), nullptr);
-  AstList* list = listAppend(nullptr, tok("a"));
-  ASSERT_NE(list, nullptr);
-  EXPECT_EQ(list->kind, astNodeList);
-  EXPECT_EQ(list->line, -1);
-  EXPECT_EQ(listAppend(list, nullptr), list);
-  EXPECT_EQ(listCount(list), 1u);
-  EXPECT_EQ(listCount(nullptr), 0u);
-}
-
-TEST_F(AstTest, NthCountsFromOneAndZeroIsPastTheEnd) {
-  AstList* list = tokens({"a", "b", "c"});
-  EXPECT_EQ(listNth(list, 0), nullptr);
-  EXPECT_STREQ(static_cast<TokenNode*>(listNth(list, 1))->text, "a");
-  EXPECT_EQ(listNth(list, 3), listLast(list));
-  EXPECT_EQ(listNth(list, 4), nullptr);
-  EXPECT_EQ(listFirst(nullptr), nullptr);
-}
-
 TEST_F(AstTest, ConcatRelinksAndAddsCounts) {
   AstList* a = tokens({"a", "b"});
   AstList* b = tokens({"c", "d", "e"});
@@ -148,16 +127,6 @@ TEST_F(AstTest, PrependKeepsTailAndCount) {
   EXPECT_EQ(list->count, 2u);
   expectConsistent(list);
   EXPECT_STREQ(static_cast<TokenNode*>(listLast(list))->text, "y");
-}
-
-TEST_F(AstTest, AppendCellsCountsTheChain) {
-  AstList* donor = tokens({"x", "y", "z"});
-  AstList* list = listAppendCells(tokens({"a"}), donor->head);
-  EXPECT_EQ(list->count, 4u);
-  expectConsistent(list);
-  EXPECT_EQ(listAppendCells(list, nullptr), list);
-  AstList* fresh = listAppendCells(nullptr, tokens({"q", "r"})->head);
-  EXPECT_EQ(fresh->count, 2u);
 }
 
 TEST_F(AstTest, FilterKeepsOrderAndSkipsNullItems) {

@@ -227,22 +227,6 @@ TEST(Cli, ColourOnlyWhenWantedAndNeverInAPipeByDefault) {
   EXPECT_EQ(xcomp("--color auto", bad, "NO_COLOR=1").out.find('\033'), std::string::npos);
 }
 
-TEST(Cli, DefinedVariablesAndRawReading) {
-  const std::string script = "REM set up\nBEGIN\n  x := '&owner';\nEND;\n/\n";
-  const CommandRun undefined = xcomp("", script);
-  EXPECT_EQ(undefined.status, 1);
-  EXPECT_NE(undefined.out.find("<stdin>:3:9: error: substitution variable '&owner' has no value"), std::string::npos)
-      << undefined.out;
-  const CommandRun defined = xcomp("--no-line-markers --define owner=hr", script);
-  EXPECT_EQ(defined.status, 0) << defined.out;
-  EXPECT_NE(defined.out.find("SET x = 'hr';"), std::string::npos) << defined.out;
-  // Without the SQL*Plus reading the REM line reaches the compiler, as an engine would get it.
-  const CommandRun raw = xcomp("--raw", script);
-  EXPECT_EQ(raw.status, 1);
-  EXPECT_NE(raw.out.find("<stdin>:1:1: error: syntax error, unexpected identifier 'REM'"), std::string::npos)
-      << raw.out;
-}
-
 }  // namespace
 
 namespace {

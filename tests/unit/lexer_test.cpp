@@ -440,17 +440,6 @@ TEST_F(ScannerValues, CommentBeforeSemicolonIsATokenOnlyWhileTheParserAsksForIt)
   EXPECT_EQ(next(), 0);
 }
 
-TEST_F(ScannerValues, BuildDateIsAQuotedStringAndOnlyInUpperCase) {
-  open("@BUILDDATE@");
-  ASSERT_EQ(next(), T_STRING);
-  const std::string date = value_.text;
-  ASSERT_GE(date.size(), 22u);
-  EXPECT_EQ(date.front(), '\'');
-  EXPECT_EQ(date.back(), '\'');
-  EXPECT_EQ(date[4], ' ');  // "'Mmm dd yyyy hh:mm:ss'"
-  EXPECT_EQ(date[date.size() - 4], ':');
-}
-
 // ---- error records ----
 
 TEST_F(ScannerTest, LexicalErrorsAreRecordedAndScanningGoesOn) {

@@ -134,13 +134,4 @@ TEST(Context, SlotFailureUnwindsWithCodeOne) {
   EXPECT_EQ(currentPool(), nullptr);
 }
 
-TEST(Context, SplitTokensSplitsAtBlanksAndTabs) {
-  char text[] = "LONG \t RAW  x";
-  char* state = nullptr;
-  EXPECT_STREQ(splitTokens(text, " \t", &state), "LONG");
-  EXPECT_STREQ(splitTokens(nullptr, " \t", &state), "RAW");
-  EXPECT_STREQ(splitTokens(nullptr, " \t", &state), "x");
-  EXPECT_EQ(splitTokens(nullptr, " \t", &state), nullptr);
-}
-
 }  // namespace
