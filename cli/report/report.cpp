@@ -209,7 +209,7 @@ int runReport(const Options& options) {
   BaselineComparison baseline;
   if (!options.baseline.empty()) {
     std::string problem;
-    if (!baseline.load(options.baseline, &problem)) {
+    if (!baseline.readEarlierReport(options.baseline, &problem)) {
       std::fprintf(stderr, "xcomp: --baseline '%s': %s\n", options.baseline.c_str(), problem.c_str());
       return 2;
     }

@@ -160,7 +160,7 @@ BaselineComparison::Key BaselineComparison::keyOf(
   return {file, kind, name, ordinal};
 }
 
-bool BaselineComparison::load(const std::string& path, std::string* problem) {
+bool BaselineComparison::readEarlierReport(const std::string& path, std::string* problem) {
   std::string text;
   InputFile input;
   input.path = path;

@@ -28,7 +28,7 @@ class BaselineComparison {
  public:
   // Reads the earlier report's units. False, with the reason in `problem`, when the file cannot be read
   // or is not a report.json of this tool.
-  bool load(const std::string& path, std::string* problem);
+  bool readEarlierReport(const std::string& path, std::string* problem);
   // One unit of this run, as written (its file as the report shows it).
   void add(const std::string& file, const ReportUnit& unit);
   // The changes, each list in the order of this run (gone: of the earlier report).
