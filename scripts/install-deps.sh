@@ -4,7 +4,7 @@
 # which `make run` does not need). The tests install the library and build programs against it
 # (pkg-config). A no-op when all are present; without root it prints the command to run instead.
 set -e
-PACKAGES="cmake make g++ flex bison libgtest-dev libbenchmark-dev libcli11-dev unixodbc-dev libsqliteodbc pkg-config $*"
+PACKAGES="cmake make g++ flex bison libgtest-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev unixodbc-dev libsqliteodbc pkg-config $*"
 missing=""
 for p in $PACKAGES; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

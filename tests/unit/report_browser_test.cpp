@@ -130,9 +130,9 @@ TEST(ReportBrowser, RenderedPageAgreesWithReportJson) {
       &status);
   ASSERT_EQ(status, 1);
   const Json report = parseJson(readFile(dir.path("out/report.json")));
-  const Json& totals = report["totals"];
-  const Json& files = report["files"];
-  const Json& ranked = report["blockingConstructs"]["ranked"];
+  const Json& totals = report.at("totals");
+  const Json& files = report.at("files");
+  const Json& ranked = report.at("blockingConstructs").at("ranked");
   ASSERT_GE(ranked.size(), 3u);
   const std::string page = "file://" + dir.path("out/report.html");
 
@@ -140,29 +140,30 @@ TEST(ReportBrowser, RenderedPageAgreesWithReportJson) {
   ASSERT_NE(dom.find("</html>"), std::string::npos) << dom.substr(0, 400);
 
   // The headline.
-  const Json& units = totals["units"];
-  EXPECT_EQ(textOf(dom, "units-translated"), std::to_string(units["translated"].integer()));
-  EXPECT_EQ(textOf(dom, "units-total"), std::to_string(units["units"].integer()));
-  EXPECT_EQ(textOf(dom, "units-percent"), percent(units["translated"].integer(), units["units"].integer()));
-  EXPECT_EQ(textOf(dom, "lines-translated"), std::to_string(units["linesTranslated"].integer()));
-  EXPECT_EQ(textOf(dom, "lines-total"), std::to_string(units["lines"].integer()));
-  EXPECT_EQ(textOf(dom, "lines-percent"), percent(units["linesTranslated"].integer(), units["lines"].integer()));
-  EXPECT_EQ(textOf(dom, "units-rejected"), std::to_string(units["rejected"].integer()));
-  EXPECT_EQ(textOf(dom, "files-skipped"), std::to_string(totals["filesSkipped"].integer()));
+  const Json& units = totals.at("units");
+  EXPECT_EQ(textOf(dom, "units-translated"), std::to_string(units.at("translated").get<long>()));
+  EXPECT_EQ(textOf(dom, "units-total"), std::to_string(units.at("units").get<long>()));
+  EXPECT_EQ(textOf(dom, "units-percent"), percent(units.at("translated").get<long>(), units.at("units").get<long>()));
+  EXPECT_EQ(textOf(dom, "lines-translated"), std::to_string(units.at("linesTranslated").get<long>()));
+  EXPECT_EQ(textOf(dom, "lines-total"), std::to_string(units.at("lines").get<long>()));
+  EXPECT_EQ(textOf(dom, "lines-percent"),
+            percent(units.at("linesTranslated").get<long>(), units.at("lines").get<long>()));
+  EXPECT_EQ(textOf(dom, "units-rejected"), std::to_string(units.at("rejected").get<long>()));
+  EXPECT_EQ(textOf(dom, "files-skipped"), std::to_string(totals.at("filesSkipped").get<long>()));
   EXPECT_EQ(textOf(dom, "construct-count"), std::to_string(ranked.size()));
 
   // A row for each file, in input order, saying what became of it; the script counted them.
   const std::vector<Attributes> rows = tagsWith(dom, "class=\"file-row\"");
   ASSERT_EQ(rows.size(), files.size());
   for (size_t i = 0; i < rows.size(); ++i) {
-    const Json& f = files[i];
-    EXPECT_EQ(rows[i].at("data-path"), f["path"].str());
-    EXPECT_EQ(rows[i].at("data-lines"), std::to_string(f["lines"].integer()));
-    EXPECT_EQ(rows[i].at("data-rejected"), std::to_string(f["rejected"].integer()));
-    const std::string outcome = f["status"].str() != "read"   ? f["status"].str()
-                                : f["rejected"].integer() > 0 ? "rejected"
-                                                              : "translated";
-    EXPECT_EQ(rows[i].at("data-outcome"), outcome) << f["path"].str();
+    const Json& f = files.at(i);
+    EXPECT_EQ(rows[i].at("data-path"), f.at("path").get<std::string>());
+    EXPECT_EQ(rows[i].at("data-lines"), std::to_string(f.at("lines").get<long>()));
+    EXPECT_EQ(rows[i].at("data-rejected"), std::to_string(f.at("rejected").get<long>()));
+    const std::string outcome = f.at("status").get<std::string>() != "read" ? f.at("status").get<std::string>()
+                                : f.at("rejected").get<long>() > 0          ? "rejected"
+                                                                            : "translated";
+    EXPECT_EQ(rows[i].at("data-outcome"), outcome) << f.at("path").get<std::string>();
     EXPECT_EQ(rows[i].count("hidden"), 0u);
   }
   EXPECT_EQ(textOf(dom, "file-count"), std::to_string(files.size()) + " of " + std::to_string(files.size()) + " files");
@@ -171,60 +172,61 @@ TEST(ReportBrowser, RenderedPageAgreesWithReportJson) {
   const std::vector<Attributes> bars = tagsWith(dom, "class=\"bar-row\"");
   ASSERT_EQ(bars.size(), std::min<size_t>(ranked.size(), 20));
   long widest = 0;
-  for (const Json& f : ranked.items) widest = std::max(widest, f["anyError"].integer());
+  for (const Json& f : ranked) widest = std::max(widest, f.at("anyError").get<long>());
   const std::vector<Attributes> fills = tagsWith(dom, "class=\"bar\"");
   ASSERT_EQ(fills.size(), bars.size());
   for (size_t i = 0; i < bars.size(); ++i) {
-    EXPECT_EQ(bars[i].at("data-construct"), ranked[i]["construct"].str());
-    EXPECT_EQ(bars[i].at("data-first"), std::to_string(ranked[i]["firstError"].integer()));
-    EXPECT_EQ(bars[i].at("data-any"), std::to_string(ranked[i]["anyError"].integer()));
+    EXPECT_EQ(bars[i].at("data-construct"), ranked.at(i).at("construct").get<std::string>());
+    EXPECT_EQ(bars[i].at("data-first"), std::to_string(ranked.at(i).at("firstError").get<long>()));
+    EXPECT_EQ(bars[i].at("data-any"), std::to_string(ranked.at(i).at("anyError").get<long>()));
     std::string style = fills[i].at("style");
     style.erase(std::remove_if(style.begin(), style.end(), [](char c) { return c == ' ' || c == ';'; }), style.end());
-    EXPECT_EQ(style, "width:" + percent(ranked[i]["firstError"].integer(), widest) + "%");
+    EXPECT_EQ(style, "width:" + percent(ranked.at(i).at("firstError").get<long>(), widest) + "%");
   }
-  EXPECT_EQ(ranked[0]["construct"].str(), "AUTHID CURRENT_USER");
-  EXPECT_EQ(ranked[0]["firstError"].integer(), 3);
+  EXPECT_EQ(ranked[0].at("construct").get<std::string>(), "AUTHID CURRENT_USER");
+  EXPECT_EQ(ranked[0].at("firstError").get<long>(), 3);
 
   // The construct table: the lines each blocks and the units it frees alone and with those above it.
   const std::vector<Attributes> constructRows = tagsWith(dom, "data-cumulative=");
   ASSERT_EQ(constructRows.size(), ranked.size());
   for (size_t i = 0; i < ranked.size(); ++i) {
-    EXPECT_EQ(constructRows[i].at("data-construct"), ranked[i]["construct"].str());
-    EXPECT_EQ(constructRows[i].at("data-lines"), std::to_string(ranked[i]["linesBlocked"].integer()));
-    EXPECT_EQ(constructRows[i].at("data-alone"), std::to_string(ranked[i]["unblockedAlone"].integer()));
-    EXPECT_EQ(constructRows[i].at("data-cumulative"), std::to_string(ranked[i]["unblockedCumulative"].integer()));
+    EXPECT_EQ(constructRows[i].at("data-construct"), ranked.at(i).at("construct").get<std::string>());
+    EXPECT_EQ(constructRows[i].at("data-lines"), std::to_string(ranked.at(i).at("linesBlocked").get<long>()));
+    EXPECT_EQ(constructRows[i].at("data-alone"), std::to_string(ranked.at(i).at("unblockedAlone").get<long>()));
+    EXPECT_EQ(constructRows[i].at("data-cumulative"),
+              std::to_string(ranked.at(i).at("unblockedCumulative").get<long>()));
   }
 
   // A row per folder that holds units, named from the input.
-  const Json& folders = totals["byFolder"];
+  const Json& folders = totals.at("byFolder");
   const std::vector<Attributes> folderRows = tagsWith(dom, "data-folder=");
   ASSERT_EQ(folderRows.size(), folders.size());
   for (size_t i = 0; i < folders.size(); ++i) {
-    EXPECT_EQ(folderRows[i].at("data-folder"), folders[i]["folder"].str());
-    EXPECT_EQ(folderRows[i].at("data-units"), std::to_string(folders[i]["units"].integer()));
-    EXPECT_EQ(folderRows[i].at("data-translated"), std::to_string(folders[i]["translated"].integer()));
-    EXPECT_EQ(folderRows[i].at("data-lines"), std::to_string(folders[i]["lines"].integer()));
+    EXPECT_EQ(folderRows[i].at("data-folder"), folders[i].at("folder").get<std::string>());
+    EXPECT_EQ(folderRows[i].at("data-units"), std::to_string(folders[i].at("units").get<long>()));
+    EXPECT_EQ(folderRows[i].at("data-translated"), std::to_string(folders[i].at("translated").get<long>()));
+    EXPECT_EQ(folderRows[i].at("data-lines"), std::to_string(folders[i].at("lines").get<long>()));
   }
-  EXPECT_EQ(folders[0]["folder"].str(), ".");
-  EXPECT_EQ(textOf(dom, "files-refused"), std::to_string(totals["filesRefused"].integer()));
-  EXPECT_EQ(totals["skippedByReason"]["binary"].integer(), 1);
+  EXPECT_EQ(folders[0].at("folder").get<std::string>(), ".");
+  EXPECT_EQ(textOf(dom, "files-refused"), std::to_string(totals.at("filesRefused").get<long>()));
+  EXPECT_EQ(totals.at("skippedByReason").at("binary").get<long>(), 1);
 
   // What changed since the earlier report.
-  const Json& changes = report["changes"];
+  const Json& changes = report.at("changes");
   for (const char* list : {"fixed", "regressed", "new", "gone"})
-    EXPECT_EQ(textOf(dom, std::string("changes-") + list), std::to_string(changes[list].size())) << list;
-  ASSERT_EQ(changes["gone"].size(), 1u);
-  EXPECT_EQ(changes["gone"][0]["file"].str(), "types/price.tpb");
-  ASSERT_EQ(changes["new"].size(), 1u);
-  EXPECT_EQ(changes["new"][0]["name"].str(), "late");
+    EXPECT_EQ(textOf(dom, std::string("changes-") + list), std::to_string(changes.at(list).size())) << list;
+  ASSERT_EQ(changes.at("gone").size(), 1u);
+  EXPECT_EQ(changes.at("gone").at(0).at("file").get<std::string>(), "types/price.tpb");
+  ASSERT_EQ(changes.at("new").size(), 1u);
+  EXPECT_EQ(changes.at("new").at(0).at("name").get<std::string>(), "late");
 
   // A view from the address: files with rejected units only, the longest first.
   const std::string view = renderedDom(page + "#sort=lines&order=desc&outcome=rejected", dir.path("profile2"));
   std::vector<std::pair<long, std::string>> expected;
   for (size_t i = 0; i < files.size(); ++i) {
-    const Json& f = files[i];
-    if (f["status"].str() == "read" && f["rejected"].integer() > 0)
-      expected.emplace_back(-f["lines"].integer(), f["path"].str());
+    const Json& f = files.at(i);
+    if (f.at("status").get<std::string>() == "read" && f.at("rejected").get<long>() > 0)
+      expected.emplace_back(-f.at("lines").get<long>(), f.at("path").get<std::string>());
   }
   std::stable_sort(expected.begin(), expected.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
   std::vector<std::string> shown;

@@ -53,22 +53,25 @@ TEST(CiOutputs, SarifAndJunitSayTheSameWithAndWithoutTheReport) {
   EXPECT_EQ(readFile(dir.path("a.xml")), readFile(dir.path("b.xml")));
 
   const Json sarif = parseJson(readFile(dir.path("a.sarif")));
-  EXPECT_EQ(sarif["version"].str(), "2.1.0");
-  const Json& run = sarif["runs"][0];
-  const Json& rules = run["tool"]["driver"]["rules"];
+  EXPECT_EQ(sarif.at("version").get<std::string>(), "2.1.0");
+  const Json& run = sarif.at("runs").at(0);
+  const Json& rules = run.at("tool").at("driver").at("rules");
   std::set<std::string> ids;
-  for (const Json& rule : rules.items) ids.insert(rule["id"].str());
+  for (const Json& rule : rules) ids.insert(rule.at("id").get<std::string>());
   EXPECT_EQ(ids.size(), rules.size()) << "one rule per construct";
   // Every error of the rejected units and the file refused whole, each at its place in its file.
-  const Json& results = run["results"];
+  const Json& results = run.at("results");
   ASSERT_EQ(results.size(), 3u);
   std::set<std::string> where;
-  for (const Json& r : results.items) {
-    const Json& location = r["locations"][0]["physicalLocation"];
-    std::string at = location["artifactLocation"]["uri"].str();
-    if (location.has("region")) at += ":" + std::to_string(location["region"]["startLine"].integer());
-    where.insert(at + " " + rules[static_cast<size_t>(r["ruleIndex"].integer())]["shortDescription"]["text"].str());
-    EXPECT_EQ(rules[static_cast<size_t>(r["ruleIndex"].integer())]["id"].str(), r["ruleId"].str());
+  for (const Json& r : results) {
+    const Json& location = r.at("locations").at(0).at("physicalLocation");
+    std::string at = location.at("artifactLocation").at("uri").get<std::string>();
+    if (location.contains("region")) at += ":" + std::to_string(location.at("region").at("startLine").get<long>());
+    where.insert(
+        at + " " +
+        rules[static_cast<size_t>(r.at("ruleIndex").get<long>())].at("shortDescription").at("text").get<std::string>());
+    EXPECT_EQ(rules[static_cast<size_t>(r.at("ruleIndex").get<long>())].at("id").get<std::string>(),
+              r.at("ruleId").get<std::string>());
   }
   EXPECT_EQ(where, (std::set<std::string>{"hr/pay.sql:6 CREATE TYPE BODY",
                                           "hr/with%20space.pkb:3 EXCEPTION_INIT with error number -1400 (not in the "
@@ -91,8 +94,9 @@ TEST(CiOutputs, SarifAndJunitSayTheSameWithAndWithoutTheReport) {
       runCommand(validator + " validate " + dir.path("a.sarif") + " -o " + dir.path("check.json") + " 2>&1");
   ASSERT_EQ(check.status, 0) << check.out;
   const Json findings = parseJson(readFile(dir.path("check.json")));
-  for (const Json& f : findings["runs"][0]["results"].items) {
-    EXPECT_FALSE(f.has("level") && f["level"].str() == "error") << f["ruleId"].str() << " " << check.out;
+  for (const Json& f : findings.at("runs").at(0).at("results")) {
+    EXPECT_FALSE(f.contains("level") && f.at("level").get<std::string>() == "error")
+        << f.at("ruleId").get<std::string>() << " " << check.out;
   }
 }
 

@@ -363,13 +363,13 @@ TEST(ReportJson, RecordsStayValidJsonWhateverTheText) {
   u.errors[0].message = "bad byte \xFF here";
   u.errors[0].detail = "</script>";
   const Json unit = parseJson(unitJson("dir/a \"b\".sql", u));
-  EXPECT_EQ(unit["file"].str(), "dir/a \"b\".sql");
-  EXPECT_EQ(unit["name"].str(), "\"odd \\ name\"\n\t\x01");
-  EXPECT_EQ(unit["outcome"].str(), "rejected");
-  EXPECT_EQ(unit["lines"].integer(), 2);
-  EXPECT_EQ(unit["errors"][0]["detail"].str(), "</script>");
-  EXPECT_EQ(unit["errors"][0]["fileLine"].integer(), 11);
-  EXPECT_EQ(unit["errors"][0]["message"].str(), "bad byte \xC3\xBF here");
+  EXPECT_EQ(unit.at("file").get<std::string>(), "dir/a \"b\".sql");
+  EXPECT_EQ(unit.at("name").get<std::string>(), "\"odd \\ name\"\n\t\x01");
+  EXPECT_EQ(unit.at("outcome").get<std::string>(), "rejected");
+  EXPECT_EQ(unit.at("lines").get<long>(), 2);
+  EXPECT_EQ(unit.at("errors").at(0).at("detail").get<std::string>(), "</script>");
+  EXPECT_EQ(unit.at("errors").at(0).at("fileLine").get<long>(), 11);
+  EXPECT_EQ(unit.at("errors").at(0).at("message").get<std::string>(), "bad byte \xC3\xBF here");
 
   EXPECT_EQ(htmlEscape("<a href=\"x\">'&'</a>"), "&lt;a href=&quot;x&quot;&gt;&#39;&amp;&#39;&lt;/a&gt;");
 }
@@ -402,59 +402,59 @@ TEST(ReportCommand, ReportsEveryUnitAndFileOfATree) {
   EXPECT_EQ(run.status, 1) << "units are rejected: " << run.out;
   EXPECT_NE(run.out.find("8 of 12 units translate (66.7 %)"), std::string::npos) << run.out;
   const Json report = parseJson(readFile(dir.path("out/report.json")));
-  EXPECT_TRUE(report["complete"].flag);
-  EXPECT_EQ(report["options"]["jobs"].integer(), 2);
+  EXPECT_TRUE(report.at("complete").get<bool>());
+  EXPECT_EQ(report.at("options").at("jobs").get<long>(), 2);
 
   // Files in path order, each with its outcome; the .txt file is not a source.
-  const Json& files = report["files"];
+  const Json& files = report.at("files");
   std::vector<std::string> paths;
-  for (const Json& f : files.items) paths.push_back(f["path"].str());
+  for (const Json& f : files) paths.push_back(f.at("path").get<std::string>());
   EXPECT_EQ(paths, (std::vector<std::string>{"billing/billing.pkb", "billing/billing.pks", "billing/logo.sql",
                                              "billing/tables.sql", "install.sql", "legacy/old.prc"}));
-  EXPECT_EQ(files[2]["status"].str(), "skipped");
-  EXPECT_EQ(files[2]["reason"].str(), "binary file (a NUL byte on line 3); not read");
-  EXPECT_EQ(files[3]["status"].str(), "skipped");
-  EXPECT_EQ(files[5]["status"].str(), "skipped");
-  EXPECT_NE(files[5]["reason"].str().find("not valid in UTF-8 or Windows-1252"), std::string::npos);
-  EXPECT_EQ(files[4]["units"].integer(), 10);
-  EXPECT_EQ(files[4]["rejected"].integer(), 4);
+  EXPECT_EQ(files[2].at("status").get<std::string>(), "skipped");
+  EXPECT_EQ(files[2].at("reason").get<std::string>(), "binary file (a NUL byte on line 3); not read");
+  EXPECT_EQ(files[3].at("status").get<std::string>(), "skipped");
+  EXPECT_EQ(files[5].at("status").get<std::string>(), "skipped");
+  EXPECT_NE(files[5].at("reason").get<std::string>().find("not valid in UTF-8 or Windows-1252"), std::string::npos);
+  EXPECT_EQ(files[4].at("units").get<long>(), 10);
+  EXPECT_EQ(files[4].at("rejected").get<long>(), 4);
 
   // Units in file order; the totals agree with them.
-  const Json& units = report["units"];
+  const Json& units = report.at("units");
   ASSERT_EQ(units.size(), 12u);
-  EXPECT_EQ(units[0]["kind"].str(), "package body");
-  EXPECT_EQ(units[1]["kind"].str(), "package");
+  EXPECT_EQ(units[0].at("kind").get<std::string>(), "package body");
+  EXPECT_EQ(units[1].at("kind").get<std::string>(), "package");
   std::map<std::string, long> byKind;
   long translated = 0;
   long lines = 0;
-  for (const Json& u : units.items) {
-    ++byKind[u["kind"].str()];
-    translated += u["outcome"].str() == "translated";
-    lines += u["lines"].integer();
-    EXPECT_EQ(u["lines"].integer(), u["lastLine"].integer() - u["firstLine"].integer() + 1);
-    EXPECT_EQ(u["errors"].size() == 0, u["outcome"].str() == "translated");
+  for (const Json& u : units) {
+    ++byKind[u.at("kind").get<std::string>()];
+    translated += u.at("outcome").get<std::string>() == "translated";
+    lines += u.at("lines").get<long>();
+    EXPECT_EQ(u.at("lines").get<long>(), u.at("lastLine").get<long>() - u.at("firstLine").get<long>() + 1);
+    EXPECT_EQ(u.at("errors").size() == 0, u.at("outcome").get<std::string>() == "translated");
   }
-  const Json& totals = report["totals"];
-  EXPECT_EQ(totals["units"]["units"].integer(), 12);
-  EXPECT_EQ(totals["units"]["translated"].integer(), translated);
-  EXPECT_EQ(totals["units"]["lines"].integer(), lines);
-  EXPECT_EQ(totals["byOutcome"]["rejected"]["units"].integer(), 12 - translated);
-  EXPECT_EQ(totals["filesSkipped"].integer(), 3);
-  for (const Json& k : totals["byKind"].items)
-    EXPECT_EQ(k["units"].integer(), byKind[k["kind"].str()]) << k["kind"].str();
-  EXPECT_EQ(totals["byKind"].size(), byKind.size());
+  const Json& totals = report.at("totals");
+  EXPECT_EQ(totals.at("units").at("units").get<long>(), 12);
+  EXPECT_EQ(totals.at("units").at("translated").get<long>(), translated);
+  EXPECT_EQ(totals.at("units").at("lines").get<long>(), lines);
+  EXPECT_EQ(totals.at("byOutcome").at("rejected").at("units").get<long>(), 12 - translated);
+  EXPECT_EQ(totals.at("filesSkipped").get<long>(), 3);
+  for (const Json& k : totals.at("byKind"))
+    EXPECT_EQ(k.at("units").get<long>(), byKind[k.at("kind").get<std::string>()]) << k.at("kind").get<std::string>();
+  EXPECT_EQ(totals.at("byKind").size(), byKind.size());
   // Refused whole: the binary file and the Latin-1 one; the file of tables only is skipped, not refused.
-  EXPECT_EQ(totals["filesRefused"].integer(), 2);
-  EXPECT_EQ(totals["skippedByReason"]["binary"].integer(), 1);
-  EXPECT_EQ(totals["skippedByReason"]["encoding"].integer(), 1);
-  EXPECT_EQ(totals["skippedByReason"]["too large"].integer(), 0);
+  EXPECT_EQ(totals.at("filesRefused").get<long>(), 2);
+  EXPECT_EQ(totals.at("skippedByReason").at("binary").get<long>(), 1);
+  EXPECT_EQ(totals.at("skippedByReason").at("encoding").get<long>(), 1);
+  EXPECT_EQ(totals.at("skippedByReason").at("too large").get<long>(), 0);
   // Folders that hold units, named from the input: "." for the input directory itself.
   std::vector<std::string> folders;
-  for (const Json& f : totals["byFolder"].items) folders.push_back(f["folder"].str());
+  for (const Json& f : totals.at("byFolder")) folders.push_back(f.at("folder").get<std::string>());
   EXPECT_EQ(folders, (std::vector<std::string>{".", "billing"}));
-  EXPECT_EQ(totals["byFolder"][0]["units"].integer(), 10);
-  EXPECT_EQ(totals["byFolder"][0]["rejected"].integer(), 4);
-  EXPECT_EQ(totals["byFolder"][1]["translated"].integer(), 2);
+  EXPECT_EQ(totals.at("byFolder").at(0).at("units").get<long>(), 10);
+  EXPECT_EQ(totals.at("byFolder").at(0).at("rejected").get<long>(), 4);
+  EXPECT_EQ(totals.at("byFolder").at(1).at("translated").get<long>(), 2);
 
   // units.csv: a header and a row per unit, in the order of report.json.
   std::istringstream csv(readFile(dir.path("out/units.csv")));
@@ -467,21 +467,21 @@ TEST(ReportCommand, ReportsEveryUnitAndFileOfATree) {
             rows.end());
 
   // Four rejected units, each with one construct of its own.
-  const Json& ranked = report["blockingConstructs"]["ranked"];
+  const Json& ranked = report.at("blockingConstructs").at("ranked");
   ASSERT_EQ(ranked.size(), 4u);
   std::set<std::string> constructs;
-  for (const Json& f : ranked.items) {
-    EXPECT_EQ(f["firstError"].integer(), 1);
-    constructs.insert(f["construct"].str());
+  for (const Json& f : ranked) {
+    EXPECT_EQ(f.at("firstError").get<long>(), 1);
+    constructs.insert(f.at("construct").get<std::string>());
   }
   EXPECT_EQ(constructs, (std::set<std::string>{"AUTHID CURRENT_USER", "CREATE TYPE BODY",
                                                "syntax error, unexpected '<<'", "syntax error, unexpected ';'"}));
-  EXPECT_EQ(ranked[0]["unblockedCumulative"].integer(), 1);
-  EXPECT_EQ(ranked[3]["unblockedCumulative"].integer(), 4);
-  for (const Json& f : ranked.items) EXPECT_EQ(f["unblockedAlone"].integer(), 1) << f["construct"].str();
+  EXPECT_EQ(ranked[0].at("unblockedCumulative").get<long>(), 1);
+  EXPECT_EQ(ranked[3].at("unblockedCumulative").get<long>(), 4);
+  for (const Json& f : ranked) EXPECT_EQ(f.at("unblockedAlone").get<long>(), 1) << f.at("construct").get<std::string>();
   long blocked = 0;
-  for (const Json& f : ranked.items) blocked += f["linesBlocked"].integer();
-  EXPECT_EQ(blocked, totals["byOutcome"]["rejected"]["lines"].integer());
+  for (const Json& f : ranked) blocked += f.at("linesBlocked").get<long>();
+  EXPECT_EQ(blocked, totals.at("byOutcome").at("rejected").at("lines").get<long>());
 
   // The page stands alone: nothing is fetched from anywhere.
   const std::string html = readFile(dir.path("out/report.html"));
@@ -508,15 +508,19 @@ TEST(ReportCommand, ReportIsTheSameOnOneThreadAndOnSeveral) {
   xcomp("--report " + dir.path("many") + " -j 4 " + dir.path("src"));
   const Json one = parseJson(readFile(dir.path("one/report.json")));
   const Json many = parseJson(readFile(dir.path("many/report.json")));
-  ASSERT_EQ(one["units"].size(), 40u);
-  ASSERT_EQ(many["units"].size(), 40u);
+  ASSERT_EQ(one.at("units").size(), 40u);
+  ASSERT_EQ(many.at("units").size(), 40u);
   for (size_t i = 0; i < 40; ++i) {
-    EXPECT_EQ(one["units"][i]["name"].str(), many["units"][i]["name"].str()) << i;
-    EXPECT_EQ(one["units"][i]["outcome"].str(), many["units"][i]["outcome"].str()) << i;
-    EXPECT_EQ(one["files"][i]["path"].str(), many["files"][i]["path"].str()) << i;
+    EXPECT_EQ(one.at("units").at(i).at("name").get<std::string>(), many.at("units").at(i).at("name").get<std::string>())
+        << i;
+    EXPECT_EQ(one.at("units").at(i).at("outcome").get<std::string>(),
+              many.at("units").at(i).at("outcome").get<std::string>())
+        << i;
+    EXPECT_EQ(one.at("files").at(i).at("path").get<std::string>(), many.at("files").at(i).at("path").get<std::string>())
+        << i;
   }
-  EXPECT_EQ(one["totals"]["units"]["translated"].integer(), 32);
-  EXPECT_EQ(many["totals"]["units"]["translated"].integer(), 32);
+  EXPECT_EQ(one.at("totals").at("units").at("translated").get<long>(), 32);
+  EXPECT_EQ(many.at("totals").at("units").at("translated").get<long>(), 32);
 }
 
 // The last input is a pipe that nothing has written to: the run waits on it after the files before it,
@@ -551,14 +555,14 @@ TEST(ReportCommand, CtrlCLeavesAValidPartialReport) {
   EXPECT_EQ(WEXITSTATUS(status), 130);
 
   const Json report = parseJson(readFile(out + "/report.json"));
-  EXPECT_FALSE(report["complete"].flag);
-  EXPECT_TRUE(report["interrupted"].flag);
-  EXPECT_EQ(report["units"].size(), 2u);
-  ASSERT_EQ(report["files"].size(), 3u);
-  EXPECT_EQ(report["files"][2]["status"].str(), "interrupted");
-  EXPECT_EQ(report["files"][2]["reason"].str(), "interrupted after 0 of 2 units");
-  EXPECT_EQ(report["totals"]["filesNotRead"].integer(), 1);
-  EXPECT_EQ(report["totals"]["units"]["units"].integer(), 2);
+  EXPECT_FALSE(report.at("complete").get<bool>());
+  EXPECT_TRUE(report.at("interrupted").get<bool>());
+  EXPECT_EQ(report.at("units").size(), 2u);
+  ASSERT_EQ(report.at("files").size(), 3u);
+  EXPECT_EQ(report.at("files").at(2).at("status").get<std::string>(), "interrupted");
+  EXPECT_EQ(report.at("files").at(2).at("reason").get<std::string>(), "interrupted after 0 of 2 units");
+  EXPECT_EQ(report.at("totals").at("filesNotRead").get<long>(), 1);
+  EXPECT_EQ(report.at("totals").at("units").at("units").get<long>(), 2);
   const std::string html = readFile(out + "/report.html");
   EXPECT_NE(html.find("id=\"partial\""), std::string::npos);
   EXPECT_NE(html.find("</html>"), std::string::npos);
@@ -582,15 +586,15 @@ TEST(ReportCommand, UsageAndUnwritableReports) {
   const CommandRun clean = xcomp("--report " + dir.path("out") + " " + source + " " + dir.path("empty"));
   EXPECT_EQ(clean.status, 0) << clean.out;
   const Json report = parseJson(readFile(dir.path("out/report.json")));
-  EXPECT_EQ(report["files"][1]["reason"].str(), "no PL/SQL source files in this directory");
+  EXPECT_EQ(report.at("files").at(1).at("reason").get<std::string>(), "no PL/SQL source files in this directory");
   // Text the reader cannot place (a comment never closed after the last unit) fails the run, as it
   // fails the command, and the file says why.
   const std::string open = dir.add("open.sql", "BEGIN NULL; END;\n/\n/* never closed\nBEGIN NULL; END;\n");
   EXPECT_EQ(xcomp("--report " + dir.path("out") + " " + open).status, 1);
-  const Json problems = parseJson(readFile(dir.path("out/report.json")))["files"][0]["problems"];
+  const Json problems = parseJson(readFile(dir.path("out/report.json"))).at("files").at(0).at("problems");
   ASSERT_EQ(problems.size(), 1u);
-  EXPECT_EQ(problems[0]["message"].str(), "Unterminated comment");
-  EXPECT_EQ(problems[0]["line"].integer(), 3);
+  EXPECT_EQ(problems[0].at("message").get<std::string>(), "Unterminated comment");
+  EXPECT_EQ(problems[0].at("line").get<long>(), 3);
 }
 
 // Units are matched across runs by file, kind and name; two blocks alike in all three by their order.
@@ -609,16 +613,17 @@ TEST(ReportCommand, BaselineSaysWhatWasFixedRegressedAddedAndGone) {
   const CommandRun run =
       xcomp("--report " + dir.path("new") + " --baseline " + dir.path("old/report.json") + " " + dir.path("src"));
   EXPECT_EQ(run.status, 1) << run.out;
-  const Json changes = parseJson(readFile(dir.path("new/report.json")))["changes"];
+  const Json changes = parseJson(readFile(dir.path("new/report.json"))).at("changes");
   const auto names = [&](const char* list) {
     std::vector<std::string> out;
-    for (const Json& u : changes[list].items)
-      out.push_back(u["file"].str() + ":" + u["kind"].str() + ":" + (u["name"].isNull() ? "-" : u["name"].str()));
+    for (const Json& u : changes.at(list))
+      out.push_back(u.at("file").get<std::string>() + ":" + u.at("kind").get<std::string>() + ":" +
+                    (u.at("name").is_null() ? "-" : u.at("name").get<std::string>()));
     return out;
   };
   EXPECT_EQ(names("fixed"), (std::vector<std::string>{"a.sql:procedure:p1"}));
   EXPECT_EQ(names("regressed"), (std::vector<std::string>{"a.sql:anonymous block:-"}));
-  EXPECT_EQ(changes["regressed"][0]["firstLine"].integer(), 6);
+  EXPECT_EQ(changes.at("regressed").at(0).at("firstLine").get<long>(), 6);
   EXPECT_EQ(names("new"), (std::vector<std::string>{"a.sql:procedure:p3"}));
   EXPECT_EQ(names("gone"), (std::vector<std::string>{"a.sql:procedure:p2", "b.sql:function:f"}));
   EXPECT_NE(readFile(dir.path("new/report.html")).find("id=\"changes\""), std::string::npos);
