@@ -186,42 +186,46 @@ void declareOptions(CLI::App& app, Options& options, TextValues& text) {
   app.positionals_at_end(false);
   app.add_flag("-h,--help", text.help);
   app.add_flag("--version", text.version);
-  app.add_option("-o", options.output);
-  app.add_option("--terminator", text.terminator);
-  app.add_flag("!--no-line-markers", compile.lineMarkers);
-  app.add_option("--codepage", text.codePage);
-  app.add_option("--string-units", text.stringUnits);
-  app.add_option("--nchar-mapping", text.ncharMapping);
-  app.add_option("--compat", text.compat);
-  app.add_flag("--allow-multiple", compile.allowMultiple);
+  // Options whose text is checked after parsing.
+  const std::pair<const char*, std::optional<std::string> TextValues::*> checked[] = {
+      {"--terminator", &TextValues::terminator},
+      {"--codepage", &TextValues::codePage},
+      {"--string-units", &TextValues::stringUnits},
+      {"--nchar-mapping", &TextValues::ncharMapping},
+      {"--compat", &TextValues::compat},
+      {"--sql", &TextValues::sql},
+      {"--encoding", &TextValues::encoding},
+      {"--color", &TextValues::color},
+      {"-j", &TextValues::jobs},
+      {"--dsn", &TextValues::dsn},
+      {"--connect", &TextValues::connect},
+      {"--fail-under", &TextValues::failUnder}};
+  for (const auto& [name, value] : checked) app.add_option(name, text.*value);
+  // Repeated, each use kept.
   app.add_option("--extend", text.extensions)->allow_extra_args(false);
-  app.add_flag("--json", translate.json);
-  app.add_flag("--dump", compile.dump);
-  app.add_flag("--trace-parser", compile.traceParser);
-  app.add_flag("--print-tokens", compile.printTokens);
-  app.add_flag("--print-tree", compile.printTree);
-  app.add_option("--sql", text.sql);
   app.add_option("--define", text.defines)->allow_extra_args(false);
-  app.add_option("--encoding", text.encoding);
   app.add_option("--set", text.presets)->allow_extra_args(false);
-  app.add_flag("!--no-follow", translate.followScripts);
-  app.add_flag("--raw", translate.raw);
-  app.add_flag("--verbose", translate.verbose);
-  app.add_flag("-q,--quiet", translate.quiet);
-  app.add_option("--color", text.color);
-  app.add_option("-j", text.jobs);
-  app.add_flag("!--no-progress", options.progress);
-  app.add_flag("--execute", compile.execute.enabled);
-  app.add_flag("--dry-run", compile.execute.dryRun);
-  app.add_flag("--stop-on-error", compile.execute.stopOnError);
-  app.add_option("--dsn", text.dsn);
-  app.add_option("--connect", text.connect);
-  app.add_option("--report", options.reportDir);
-  app.add_option("--out-dir", options.outDir);
-  app.add_option("--baseline", options.baseline);
-  app.add_option("--sarif", options.ci.sarif);
-  app.add_option("--junit", options.ci.junit);
-  app.add_option("--fail-under", text.failUnder);
+  // Flags and names taken as they are.
+  const std::pair<const char*, bool*> flags[] = {{"!--no-line-markers", &compile.lineMarkers},
+                                                 {"--allow-multiple", &compile.allowMultiple},
+                                                 {"--json", &translate.json},
+                                                 {"--dump", &compile.dump},
+                                                 {"--trace-parser", &compile.traceParser},
+                                                 {"--print-tokens", &compile.printTokens},
+                                                 {"--print-tree", &compile.printTree},
+                                                 {"!--no-follow", &translate.followScripts},
+                                                 {"--raw", &translate.raw},
+                                                 {"--verbose", &translate.verbose},
+                                                 {"-q,--quiet", &translate.quiet},
+                                                 {"!--no-progress", &options.progress},
+                                                 {"--execute", &compile.execute.enabled},
+                                                 {"--dry-run", &compile.execute.dryRun},
+                                                 {"--stop-on-error", &compile.execute.stopOnError}};
+  for (const auto& [name, flag] : flags) app.add_flag(name, *flag);
+  const std::pair<const char*, std::string*> names[] = {
+      {"-o", &options.output},           {"--report", &options.reportDir}, {"--out-dir", &options.outDir},
+      {"--baseline", &options.baseline}, {"--sarif", &options.ci.sarif},   {"--junit", &options.ci.junit}};
+  for (const auto& [name, value] : names) app.add_option(name, *value);
   app.add_option("paths", options.paths);
 }
 

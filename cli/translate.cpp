@@ -139,7 +139,6 @@ std::optional<std::string> checkedText(const InputFile& input, const TranslateOp
                                        Report& say) {
   auto refuse = [&](Diagnostic d, int status) {
     report.status = std::max(report.status, status);
-    report.refused = true;
     report.refusal = d.message;
     if (options.json) say.output(jsonRefusedFile(input.shownName, d));
     say.diagnose(d);

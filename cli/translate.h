@@ -44,13 +44,12 @@ struct FileReport {
   int units = 0;                        // requests given to the compiler
   int errors = 0;                       // error diagnostics
   std::vector<ReportUnit> unitRecords;  // with keepUnits: each unit compiled or not readable, in file order
-  std::string refusal;                  // why the file was not read at all; empty otherwise
+  std::string refusal;                  // why the file was not read at all; empty when it was read
   // For the run's summary: what became of the file's items.
-  bool refused = false;  // the file was not read at all (refusal says why)
-  int translated = 0;    // units that compiled (and ran, with --execute)
-  int failed = 0;        // units that did not
-  int statements = 0;    // plain SQL statements copied to the output
-  int commands = 0;      // SQL*Plus commands left out
+  int translated = 0;  // units that compiled (and ran, with --execute)
+  int failed = 0;      // units that did not
+  int statements = 0;  // plain SQL statements copied to the output
+  int commands = 0;    // SQL*Plus commands left out
 };
 
 class Deployment;

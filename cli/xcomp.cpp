@@ -29,7 +29,7 @@ class Summary {
  public:
   void add(const FileReport& report) {
     ++files_;
-    refused_ += report.refused ? 1 : 0;
+    refused_ += report.refusal.empty() ? 0 : 1;
     translated_ += report.translated;
     failed_ += report.failed;
     statements_ += report.statements;
@@ -127,7 +127,7 @@ int main(int argc, char** argv) {
   // (files do not wait for each other); a failure is said in the file's place in the output.
   // Standard input's translation has no path there and goes to the output.
   auto keep = [&](const InputFile& input, FileReport& report) {
-    if (options.outDir.empty() || report.refused || input.kind != InputFile::file) return;
+    if (options.outDir.empty() || !report.refusal.empty() || input.kind != InputFile::file) return;
     std::string error;
     if (outDir.write(input, report.translation, &error)) return;
     report.chunks.push_back({true, "xcomp: " + error + "\n"});
