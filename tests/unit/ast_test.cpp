@@ -62,15 +62,6 @@ TEST_F(AstTest, LinkingCellsIntoAListClearsItsPlainTokensHint) {
   EXPECT_EQ(listConcat(nullptr, list)->plainTokens, 1);
 }
 
-TEST_F(AstTest, NewNodeIsZeroedWithKindAndLine) {
-  auto* block = makeNode<BlockNode>(astNodeBlock, 4);
-  EXPECT_EQ(block->kind, astNodeBlock);
-  EXPECT_EQ(block->line, 4);
-  EXPECT_EQ(block->statements, nullptr);
-  EXPECT_EQ(block->parent, nullptr);
-  EXPECT_EQ(block->maxNameLength, 0u);
-}
-
 TEST_F(AstTest, ConcatRelinksAndAddsCounts) {
   AstList* a = tokens({"a", "b"});
   AstList* b = tokens({"c", "d", "e"});
@@ -109,24 +100,6 @@ TEST_F(AstTest, RemovalsKeepHeadTailAndCount) {
   EXPECT_EQ(list->tail, nullptr);
   EXPECT_EQ(list->count, 0u);
   listRemoveFirst(list);  // empty: nothing happens
-}
-
-TEST_F(AstTest, PrependKeepsTailAndCount) {
-  EXPECT_EQ(listPrepend(nullptr, nullptr), nullptr);
-  AstList* list = listPrepend(nullptr, tok("b"));
-  EXPECT_EQ(list->count, 1u);
-  listPrepend(list, tok("a"));
-  EXPECT_STREQ(static_cast<TokenNode*>(listFirst(list))->text, "a");
-  EXPECT_STREQ(static_cast<TokenNode*>(listLast(list))->text, "b");
-  expectConsistent(list);
-  // An emptied list gets its tail back from the first prepend, so later appends are not lost.
-  listRemoveFirst(list);
-  listRemoveFirst(list);
-  listPrepend(list, tok("x"));
-  listAppend(list, tok("y"));
-  EXPECT_EQ(list->count, 2u);
-  expectConsistent(list);
-  EXPECT_STREQ(static_cast<TokenNode*>(listLast(list))->text, "y");
 }
 
 TEST_F(AstTest, FilterKeepsOrderAndSkipsNullItems) {

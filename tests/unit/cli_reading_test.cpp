@@ -291,13 +291,6 @@ TEST(ScriptReader, CommentsBetweenItemsAndSlashLinesInsideUnits) {
   EXPECT_NE(reading.items[1].diagnostics[0].message.find("quoted string opened on line 8"), std::string::npos);
 }
 
-TEST(ScriptReader, CarriageReturnsAndAMissingLastLineEnd) {
-  const ScriptReading reading = read("SET ECHO OFF\r\nBEGIN\r\n  NULL;\r\nEND;\r\n/\r\nCOMMIT;\r\nBEGIN NULL; END;");
-  EXPECT_EQ(itemsOf(reading), (std::vector<Seen>{{"sqlplus", 1, 1}, {"block", 2, 4}, {"sql", 6, 6}, {"block", 7, 7}}));
-  EXPECT_EQ(reading.items[1].text, "BEGIN\n  NULL;\nEND;\n");
-  EXPECT_EQ(reading.items[3].text, "BEGIN NULL; END;");
-}
-
 TEST(ScriptReader, RawReadingGivesEveryTextBetweenSlashLinesToTheCompiler) {
   const ScriptReading reading = readRequestsRaw("REM x\nBEGIN NULL; END;\n  /\t\n\n/\nCOMMIT;\r\n");
   ASSERT_EQ(reading.items.size(), 2u);

@@ -76,12 +76,8 @@ TEST(Cli, ExitStatusTellsWhetherEveryRequestCompiled) {
   EXPECT_EQ(xcomp("", "BEGIN\n  BEGIN NULL; END x;\nEND;\n").status, 0);
 }
 
-TEST(Cli, HelpVersionAndOutputFile) {
-  const CommandRun help = xcomp("--help");
-  EXPECT_EQ(help.status, 0);
-  EXPECT_NE(help.out.find("usage: xcomp"), std::string::npos);
-  for (const char* option : {"--sql pass|skip|error", "--define NAME=VALUE", "--raw", "--verbose", "--color", "-j N"})
-    EXPECT_NE(help.out.find(option), std::string::npos) << option;
+TEST(Cli, VersionAndOutputFile) {
+  // What --help lists is checked against the manual page with the report's tests.
   const CommandRun version = xcomp("--version");
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out.rfind("xcomp ", 0), 0u);

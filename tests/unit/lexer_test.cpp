@@ -498,11 +498,6 @@ TEST_F(ScannerTest, LexicalErrorsAreRecordedAndScanningGoesOn) {
   }
 }
 
-TEST_F(ScannerTest, AnErrorAtTheEndOfTheTextTakesTheLastLineAsNearText) {
-  scan("begin\n  x := 9z");
-  EXPECT_EQ(errorList(), (std::vector<Err>{{"Invalid token", 2, "9z", "  x := 9z"}}));
-}
-
 TEST_F(ScannerTest, LexicalErrorsKnowTheirColumnRecordsAtTheEndDoNot) {
   scan("a\n\t1x \"b 2y\n'c\nd");
   std::vector<int> columns;

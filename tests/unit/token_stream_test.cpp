@@ -54,21 +54,6 @@ class TokenStream : public ::testing::Test {
   TokenValue value_{};
 };
 
-TEST_F(TokenStream, PushbackReturnsTheCodeOnceAndASecondOneReplacesTheFirst) {
-  open("a b");
-  ASSERT_EQ(next(), T_WORD);
-  pushBackToken(&ctx_, T_WORD);
-  EXPECT_EQ(next(), T_WORD);
-  EXPECT_EQ(next(), T_WORD);  // b, from the scanner
-
-  pushBackToken(&ctx_, T_IS);
-  testing::internal::CaptureStderr();
-  pushBackToken(&ctx_, T_AS);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "cannot push back multiple tokens\n");
-  EXPECT_EQ(next(), T_AS);
-  EXPECT_EQ(next(), 0);
-}
-
 // A literal's text is the scanner's own until the next token. The parser must get a copy that outlives
 // later scanning, also when a reader pushed the literal back; a reader keeps only its node's copy.
 TEST_F(TokenStream, LiteralTextsOutliveScanningOnlyWhereTheyAreKept) {

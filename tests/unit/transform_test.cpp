@@ -59,35 +59,6 @@ VarDeclNode* variable(const char* name, AstList* datatype, AstList* defaultValue
   return node;
 }
 
-TEST_F(TransformTest, OneCounterNumbersBodiesAndLoopLabels) {
-  auto* exit = makeNode<ExitNode>(astNodeExit, 0);
-  auto* loop = makeNode<LoopNode>(astNodeLoop, 0);
-  loop->statements = listNew(exit);
-  CreateProcNode* inner = procedure(block(listNew(makeNode<NullNode>(astNodeNull, 0))));
-  CreateProcNode* outer = procedure(block(listNew(loop), listNew(inner)));
-  // A body that already has a label keeps it but still spends its number.
-  auto* labelled = block(listNew(makeNode<NullNode>(astNodeNull, 0)));
-  labelled->label = "mine";
-  CreateProcNode* third = procedure(labelled);
-  SessionSettings settings = defaultSessionSettings();
-  transformTree(listAppend(listNew(outer), third), &settings, &errors);
-
-  EXPECT_STREQ(static_cast<BlockNode*>(outer->body)->label, "SYSKELINTERNAL_BLOCK1");
-  EXPECT_STREQ(static_cast<BlockNode*>(inner->body)->label, "SYSKELINTERNAL_BLOCK2");
-  EXPECT_STREQ(loop->label, "SYSKELINTERNAL_00000003");
-  EXPECT_STREQ(exit->target, "SYSKELINTERNAL_00000003");
-  EXPECT_EQ(exit->loopTarget, loop);
-  EXPECT_STREQ(labelled->label, "mine");
-
-  // A function's body label carries no number and takes none.
-  auto* function = makeNode<CreateFuncNode>(astNodeCreateFunc, 0);
-  function->name = tokens({"f"});
-  function->body = block(listNew(makeNode<NullNode>(astNodeNull, 0)));
-  transform(function);
-  EXPECT_STREQ(static_cast<BlockNode*>(function->body)->label, "SYSKELINTERNAL_BLOCK");
-  EXPECT_EQ(errors, nullptr);
-}
-
 TEST_F(TransformTest, MoreThan512NestedRoutinesIsTooBig) {
   for (const uint32_t count : {512u, 513u}) {
     AstList* declarations = nullptr;
