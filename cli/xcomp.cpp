@@ -112,6 +112,7 @@ int main(int argc, char** argv) {
   std::string ciProblem;
   if (options.ci.asked() && !ci.open(&ciProblem)) {
     std::fprintf(stderr, "xcomp: %s\n", ciProblem.c_str());
+    if (out != stdout) std::fclose(out);
     return 2;
   }
   const std::vector<std::string> inputDirs = inputDirectories(options.paths);
