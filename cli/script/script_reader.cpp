@@ -320,6 +320,14 @@ class Reader {
     const SqlToken& last = tokens.back();  // BEGIN at least
     const size_t end = static_cast<size_t>(last.text.data() + last.text.size() - item.text.data());
     item.text.insert(end, isSymbol(last, ";") ? " END;" : "; END;");
+    if (tokens.size() == 1) {
+      // SQL*Plus answers a bare EXECUTE with its usage; there is no block to compile.
+      Diagnostic d;
+      d.line = item.firstLine;
+      d.source = std::string(lines_[line_]);
+      d.message = "EXECUTE without a statement to run; the line is not translated";
+      item.diagnostics.push_back(std::move(d));
+    }
     if (j + 1 < lines_.size() || endsWithNewline_) item.text += '\n';
     item.lastLine = static_cast<int>(j) + 1;
     refuseQQuotes(item);

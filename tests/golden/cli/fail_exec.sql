@@ -15,3 +15,5 @@ EXECUTE refresh_totals( -
 
 exec v_count := ;
 EXEC NULL; refresh_totals(2023, 0);
+-- A bare EXECUTE has no block to compile.
+EXECUTE
