@@ -404,22 +404,41 @@ void releaseThread() {
   dropKeptSingles(r);
 }
 
-inline void* allocate(ThreadRegion& r, size_t size) {
+// Everything but carving from the current chunk: a large block, a full chunk, a thread whose cleanup
+// ran (it carves from no chunk). Out of line, so the block call itself saves no registers.
+[[gnu::noinline]] void* allocateSlowly(ThreadRegion& r, size_t size) {
   if (size > regionLargeBlock || r.exiting) return allocateSingle(r, size);
+  return carveFromNewChunk(r, size == 0 ? 8 : (size + 7) & ~size_t{7});
+}
+
+[[gnu::always_inline]] inline void* allocate(ThreadRegion& r, size_t size) {
   const size_t rounded = size == 0 ? 8 : (size + 7) & ~size_t{7};
   char* block = r.cursor;
-  if (static_cast<size_t>(r.limit - block) >= rounded) {
+  if (size <= regionLargeBlock && static_cast<size_t>(r.limit - block) >= rounded) [[likely]] {
     r.cursor = block + rounded;
     ++r.carved;
     ++r.liveBlocks;
     return block;
   }
-  return carveFromNewChunk(r, rounded);
+  return allocateSlowly(r, size);
 }
 
-void release(ThreadRegion& r, void* block) {
+[[gnu::noinline]] void releaseCounted(ThreadRegion& r, ChunkHeader* chunk);
+
+// A compilation's end frees its blocks in the order they were carved, so nearly every free is one more
+// of the chunk whose frees are being batched: that case is a count, the rest is releaseCounted's.
+[[gnu::always_inline]] inline void release(ThreadRegion& r, void* block) {
   if (block == nullptr) return;
   ChunkHeader* chunk = chunkOf(block);
+  if (chunk == r.pendingChunk && r.liveBlocks > 1) [[likely]] {
+    --r.liveBlocks;
+    ++r.pendingFrees;
+    return;
+  }
+  releaseCounted(r, chunk);
+}
+
+void releaseCounted(ThreadRegion& r, ChunkHeader* chunk) {
   --r.liveBlocks;
   if (chunk->single) {
     releaseSingle(r, chunk);

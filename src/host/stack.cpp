@@ -9,23 +9,28 @@
 
 namespace {
 
-thread_local uintptr_t stackFloor = 0;
-thread_local bool stackKnown = false;
+// One record, so that a check costs one lookup of the thread's data, not one per field.
+struct StackBounds {
+  uintptr_t floor;
+  bool known;
+};
+thread_local StackBounds bounds{};
 
 }  // namespace
 
 size_t hostStackRemaining() {
-  if (!stackKnown) {
-    stackKnown = true;
+  StackBounds& b = bounds;
+  if (!b.known) [[unlikely]] {
+    b.known = true;
     pthread_attr_t attr;
     if (pthread_getattr_np(pthread_self(), &attr) == 0) {
       void* low = nullptr;
       size_t size = 0;
-      if (pthread_attr_getstack(&attr, &low, &size) == 0) stackFloor = reinterpret_cast<uintptr_t>(low);
+      if (pthread_attr_getstack(&attr, &low, &size) == 0) b.floor = reinterpret_cast<uintptr_t>(low);
       pthread_attr_destroy(&attr);
     }
   }
-  if (stackFloor == 0) return SIZE_MAX;
+  if (b.floor == 0) return SIZE_MAX;
   const auto here = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
-  return here > stackFloor ? here - stackFloor : 0;
+  return here > b.floor ? here - b.floor : 0;
 }

@@ -2,6 +2,8 @@
 // programs written to text are the golden files' job.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -163,6 +165,25 @@ TEST_F(EmitTest, WrittenNewlinesAdvanceTheCountButMarkerNewlinesDoNot) {
   auto* second = makeNode<NullNode>(astNodeNull, 5);
   beginStatement(second, &ctx);
   EXPECT_EQ(bufferText(ctx), "--#line 003\na\nb\nc\n");
+}
+
+// Pieces are measured sixteen bytes at a time from an aligned address: a piece may start anywhere in
+// its first sixteen bytes and end anywhere in its last, with newlines on either side of both ends.
+TEST_F(EmitTest, PiecesOfEveryLengthAndAlignmentCountTheirOwnNewlinesOnly) {
+  alignas(16) char area[96];
+  for (size_t offset = 0; offset < 16; ++offset) {
+    for (size_t length = 1; length <= 40; ++length) {
+      std::memset(area, '\n', sizeof area);
+      std::string piece;
+      for (size_t i = 0; i < length; ++i) piece += (i * 7 + offset) % 5 == 0 ? '\n' : static_cast<char>('a' + i % 26);
+      std::memcpy(area + offset, piece.c_str(), length + 1);
+      EmitContext ctx = newContext(true);
+      emitStrings({area + offset}, &ctx);
+      const auto newlines = static_cast<uint32_t>(std::count(piece.begin(), piece.end(), '\n'));
+      ASSERT_EQ(ctx.outputLine, 1 + newlines) << "offset " << offset << ", length " << length;
+      ASSERT_EQ(bufferText(ctx), piece) << "offset " << offset << ", length " << length;
+    }
+  }
 }
 
 TEST_F(EmitTest, BeginStatementIndentsOneLevelAndWritesTheLabel) {
