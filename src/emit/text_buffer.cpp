@@ -120,17 +120,37 @@ namespace {
     if (chunk->next == nullptr) break;
     chunk = chunk->next;
   }
+  // The spare block is kept in locals: the copies store bytes, which the compiler must otherwise assume
+  // may change the buffer's fields, and would read them again for every chunk.
   const uint64_t capacity = buffer->chunkSize / 10;
+  const uint64_t size = roundUp8(sizeof(TextChunk) + capacity);
+  char* spare = buffer->spare;
+  uint64_t spareSize = buffer->spareSize;
   do {
-    TextChunk* next = linkChunk(buffer, capacity);
+    TextChunk* next;
+    if (size <= spareSize) [[likely]] {
+      next = reinterpret_cast<TextChunk*>(spare);
+      spare += size;
+      spareSize -= size;
+    } else {
+      buffer->spare = spare;
+      buffer->spareSize = spareSize;
+      next = newChunk(buffer, capacity);
+      spare = buffer->spare;
+      spareSize = buffer->spareSize;
+    }
     const uint64_t take = n < capacity ? n : capacity;
-    copyPiece(next->data(), text, take);
+    next->next = nullptr;
+    next->capacity = capacity;
     next->used = take;
+    copyPiece(next->data(), text, take);
     text += take;
     n -= take;
     chunk->next = next;
     chunk = next;
   } while (n != 0);
+  buffer->spare = spare;
+  buffer->spareSize = spareSize;
   buffer->current = chunk;
 }
 
@@ -153,9 +173,11 @@ uint64_t textLength(const TextBuffer* buffer) { return buffer == nullptr ? 0 : b
 
 void textCopyTo(char* destination, const TextBuffer* buffer) {
   if (buffer != nullptr) {
+    // Chunks after the one being filled hold nothing: a reset emptied them and nothing reached them since.
     for (const TextChunk* chunk = buffer->first; chunk != nullptr; chunk = chunk->next) {
       copyPiece(destination, chunk->data(), chunk->used);
       destination += chunk->used;
+      if (chunk == buffer->current) break;
     }
   }
   *destination = '\0';
@@ -163,7 +185,11 @@ void textCopyTo(char* destination, const TextBuffer* buffer) {
 
 void textReset(TextBuffer* buffer) {
   if (buffer == nullptr) return;
-  for (TextChunk* chunk = buffer->first; chunk != nullptr; chunk = chunk->next) chunk->used = 0;
+  // Only the chunks up to the one being filled were written since the last reset.
+  for (TextChunk* chunk = buffer->first; chunk != nullptr; chunk = chunk->next) {
+    chunk->used = 0;
+    if (chunk == buffer->current) break;
+  }
   buffer->current = buffer->first;
   buffer->length = 0;
 }
