@@ -39,6 +39,7 @@ struct alignas(64) ChunkHeader {
   bool single;              // holds one large block
   ChunkHeader* nextCached;  // the next empty chunk in the thread's cache
   uint64_t keptSince;       // a kept large mapping: the thread's compilation count when it was kept
+  int64_t keptSeconds;      // and the coarse clock then
 };
 
 constexpr int64_t carvingBias = int64_t{1} << 40;
@@ -62,6 +63,7 @@ struct ThreadRegion {
   size_t leastCached;                           // the fewest cached chunks since the last compilation ended
   size_t recentNeed;                            // the most chunks one of the recent compilations took from the cache
   size_t sinceRecentNeed;                       // compilations ended since recentNeed was set
+  int64_t recentNeedSeconds;                    // the coarse clock when recentNeed was set
   int64_t lastEndedSeconds;                     // when the last compilation ended (coarse monotonic clock)
   uint64_t compilations;                        // compilations ended on this thread
   ChunkHeader* keptSingles[regionKeptSingles];  // freed large mappings, kept for requests that fit them
@@ -73,6 +75,7 @@ struct ThreadRegion {
   // The host's failure injection: block requests since the hook was last armed, and the one to refuse.
   uint64_t blockRequests;
   uint64_t failAtRequest;
+  int64_t clockAhead;  // seconds the tests moved this thread's clock on
 };
 
 thread_local ThreadRegion region;
@@ -179,10 +182,10 @@ void trimCache(ThreadRegion& r, size_t keep) {
   }
 }
 
-int64_t coarseSeconds() {
+int64_t coarseSeconds(const ThreadRegion& r) {
   timespec now{};
   clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
-  return static_cast<int64_t>(now.tv_sec);
+  return static_cast<int64_t>(now.tv_sec) + r.clockAhead;
 }
 
 // How many empty chunks the thread keeps while nothing of its own is live: what the largest of its recent
@@ -207,11 +210,13 @@ void settleCache(ThreadRegion& r) {
 // was idle. One clock read per compilation.
 void noteCompilationEnded(ThreadRegion& r) {
   const size_t need = r.cachedCount > r.leastCached ? r.cachedCount - r.leastCached : 0;
-  const int64_t now = coarseSeconds();
+  const int64_t now = coarseSeconds(r);
   const bool wasIdle = r.compilations > 0 && now - r.lastEndedSeconds > regionIdleSeconds;
-  if (need >= r.recentNeed || ++r.sinceRecentNeed > regionRecentCompilations || wasIdle) {
+  if (need >= r.recentNeed || ++r.sinceRecentNeed > regionRecentCompilations || wasIdle ||
+      now - r.recentNeedSeconds > regionRecentSeconds) {
     r.recentNeed = need;
     r.sinceRecentNeed = 0;
+    r.recentNeedSeconds = now;
   }
   r.lastEndedSeconds = now;
   r.leastCached = r.cachedCount;
@@ -220,7 +225,8 @@ void noteCompilationEnded(ThreadRegion& r) {
   const uint64_t ended = r.compilations++;
   for (ChunkHeader*& kept : r.keptSingles) {
     if (kept == nullptr) continue;
-    const bool stale = ended - kept->keptSince > regionRecentCompilations || (wasIdle && kept->keptSince < ended);
+    const bool stale = ended - kept->keptSince > regionRecentCompilations ||
+                       now - kept->keptSeconds > regionRecentSeconds || (wasIdle && kept->keptSince < ended);
     if (!stale) continue;
     unmap(r, kept);
     kept = nullptr;
@@ -263,6 +269,7 @@ bool keepSingle(ThreadRegion& r, ChunkHeader* single) {
     if (freePlace != nullptr && keptSingleBytes(r) + single->mappedBytes <= regionKeptSinglesTotal) {
       armCleanup(r);
       single->keptSince = r.compilations;
+      single->keptSeconds = coarseSeconds(r);
       *freePlace = single;
       return true;
     }
@@ -490,6 +497,8 @@ RegionThreadStats regionThreadStats() {
                            r.mappedBytes,
                            r.peakMappedBytes};
 }
+
+void regionMoveClockOn(int64_t seconds) { region.clockAhead += seconds; }
 
 void regionResetPeak() {
   ThreadRegion& r = region;

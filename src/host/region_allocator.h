@@ -21,16 +21,19 @@ constexpr size_t regionLargeBlock = regionChunkBytes / 2;
 // Empty chunks a thread keeps between compilations whatever came before, besides the chunk it carves
 // from: 4 MiB in all, what a request of about 100 KB needs, so such requests run on warm memory.
 constexpr size_t regionCachedChunks = 15;
-// A thread that compiled something larger keeps the chunks it needed, so a run of large requests does
-// not map and clear the same memory again on every call: for the next regionRecentCompilations
-// compilations, or until it has made no call for regionIdleSeconds (checked at its next call), and never
-// more than regionKeptChunksAtMost (32 MiB, what a request of about 500 KB needs): an idle thread holds at
-// most that much beyond its floor until it calls again or ends.
-constexpr size_t regionRecentCompilations = 32;
+// A thread that compiled something larger keeps the chunks it needed, so a run of requests among which
+// large ones recur does not map and clear the same memory again each time one comes: for the next
+// regionRecentCompilations compilations but no longer than regionRecentSeconds, or until it has made no
+// call for regionIdleSeconds (checked at its next call), and never more than regionKeptChunksAtMost
+// (32 MiB, what a request of about 500 KB needs): an idle thread holds at most that much beyond its
+// floor until it calls again or ends. A need met again starts its time over.
+constexpr size_t regionRecentCompilations = 1024;
+constexpr int64_t regionRecentSeconds = 10;
 constexpr int64_t regionIdleSeconds = 2;
 constexpr size_t regionKeptChunksAtMost = 128;
 // Freed large mappings a thread keeps for reuse: how many, the largest it keeps and their total. One not
-// taken again within regionRecentCompilations compilations, or after the thread was idle, goes.
+// taken again within regionRecentCompilations compilations or regionRecentSeconds, or after the thread
+// was idle, goes.
 constexpr size_t regionKeptSingles = 8;
 constexpr size_t regionKeptSingleBytes = 4 * 1024 * 1024;
 constexpr size_t regionKeptSinglesTotal = 16 * 1024 * 1024;
@@ -57,3 +60,5 @@ struct RegionThreadStats {
 RegionThreadStats regionThreadStats();
 // Starts a new peak measurement at the current mappedBytes.
 void regionResetPeak();
+// Moves this thread's view of the clock `seconds` on, so tests can age what it keeps without waiting.
+void regionMoveClockOn(int64_t seconds);

@@ -226,6 +226,48 @@ TEST(Region, ThreadKeepsWhatItsRecentCompilationsNeededThenFallsBackToItsFloor) 
   });
 }
 
+// A busy thread keeps a large compilation's memory for a while, not for ever: the need and the kept
+// mapping go once they are older than the time window, and at once after a pause in the calls.
+TEST(Region, KeptMemoryAgesByTheClockAndAfterAPause) {
+  onFreshThread([] {
+    const size_t need = regionCachedChunks * 3;
+    const size_t mapping = 2 * regionChunkBytes;
+    auto keepLargeAndNeed = [&] {
+      regionFree(regionAllocate(mapping - 64));
+      compileLike(need);
+      ASSERT_GE(regionThreadStats().cachedChunks, need - 1);
+      ASSERT_EQ(regionThreadStats().keptSingleBytes, mapping);
+    };
+    auto settledAtFloor = [] {
+      const RegionThreadStats stats = regionThreadStats();
+      return stats.cachedChunks == regionCachedChunks && stats.keptSingleBytes == 0;
+    };
+
+    // Calls a second apart: within the window everything stays; past it, both go, a segment per call.
+    keepLargeAndNeed();
+    for (int64_t second = 1; second <= regionRecentSeconds - 1; ++second) {
+      regionMoveClockOn(1);
+      compileLike(1);
+    }
+    EXPECT_GE(regionThreadStats().cachedChunks, need - 1);
+    EXPECT_EQ(regionThreadStats().keptSingleBytes, mapping);
+    for (size_t i = 0; i < need && !settledAtFloor(); ++i) {
+      regionMoveClockOn(1);
+      compileLike(1);
+    }
+    EXPECT_TRUE(settledAtFloor());
+
+    // A pause longer than the idle time: the first call after it gives both back.
+    keepLargeAndNeed();
+    regionMoveClockOn(regionIdleSeconds + 1);
+    compileLike(1);
+    EXPECT_EQ(regionThreadStats().keptSingleBytes, 0u);
+    for (size_t i = 0; i < need && !settledAtFloor(); ++i) compileLike(1);
+    EXPECT_TRUE(settledAtFloor());
+    regionTrimThread();
+  });
+}
+
 TEST(Region, BlocksOutliveTheThreadThatCarvedThem) {
   onFreshThread([] {
     std::vector<void*> blocks;
