@@ -475,7 +475,11 @@ AstNode* rewriteSelect(SelectNode* select, TransformContext* ctx) {
 }
 
 void captureDiagnostics(BlockNode* body, uint32_t handlersBefore, TransformContext* ctx) {
-  if (ctx->handlersTransformed != handlersBefore) walkStatements(body, captureVisitor, nullptr);
+  // Every handler in the body has the body's outermost block, whose flags say whether any of them has
+  // something to capture; when none reads the diagnostics, the walk would change nothing.
+  const BlockNode* outer = outermostBlockOf(body);
+  const bool readsDiagnostics = outer->usesSqlerrm || outer->usesSqlcode || outer->usesSqlstate;
+  if (ctx->handlersTransformed != handlersBefore && readsDiagnostics) walkStatements(body, captureVisitor, nullptr);
   if (isExtended(ctx, extendCorrections)) declareCopiesReadOutsideHandlers(body, ctx);
 }
 
