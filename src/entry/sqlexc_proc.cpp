@@ -39,11 +39,11 @@ void request(XcompStatement* statement, const XcompOptions* options, SQLCA* sqlc
   auto finish = [&] { execution.restoreKeptWarning(); };
 
   char problem[70];
-  if (!hostSessionValuesValid(problem, sizeof problem)) {
+  HostStaticData session{};
+  if (!hostReadSessionValues(&session, problem, sizeof problem)) {
     setSqlcaFailure(sqlca, -901, "58004", problem, pointSessionValues);
     return finish();
   }
-  const HostStaticData session = hostStaticData();
   const bool convert = needsConversion(session.codePage);
 
   // A caller that breaks the record contract gets an answer, not a crash: no options is no mode, and a

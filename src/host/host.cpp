@@ -35,11 +35,6 @@ constexpr CharVariable charVariables[] = {stringUnitsVariable, compatVariable, n
 
 bool isCharValue(const char* value) { return value[0] != '\0' && value[1] == '\0'; }
 
-char envChar(const CharVariable& variable) {
-  const char* value = std::getenv(variable.name);
-  return value != nullptr && isCharValue(value) ? value[0] : variable.fallback;
-}
-
 // Decimal digits only, 1 to 65535: no sign, blank or suffix that strtol would pass over.
 bool parseCodePage(const char* text, uint16_t* codePage) {
   uint32_t value = 0;
@@ -91,25 +86,33 @@ constexpr CodepageName codepageNames[] = {
 
 // The session values are read on every call, not once: an engine's values come from the record of the
 // database the call is for, which changes from call to call, and the stand-in's environment may be
-// changed between calls as well. Four getenv calls cost well under a microsecond.
-HostStaticData hostStaticData() {
-  HostStaticData data{XCOMP_CODEPAGE_UTF8, 'S', '0', '0'};
-  if (const char* cp = std::getenv("XCOMP_CODEPAGE")) parseCodePage(cp, &data.codePage);
-  data.stringUnits = envChar(stringUnitsVariable);
-  data.compatMode = envChar(compatVariable);
-  data.ncharMapping = envChar(ncharVariable);
-  return data;
+// changed between calls as well. Each variable is looked up once per call: a lookup walks the whole
+// environment, which in a database server's process is long.
+bool hostReadSessionValues(HostStaticData* data, char* message, size_t size) {
+  *data = HostStaticData{XCOMP_CODEPAGE_UTF8, stringUnitsVariable.fallback, compatVariable.fallback,
+                         ncharVariable.fallback};
+  bool valid = true;
+  if (const char* cp = std::getenv("XCOMP_CODEPAGE"); cp != nullptr && !parseCodePage(cp, &data->codePage)) {
+    valid = valid && reportInvalid("XCOMP_CODEPAGE", cp, message, size);
+  }
+  char* const fields[] = {&data->stringUnits, &data->compatMode, &data->ncharMapping};
+  for (size_t i = 0; i < std::size(charVariables); ++i) {
+    const char* value = std::getenv(charVariables[i].name);
+    if (value == nullptr) continue;
+    if (isCharValue(value)) {
+      *fields[i] = value[0];
+    } else {
+      valid = valid && reportInvalid(charVariables[i].name, value, message, size);
+    }
+  }
+  return valid;
 }
 
-bool hostSessionValuesValid(char* message, size_t size) {
-  uint16_t codePage = 0;
-  if (const char* cp = std::getenv("XCOMP_CODEPAGE"); cp != nullptr && !parseCodePage(cp, &codePage))
-    return reportInvalid("XCOMP_CODEPAGE", cp, message, size);
-  for (const CharVariable& variable : charVariables) {
-    const char* value = std::getenv(variable.name);
-    if (value != nullptr && !isCharValue(value)) return reportInvalid(variable.name, value, message, size);
-  }
-  return true;
+HostStaticData hostStaticData() {
+  HostStaticData data{};
+  char ignored[70];
+  hostReadSessionValues(&data, ignored, sizeof ignored);
+  return data;
 }
 
 const char* hostCodepageName(uint16_t codePage) {

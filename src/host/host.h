@@ -17,16 +17,17 @@ struct HostStaticData {
 };
 
 // The session values. Outside an engine: XCOMP_CODEPAGE (default XCOMP_CODEPAGE_UTF8), XCOMP_STRING_UNITS ('S'),
-// XCOMP_COMPAT ('0'), XCOMP_NCHAR_MAPPING ('0'). A value that hostSessionValuesValid rejects reads as
-// the default, so ask that first.
+// XCOMP_COMPAT ('0'), XCOMP_NCHAR_MAPPING ('0'). A value that is not valid (see hostReadSessionValues)
+// reads as the default.
 HostStaticData hostStaticData();
 
-// Whether every session variable that is set holds a value a session can have: a code page of 1 to
-// 65535 in decimal digits, and one character for each of the other three (a character without a name,
-// such as string units 'x', is a value: the dump shows it as "ERROR"). Unset means the default; set but
-// empty, or longer than one character, is not a value. When one is not, writes a message naming the
-// variable and its value (the value cut to keep the message within 69 bytes) and returns false.
-bool hostSessionValuesValid(char* message, size_t size);
+// The session values into *data, each variable read once, and whether every one that is set holds a
+// value a session can have: a code page of 1 to 65535 in decimal digits, and one character for each of
+// the other three (a character without a name, such as string units 'x', is a value: the dump shows it as
+// "ERROR"). Unset means the default; set but empty, or longer than one character, is not a value, and
+// reads as the default. When one is not, writes a message naming the first such variable and its value
+// (the value cut to keep the message within 69 bytes) and returns false.
+bool hostReadSessionValues(HostStaticData* data, char* message, size_t size);
 
 // A block of at least `size` bytes, 8-byte aligned, not zeroed. *returnCode is 0 on success; on failure
 // it is non-zero and the block is null. `sourceFile` and `failurePoint` name the caller for diagnostics.
