@@ -92,7 +92,7 @@ bool appendDumpRecord(uint16_t codePage, char stringUnits, char compatMode, char
                       const XcompResult* results, const CompileError* error, const SQLCA* sqlca) {
   DumpFile dump;
   if (!dump.open()) return false;
-  dump.writeHeader(HostStaticData{codePage, stringUnits, compatMode, ncharMapping}, input);
+  dump.writeHeader(HostStaticData{codePage, stringUnits, compatMode, ncharMapping, {}}, input);
   if (error != nullptr && sqlca != nullptr) {
     dump.writeError(*sqlca, *error);
   } else if (results != nullptr) {

@@ -38,10 +38,9 @@ void request(XcompStatement* statement, const XcompOptions* options, SQLCA* sqlc
 
   auto finish = [&] { execution.restoreKeptWarning(); };
 
-  char problem[70];
-  HostStaticData session{};
-  if (!hostReadSessionValues(&session, problem, sizeof problem)) {
-    setSqlcaFailure(sqlca, -901, "58004", problem, pointSessionValues);
+  const HostStaticData session = hostStaticData();
+  if (session.problem[0] != '\0') {
+    setSqlcaFailure(sqlca, -901, "58004", session.problem, pointSessionValues);
     return finish();
   }
   const bool convert = needsConversion(session.codePage);

@@ -88,30 +88,23 @@ constexpr CodepageName codepageNames[] = {
 // database the call is for, which changes from call to call, and the stand-in's environment may be
 // changed between calls as well. Each variable is looked up once per call: a lookup walks the whole
 // environment, which in a database server's process is long.
-bool hostReadSessionValues(HostStaticData* data, char* message, size_t size) {
-  *data = HostStaticData{XCOMP_CODEPAGE_UTF8, stringUnitsVariable.fallback, compatVariable.fallback,
-                         ncharVariable.fallback};
+HostStaticData hostStaticData() {
+  HostStaticData data{
+      XCOMP_CODEPAGE_UTF8, stringUnitsVariable.fallback, compatVariable.fallback, ncharVariable.fallback, {}};
   bool valid = true;
-  if (const char* cp = std::getenv("XCOMP_CODEPAGE"); cp != nullptr && !parseCodePage(cp, &data->codePage)) {
-    valid = valid && reportInvalid("XCOMP_CODEPAGE", cp, message, size);
+  if (const char* cp = std::getenv("XCOMP_CODEPAGE"); cp != nullptr && !parseCodePage(cp, &data.codePage)) {
+    valid = reportInvalid("XCOMP_CODEPAGE", cp, data.problem, sizeof data.problem);
   }
-  char* const fields[] = {&data->stringUnits, &data->compatMode, &data->ncharMapping};
+  char* const fields[] = {&data.stringUnits, &data.compatMode, &data.ncharMapping};
   for (size_t i = 0; i < std::size(charVariables); ++i) {
     const char* value = std::getenv(charVariables[i].name);
     if (value == nullptr) continue;
     if (isCharValue(value)) {
       *fields[i] = value[0];
-    } else {
-      valid = valid && reportInvalid(charVariables[i].name, value, message, size);
+    } else if (valid) {
+      valid = reportInvalid(charVariables[i].name, value, data.problem, sizeof data.problem);
     }
   }
-  return valid;
-}
-
-HostStaticData hostStaticData() {
-  HostStaticData data{};
-  char ignored[70];
-  hostReadSessionValues(&data, ignored, sizeof ignored);
   return data;
 }
 

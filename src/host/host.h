@@ -8,26 +8,24 @@
 #include <cstddef>
 #include <cstdint>
 
-// The four values of the current database that shape a compilation.
+// The four values of the current database that shape a compilation, and whether they were all valid.
 struct HostStaticData {
   uint16_t codePage;  // database code page; XCOMP_CODEPAGE_UTF8 is UTF-8
   char stringUnits;   // 'S' SYSTEM, '4' CODEUNITS32
   char compatMode;    // '0' NUV, '1' QPX, '2' ORA
   char ncharMapping;  // '0' NOT_APPLICABLE, '1' GRAPHIC_CU16, '2' GRAPHIC_CU32, '3' CHAR_CU32
+  // Empty when every value that is set is one a session can have; otherwise a message naming the first
+  // that is not and its value (cut to keep the message within the 69 bytes an SQLCA message holds).
+  char problem[70];
 };
 
-// The session values. Outside an engine: XCOMP_CODEPAGE (default XCOMP_CODEPAGE_UTF8), XCOMP_STRING_UNITS ('S'),
-// XCOMP_COMPAT ('0'), XCOMP_NCHAR_MAPPING ('0'). A value that is not valid (see hostReadSessionValues)
-// reads as the default.
+// The session values, each read once per call. Outside an engine: XCOMP_CODEPAGE (default
+// XCOMP_CODEPAGE_UTF8), XCOMP_STRING_UNITS ('S'), XCOMP_COMPAT ('0'), XCOMP_NCHAR_MAPPING ('0'). A code
+// page is 1 to 65535 in decimal digits, each of the other three one character (a character without a
+// name, such as string units 'x', is a value: the dump shows it as "ERROR"). Unset means the default;
+// set but not a value (empty, longer than one character, not a code page) reads as the default and is
+// named in `problem`.
 HostStaticData hostStaticData();
-
-// The session values into *data, each variable read once, and whether every one that is set holds a
-// value a session can have: a code page of 1 to 65535 in decimal digits, and one character for each of
-// the other three (a character without a name, such as string units 'x', is a value: the dump shows it as
-// "ERROR"). Unset means the default; set but empty, or longer than one character, is not a value, and
-// reads as the default. When one is not, writes a message naming the first such variable and its value
-// (the value cut to keep the message within 69 bytes) and returns false.
-bool hostReadSessionValues(HostStaticData* data, char* message, size_t size);
 
 // A block of at least `size` bytes, 8-byte aligned, not zeroed. *returnCode is 0 on success; on failure
 // it is non-zero and the block is null. `sourceFile` and `failurePoint` name the caller for diagnostics.
