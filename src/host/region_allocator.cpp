@@ -207,7 +207,7 @@ void settleCache(ThreadRegion& r) {
 
 // A compilation ended (the thread's last live block went): note what it took from the cache, so the next
 // ones find that much warm memory, and forget older needs once they are out of the window or the thread
-// was idle. One clock read per compilation.
+// was idle. One clock read per compilation, and one per large mapping kept.
 void noteCompilationEnded(ThreadRegion& r) {
   const size_t need = r.cachedCount > r.leastCached ? r.cachedCount - r.leastCached : 0;
   const int64_t now = coarseSeconds(r);
